@@ -1,0 +1,114 @@
+# Helpers that give every module the same shape:
+#
+#   brantwell_module(platform_kernel LINK Threads::Threads PKG "glib-2.0>=2.74")
+#
+# in a module folder makes a static library of the folder's *.cpp files, publishes the
+# folder's headers under its path from the source root (so the module above includes
+# "platform/kernel/Files.h", and only when it links the module), and builds the
+# folder's tests/*_test.cpp into one GoogleTest executable registered with CTest.
+#
+#   brantwell_engine(QM_Log LINK engines_common)
+#
+# does the same for an engine: a shared library named QM_Log.so in the program folder.
+
+function(brantwell_add_modules)
+  foreach(dir IN LISTS ARGN)
+    if(EXISTS "${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt")
+      add_subdirectory("${CMAKE_SOURCE_DIR}/${dir}" "${CMAKE_BINARY_DIR}/${dir}")
+    endif()
+  endforeach()
+endfunction()
+
+# Makes the headers of the current folder reachable as "<path from source root>/X.h"
+# for the given target and those that link it.
+function(_brantwell_publish_headers target)
+  file(RELATIVE_PATH rel "${CMAKE_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
+  set(root "${CMAKE_BINARY_DIR}/inc/${target}")
+  get_filename_component(parent "${root}/${rel}" DIRECTORY)
+  file(MAKE_DIRECTORY "${parent}")
+  if(NOT EXISTS "${root}/${rel}")
+    file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}" "${root}/${rel}" SYMBOLIC)
+  endif()
+  get_target_property(kind ${target} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE "${root}")
+  else()
+    target_include_directories(${target} PUBLIC "${root}")
+  endif()
+endfunction()
+
+# Resolves PKG entries ("name>=version") into imported targets and links them.
+function(_brantwell_link_packages target visibility)
+  foreach(spec IN LISTS ARGN)
+    string(MAKE_C_IDENTIFIER "PKG_${spec}" var)
+    if(NOT TARGET PkgConfig::${var})
+      pkg_check_modules(${var} REQUIRED IMPORTED_TARGET GLOBAL "${spec}")
+    endif()
+    target_link_libraries(${target} ${visibility} PkgConfig::${var})
+  endforeach()
+endfunction()
+
+function(_brantwell_add_tests target)
+  cmake_parse_arguments(T "" "" "TEST_LINK" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp")
+  if(NOT tests)
+    return()
+  endif()
+  file(GLOB helpers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*_helper.cpp")
+  set(exe ${target}_tests)
+  add_executable(${exe} ${tests} ${helpers})
+  target_link_libraries(${exe} PRIVATE ${target} ${T_TEST_LINK} GTest::gtest_main GTest::gmock
+                                       Threads::Threads)
+  target_compile_definitions(${exe} PRIVATE
+    BRANTWELL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    BRANTWELL_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}/tests"
+    BRANTWELL_BIN_DIR="${BRANTWELL_BIN_DIR}"
+    BRANTWELL_TEST_BIN_DIR="${BRANTWELL_TEST_BIN_DIR}")
+  set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${BRANTWELL_TEST_BIN_DIR}")
+  gtest_discover_tests(${exe}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY "${CMAKE_BINARY_DIR}"
+    PROPERTIES
+      TIMEOUT 300
+      ENVIRONMENT "BRANTWELL_PROGRAM_DIR=${BRANTWELL_BIN_DIR};BRANTWELL_DISPLAY=headless")
+endfunction()
+
+function(brantwell_module target)
+  cmake_parse_arguments(M "HEADER_ONLY" "" "LINK;PRIVATE_LINK;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  list(APPEND sources ${M_SOURCES})
+  if(M_HEADER_ONLY OR NOT sources)
+    add_library(${target} INTERFACE)
+    target_link_libraries(${target} INTERFACE ${M_LINK})
+    _brantwell_link_packages(${target} INTERFACE ${M_PKG})
+  else()
+    add_library(${target} STATIC ${sources})
+    target_link_libraries(${target} PUBLIC ${M_LINK} PRIVATE ${M_PRIVATE_LINK})
+    _brantwell_link_packages(${target} PUBLIC ${M_PKG})
+    _brantwell_link_packages(${target} PRIVATE ${M_PRIVATE_PKG})
+  endif()
+  _brantwell_publish_headers(${target})
+  _brantwell_add_tests(${target} TEST_LINK ${M_TEST_LINK})
+endfunction()
+
+# An engine: a shared library "<name>.so" in the program folder (or a sub-folder of it,
+# given as FOLDER), exporting extern "C" entry points.
+function(brantwell_engine name)
+  cmake_parse_arguments(E "" "FOLDER" "LINK;PKG;TEST_LINK;SOURCES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  list(APPEND sources ${E_SOURCES})
+  add_library(${name} SHARED ${sources})
+  target_link_libraries(${name} PRIVATE ${E_LINK})
+  _brantwell_link_packages(${name} PRIVATE ${E_PKG})
+  set(out "${BRANTWELL_BIN_DIR}")
+  if(E_FOLDER)
+    set(out "${BRANTWELL_BIN_DIR}/${E_FOLDER}")
+  endif()
+  set_target_properties(${name} PROPERTIES
+    PREFIX "" SUFFIX ".so" OUTPUT_NAME "${name}"
+    LIBRARY_OUTPUT_DIRECTORY "${out}"
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_link_options(${name} PRIVATE "-Wl,--no-undefined")
+  _brantwell_publish_headers(${name})
+  _brantwell_add_tests(${name} TEST_LINK ${E_TEST_LINK})
+endfunction()
