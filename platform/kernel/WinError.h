@@ -63,3 +63,16 @@ constexpr DWORD ERROR_TIMEOUT = 1460;
 
 DWORD GetLastError();
 void SetLastError(DWORD code);
+
+#include <string>
+
+namespace platform::detail {
+
+// Sets the last error together with a text that explains it better than the system's
+// message for the code (a loader's message for a failed library load, say). FormatMessage
+// for that same code on the same thread appends the text; any later SetLastError drops it.
+void SetLastErrorWithDetail(DWORD code, std::string detail);
+// The detail of the current last error, or empty.
+std::string LastErrorDetail();
+
+}  // namespace platform::detail
