@@ -7,6 +7,10 @@
 # "platform/kernel/Files.h", and only when it links the module), and builds the
 # folder's tests/*_test.cpp into one GoogleTest executable registered with CTest.
 #
+# With SHARED the module is a shared library in the program folder instead: the platform
+# layer is one, so that the program and the engines it loads share one set of handle tables,
+# windows and message queues.
+#
 #   brantwell_engine(QM_Log LINK engines_common)
 #
 # does the same for an engine: a shared library named QM_Log.so in the program folder.
@@ -74,7 +78,7 @@ function(_brantwell_add_tests target)
 endfunction()
 
 function(brantwell_module target)
-  cmake_parse_arguments(M "HEADER_ONLY" "" "LINK;PRIVATE_LINK;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
+  cmake_parse_arguments(M "HEADER_ONLY;SHARED" "" "LINK;PRIVATE_LINK;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
   list(APPEND sources ${M_SOURCES})
   if(M_HEADER_ONLY OR NOT sources)
@@ -82,7 +86,14 @@ function(brantwell_module target)
     target_link_libraries(${target} INTERFACE ${M_LINK})
     _brantwell_link_packages(${target} INTERFACE ${M_PKG})
   else()
-    add_library(${target} STATIC ${sources})
+    if(M_SHARED)
+      add_library(${target} SHARED ${sources})
+      set_target_properties(${target} PROPERTIES
+        OUTPUT_NAME "brantwell_${target}"
+        LIBRARY_OUTPUT_DIRECTORY "${BRANTWELL_BIN_DIR}")
+    else()
+      add_library(${target} STATIC ${sources})
+    endif()
     target_link_libraries(${target} PUBLIC ${M_LINK} PRIVATE ${M_PRIVATE_LINK})
     _brantwell_link_packages(${target} PUBLIC ${M_PKG})
     _brantwell_link_packages(${target} PRIVATE ${M_PRIVATE_PKG})
