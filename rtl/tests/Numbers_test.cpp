@@ -57,7 +57,8 @@ TEST(Numbers, StrToInt64) {
 }
 
 TEST(Numbers, FloatTextUsesSettingsNeverTheLocale) {
-  // A decimal comma in the C library's locale must not leak in.
+  // A decimal comma in the C library's locale (where that locale is installed) must not
+  // leak in.
   const char* previous = std::setlocale(LC_NUMERIC, nullptr);
   const std::string saved = previous ? previous : "C";
   std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
