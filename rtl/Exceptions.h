@@ -1,11 +1,15 @@
 #pragma once
 
 // The runtime's exception family. Exception carries a UTF-8 message and a help context; the
-// subclasses mark the kind of failure the way callers catch them.
+// subclasses mark the kind of failure the way callers catch them. Every class has a
+// CreateFmt factory that formats its message with Format:
+//
+//   throw EConvertError::CreateFmt("'%s' is not a valid integer value", {text});
 
 #include <exception>
 #include <string>
 
+#include "rtl/Format.h"
 #include "rtl/SysTypes.h"
 
 class Exception : public std::exception {
@@ -19,6 +23,10 @@ class Exception : public std::exception {
   int HelpContext() const { return FHelpContext; }
   const char* what() const noexcept override { return FMessage.c_str(); }
 
+  static Exception CreateFmt(std::string_view format, std::initializer_list<TVarRec> args) {
+    return Exception(Format(format, args));
+  }
+
  private:
   AnsiString FMessage;
   int FHelpContext;
@@ -29,6 +37,10 @@ class Exception : public std::exception {
   class Name : public Base {                    \
    public:                                      \
     using Base::Base;                           \
+    static Name CreateFmt(std::string_view format, \
+                          std::initializer_list<TVarRec> args) { \
+      return Name(Format(format, args));        \
+    }                                           \
   }
 
 // An operating-system failure with the system error code.
@@ -36,6 +48,10 @@ class EOSError : public Exception {
  public:
   explicit EOSError(AnsiString message, unsigned errorCode = 0)
       : Exception(std::move(message)), ErrorCode(errorCode) {}
+  static EOSError CreateFmt(std::string_view format, std::initializer_list<TVarRec> args,
+                            unsigned errorCode = 0) {
+    return EOSError(Format(format, args), errorCode);
+  }
   unsigned ErrorCode;
 };
 
@@ -56,5 +72,7 @@ BRANTWELL_DECLARE_EXCEPTION(EInvalidPointer, Exception);
 BRANTWELL_DECLARE_EXCEPTION(EInvalidCast, Exception);
 BRANTWELL_DECLARE_EXCEPTION(ERangeError, Exception);
 BRANTWELL_DECLARE_EXCEPTION(EIntOverflow, Exception);
+BRANTWELL_DECLARE_EXCEPTION(EMathError, Exception);
+BRANTWELL_DECLARE_EXCEPTION(EInvalidOp, EMathError);
 BRANTWELL_DECLARE_EXCEPTION(EZeroDivide, Exception);
 BRANTWELL_DECLARE_EXCEPTION(ENotSupportedException, Exception);
