@@ -18,7 +18,7 @@
 // cache: every call sees the file as it is on disk. One process-wide lock serialises the
 // calls, so they are safe from any thread.
 
-#include "platform/kernel/WinTypes.h"
+#include "platform/kernel/WinError.h"
 
 DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR returned, DWORD size,
                                LPCWSTR fileName);
