@@ -1,5 +1,7 @@
 #include "platform/kernel/FileApi.h"
 
+#include "platform/kernel/Modules.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -64,7 +66,6 @@ bool AcquireShare(int fd, bool read, bool write, bool del, DWORD share) {
   return true;
 }
 
-std::atomic<ModuleFileNameHook> moduleFileNameHook{nullptr};
 
 constexpr int64_t kUnixEpochIn100ns = 116444736000000000LL;
 
@@ -367,8 +368,7 @@ std::string ModuleFileNameUtf8(HMODULE module) {
     }
     return executable;
   }
-  if (ModuleFileNameHook hook = moduleFileNameHook.load()) return hook(module);
-  return {};
+  return ModuleFilePath(module);
 }
 
 // Module paths are cut to the buffer (with a terminator) when it is too small.
@@ -494,7 +494,6 @@ FileObject::~FileObject() {
   if (m_descriptor >= 0) ::close(m_descriptor);
 }
 
-void SetModuleFileNameHook(ModuleFileNameHook hook) { moduleFileNameHook.store(hook); }
 
 FILETIME FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
   const uint64_t ticks = static_cast<uint64_t>(seconds * 10000000LL + nanoseconds / 100 + kUnixEpochIn100ns);

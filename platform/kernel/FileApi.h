@@ -188,11 +188,6 @@ class FileObject : public KernelObject {
 HANDLE CreateFileUtf8(const std::string& fileName, DWORD desiredAccess, DWORD shareMode, DWORD creationDisposition,
                       DWORD flagsAndAttributes);
 
-// Answers GetModuleFileName for modules other than 0: the module's UTF-8 path, or empty
-// when the module is unknown. Installed by the module loader.
-using ModuleFileNameHook = std::string (*)(HMODULE module);
-void SetModuleFileNameHook(ModuleFileNameHook hook);
-
 // Seconds and nanoseconds since 1970 (UTC) to a FILETIME and back.
 FILETIME FileTimeFromUnix(int64_t seconds, int64_t nanoseconds);
 void UnixFromFileTime(const FILETIME& time, int64_t& seconds, int64_t& nanoseconds);
