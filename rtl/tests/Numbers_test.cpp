@@ -36,7 +36,9 @@ TEST(Numbers, StrToIntAcceptsPascalForms) {
     SCOPED_TRACE(c.text);
     Integer value = 1234;
     EXPECT_EQ(TryStrToInt(c.text, value), c.ok);
-    if (c.ok) EXPECT_EQ(value, c.value);
+    if (c.ok) {
+      EXPECT_EQ(value, c.value);
+    }
     EXPECT_EQ(StrToIntDef(c.text, -5), c.ok ? c.value : -5);
   }
   try {

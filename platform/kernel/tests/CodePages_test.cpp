@@ -43,7 +43,9 @@ TEST(CodePages, RoundTrips) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ToWide(c.codePage, c.bytes), c.text);
-    if (c.codePage != 1252 || c.text[0] != u'\u0081') EXPECT_EQ(ToBytes(c.codePage, c.text), c.bytes);
+    if (c.codePage != 1252 || c.text[0] != u'\u0081') {
+      EXPECT_EQ(ToBytes(c.codePage, c.text), c.bytes);
+    }
   }
 }
 

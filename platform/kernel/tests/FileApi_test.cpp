@@ -73,9 +73,13 @@ TEST_F(FileApiTest, DispositionsAndTheirErrors) {
     HANDLE file = Open(Path("f.dat"), GENERIC_READ | GENERIC_WRITE, 0, c.disposition);
     EXPECT_EQ(GetLastError(), c.error);
     EXPECT_EQ(file != INVALID_HANDLE_VALUE, c.opens);
-    if (file != INVALID_HANDLE_VALUE) EXPECT_TRUE(CloseHandle(file));
+    if (file != INVALID_HANDLE_VALUE) {
+      EXPECT_TRUE(CloseHandle(file));
+    }
     EXPECT_EQ(fs::exists(Path("f.dat")), c.contentAfter != nullptr);
-    if (c.contentAfter) EXPECT_EQ(Read("f.dat"), c.contentAfter);
+    if (c.contentAfter) {
+      EXPECT_EQ(Read("f.dat"), c.contentAfter);
+    }
   }
   // A missing folder is a missing path, not a missing file.
   EXPECT_EQ(Open(Path("nowhere/f.dat"), GENERIC_READ, 0), INVALID_HANDLE_VALUE);
