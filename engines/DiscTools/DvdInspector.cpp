@@ -96,7 +96,7 @@ std::string CheckTitleSet(dvd_reader_t* dvd, int number, const ifo_handle_t* vts
   if (mat->vts_last_sector + 1 != 2 * ifo + menu + titles)
     return Format("%s: the IFO gives %u sectors, the files hold %llu", name.c_str(), mat->vts_last_sector + 1,
                   static_cast<unsigned long long>(2 * ifo + menu + titles));
-  if (imageIfoSector != 0 && imageIfoSector != titleSetSector)
+  if (imageIfoSector != 0 && imageIfoSector != UINT32_MAX && imageIfoSector != titleSetSector)
     return Format("%s: the main IFO places it at sector %u, the image holds it at %u", name.c_str(),
                   titleSetSector, imageIfoSector);
   std::string error = CheckCells(vts->vts_c_adt, titles, name + " titles");
