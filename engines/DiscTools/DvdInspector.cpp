@@ -96,7 +96,7 @@ std::string CheckTitleSet(dvd_reader_t* dvd, int number, const ifo_handle_t* vts
   if (mat->vts_last_sector + 1 != 2 * ifo + menu + titles)
     return Format("%s: the IFO gives %u sectors, the files hold %llu", name.c_str(), mat->vts_last_sector + 1,
                   static_cast<unsigned long long>(2 * ifo + menu + titles));
-  if (imageIfoSector != 0 && imageIfoSector != UINT32_MAX && imageIfoSector != titleSetSector)
+  if (imageIfoSector != 0 && imageIfoSector != titleSetSector)
     return Format("%s: the main IFO places it at sector %u, the image holds it at %u", name.c_str(),
                   titleSetSector, imageIfoSector);
   std::string error = CheckCells(vts->vts_c_adt, titles, name + " titles");
@@ -122,9 +122,13 @@ DvdCheck InspectDvd(const std::string& path) {
   check.summary.hasFirstPlay = vmg->first_play_pgc != nullptr;
 
   // An image knows where each file starts; a folder does not (UDFFindFile answers 0 there).
-  auto imageSector = [&](const char* file) {
+  // Title set sectors count from the start of VIDEO_TS.IFO.
+  auto imageSector = [&](const char* file) -> uint32_t {
     uint32_t size = 0;
-    return UDFFindFile(dvd.get(), file, &size);
+    const uint32_t vmgStart = UDFFindFile(dvd.get(), "/VIDEO_TS/VIDEO_TS.IFO", &size);
+    const uint32_t start = UDFFindFile(dvd.get(), file, &size);
+    if (vmgStart == 0 || vmgStart == UINT32_MAX || start == 0 || start == UINT32_MAX || start < vmgStart) return 0;
+    return start - vmgStart;
   };
 
   std::map<int, Ifo> titleSets;

@@ -43,10 +43,11 @@ std::string ClipPath(const std::string& kind) {
   if (kind == "pal43") size = "720x576", rate = "25", target = "pal-dvd";
   if (kind == "ntscmp2") audio = "-c:a mp2 -b:a 192k";
   // Fixtures only: the engines never run ffmpeg themselves.
+  // Test processes run side by side: each writes its own part file and moves it into place.
+  const std::string part = path + "." + std::to_string(getpid()) + ".part";
   const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=" + size + ":rate=" + rate +
                               " -f lavfi -i sine=frequency=440:sample_rate=48000 -ac 2 -target " + target +
-                              " -aspect " + aspect + " " + audio + " -t 2 -f dvd '" + path + ".part' && mv '" + path +
-                              ".part' '" + path + "'";
+                              " -aspect " + aspect + " " + audio +  " -t 2 -f dvd '" + part + "' && mv '" + part + "' '" + path + "'";
   if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not make the fixture " + kind);
   return path;
 }
