@@ -1,0 +1,197 @@
+#include "engines/QM_DVDTitleList/DVDTitleList.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engines/common/EngineHandles.h"
+
+namespace {
+
+struct TitleEntry {
+  std::u16string thumbnailPath;
+  int32_t thumbnailWidth = 0;
+  int32_t thumbnailHeight = 0;
+  std::vector<uint8_t> thumbnail;  // top-down BGRA
+  std::u16string file;
+  double duration = 0;
+  int32_t aspect = TL_ASPECT_AS_ENCODED;
+  std::vector<double> chapters;
+};
+
+// One title list; `lock` guards `titles`.
+class TitleList : public engines::EngineObject {
+ public:
+  std::mutex lock;
+  std::vector<TitleEntry> titles;
+};
+
+// Runs `action` on the entry under the list's lock; answers `missing` for a bad handle or index.
+template <typename Result, typename Action>
+Result WithTitle(uintptr_t handle, int32_t index, Result missing, Action action) {
+  try {
+    auto list = engines::Lookup<TitleList>(handle);
+    if (!list) return missing;
+    std::lock_guard guard(list->lock);
+    if (index < 0 || index >= static_cast<int32_t>(list->titles.size())) return missing;
+    return action(list->titles[static_cast<size_t>(index)]);
+  } catch (...) {
+    return missing;
+  }
+}
+
+void Release(uintptr_t handle) {
+  if (engines::Lookup<TitleList>(handle)) engines::UnregisterObject(handle);
+}
+
+}  // namespace
+
+ENGINE_API uintptr_t TLCreate() {
+  try {
+    return engines::RegisterObject(std::make_shared<TitleList>());
+  } catch (...) {
+    return 0;
+  }
+}
+
+ENGINE_API void TLRlease(uintptr_t list) { Release(list); }
+ENGINE_API void TLRelease(uintptr_t list) { Release(list); }
+
+ENGINE_API int32_t TLGetTitleCount(uintptr_t handle) {
+  auto list = engines::Lookup<TitleList>(handle);
+  if (!list) return 0;
+  std::lock_guard guard(list->lock);
+  return static_cast<int32_t>(list->titles.size());
+}
+
+ENGINE_API int32_t TLInsertTitle(uintptr_t handle, int32_t index) {
+  try {
+    auto list = engines::Lookup<TitleList>(handle);
+    if (!list) return -1;
+    std::lock_guard guard(list->lock);
+    const auto count = static_cast<int32_t>(list->titles.size());
+    if (index < 0 || index > count) index = count;
+    list->titles.insert(list->titles.begin() + index, TitleEntry{});
+    return index;
+  } catch (...) {
+    return -1;
+  }
+}
+
+ENGINE_API int32_t TLRemoveTitle(uintptr_t handle, int32_t index) {
+  auto list = engines::Lookup<TitleList>(handle);
+  if (!list) return 0;
+  std::lock_guard guard(list->lock);
+  if (index < 0 || index >= static_cast<int32_t>(list->titles.size())) return 0;
+  list->titles.erase(list->titles.begin() + index);
+  return 1;
+}
+
+ENGINE_API int32_t TLSetTitleThumbnailPath(uintptr_t list, int32_t index, const char16_t* path) {
+  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+    t.thumbnailPath = engines::ReadText(path);
+    return 1;
+  });
+}
+
+ENGINE_API int32_t TLGetTitleThumbnailPath(uintptr_t list, int32_t index, char16_t* buffer) {
+  return WithTitle(list, index, 0,
+                   [&](TitleEntry& t) { return engines::CopyText(t.thumbnailPath, buffer, TL_PATH_UNITS); });
+}
+
+ENGINE_API int32_t TLSetTitleThumbnail(uintptr_t list, int32_t index, const void* bitmapInfo, const void* bits) {
+  if (!bitmapInfo || !bits) return 0;
+  TLBitmapInfoHeader header;
+  std::memcpy(&header, bitmapInfo, sizeof header);
+  const int32_t width = header.width;
+  const int32_t height = header.height < 0 ? -header.height : header.height;
+  // Thumbnails are small; anything beyond 4096 on a side is not a thumbnail we can trust.
+  if (header.compression != 0 || (header.bitCount != 24 && header.bitCount != 32) || width <= 0 || height <= 0 ||
+      width > 4096 || height > 4096)
+    return 0;
+  const size_t sourceStride = ((static_cast<size_t>(width) * header.bitCount + 31) / 32) * 4;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+  const auto* source = static_cast<const uint8_t*>(bits);
+  for (int32_t y = 0; y < height; ++y) {
+    const int32_t sourceRow = header.height > 0 ? height - 1 - y : y;
+    const uint8_t* row = source + sourceStride * sourceRow;
+    uint8_t* out = pixels.data() + static_cast<size_t>(y) * width * 4;
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t* p = row + x * (header.bitCount / 8);
+      out[x * 4 + 0] = p[0];
+      out[x * 4 + 1] = p[1];
+      out[x * 4 + 2] = p[2];
+      out[x * 4 + 3] = 255;
+    }
+  }
+  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+    t.thumbnail = std::move(pixels);
+    t.thumbnailWidth = width;
+    t.thumbnailHeight = height;
+    return 1;
+  });
+}
+
+ENGINE_API int32_t TLGetTitleThumbnail(uintptr_t list, int32_t index, int32_t* width, int32_t* height, uint8_t* bgra,
+                                       int32_t capacityBytes) {
+  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+    if (width) *width = t.thumbnailWidth;
+    if (height) *height = t.thumbnailHeight;
+    const auto needed = static_cast<int32_t>(t.thumbnail.size());
+    if (bgra && capacityBytes >= needed) std::copy(t.thumbnail.begin(), t.thumbnail.end(), bgra);
+    return needed;
+  });
+}
+
+ENGINE_API int32_t TLSetTitleFile(uintptr_t list, int32_t index, const char16_t* path) {
+  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+    t.file = engines::ReadText(path);
+    return 1;
+  });
+}
+
+ENGINE_API int32_t TLGetTitleFile(uintptr_t list, int32_t index, char16_t* buffer, int32_t capacity) {
+  return WithTitle(list, index, 0, [&](TitleEntry& t) { return engines::CopyText(t.file, buffer, capacity); });
+}
+
+ENGINE_API int32_t TLSetTitleDuration(uintptr_t list, int32_t index, double seconds) {
+  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+    t.duration = seconds > 0 ? seconds : 0;
+    return 1;
+  });
+}
+
+ENGINE_API double TLGetTitleDuration(uintptr_t list, int32_t index) {
+  return WithTitle(list, index, 0.0, [&](TitleEntry& t) { return t.duration; });
+}
+
+ENGINE_API int32_t TLSetTitleAspect(uintptr_t list, int32_t index, int32_t aspect) {
+  if (aspect != TL_ASPECT_AS_ENCODED && aspect != TL_ASPECT_4_3 && aspect != TL_ASPECT_16_9) return 0;
+  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+    t.aspect = aspect;
+    return 1;
+  });
+}
+
+ENGINE_API int32_t TLGetTitleAspect(uintptr_t list, int32_t index) {
+  return WithTitle(list, index, static_cast<int32_t>(TL_ASPECT_AS_ENCODED), [&](TitleEntry& t) { return t.aspect; });
+}
+
+ENGINE_API int32_t TLSetTitleChapters(uintptr_t list, int32_t index, const double* seconds, int32_t count) {
+  if (count < 0 || (count > 0 && !seconds)) return 0;
+  std::vector<double> chapters(seconds, seconds + count);
+  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+    t.chapters = std::move(chapters);
+    return 1;
+  });
+}
+
+ENGINE_API int32_t TLGetTitleChapters(uintptr_t list, int32_t index, double* seconds, int32_t capacity) {
+  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+    for (int32_t i = 0; seconds && i < capacity && i < static_cast<int32_t>(t.chapters.size()); ++i)
+      seconds[i] = t.chapters[static_cast<size_t>(i)];
+    return static_cast<int32_t>(t.chapters.size());
+  });
+}

@@ -1,0 +1,59 @@
+#include "engines/QM_DVDTitleList/DVDTitleList.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(DVDTitleList, InsertKeepsStoryboardOrderAndRemoveShifts) {
+  const uintptr_t list = TLCreate();
+  ASSERT_NE(list, 0u);
+  EXPECT_EQ(TLInsertTitle(list, 0), 0);
+  EXPECT_EQ(TLInsertTitle(list, 1), 1);
+  EXPECT_EQ(TLInsertTitle(list, 99), 2);  // past the end appends
+  EXPECT_EQ(TLInsertTitle(list, 1), 1);   // between 0 and the old 1
+  TLSetTitleFile(list, 0, u"/a.mpg");
+  TLSetTitleFile(list, 1, u"/new.mpg");
+  TLSetTitleFile(list, 2, u"/b.mpg");
+  EXPECT_EQ(TLGetTitleCount(list), 4);
+  EXPECT_EQ(TLRemoveTitle(list, 1), 1);
+  EXPECT_EQ(TLRemoveTitle(list, 7), 0);
+  char16_t buffer[64];
+  TLGetTitleFile(list, 1, buffer, 64);
+  EXPECT_EQ(std::u16string(buffer), u"/b.mpg");
+
+  // A blank path (the program's way of clearing) round-trips; the buffer is 260 units.
+  EXPECT_EQ(TLSetTitleThumbnailPath(list, 0, u" "), 1);
+  char16_t path[TL_PATH_UNITS];
+  EXPECT_EQ(TLGetTitleThumbnailPath(list, 0, path), 1);
+  EXPECT_EQ(std::u16string(path), u" ");
+
+  TLRlease(list);
+  EXPECT_EQ(TLGetTitleCount(list), 0);
+  EXPECT_EQ(TLInsertTitle(list, 0), -1);
+}
+
+TEST(DVDTitleList, ThumbnailIsCopiedAndTurnedTopDown) {
+  const uintptr_t list = TLCreate();
+  TLInsertTitle(list, 0);
+  // A 2 x 2, 24-bit bottom-up bitmap: rows are padded to 4 bytes.
+  TLBitmapInfoHeader header{40, 2, 2, 1, 24, 0, 0, 0, 0, 0, 0};
+  std::vector<uint8_t> bits = {1, 2, 3, 4, 5, 6, 0, 0,      // bottom row
+                               7, 8, 9, 10, 11, 12, 0, 0};  // top row
+  ASSERT_EQ(TLSetTitleThumbnail(list, 0, &header, bits.data()), 1);
+  bits.assign(bits.size(), 0xEE);  // the caller frees its pixels at once
+  int32_t width = 0, height = 0;
+  std::vector<uint8_t> out(16);
+  ASSERT_EQ(TLGetTitleThumbnail(list, 0, &width, &height, out.data(), 16), 16);
+  EXPECT_EQ(width, 2);
+  EXPECT_EQ(height, 2);
+  EXPECT_EQ(out, (std::vector<uint8_t>{7, 8, 9, 255, 10, 11, 12, 255, 1, 2, 3, 255, 4, 5, 6, 255}));
+
+  header.compression = 1;  // run-length encoded: refused
+  EXPECT_EQ(TLSetTitleThumbnail(list, 0, &header, bits.data()), 0);
+  TLRelease(list);
+}
+
+}  // namespace
