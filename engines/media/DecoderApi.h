@@ -3,7 +3,9 @@
 // The C API of the decoder manager engines (QM_DecMgr.so, and QM_SWFDecoder.so with the
 // same entry points). File names are zero-terminated UTF-16. Handles live in the shared
 // engine handle space; QVDGetVideoInfo and QADGetAudioInfo answer for any source handle
-// (decoders, processors, track decoders). No entry point throws.
+// (decoders, processors, track decoders). No entry point throws. The program binds some
+// entries by ordinal: ordinal_30 = QDMStart, ordinal_31 = QDMStop, ordinal_1 = QDMGetFileInfo,
+// ordinal_2 = QDMFreeFileInfo (declared where they are defined, as every engine has its own).
 
 #include <cstdint>
 
@@ -21,14 +23,10 @@ using engines::media::TVideoInfo;
 // 31) ends that. Decoders work whether or not the manager was started.
 ENGINE_API int32_t QDMStart();
 ENGINE_API void QDMStop();
-ENGINE_API int32_t ordinal_30();
-ENGINE_API void ordinal_31();
 
 // File information (ordinal 1), nullptr when the file cannot be read; free it with ordinal 2.
 ENGINE_API TMediaFileInfo* QDMGetFileInfo(const char16_t* fileName, int32_t mode);
 ENGINE_API void QDMFreeFileInfo(TMediaFileInfo* info);
-ENGINE_API TMediaFileInfo* ordinal_1(const char16_t* fileName, int32_t mode);
-ENGINE_API void ordinal_2(TMediaFileInfo* info);
 
 // Decoders over a file. `params` is the clip's 36-byte decode parameter block (may be null);
 // `status` (may be null) receives 0 when the decoder opened, -1 when it did not. 0 on failure,

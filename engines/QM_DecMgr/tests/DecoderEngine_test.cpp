@@ -12,6 +12,10 @@
 #include "engines/media/testing/MediaFixtures.h"
 #include "platform/kernel/Unicode.h"
 
+// The program binds file information by ordinal.
+ENGINE_API TMediaFileInfo* ordinal_1(const char16_t* fileName, int32_t mode);
+ENGINE_API void ordinal_2(TMediaFileInfo* info);
+
 using namespace engines::media;
 using engines::media::testing::Fixture;
 
