@@ -1,0 +1,449 @@
+#include "engines/QM_Converter/Converter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "engines/QM_Converter/DvdWriter.h"
+#include "engines/QM_Converter/FrameRateConverter.h"
+#include "engines/media/FrameConvert.h"
+#include "engines/media/MediaLog.h"
+
+using namespace engines::media;
+
+namespace {
+
+constexpr double kNtscRate = 30000.0 / 1001.0;
+
+bool Near(double a, double b) { return std::fabs(a - b) < 0.01; }
+
+// Where a picture of aspect `picture` goes in a frame of `width` x `height` displayed at
+// aspect `display`, and which part of the source is used (fractions cut from each side).
+struct Placement {
+  PixelRect into;
+  double cutX = 0.0, cutY = 0.0;
+};
+
+Placement Place(ResizeStyle style, double picture, double display, int width, int height) {
+  Placement p;
+  p.into = {0, 0, width, height};
+  if (style == ResizeStyle::Stretch) return p;
+  if (style == ResizeStyle::Wide) picture = 16.0 / 9.0;
+  if (style == ResizeStyle::Standard) picture = 4.0 / 3.0;
+  const double ratio = picture / display;  // > 1: the picture is wider than the frame
+  auto even = [](double v) { return std::max(2, int(std::lround(v / 2.0)) * 2); };
+  if (style == ResizeStyle::Fill) {
+    if (ratio > 1.0) p.cutX = (1.0 - 1.0 / ratio) / 2.0;
+    else p.cutY = (1.0 - ratio) / 2.0;
+    return p;
+  }
+  if (style == ResizeStyle::FillHeight && ratio > 1.0) {
+    p.cutX = (1.0 - 1.0 / ratio) / 2.0;
+    return p;
+  }
+  if (ratio > 1.0) {
+    p.into.height = std::min(height, even(height / ratio));
+    p.into.top = (height - p.into.height) / 2;
+  } else {
+    p.into.width = std::min(width, even(width * ratio));
+    p.into.left = (width - p.into.width) / 2;
+  }
+  return p;
+}
+
+// An aborted or failed title leaves no half-written file behind; only a regular file is
+// removed (the output may be a device).
+void RemovePartialOutput(const std::string& path) {
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
+}
+
+}  // namespace
+
+Converter::Converter(std::shared_ptr<MediaSource> video, std::shared_ptr<MediaSource> audio)
+    : m_video(std::move(video)), m_audio(std::move(audio)) {
+  QEEncodeParam zero{};
+  std::string unused;
+  Normalize(zero, m_param, unused);
+}
+
+Converter::~Converter() {
+  Abort();
+  if (m_thread.joinable()) m_thread.join();
+}
+
+bool Converter::SetOutputFile(const std::string& path) {
+  if (m_running || path.empty()) return false;
+  m_outputPath = path;
+  return true;
+}
+
+bool Converter::Normalize(const QEEncodeParam& in, QEEncodeParam& out, std::string& error) {
+  out = in;
+  out.size = sizeof(QEEncodeParam);
+  if (out.width == 0) out.width = 720;
+  if (out.height == 0) out.height = (out.frameRate != 0.0 && Near(out.frameRate, 25.0)) ? 576 : 480;
+  if (out.frameRate == 0.0) out.frameRate = out.height == 576 ? 25.0 : kNtscRate;
+  if (out.videoBitrate == 0) out.videoBitrate = 6000000;
+  if (out.maxBitrate == 0) out.maxBitrate = std::max(9000000, out.videoBitrate);
+  if (out.bufferSize == 0) out.bufferSize = 1835008;
+  if (out.gopSize == 0) out.gopSize = 15;
+  if (out.bFrames == 0) out.bFrames = 2;
+  if (out.audioBitrate == 0) out.audioBitrate = 192000;
+  if (out.sampleRate == 0) out.sampleRate = 48000;
+  if (out.channels == 0) out.channels = 2;
+  if (out.previewEvery <= 0) out.previewEvery = 15;
+
+  const bool pal = out.height == 576;
+  if (out.width != 720 && out.width != 704 && out.width != 352) {
+    error = "a DVD frame is 720, 704 or 352 pixels wide, not " + std::to_string(out.width);
+  } else if (out.height != 480 && out.height != 576) {
+    error = "a DVD frame is 480 (NTSC) or 576 (PAL) lines high, not " + std::to_string(out.height);
+  } else if (!(pal ? Near(out.frameRate, 25.0) : Near(out.frameRate, kNtscRate))) {
+    error = "a " + std::to_string(out.height) + "-line DVD runs at " + (pal ? "25" : "29.97") + " frames a second";
+  } else if (out.videoBitrate < 300000 || out.maxBitrate > 9800000 || out.videoBitrate > out.maxBitrate ||
+             out.minBitrate < 0 || out.minBitrate > out.videoBitrate) {
+    error = "video bit rates out of the DVD range (average " + std::to_string(out.videoBitrate) + ", maximum " +
+            std::to_string(out.maxBitrate) + " bit/s)";
+  } else if (out.bufferSize < 0 || out.bufferSize > 1835008) {
+    error = "the video buffer of a DVD holds at most 1835008 bits";
+  } else if (out.aspect != 0 && out.aspect != 2 && out.aspect != 3) {
+    error = "aspect code " + std::to_string(out.aspect) + " is neither 4:3 (2) nor 16:9 (3)";
+  } else if (out.audioCodec != 0 && out.audioCodec != 1) {
+    error = "unknown audio codec " + std::to_string(out.audioCodec);
+  } else if (out.audioCodec == 1 && !pal) {
+    error = "MPEG audio is allowed on PAL discs only";
+  } else if (out.sampleRate != 48000) {
+    error = "DVD audio is sampled at 48000 Hz, not " + std::to_string(out.sampleRate);
+  } else if (out.channels != 1 && out.channels != 2) {
+    error = "the converter writes mono or stereo audio, not " + std::to_string(out.channels) + " channels";
+  } else if (out.audioBitrate < 64000 || out.audioBitrate > 448000) {
+    error = "audio bit rate " + std::to_string(out.audioBitrate) + " is out of the DVD range";
+  }
+  if (!error.empty()) return false;
+  // A DVD's GOP holds at most 18 (NTSC) or 15 (PAL) frames.
+  out.gopSize = std::min(out.gopSize, pal ? 15 : 18);
+  if (out.bFrames < 0) out.bFrames = 0;
+  out.bFrames = std::min(out.bFrames, 2);
+  return true;
+}
+
+bool Converter::SetParam(const QEEncodeParam& param) {
+  if (m_running) return false;
+  std::string error;
+  QEEncodeParam normalized;
+  if (!Normalize(param, normalized, error)) {
+    LogLine("encoding parameters refused: " + error);
+    return false;
+  }
+  m_param = normalized;
+  return true;
+}
+
+int Converter::Start(double begin, double length, QECallback callback, void* userData) {
+  if (m_running) {
+    LogLine("cannot start an encoding: the converter is already running");
+    return 1;
+  }
+  if (m_thread.joinable()) m_thread.join();
+  if (m_outputPath.empty()) {
+    LogLine("cannot start an encoding: no output file set");
+    return 2;
+  }
+  if (begin < 0.0 || length < 0.0 || !std::isfinite(begin) || !std::isfinite(length)) {
+    LogLine("cannot start an encoding: bad time range");
+    return 3;
+  }
+  m_begin = begin;
+  m_length = length;
+  m_callback = callback;
+  m_userData = userData;
+  m_abort = false;
+  m_paused = false;
+
+  const bool pal = m_param.height == 576;
+  m_display = m_param.aspect == 3 ? 16.0 / 9.0 : 4.0 / 3.0;
+  if (m_param.aspect == 0) {
+    // The nearer of 4:3 and 16:9 to the source's own aspect (their geometric mean divides).
+    double source = 4.0 / 3.0;
+    if (m_video && m_video->HasVideo()) {
+      const TVideoInfo* info = m_video->VideoInfo();
+      if (info && info->xratio > 0 && info->yratio > 0) source = double(info->xratio) / info->yratio;
+      else if (info && info->Width > 0 && info->Height > 0) source = double(info->Width) / info->Height;
+    }
+    m_display = source > std::sqrt(4.0 / 3.0 * 16.0 / 9.0) ? 16.0 / 9.0 : 4.0 / 3.0;
+  }
+  DvdWriter::Settings settings;
+  settings.path = m_outputPath;
+  settings.width = m_param.width;
+  settings.height = m_param.height;
+  settings.frameRate = pal ? AVRational{25, 1} : AVRational{30000, 1001};
+  av_reduce(&settings.sampleAspect.num, &settings.sampleAspect.den,
+            int64_t(std::lround(m_display * 9 * 16)) * m_param.height, int64_t(9 * 16) * m_param.width, 1 << 16);
+  settings.gopSize = m_param.gopSize;
+  settings.bFrames = m_param.bFrames;
+  settings.bitRate = m_param.videoBitrate;
+  settings.maxRate = m_param.maxBitrate;
+  settings.minRate = m_param.minBitrate;
+  settings.bufferSize = m_param.bufferSize;
+  settings.constantRate = m_param.rateControl == 1;
+  settings.mp2Audio = m_param.audioCodec == 1;
+  settings.audioBitRate = m_param.audioBitrate;
+  settings.channels = m_param.channels;
+  settings.abort = &m_abort;
+  m_writer = std::make_unique<DvdWriter>();
+  std::string error;
+  if (!m_writer->Open(settings, error)) {
+    m_writer.reset();
+    RemovePartialOutput(m_outputPath);
+    return 4;
+  }
+  m_progress = {};
+  m_progress.size = sizeof(QEProgress);
+  m_running = true;
+  m_writer->StartThread();
+  m_thread = std::thread([this] { Run(); });
+  return 0;
+}
+
+void Converter::Pause(bool paused) {
+  {
+    std::lock_guard lock(m_pauseMutex);
+    m_paused = paused;
+  }
+  m_pauseWake.notify_all();
+}
+
+void Converter::Abort() {
+  {
+    std::lock_guard lock(m_pauseMutex);
+    m_abort = true;
+  }
+  m_pauseWake.notify_all();
+}
+
+bool Converter::WaitWhilePaused() {
+  std::unique_lock lock(m_pauseMutex);
+  m_pauseWake.wait(lock, [&] { return !m_paused || m_abort; });
+  return !m_abort;
+}
+
+void Converter::Report(int message, int code) {
+  if (!m_callback) return;
+  m_progress.bytesWritten = m_writer ? m_writer->BytesWritten() : 0;
+  m_callback(m_userData, message, code, &m_progress);
+  m_progress.preview = nullptr;
+}
+
+void Converter::FillPreview(const AVFrame* frame) {
+  const int width = frame->width, height = frame->height;
+  const size_t planes = size_t(width) * height * 3 / 2;
+  m_previewBlock.resize(sizeof(QEPreviewBlock) + planes);
+  auto* block = reinterpret_cast<QEPreviewBlock*>(m_previewBlock.data());
+  block->kind = 2;
+  block->valid = 1;
+  block->frame = {width, height, 0, width, width / 2, 0};
+  uint8_t* out = m_previewBlock.data() + sizeof(QEPreviewBlock);
+  for (int plane = 0; plane < 3; ++plane) {
+    const int w = plane ? width / 2 : width, h = plane ? height / 2 : height;
+    for (int y = 0; y < h; ++y, out += w) std::memcpy(out, frame->data[plane] + ptrdiff_t(y) * frame->linesize[plane], w);
+  }
+  m_progress.preview = block;
+}
+
+void Converter::Run() {
+  const bool pal = m_param.height == 576;
+  const double rate = pal ? 25.0 : kNtscRate;
+  const int width = m_param.width, height = m_param.height;
+  const double display = m_display;
+  std::string failure;
+  bool noSpace = false;
+
+  // The length to encode: from begin, `length` seconds or up to the end of the longer source.
+  double total = m_length;
+  if (total <= 0.0) {
+    double end = 0.0;
+    if (m_video) end = std::max(end, m_video->Duration());
+    if (!m_video && m_audio) end = m_audio->Duration();
+    total = std::max(0.0, end - m_begin);
+  }
+  const int64_t frameCount = std::max<int64_t>(1, std::llround(total * rate));
+  const int64_t sampleCount = std::llround(double(frameCount) / rate * kAudioRate);
+
+  if (m_begin > 0.0) {
+    if (m_video && !m_video->Seek(m_begin)) failure = "cannot seek the video source: " + m_video->LastError();
+    if (m_audio && !m_audio->Seek(m_begin)) failure = "cannot seek the audio source: " + m_audio->LastError();
+  }
+
+  FrameConverter scaler;
+  FrameRateConverter grid(rate);
+  FramePtr current;  // the picture being repeated onto the grid
+  VideoFrame pending;
+  bool havePending = false, videoEnded = !m_video;
+  int64_t framesOut = 0;
+
+  std::vector<float> fifo;  // interleaved stereo float, starting at sample `samplesOut`
+  int64_t samplesOut = 0;
+  bool audioEnded = !m_audio;
+  double audioClock = 0.0;  // source time (from begin) of the end of `fifo`
+  const int audioFrame = m_writer->AudioFrameSize();
+  const int channels = m_param.channels;
+  const bool mp2 = m_param.audioCodec == 1;
+
+  auto makePicture = [&](const VideoFrame& in) -> FramePtr {
+    FramePtr out = MakeBlackFrame(AV_PIX_FMT_YUV420P, width, height);
+    if (!out) return nullptr;
+    Placement place = Place(in.style, in.Aspect(), display, width, height);
+    FramePtr source = RefFrame(in.frame.get());
+    if (place.cutX > 0.0 || place.cutY > 0.0) {
+      source->crop_left = source->crop_right = size_t(source->width * place.cutX);
+      source->crop_top = source->crop_bottom = size_t(source->height * place.cutY);
+      av_frame_apply_cropping(source.get(), AV_FRAME_CROP_UNALIGNED);
+    }
+    if (!scaler.ScaleInto(source.get(), out.get(), place.into)) return nullptr;
+    return out;
+  };
+
+  auto readVideo = [&]() {
+    if (videoEnded) return;
+    havePending = m_video->ReadVideo(pending);
+    if (!havePending) {
+      videoEnded = true;
+      if (!m_video->LastError().empty()) failure = "the video source failed: " + m_video->LastError();
+    } else {
+      pending.time -= m_begin;
+    }
+  };
+
+  // Appends audio to the fifo until it holds `need` samples or the source ends.
+  auto fillAudio = [&](size_t need) {
+    while (!audioEnded && fifo.size() / 2 < need && !m_abort) {
+      AudioBlock block;
+      if (!m_audio->ReadAudio(block)) {
+        audioEnded = true;
+        if (!m_audio->LastError().empty()) failure = "the audio source failed: " + m_audio->LastError();
+        break;
+      }
+      double start = block.time - m_begin;
+      size_t skip = 0;
+      if (start > audioClock + 0.02) {
+        // A gap in the source: silence.
+        fifo.resize(fifo.size() + size_t(std::lround((start - audioClock) * kAudioRate)) * 2, 0.0f);
+        audioClock = start;
+      } else if (start < audioClock - 0.02) {
+        skip = std::min(block.SampleCount(), size_t(std::lround((audioClock - start) * kAudioRate)));
+      }
+      fifo.insert(fifo.end(), block.samples.begin() + long(skip * 2), block.samples.end());
+      audioClock += double(block.SampleCount() - skip) / kAudioRate;
+    }
+  };
+
+  auto pushAudioUpTo = [&](int64_t limit) -> bool {
+    while (samplesOut + audioFrame <= limit || (limit >= sampleCount && samplesOut < sampleCount)) {
+      if (m_abort) return false;
+      fillAudio(size_t(audioFrame));
+      FramePtr frame = MakeFrame();
+      frame->nb_samples = audioFrame;
+      frame->format = mp2 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLTP;
+      frame->sample_rate = kAudioRate;
+      av_channel_layout_default(&frame->ch_layout, channels);
+      if (av_frame_get_buffer(frame.get(), 0) < 0) {
+        failure = "out of memory for audio";
+        return false;
+      }
+      const size_t available = std::min(fifo.size() / 2, size_t(audioFrame));
+      for (int i = 0; i < audioFrame; ++i) {
+        float left = 0.0f, right = 0.0f;
+        if (size_t(i) < available) {
+          left = fifo[size_t(i) * 2];
+          right = fifo[size_t(i) * 2 + 1];
+        }
+        if (channels == 1) left = right = (left + right) * 0.5f;
+        if (mp2) {
+          auto* out = reinterpret_cast<int16_t*>(frame->data[0]);
+          for (int c = 0; c < channels; ++c) {
+            const float v = std::clamp(c ? right : left, -1.0f, 1.0f);
+            out[i * channels + c] = int16_t(std::lrint(v * 32767.0f));
+          }
+        } else {
+          reinterpret_cast<float*>(frame->data[0])[i] = left;
+          if (channels > 1) reinterpret_cast<float*>(frame->data[1])[i] = right;
+        }
+      }
+      fifo.erase(fifo.begin(), fifo.begin() + long(available * 2));
+      frame->pts = samplesOut;
+      samplesOut += audioFrame;
+      if (!m_writer->Push(std::move(frame), false)) return false;
+    }
+    return true;
+  };
+
+  auto emitVideo = [&](const FramePtr& picture) -> bool {
+    if (!WaitWhilePaused()) return false;
+    FramePtr frame = RefFrame(picture.get());
+    frame->pts = framesOut;
+    frame->pict_type = AV_PICTURE_TYPE_NONE;
+    if (!pushAudioUpTo(std::llround(double(framesOut + 1) / rate * kAudioRate))) return false;
+    if (!m_writer->Push(std::move(frame), true)) return false;
+    ++framesOut;
+    m_progress.framesDone = int32_t(framesOut);
+    m_progress.secondsDone = double(framesOut) / rate;
+    m_progress.percent = int32_t(std::min<int64_t>(100, framesOut * 100 / frameCount));
+    if (m_preview && framesOut % m_param.previewEvery == 1) FillPreview(picture.get());
+    if (framesOut % 8 == 0 || m_progress.preview) Report(kQEMessageProgress, 0);
+    return true;
+  };
+
+  bool ok = failure.empty();
+  if (ok) readVideo();
+  while (ok && framesOut < frameCount && !m_abort) {
+    int repeats;
+    if (havePending) {
+      VideoFrame frame = std::move(pending);
+      readVideo();
+      const double next = havePending ? pending.time : frame.time + 1.0 / rate;
+      repeats = grid.Repeats(frame.time, next);
+      if (!havePending) repeats = int(frameCount - framesOut);  // the last picture holds to the end
+      if (repeats > 0) {
+        current = makePicture(frame);
+        if (!current) {
+          failure = "cannot scale a picture";
+          break;
+        }
+      }
+    } else {
+      if (!current) {
+        // No picture at all (audio only, or a video source with nothing in it): black.
+        current = MakeBlackFrame(AV_PIX_FMT_YUV420P, width, height);
+      }
+      repeats = int(frameCount - framesOut);
+    }
+    for (int i = 0; i < repeats && framesOut < frameCount && ok; ++i) ok = emitVideo(current);
+    if (!failure.empty()) ok = false;
+  }
+  if (ok && !m_abort) ok = pushAudioUpTo(sampleCount) && failure.empty();
+
+  std::string error;
+  bool written = false;
+  if (ok && !m_abort) {
+    written = m_writer->Finish(error);
+  } else {
+    m_writer->Stop();
+    error = m_writer->Error();
+  }
+  if (failure.empty() && !error.empty()) failure = error;
+  noSpace = m_writer->NoSpace();
+  const bool aborted = !written && failure.empty();
+  m_writer.reset();  // closes the output file
+  int code = kQEEndDone;
+  if (!written) {
+    RemovePartialOutput(m_outputPath);
+    code = aborted ? kQEEndAborted : (noSpace ? kQEEndNoSpace : kQEEndFailed);
+    if (!aborted) LogLine("encoding '" + m_outputPath + "' failed: " + failure);
+  } else {
+    m_progress.percent = 100;
+  }
+  m_running = false;
+  Report(kQEMessageEnd, code);
+}

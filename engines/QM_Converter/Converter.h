@@ -1,0 +1,69 @@
+#pragma once
+
+// Converter: one encoding job, from a video and an audio MediaSource to a DVD-Video MPEG-2
+// program stream. Set up and started on the caller's thread; runs on a thread of its own (the
+// reader: sources, frame rate conversion, scaling, audio framing) that feeds a second thread
+// (the encoder: mpeg2video and AC-3, and the "dvd" muxer) through a small bounded queue. The
+// callback is called on the reader thread, always ending with one end report.
+//
+// Thread rules: the public methods are called from one controlling thread. m_abort,
+// m_paused and m_preview are atomics read by the worker threads; m_pauseMutex with
+// m_pauseWake guards the pause wait.
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "engines/QM_Converter/ConverterApi.h"
+#include "engines/media/MediaSource.h"
+
+class DvdWriter;
+
+class Converter final : public engines::EngineObject {
+ public:
+  Converter(std::shared_ptr<engines::media::MediaSource> video, std::shared_ptr<engines::media::MediaSource> audio);
+  ~Converter() override;
+
+  bool SetOutputFile(const std::string& path);
+  // Checks the block and fills its defaults; false (logged) when it cannot be encoded.
+  static bool Normalize(const QEEncodeParam& in, QEEncodeParam& out, std::string& error);
+  bool SetParam(const QEEncodeParam& param);
+  QEEncodeParam Param() const { return m_param; }
+
+  // 0 when started; otherwise the reason is logged and nothing runs.
+  int Start(double begin, double length, QECallback callback, void* userData);
+  void Pause(bool paused);
+  void Abort();
+  void EnablePreview(bool on) { m_preview = on; }
+
+ private:
+  void Run();
+  void Report(int message, int code);
+  bool WaitWhilePaused();
+  void FillPreview(const AVFrame* frame);
+
+  std::shared_ptr<engines::media::MediaSource> m_video;
+  std::shared_ptr<engines::media::MediaSource> m_audio;
+  std::string m_outputPath;
+  QEEncodeParam m_param{};
+  double m_begin = 0.0;
+  double m_length = 0.0;
+  double m_display = 4.0 / 3.0;  // the output's display aspect, chosen at start
+  QECallback m_callback = nullptr;
+  void* m_userData = nullptr;
+
+  std::unique_ptr<DvdWriter> m_writer;
+  std::thread m_thread;
+  std::atomic<bool> m_running{false};
+  std::atomic<bool> m_abort{false};
+  std::atomic<bool> m_paused{false};
+  std::atomic<bool> m_preview{false};
+  std::mutex m_pauseMutex;
+  std::condition_variable m_pauseWake;
+
+  QEProgress m_progress{};
+  std::vector<uint8_t> m_previewBlock;  // a QEPreviewBlock followed by the planes
+};

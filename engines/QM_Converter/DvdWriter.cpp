@@ -1,0 +1,234 @@
+#include "engines/QM_Converter/DvdWriter.h"
+
+#include "engines/media/MediaLog.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+using namespace engines::media;
+
+namespace {
+
+constexpr size_t kQueueLimit = 12;
+
+int InterruptCallback(void* opaque) {
+  const auto* abort = static_cast<const std::atomic<bool>*>(opaque);
+  return abort && abort->load() ? 1 : 0;
+}
+
+}  // namespace
+
+DvdWriter::~DvdWriter() { Stop(); }
+
+bool DvdWriter::Open(const Settings& settings, std::string& error) {
+  m_settings = settings;
+  const std::string& path = settings.path;
+  AVFormatContext* raw = nullptr;
+  int result = avformat_alloc_output_context2(&raw, nullptr, "dvd", path.c_str());
+  if (result < 0 || !raw) {
+    error = LogAvError("avformat_alloc_output_context2", result, path);
+    return false;
+  }
+  m_output.reset(raw);
+  m_output->interrupt_callback = {InterruptCallback, const_cast<std::atomic<bool>*>(settings.abort)};
+
+  // Video: MPEG-2 main profile, main level, within the DVD limits.
+  const AVCodec* videoCodec = avcodec_find_encoder(AV_CODEC_ID_MPEG2VIDEO);
+  if (!videoCodec) {
+    error = "no MPEG-2 video encoder in this FFmpeg";
+    LogLine(error);
+    return false;
+  }
+  m_video.reset(avcodec_alloc_context3(videoCodec));
+  AVCodecContext* v = m_video.get();
+  v->width = settings.width;
+  v->height = settings.height;
+  v->pix_fmt = AV_PIX_FMT_YUV420P;
+  v->time_base = av_inv_q(settings.frameRate);
+  v->framerate = settings.frameRate;
+  v->sample_aspect_ratio = settings.sampleAspect;
+  v->gop_size = settings.gopSize;
+  v->max_b_frames = settings.bFrames;
+  v->bit_rate = settings.bitRate;
+  v->rc_max_rate = settings.constantRate ? settings.bitRate : settings.maxRate;
+  v->rc_min_rate = settings.constantRate ? settings.bitRate : settings.minRate;
+  v->rc_buffer_size = settings.bufferSize;
+  v->thread_count = 1;  // the encoder runs beside the decoders; one thread keeps the output reproducible
+  v->color_range = AVCOL_RANGE_MPEG;
+  if (m_output->oformat->flags & AVFMT_GLOBALHEADER) v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  result = avcodec_open2(v, videoCodec, nullptr);
+  if (result < 0) {
+    error = LogAvError("avcodec_open2 (mpeg2video)", result, path);
+    return false;
+  }
+
+  // Audio: AC-3, or MPEG-1 Layer II where PAL allows it; 48 kHz.
+  const AVCodec* audioCodec = avcodec_find_encoder(settings.mp2Audio ? AV_CODEC_ID_MP2 : AV_CODEC_ID_AC3);
+  if (!audioCodec) {
+    error = std::string("no ") + (settings.mp2Audio ? "MP2" : "AC-3") + " audio encoder in this FFmpeg";
+    LogLine(error);
+    return false;
+  }
+  m_audio.reset(avcodec_alloc_context3(audioCodec));
+  AVCodecContext* a = m_audio.get();
+  a->sample_rate = 48000;
+  av_channel_layout_default(&a->ch_layout, settings.channels);
+  a->sample_fmt = settings.mp2Audio ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLTP;
+  a->bit_rate = settings.audioBitRate;
+  a->time_base = {1, 48000};
+  a->thread_count = 1;
+  result = avcodec_open2(a, audioCodec, nullptr);
+  if (result < 0) {
+    error = LogAvError("avcodec_open2 (audio)", result, path);
+    return false;
+  }
+
+  m_videoStream = avformat_new_stream(m_output.get(), nullptr);
+  m_audioStream = avformat_new_stream(m_output.get(), nullptr);
+  if (!m_videoStream || !m_audioStream) {
+    error = LogAvError("avformat_new_stream", AVERROR(ENOMEM), path);
+    return false;
+  }
+  avcodec_parameters_from_context(m_videoStream->codecpar, v);
+  avcodec_parameters_from_context(m_audioStream->codecpar, a);
+  m_videoStream->time_base = v->time_base;
+  m_videoStream->sample_aspect_ratio = v->sample_aspect_ratio;
+  m_videoStream->avg_frame_rate = settings.frameRate;
+  m_audioStream->time_base = a->time_base;
+  // The muxer sizes the video buffer of its system header from the encoder's CPB properties.
+  for (int i = 0; i < v->nb_coded_side_data; ++i) {
+    const AVPacketSideData& side = v->coded_side_data[i];
+    uint8_t* copy = av_stream_new_side_data(m_videoStream, side.type, side.size);
+    if (copy) memcpy(copy, side.data, side.size);
+  }
+
+  AVIOContext* io = nullptr;
+  result = avio_open2(&io, path.c_str(), AVIO_FLAG_WRITE, &m_output->interrupt_callback, nullptr);
+  if (result < 0) {
+    error = LogAvError("avio_open2", result, path);
+    return false;
+  }
+  m_output->pb = io;
+
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "packetsize", "2048", 0);
+  av_dict_set(&options, "muxrate", "10080000", 0);
+  std::unique_ptr<AVDictionary, DictionaryDeleter> holder(options);
+  AVDictionary* pass = holder.release();
+  result = avformat_write_header(m_output.get(), &pass);
+  holder.reset(pass);
+  if (result < 0) {
+    error = LogAvError("avformat_write_header", result, path);
+    return false;
+  }
+  if (const AVDictionaryEntry* left = av_dict_get(holder.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
+    error = std::string("the dvd muxer ignored its option '") + left->key + "' for '" + path + "'";
+    LogLine(error);
+    return false;
+  }
+  return true;
+}
+
+void DvdWriter::StartThread() { m_thread = std::thread([this] { Work(); }); }
+
+bool DvdWriter::Push(FramePtr frame, bool video) {
+  std::unique_lock lock(m_mutex);
+  m_changed.wait(lock, [&] {
+    return m_queue.size() < kQueueLimit || m_failed || m_done || m_settings.abort->load();
+  });
+  if (m_failed || m_done || m_settings.abort->load()) return false;
+  m_queue.push_back({std::move(frame), video, false});
+  m_changed.notify_all();
+  return true;
+}
+
+bool DvdWriter::Finish(std::string& error) {
+  {
+    std::lock_guard lock(m_mutex);
+    m_queue.push_back({nullptr, false, true});
+    m_changed.notify_all();
+  }
+  if (m_thread.joinable()) m_thread.join();
+  std::lock_guard lock(m_mutex);
+  error = m_error;
+  return !m_failed;
+}
+
+void DvdWriter::Stop() {
+  {
+    std::lock_guard lock(m_mutex);
+    m_done = true;
+    m_changed.notify_all();
+  }
+  if (m_thread.joinable()) m_thread.join();
+}
+
+bool DvdWriter::Fail(const std::string& text) {
+  std::lock_guard lock(m_mutex);
+  if (!m_failed) m_error = text;
+  m_failed = true;
+  m_changed.notify_all();
+  return false;
+}
+
+bool DvdWriter::Encode(AVCodecContext* codec, AVStream* stream, AVFrame* frame) {
+  int result = avcodec_send_frame(codec, frame);
+  if (result < 0 && result != AVERROR_EOF) {
+    return Fail(LogAvError(codec == m_video.get() ? "avcodec_send_frame (video)" : "avcodec_send_frame (audio)",
+                           result, m_settings.path));
+  }
+  for (;;) {
+    result = avcodec_receive_packet(codec, m_packet.get());
+    if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
+    if (result < 0) return Fail(LogAvError("avcodec_receive_packet", result, m_settings.path));
+    av_packet_rescale_ts(m_packet.get(), codec->time_base, stream->time_base);
+    m_packet->stream_index = stream->index;
+    result = av_interleaved_write_frame(m_output.get(), m_packet.get());
+    if (result < 0) {
+      if (result == AVERROR(ENOSPC)) m_noSpace = true;
+      if (m_settings.abort->load()) return false;
+      return Fail(LogAvError("av_interleaved_write_frame", result, m_settings.path));
+    }
+    if (m_output->pb) m_bytes = avio_tell(m_output->pb);
+  }
+}
+
+void DvdWriter::Work() {
+  for (;;) {
+    Item item;
+    {
+      std::unique_lock lock(m_mutex);
+      m_changed.wait(lock, [&] { return !m_queue.empty() || m_done || m_settings.abort->load(); });
+      if (m_settings.abort->load() || m_done) return;
+      item = std::move(m_queue.front());
+      m_queue.pop_front();
+      m_changed.notify_all();
+    }
+    if (item.end) {
+      if (!Encode(m_video.get(), m_videoStream, nullptr)) return;
+      if (!Encode(m_audio.get(), m_audioStream, nullptr)) return;
+      int result = av_write_trailer(m_output.get());
+      if (result < 0) {
+        Fail(LogAvError("av_write_trailer", result, m_settings.path));
+        return;
+      }
+      if (m_output->pb) {
+        avio_flush(m_output->pb);
+        m_bytes = avio_tell(m_output->pb);
+        if (m_output->pb->error < 0) {
+          if (m_output->pb->error == AVERROR(ENOSPC)) m_noSpace = true;
+          Fail(LogAvError("avio_flush", m_output->pb->error, m_settings.path));
+        }
+      }
+      std::lock_guard lock(m_mutex);
+      m_done = true;
+      return;
+    }
+    if (!Encode(item.video ? m_video.get() : m_audio.get(), item.video ? m_videoStream : m_audioStream,
+                item.frame.get())) {
+      return;
+    }
+  }
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+// DvdWriter: the encoder side of a converter. Owns the MPEG-2 video and AC-3 (or MP2) audio
+// encoders and the "dvd" muxer, and runs them on a thread of its own fed through a bounded
+// queue of frames. Push and Finish are called from the converter's reader thread only; the
+// abort flag belongs to the converter and is read here (also by FFmpeg's interrupt callback).
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "engines/media/AvPtr.h"
+
+class DvdWriter {
+ public:
+  struct Settings {
+    std::string path;
+    int width = 720, height = 480;
+    AVRational frameRate{30000, 1001};
+    AVRational sampleAspect{8, 9};
+    int gopSize = 15, bFrames = 2;
+    int64_t bitRate = 6000000, maxRate = 9000000, minRate = 0;
+    int bufferSize = 1835008;
+    bool constantRate = false;
+    bool mp2Audio = false;
+    int64_t audioBitRate = 192000;
+    int channels = 2;
+    const std::atomic<bool>* abort = nullptr;
+  };
+
+  DvdWriter() = default;
+  ~DvdWriter();
+
+  // Opens the encoders and the output file and writes the header; false with the reason.
+  bool Open(const Settings& settings, std::string& error);
+  int AudioFrameSize() const { return m_audio->frame_size; }
+  AVSampleFormat AudioFormat() const { return m_audio->sample_fmt; }
+
+  void StartThread();
+  // Queues a frame (pts in the encoder's time base); blocks while the queue is full. False
+  // once the writer failed or the job is aborted.
+  bool Push(engines::media::FramePtr frame, bool video);
+  // Flushes the encoders and writes the trailer (skipped when aborted); joins the thread.
+  bool Finish(std::string& error);
+  void Stop();  // joins the thread without finishing the file
+
+  int64_t BytesWritten() const { return m_bytes.load(); }
+  bool NoSpace() const { return m_noSpace.load(); }
+  std::string Error() {
+    std::lock_guard lock(m_mutex);
+    return m_error;
+  }
+
+ private:
+  struct Item {
+    engines::media::FramePtr frame;
+    bool video = false;
+    bool end = false;
+  };
+  void Work();
+  bool Encode(AVCodecContext* codec, AVStream* stream, AVFrame* frame);
+  bool Fail(const std::string& text);
+
+  Settings m_settings;
+  engines::media::OutputContextPtr m_output;
+  engines::media::CodecContextPtr m_video;
+  engines::media::CodecContextPtr m_audio;
+  AVStream* m_videoStream = nullptr;
+  AVStream* m_audioStream = nullptr;
+  engines::media::PacketPtr m_packet = engines::media::MakePacket();
+
+  std::thread m_thread;
+  std::mutex m_mutex;  // guards m_queue, m_failed, m_error, m_done
+  std::condition_variable m_changed;
+  std::deque<Item> m_queue;
+  bool m_failed = false;
+  bool m_done = false;
+  std::string m_error;
+  std::atomic<int64_t> m_bytes{0};
+  std::atomic<bool> m_noSpace{false};
+};

@@ -1,0 +1,189 @@
+// Entry points of the data process engine. Every setter takes the processor handle first; a
+// handle of 0, or one that is not a processor of this kind, makes the call do nothing.
+
+#include <cstring>
+
+#include "engines/QM_DataProcess/DataProcessApi.h"
+#include "engines/QM_DataProcess/Processors.h"
+#include "engines/media/MediaLog.h"
+#include "platform/kernel/Unicode.h"
+
+using namespace dataprocess;
+using engines::media::LogLine;
+using engines::media::MediaSource;
+
+namespace {
+
+template <typename Change>
+void UpdateVideo(EngineHandle processor, Change change) {
+  try {
+    if (auto found = engines::Lookup<VideoProcessor>(processor)) found->Update(change);
+  } catch (...) {
+    LogLine("changing a video processor failed");
+  }
+}
+
+EngineHandle Create(EngineHandle source, bool video) {
+  try {
+    auto found = engines::Lookup<MediaSource>(source);
+    if (!found || (video ? !found->HasVideo() : !found->HasAudio())) {
+      if (source) LogLine(std::string("cannot create a processor: the handle is not an ") +
+                          (video ? "video" : "audio") + " source");
+      return 0;
+    }
+    if (video) return engines::RegisterObject(std::make_shared<VideoProcessor>(std::move(found)));
+    return engines::RegisterObject(std::make_shared<AudioProcessor>(std::move(found)));
+  } catch (...) {
+    LogLine("cannot create a processor");
+    return 0;
+  }
+}
+
+template <typename Kind>
+void Destroy(EngineHandle processor) {
+  try {
+    if (engines::Lookup<Kind>(processor)) engines::UnregisterObject(processor);
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+ENGINE_API EngineHandle PCCreateVideoProcessor(EngineHandle source, int32_t, double) { return Create(source, true); }
+ENGINE_API void PCDestroyVideoProcessor(EngineHandle processor) { Destroy<VideoProcessor>(processor); }
+ENGINE_API EngineHandle PCCreateAudioProcessor(EngineHandle source, int32_t, double) { return Create(source, false); }
+ENGINE_API void PCDestroyAudioProcessor(EngineHandle processor) { Destroy<AudioProcessor>(processor); }
+
+ENGINE_API void PCSetCropRectEx(EngineHandle processor, const RECT* rect, int32_t style) {
+  Crop crop;
+  if (rect) crop = {rect->left, rect->top, rect->right, rect->bottom};
+  UpdateVideo(processor, [&](PictureSettings& s) {
+    s.crop = crop;
+    if (style >= 0 && style <= 5) s.style = engines::media::ResizeStyle(style);
+  });
+}
+ENGINE_API void PCSetCropRect(EngineHandle processor, const RECT* rect) {
+  Crop crop;
+  if (rect) crop = {rect->left, rect->top, rect->right, rect->bottom};
+  UpdateVideo(processor, [&](PictureSettings& s) { s.crop = crop; });
+}
+
+ENGINE_API void PCSetVideoBrightness(EngineHandle processor, int32_t value) {
+  UpdateVideo(processor, [&](PictureSettings& s) { s.brightness = std::clamp(value, -100, 100); });
+}
+ENGINE_API void PCSetContrast(EngineHandle processor, int32_t value) {
+  UpdateVideo(processor, [&](PictureSettings& s) { s.contrast = std::clamp(value, -100, 100); });
+}
+ENGINE_API void PCSetVideoSaturation(EngineHandle processor, int32_t value) {
+  UpdateVideo(processor, [&](PictureSettings& s) { s.saturation = std::clamp(value, -100, 100); });
+}
+ENGINE_API void PCSetExFilterFlag(EngineHandle processor, int32_t flags) {
+  UpdateVideo(processor, [&](PictureSettings& s) { s.effects = flags; });
+}
+ENGINE_API void PCSetFlipFlag(EngineHandle processor, int32_t flags) {
+  UpdateVideo(processor, [&](PictureSettings& s) { s.flip = flags & 3; });
+}
+ENGINE_API void PCSetVideoDeintelace(EngineHandle processor, int32_t mode) {
+  UpdateVideo(processor, [&](PictureSettings& s) { s.deinterlace = mode; });
+}
+
+ENGINE_API void PCSetUserWatermarkImage(EngineHandle processor, const void* bitmapInfo, const void* bits,
+                                        const TUnitRect* rect, int32_t opacity) {
+  Watermark mark;
+  try {
+    if (bitmapInfo && bits && rect) {
+      BitmapInfoHeader header;
+      std::memcpy(&header, bitmapInfo, sizeof(header));
+      const int width = header.biWidth, height = std::abs(header.biHeight);
+      const bool topDown = header.biHeight < 0;
+      if (header.biCompression == 0 && (header.biBitCount == 32 || header.biBitCount == 24) && width > 0 &&
+          height > 0 && width <= 8192 && height <= 8192) {
+        const size_t stride = ((size_t(width) * header.biBitCount + 31) / 32) * 4;
+        const auto* source = static_cast<const uint8_t*>(bits);
+        mark.width = width;
+        mark.height = height;
+        mark.pixels.resize(size_t(width) * height * 4);
+        bool anyAlpha = false;
+        for (int y = 0; y < height; ++y) {
+          const uint8_t* row = source + stride * size_t(topDown ? y : height - 1 - y);
+          for (int x = 0; x < width; ++x) {
+            uint8_t* d = &mark.pixels[(size_t(y) * width + x) * 4];
+            const uint8_t* s = row + x * (header.biBitCount / 8);
+            d[0] = s[0], d[1] = s[1], d[2] = s[2];
+            d[3] = header.biBitCount == 32 ? s[3] : 255;
+            anyAlpha |= d[3] != 0;
+          }
+        }
+        // A 32-bit picture whose alpha bytes are all 0 (as GDI leaves them) is opaque.
+        if (!anyAlpha) for (size_t i = 3; i < mark.pixels.size(); i += 4) mark.pixels[i] = 255;
+        mark.left = rect->left, mark.top = rect->top, mark.right = rect->right, mark.bottom = rect->bottom;
+        mark.opacity = std::clamp(opacity, 0, 100);
+      } else {
+        LogLine("watermark picture refused: only uncompressed 24- and 32-bit pictures are taken");
+      }
+    }
+  } catch (...) {
+    LogLine("watermark picture refused");
+    mark = {};
+  }
+  UpdateVideo(processor, [&](PictureSettings& s) { s.watermark = std::move(mark); });
+}
+
+ENGINE_API void PCSetUserSubPicture(EngineHandle processor, const void* record, int32_t opacity) {
+  // FIXME: subtitle streams are not drawn yet; the style is accepted so callers work.
+  (void)processor;
+  (void)record;
+  (void)opacity;
+}
+
+ENGINE_API void PCSetVolum(EngineHandle processor, int32_t percent) {
+  try {
+    if (auto found = engines::Lookup<AudioProcessor>(processor)) found->SetVolume(percent);
+  } catch (...) {
+  }
+}
+
+ENGINE_API int32_t PCSaveSnapshot(EngineHandle processor, const char16_t* fileName, int32_t format, int32_t) {
+  try {
+    auto found = engines::Lookup<VideoProcessor>(processor);
+    const std::string path = platform::Utf16ToUtf8(engines::ReadText(fileName));
+    return found && !path.empty() && found->SaveSnapshot(path, format == 1) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+ENGINE_API const engines::media::TVideoInfo* PCGetVideoInfo(EngineHandle processor) {
+  try {
+    auto found = engines::Lookup<VideoProcessor>(processor);
+    return found ? found->VideoInfo() : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+}
+ENGINE_API const engines::media::TAudioInfo* PCGetAudioInfo(EngineHandle processor) {
+  try {
+    auto found = engines::Lookup<AudioProcessor>(processor);
+    return found ? found->AudioInfo() : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+// The program binds these by ordinal.
+ENGINE_API EngineHandle ordinal_1(EngineHandle source, int32_t mode, double start) {
+  return PCCreateVideoProcessor(source, mode, start);
+}
+ENGINE_API void ordinal_2(EngineHandle processor) { PCDestroyVideoProcessor(processor); }
+ENGINE_API EngineHandle ordinal_3(EngineHandle source, int32_t mode, double start) {
+  return PCCreateAudioProcessor(source, mode, start);
+}
+ENGINE_API void ordinal_4(EngineHandle processor) { PCDestroyAudioProcessor(processor); }
+ENGINE_API void ordinal_5(EngineHandle processor, const RECT* rect) { PCSetCropRect(processor, rect); }
+ENGINE_API int32_t ordinal_12(EngineHandle processor, const char16_t* fileName, int32_t format, int32_t flag) {
+  return PCSaveSnapshot(processor, fileName, format, flag);
+}
+ENGINE_API void ordinal_23(EngineHandle processor, const RECT* rect, int32_t style) {
+  PCSetCropRectEx(processor, rect, style);
+}
+ENGINE_API void MediaSetLogHook(engines::media::LogHook hook) { engines::media::SetLogHook(hook); }

@@ -1,0 +1,478 @@
+#include "engines/media/FileSource.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engines/media/MediaLog.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+namespace engines::media {
+namespace {
+
+// Decoding errors in a row after which a file counts as broken rather than damaged in places.
+constexpr int kMaxDecodeErrors = 64;
+
+uint32_t FourCCFor(const AVCodecParameters* parameters) {
+  if (parameters->codec_tag) return parameters->codec_tag;
+  switch (parameters->codec_id) {
+    case AV_CODEC_ID_H264: return MKTAG('H', '2', '6', '4');
+    case AV_CODEC_ID_HEVC: return MKTAG('H', 'E', 'V', 'C');
+    case AV_CODEC_ID_MPEG4: return MKTAG('F', 'M', 'P', '4');
+    case AV_CODEC_ID_MPEG2VIDEO: return MKTAG('M', 'P', 'G', '2');
+    case AV_CODEC_ID_MPEG1VIDEO: return MKTAG('M', 'P', 'G', '1');
+    case AV_CODEC_ID_MJPEG: return MKTAG('M', 'J', 'P', 'G');
+    case AV_CODEC_ID_VP8: return MKTAG('V', 'P', '8', '0');
+    case AV_CODEC_ID_VP9: return MKTAG('V', 'P', '9', '0');
+    default: return 0;
+  }
+}
+
+double StreamSeconds(const AVStream* stream, int64_t value) {
+  return value == AV_NOPTS_VALUE ? 0.0 : value * av_q2d(stream->time_base);
+}
+
+AVRational DisplayAspect(int width, int height, AVRational sar) {
+  if (sar.num <= 0 || sar.den <= 0) sar = {1, 1};
+  AVRational dar{0, 1};
+  if (width > 0 && height > 0) {
+    av_reduce(&dar.num, &dar.den, int64_t(width) * sar.num, int64_t(height) * sar.den, 1000);
+  }
+  return dar;
+}
+
+}  // namespace
+
+InputContextPtr OpenInput(const std::string& path, std::string& error) {
+  AVFormatContext* raw = nullptr;
+  int result = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+  if (result < 0) {
+    error = LogAvError("avformat_open_input", result, path);
+    return nullptr;
+  }
+  InputContextPtr context(raw);
+  result = avformat_find_stream_info(context.get(), nullptr);
+  if (result < 0) {
+    error = LogAvError("avformat_find_stream_info", result, path);
+    return nullptr;
+  }
+  return context;
+}
+
+bool IsStillPicture(const AVFormatContext* context) {
+  const std::string name = context->iformat->name;
+  return name == "image2" || name == "gif" ||
+         (name.size() > 5 && name.compare(name.size() - 5, 5, "_pipe") == 0);
+}
+
+double FileDuration(const AVFormatContext* context) {
+  if (IsStillPicture(context)) return kStillSeconds;
+  if (context->duration != AV_NOPTS_VALUE && context->duration > 0) {
+    return double(context->duration) / AV_TIME_BASE;
+  }
+  double longest = 0.0;
+  for (unsigned i = 0; i < context->nb_streams; ++i) {
+    const AVStream* stream = context->streams[i];
+    if (stream->duration != AV_NOPTS_VALUE) longest = std::max(longest, StreamSeconds(stream, stream->duration));
+  }
+  return longest;
+}
+
+TVideoInfo DescribeVideo(const AVFormatContext* context, const AVStream* stream) {
+  TVideoInfo info{};
+  const AVCodecParameters* parameters = stream->codecpar;
+  info.Width = parameters->width;
+  info.Height = parameters->height;
+  const bool still = IsStillPicture(context);
+  AVRational rate = stream->avg_frame_rate;
+  if (rate.num <= 0 || rate.den <= 0) rate = stream->r_frame_rate;
+  info.frame_rate = still ? 25.0 : (rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0.0);
+  if (still) {
+    info.total_frames = 1;
+  } else if (stream->nb_frames > 0) {
+    info.total_frames = int32_t(stream->nb_frames);
+  } else {
+    info.total_frames = int32_t(std::lround(FileDuration(context) * info.frame_rate));
+  }
+  AVRational sar = av_guess_sample_aspect_ratio(const_cast<AVFormatContext*>(context),
+                                                const_cast<AVStream*>(stream), nullptr);
+  AVRational dar = DisplayAspect(info.Width, info.Height, sar);
+  info.xratio = dar.num;
+  info.yratio = dar.den;
+  info.dwFourCC = FourCCFor(parameters);
+  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(AVPixelFormat(parameters->format));
+  info.nBitsDepth = descriptor ? av_get_bits_per_pixel(descriptor) : 24;
+  info.dwCapsFlag = still ? kCapsStillPicture : 0;
+  if (!still && (context->pb == nullptr || !(context->pb->seekable & AVIO_SEEKABLE_NORMAL))) {
+    info.dwCapsFlag |= kCapsNotSeekable;
+  }
+  return info;
+}
+
+TAudioInfo DescribeAudio(const AVFormatContext* context, const AVStream* stream) {
+  TAudioInfo info{};
+  const AVCodecParameters* parameters = stream->codecpar;
+  info.sample_rate = parameters->sample_rate;
+  info.channels = parameters->ch_layout.nb_channels;
+  int bits = parameters->bits_per_raw_sample;
+  if (bits <= 0) bits = parameters->bits_per_coded_sample;
+  if (bits <= 0) bits = av_get_bytes_per_sample(AVSampleFormat(parameters->format)) * 8;
+  if (bits <= 0) bits = 16;
+  info.bitspersample = bits;
+  info.bytespersecond = parameters->bit_rate > 0 ? int32_t(parameters->bit_rate / 8)
+                                                 : info.sample_rate * info.channels * bits / 8;
+  info.length = stream->duration != AV_NOPTS_VALUE ? StreamSeconds(stream, stream->duration)
+                                                   : FileDuration(context);
+  info.dwCapsFlag = 0;
+  return info;
+}
+
+struct FileSource::State {
+  std::string path;
+  StreamKind kind = StreamKind::Video;
+  InputContextPtr format;
+  CodecContextPtr codec;
+  AVStream* stream = nullptr;
+  int streamIndex = -1;
+  bool still = false;
+  double duration = 0.0;
+  double startOffset = 0.0;  // the file's start time, subtracted from every timestamp
+  TVideoInfo videoInfo{};
+  TAudioInfo audioInfo{};
+  DecoderOptions options;
+  std::string lastError;
+
+  PacketPtr packet = MakePacket();
+  FramePtr decoded = MakeFrame();
+  bool demuxEnded = false;
+  bool decoderEnded = false;
+  int errorsInRow = 0;
+
+  // Video: the frame held back while seeking, and the cached picture of a still.
+  FramePtr pending;
+  double pendingTime = 0.0;
+  FramePtr stillFrame;
+  bool stillDelivered = false;
+  double seekTarget = -1.0;  // >= 0 while frames before it are being dropped
+  double lastVideoTime = 0.0;
+
+  // Audio.
+  SwrPtr resampler;
+  AVChannelLayout resamplerLayout{};
+  int resamplerFormat = -1;
+  int resamplerRate = 0;
+  double audioClock = -1.0;  // time of the next sample produced; < 0 until the first frame
+
+  ~State() { av_channel_layout_uninit(&resamplerLayout); }
+
+  double FrameTime(const AVFrame* frame) const {
+    int64_t pts = frame->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE) pts = frame->pts;
+    if (pts == AV_NOPTS_VALUE) return -1.0;
+    return pts * av_q2d(stream->time_base) - startOffset;
+  }
+
+  // Decodes the next frame of the stream into `decoded`. False at the end or on failure.
+  bool DecodeNext() {
+    for (;;) {
+      int result = avcodec_receive_frame(codec.get(), decoded.get());
+      if (result == 0) {
+        errorsInRow = 0;
+        return true;
+      }
+      if (result == AVERROR_EOF) {
+        decoderEnded = true;
+        return false;
+      }
+      if (result != AVERROR(EAGAIN)) {
+        LogAvError("avcodec_receive_frame", result, path);
+        if (++errorsInRow > kMaxDecodeErrors) return Fail("too many decoding errors in '" + path + "'");
+        continue;
+      }
+      if (demuxEnded) {
+        // Flush already sent and the decoder wants more: nothing left.
+        decoderEnded = true;
+        return false;
+      }
+      result = av_read_frame(format.get(), packet.get());
+      if (result == AVERROR_EOF || (result < 0 && avio_feof(format->pb))) {
+        demuxEnded = true;
+        avcodec_send_packet(codec.get(), nullptr);
+        continue;
+      }
+      if (result < 0) {
+        LogAvError("av_read_frame", result, path);
+        if (++errorsInRow > kMaxDecodeErrors) return Fail("cannot read '" + path + "': " + AvErrorText(result));
+        continue;
+      }
+      if (packet->stream_index != streamIndex) {
+        av_packet_unref(packet.get());
+        continue;
+      }
+      result = avcodec_send_packet(codec.get(), packet.get());
+      av_packet_unref(packet.get());
+      if (result < 0 && result != AVERROR(EAGAIN)) {
+        // A damaged packet: pass over it, as a player would.
+        LogAvError("avcodec_send_packet", result, path);
+        if (++errorsInRow > kMaxDecodeErrors) return Fail("too many decoding errors in '" + path + "'");
+      }
+    }
+  }
+
+  bool Fail(const std::string& text) {
+    lastError = text;
+    LogLine(text);
+    return false;
+  }
+
+  double DisplayAspectOf(const AVFrame* frame) const {
+    AVRational sar = av_guess_sample_aspect_ratio(format.get(), stream, const_cast<AVFrame*>(frame));
+    AVRational dar = DisplayAspect(frame->width, frame->height, sar);
+    return dar.den ? av_q2d(dar) : 0.0;
+  }
+};
+
+FileSource::FileSource(std::unique_ptr<State> state) : m_state(std::move(state)) {}
+FileSource::~FileSource() = default;
+
+std::shared_ptr<FileSource> FileSource::Open(const std::string& path, StreamKind kind,
+                                             const DecoderOptions& options, std::string& error) {
+  auto state = std::make_unique<State>();
+  state->path = path;
+  state->kind = kind;
+  state->options = options;
+  state->format = OpenInput(path, error);
+  if (!state->format) return nullptr;
+  AVFormatContext* format = state->format.get();
+
+  const AVMediaType type = kind == StreamKind::Video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
+  const AVCodec* decoder = nullptr;
+  int index = av_find_best_stream(format, type, -1, -1, &decoder, 0);
+  if (index < 0) {
+    error = std::string("no ") + (kind == StreamKind::Video ? "video" : "audio") + " stream in '" + path + "'";
+    if (index != AVERROR_STREAM_NOT_FOUND) error += ": " + AvErrorText(index);
+    LogLine(error);
+    return nullptr;
+  }
+  state->streamIndex = index;
+  state->stream = format->streams[index];
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    if (int(i) != index) format->streams[i]->discard = AVDISCARD_ALL;
+  }
+  if (!decoder) {
+    error = "no decoder for the " + std::string(avcodec_get_name(state->stream->codecpar->codec_id)) +
+            " stream of '" + path + "'";
+    LogLine(error);
+    return nullptr;
+  }
+  state->codec.reset(avcodec_alloc_context3(decoder));
+  if (!state->codec) {
+    error = LogAvError("avcodec_alloc_context3", AVERROR(ENOMEM), path);
+    return nullptr;
+  }
+  int result = avcodec_parameters_to_context(state->codec.get(), state->stream->codecpar);
+  if (result < 0) {
+    error = LogAvError("avcodec_parameters_to_context", result, path);
+    return nullptr;
+  }
+  state->codec->pkt_timebase = state->stream->time_base;
+  state->codec->thread_count = options.threads;
+  state->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+  result = avcodec_open2(state->codec.get(), decoder, nullptr);
+  if (result < 0) {
+    error = LogAvError("avcodec_open2", result, path);
+    return nullptr;
+  }
+
+  state->still = kind == StreamKind::Video && IsStillPicture(format);
+  state->duration = FileDuration(format);
+  state->startOffset = (format->start_time != AV_NOPTS_VALUE && !state->still)
+                           ? double(format->start_time) / AV_TIME_BASE
+                           : 0.0;
+  if (kind == StreamKind::Video) {
+    state->videoInfo = DescribeVideo(format, state->stream);
+  } else {
+    state->audioInfo = DescribeAudio(format, state->stream);
+  }
+  // FIXME: a selected subtitle stream (options.subtitleStreamId) is kept but not yet drawn
+  // onto the pictures.
+  return std::shared_ptr<FileSource>(new FileSource(std::move(state)));
+}
+
+bool FileSource::HasVideo() const { return m_state->kind == StreamKind::Video; }
+bool FileSource::HasAudio() const { return m_state->kind == StreamKind::Audio; }
+double FileSource::Duration() const { return m_state->duration; }
+const TVideoInfo* FileSource::VideoInfo() const { return &m_state->videoInfo; }
+const TAudioInfo* FileSource::AudioInfo() const { return &m_state->audioInfo; }
+std::string FileSource::LastError() const { return m_state->lastError; }
+
+bool FileSource::ReadVideo(VideoFrame& out) {
+  State& s = *m_state;
+  if (s.kind != StreamKind::Video) return false;
+  if (s.still) {
+    if (!s.stillFrame) {
+      if (!s.DecodeNext()) {
+        if (s.lastError.empty()) s.Fail("no picture in '" + s.path + "'");
+        return false;
+      }
+      s.stillFrame = RefFrame(s.decoded.get());
+      av_frame_unref(s.decoded.get());
+    }
+    if (s.stillDelivered) return false;
+    s.stillDelivered = true;
+    out.frame = RefFrame(s.stillFrame.get());
+    out.time = 0.0;
+    out.displayAspect = s.DisplayAspectOf(s.stillFrame.get());
+    return true;
+  }
+  const double frameSeconds = s.videoInfo.frame_rate > 0 ? 1.0 / s.videoInfo.frame_rate : 0.04;
+  for (;;) {
+    if (!s.DecodeNext()) {
+      // At the end of a seek that passed the last frame, deliver the last one there is.
+      if (s.pending) {
+        out.frame = std::move(s.pending);
+        out.time = s.pendingTime;
+        out.displayAspect = s.DisplayAspectOf(out.frame.get());
+        s.seekTarget = -1.0;
+        return true;
+      }
+      return false;
+    }
+    double time = s.FrameTime(s.decoded.get());
+    if (time < 0.0) time = s.lastVideoTime + frameSeconds;
+    if (s.seekTarget >= 0.0) {
+      // Keep the latest frame at or before the target; deliver it once one after it comes.
+      if (time <= s.seekTarget + frameSeconds * 0.25) {
+        s.pending = RefFrame(s.decoded.get());
+        s.pendingTime = time;
+        av_frame_unref(s.decoded.get());
+        continue;
+      }
+      s.seekTarget = -1.0;
+      if (s.pending) {
+        FramePtr next = RefFrame(s.decoded.get());
+        av_frame_unref(s.decoded.get());
+        out.frame = std::move(s.pending);
+        out.time = s.pendingTime;
+        out.displayAspect = s.DisplayAspectOf(out.frame.get());
+        s.pending = std::move(next);
+        s.pendingTime = time;
+        s.lastVideoTime = out.time;
+        return true;
+      }
+    }
+    if (s.pending) {
+      // The frame that ended a seek was held back: it comes first.
+      FramePtr next = RefFrame(s.decoded.get());
+      av_frame_unref(s.decoded.get());
+      out.frame = std::move(s.pending);
+      out.time = s.pendingTime;
+      s.pending = std::move(next);
+      s.pendingTime = time;
+    } else {
+      out.frame = RefFrame(s.decoded.get());
+      out.time = time;
+      av_frame_unref(s.decoded.get());
+    }
+    out.displayAspect = s.DisplayAspectOf(out.frame.get());
+    s.lastVideoTime = out.time;
+    return true;
+  }
+}
+
+bool FileSource::ReadAudio(AudioBlock& out) {
+  State& s = *m_state;
+  if (s.kind != StreamKind::Audio) return false;
+  for (;;) {
+    if (!s.DecodeNext()) return false;
+    AVFrame* frame = s.decoded.get();
+    AVChannelLayout inLayout{};
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels == 0) {
+      av_channel_layout_default(&inLayout, std::max(1, frame->ch_layout.nb_channels));
+    } else {
+      av_channel_layout_copy(&inLayout, &frame->ch_layout);
+    }
+    if (!s.resampler || s.resamplerFormat != frame->format || s.resamplerRate != frame->sample_rate ||
+        av_channel_layout_compare(&s.resamplerLayout, &inLayout) != 0) {
+      SwrContext* raw = nullptr;
+      AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+      int result = swr_alloc_set_opts2(&raw, &stereo, AV_SAMPLE_FMT_FLT, kAudioRate, &inLayout,
+                                       AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
+      s.resampler.reset(raw);
+      if (result >= 0) result = swr_init(raw);
+      if (result < 0) {
+        av_channel_layout_uninit(&inLayout);
+        s.lastError = LogAvError("swr_init", result, s.path);
+        return false;
+      }
+      av_channel_layout_uninit(&s.resamplerLayout);
+      av_channel_layout_copy(&s.resamplerLayout, &inLayout);
+      s.resamplerFormat = frame->format;
+      s.resamplerRate = frame->sample_rate;
+    }
+    av_channel_layout_uninit(&inLayout);
+
+    const double frameTime = s.FrameTime(frame);
+    if (s.audioClock < 0.0) s.audioClock = frameTime >= 0.0 ? frameTime : 0.0;
+    const int capacity = swr_get_out_samples(s.resampler.get(), frame->nb_samples);
+    out.samples.resize(size_t(std::max(capacity, 0)) * kAudioChannels);
+    uint8_t* output = reinterpret_cast<uint8_t*>(out.samples.data());
+    int produced = swr_convert(s.resampler.get(), &output, capacity,
+                               const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
+    av_frame_unref(frame);
+    if (produced < 0) {
+      s.lastError = LogAvError("swr_convert", produced, s.path);
+      return false;
+    }
+    out.samples.resize(size_t(produced) * kAudioChannels);
+    out.time = s.audioClock;
+    s.audioClock += double(produced) / kAudioRate;
+    if (s.seekTarget >= 0.0) {
+      const double skip = s.seekTarget - out.time;
+      if (skip > 0.0) {
+        const size_t drop = std::min(out.SampleCount(), size_t(std::lround(skip * kAudioRate)));
+        out.samples.erase(out.samples.begin(), out.samples.begin() + long(drop * kAudioChannels));
+        out.time += double(drop) / kAudioRate;
+      }
+      if (out.samples.empty()) continue;
+      s.seekTarget = -1.0;
+    }
+    if (produced == 0) continue;
+    return true;
+  }
+}
+
+bool FileSource::Seek(double seconds) {
+  State& s = *m_state;
+  if (seconds < 0.0) seconds = 0.0;
+  s.pending.reset();
+  s.lastError.clear();
+  if (s.still) {
+    s.stillDelivered = false;
+    return true;
+  }
+  const int64_t target = int64_t((seconds + s.startOffset) / av_q2d(s.stream->time_base));
+  int result = av_seek_frame(s.format.get(), s.streamIndex, target, AVSEEK_FLAG_BACKWARD);
+  if (result < 0) {
+    // Some files only seek by byte or from the start; fall back to the start and decode on.
+    int again = av_seek_frame(s.format.get(), s.streamIndex, 0, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY);
+    if (again < 0) {
+      s.lastError = LogAvError("av_seek_frame", result, s.path);
+      return false;
+    }
+  }
+  avcodec_flush_buffers(s.codec.get());
+  s.demuxEnded = false;
+  s.decoderEnded = false;
+  s.errorsInRow = 0;
+  s.seekTarget = seconds;
+  s.audioClock = -1.0;
+  if (s.resampler) s.resampler.reset();
+  return true;
+}
+
+}  // namespace engines::media

@@ -1,0 +1,56 @@
+#pragma once
+
+// FileSource: a video or an audio decoder over one file that FFmpeg reads, the object behind
+// the decoder manager's QVDCreate and QADCreate. A photo (JPEG, PNG, BMP, GIF, TIFF ...) is a
+// still video source. Owned through the engine handle space; read by one consumer thread at
+// a time (see MediaSource).
+
+#include <memory>
+#include <string>
+
+#include "engines/media/MediaSource.h"
+
+namespace engines::media {
+
+// How long a still picture is shown when nobody says otherwise.
+constexpr double kStillSeconds = 5.0;
+
+enum class StreamKind { Video, Audio };
+
+// Opens and probes a file; on failure logs and returns the reason in `error`.
+InputContextPtr OpenInput(const std::string& path, std::string& error);
+bool IsStillPicture(const AVFormatContext* context);
+double FileDuration(const AVFormatContext* context);
+TVideoInfo DescribeVideo(const AVFormatContext* context, const AVStream* stream);
+TAudioInfo DescribeAudio(const AVFormatContext* context, const AVStream* stream);
+
+struct DecoderOptions {
+  int threads = 0;              // decoder threads; 0 = automatic
+  int32_t subtitleStreamId = 0;  // selected subtitle stream (kept; see FileSource.cpp)
+};
+
+class FileSource final : public MediaSource {
+ public:
+  // Returns nullptr when the file cannot be opened or has no stream of that kind; the reason
+  // is logged and stored in `error`.
+  static std::shared_ptr<FileSource> Open(const std::string& path, StreamKind kind,
+                                          const DecoderOptions& options, std::string& error);
+  ~FileSource() override;
+
+  bool HasVideo() const override;
+  bool HasAudio() const override;
+  double Duration() const override;
+  const TVideoInfo* VideoInfo() const override;
+  const TAudioInfo* AudioInfo() const override;
+  bool ReadVideo(VideoFrame& out) override;
+  bool ReadAudio(AudioBlock& out) override;
+  bool Seek(double seconds) override;
+  std::string LastError() const override;
+
+ private:
+  struct State;
+  explicit FileSource(std::unique_ptr<State> state);
+  std::unique_ptr<State> m_state;
+};
+
+}  // namespace engines::media
