@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/gdi/GdiInternal.h"
 
@@ -39,7 +40,7 @@ bool ReadSource(DcObject& source, const RECT& rect, const DcState& destState, bo
   for (int y = 0; y < out->height; ++y) {
     std::memcpy(&out->pixels[static_cast<size_t>(y) * out->width], target.Pixel(rect.left, rect.top + y), out->width * 4u);
   }
-  const bool sourceMono = target.Monochrome() && !source.state.bitmap->dib;
+  const bool sourceMono = target.Monochrome();
   if (sourceMono && !destMono) {
     const uint32_t text = ToPixel(destState.textColor), background = ToPixel(destState.bkColor);
     for (uint32_t& pixel : out->pixels) pixel = (pixel & 0xFFFFFF) ? background : text;
@@ -50,7 +51,7 @@ bool ReadSource(DcObject& source, const RECT& rect, const DcState& destState, bo
   return true;
 }
 
-// Resampling weights along one axis, in 1/16384ths.
+// Resampling weights along one axis, in 1/256ths (so two channels fit one 32-bit multiply).
 struct Tap {
   int index;
   int weight;
@@ -62,24 +63,24 @@ std::vector<std::vector<Tap>> AxisWeights(int sourceSize, int destSize, bool smo
   for (int d = 0; d < destSize; ++d) {
     auto& taps = weights[static_cast<size_t>(d)];
     if (!smooth) {
-      taps.push_back({std::min(static_cast<int>((d + 0.5) * scale), sourceSize - 1), 16384});
+      taps.push_back({std::min(static_cast<int>((d + 0.5) * scale), sourceSize - 1), 256});
     } else if (scale > 1) {
       // Shrinking: the average over the source span the pixel covers.
       const double start = d * scale, end = (d + 1) * scale;
       int total = 0;
       for (int s = static_cast<int>(start); s < end && s < sourceSize; ++s) {
         const double overlap = std::min<double>(s + 1, end) - std::max<double>(s, start);
-        const int weight = static_cast<int>(std::lround(overlap / scale * 16384));
+        const int weight = static_cast<int>(std::lround(overlap / scale * 256));
         if (weight > 0) taps.push_back({s, weight});
         total += weight;
       }
-      if (!taps.empty()) taps.back().weight += 16384 - total;
+      if (!taps.empty()) taps.back().weight += 256 - total;
     } else {
       // Enlarging: linear between the two nearest source pixels.
       const double centre = (d + 0.5) * scale - 0.5;
       const int s0 = static_cast<int>(std::floor(centre));
-      const int w1 = static_cast<int>(std::lround((centre - s0) * 16384));
-      taps.push_back({std::clamp(s0, 0, sourceSize - 1), 16384 - w1});
+      const int w1 = static_cast<int>(std::lround((centre - s0) * 256));
+      taps.push_back({std::clamp(s0, 0, sourceSize - 1), 256 - w1});
       if (w1 > 0) taps.push_back({std::clamp(s0 + 1, 0, sourceSize - 1), w1});
     }
   }
@@ -88,25 +89,41 @@ std::vector<std::vector<Tap>> AxisWeights(int sourceSize, int destSize, bool smo
 
 uint32_t Weighted(const uint32_t* pixels, ptrdiff_t step, const std::vector<Tap>& taps) {
   if (taps.size() == 1) return pixels[taps[0].index * step];
-  uint32_t sums[4] = {8192, 8192, 8192, 8192};
+  // Red/blue and alpha/green lanes side by side; weights sum to 256, so no lane overflows.
+  uint32_t rb = 0x00800080, ag = 0x00800080;
   for (const Tap& tap : taps) {
     const uint32_t p = pixels[tap.index * step];
-    for (int c = 0; c < 4; ++c) sums[c] += ((p >> (8 * c)) & 0xFF) * static_cast<uint32_t>(tap.weight);
+    const uint32_t w = static_cast<uint32_t>(tap.weight);
+    rb += (p & 0x00FF00FF) * w;
+    ag += ((p >> 8) & 0x00FF00FF) * w;
   }
-  uint32_t result = 0;
-  for (int c = 0; c < 4; ++c) result |= std::min<uint32_t>(sums[c] >> 14, 255) << (8 * c);
-  return result;
+  return ((rb >> 8) & 0x00FF00FF) | (ag & 0xFF00FF00);
 }
 
-Image Resample(const Image& source, int width, int height, bool flipX, bool flipY, bool smooth) {
+// Every byte times f / 255, rounded.
+inline uint32_t ScaleBytes(uint32_t p, uint32_t f) {
+  uint32_t rb = (p & 0x00FF00FF) * f + 0x00800080;
+  rb = ((rb + ((rb >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+  uint32_t ag = ((p >> 8) & 0x00FF00FF) * f + 0x00800080;
+  ag = (ag + ((ag >> 8) & 0x00FF00FF)) & 0xFF00FF00;
+  return rb | ag;
+}
+
+// Bytewise sum, saturating at 255 (sources that are not properly premultiplied).
+inline uint32_t AddBytes(uint32_t a, uint32_t b) {
+  uint32_t rb = (a & 0x00FF00FF) + (b & 0x00FF00FF);
+  uint32_t ag = ((a >> 8) & 0x00FF00FF) + ((b >> 8) & 0x00FF00FF);
+  rb |= ((rb >> 8) & 0x00010001) * 0xFF;
+  ag |= ((ag >> 8) & 0x00010001) * 0xFF;
+  return (rb & 0x00FF00FF) | ((ag & 0x00FF00FF) << 8);
+}
+
+Image Resample(Image source, int width, int height, bool flipX, bool flipY, bool smooth) {
+  if (width == source.width && height == source.height && !flipX && !flipY) return source;
   Image out;
   out.width = width;
   out.height = height;
   out.pixels.resize(static_cast<size_t>(width) * height);
-  if (width == source.width && height == source.height && !flipX && !flipY) {
-    out.pixels = source.pixels;
-    return out;
-  }
   const auto columns = AxisWeights(source.width, width, smooth);
   const auto rows = AxisWeights(source.height, height, smooth);
   // Horizontal pass over every source row, then vertical.
@@ -126,6 +143,11 @@ Image Resample(const Image& source, int width, int height, bool flipX, bool flip
   return out;
 }
 
+// The plain copy, done row by row.
+struct CopyPixels {
+  void operator()(uint32_t& d, uint32_t s, int, int) const { d = s; }
+};
+
 // Writes `image` (already the size of the destination rectangle) into the destination,
 // combining each pixel with `combine(dest, source, x, y)`; handles clipping and, under a
 // rotating world transform, maps each destination pixel back into the image.
@@ -143,7 +165,11 @@ void Transfer(DrawTarget& target, const DcState& state, int x, int y, int width,
       for (int py = box.y1; py < box.y2; ++py) {
         uint32_t* row = target.Pixel(box.x1, py);
         const uint32_t* from = &source.pixels[static_cast<size_t>(py - origin.y) * source.width + (box.x1 - origin.x)];
-        for (int i = 0; i < box.x2 - box.x1; ++i) combine(row[i], from[i], box.x1 + i, py);
+        if constexpr (std::is_same_v<Combine, CopyPixels>) {
+          std::memmove(row, from, static_cast<size_t>(box.x2 - box.x1) * 4);
+        } else {
+          for (int i = 0; i < box.x2 - box.x1; ++i) combine(row[i], from[i], box.x1 + i, py);
+        }
       }
     }
     return;
@@ -260,9 +286,9 @@ BOOL RopBlit(HDC destDc, int x, int y, int width, int height, HDC sourceDc, int 
     }
     const bool smooth = stretch && state.stretchMode == HALFTONE;
     if (SimpleMapping(state)) {
-      image = Resample(image, std::abs(width), std::abs(height), setup.flipX != (width < 0), setup.flipY != (height < 0), smooth);
+      image = Resample(std::move(image), std::abs(width), std::abs(height), setup.flipX != (width < 0), setup.flipY != (height < 0), smooth);
     } else if (setup.flipX || setup.flipY) {
-      image = Resample(image, image.width, image.height, setup.flipX, setup.flipY, false);
+      image = Resample(std::move(image), image.width, image.height, setup.flipX, setup.flipY, false);
     }
   } else {
     image.width = std::abs(width);
@@ -271,7 +297,7 @@ BOOL RopBlit(HDC destDc, int x, int y, int width, int height, HDC sourceDc, int 
   }
   const bool smooth = stretch && state.stretchMode == HALFTONE;
   if (code == 0xCC) {
-    Transfer(target, state, x, y, width, height, image, smooth, [](uint32_t& d, uint32_t s, int, int) { d = s; });
+    Transfer(target, state, x, y, width, height, image, smooth, CopyPixels{});
   } else if (pattern.none) {
     Transfer(target, state, x, y, width, height, image, smooth,
              [code](uint32_t& d, uint32_t s, int, int) { d = ApplyRop3(code, 0, s, d); });
@@ -373,28 +399,27 @@ BOOL AlphaBlend(HDC destDc, int x, int y, int width, int height, HDC sourceDc, i
     return FALSE;
   }
   const bool smooth = state.stretchMode == HALFTONE;
-  if (SimpleMapping(state)) image = Resample(image, width, height, false, false, smooth);
+  if (SimpleMapping(state)) image = Resample(std::move(image), width, height, false, false, smooth);
   const uint32_t constant = blend.SourceConstantAlpha;
-  const bool perPixel = (blend.AlphaFormat & AC_SRC_ALPHA) != 0;
-  auto scale = [](uint32_t value, uint32_t factor) { return (value * factor + 127) / 255; };
-  Transfer(target, state, x, y, width, height, image, smooth, [&](uint32_t& d, uint32_t s, int, int) {
-    uint32_t result = 0;
-    if (!perPixel) {
-      // Dst = Src * a + Dst * (1 - a) on every channel.
-      for (int c = 0; c < 32; c += 8) {
-        const uint32_t sc = (s >> c) & 0xFF, dc = (d >> c) & 0xFF;
-        result |= (scale(sc, constant) + scale(dc, 255 - constant)) << c;
-      }
-    } else {
-      // Premultiplied source, scaled by the constant alpha first.
-      const uint32_t alpha = scale(s >> 24, constant);
-      for (int c = 0; c < 32; c += 8) {
-        const uint32_t sc = scale((s >> c) & 0xFF, constant), dc = (d >> c) & 0xFF;
-        result |= std::min<uint32_t>(sc + scale(dc, 255 - alpha), 255) << c;
-      }
-    }
-    d = result;
-  });
+  if (!(blend.AlphaFormat & AC_SRC_ALPHA)) {
+    // Dst = Src * a + Dst * (1 - a) on every channel.
+    Transfer(target, state, x, y, width, height, image, smooth, [constant](uint32_t& d, uint32_t s, int, int) {
+      d = AddBytes(ScaleBytes(s, constant), ScaleBytes(d, 255 - constant));
+    });
+  } else if (constant == 255) {
+    // Premultiplied source: Dst = Src + (1 - SrcAlpha) * Dst.
+    Transfer(target, state, x, y, width, height, image, smooth, [](uint32_t& d, uint32_t s, int, int) {
+      const uint32_t alpha = s >> 24;
+      if (alpha == 255) d = s;
+      else if (alpha != 0 || (s & 0xFFFFFF)) d = AddBytes(s, ScaleBytes(d, 255 - alpha));
+    });
+  } else {
+    // The source scaled by the constant alpha first.
+    Transfer(target, state, x, y, width, height, image, smooth, [constant](uint32_t& d, uint32_t s, int, int) {
+      const uint32_t scaled = ScaleBytes(s, constant);
+      d = AddBytes(scaled, ScaleBytes(d, 255 - (scaled >> 24)));
+    });
+  }
   return TRUE;
 }
 
@@ -414,7 +439,7 @@ BOOL TransparentBlt(HDC destDc, int x, int y, int width, int height, HDC sourceD
     SetLastErrorWithDetail(ERROR_INVALID_PARAMETER, "the source rectangle is outside the source bitmap");
     return FALSE;
   }
-  if (SimpleMapping(state)) image = Resample(image, width, height, false, false, false);
+  if (SimpleMapping(state)) image = Resample(std::move(image), width, height, false, false, false);
   const uint32_t key = ToPixel(transparent);
   Transfer(target, state, x, y, width, height, image, false, [key](uint32_t& d, uint32_t s, int, int) {
     if ((s & 0xFFFFFF) != key) d = s;

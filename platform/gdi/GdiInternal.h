@@ -203,8 +203,6 @@ struct DcObject : GdiObject {
   POINT origin{0, 0};
   std::optional<Region> visible;
   std::shared_ptr<void> keepAlive;
-
-  void Select(DcState& target, GdiObject* object, GdiObject* previous);
 };
 
 std::shared_ptr<DcObject> GetDc(HDC dc);  // sets ERROR_INVALID_HANDLE when it fails
@@ -237,7 +235,8 @@ class DrawTarget {
   const Region& Clip() const { return m_clip; }
   // Device-space rectangle of the whole surface.
   RECT Bounds() const { return m_bounds; }
-  bool Monochrome() const { return m_bitmap && m_bitmap->bitsPerPixel == 1; }
+  // Monochrome device-dependent bitmaps convert colours by the text and background colours.
+  bool Monochrome() const { return m_bitmap && m_bitmap->bitsPerPixel == 1 && !m_bitmap->dib; }
 
  private:
   std::shared_ptr<BitmapObject> m_bitmap;

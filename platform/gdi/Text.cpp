@@ -38,6 +38,15 @@ using LayoutPtr = Owned<PangoLayout, UnrefLayout>;
 using SurfacePtr = Owned<cairo_surface_t, cairo_surface_destroy>;
 using CairoPtr = Owned<cairo_t, cairo_destroy>;
 
+void ApplySmoothing(PangoContext* context, bool smooth) {
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_antialias(options, smooth ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+  pango_cairo_context_set_font_options(context, options);
+  cairo_font_options_destroy(options);
+}
+
 // One pango context per thread: pango objects are not shared between threads.
 PangoContext* ThreadContext() {
   struct Holder {
@@ -53,15 +62,13 @@ PangoContext* ThreadContext() {
     holder.map = pango_cairo_font_map_new();
     pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(holder.map), 96);
     holder.context = pango_font_map_create_context(holder.map);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    pango_cairo_context_set_font_options(holder.context, options);
-    cairo_font_options_destroy(options);
+    ApplySmoothing(holder.context, true);
   }
   return holder.context;
 }
+
+// Grayscale glyph coverage, or none; metrics stay hinted to whole pixels either way.
+void SetSmoothing(bool smooth) { ApplySmoothing(ThreadContext(), smooth); }
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -244,11 +251,15 @@ void DrawLine(DcObject& dc, DrawTarget& target, const std::string& text, int x, 
   const int boxWidth = box.right - box.left, boxHeight = box.bottom - box.top;
   SurfacePtr mask(cairo_image_surface_create(CAIRO_FORMAT_A8, boxWidth, boxHeight));
   CairoPtr cr(cairo_create(mask.get()));
+  // Fonts that ask for no smoothing get hard-edged glyphs.
+  const bool aliased = font.logFont.lfQuality == NONANTIALIASED_QUALITY;
+  if (aliased) SetSmoothing(false);
   cairo_translate(cr.get(), -box.left, -box.top);
   cairo_transform(cr.get(), &matrix);
   pango_cairo_update_layout(cr.get(), layout.get());
   cairo_move_to(cr.get(), dx, dy + font.ascent - pango_layout_get_baseline(layout.get()) / double(PANGO_SCALE));
   pango_cairo_show_layout(cr.get(), layout.get());
+  if (aliased) SetSmoothing(true);
   cairo_surface_flush(mask.get());
   const uint8_t* coverage = cairo_image_surface_get_data(mask.get());
   const int stride = cairo_image_surface_get_stride(mask.get());
@@ -667,8 +678,10 @@ BOOL GetTextExtentExPointA(HDC dc, LPCSTR text, int length, int maxExtent, INT* 
   const std::string utf8 = FromAnsi(text, length);
   std::vector<size_t> ends;
   for (size_t i = 0; i < utf8.size(); ++i) {
-    // Every byte of a character ends where the character ends.
-    ends.push_back(NextChar(utf8, PreviousChar(utf8, i + 1) == i ? i : PreviousChar(utf8, i + 1)));
+    // Every byte of a character ends where its character ends.
+    size_t start = i;
+    while (start > 0 && (static_cast<unsigned char>(utf8[start]) & 0xC0) == 0x80) --start;
+    ends.push_back(NextChar(utf8, start));
   }
   return ExtentEx(dc, utf8, ends, maxExtent, fit, dx, size);
 }

@@ -152,3 +152,23 @@ TEST(Bitmaps, MonochromeBitmapsTakeTextAndBackgroundColours) {
   DeleteDC(source);
   DeleteObject(mono);
 }
+
+TEST(Bitmaps, CompatibleBitmapsTakeTheDepthOfTheDc) {
+  // A fresh memory DC holds a 1x1 monochrome bitmap, so its compatible bitmaps are
+  // monochrome; the screen's are colour.
+  HDC memory = CreateCompatibleDC(nullptr);
+  HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  HBITMAP mono = CreateCompatibleBitmap(memory, 8, 8);
+  HBITMAP colour = CreateCompatibleBitmap(screen, 8, 8);
+  BITMAP info{};
+  GetObject(mono, sizeof(info), &info);
+  EXPECT_EQ(info.bmBitsPixel, 1);
+  GetObject(colour, sizeof(info), &info);
+  EXPECT_EQ(info.bmBitsPixel, 32);
+  EXPECT_EQ(info.bmWidthBytes, 32);
+  EXPECT_EQ(info.bmBits, nullptr);
+  DeleteObject(mono);
+  DeleteObject(colour);
+  DeleteDC(screen);
+  DeleteDC(memory);
+}

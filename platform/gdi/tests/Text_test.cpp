@@ -253,3 +253,25 @@ TEST(TextOutput, EscapementTurnsTheLine) {
   SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(upward);
 }
+
+TEST(TextOutput, QualityChoosesSmoothOrHardEdges) {
+  for (BYTE quality : {DEFAULT_QUALITY, NONANTIALIASED_QUALITY}) {
+    SCOPED_TRACE(int(quality));
+    Canvas canvas(120, 30);
+    HFONT font = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             quality, DEFAULT_PITCH, "Arial");
+    SelectObject(canvas.dc, font);
+    SetBkMode(canvas.dc, TRANSPARENT);
+    TextOut(canvas.dc, 2, 2, "Smooth edges", 12);
+    const int black = canvas.Count(RGB(0, 0, 0));
+    const int ink = canvas.Ink();
+    EXPECT_GT(black, 0);
+    if (quality == NONANTIALIASED_QUALITY) {
+      EXPECT_EQ(ink, black);  // only text colour and background
+    } else {
+      EXPECT_GT(ink, black);  // grey coverage at the edges
+    }
+    SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(font);
+  }
+}
