@@ -340,9 +340,13 @@ BOOL DrawArc(HDC dc, int left, int top, int right, int bottom, int xStart, int y
       if (kind == ArcKind::Pie) {
         interior = FilterRegion(inner, inSector);
       } else {
-        // Left of the chord from the start point to the end point, seen on screen.
+        // The side of the chord line that holds the arc (points on the line included).
+        auto side = [&](double x, double y) { return (p1.x - p0.x) * (y - p0.y) - (p1.y - p0.y) * (x - p0.x); };
+        const PointF middle = onEllipse(a0 + sweep / 2);
+        const double arcSide = side(middle.x, middle.y);
         interior = FilterRegion(inner, [&](double x, double y) {
-          return (p1.x - p0.x) * (-(y - 0.5 - p0.y)) - (-(p1.y - p0.y)) * (x - 0.5 - p0.x) >= 0;
+          const double here = side(x - 0.5, y - 0.5);
+          return here == 0 || (here > 0) == (arcSide > 0);
         });
       }
       PaintRegion(target, interior, BrushPaint(state, state.brush.get()), state.rop2);

@@ -99,6 +99,18 @@ TEST(Primitives, WindowsPixelRules) {
                     Pie(dc, 0, 0, 11, 11, 10, 5, 5, 0); }, kInk,
        Rows({".....##...", ".....####.", ".....####.", ".....#####", ".....#####", "..........", "..........",
              "..........", "..........", ".........."})},
+      {"a 3-pixel line covers three rows and ends round", 11, 9,
+       [](HDC dc) { SelectObject(dc, CreatePen(PS_SOLID, 3, kInk)); MoveToEx(dc, 2, 4, nullptr); LineTo(dc, 8, 4);
+                    DeleteObject(SelectObject(dc, GetStockObject(BLACK_PEN))); }, kInk,
+       Rows({"...........", "...........", "...........", ".#########.", ".#########.", ".#########.",
+             "...........", "...........", "..........."})},
+      {"an arc runs counter-clockwise from the start radial", 7, 7,
+       [](HDC dc) { Arc(dc, 0, 0, 7, 7, 7, 4, 3, 0); }, kInk,
+       Rows({"...##..", ".....#.", "......#", "......#", ".......", ".......", "......."})},
+      {"a chord fills the side of its line", 7, 7,
+       [](HDC dc) { SelectObject(dc, GetStockObject(NULL_PEN)); SelectObject(dc, GetStockObject(BLACK_BRUSH));
+                    Chord(dc, 0, 0, 7, 7, 0, 3, 7, 3); }, kInk,
+       Rows({".......", ".......", ".......", "######.", "######.", ".####..", "......."})},
       {"a hatched brush draws its lines in the brush colour", 8, 8,
        [](HDC dc) { RECT r{0, 0, 8, 8}; HBRUSH b = CreateHatchBrush(HS_CROSS, kInk); FillRect(dc, &r, b); DeleteObject(b); },
        kInk, Rows({".......#", ".......#", ".......#", ".......#", ".......#", ".......#", ".......#", "########"})},

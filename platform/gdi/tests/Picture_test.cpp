@@ -120,6 +120,25 @@ TEST(Picture, ComposedSceneLooksRight) {
   SelectObject(dc, sans);
   SetTextColor(dc, RGB(128, 0, 0));
   TextOut(dc, 0, 0, "World transform", 15);
+
+  // A checked bitmap, turned by 20 degrees and enlarged one and a half times.
+  HBITMAP checks = CreateBitmap(32, 24, 1, 32, nullptr);
+  HDC checksDc = CreateCompatibleDC(dc);
+  HGDIOBJ oldChecks = SelectObject(checksDc, checks);
+  for (int y = 0; y < 24; y += 8) {
+    for (int x = 0; x < 32; x += 8) {
+      RECT cell{x, y, x + 8, y + 8};
+      FillRect(checksDc, &cell, static_cast<HBRUSH>(GetStockObject(((x + y) / 8) % 2 ? WHITE_BRUSH : DKGRAY_BRUSH)));
+    }
+  }
+  const double tilt = 20 * M_PI / 180;
+  const XFORM turnAndScale{static_cast<float>(1.5 * std::cos(tilt)), static_cast<float>(1.5 * std::sin(tilt)),
+                           static_cast<float>(-1.5 * std::sin(tilt)), static_cast<float>(1.5 * std::cos(tilt)), 40, 228};
+  SetWorldTransform(dc, &turnAndScale);
+  EXPECT_TRUE(BitBlt(dc, 0, 0, 32, 24, checksDc, 0, 0, SRCCOPY));
+  SelectObject(checksDc, oldChecks);
+  DeleteDC(checksDc);
+  DeleteObject(checks);
   ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
   SetGraphicsMode(dc, GM_COMPATIBLE);
 
