@@ -118,26 +118,33 @@ inline uint32_t AddBytes(uint32_t a, uint32_t b) {
   return (rb & 0x00FF00FF) | ((ag & 0x00FF00FF) << 8);
 }
 
-Image Resample(Image source, int width, int height, bool flipX, bool flipY, bool smooth) {
-  if (width == source.width && height == source.height && !flipX && !flipY) return source;
-  Image out;
-  out.width = width;
-  out.height = height;
-  out.pixels.resize(static_cast<size_t>(width) * height);
+// Scales `source` to width x height (mirrored as asked) and returns the part of the result
+// inside `window` (in result pixels).
+Image Resample(Image source, int width, int height, bool flipX, bool flipY, bool smooth, const RECT& window) {
+  const int outWidth = window.right - window.left, outHeight = window.bottom - window.top;
+  if (width == source.width && height == source.height && !flipX && !flipY && outWidth == width && outHeight == height) {
+    return source;
+  }
   const auto columns = AxisWeights(source.width, width, smooth);
   const auto rows = AxisWeights(source.height, height, smooth);
+  Image out;
+  out.width = outWidth;
+  out.height = outHeight;
+  out.pixels.resize(static_cast<size_t>(outWidth) * outHeight);
   // Horizontal pass over every source row, then vertical.
-  std::vector<uint32_t> across(static_cast<size_t>(width) * source.height);
+  std::vector<uint32_t> across(static_cast<size_t>(outWidth) * source.height);
   for (int y = 0; y < source.height; ++y) {
     const uint32_t* row = &source.pixels[static_cast<size_t>(y) * source.width];
-    for (int x = 0; x < width; ++x) {
-      across[static_cast<size_t>(y) * width + x] = Weighted(row, 1, columns[static_cast<size_t>(flipX ? width - 1 - x : x)]);
+    for (int x = 0; x < outWidth; ++x) {
+      const int d = window.left + x;
+      across[static_cast<size_t>(y) * outWidth + x] = Weighted(row, 1, columns[static_cast<size_t>(flipX ? width - 1 - d : d)]);
     }
   }
-  for (int y = 0; y < height; ++y) {
-    const auto& taps = rows[static_cast<size_t>(flipY ? height - 1 - y : y)];
-    for (int x = 0; x < width; ++x) {
-      out.pixels[static_cast<size_t>(y) * width + x] = Weighted(&across[static_cast<size_t>(x)], width, taps);
+  for (int y = 0; y < outHeight; ++y) {
+    const int d = window.top + y;
+    const auto& taps = rows[static_cast<size_t>(flipY ? height - 1 - d : d)];
+    for (int x = 0; x < outWidth; ++x) {
+      out.pixels[static_cast<size_t>(y) * outWidth + x] = Weighted(&across[static_cast<size_t>(x)], outWidth, taps);
     }
   }
   return out;
@@ -148,23 +155,28 @@ struct CopyPixels {
   void operator()(uint32_t& d, uint32_t s, int, int) const { d = s; }
 };
 
-// Writes `image` (already the size of the destination rectangle) into the destination,
-// combining each pixel with `combine(dest, source, x, y)`; handles clipping and, under a
-// rotating world transform, maps each destination pixel back into the image.
+// Draws the source picture stretched into the logical rectangle (x, y, width, height),
+// combining each pixel with `combine(dest, source, x, y)`. A negative size runs back from
+// (x, y), which stays inside (mirrored copies of [x, x + w) are made with x + w - 1 and -w);
+// flips mirror the source. Only the part that survives clipping is resampled. Under a
+// rotating world transform each destination pixel is mapped back into the picture.
 template <typename Combine>
-void Transfer(DrawTarget& target, const DcState& state, int x, int y, int width, int height, const Image& source,
-              bool smooth, Combine combine) {
+void Transfer(DrawTarget& target, const DcState& state, int x, int y, int width, int height, Image source, bool flipX,
+              bool flipY, bool smooth, Combine combine) {
   if (SimpleMapping(state)) {
-    // A negative size runs back from (x, y), which stays inside: mirrored copies of
-    // [x, x + w) are made with x + w - 1 and -w.
     const POINT origin = ToDevice(state, width < 0 ? x + width + 1 : x, height < 0 ? y + height + 1 : y);
     const int w = std::abs(width), h = std::abs(height);
     Region area(RECT{origin.x, origin.y, origin.x + w, origin.y + h});
     area.Intersect(target.Clip());
+    if (area.Empty()) return;
+    const RECT window = area.Bounds();
+    const Image image = Resample(std::move(source), w, h, flipX != (width < 0), flipY != (height < 0), smooth,
+                                 RECT{window.left - origin.x, window.top - origin.y, window.right - origin.x,
+                                      window.bottom - origin.y});
     for (const auto& box : area.Boxes()) {
       for (int py = box.y1; py < box.y2; ++py) {
         uint32_t* row = target.Pixel(box.x1, py);
-        const uint32_t* from = &source.pixels[static_cast<size_t>(py - origin.y) * source.width + (box.x1 - origin.x)];
+        const uint32_t* from = &image.pixels[static_cast<size_t>(py - window.top) * image.width + (box.x1 - window.left)];
         if constexpr (std::is_same_v<Combine, CopyPixels>) {
           std::memmove(row, from, static_cast<size_t>(box.x2 - box.x1) * 4);
         } else {
@@ -174,15 +186,16 @@ void Transfer(DrawTarget& target, const DcState& state, int x, int y, int width,
     }
     return;
   }
-  // Rotated or scaled: the destination is a parallelogram; sample the source image at the
-  // logical position of each pixel centre.
   XFORM inverse;
   if (!InvertMatrix(DeviceMatrix(state), &inverse)) return;
+  if (flipX || flipY) {
+    source = Resample(std::move(source), source.width, source.height, flipX, flipY, false,
+                      RECT{0, 0, source.width, source.height});
+  }
   std::vector<PointF> corners = {ToDeviceF(state, x, y), ToDeviceF(state, x + width, y),
                                  ToDeviceF(state, x + width, y + height), ToDeviceF(state, x, y + height)};
   Region area = PolygonRegion({corners}, WINDING);
   area.Intersect(target.Clip());
-  // The sampled picture is the unstretched source scaled to |width| x |height| logical units.
   for (const auto& box : area.Boxes()) {
     for (int py = box.y1; py < box.y2; ++py) {
       for (int px = box.x1; px < box.x2; ++px) {
@@ -190,8 +203,6 @@ void Transfer(DrawTarget& target, const DcState& state, int x, int y, int width,
         const double lx = cx * inverse.eM11 + cy * inverse.eM21 + inverse.eDx;
         const double ly = cx * inverse.eM12 + cy * inverse.eM22 + inverse.eDy;
         double u = (lx - x) / width * source.width, v = (ly - y) / height * source.height;
-        if (width < 0) u = source.width + u;
-        if (height < 0) v = source.height + v;
         if (u < 0 || v < 0 || u >= source.width || v >= source.height) continue;
         uint32_t sample;
         if (smooth) {
@@ -284,12 +295,6 @@ BOOL RopBlit(HDC destDc, int x, int y, int width, int height, HDC sourceDc, int 
       SetLastErrorWithDetail(ERROR_INVALID_PARAMETER, "the source rectangle is outside the source bitmap");
       return FALSE;
     }
-    const bool smooth = stretch && state.stretchMode == HALFTONE;
-    if (SimpleMapping(state)) {
-      image = Resample(std::move(image), std::abs(width), std::abs(height), setup.flipX != (width < 0), setup.flipY != (height < 0), smooth);
-    } else if (setup.flipX || setup.flipY) {
-      image = Resample(std::move(image), image.width, image.height, setup.flipX, setup.flipY, false);
-    }
   } else {
     image.width = std::abs(width);
     image.height = std::abs(height);
@@ -297,12 +302,13 @@ BOOL RopBlit(HDC destDc, int x, int y, int width, int height, HDC sourceDc, int 
   }
   const bool smooth = stretch && state.stretchMode == HALFTONE;
   if (code == 0xCC) {
-    Transfer(target, state, x, y, width, height, image, smooth, CopyPixels{});
+    Transfer(target, state, x, y, width, height, std::move(image), setup.flipX, setup.flipY, smooth, CopyPixels{});
   } else if (pattern.none) {
-    Transfer(target, state, x, y, width, height, image, smooth,
+    Transfer(target, state, x, y, width, height, std::move(image), setup.flipX, setup.flipY, smooth,
              [code](uint32_t& d, uint32_t s, int, int) { d = ApplyRop3(code, 0, s, d); });
   } else {
-    Transfer(target, state, x, y, width, height, image, smooth, [&](uint32_t& d, uint32_t s, int px, int py) {
+    Transfer(target, state, x, y, width, height, std::move(image), setup.flipX, setup.flipY, smooth,
+             [&](uint32_t& d, uint32_t s, int px, int py) {
       bool visible;
       const uint32_t p = pattern.At(px, py, &visible);
       d = ApplyRop3(code, p, s, d);
@@ -371,7 +377,8 @@ BOOL MaskBlt(HDC destDc, int x, int y, int width, int height, HDC sourceDc, int 
   mask->LoadShadow();
   const Paint pattern = BrushPaint(state, state.brush.get());
   const POINT origin = ToDevice(state, x, y);
-  Transfer(target, state, x, y, width, height, image, false, [&](uint32_t& d, uint32_t s, int px, int py) {
+  Transfer(target, state, x, y, width, height, std::move(image), false, false, false,
+           [&](uint32_t& d, uint32_t s, int px, int py) {
     const int mx = maskX + px - origin.x, my = maskY + py - origin.y;
     const bool on = mx >= 0 && my >= 0 && mx < mask->width && my < mask->height &&
                     (mask->shadow[static_cast<size_t>(my) * mask->width + mx] & 0xFFFFFF) != 0;
@@ -399,23 +406,22 @@ BOOL AlphaBlend(HDC destDc, int x, int y, int width, int height, HDC sourceDc, i
     return FALSE;
   }
   const bool smooth = state.stretchMode == HALFTONE;
-  if (SimpleMapping(state)) image = Resample(std::move(image), width, height, false, false, smooth);
   const uint32_t constant = blend.SourceConstantAlpha;
   if (!(blend.AlphaFormat & AC_SRC_ALPHA)) {
     // Dst = Src * a + Dst * (1 - a) on every channel.
-    Transfer(target, state, x, y, width, height, image, smooth, [constant](uint32_t& d, uint32_t s, int, int) {
+    Transfer(target, state, x, y, width, height, std::move(image), false, false, smooth, [constant](uint32_t& d, uint32_t s, int, int) {
       d = AddBytes(ScaleBytes(s, constant), ScaleBytes(d, 255 - constant));
     });
   } else if (constant == 255) {
     // Premultiplied source: Dst = Src + (1 - SrcAlpha) * Dst.
-    Transfer(target, state, x, y, width, height, image, smooth, [](uint32_t& d, uint32_t s, int, int) {
+    Transfer(target, state, x, y, width, height, std::move(image), false, false, smooth, [](uint32_t& d, uint32_t s, int, int) {
       const uint32_t alpha = s >> 24;
       if (alpha == 255) d = s;
       else if (alpha != 0 || (s & 0xFFFFFF)) d = AddBytes(s, ScaleBytes(d, 255 - alpha));
     });
   } else {
     // The source scaled by the constant alpha first.
-    Transfer(target, state, x, y, width, height, image, smooth, [constant](uint32_t& d, uint32_t s, int, int) {
+    Transfer(target, state, x, y, width, height, std::move(image), false, false, smooth, [constant](uint32_t& d, uint32_t s, int, int) {
       const uint32_t scaled = ScaleBytes(s, constant);
       d = AddBytes(scaled, ScaleBytes(d, 255 - (scaled >> 24)));
     });
@@ -439,9 +445,8 @@ BOOL TransparentBlt(HDC destDc, int x, int y, int width, int height, HDC sourceD
     SetLastErrorWithDetail(ERROR_INVALID_PARAMETER, "the source rectangle is outside the source bitmap");
     return FALSE;
   }
-  if (SimpleMapping(state)) image = Resample(std::move(image), width, height, false, false, false);
   const uint32_t key = ToPixel(transparent);
-  Transfer(target, state, x, y, width, height, image, false, [key](uint32_t& d, uint32_t s, int, int) {
+  Transfer(target, state, x, y, width, height, std::move(image), false, false, false, [key](uint32_t& d, uint32_t s, int, int) {
     if ((s & 0xFFFFFF) != key) d = s;
   });
   return TRUE;

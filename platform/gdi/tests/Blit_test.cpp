@@ -80,6 +80,15 @@ TEST(Blits, StretchModes) {
   EXPECT_LT(GetRValue(dest.Color(1, 0)), 128);
   EXPECT_GT(GetRValue(dest.Color(2, 0)), 128);
   EXPECT_EQ(dest.Color(3, 0), RGB(255, 255, 255));
+  // Clipping leaves the visible part exactly as the unclipped stretch drew it.
+  const COLORREF third = dest.Color(2, 0);
+  dest.Fill(RGB(0, 0, 255));
+  IntersectClipRect(dest.dc, 2, 0, 3, 1);
+  StretchBlt(dest.dc, 0, 0, 4, 1, source.dc, 0, 0, 2, 1, SRCCOPY);
+  EXPECT_EQ(dest.Color(1, 0), RGB(0, 0, 255));
+  EXPECT_EQ(dest.Color(2, 0), third);
+  EXPECT_EQ(dest.Color(3, 0), RGB(0, 0, 255));
+  SelectClipRgn(dest.dc, nullptr);
   // Shrinking 4 -> 1 with HALFTONE averages; COLORONCOLOR picks one pixel.
   Canvas wide(4, 1), one(1, 1);
   wide.bits[0] = wide.bits[1] = 0;
