@@ -117,9 +117,13 @@ bool ParseBitmapInfo(const BITMAPINFO* info, UINT usage, DibFormat* format) {
   format->bitsPerPixel = bits;
   format->stride = DibStride(header.biWidth, bits);
   format->bitfields = bitfields;
-  const auto* table = reinterpret_cast<const uint8_t*>(info) + header.biSize;
+  const uint8_t* table = reinterpret_cast<const uint8_t*>(info) + header.biSize;
   if (bitfields) {
-    std::memcpy(format->masks, table, sizeof(format->masks));
+    // Version 2 and later headers hold the masks themselves; the original header is followed
+    // by them.
+    const auto* masks = header.biSize >= 52 ? reinterpret_cast<const uint8_t*>(info) + sizeof(BITMAPINFOHEADER) : table;
+    std::memcpy(format->masks, masks, sizeof(format->masks));
+    if (header.biSize < 52) table += sizeof(format->masks);
   } else {
     DefaultMasks(bits, format->masks);
   }

@@ -500,12 +500,21 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourc
   DibFormat format;
   if (!DibPicture(bits, info, usage, startScan, scanLines, &picture, &format)) return 0;
   // Source coordinates count from the picture's first stored row: its bottom when bottom-up.
-  const int top = format.topDown ? sourceY : format.height - sourceY - static_cast<int>(height);
+  int top = format.topDown ? sourceY : format.height - sourceY - static_cast<int>(height);
+  int bottom = top + static_cast<int>(height);
+  // Only the band of scan lines handed in is drawn.
+  const int lines = static_cast<int>(std::min<UINT>(scanLines, static_cast<UINT>(format.height) - std::min<UINT>(startScan, format.height)));
+  const int bandTop = format.topDown ? static_cast<int>(startScan) : format.height - static_cast<int>(startScan) - lines;
+  const int clippedTop = std::max({top, bandTop, 0});
+  bottom = std::min({bottom, bandTop + lines, format.height});
+  y += clippedTop - top;
+  top = clippedTop;
   const int w = std::min<int>(static_cast<int>(width), format.width - sourceX);
-  const int h = std::min<int>(static_cast<int>(height), format.height - std::max(top, 0));
-  if (w <= 0 || h <= 0 || sourceX < 0 || top < 0) return 0;
+  const int h = bottom - top;
+  if (lines <= 0) return 0;
+  if (w <= 0 || h <= 0 || sourceX < 0) return lines;
   if (!BlitPicture(dc, picture, x, y, w, h, sourceX, top, w, h, SRCCOPY)) return 0;
-  return static_cast<int>(std::min<UINT>(scanLines, static_cast<UINT>(format.height)));
+  return lines;
 }
 
 int StretchDIBits(HDC dc, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth, int sourceHeight,

@@ -417,6 +417,18 @@ int DrawTextUtf8(HDC dc, const std::string& input, RECT* rect, UINT format, DRAW
       lines.push_back(std::move(line));
     }
   }
+  // Wrapped text taller than the rectangle ends with an ellipsis on its last whole line.
+  const bool ellipsis = format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS);
+  const int fitting = std::max(1, static_cast<int>(area.bottom - area.top) / std::max(lineHeight, 1));
+  if (ellipsis && (format & DT_WORDBREAK) && !singleLine && !(format & DT_CALCRECT) &&
+      static_cast<int>(lines.size()) > fitting) {
+    lines.resize(static_cast<size_t>(fitting));
+    PreparedLine& last = lines.back();
+    last.text = EndEllipsis(font, last.text + " ", areaWidth);
+    if (last.text.size() >= 4 && last.text.compare(last.text.size() - 4, 4, " ...") == 0) last.text.erase(last.text.size() - 4, 1);
+    last.underlines.clear();
+    last.width = TextWidth(font, last.text);
+  }
   int widest = 0;
   for (const auto& line : lines) widest = std::max(widest, line.width);
   const int textHeight = lineHeight * static_cast<int>(lines.size());

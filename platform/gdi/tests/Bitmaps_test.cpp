@@ -119,6 +119,11 @@ TEST(DibTransfers, SetDIBitsToDeviceAndStretchDIBitsPlaceRowsUpright) {
   EXPECT_EQ(canvas.Color(1, 1), RGB(255, 0, 0));
   EXPECT_EQ(canvas.Color(2, 2), RGB(0, 255, 0));
   EXPECT_EQ(canvas.Color(0, 0), RGB(255, 255, 255));
+  // Banded output: only the scan lines handed in are drawn (scan 0 is the bottom row).
+  canvas.Fill(RGB(255, 255, 255));
+  EXPECT_EQ(SetDIBitsToDevice(canvas.dc, 0, 0, 2, 2, 0, 0, 1, 1, bits + 2, AsInfo(info), DIB_RGB_COLORS), 1);
+  EXPECT_EQ(canvas.Color(0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(canvas.Color(0, 1), RGB(255, 255, 255));
   EXPECT_EQ(StretchDIBits(canvas.dc, 0, 0, 4, 4, 0, 0, 2, 2, bits, AsInfo(info), DIB_RGB_COLORS, SRCCOPY), 2);
   EXPECT_EQ(canvas.Color(0, 0), RGB(255, 0, 0));
   EXPECT_EQ(canvas.Color(3, 1), RGB(255, 0, 0));
@@ -171,4 +176,31 @@ TEST(Bitmaps, CompatibleBitmapsTakeTheDepthOfTheDc) {
   DeleteObject(colour);
   DeleteDC(screen);
   DeleteDC(memory);
+}
+
+TEST(DibSections, BitFieldMasksComeAfterTheHeader) {
+  // 16 bits in 5-6-5 layout.
+  struct {
+    BITMAPINFOHEADER header;
+    DWORD masks[3];
+  } info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = 1;
+  info.header.biHeight = 1;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = 16;
+  info.header.biCompression = BI_BITFIELDS;
+  info.masks[0] = 0xF800;
+  info.masks[1] = 0x07E0;
+  info.masks[2] = 0x001F;
+  void* pixels = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
+  ASSERT_NE(bitmap, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SetPixel(dc, 0, 0, RGB(0, 255, 0));
+  EXPECT_EQ(*static_cast<uint16_t*>(pixels), 0x07E0);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
 }

@@ -93,3 +93,16 @@ TEST(GdiObjects, BadArgumentsFailClearly) {
   EXPECT_EQ(GetObjectType(geometric), OBJ_EXTPEN);
   DeleteObject(geometric);
 }
+
+TEST(GdiObjects, DeletingADcReleasesWhatIsSelectedIntoIt) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);
+  SelectObject(dc, bitmap);
+  SelectObject(dc, pen);
+  EXPECT_FALSE(DeleteObject(bitmap));
+  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_FALSE(DeleteDC(dc));
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_TRUE(DeleteObject(pen));
+}

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <future>
+#include <thread>
+#include <vector>
 #include <string>
 
 #include "Canvas.h"
@@ -214,6 +218,19 @@ TEST(DrawText, WordBreakEllipsisAndPrefixes) {
   EXPECT_LE(pathRect.right, Extent(canvas.dc, path).cx / 2);
   EXPECT_GE(pathRect.right, Extent(canvas.dc, ".../beach.mpg").cx);
 
+  // Wrapped text taller than its box stops at the last whole line, which ends in "...".
+  RECT shortBox{0, 0, fullWidth / 3, 2 * lineHeight + lineHeight / 2};
+  EXPECT_EQ(DrawText(canvas.dc, text, -1, &shortBox, DT_WORDBREAK | DT_END_ELLIPSIS), 2 * lineHeight);
+  RECT tallBox{0, 0, fullWidth / 3, 20 * lineHeight};
+  EXPECT_EQ(DrawText(canvas.dc, text, -1, &tallBox, DT_WORDBREAK | DT_END_ELLIPSIS), height);
+
+  // DrawTextEx margins widen the measured rectangle on both sides.
+  RECT margins{10, 0, 10, 0};
+  DRAWTEXTPARAMS params{sizeof(DRAWTEXTPARAMS), 0, 4, 6, 0};
+  char burn[] = "Burn";
+  DrawTextEx(canvas.dc, burn, -1, &margins, DT_CALCRECT | DT_SINGLELINE, &params);
+  EXPECT_EQ(margins.right, 10 + 4 + Extent(canvas.dc, "Burn").cx + 6);
+
   // '&' prefixes vanish from the measured text; && stays a single '&'.
   RECT prefixed{0, 0, 200, 0}, plain{0, 0, 200, 0}, literal{0, 0, 200, 0};
   DrawText(canvas.dc, "&Burn", -1, &prefixed, DT_CALCRECT | DT_SINGLELINE);
@@ -273,5 +290,42 @@ TEST(TextOutput, QualityChoosesSmoothOrHardEdges) {
     }
     SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
     DeleteObject(font);
+  }
+}
+
+TEST(TextOutput, UpdateCurrentPositionAdvancesPastTheText) {
+  Canvas canvas(100, 20);
+  SetTextAlign(canvas.dc, TA_UPDATECP);
+  MoveToEx(canvas.dc, 5, 2, nullptr);
+  TextOut(canvas.dc, 0, 0, "Menu", 4);
+  POINT position{};
+  GetCurrentPositionEx(canvas.dc, &position);
+  EXPECT_EQ(position.x, 5 + Extent(canvas.dc, "Menu").cx);
+  EXPECT_EQ(position.y, 2);
+}
+
+TEST(TextOutput, ThreadsDrawTextSideBySide) {
+  // Worker threads (engines, thumbnails) draw into their own DCs at the same time.
+  auto work = [] {
+    Canvas canvas(200, 40);
+    HFONT font = MakeFont("Verdana", -12);
+    SelectObject(canvas.dc, font);
+    int ink = 0;
+    for (int i = 0; i < 30; ++i) {
+      RECT r{0, 0, 200, 40};
+      canvas.Fill(RGB(255, 255, 255));
+      DrawText(canvas.dc, "Encoding title 3 of 7", -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+      ink = canvas.Ink();
+    }
+    SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(font);
+    return ink;
+  };
+  std::vector<std::future<int>> workers;
+  for (int i = 0; i < 4; ++i) workers.push_back(std::async(std::launch::async, work));
+  const int expected = work();
+  for (auto& worker : workers) {
+    ASSERT_EQ(worker.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "text drawing hangs";
+    EXPECT_EQ(worker.get(), expected);
   }
 }
