@@ -17,7 +17,9 @@ namespace platform::detail {
 
 namespace {
 
-std::mutex g_fontMutex;
+// fontconfig and pango's font maps are not safe to use from several threads at once, so
+// every text call holds this lock; GUI painting and the odd worker thread take turns.
+std::recursive_mutex g_textMutex;
 
 template <typename T, void (*Release)(T*)>
 struct Owned {
@@ -53,6 +55,7 @@ PangoContext* ThreadContext() {
     PangoFontMap* map = nullptr;
     PangoContext* context = nullptr;
     ~Holder() {
+      std::lock_guard lock(g_textMutex);
       if (context) g_object_unref(context);
       if (map) g_object_unref(map);
     }
@@ -361,6 +364,7 @@ std::string StripPrefixes(const std::string& text, bool show, std::vector<std::p
 }
 
 int DrawTextUtf8(HDC dc, const std::string& input, RECT* rect, UINT format, DRAWTEXTPARAMS* params) {
+  std::lock_guard lock(g_textMutex);
   auto object = GetDc(dc);
   if (!object) return 0;
   if (!rect) {
@@ -466,7 +470,7 @@ FontObject::~FontObject() {
 }
 
 FontObject& MeasuredFont(FontObject& font) {
-  std::lock_guard lock(g_fontMutex);
+  std::lock_guard lock(g_textMutex);
   if (font.measured) return font;
   font.family = MatchFamily(platform::Utf16ToUtf8(font.logFont.lfFaceName), font.logFont.lfPitchAndFamily);
   // Negative heights give the character (em) height; positive ones the cell height.
@@ -578,6 +582,7 @@ static std::string FromAnsi(LPCSTR text, int length) {
 }
 
 static BOOL TextOutUtf8(HDC dc, int x, int y, UINT options, const RECT* rect, const std::string& text) {
+  std::lock_guard lock(g_textMutex);
   auto object = GetDc(dc);
   if (!object) return FALSE;
   DrawTarget target(*object);
@@ -638,6 +643,7 @@ int DrawTextExW(HDC dc, LPWSTR text, int length, RECT* rect, UINT format, DRAWTE
 // ---- measurement -----------------------------------------------------------------------------
 
 static BOOL ExtentUtf8(HDC dc, const std::string& text, SIZE* size) {
+  std::lock_guard lock(g_textMutex);
   auto object = GetDc(dc);
   if (!object || !size) return FALSE;
   FontObject& font = MeasuredFont(*object->state.font);
@@ -659,6 +665,7 @@ BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int length, SIZE* size) {
 // Extents after each unit of `text` (bytes for UTF-8, code units for UTF-16).
 static BOOL ExtentEx(HDC dc, const std::string& text, const std::vector<size_t>& unitEnds, int maxExtent, INT* fit, INT* dx,
                      SIZE* size) {
+  std::lock_guard lock(g_textMutex);
   auto object = GetDc(dc);
   if (!object) return FALSE;
   FontObject& font = MeasuredFont(*object->state.font);
@@ -716,6 +723,7 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int length, int maxExtent, INT*
 
 template <typename Metrics>
 static BOOL FillMetrics(HDC dc, Metrics* metrics) {
+  std::lock_guard lock(g_textMutex);
   auto object = GetDc(dc);
   if (!object || !metrics) return FALSE;
   FontObject& font = MeasuredFont(*object->state.font);
@@ -750,6 +758,7 @@ BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) { return FillMetrics(dc, metr
 BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* metrics) { return FillMetrics(dc, metrics); }
 
 BOOL GetCharWidth32W(HDC dc, UINT first, UINT last, INT* widths) {
+  std::lock_guard lock(g_textMutex);
   auto object = GetDc(dc);
   if (!object || !widths || last < first || last > 0x10FFFF) {
     if (object) SetLastError(ERROR_INVALID_PARAMETER);
