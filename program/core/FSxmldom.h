@@ -70,6 +70,12 @@ using IXMLNodeListPtr = IntfPtr<IXMLNodeList>;
 using IXMLNamedNodeMapPtr = IntfPtr<IXMLNamedNodeMap>;
 using IXMLDocumentPtr = IntfPtr<IXMLDocument>;
 
+class TXMLNode;
+class TXMLDocument;
+// A node class for binding: makes an empty node of the class, owned by the given document.
+// Bound children are wrappers of that class over the parsed node (see RegisterChildNode).
+using TXMLNodeClass = IntfPtr<TXMLNode> (*)(TXMLDocument* owner);
+
 struct IXMLNodeListEnumerator : virtual IInterface {
   virtual IXMLNodePtr GetCurrent() = 0;
   virtual bool MoveNext() = 0;
@@ -215,6 +221,10 @@ struct IXMLDocument : virtual IXMLNode {
   virtual void SaveToFile(const WideString& fileName, TXMLOutputFormat format, int codePage) = 0;
   virtual void SaveToStream(TStream& stream, TXMLOutputFormat format, int codePage) = 0;
   virtual bool LoadXML(const WideString& xml) = 0;
+  // Registers nodeClass for tagName on the document and returns the document element, as a
+  // node of that class when its name is tagName; adds an element named tagName when there is
+  // no element.
+  virtual IXMLNodePtr GetDocBinding(const WideString& tagName, TXMLNodeClass nodeClass) = 0;
   virtual IntfPtr<IXMLParseError> GetParseError() = 0;
   virtual WideString GetVersion() = 0;
   virtual WideString GetEncoding() = 0;

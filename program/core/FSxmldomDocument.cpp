@@ -89,7 +89,7 @@ void TXMLDocument::UnregisterOwned(TXMLNode* node) {
   node->m_prevOwned = node->m_nextOwned = nullptr;
 }
 
-TXMLNode* TXMLDocument::FirstElementChild() const {
+TXMLNode* TXMLDocument::FirstElementChild() {
   for (int i = 0; i < ChildCount(); ++i)
     if (ChildAt(i)->GetNodeType() == ELEMENT_NODE) return ChildAt(i);
   return nullptr;
@@ -113,6 +113,14 @@ void TXMLDocument::SetDocumentElement(const IXMLElementPtr& element) {
   } else {
     Children().InsertNode(ChildCount(), node);
   }
+}
+
+IXMLNodePtr TXMLDocument::GetDocBinding(const WideString& tagName, TXMLNodeClass nodeClass) {
+  RegisterChildNode(tagName, nodeClass);
+  if (TXMLNode* element = FirstElementChild()) return element;
+  AppendChildNode(new TXMLElement(this, tagName));
+  RegisterChildNode(tagName, nodeClass);  // marks the list for wrapping the new element
+  return FirstElementChild();
 }
 
 WideString TXMLDocument::GetText() { return GetDocumentElement()->GetText(); }
@@ -143,13 +151,13 @@ IntfPtr<IXMLText> TXMLDocument::CreateTextNode(const WideString& data) { return 
 
 // --- declaration ------------------------------------------------------------------------------
 
-TXMLProcessingInstruction* TXMLDocument::Declaration() const {
+TXMLProcessingInstruction* TXMLDocument::Declaration() {
   if (ChildCount() == 0 || ChildAt(0)->GetNodeType() != PROCESSING_INSTRUCTION_NODE || ChildAt(0)->Name() != u"xml")
     return nullptr;
   return dynamic_cast<TXMLProcessingInstruction*>(ChildAt(0));
 }
 
-WideString TXMLDocument::DeclarationValue(const WideString& name) const {
+WideString TXMLDocument::DeclarationValue(const WideString& name) {
   TXMLProcessingInstruction* declaration = Declaration();
   if (declaration == nullptr) return {};
   const WideString& data = declaration->Value();

@@ -64,6 +64,7 @@ class TXMLDocument : public TXMLNode, public virtual IXMLDocument {
   void SaveToFile(const WideString& fileName, TXMLOutputFormat format, int codePage) override;
   void SaveToStream(TStream& stream, TXMLOutputFormat format, int codePage) override;
   bool LoadXML(const WideString& xml) override;
+  IXMLNodePtr GetDocBinding(const WideString& tagName, TXMLNodeClass nodeClass) override;
   IntfPtr<IXMLParseError> GetParseError() override { return FParseError; }
   WideString GetVersion() override { return DeclarationValue(u"version"); }
   WideString GetEncoding() override { return DeclarationValue(u"encoding"); }
@@ -77,11 +78,11 @@ class TXMLDocument : public TXMLNode, public virtual IXMLDocument {
   void UnregisterOwned(TXMLNode* node);
   void SetDocTypeNode(TXMLDocumentType* node) { FDocType = node; }
   bool PreservesWhiteSpace() const { return FPreserveWhiteSpace; }
-  TXMLNode* FirstElementChild() const;
+  TXMLNode* FirstElementChild();
 
  private:
-  TXMLProcessingInstruction* Declaration() const;
-  WideString DeclarationValue(const WideString& name) const;
+  TXMLProcessingInstruction* Declaration();
+  WideString DeclarationValue(const WideString& name);
   void SetDeclarationValue(int which, const WideString& value);
   void RecordParseError(const EXMLException& error, const TXMLTextStream& stream);
 

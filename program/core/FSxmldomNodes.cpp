@@ -1,5 +1,7 @@
 #include "program/core/FSxmldomNodes.h"
 
+#include <algorithm>
+
 #include "program/core/FSxmldomDocument.h"
 #include "program/core/FSxmldomTextStream.h"
 #include "program/core/XMLLookupTables.h"
@@ -79,7 +81,8 @@ TXMLNode::TXMLNode(TXMLDocument* owner, Byte nodeType, WideString name, WideStri
 
 TXMLNode::~TXMLNode() {
   if (FChildNodes) {
-    for (int i = 0; i < FChildNodes->Count(); ++i) FChildNodes->At(i)->FParent = nullptr;
+    for (int i = 0; i < FChildNodes->Count(); ++i)
+      if (FChildNodes->At(i)->FParent == this) FChildNodes->At(i)->FParent = nullptr;
     FChildNodes->ReleaseOwner();
   }
   if (FAttributes) FAttributes->ReleaseOwner();
@@ -94,18 +97,84 @@ int32_t TXMLNode::_Release() noexcept {
 }
 
 TXMLNodeList& TXMLNode::Children() {
-  if (!FChildNodes) FChildNodes = new TXMLNodeList(this, true);
+  if (!FChildNodes) {
+    FChildNodes = new TXMLNodeList(this, true);
+    if (FSourceNode) m_childListDirty = true;
+  }
+  if (m_childListDirty) RebuildChildList();
   return *FChildNodes;
 }
 
 TXMLNamedNodeMap& TXMLNode::Attributes() {
+  if (FSourceNode) return FSourceNode->Attributes();
   if (!FAttributes) FAttributes = new TXMLNamedNodeMap(this, false);
   return *FAttributes;
 }
 
-int TXMLNode::ChildCount() const { return FChildNodes ? FChildNodes->Count() : 0; }
-int TXMLNode::AttributeCount() const { return FAttributes ? FAttributes->Count() : 0; }
-TXMLNode* TXMLNode::ChildAt(int index) const { return FChildNodes->At(index); }
+int TXMLNode::ChildCount() {
+  if (FSourceNode || m_childListDirty) return Children().Count();
+  return FChildNodes ? FChildNodes->Count() : 0;
+}
+int TXMLNode::AttributeCount() {
+  if (FSourceNode) return FSourceNode->AttributeCount();
+  return FAttributes ? FAttributes->Count() : 0;
+}
+TXMLNode* TXMLNode::ChildAt(int index) { return Children().At(index); }
+
+// --- binding ----------------------------------------------------------------------------------
+
+void TXMLNode::RegisterChildNode(const WideString& tagName, TXMLNodeClass nodeClass) {
+  auto entry = std::find_if(FNodeClasses.begin(), FNodeClasses.end(), [&](const auto& e) { return e.first == tagName; });
+  if (entry == FNodeClasses.end()) {
+    if (nodeClass != nullptr) FNodeClasses.emplace_back(tagName, nodeClass);
+  } else if (nodeClass != nullptr) {
+    entry->second = nodeClass;
+  } else {
+    FNodeClasses.erase(entry);
+  }
+  m_childListDirty = true;
+}
+
+void TXMLNode::RegisterChildNodes(const std::vector<WideString>& tagNames, const std::vector<TXMLNodeClass>& nodeClasses) {
+  if (tagNames.size() != nodeClasses.size()) throw EXMLException("Mismatched paramaters to RegisterChildNodes");
+  for (size_t i = 0; i < tagNames.size(); ++i) RegisterChildNode(tagNames[i], nodeClasses[i]);
+}
+
+IntfPtr<TXMLNode> TXMLNode::Wrap(TXMLNode* node) {
+  TXMLNode* source = node->FSourceNode ? node->FSourceNode.get() : node;
+  const WideString& name = source->Name();
+  auto entry = std::find_if(FNodeClasses.begin(), FNodeClasses.end(), [&](const auto& e) { return e.first == name; });
+  if (entry == FNodeClasses.end()) return node;
+  IntfPtr<TXMLNode> wrapper = entry->second(FOwnerDocument);
+  if (!wrapper) return node;
+  wrapper->FSourceNode = source;
+  wrapper->FNodeType = source->FNodeType;
+  return wrapper;
+}
+
+void TXMLNode::RebuildChildList() {
+  m_childListDirty = false;
+  TXMLNodeList& list = *FChildNodes;
+  if (FSourceNode) {
+    // A wrapper's children are its source's children, wrapped by the wrapper's registrations.
+    // Unwrapped ones stay in the source's list too, and keep the source as parent.
+    list.m_items.clear();
+    TXMLNode& source = *FSourceNode;
+    for (int i = 0; i < source.ChildCount(); ++i) {
+      IntfPtr<TXMLNode> child = Wrap(source.ChildAt(i));
+      if (child.get() != source.ChildAt(i)) child->FParent = this;
+      list.m_items.push_back(std::move(child));
+    }
+    return;
+  }
+  for (auto& item : list.m_items) {
+    IntfPtr<TXMLNode> child = Wrap(item.get());
+    if (child == item) continue;
+    if (item->FParent == this) item->FParent = nullptr;
+    child->FParent = this;
+    item = std::move(child);
+  }
+}
 
 void TXMLNode::AppendChildNode(TXMLNode* child) {
   Children().AppendUnchecked(child);
@@ -135,6 +204,7 @@ IXMLDocumentPtr TXMLNode::GetOwnerDocument() { return IXMLDocumentPtr(FOwnerDocu
 void TXMLNode::SetParentNode(const IXMLNodePtr& node) { FParent = XMLNodeOf(node); }
 
 WideString TXMLNode::GetNodeValue() {
+  if (FSourceNode) return FSourceNode->GetNodeValue();
   if (FNodeType != ELEMENT_NODE) return FNodeValue;
   WideString value;
   for (int i = 0; i < ChildCount(); ++i) {
@@ -145,6 +215,7 @@ WideString TXMLNode::GetNodeValue() {
 }
 
 void TXMLNode::SetNodeValue(const WideString& value) {
+  if (FSourceNode) return FSourceNode->SetNodeValue(value);
   if (FNodeType != ELEMENT_NODE) {
     FNodeValue = value;
     return;
@@ -221,7 +292,7 @@ IXMLNodePtr TXMLNode::CloneNodeTo(const IXMLDocumentPtr& document, bool deep) {
   // An element's content comes from its children alone, so a deep copy holds each child once.
   if (FNodeType != ELEMENT_NODE) copy->FNodeValue = FNodeValue;
   for (int i = 0; i < AttributeCount(); ++i)
-    copy->Attributes().AppendUnchecked(XMLNodeOf(FAttributes->At(i)->CloneNodeTo(document, deep)));
+    copy->Attributes().AppendUnchecked(XMLNodeOf(Attributes().At(i)->CloneNodeTo(document, deep)));
   if (deep) {
     for (int i = 0; i < ChildCount(); ++i) copy->AppendChildNode(XMLNodeOf(ChildAt(i)->CloneNodeTo(document, deep)));
   }
@@ -229,29 +300,29 @@ IXMLNodePtr TXMLNode::CloneNodeTo(const IXMLDocumentPtr& document, bool deep) {
 }
 
 IXMLAttrPtr TXMLNode::GetAttributeNode(const WideString& name) {
-  return FAttributes ? IXMLAttrPtr(dynamic_cast<TXMLAttr*>(FAttributes->FindByName(name))) : nullptr;
+  return AttributeCount() ? IXMLAttrPtr(dynamic_cast<TXMLAttr*>(Attributes().FindByName(name))) : nullptr;
 }
 
 WideString TXMLNode::GetAttribute(const WideString& name) {
-  TXMLNode* attr = FAttributes ? FAttributes->FindByName(name) : nullptr;
+  TXMLNode* attr = AttributeCount() ? Attributes().FindByName(name) : nullptr;
   return attr ? attr->GetNodeValue() : WideString();
 }
 
 void TXMLNode::SetAttribute(const WideString& name, const WideString& value) {
-  IntfPtr<TXMLNode> attr = FAttributes ? FAttributes->FindByName(name) : nullptr;
+  IntfPtr<TXMLNode> attr = AttributeCount() ? Attributes().FindByName(name) : nullptr;
   if (!attr) attr = new TXMLAttr(FOwnerDocument, name);
   attr->SetNodeValue(value);
   Attributes().SetNamedItem(IXMLNodePtr(attr.get()));
 }
 
 void TXMLNode::RemoveAttribute(const WideString& name) {
-  if (FAttributes) FAttributes->RemoveByName(name);
+  if (AttributeCount()) Attributes().RemoveByName(name);
 }
 
 void TXMLNode::SetAttributeNode(const IXMLAttrPtr&) {}
 
 void TXMLNode::RemoveAttributeNode(const IXMLAttrPtr& attr) {
-  if (FAttributes && attr) FAttributes->Remove(IXMLNodePtr(attr.get()));
+  if (AttributeCount() && attr) Attributes().Remove(IXMLNodePtr(attr.get()));
 }
 
 IXMLNodeListPtr TXMLNode::GetElementsByTagName(const WideString& name) {
@@ -284,12 +355,12 @@ void TXMLNode::SetText(const WideString& text) {
 }
 
 WideString TXMLNode::GetChildValue(const WideString& name) {
-  TXMLNode* child = FChildNodes ? FChildNodes->FindByName(name) : nullptr;
+  TXMLNode* child = ChildCount() ? Children().FindByName(name) : nullptr;
   return child ? child->GetNodeValue() : WideString();
 }
 
 void TXMLNode::SetChildValue(const WideString& name, const WideString& value) {
-  if (TXMLNode* child = FChildNodes ? FChildNodes->FindByName(name) : nullptr) {
+  if (TXMLNode* child = ChildCount() ? Children().FindByName(name) : nullptr) {
     child->SetNodeValue(value);
     return;
   }
@@ -304,7 +375,7 @@ IXMLElementPtr TXMLNode::AddChild(const WideString& tagName) {
 }
 
 IXMLNodePtr TXMLNode::ForceChild(const WideString& name) {
-  if (TXMLNode* child = FChildNodes ? FChildNodes->FindByName(name) : nullptr) return child;
+  if (TXMLNode* child = ChildCount() ? Children().FindByName(name) : nullptr) return child;
   return IXMLNodePtr(AddChild(name).get());
 }
 
@@ -349,7 +420,8 @@ IntfPtr<TXMLNodeList> NewResultList() { return new TXMLNodeList(nullptr, false);
 
 TXMLCustomList::~TXMLCustomList() {
   if (m_childList && m_owner != nullptr)
-    for (auto& item : m_items) item->FParent = nullptr;
+    for (auto& item : m_items)
+      if (item->FParent == m_owner) item->FParent = nullptr;
 }
 
 int32_t TXMLCustomList::_Release() noexcept {

@@ -34,7 +34,7 @@ class TXMLNode : public virtual IXMLNode {
   IXMLNodePtr GetFirstChild() override;
   IXMLNodePtr GetLastChild() override;
   IXMLNodePtr GetNextSibling() override;
-  WideString GetNodeName() override { return FNodeName; }
+  WideString GetNodeName() override { return Name(); }
   Byte GetNodeType() override { return FNodeType; }
   WideString GetNodeValue() override;
   IXMLDocumentPtr GetOwnerDocument() override;
@@ -62,7 +62,7 @@ class TXMLNode : public virtual IXMLNode {
   WideString GetXML() override;
   void WriteXML(IXMLTextStream& stream) override;
   bool IsEmpty() override { return ChildCount() == 0 && AttributeCount() == 0; }
-  IXMLNodePtr GetSourceNode() override { return nullptr; }
+  IXMLNodePtr GetSourceNode() override { return FSourceNode.get(); }
   IXMLNodePtr SelectSingleNode(const WideString& path) override;
   IXMLNodeListPtr SelectNodes(const WideString& path) override;
   WideString GetChildValue(const WideString& name) override;
@@ -78,16 +78,22 @@ class TXMLNode : public virtual IXMLNode {
   // Library-internal access.
   TXMLNodeList& Children();
   TXMLNamedNodeMap& Attributes();
-  int ChildCount() const;
-  int AttributeCount() const;
-  TXMLNode* ChildAt(int index) const;
+  int ChildCount();
+  int AttributeCount();
+  TXMLNode* ChildAt(int index);
   TXMLNode* Parent() const { return FParent; }
   TXMLDocument* OwnerDocument() const { return FOwnerDocument; }
-  const WideString& Name() const { return FNodeName; }
-  const WideString& Value() const { return FNodeValue; }
+  const WideString& Name() const { return FSourceNode ? FSourceNode->Name() : FNodeName; }
+  const WideString& Value() const { return FSourceNode ? FSourceNode->Value() : FNodeValue; }
   void SetName(WideString name) { FNodeName = std::move(name); }
   void StoreValue(WideString value) { FNodeValue = std::move(value); }
   void AppendChildNode(TXMLNode* child);  // no checks: for the parser
+  // Binding: children whose name is registered are replaced in the child list by wrappers of
+  // the registered class over them (registration compares names exactly; a null class removes
+  // the entry). A wrapper answers name, type, value and attributes through its source node and
+  // builds its own child list from the source's children, wrapped by its own registrations.
+  void RegisterChildNode(const WideString& tagName, TXMLNodeClass nodeClass);
+  void RegisterChildNodes(const std::vector<WideString>& tagNames, const std::vector<TXMLNodeClass>& nodeClasses);
   void DetachFromDocument() { FOwnerDocument = nullptr; m_prevOwned = m_nextOwned = nullptr; }
 
  protected:
@@ -102,6 +108,13 @@ class TXMLNode : public virtual IXMLNode {
   WideString FNodeValue;
   IntfPtr<TXMLNodeList> FChildNodes;        // created on first use
   IntfPtr<TXMLNamedNodeMap> FAttributes;    // created on first use
+  IntfPtr<TXMLNode> FSourceNode;            // set for a wrapper only
+  std::vector<std::pair<WideString, TXMLNodeClass>> FNodeClasses;
+  bool m_childListDirty = false;
+
+ private:
+  void RebuildChildList();
+  IntfPtr<TXMLNode> Wrap(TXMLNode* node);
 
  private:
   std::atomic<int32_t> m_refCount{0};
@@ -203,6 +216,8 @@ class TXMLDocumentFragment : public TXMLNode, public virtual IXMLDocumentFragmen
 // --- lists ------------------------------------------------------------------------------------
 
 class TXMLCustomList : public virtual IXMLCustomList {
+  friend class TXMLNode;
+
  public:
   TXMLCustomList(TXMLNode* owner, bool childList) : m_owner(owner), m_childList(childList) {}
   ~TXMLCustomList() override;

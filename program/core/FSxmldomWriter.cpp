@@ -127,46 +127,46 @@ void TXMLDocument::WriteToStream(TXMLTextStream& stream) {
 
 void TXMLElement::WriteToStream(TXMLTextStream& stream) {
   stream.WriteIndent(false);
-  stream.WriteString(u"<" + FNodeName);
-  for (int i = 0; i < AttributeCount(); ++i) FAttributes->At(i)->WriteToStream(stream);
+  stream.WriteString(u"<" + Name());
+  for (int i = 0; i < AttributeCount(); ++i) Attributes().At(i)->WriteToStream(stream);
   const bool textElement = IsTextElement();
   if (ChildCount() > 0 && !(textElement && ChildAt(0)->GetText().empty())) {
     stream.WriteString(u">");
     WriteChildren(*this, stream);
     if (!textElement) stream.WriteIndent(false);
-    stream.WriteString(u"</" + FNodeName + u">");
+    stream.WriteString(u"</" + Name() + u">");
   } else {
     stream.WriteString(stream.GetOutputFormat() == ofIndent ? u" />" : u"/>");
   }
 }
 
 void TXMLAttr::WriteToStream(TXMLTextStream& stream) {
-  stream.WriteString(u" " + FNodeName + u"=\"" + EscapeXMLText(FNodeValue, false) + u"\"");
+  stream.WriteString(u" " + Name() + u"=\"" + EscapeXMLText(Value(), false) + u"\"");
 }
 
 void TXMLText::WriteToStream(TXMLTextStream& stream) {
   WriteChildren(*this, stream);
-  stream.WriteString(EscapeXMLText(LineFeedsToCrLf(FNodeValue), true));
+  stream.WriteString(EscapeXMLText(LineFeedsToCrLf(Value()), true));
 }
 
 void TXMLCDATASection::WriteToStream(TXMLTextStream& stream) {
   stream.WriteIndent(true);
-  stream.WriteString(u"<![CDATA[" + FNodeValue + u"]]>");
+  stream.WriteString(u"<![CDATA[" + Value() + u"]]>");
 }
 
 void TXMLComment::WriteToStream(TXMLTextStream& stream) {
   stream.WriteIndent(true);
-  stream.WriteString(u"<!--" + LineFeedsToCrLf(FNodeValue) + u"-->");
+  stream.WriteString(u"<!--" + LineFeedsToCrLf(Value()) + u"-->");
 }
 
 void TXMLProcessingInstruction::WriteToStream(TXMLTextStream& stream) {
   stream.WriteIndent(false);
-  stream.WriteString(u"<?" + FNodeName + u" " + FNodeValue + u"?>");
+  stream.WriteString(u"<?" + Name() + u" " + Value() + u"?>");
 }
 
 void TXMLDocumentType::WriteToStream(TXMLTextStream& stream) {
   stream.WriteIndent(false);
-  stream.WriteString(u"<!DOCTYPE " + FNodeValue + u">");
+  stream.WriteString(u"<!DOCTYPE " + Value() + u">");
 }
 
 void TXMLDocument::SaveToStream(TStream& stream, TXMLOutputFormat format, int codePage) {

@@ -148,3 +148,54 @@ TEST(XMLNode, ElementsByTagNameInDocumentOrder) {
 }
 
 }  // namespace
+
+#include "program/core/FSxmldomNodes.h"
+
+namespace {
+
+class TSkinNode : public TXMLElement {
+ public:
+  using TXMLElement::TXMLElement;
+};
+class TItemNode : public TXMLElement {
+ public:
+  using TXMLElement::TXMLElement;
+  WideString Caption() { return GetAttribute(u"caption"); }
+};
+IntfPtr<TXMLNode> MakeSkin(TXMLDocument* owner) { return new TSkinNode(owner, {}); }
+IntfPtr<TXMLNode> MakeItem(TXMLDocument* owner) { return new TItemNode(owner, {}); }
+
+TEST(XMLBinding, RegisteredChildrenComeBackAsTheirClass) {
+  IXMLNodePtr item;
+  {
+    IXMLDocumentPtr document = Parse("<Skin><Item caption='a'><Part/></Item><Other/></Skin>");
+    IXMLNodePtr skin = document->GetDocBinding(u"Skin", MakeSkin);
+    ASSERT_NE(dynamic_cast<TSkinNode*>(skin.get()), nullptr);
+    EXPECT_EQ(skin->GetNodeName(), u"Skin");
+    EXPECT_TRUE(skin->GetSourceNode());
+    EXPECT_EQ(skin->GetParentNode(), IXMLNodePtr(document));
+
+    XMLNodeOf(skin)->RegisterChildNode(u"Item", MakeItem);
+    IXMLNodeListPtr children = skin->GetChildNodes();
+    ASSERT_EQ(children->GetCount(), 2);
+    auto* typed = dynamic_cast<TItemNode*>(children->GetItem(0).get());
+    ASSERT_NE(typed, nullptr);
+    EXPECT_EQ(typed->Caption(), u"a");
+    EXPECT_EQ(typed->GetChildNodes()->GetCount(), 1);
+    EXPECT_EQ(dynamic_cast<TItemNode*>(children->GetItem(1).get()), nullptr);
+    EXPECT_EQ(skin->GetXML(), u"<Skin><Item caption=\"a\"><Part/></Item><Other/></Skin>");
+    item = children->GetItem(0);
+
+    XMLNodeOf(skin)->RegisterChildNode(u"Item", nullptr);
+    EXPECT_THROW(XMLNodeOf(skin)->RegisterChildNodes({u"a", u"b"}, {MakeItem}), EXMLException);
+  }
+  EXPECT_EQ(item->GetAttribute(u"caption"), u"a");
+  EXPECT_EQ(item->GetParentNode(), nullptr);
+
+  IXMLDocumentPtr empty = NewXMLDocument();
+  IXMLNodePtr created = empty->GetDocBinding(u"Skin", MakeSkin);
+  EXPECT_NE(dynamic_cast<TSkinNode*>(created.get()), nullptr);
+  EXPECT_EQ(empty->GetXML(), u"<Skin/>");
+}
+
+}  // namespace
