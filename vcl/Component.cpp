@@ -246,7 +246,3 @@ TMultiReadExclusiveWriteSynchronizer& GlobalNameSpace() {
   static TMultiReadExclusiveWriteSynchronizer lock;
   return lock;
 }
-
-// Until the reader and writer exist.
-void TComponent::ReadState(TReader*) {}
-void TComponent::WriteState(TWriter*) {}
