@@ -10,6 +10,7 @@
 #include <system_error>
 
 std::function<void()> WakeMainThread;
+std::function<void(TObject* sender, std::exception_ptr error)> ApplicationHandleException;
 
 namespace {
 

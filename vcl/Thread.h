@@ -129,5 +129,8 @@ class TThread : public TObject {
 bool CheckSynchronize(int timeoutMs = 0);
 // Set by the application: called (from any thread) when a call for the GUI thread arrives.
 extern std::function<void()> WakeMainThread;
+// Set by the application: reports an exception that nothing else may handle (for example
+// one raised in a worker thread's termination handler), with the object it came from.
+extern std::function<void(TObject* sender, std::exception_ptr error)> ApplicationHandleException;
 bool IsMainThread();
 std::thread::id MainThreadID();
