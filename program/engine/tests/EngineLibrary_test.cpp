@@ -1,6 +1,9 @@
 #include "program/engine/EngineLibrary.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "program/engine/BurnerLibrary.h"
 #include "program/engine/ConverterLibrary.h"
@@ -159,14 +162,20 @@ TEST(EngineLibraryTest, EncoderManagerKeepsItsEngineHandle) {
 }
 
 TEST(EngineLibraryTest, StartupBindingRaisesForAMissingEngineAndExitUnloads) {
-  // The program folder of the tests holds none of the media engines yet: the first step of
-  // the start-up binding reports the data-process engine by name.
+  // An empty program folder holds none of the engines: the first step of the start-up
+  // binding reports the data-process engine by name.
+  const std::string saved = std::getenv("BRANTWELL_PROGRAM_DIR") ? std::getenv("BRANTWELL_PROGRAM_DIR") : "";
+  char folder[] = "/tmp/brantwell-empty-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  setenv("BRANTWELL_PROGRAM_DIR", folder, 1);
   try {
     BindStartupEngines();
-    FAIL() << "no exception";
+    ADD_FAILURE() << "no exception";
   } catch (const EOSError& e) {
     EXPECT_NE(e.Message().find("QM_DataProcess.dll"), std::string::npos) << e.Message();
   }
+  setenv("BRANTWELL_PROGRAM_DIR", saved.c_str(), 1);
+  rmdir(folder);
   EXPECT_FALSE(DataProcessLibrary.Loaded());
   EXPECT_EQ(ConverterLibrary.QEStart(1, 0, 0, 0, nullptr, nullptr), -1);
   UnloadEngineLibraries();  // nothing loaded: nothing happens
