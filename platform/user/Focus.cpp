@@ -162,6 +162,7 @@ HWND SetFocus(HWND hwnd) {
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w) return nullptr;
   HWND top;
+  const HWND before = Read(&InputState::focus);
   {
     UserGuard guard(UserLock());
     top = TopLevelOf(w.get())->handle;
@@ -174,13 +175,13 @@ HWND SetFocus(HWND hwnd) {
   {
     UserGuard guard(UserLock());
     old = Input().focus;
-    if (old == hwnd) return old;
+    if (old == hwnd) return before;
     Input().focus = hwnd;
   }
   if (old && IsWindow(old)) SendMessageW(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
   if (Read(&InputState::focus) == hwnd && IsWindow(hwnd))
     SendMessageW(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
-  return old;
+  return before;
 }
 
 HWND GetFocus() { return Read(&InputState::focus); }

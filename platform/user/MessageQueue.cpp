@@ -229,6 +229,7 @@ bool ThreadQueue::Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT re
   const bool remove = (removeFlags & PM_REMOVE) != 0;
   for (;;) {
     DeliverSentMessages();
+    CheckHover();
     uint64_t generation;
     bool gotInput = false;
     {
@@ -255,7 +256,6 @@ bool ThreadQueue::Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT re
       if (IsMouseMessage(out->message) && !PrepareInputForDelivery(*out)) continue;  // eaten
       return true;
     }
-    CheckHover();
     HWND paintWindow = nullptr;
     if (MessageInRange(WM_PAINT, first, last) && FindPaintWindow(this, filter, &paintWindow)) {
       *out = MSG{paintWindow, WM_PAINT, 0, 0, static_cast<DWORD>(UserClockNow()), lastPos};
