@@ -62,7 +62,8 @@ class TEngineLibrary {
 
   template <typename Function>
   Function EntryAs(size_t index) const {
-    return reinterpret_cast<Function>(EntryPoint(index));
+    // Through a generic function pointer, so the cast between function types is explicit.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(EntryPoint(index)));
   }
 
   // Called by Unload while the library is still loaded (the managers stop here).

@@ -277,7 +277,9 @@ TEST_P(Encoding, WritesAProgramStreamDvdauthorAccepts) {
     EXPECT_LE(facts.topRowLuma, 20);  // a black bar
     EXPECT_GT(facts.middleRowLuma, 40);
   }
-  if (c.checkDuplicates) EXPECT_EQ(facts.duplicateFrames, 0);
+  if (c.checkDuplicates) {
+    EXPECT_EQ(facts.duplicateFrames, 0);
+  }
 
   const fs::path dvd = folder / (std::string(c.name) + "-dvd");
   fs::remove_all(dvd);

@@ -122,7 +122,9 @@ TEST(IdentListTest, SortedHandlesDuplicatesAndExtremeKeys) {
     EXPECT_EQ(list.Keys(list.Count() - 1), INT_MAX);
     EXPECT_EQ(list.ValueOf(INT_MIN), 7);
     EXPECT_EQ(list.IndexOf(INT_MAX), list.Count() - 1);
-    if (c.duplicates == dupAccept) EXPECT_EQ(index, 2);  // before the equal key
+    if (c.duplicates == dupAccept) {
+      EXPECT_EQ(index, 2);  // before the equal key
+    }
   }
   TIdentList strict;
   strict.Sorted = true;

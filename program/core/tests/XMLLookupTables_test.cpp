@@ -13,7 +13,9 @@ TEST(XMLCharClasses, ClassSizesMatchTheXMLProductions) {
     digit += (v & xmlclass::Digit) != 0;
     ideographic += (v & xmlclass::Ideographic) != 0;
     extender += (v & xmlclass::Extender) != 0;
-    if (v != 0) EXPECT_TRUE(v & xmlclass::Char) << c;
+    if (v != 0) {
+      EXPECT_TRUE(v & xmlclass::Char) << c;
+    }
   }
   EXPECT_EQ(base, 13602);
   EXPECT_EQ(combining, 437);
