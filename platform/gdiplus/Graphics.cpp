@@ -223,11 +223,9 @@ GpStatus GdipGraphicsClear(GpGraphics* graphics, ARGB color) {
   GraphicsTarget::Session session(*object->target);
   if (!session.context()) return session.status();
   cairo_t* context = session.context();
-  ARGB premultiplied = Premultiply(color);
   cairo_set_operator(context, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_rgba(context, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, (color & 0xFF) / 255.0,
                         (color >> 24) / 255.0);
-  (void)premultiplied;
   cairo_paint(context);
   return session.Finish();
 }
