@@ -8,6 +8,7 @@
 // original interface. A pointer that is not a live object of the right kind gives
 // InvalidParameter instead of undefined behaviour.
 
+#include "platform/gdi/GdiTypes.h"
 #include "platform/gdiplus/ComStream.h"
 #include "platform/gdiplus/GdiplusTypes.h"
 
@@ -30,6 +31,10 @@ GpStatus GdipCreateBitmapFromStreamICM(IStream* stream, GpBitmap** bitmap);
 // are copied from scan0 + row * stride (stride may be negative).
 GpStatus GdipCreateBitmapFromScan0(INT width, INT height, INT stride, PixelFormat format, BYTE* scan0,
                                    GpBitmap** bitmap);
+// A 32bppRGB copy of a GDI bitmap's pixels (its alpha bytes are not kept).
+GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP source, HPALETTE palette, GpBitmap** bitmap);
+// A new top-down 32-bit DIB section holding the bitmap laid over the background colour.
+GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* result, ARGB background);
 GpStatus GdipCloneImage(GpImage* image, GpImage** clone);
 GpStatus GdipDisposeImage(GpImage* image);
 GpStatus GdipGetImageType(GpImage* image, ImageType* type);
@@ -75,6 +80,9 @@ GpStatus GdipSaveImageToStream(GpImage* image, IStream* stream, const CLSID* enc
                                const EncoderParameters* parameters);
 
 // Graphics.
+// Graphics drawing into the pixels of a DC (the bitmap selected into a memory DC); the DC's
+// pixels count as opaque, as GDI leaves their alpha bytes at 0.
+GpStatus GdipCreateFromHDC(HDC dc, GpGraphics** graphics);
 GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics);
 GpStatus GdipDeleteGraphics(GpGraphics* graphics);
 GpStatus GdipGraphicsClear(GpGraphics* graphics, ARGB color);
