@@ -1,0 +1,130 @@
+#pragma once
+
+// The small COM shape the imaging layer needs: GUIDs, HRESULTs, IUnknown and IStream, plus
+// two ready-made streams (over memory and over a file). Streams are reference counted: each
+// creator hands out one reference, Release frees the stream when the count reaches zero. A
+// stream may be used by one thread at a time.
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/kernel/WinTypes.h"
+
+using HRESULT = int32_t;
+
+struct GUID {
+  uint32_t Data1;
+  uint16_t Data2;
+  uint16_t Data3;
+  uint8_t Data4[8];
+};
+static_assert(sizeof(GUID) == 16);
+using CLSID = GUID;
+using IID = GUID;
+using REFIID = const IID&;
+using REFCLSID = const CLSID&;
+using REFGUID = const GUID&;
+
+constexpr bool operator==(const GUID& a, const GUID& b) {
+  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+  for (int i = 0; i < 8; ++i)
+    if (a.Data4[i] != b.Data4[i]) return false;
+  return true;
+}
+inline bool IsEqualGUID(const GUID& a, const GUID& b) { return a == b; }
+
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
+constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
+constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
+constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
+constexpr HRESULT STG_E_FILENOTFOUND = static_cast<HRESULT>(0x80030002);
+constexpr HRESULT STG_E_ACCESSDENIED = static_cast<HRESULT>(0x80030005);
+constexpr HRESULT STG_E_INVALIDPOINTER = static_cast<HRESULT>(0x80030009);
+constexpr HRESULT STG_E_WRITEFAULT = static_cast<HRESULT>(0x8003001D);
+constexpr HRESULT STG_E_READFAULT = static_cast<HRESULT>(0x8003001E);
+constexpr HRESULT STG_E_INVALIDPARAMETER = static_cast<HRESULT>(0x80030057);
+constexpr HRESULT STG_E_MEDIUMFULL = static_cast<HRESULT>(0x80030070);
+constexpr HRESULT STG_E_REVERTED = static_cast<HRESULT>(0x80030102);
+
+// Seek origins, storage types and Stat flags. The lock kinds (LOCK_WRITE 1, LOCK_EXCLUSIVE 2)
+// are not declared: glibc's <fcntl.h> has macros of those names with other values.
+constexpr DWORD STREAM_SEEK_SET = 0;
+constexpr DWORD STREAM_SEEK_CUR = 1;
+constexpr DWORD STREAM_SEEK_END = 2;
+constexpr DWORD STGTY_STORAGE = 1;
+constexpr DWORD STGTY_STREAM = 2;
+constexpr DWORD STATFLAG_DEFAULT = 0;
+constexpr DWORD STATFLAG_NONAME = 1;
+
+struct STATSTG {
+  LPWSTR pwcsName;
+  DWORD type;
+  ULARGE_INTEGER cbSize;
+  FILETIME mtime;
+  FILETIME ctime;
+  FILETIME atime;
+  DWORD grfMode;
+  DWORD grfLocksSupported;
+  CLSID clsid;
+  DWORD grfStateBits;
+  DWORD reserved;
+};
+
+struct IUnknown {
+  virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
+  virtual ULONG AddRef() = 0;
+  virtual ULONG Release() = 0;
+
+ protected:
+  ~IUnknown() = default;
+};
+
+struct ISequentialStream : IUnknown {
+  virtual HRESULT Read(void* buffer, ULONG count, ULONG* read) = 0;
+  virtual HRESULT Write(const void* buffer, ULONG count, ULONG* written) = 0;
+
+ protected:
+  ~ISequentialStream() = default;
+};
+
+struct IStream : ISequentialStream {
+  virtual HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) = 0;
+  virtual HRESULT SetSize(ULARGE_INTEGER newSize) = 0;
+  virtual HRESULT CopyTo(IStream* target, ULARGE_INTEGER count, ULARGE_INTEGER* read,
+                         ULARGE_INTEGER* written) = 0;
+  virtual HRESULT Commit(DWORD flags) = 0;
+  virtual HRESULT Revert() = 0;
+  virtual HRESULT LockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER count, DWORD lockType) = 0;
+  virtual HRESULT UnlockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER count, DWORD lockType) = 0;
+  virtual HRESULT Stat(STATSTG* stat, DWORD flags) = 0;
+  virtual HRESULT Clone(IStream** clone) = 0;
+
+ protected:
+  ~IStream() = default;
+};
+
+inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+inline constexpr IID IID_ISequentialStream = {
+    0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
+inline constexpr IID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
+namespace platform {
+
+// A growable stream over memory, holding a copy of the given bytes, positioned at 0.
+IStream* CreateMemoryStream(const void* data = nullptr, size_t size = 0);
+
+// A stream over a file (UTF-8 path). Reading opens an existing file; writing creates or
+// truncates it. Null when the file cannot be opened (the last error tells why).
+enum class FileStreamMode { Read, Write };
+IStream* CreateFileStream(std::string_view path, FileStreamMode mode);
+
+}  // namespace platform
