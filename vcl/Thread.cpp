@@ -1,0 +1,262 @@
+#include "vcl/Thread.h"
+
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <system_error>
+
+std::function<void()> WakeMainThread;
+
+namespace {
+
+// The thread that runs static initialisation is the program's main (GUI) thread.
+const std::thread::id g_mainThread = std::this_thread::get_id();
+
+struct SyncRequest {
+  TThread* thread = nullptr;
+  TThreadMethod method;
+  bool synchronous = false;
+  bool done = false;
+  std::exception_ptr error;
+};
+
+struct SyncState {
+  std::mutex lock;
+  std::condition_variable arrived;  // a call arrived or a thread finished
+  std::condition_variable completed;
+  std::deque<std::shared_ptr<SyncRequest>> queue;
+  bool signalled = false;
+};
+
+SyncState& Sync() {
+  static SyncState state;
+  return state;
+}
+
+void SignalSyncEvent() {
+  auto& sync = Sync();
+  {
+    std::lock_guard guard(sync.lock);
+    sync.signalled = true;
+  }
+  sync.arrived.notify_all();
+  if (WakeMainThread) WakeMainThread();
+}
+
+void Post(const std::shared_ptr<SyncRequest>& request) {
+  auto& sync = Sync();
+  {
+    std::lock_guard guard(sync.lock);
+    sync.queue.push_back(request);
+    sync.signalled = true;
+  }
+  sync.arrived.notify_all();
+  if (WakeMainThread) WakeMainThread();
+}
+
+}  // namespace
+
+bool IsMainThread() { return std::this_thread::get_id() == g_mainThread; }
+std::thread::id MainThreadID() { return g_mainThread; }
+
+bool CheckSynchronize(int timeoutMs) {
+  if (!IsMainThread())
+    throw EThread("CheckSynchronize called from a thread that is not the main thread");
+  auto& sync = Sync();
+  std::deque<std::shared_ptr<SyncRequest>> work;
+  {
+    std::unique_lock guard(sync.lock);
+    if (timeoutMs > 0 && sync.queue.empty())
+      sync.arrived.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                            [&] { return sync.signalled || !sync.queue.empty(); });
+    sync.signalled = false;
+    work.swap(sync.queue);
+  }
+  std::exception_ptr queuedError;
+  for (auto& request : work) {
+    try {
+      request->method();
+    } catch (...) {
+      if (request->synchronous)
+        request->error = std::current_exception();
+      else if (!queuedError)
+        queuedError = std::current_exception();
+    }
+    if (request->synchronous) {
+      std::lock_guard guard(sync.lock);
+      request->done = true;
+    }
+  }
+  sync.completed.notify_all();
+  // A queued call has nobody waiting for it: its failure surfaces in the loop that ran it.
+  if (queuedError) std::rethrow_exception(queuedError);
+  return !work.empty();
+}
+
+void TThread::Synchronize(TThread* thread, const TThreadMethod& method) {
+  if (IsMainThread()) {
+    method();
+    return;
+  }
+  auto request = std::make_shared<SyncRequest>();
+  request->thread = thread;
+  request->method = method;
+  request->synchronous = true;
+  Post(request);
+  auto& sync = Sync();
+  std::unique_lock guard(sync.lock);
+  sync.completed.wait(guard, [&] { return request->done; });
+  guard.unlock();
+  if (request->error) std::rethrow_exception(request->error);
+}
+
+void TThread::Queue(TThread* thread, const TThreadMethod& method) {
+  if (IsMainThread()) {
+    method();
+    return;
+  }
+  auto request = std::make_shared<SyncRequest>();
+  request->thread = thread;
+  request->method = method;
+  Post(request);
+}
+
+void TThread::RemoveQueuedEvents(TThread* thread) {
+  auto& sync = Sync();
+  std::lock_guard guard(sync.lock);
+  std::erase_if(sync.queue, [&](const std::shared_ptr<SyncRequest>& r) {
+    return r->thread == thread && !r->synchronous;
+  });
+}
+
+TThread::TThread(bool createSuspended) : TThread(createSuspended, TThreadStart::Own) {}
+
+TThread::TThread(bool createSuspended, TThreadStart start)
+    : FCreateSuspended(createSuspended), m_start(start) {
+  FSuspended = createSuspended;
+  if (start == TThreadStart::BySubclass) return;
+  try {
+    m_thread = std::thread([this] {
+      {
+        std::unique_lock guard(m_stateLock);
+        m_stateChanged.wait(guard, [&] { return m_released; });
+      }
+      RunThreadBody(this);
+    });
+  } catch (const std::system_error& e) {
+    throw EThread::CreateFmt("Thread creation error: %s", {e.code().message()});
+  }
+  FHandle = static_cast<THandle>(m_thread.native_handle());
+}
+
+TThread::~TThread() {
+  {
+    std::lock_guard guard(m_stateLock);
+    m_destroying = true;
+  }
+  FFreeOnTerminate = false;
+  bool self = m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id();
+  if (!self && !FFinished) {
+    Terminate();
+    if (!m_started) {
+      m_started = true;
+      ResumeThread();
+    }
+    WaitForThreadEnd();
+  }
+  if (m_thread.joinable()) {
+    if (self)
+      m_thread.detach();
+    else
+      m_thread.join();
+  }
+  RemoveQueuedEvents(this);
+}
+
+void TThread::AfterConstruction() {
+  if (!FCreateSuspended) Start();
+}
+
+void TThread::Start() {
+  if (m_started || FFinished)
+    throw EThread("Cannot call Start on a running or finished thread");
+  m_started = true;
+  FSuspended = false;
+  ResumeThread();
+}
+
+void TThread::Suspend() {
+  if (m_started) throw EThread("Cannot suspend a running thread");
+  FSuspended = true;
+}
+
+void TThread::ResumeThread() { ReleaseGate(); }
+
+void TThread::ReleaseGate() {
+  {
+    std::lock_guard guard(m_stateLock);
+    m_released = true;
+  }
+  m_stateChanged.notify_all();
+}
+
+void TThread::WaitForThreadEnd() {
+  // On the GUI thread, calls the worker synchronises keep running while we wait.
+  if (IsMainThread()) {
+    while (!FFinished) CheckSynchronize(50);
+  }
+  std::unique_lock guard(m_stateLock);
+  m_stateChanged.wait(guard, [&] { return m_bodyDone; });
+}
+
+int32_t TThread::WaitFor() {
+  if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id())
+    throw EThread("A thread cannot wait for itself");
+  WaitForThreadEnd();
+  return FReturnValue;
+}
+
+void TThread::DoTerminate() {
+  if (OnTerminate) Synchronize([this] { OnTerminate(this); });
+}
+
+void TThread::SignalFinished() {
+  FFinished = true;
+  SignalSyncEvent();
+}
+
+int32_t TThread::RunThreadBody(TThread* thread) {
+  thread->FThreadID = static_cast<TThreadID>(::syscall(SYS_gettid));
+  if (!thread->FTerminated) {
+    try {
+      thread->Execute();
+    } catch (...) {
+      thread->FFatalException = std::current_exception();
+    }
+  }
+  int32_t result = thread->FReturnValue;
+  try {
+    thread->DoTerminate();
+  } catch (...) {
+    // Nothing may leave the thread; keep the first failure for the owner.
+    if (!thread->FFatalException) thread->FFatalException = std::current_exception();
+  }
+  // The hand-over: either the owner's destructor has started (it frees and waits), or the
+  // thread frees itself when FreeOnTerminate is set now. Decided under the lock.
+  bool freeSelf;
+  {
+    std::lock_guard guard(thread->m_stateLock);
+    freeSelf = thread->FFreeOnTerminate && !thread->m_destroying;
+    thread->FFinished = true;
+    thread->m_bodyDone = !freeSelf;
+    // Notified under the lock: once it is released the owner may free the object.
+    thread->m_stateChanged.notify_all();
+  }
+  SignalSyncEvent();
+  if (freeSelf) delete thread;
+  return result;
+}
