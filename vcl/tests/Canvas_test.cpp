@@ -251,3 +251,64 @@ TEST(Canvas, ChangeEventsWrapEachDrawingCall) {
   EXPECT_EQ(changed, 1);
   EXPECT_EQ(bitmapChanged, 1) << "the bitmap hears of drawing on its canvas until the hook is replaced";
 }
+
+// A menu-like picture made with every kind of drawing call, saved to look at.
+TEST(Canvas, ComposedPicture) {
+  auto surface = Surface(240, 140, clNavy);
+  TCanvas* canvas = surface->Canvas();
+  canvas->Brush()->SetColor(clBtnFace);
+  canvas->Pen()->SetColor(clWhite);
+  canvas->RoundRect(10, 10, 230, 130, 16, 16);
+  canvas->Brush()->SetStyle(bsClear);
+  canvas->Font()->SetColor(clMaroon);
+  canvas->Font()->SetSize(14);
+  canvas->Font()->SetStyle({fsBold});
+  TRect title(10, 12, 230, 40);
+  canvas->TextRect(title, "My Holiday DVD", {tfCenter, tfSingleLine, tfVerticalCenter});
+
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(clYellow);
+  canvas->Pen()->SetColor(clBlack);
+  canvas->Ellipse(20, 45, 60, 85);
+  canvas->Brush()->SetColor(clRed);
+  canvas->Pie(70, 45, 110, 85, 110, 65, 90, 45);
+  canvas->Brush()->SetStyle(bsDiagCross);
+  canvas->Brush()->SetColor(clGreen);
+  canvas->Polygon({{120, 85}, {140, 45}, {160, 85}});
+  canvas->Pen()->SetWidth(3);
+  canvas->Pen()->SetColor(clBlue);
+  canvas->Polyline({{170, 85}, {185, 50}, {200, 85}, {215, 50}});
+  canvas->Pen()->SetWidth(1);
+
+  TBitmap sprite(16, 16, pf24bit);
+  sprite.Canvas()->Brush()->SetColor(clFuchsia);
+  sprite.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  sprite.Canvas()->Brush()->SetColor(clTeal);
+  sprite.Canvas()->Ellipse(2, 2, 14, 14);
+  sprite.SetTransparent(true);
+  canvas->StretchDraw(Bounds(20, 95, 32, 32), &sprite);
+
+  TImageList list(nullptr);
+  list.SetSize(16, 16);
+  list.AddMasked(&sprite, clDefault);
+  list.Draw(canvas, 60, 103, 0);
+  list.Draw(canvas, 80, 103, 0, false);
+
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(clWhite);
+  canvas->Font()->SetSize(9);
+  canvas->Font()->SetStyle({});
+  canvas->Font()->SetColor(clBlack);
+  canvas->TextOut(110, 105, "Play all");
+  canvas->DrawFocusRect(Rect(106, 102, 170, 122));
+
+  EXPECT_EQ(canvas->Pixels(0, 0), clNavy);
+  EXPECT_EQ(canvas->Pixels(40, 65), clYellow);
+  EXPECT_EQ(canvas->Pixels(21, 96), static_cast<TColor>(ColorToRGB(clBtnFace))) << "sprite key left out";
+  EXPECT_EQ(canvas->Pixels(36, 111), clTeal);
+  EXPECT_EQ(canvas->Pixels(68, 111), clTeal);
+
+  const std::string path = std::string(BRANTWELL_TEST_BIN_DIR) + "/vcl_canvas_composed.png";
+  std::string error;
+  EXPECT_TRUE(platform::testing::SaveDcPng(canvas->Handle(), path, &error)) << error;
+}
