@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "vcl/Bitmap.h"
 #include "vcl/Filer.h"
 
 void TGraphic::SetSize(int width, int height) {
@@ -80,3 +81,22 @@ void TGraphic::DefineProperties(TFiler* filer) {
 void TGraphic::ReadData(TStream& stream) { LoadFromStream(stream); }
 
 void TGraphic::WriteData(TStream& stream) { SaveToStream(stream); }
+
+void TGraphic::AssignTo(TPersistent* dest) {
+  auto* bitmap = dynamic_cast<TBitmap*>(dest);
+  if (!bitmap) {
+    inherited::AssignTo(dest);
+    return;
+  }
+  if (Empty()) {
+    bitmap->Assign(nullptr);
+    return;
+  }
+  bitmap->SetSize(0, 0);
+  bitmap->SetPixelFormat(pf32bit);
+  bitmap->SetSize(Width(), Height());
+  TCanvas* canvas = bitmap->Canvas();
+  canvas->Brush()->SetColor(clWhite);
+  canvas->FillRect(Rect(0, 0, Width(), Height()));
+  canvas->Draw(0, 0, this);
+}

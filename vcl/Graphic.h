@@ -67,6 +67,9 @@ class TGraphic : public TPersistent {
   virtual void SetHeightImpl(int value) = 0;
   virtual bool GetTransparent() const { return FTransparent; }
   virtual void SetTransparentImpl(bool value);
+  // A TBitmap destination receives the picture drawn at its own size on white (32 bits);
+  // others go to the base class.
+  void AssignTo(TPersistent* dest) override;
 
   // Draws the picture stretched into rect of the canvas.
   virtual void Draw(TCanvas* canvas, const TRect& rect) = 0;

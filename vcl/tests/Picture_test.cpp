@@ -147,6 +147,15 @@ TEST(Icon, SavesLoadsAndDrawsThroughItsMask) {
   EXPECT_EQ(target.Canvas()->Pixels(1, 5), clLime);
   EXPECT_EQ(target.Canvas()->Pixels(4, 4), clRed);
 
+  // A bitmap takes the icon drawn on white.
+  TBitmap asBitmap;
+  asBitmap.Assign(&loaded);
+  EXPECT_EQ(asBitmap.Width(), 4);
+  EXPECT_EQ(asBitmap.Canvas()->Pixels(0, 0), clWhite);
+  EXPECT_EQ(asBitmap.Canvas()->Pixels(2, 2), clRed);
+  TPicture unrelated;
+  EXPECT_THROW(asBitmap.Assign(&unrelated), EConvertError);
+
   // A loaded icon saves back the bytes it came from.
   TMemoryStream again;
   loaded.SaveToStream(again);
