@@ -23,7 +23,7 @@ class PartialEngineCounts {
  public:
   PartialEngineCounts() {
     m_module = LoadLibraryA(kPartial);
-    m_count = reinterpret_cast<int32_t (*)(const char*)>(GetProcAddress(m_module, "TestPartialCallCount"));
+    m_count = reinterpret_cast<int32_t (*)(const char*)>(reinterpret_cast<void (*)()>(GetProcAddress(m_module, "TestPartialCallCount")));
     reinterpret_cast<void (*)()>(GetProcAddress(m_module, "TestPartialResetCounts"))();
   }
   ~PartialEngineCounts() { FreeLibrary(m_module); }

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "vcl/Graphics.h"
+
+namespace {
+
+// A picture class of its own, to show that files go to the class registered for their
+// extension: it remembers the bytes it was loaded from.
+class TTestGraphic : public TGraphic {
+  BRANTWELL_CLASS(TTestGraphic, TGraphic)
+
+ public:
+  TTestGraphic() = default;
+  AnsiString Content;
+  void LoadFromStream(TStream& stream) override {
+    Content.assign(static_cast<size_t>(stream.Size() - stream.Position()), '\0');
+    if (!Content.empty()) stream.ReadBuffer(Content.data(), static_cast<int32_t>(Content.size()));
+    if (Content == "bad") throw EInvalidGraphic("bad test picture");
+    Changed(this);
+  }
+  void SaveToStream(TStream& stream) override {
+    stream.WriteBuffer(Content.data(), static_cast<int32_t>(Content.size()));
+    if (Content == "fail") throw EWriteError("disc full");
+  }
+
+ protected:
+  bool GetEmpty() const override { return Content.empty(); }
+  int GetWidth() const override { return static_cast<int>(Content.size()); }
+  int GetHeight() const override { return 1; }
+  void SetWidthImpl(int) override {}
+  void SetHeightImpl(int) override {}
+  void Draw(TCanvas*, const TRect&) override {}
+};
+
+std::filesystem::path TempFolder() {
+  auto folder = std::filesystem::temp_directory_path() / ("vcl_picture_test_" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  TFileStream stream(path.string(), fmCreate);
+  stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+}
+
+}  // namespace
+
+TEST(Picture, FilesGoToTheClassRegisteredForTheirExtension) {
+  const auto folder = TempFolder();
+  WriteFile(folder / "menu.tst", "test content");
+  WriteFile(folder / "menu.xyz", "anything");
+  WriteFile(folder / "bad.TST", "bad");
+
+  TPicture::RegisterFileFormat("TST", "Test pictures", TTestGraphic::StaticClass());
+  int changes = 0;
+  TPicture picture;
+  picture.SetOnChange([&](TObject*) { ++changes; });
+  picture.LoadFromFile((folder / "menu.tst").string());
+  auto* graphic = dynamic_cast<TTestGraphic*>(picture.Graphic());
+  ASSERT_NE(graphic, nullptr);
+  EXPECT_EQ(graphic->Content, "test content");
+  EXPECT_EQ(picture.Width(), 12);
+  EXPECT_EQ(changes, 1);
+  EXPECT_NE(TPicture::GraphicFilter(TGraphic::StaticClass()).find("Test pictures (*.tst)|*.tst"), AnsiString::npos);
+
+  // A failed load leaves the picture as it was.
+  EXPECT_THROW(picture.LoadFromFile((folder / "bad.TST").string()), EInvalidGraphic);
+  EXPECT_EQ(dynamic_cast<TTestGraphic*>(picture.Graphic())->Content, "test content");
+
+  try {
+    picture.LoadFromFile((folder / "menu.xyz").string());
+    FAIL() << "an unknown extension must raise";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "Unknown picture file extension (.xyz)");
+  }
+
+  // Content changes of the graphic reach the picture's listener.
+  graphic = dynamic_cast<TTestGraphic*>(picture.Graphic());
+  graphic->SetModified(true);
+  EXPECT_EQ(changes, 2);
+
+  TPicture::UnregisterGraphicClass(TTestGraphic::StaticClass());
+  EXPECT_EQ(TPicture::FileFormatClass("tst"), nullptr);
+  EXPECT_THROW(picture.LoadFromFile((folder / "menu.tst").string()), EInvalidGraphic);
+  std::filesystem::remove_all(folder);
+}
+
+TEST(Picture, BitmapsAndIconsByExtension) {
+  const auto folder = TempFolder();
+  TBitmap bitmap(6, 4, pf24bit);
+  bitmap.Canvas()->Brush()->SetColor(clTeal);
+  bitmap.Canvas()->FillRect(Rect(0, 0, 6, 4));
+  TPicture picture;
+  picture.SetBitmap(&bitmap);
+  picture.SaveToFile((folder / "still.BMP").string());
+
+  TPicture loaded;
+  loaded.LoadFromFile((folder / "still.BMP").string());
+  ASSERT_TRUE(dynamic_cast<TBitmap*>(loaded.Graphic()));
+  EXPECT_EQ(loaded.Bitmap()->Canvas()->Pixels(5, 3), clTeal);
+
+  // Asking for the icon replaces the bitmap with an empty icon.
+  EXPECT_TRUE(loaded.Icon()->Empty());
+  EXPECT_EQ(loaded.Width(), 0);
+
+  // A save that fails leaves no half-written file behind.
+  TTestGraphic failing;
+  failing.Content = "fail";
+  EXPECT_THROW(failing.SaveToFile((folder / "half.tst").string()), EWriteError);
+  EXPECT_FALSE(std::filesystem::exists(folder / "half.tst"));
+  std::filesystem::remove_all(folder);
+}
+
+TEST(Icon, SavesLoadsAndDrawsThroughItsMask) {
+  // A 4 x 4 icon: a red square whose left column is transparent.
+  TBitmap color(4, 4, pf24bit);
+  color.Canvas()->Brush()->SetColor(clRed);
+  color.Canvas()->FillRect(Rect(0, 0, 4, 4));
+  TBitmap mask(4, 4, pf1bit);
+  mask.Canvas()->Brush()->SetColor(clBlack);
+  mask.Canvas()->FillRect(Rect(0, 0, 4, 4));
+  mask.Canvas()->Brush()->SetColor(clWhite);
+  mask.Canvas()->FillRect(Rect(0, 0, 1, 4));
+  color.Canvas()->Brush()->SetColor(clBlack);
+  color.Canvas()->FillRect(Rect(0, 0, 1, 4));
+
+  TIcon icon;
+  icon.SetBitmaps(&color, &mask);
+  EXPECT_TRUE(icon.Transparent());
+  EXPECT_THROW(icon.SetWidth(8), EInvalidGraphicOperation);
+  TMemoryStream stream;
+  icon.SaveToStream(stream);
+  stream.SetPosition(0);
+  TIcon loaded;
+  loaded.LoadFromStream(stream);
+  ASSERT_EQ(loaded.Width(), 4);
+  ASSERT_EQ(loaded.Height(), 4);
+
+  TBitmap target(8, 8, pf32bit);
+  target.Canvas()->Brush()->SetColor(clLime);
+  target.Canvas()->FillRect(Rect(0, 0, 8, 8));
+  target.Canvas()->StretchDraw(Rect(0, 0, 8, 8), &loaded);
+  EXPECT_EQ(target.Canvas()->Pixels(0, 0), clLime);
+  EXPECT_EQ(target.Canvas()->Pixels(1, 5), clLime);
+  EXPECT_EQ(target.Canvas()->Pixels(4, 4), clRed);
+
+  // A bitmap takes the icon drawn on white.
+  TBitmap asBitmap;
+  asBitmap.Assign(&loaded);
+  EXPECT_EQ(asBitmap.Width(), 4);
+  EXPECT_EQ(asBitmap.Canvas()->Pixels(0, 0), clWhite);
+  EXPECT_EQ(asBitmap.Canvas()->Pixels(2, 2), clRed);
+  TPicture unrelated;
+  EXPECT_THROW(asBitmap.Assign(&unrelated), EConvertError);
+
+  // A loaded icon saves back the bytes it came from.
+  TMemoryStream again;
+  loaded.SaveToStream(again);
+  ASSERT_EQ(again.Size(), stream.Size());
+  EXPECT_EQ(std::memcmp(again.Memory(), stream.Memory(), static_cast<size_t>(stream.Size())), 0);
+
+  // Not an icon.
+  TMemoryStream junk;
+  junk.WriteBuffer("BM-not-an-icon", 14);
+  junk.SetPosition(0);
+  EXPECT_THROW(loaded.LoadFromStream(junk), EInvalidGraphic);
+  EXPECT_EQ(loaded.Width(), 4);
+}
