@@ -213,7 +213,7 @@ bool TXMLTextStream::ReadString(WideString& text, int count) {
 
 void TXMLTextStream::GetBuffer(WideString& text) {
   text = m_buffer;
-  m_lastToken = m_buffer;
+  m_lastToken.swap(m_buffer);  // keeps the token without a second copy
   m_buffer.clear();
 }
 

@@ -109,6 +109,10 @@ TEST(XMLParser, DeclaredEncodingSwitchesTheRestOfTheInput) {
     EXPECT_EQ(document->GetParseError()->GetErrorCode(), 0);
     EXPECT_EQ(document->GetDocumentElement()->GetText(), c.text) << c.bytes;
   }
+  // A declaration far into the input switches exactly where it ends.
+  const std::string lead = "<!--" + std::string(9000, 'x') + "-->";
+  IXMLDocumentPtr late = LoadXMLString(lead + "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE9</a>");
+  EXPECT_EQ(late->GetDocumentElement()->GetText(), u"\u00e9");
   // A UTF-16 string that declares utf-8 stays UTF-16.
   IXMLDocumentPtr wide = Parse("<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\u00e9</a>");
   EXPECT_EQ(wide->GetDocumentElement()->GetText(), u"\u00e9");
