@@ -175,9 +175,11 @@ bool TXMLTextStream::ReadChar(char16_t& c) {
   }
   if (m_pushedBack) {
     m_pushedBack = false;
+    m_returnedAgain = true;
     c = m_lastChar;
     return true;
   }
+  m_returnedAgain = false;
   if (!m_text->ReadUnit(c)) {
     m_canPushBack = false;
     return false;
@@ -195,10 +197,12 @@ bool TXMLTextStream::ReadChar(char16_t& c) {
   return true;
 }
 
+// One level of push-back: pushing back a character that was already returned a second time
+// makes the next read fail.
 void TXMLTextStream::UnreadChar() {
-  if (!m_canPushBack) return;
-  if (m_pushedBack) return;
-  m_pushedBack = true;
+  if (!m_canPushBack || m_pushedBack) return;
+  if (m_returnedAgain) m_undoneOnce = true;
+  else m_pushedBack = true;
 }
 
 bool TXMLTextStream::ReadString(WideString& text, int count) {

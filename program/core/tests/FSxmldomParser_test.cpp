@@ -135,3 +135,35 @@ TEST(XMLParser, ParseErrorRecord) {
 }
 
 }  // namespace
+
+#include "program/core/FSxmldomTextStream.h"
+
+namespace {
+
+TEST(XMLTextStream, OneLevelOfPushBack) {
+  TStringStream bytes("ab\ncd");
+  TXMLTextStream stream(bytes, 65001, TXMLTextStream::ReadMode);
+  char16_t c = 0;
+  ASSERT_TRUE(stream.ReadChar(c));
+  stream.UnreadChar();
+  ASSERT_TRUE(stream.ReadChar(c));
+  EXPECT_EQ(c, u'a');
+  EXPECT_EQ(stream.Position(), 1);
+  WideString rest;
+  EXPECT_TRUE(stream.ReadString(rest, 3));
+  EXPECT_EQ(rest, u"b\nc");
+  EXPECT_EQ(stream.Line(), 1);
+  EXPECT_EQ(stream.Column(), 1);
+  stream.UnreadChar();
+  ASSERT_TRUE(stream.ReadChar(c));
+  stream.UnreadChar();  // the same character a second time
+  try {
+    stream.ReadChar(c);
+    FAIL();
+  } catch (const EXMLException& error) {
+    EXPECT_EQ(error.ErrorCode, 23);
+    EXPECT_EQ(error.Message(), "Internal error: Only one undo level is supported");
+  }
+}
+
+}  // namespace
