@@ -445,8 +445,11 @@ void TXMLText::ReadFromStream(TXMLNode* parent, TXMLTextStream& stream) {
   }
   if (!text.empty()) SetNodeValue(text);
   if (text.empty() && parent != nullptr) {
-    const int index = parent->Children().IndexOfNode(this);
-    if (index >= 0) parent->Children().DeleteAt(index);
+    // The node was appended last, so look there first.
+    TXMLNodeList& siblings = parent->Children();
+    const int last = siblings.Count() - 1;
+    const int index = last >= 0 && siblings.At(last) == this ? last : siblings.IndexOfNode(this);
+    if (index >= 0) siblings.DeleteAt(index);
   }
 }
 

@@ -68,6 +68,12 @@ TEST(XMLParser, LenientShapes) {
   ASSERT_EQ(trailing->GetChildNodes()->GetCount(), 2);
   EXPECT_EQ(trailing->GetLastChild()->GetNodeValue(), u"");
 
+  IXMLDocumentPtr trimmed = NewXMLDocument();
+  trimmed->SetPreserveWhiteSpace(false);
+  EXPECT_TRUE(trimmed->LoadXML(u"<a>x  <b/>&#32;<c/></a>"));
+  EXPECT_EQ(trimmed->GetDocumentElement()->GetChildNodes()->GetCount(), 3);
+  EXPECT_EQ(trimmed->GetDocumentElement()->GetFirstChild()->GetNodeValue(), u"x");
+
   IXMLDocumentPtr duplicate = Parse("<a x='1' x='2' y=\"it's\"/>", &ok);
   EXPECT_EQ(duplicate->GetDocumentElement()->GetAttributes()->GetCount(), 3);
   EXPECT_EQ(duplicate->GetDocumentElement()->GetAttribute(u"y"), u"it's");
