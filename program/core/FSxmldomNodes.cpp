@@ -201,7 +201,14 @@ IXMLNodePtr TXMLNode::GetPreviousSibling() {
 
 IXMLDocumentPtr TXMLNode::GetOwnerDocument() { return IXMLDocumentPtr(FOwnerDocument); }
 
-void TXMLNode::SetParentNode(const IXMLNodePtr& node) { FParent = XMLNodeOf(node); }
+// The parent link is not counted, so it may only name a node whose child list holds this one;
+// anything else would leave a link that outlives its target.
+void TXMLNode::SetParentNode(const IXMLNodePtr& node) {
+  TXMLNode* parent = XMLNodeOf(node);
+  if (parent != nullptr && parent->Children().IndexOfNode(this) < 0)
+    RaiseXMLError(0, NOT_FOUND_ERR, {u"The node is not a child of the given parent"});
+  FParent = parent;
+}
 
 WideString TXMLNode::GetNodeValue() {
   if (FSourceNode) return FSourceNode->GetNodeValue();

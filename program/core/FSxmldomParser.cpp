@@ -175,9 +175,11 @@ bool TXMLTextStream::ReadChar(char16_t& c) {
   }
   if (m_pushedBack) {
     m_pushedBack = false;
+    m_returnedAgain = true;
     c = m_lastChar;
     return true;
   }
+  m_returnedAgain = false;
   if (!m_text->ReadUnit(c)) {
     m_canPushBack = false;
     return false;
@@ -195,10 +197,12 @@ bool TXMLTextStream::ReadChar(char16_t& c) {
   return true;
 }
 
+// One level of push-back: pushing back a character that was already returned a second time
+// makes the next read fail.
 void TXMLTextStream::UnreadChar() {
-  if (!m_canPushBack) return;
-  if (m_pushedBack) return;
-  m_pushedBack = true;
+  if (!m_canPushBack || m_pushedBack) return;
+  if (m_returnedAgain) m_undoneOnce = true;
+  else m_pushedBack = true;
 }
 
 bool TXMLTextStream::ReadString(WideString& text, int count) {
@@ -213,7 +217,7 @@ bool TXMLTextStream::ReadString(WideString& text, int count) {
 
 void TXMLTextStream::GetBuffer(WideString& text) {
   text = m_buffer;
-  m_lastToken = m_buffer;
+  m_lastToken.swap(m_buffer);  // keeps the token without a second copy
   m_buffer.clear();
 }
 
@@ -441,8 +445,11 @@ void TXMLText::ReadFromStream(TXMLNode* parent, TXMLTextStream& stream) {
   }
   if (!text.empty()) SetNodeValue(text);
   if (text.empty() && parent != nullptr) {
-    const int index = parent->Children().IndexOfNode(this);
-    if (index >= 0) parent->Children().DeleteAt(index);
+    // The node was appended last, so look there first.
+    TXMLNodeList& siblings = parent->Children();
+    const int last = siblings.Count() - 1;
+    const int index = last >= 0 && siblings.At(last) == this ? last : siblings.IndexOfNode(this);
+    if (index >= 0) siblings.DeleteAt(index);
   }
 }
 

@@ -57,6 +57,7 @@ class TXMLTextStream final : public IXMLTextStream {
   bool m_pushedBack = false;
   bool m_canPushBack = false;
   bool m_undoneOnce = false;
+  bool m_returnedAgain = false;
   int m_indent = -1;
   TXMLOutputFormat m_format = ofNone;
   int m_line = 0;

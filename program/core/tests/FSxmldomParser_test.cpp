@@ -68,6 +68,12 @@ TEST(XMLParser, LenientShapes) {
   ASSERT_EQ(trailing->GetChildNodes()->GetCount(), 2);
   EXPECT_EQ(trailing->GetLastChild()->GetNodeValue(), u"");
 
+  IXMLDocumentPtr trimmed = NewXMLDocument();
+  trimmed->SetPreserveWhiteSpace(false);
+  EXPECT_TRUE(trimmed->LoadXML(u"<a>x  <b/>&#32;<c/></a>"));
+  EXPECT_EQ(trimmed->GetDocumentElement()->GetChildNodes()->GetCount(), 3);
+  EXPECT_EQ(trimmed->GetDocumentElement()->GetFirstChild()->GetNodeValue(), u"x");
+
   IXMLDocumentPtr duplicate = Parse("<a x='1' x='2' y=\"it's\"/>", &ok);
   EXPECT_EQ(duplicate->GetDocumentElement()->GetAttributes()->GetCount(), 3);
   EXPECT_EQ(duplicate->GetDocumentElement()->GetAttribute(u"y"), u"it's");
@@ -109,6 +115,10 @@ TEST(XMLParser, DeclaredEncodingSwitchesTheRestOfTheInput) {
     EXPECT_EQ(document->GetParseError()->GetErrorCode(), 0);
     EXPECT_EQ(document->GetDocumentElement()->GetText(), c.text) << c.bytes;
   }
+  // A declaration far into the input switches exactly where it ends.
+  const std::string lead = "<!--" + std::string(9000, 'x') + "-->";
+  IXMLDocumentPtr late = LoadXMLString(lead + "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE9</a>");
+  EXPECT_EQ(late->GetDocumentElement()->GetText(), u"\u00e9");
   // A UTF-16 string that declares utf-8 stays UTF-16.
   IXMLDocumentPtr wide = Parse("<?xml version=\"1.0\" encoding=\"utf-8\"?><a>\u00e9</a>");
   EXPECT_EQ(wide->GetDocumentElement()->GetText(), u"\u00e9");
@@ -128,6 +138,38 @@ TEST(XMLParser, ParseErrorRecord) {
   EXPECT_EQ(document->GetParseError()->GetReason(), "Reference to undefined entity %s.");
   EXPECT_TRUE(document->LoadXML(u"<a/>"));
   EXPECT_EQ(document->GetParseError()->GetErrorCode(), 91);
+}
+
+}  // namespace
+
+#include "program/core/FSxmldomTextStream.h"
+
+namespace {
+
+TEST(XMLTextStream, OneLevelOfPushBack) {
+  TStringStream bytes("ab\ncd");
+  TXMLTextStream stream(bytes, 65001, TXMLTextStream::ReadMode);
+  char16_t c = 0;
+  ASSERT_TRUE(stream.ReadChar(c));
+  stream.UnreadChar();
+  ASSERT_TRUE(stream.ReadChar(c));
+  EXPECT_EQ(c, u'a');
+  EXPECT_EQ(stream.Position(), 1);
+  WideString rest;
+  EXPECT_TRUE(stream.ReadString(rest, 3));
+  EXPECT_EQ(rest, u"b\nc");
+  EXPECT_EQ(stream.Line(), 1);
+  EXPECT_EQ(stream.Column(), 1);
+  stream.UnreadChar();
+  ASSERT_TRUE(stream.ReadChar(c));
+  stream.UnreadChar();  // the same character a second time
+  try {
+    stream.ReadChar(c);
+    FAIL();
+  } catch (const EXMLException& error) {
+    EXPECT_EQ(error.ErrorCode, 23);
+    EXPECT_EQ(error.Message(), "Internal error: Only one undo level is supported");
+  }
 }
 
 }  // namespace

@@ -19,6 +19,13 @@ TEST(XMLWriter, OutputFormats) {
   EXPECT_EQ(Save(document, ofNone), "\xEF\xBB\xBF<?xml version=\"1.0\"?><root><t>x</t><e n=\"1\"/></root>");
 }
 
+TEST(XMLWriter, TopLevelCommentsStandOnTheirOwnLines) {
+  EXPECT_EQ(Save(Parse("<!--c--><a/>"), ofFlat, 1252), "\r\n<!--c-->\r\n<a/>");
+  EXPECT_EQ(Save(Parse("<a/><!--c-->"), ofFlat, 1252), "<a/>\r\n\r\n<!--c-->");
+  EXPECT_EQ(Save(Parse("<!DOCTYPE a><?pi x?><a><![CDATA[<&]]></a>"), ofNone, 1252),
+            "<!DOCTYPE a><?pi x?><a><![CDATA[<&]]></a>");
+}
+
 TEST(XMLWriter, Escaping) {
   EXPECT_EQ(EscapeXMLText(u"\"'<&>", false), u"&quot;'&lt;&amp;&gt;");
   EXPECT_EQ(EscapeXMLText(u"'", true), u"&apos;");

@@ -68,6 +68,9 @@ TEST(TVokTextStream, SequencesSplitAcrossReadsArriveOnce) {
   for (int i = 0; i < 300; ++i) pairs += "\x82\xA0";
   TStringStream japanese(pairs);
   EXPECT_EQ(ReadAll(japanese, 932, 0, 2), std::u16string(300, u'\u3042'));
+  // A stateful code page keeps its shift state across small reads.
+  TStringStream jis("\x1B$B$\"$\"$\"\x1B(Bab");
+  EXPECT_EQ(ReadAll(jis, 50220, 0, 2), u"\u3042\u3042\u3042ab");
 }
 
 TEST(TVokTextStream, WritesMarksAndEncodings) {
