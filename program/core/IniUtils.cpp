@@ -6,6 +6,7 @@
 #include "rtl/Exceptions.h"
 #include "rtl/Numbers.h"
 #include "rtl/Strings.h"
+#include "vcl/StringList.h"
 
 namespace {
 
@@ -129,6 +130,30 @@ std::vector<AnsiString> IniReadSectionKeysA(const AnsiString& fileName, const An
     return GetPrivateProfileStringA(section.c_str(), nullptr, nullptr, buffer, size, fileName.c_str());
   });
   return SplitList(list);
+}
+
+namespace {
+
+void FillList(TStrings& list, const std::vector<AnsiString>& keys) {
+  list.BeginUpdate();
+  try {
+    list.Clear();
+    for (const AnsiString& key : keys) list.Add(key);
+  } catch (...) {
+    list.EndUpdate();
+    throw;
+  }
+  list.EndUpdate();
+}
+
+}  // namespace
+
+void IniReadSection(const WideString& fileName, const WideString& section, TStrings& list) {
+  FillList(list, IniReadSectionKeys(fileName, section));
+}
+
+void IniReadSectionA(const AnsiString& fileName, const AnsiString& section, TStrings& list) {
+  FillList(list, IniReadSectionKeysA(fileName, section));
 }
 
 bool IniValueExists(const WideString& fileName, const WideString& section, const WideString& key) {

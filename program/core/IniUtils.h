@@ -15,6 +15,8 @@
 
 #include "rtl/SysTypes.h"
 
+class TStrings;
+
 WideString IniReadString(const WideString& fileName, const WideString& section, const WideString& key,
                          const WideString& defaultValue);
 AnsiString IniReadAnsiString(const AnsiString& fileName, const AnsiString& section, const AnsiString& key,
@@ -39,6 +41,10 @@ void IniWriteDateTime(const WideString& fileName, const WideString& section, con
 // The key names of a section, in file order; empty for a missing file or section.
 std::vector<AnsiString> IniReadSectionKeys(const WideString& fileName, const WideString& section);
 std::vector<AnsiString> IniReadSectionKeysA(const AnsiString& fileName, const AnsiString& section);
+// The same into a string list: it is cleared (in one update) and filled with the key names;
+// a missing file or section, or a section without keys, leaves it empty.
+void IniReadSection(const WideString& fileName, const WideString& section, TStrings& list);
+void IniReadSectionA(const AnsiString& fileName, const AnsiString& section, TStrings& list);
 // True when the section holds the key, whatever its letter case.
 bool IniValueExists(const WideString& fileName, const WideString& section, const WideString& key);
 void IniEraseSection(const WideString& fileName, const WideString& section);

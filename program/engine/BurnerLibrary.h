@@ -2,8 +2,8 @@
 
 // The burning engine's binding ("QmBurn.dll"). Every entry returns 0 for success or an
 // engine error code; every wrapper returns 1 when its entry is missing. Texts are narrow
-// (UTF-8) and zero-terminated; a drive is named by its device path. The wrappers are called
-// from the burn threads.
+// (UTF-8) and zero-terminated; a drive is named as the burner engine lists it ("D:"). The
+// wrappers are called from the burn threads.
 
 #include "program/engine/EngineLibrary.h"
 

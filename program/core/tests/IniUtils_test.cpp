@@ -10,6 +10,7 @@
 #include "rtl/Exceptions.h"
 #include "rtl/FormatSettings.h"
 #include "rtl/Strings.h"
+#include "vcl/StringList.h"
 
 namespace {
 
@@ -94,6 +95,27 @@ TEST_F(IniUtilsTest, SectionsKeysAndErasing) {
   EXPECT_FALSE(IniValueExists(m_file, u"S", u"Alpha"));
   IniFlush(m_file);  // nothing cached; must not disturb the file
   EXPECT_EQ(IniReadSectionKeys(m_file, u"Empty").size(), 0u);
+}
+
+TEST_F(IniUtilsTest, SectionIntoStringListReplacesItsContent) {
+  m_folder.Write("settings.ini", "[S]\nAlpha=1\nbeta=2\n[Empty]\n");
+  TStringList list;
+  int changes = 0;
+  list.SetOnChange([&](TObject*) { ++changes; });
+  list.Add("stale");
+  changes = 0;
+  IniReadSection(m_file, u"S", list);
+  EXPECT_EQ(list.Text(), "Alpha\nbeta\n");
+  EXPECT_EQ(changes, 1);  // one update, not one change per key
+  IniReadSectionA(m_folder.Path("settings.ini"), "S", list);
+  EXPECT_EQ(list.Count(), 2);
+  for (const char* section : {"Empty", "Missing"}) {
+    IniReadSection(m_file, platform::Utf8ToUtf16(section), list);
+    EXPECT_EQ(list.Count(), 0) << section;
+    list.Add("stale");
+    IniReadSectionA(m_folder.Path("settings.ini"), section, list);
+    EXPECT_EQ(list.Count(), 0) << section;
+  }
 }
 
 TEST_F(IniUtilsTest, WriteFailuresRaiseWithTheFileName) {

@@ -1,0 +1,77 @@
+#include "program/engine/QmBurner.h"
+
+#include <algorithm>
+
+#include "platform/kernel/Unicode.h"
+#include "program/engine/EngineBinding.h"
+
+TQmBurner::TQmBurner(TQmBurnProgressEvent onProgress) : TQmBurner(BurnerLibrary, std::move(onProgress)) {}
+
+TQmBurner::TQmBurner(TBurnerLibrary& library, TQmBurnProgressEvent onProgress)
+    : m_library(library), FOnProgress(std::move(onProgress)) {
+  m_library.Load();
+}
+
+int32_t TQmBurner::Eject(const AnsiString& drive) { return m_library.QmBurn_Eject(drive.c_str()); }
+
+int32_t TQmBurner::Erase(const AnsiString& drive) { return m_library.QmBurn_Erase(drive.c_str()); }
+
+int32_t TQmBurner::FromTreeToDisc(const AnsiString& sourceFolder, const AnsiString& drive,
+                                  const AnsiString& volumeLabel) {
+  return m_library.QmBurn_FromTreeToDisc(sourceFolder.c_str(), drive.c_str(), volumeLabel.c_str(),
+                                         &TQmBurner::ProgressCallback, this);
+}
+
+int32_t TQmBurner::FromTreeToDisc(const WideString& sourceFolder, const WideString& drive,
+                                  const WideString& volumeLabel) {
+  return FromTreeToDisc(platform::Utf16ToUtf8(sourceFolder), platform::Utf16ToUtf8(drive),
+                        platform::Utf16ToUtf8(volumeLabel));
+}
+
+int32_t TQmBurner::FromTreeToImage(const AnsiString& sourceFolder, const AnsiString& imagePath,
+                                   const AnsiString& volumeLabel) {
+  return m_library.QmBurn_FromTreeToImage(sourceFolder.c_str(), imagePath.c_str(), volumeLabel.c_str(),
+                                          &TQmBurner::ProgressCallback, this);
+}
+
+int32_t TQmBurner::FromTreeToImage(const WideString& sourceFolder, const WideString& imagePath,
+                                   const WideString& volumeLabel) {
+  return FromTreeToImage(platform::Utf16ToUtf8(sourceFolder), platform::Utf16ToUtf8(imagePath),
+                         platform::Utf16ToUtf8(volumeLabel));
+}
+
+int32_t TQmBurner::GetDiscInformation(const AnsiString& drive, TQmBurnDiscInfo& info) {
+  return m_library.QmBurn_GetDiscInformation(drive.c_str(), &info);
+}
+
+int32_t TQmBurner::GetDiscSpace(const AnsiString& drive, TQmBurnDiscSpace& space) {
+  return m_library.QmBurn_GetDiscSpace(drive.c_str(), &space);
+}
+
+std::optional<int32_t> TQmBurner::ProgressPosition(int64_t total, int64_t done) {
+  if (total <= 0) return std::nullopt;
+  done = std::clamp<int64_t>(done, 0, total);
+  // done <= total, so the product fits in 128 bits whatever the counts.
+  const __int128 product = static_cast<__int128>(done) * kQmBurnProgressScale;
+  const __int128 quotient = product / total;
+  const __int128 twiceRest = (product % total) * 2;
+  __int128 position = quotient;
+  if (twiceRest > total || (twiceRest == total && (quotient & 1) != 0)) ++position;
+  return static_cast<int32_t>(std::clamp<__int128>(position, 0, kQmBurnProgressScale));
+}
+
+int32_t TQmBurner::ProgressCallback(int32_t event, void* userData, int64_t* total, int64_t* done) {
+  auto* burner = static_cast<TQmBurner*>(userData);
+  if (!burner || !burner->FOnProgress) return 0;
+  if (event != kQmBurnEventProgress) {
+    burner->FOnProgress(burner, event, total, done);
+    return 0;
+  }
+  if (!total || !done) return 0;
+  const std::optional<int32_t> position = ProgressPosition(*total, *done);
+  if (!position) return 0;
+  int64_t scale = kQmBurnProgressScale;
+  int64_t clamped = *position;
+  burner->FOnProgress(burner, event, &scale, &clamped);
+  return 0;
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+// TQmBurner: the disc steps of the output job over the burning engine ("QmBurn.dll"): burn a
+// folder tree to a disc, write it into an ISO image, erase, eject, and read a disc's state and
+// space. Every operation answers the engine's status: 0 for success, an engine error code
+// otherwise, 1 when the engine lacks the operation.
+//
+// Paths, labels and drives cross as UTF-8, so no character of a folder name is lost; the
+// wide overloads convert. Drives are named as the burner engine lists them ("D:").
+//
+// The long operations block the calling thread until the engine is done: the job runs them on
+// its worker threads. OnProgress is called on the thread the engine reports on; a handler
+// that touches the user interface hands the work to the GUI thread. Event 12 reports progress
+// as Done of Total; a report with a total of 0 (or less) is dropped, and the burner hands the
+// handler Total 10000 with Done the position clamped to 0..10000. Other events pass unchanged.
+//
+// One thread at a time per burner. The library stays loaded until program exit.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "program/engine/EngineLibrary.h"
+#include "vcl/Event.h"
+
+class TQmBurner;
+
+using TQmBurnProgressEvent = TEvent<void(TQmBurner* Sender, int32_t Event, int64_t* Total, int64_t* Done)>;
+
+constexpr int32_t kQmBurnEventProgress = 12;
+constexpr int32_t kQmBurnProgressScale = 10000;
+// Disc status byte of the disc information block.
+constexpr uint8_t kQmBurnDiscNone = 0;
+constexpr uint8_t kQmBurnDiscBlank = 1;
+constexpr uint8_t kQmBurnDiscHasData = 2;
+
+#pragma pack(push, 1)
+// The 33-byte disc information block.
+struct TQmBurnDiscInfo {
+  uint8_t Present;
+  uint8_t Status;  // kQmBurnDisc*
+  uint8_t IsDvd;
+  uint8_t Erasable;
+  int32_t Profile;
+  int64_t Capacity;
+  int64_t Used;
+  int64_t Free;
+  uint8_t TestDrive;
+};
+#pragma pack(pop)
+static_assert(sizeof(TQmBurnDiscInfo) == 33);
+static_assert(offsetof(TQmBurnDiscInfo, Status) == 1 && offsetof(TQmBurnDiscInfo, IsDvd) == 2);
+static_assert(offsetof(TQmBurnDiscInfo, Erasable) == 3 && offsetof(TQmBurnDiscInfo, Profile) == 4);
+static_assert(offsetof(TQmBurnDiscInfo, Capacity) == 8 && offsetof(TQmBurnDiscInfo, Used) == 16);
+static_assert(offsetof(TQmBurnDiscInfo, Free) == 24 && offsetof(TQmBurnDiscInfo, TestDrive) == 32);
+
+// The 24-byte disc space block, in bytes.
+struct TQmBurnDiscSpace {
+  int64_t liDiscFreeSpace;
+  int64_t liDiscUsedSpace;
+  int64_t liAvailableSpace;
+};
+static_assert(sizeof(TQmBurnDiscSpace) == 24);
+static_assert(offsetof(TQmBurnDiscSpace, liDiscUsedSpace) == 8 && offsetof(TQmBurnDiscSpace, liAvailableSpace) == 16);
+
+class TBurnerLibrary;
+
+class TQmBurner {
+ public:
+  // Binds "QmBurn.dll" (EOSError when it cannot be loaded). The event may be unassigned.
+  explicit TQmBurner(TQmBurnProgressEvent onProgress = nullptr);
+  // The same over a given binding record, which must outlive the burner.
+  TQmBurner(TBurnerLibrary& library, TQmBurnProgressEvent onProgress);
+  TQmBurner(const TQmBurner&) = delete;
+  TQmBurner& operator=(const TQmBurner&) = delete;
+
+  int32_t Eject(const AnsiString& drive);
+  int32_t Erase(const AnsiString& drive);
+  int32_t FromTreeToDisc(const AnsiString& sourceFolder, const AnsiString& drive, const AnsiString& volumeLabel);
+  int32_t FromTreeToDisc(const WideString& sourceFolder, const WideString& drive, const WideString& volumeLabel);
+  int32_t FromTreeToImage(const AnsiString& sourceFolder, const AnsiString& imagePath, const AnsiString& volumeLabel);
+  int32_t FromTreeToImage(const WideString& sourceFolder, const WideString& imagePath,
+                          const WideString& volumeLabel);
+  // The caller provides the zero-filled block.
+  int32_t GetDiscInformation(const AnsiString& drive, TQmBurnDiscInfo& info);
+  int32_t GetDiscSpace(const AnsiString& drive, TQmBurnDiscSpace& space);
+
+  // Done of Total as a position out of 10000, rounded half to even and clamped; nothing for a
+  // total of 0 or less.
+  static std::optional<int32_t> ProgressPosition(int64_t total, int64_t done);
+
+  const TQmBurnProgressEvent& OnProgress() const { return FOnProgress; }
+
+  // The callback handed to the engine, with the burner as its user data; answers 0.
+  static int32_t ProgressCallback(int32_t event, void* userData, int64_t* total, int64_t* done);
+
+ private:
+
+  TBurnerLibrary& m_library;
+  TQmBurnProgressEvent FOnProgress;
+};

@@ -1,0 +1,175 @@
+#include "program/engine/MediaInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "EngineTestSupport.h"
+#include "engines/QmBurn/QmBurn.h"
+#include "engines/media/MediaRecords.h"
+#include "program/engine/EngineBinding.h"
+#include "program/engine/QmBurner.h"
+
+namespace {
+
+namespace media = engines::media;
+using enginetest::Fixture;
+
+#define EXPECT_SAME_FIELD(Ours, ourField, Theirs, theirField) \
+  EXPECT_EQ(offsetof(Ours, ourField), offsetof(Theirs, theirField)) << #Ours "::" #ourField; \
+  EXPECT_EQ(sizeof(Ours::ourField), sizeof(Theirs::theirField)) << #Ours "::" #ourField
+
+// The program's copies of the engine records must match the engines' headers field by field.
+TEST(MediaInfoTest, RecordsMatchTheEnginesLayouts) {
+  EXPECT_EQ(sizeof(TVideoInfo), sizeof(media::TVideoInfo));
+  EXPECT_SAME_FIELD(TVideoInfo, Width, media::TVideoInfo, Width);
+  EXPECT_SAME_FIELD(TVideoInfo, Height, media::TVideoInfo, Height);
+  EXPECT_SAME_FIELD(TVideoInfo, frame_rate, media::TVideoInfo, frame_rate);
+  EXPECT_SAME_FIELD(TVideoInfo, total_frames, media::TVideoInfo, total_frames);
+  EXPECT_SAME_FIELD(TVideoInfo, xratio, media::TVideoInfo, xratio);
+  EXPECT_SAME_FIELD(TVideoInfo, yratio, media::TVideoInfo, yratio);
+  EXPECT_SAME_FIELD(TVideoInfo, dwFourCC, media::TVideoInfo, dwFourCC);
+  EXPECT_SAME_FIELD(TVideoInfo, nBitsDepth, media::TVideoInfo, nBitsDepth);
+  EXPECT_SAME_FIELD(TVideoInfo, dwCapsFlag, media::TVideoInfo, dwCapsFlag);
+
+  EXPECT_EQ(sizeof(TAudioInfo), sizeof(media::TAudioInfo));
+  EXPECT_SAME_FIELD(TAudioInfo, sample_rate, media::TAudioInfo, sample_rate);
+  EXPECT_SAME_FIELD(TAudioInfo, channels, media::TAudioInfo, channels);
+  EXPECT_SAME_FIELD(TAudioInfo, bitspersample, media::TAudioInfo, bitspersample);
+  EXPECT_SAME_FIELD(TAudioInfo, bytespersecond, media::TAudioInfo, bytespersecond);
+  EXPECT_SAME_FIELD(TAudioInfo, length, media::TAudioInfo, length);
+  EXPECT_SAME_FIELD(TAudioInfo, dwCapsFlag, media::TAudioInfo, dwCapsFlag);
+
+  EXPECT_EQ(sizeof(TSubStreamRecord), sizeof(media::TSubStreamInfo));
+  EXPECT_SAME_FIELD(TSubStreamRecord, Kind, media::TSubStreamInfo, kind);
+  EXPECT_SAME_FIELD(TSubStreamRecord, StreamId, media::TSubStreamInfo, streamId);
+  EXPECT_SAME_FIELD(TSubStreamRecord, CodecName, media::TSubStreamInfo, codecName);
+  EXPECT_SAME_FIELD(TSubStreamRecord, Language, media::TSubStreamInfo, language);
+  EXPECT_SAME_FIELD(TSubStreamRecord, Name, media::TSubStreamInfo, name);
+
+  EXPECT_EQ(sizeof(TStreamDescription), sizeof(media::TStreamDescription));
+  EXPECT_SAME_FIELD(TStreamDescription, StreamIndex, media::TStreamDescription, streamIndex);
+  EXPECT_SAME_FIELD(TStreamDescription, StreamId, media::TStreamDescription, streamId);
+  EXPECT_SAME_FIELD(TStreamDescription, CodecName, media::TStreamDescription, codecName);
+  EXPECT_SAME_FIELD(TStreamDescription, Title, media::TStreamDescription, title);
+  EXPECT_SAME_FIELD(TStreamDescription, BitRate, media::TStreamDescription, bitRate);
+  EXPECT_SAME_FIELD(TStreamDescription, Video, media::TStreamDescription, video);
+  EXPECT_SAME_FIELD(TStreamDescription, Audio, media::TStreamDescription, audio);
+
+  EXPECT_EQ(sizeof(TMediaProgramEntry), sizeof(media::TMediaProgram));
+  EXPECT_SAME_FIELD(TMediaProgramEntry, ProgramId, media::TMediaProgram, programId);
+  EXPECT_SAME_FIELD(TMediaProgramEntry, StreamCount, media::TMediaProgram, streamCount);
+  EXPECT_SAME_FIELD(TMediaProgramEntry, Duration, media::TMediaProgram, duration);
+  EXPECT_SAME_FIELD(TMediaProgramEntry, VideoStreamCount, media::TMediaProgram, videoStreamCount);
+  EXPECT_SAME_FIELD(TMediaProgramEntry, AudioStreamCount, media::TMediaProgram, audioStreamCount);
+  EXPECT_SAME_FIELD(TMediaProgramEntry, SubStreamCount, media::TMediaProgram, subStreamCount);
+  EXPECT_SAME_FIELD(TMediaProgramEntry, VideoStream, media::TMediaProgram, video);
+  EXPECT_SAME_FIELD(TMediaProgramEntry, AudioStream, media::TMediaProgram, audio);
+  EXPECT_SAME_FIELD(TMediaProgramEntry, SubStreams, media::TMediaProgram, subStreams);
+
+  EXPECT_EQ(sizeof(TMediaFileInfo), sizeof(media::TMediaFileInfo));
+  EXPECT_SAME_FIELD(TMediaFileInfo, Size, media::TMediaFileInfo, size);
+  EXPECT_SAME_FIELD(TMediaFileInfo, FormatName, media::TMediaFileInfo, formatName);
+  EXPECT_SAME_FIELD(TMediaFileInfo, Title, media::TMediaFileInfo, title);
+  EXPECT_SAME_FIELD(TMediaFileInfo, Duration, media::TMediaFileInfo, duration);
+  EXPECT_SAME_FIELD(TMediaFileInfo, BitRate, media::TMediaFileInfo, bitRate);
+  EXPECT_SAME_FIELD(TMediaFileInfo, ProgramCount, media::TMediaFileInfo, programCount);
+  EXPECT_SAME_FIELD(TMediaFileInfo, Programs, media::TMediaFileInfo, programs);
+
+  EXPECT_EQ(sizeof(TQmBurnDiscInfo), sizeof(QmBurnDiscInfo));
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Present, QmBurnDiscInfo, present);
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Status, QmBurnDiscInfo, status);
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, IsDvd, QmBurnDiscInfo, isDvd);
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Erasable, QmBurnDiscInfo, erasable);
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Profile, QmBurnDiscInfo, profile);
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Capacity, QmBurnDiscInfo, capacity);
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Used, QmBurnDiscInfo, used);
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Free, QmBurnDiscInfo, free);
+  EXPECT_SAME_FIELD(TQmBurnDiscInfo, TestDrive, QmBurnDiscInfo, testDrive);
+  EXPECT_EQ(sizeof(TQmBurnDiscSpace), sizeof(QmBurnDiscSpace));
+  EXPECT_SAME_FIELD(TQmBurnDiscSpace, liDiscFreeSpace, QmBurnDiscSpace, freeSpace);
+  EXPECT_SAME_FIELD(TQmBurnDiscSpace, liDiscUsedSpace, QmBurnDiscSpace, usedSpace);
+  EXPECT_SAME_FIELD(TQmBurnDiscSpace, liAvailableSpace, QmBurnDiscSpace, availableSpace);
+}
+
+TEST(MediaInfoTest, FileInformationMatchesWhatTheFixtureWasMadeWith) {
+  struct Case {
+    const char* fixture;
+    bool video, audio;
+    int width, height;
+    double frameRate;
+    int sampleRate, channels;
+    double duration;
+    uint32_t caps;
+  } cases[] = {
+      {"h264_aac.mp4", true, true, 320, 240, 30000.0 / 1001, 44100, 2, 2.0, 0},
+      {"mpeg4_mp3.avi", true, true, 352, 288, 25.0, 22050, 1, 2.0, 0},
+      {"audio_only.m4a", false, true, 0, 0, 0.0, 48000, 2, 2.0, 0},
+      {"photo.png", true, false, 64, 48, 0.0, 0, 0, -1.0, kMediaCapsStillPicture},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    const std::string path = Fixture(c.fixture);
+    ASSERT_FALSE(path.empty()) << "ffmpeg could not make the fixture";
+    TMediaFileSummary info;
+    ASSERT_TRUE(ReadMediaFileInfo(platform::Utf8ToUtf16(path), info));
+    EXPECT_EQ(info.HasVideo, c.video);
+    EXPECT_EQ(info.HasAudio, c.audio);
+    if (c.duration > 0) {
+      EXPECT_NEAR(info.Duration, c.duration, 0.1);
+      EXPECT_NEAR(info.ProgramDuration, c.duration, 0.1);
+    }
+    EXPECT_EQ(info.Video.Width, c.width);
+    EXPECT_EQ(info.Video.Height, c.height);
+    if (c.frameRate > 0) {
+      EXPECT_NEAR(info.Video.frame_rate, c.frameRate, 0.01);
+    }
+    EXPECT_EQ(info.Video.dwCapsFlag & kMediaCapsStillPicture, c.caps);
+    EXPECT_EQ(info.Audio.sample_rate, c.sampleRate);
+    EXPECT_EQ(info.Audio.channels, c.channels);
+    EXPECT_TRUE(info.SubStreams.empty());
+  }
+
+  TMediaFileSummary info;
+  info.HasVideo = true;
+  EXPECT_FALSE(ReadMediaFileInfo(u"/no/such/file.mp4", info));
+  EXPECT_FALSE(info.HasVideo);  // nothing stale is left behind
+}
+
+TEST(MediaInfoTest, SubtitleStreamsAreListedWithTheirNames) {
+  enginetest::ScratchFolder folder("subtitles");
+  const std::string srt = (folder / "cues.srt").string();
+  std::ofstream(srt) << "1\n00:00:00,000 --> 00:00:01,000\nHallo\n";
+  const std::string clip = (folder / "with-subtitles.mkv").string();
+  ASSERT_EQ(engines::media::testing::RunProgram(
+                {"ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i",
+                 "testsrc2=size=160x120:rate=25:duration=1", "-i", srt, "-c:v", "libx264", "-preset", "ultrafast",
+                 "-c:s", "srt", "-metadata:s:s:0", "title=Deutsch für Hörgeschädigte", clip}),
+            0);
+  TMediaFileSummary info;
+  ASSERT_TRUE(ReadMediaFileInfo(platform::Utf8ToUtf16(clip), info));
+  ASSERT_EQ(info.SubStreams.size(), 1u);
+  EXPECT_NE(info.SubStreams[0].StreamId, 0);
+  EXPECT_NE(info.SubStreams[0].Name.find(u"Deutsch für Hörgeschädigte"), WideString::npos)
+      << platform::Utf16ToUtf8(info.SubStreams[0].Name);
+}
+
+// A name that fills its 128 units without a terminating zero is read no further than them.
+TEST(MediaInfoTest, SubStreamNameStopsAtTheEndOfItsArray) {
+  struct {
+    TSubStreamRecord record;
+    char16_t following[8];
+  } block;
+  std::memset(&block, 0, sizeof block);
+  std::fill(std::begin(block.record.Name), std::end(block.record.Name), u'N');
+  std::fill(std::begin(block.following), std::end(block.following), u'X');
+  const WideString full = SubStreamName(block.record);
+  EXPECT_EQ(full.size(), kSubStreamNameUnits);
+  EXPECT_EQ(full.find(u'X'), WideString::npos);
+
+  std::memset(block.record.Name, 0, sizeof block.record.Name);
+  std::memcpy(block.record.Name, u"Français", 8 * sizeof(char16_t));
+  EXPECT_EQ(SubStreamName(block.record), u"Français");
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include "program/engine/QmBurner.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstdint>
+
+#include "EngineTestSupport.h"
+#include "program/engine/BurnerLibrary.h"
+#include "program/engine/MediaDecode.h"
+#include "rtl/Exceptions.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgressRecord {
+  int32_t event;
+  int64_t total, done;
+};
+
+TQmBurnProgressEvent Recorder(std::vector<ProgressRecord>& records) {
+  return [&records](TQmBurner*, int32_t event, int64_t* total, int64_t* done) {
+    records.push_back({event, total ? *total : -1, done ? *done : -1});
+  };
+}
+
+TEST(QmBurnerTest, ProgressPositionsAreRoundedAndClamped) {
+  struct Case {
+    int64_t total, done;
+    std::optional<int32_t> expected;
+  } cases[] = {
+      {0, 0, std::nullopt},
+      {0, 5, std::nullopt},
+      {-10, 5, std::nullopt},
+      {10000, 5000, 5000},
+      {3, 1, 3333},
+      {3, 2, 6667},
+      {20000, 1, 0},  // half: to the even neighbour
+      {20000, 3, 2},
+      {4700000000LL, 4700000000LL, 10000},
+      {100, 250, 10000},  // beyond the total
+      {100, -5, 0},
+      {INT64_MAX, INT64_MAX / 2, 5000},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TQmBurner::ProgressPosition(c.total, c.done), c.expected) << c.total << " " << c.done;
+  }
+}
+
+TEST(QmBurnerTest, TheCallbackDropsEmptyTotalsAndHandsOnPositions) {
+  TBurnerLibrary partial("QM_TestPartial.dll");
+  std::vector<ProgressRecord> records;
+  TQmBurner burner(partial, Recorder(records));
+  int64_t total = 0, done = 10;
+  TQmBurner::ProgressCallback(12, &burner, &total, &done);  // dropped
+  TQmBurner::ProgressCallback(12, &burner, nullptr, &done);  // dropped
+  total = 200, done = 500;
+  TQmBurner::ProgressCallback(12, &burner, &total, &done);
+  total = 200, done = 50;
+  TQmBurner::ProgressCallback(12, &burner, &total, &done);
+  TQmBurner::ProgressCallback(3, &burner, &total, &done);  // another event passes unchanged
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].total, 10000);
+  EXPECT_EQ(records[0].done, 10000);
+  EXPECT_EQ(records[1].done, 2500);
+  EXPECT_EQ(records[2].event, 3);
+  EXPECT_EQ(records[2].total, 200);
+  EXPECT_EQ(records[2].done, 50);
+  // The engine's counters are left as they were.
+  EXPECT_EQ(total, 200);
+
+  TQmBurner silent(partial, nullptr);
+  EXPECT_EQ(TQmBurner::ProgressCallback(12, &silent, &total, &done), 0);  // nothing to call
+  partial.Unload();
+}
+
+TEST(QmBurnerTest, MissingOperationsAnswerOne) {
+  TBurnerLibrary partial("QM_TestPartial.dll");
+  std::vector<ProgressRecord> records;
+  TQmBurner burner(partial, Recorder(records));
+  TQmBurnDiscInfo info{};
+  TQmBurnDiscSpace space{};
+  EXPECT_EQ(burner.Eject("D:"), 0);  // present in the stand-in
+  EXPECT_EQ(burner.Erase("D:"), 1);
+  EXPECT_EQ(burner.GetDiscInformation("D:", info), 1);
+  EXPECT_EQ(burner.GetDiscSpace("D:", space), 1);
+  EXPECT_EQ(burner.FromTreeToImage("/tmp/DVD", "/tmp/x.iso", "X"), 1);
+  EXPECT_EQ(burner.FromTreeToDisc(u"/tmp/DVD", u"D:", u"X"), 1);
+  EXPECT_TRUE(records.empty());
+  partial.Unload();
+
+  TBurnerLibrary missing("NoSuchBurner.dll");
+  EXPECT_THROW(TQmBurner(missing, nullptr), EOSError);
+}
+
+// A DVD-Video folder under a name with non-ASCII letters is written into an image and burned
+// to a test drive; no letter of its path is lost on the way.
+TEST(QmBurnerTest, WritesAnImageAndBurnsAFolderWithANonAsciiName) {
+  enginetest::BindMediaEngines();
+  enginetest::ScratchFolder scratch("burn");
+  const fs::path holder = scratch / "Ferien äöü 日本";
+  fs::create_directories(holder);
+  const fs::path title = scratch / "title.mpg";
+  {
+    const std::string clip = enginetest::OneSecondClip();
+    ASSERT_FALSE(clip.empty());
+    IntfPtr<IVideoDecoder> video = TVideoDecoder::Create(platform::Utf8ToUtf16(clip));
+    IntfPtr<IAudioDecoder> audio = TAudioDecoder::Create(platform::Utf8ToUtf16(clip));
+    TMediaEncoder encoder(video->GetHandle(), audio->GetHandle());
+    enginetest::EncodeLog log;
+    ASSERT_EQ(enginetest::EncodeAndWait(encoder, title, log), 0);
+  }
+  const fs::path dvd = holder / "DVD";
+  setenv("VIDEO_FORMAT", "NTSC", 1);
+  ASSERT_EQ(engines::media::testing::RunProgram({"dvdauthor", "-o", dvd.string(), "-t", title.string()}), 0);
+  ASSERT_EQ(engines::media::testing::RunProgram({"dvdauthor", "-o", dvd.string(), "-T"}), 0);
+
+  const fs::path drive = holder / "disc.bin";
+  setenv("BRANTWELL_TEST_DRIVES", drive.string().c_str(), 1);
+  setenv("BRANTWELL_SCAN_REAL_DRIVES", "0", 1);
+
+  std::vector<ProgressRecord> records;
+  TQmBurner burner(Recorder(records));
+  const fs::path image = holder / "Ferien.iso";
+  ASSERT_EQ(burner.FromTreeToImage(platform::Utf8ToUtf16(dvd.string()), platform::Utf8ToUtf16(image.string()),
+                                   u"FERIEN"),
+            0);
+  ASSERT_TRUE(fs::exists(image));
+  EXPECT_GT(fs::file_size(image), 0u);
+  ASSERT_FALSE(records.empty());
+  for (const ProgressRecord& r : records) {
+    if (r.event != kQmBurnEventProgress) continue;
+    EXPECT_EQ(r.total, kQmBurnProgressScale);
+    EXPECT_GE(r.done, 0);
+    EXPECT_LE(r.done, kQmBurnProgressScale);
+  }
+
+  TQmBurnDiscInfo info{};
+  ASSERT_EQ(burner.GetDiscInformation("D:", info), 0);
+  EXPECT_EQ(info.Status, kQmBurnDiscBlank);
+  TQmBurnDiscSpace space{};
+  ASSERT_EQ(burner.GetDiscSpace("D:", space), 0);
+  EXPECT_GT(space.liAvailableSpace, 1000000000);
+
+  records.clear();
+  ASSERT_EQ(burner.FromTreeToDisc(dvd.string(), "D:", "FERIEN"), 0);
+  EXPECT_FALSE(records.empty());
+  ASSERT_TRUE(fs::exists(drive));
+  EXPECT_GE(fs::file_size(drive), fs::file_size(image) - 2048 * 16);
+  // The burned disc carries an ISO 9660 volume.
+  std::ifstream in(drive, std::ios::binary);
+  char signature[5] = {};
+  in.seekg(16 * 2048 + 1);
+  in.read(signature, 5);
+  EXPECT_EQ(std::string(signature, 5), "CD001");
+
+  // Without a progress event the engine's reports go nowhere.
+  TQmBurner quiet;
+  EXPECT_EQ(quiet.FromTreeToImage(dvd.string(), (holder / "quiet.iso").string(), "QUIET"), 0);
+  unsetenv("BRANTWELL_TEST_DRIVES");
+  unsetenv("BRANTWELL_SCAN_REAL_DRIVES");
+}
+
+}  // namespace
