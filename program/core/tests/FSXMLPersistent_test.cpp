@@ -271,7 +271,9 @@ TEST_F(XMLFormFiles, BadFilesRaiseAndLeaveNothingBehind) {
     EXPECT_FALSE(form.ComponentState().Contains(csReading));
     EXPECT_EQ(form.FPartner, nullptr);
     // The component that failed is freed; the ones read before it belong to the window.
-    if (c.message == "Property is read-only") EXPECT_EQ(form.FindComponent("W"), nullptr);
+    if (c.message == "Property is read-only") {
+      EXPECT_EQ(form.FindComponent("W"), nullptr);
+    }
   }
 }
 
