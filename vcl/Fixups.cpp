@@ -114,7 +114,8 @@ void ResolveFixups(TFixupList& list, const TFixupHooks& hooks) {
     }
     AnsiString name = fixup.Name;
     if (hooks.ReferenceName) hooks.ReferenceName(name);
-    TComponent* target = FindNestedComponent(fixup.InstanceRoot, name);
+    // An empty name is no reference at all (it would otherwise name the root itself).
+    TComponent* target = name.empty() ? nullptr : FindNestedComponent(fixup.InstanceRoot, name);
     if (!target && hooks.AncestorNotFound) target = hooks.AncestorNotFound(name);
     {
       // The last reference read for a property is the one that counts.
