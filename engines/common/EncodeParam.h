@@ -7,9 +7,9 @@
 // (OCSetEncParam, for the authoring). The project file stores the block as it stands, so
 // every offset is fixed: change none, and add fields only in the reserved words.
 //
-// Who reads what: the converter reads every field up to offset 84 (a zero field takes the
-// converter's default); the output control reads the frame size and rate (TV standard of the
-// disc), the aspect (of the menus) and menuSeconds.
+// Who reads what: the converter reads every named field but menuSeconds (a zero field takes
+// the converter's default); the output control reads the frame height and rate (the disc's TV
+// standard), the aspect (of the menus) and menuSeconds.
 
 #include <cstddef>
 #include <cstdint>
