@@ -52,20 +52,25 @@ function(_brantwell_link_packages target visibility)
   endforeach()
 endfunction()
 
+# Builds <folder>/*_test.cpp (and *_helper.cpp) into "<target>_tests", linked with target;
+# the folder is the module's tests/ unless FOLDER names another.
 function(_brantwell_add_tests target)
-  cmake_parse_arguments(T "" "" "TEST_LINK" ${ARGN})
-  file(GLOB tests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp")
+  cmake_parse_arguments(T "" "FOLDER" "TEST_LINK" ${ARGN})
+  if(NOT T_FOLDER)
+    set(T_FOLDER "${CMAKE_CURRENT_SOURCE_DIR}/tests")
+  endif()
+  file(GLOB tests CONFIGURE_DEPENDS "${T_FOLDER}/*_test.cpp")
   if(NOT tests)
     return()
   endif()
-  file(GLOB helpers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*_helper.cpp")
+  file(GLOB helpers CONFIGURE_DEPENDS "${T_FOLDER}/*_helper.cpp")
   set(exe ${target}_tests)
   add_executable(${exe} ${tests} ${helpers})
   target_link_libraries(${exe} PRIVATE ${target} ${T_TEST_LINK} GTest::gtest_main GTest::gmock
                                        Threads::Threads)
   target_compile_definitions(${exe} PRIVATE
     BRANTWELL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    BRANTWELL_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}/tests"
+    BRANTWELL_TEST_SOURCE_DIR="${T_FOLDER}"
     BRANTWELL_BIN_DIR="${BRANTWELL_BIN_DIR}"
     BRANTWELL_TEST_BIN_DIR="${BRANTWELL_TEST_BIN_DIR}")
   set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${BRANTWELL_TEST_BIN_DIR}")

@@ -110,9 +110,11 @@ bool Converter::Normalize(const QEEncodeParam& in, QEEncodeParam& out, std::stri
     error = "the video buffer of a DVD holds at most 1835008 bits";
   } else if (out.aspect != 0 && out.aspect != 2 && out.aspect != 3) {
     error = "aspect code " + std::to_string(out.aspect) + " is neither 4:3 (2) nor 16:9 (3)";
-  } else if (out.audioCodec != 0 && out.audioCodec != 1) {
+  } else if (out.audioCodec == kEncodeAudioLpcm) {
+    error = "the converter writes AC-3 or MPEG audio, not LPCM";
+  } else if (out.audioCodec != kEncodeAudioAc3 && out.audioCodec != kEncodeAudioMp2) {
     error = "unknown audio codec " + std::to_string(out.audioCodec);
-  } else if (out.audioCodec == 1 && !pal) {
+  } else if (out.audioCodec == kEncodeAudioMp2 && !pal) {
     error = "MPEG audio is allowed on PAL discs only";
   } else if (out.sampleRate != 48000) {
     error = "DVD audio is sampled at 48000 Hz, not " + std::to_string(out.sampleRate);
@@ -187,8 +189,8 @@ int Converter::Start(double begin, double length, QECallback callback, void* use
   settings.maxRate = m_param.maxBitrate;
   settings.minRate = m_param.minBitrate;
   settings.bufferSize = m_param.bufferSize;
-  settings.constantRate = m_param.rateControl == 1;
-  settings.mp2Audio = m_param.audioCodec == 1;
+  settings.constantRate = m_param.rateControl == kEncodeRateConstant;
+  settings.mp2Audio = m_param.audioCodec == kEncodeAudioMp2;
   settings.audioBitRate = m_param.audioBitrate;
   settings.channels = m_param.channels;
   settings.abort = &m_abort;
@@ -289,7 +291,7 @@ void Converter::Run() {
   double audioClock = 0.0;  // source time (from begin) of the end of `fifo`
   const int audioFrame = m_writer->AudioFrameSize();
   const int channels = m_param.channels;
-  const bool mp2 = m_param.audioCodec == 1;
+  const bool mp2 = m_param.audioCodec == kEncodeAudioMp2;
 
   auto makePicture = [&](const VideoFrame& in) -> FramePtr {
     FramePtr out = MakeBlackFrame(AV_PIX_FMT_YUV420P, width, height);
@@ -390,7 +392,7 @@ void Converter::Run() {
     m_progress.framesDone = int32_t(framesOut);
     m_progress.secondsDone = double(framesOut) / rate;
     m_progress.percent = int32_t(std::min<int64_t>(100, framesOut * 100 / frameCount));
-    if (m_preview && framesOut % m_param.previewEvery == 1) FillPreview(picture.get());
+    if (m_preview && (framesOut - 1) % m_param.previewEvery == 0) FillPreview(picture.get());
     if (framesOut % 8 == 0 || m_progress.preview) Report(kQEMessageProgress, 0);
     return true;
   };

@@ -12,47 +12,18 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engines/common/EncodeParam.h"
 #include "engines/common/EngineApi.h"
 #include "engines/common/EngineHandles.h"
 #include "engines/media/MediaLog.h"
 
 using engines::EngineHandle;
 
-// The encoding parameter block, 112 bytes. A zero field takes its default, so a zero-filled
-// block encodes NTSC 4:3-or-16:9 (by the source) at 6 Mbit/s with AC-3 audio.
-struct QEEncodeParam {
-  int32_t size;           //   0  sizeof(QEEncodeParam) or 0
-  int32_t width;          //   4  720 (704 and 352 also allowed)
-  int32_t height;         //   8  480 (NTSC) or 576 (PAL); 0: by the frame rate, else 480
-  int32_t reserved12;     //  12
-  double frameRate;       //  16  30000/1001 with 480 lines, 25 with 576; 0: by the height
-  int32_t videoBitrate;   //  24  average, bit/s; 0: 6000000
-  int32_t rateControl;    //  28  -1 or 0: variable bit rate up to maxBitrate; 1: constant
-  int32_t maxBitrate;     //  32  bit/s, at most 9800000; 0: 9000000
-  int32_t minBitrate;     //  36  bit/s; 0
-  int32_t bufferSize;     //  40  video buffer in bits; 0: 1835008 (the DVD limit)
-  int32_t gopSize;        //  44  frames; 0: 15; at most 18 (NTSC) or 15 (PAL)
-  int32_t bFrames;        //  48  B-frames between references; 0: 2; -1: none
-  int32_t reserved52[2];  //  52
-  int32_t aspect;         //  60  0: the nearer of 4:3 and 16:9 to the source; 2: 4:3; 3: 16:9
-  int32_t audioCodec;     //  64  0: AC-3; 1: MPEG-1 Layer II (PAL only)
-  int32_t audioBitrate;   //  68  bit/s; 0: 192000
-  int32_t reserved72;     //  72
-  int32_t sampleRate;     //  76  48000 (the only DVD rate); 0: 48000
-  int32_t channels;       //  80  1 or 2; 0: 2
-  int32_t previewEvery;   //  84  frames between preview frames; 0: 15
-  int32_t reserved88[6];  //  88
-};
-static_assert(sizeof(QEEncodeParam) == 112);
-static_assert(offsetof(QEEncodeParam, width) == 4);
-static_assert(offsetof(QEEncodeParam, height) == 8);
-static_assert(offsetof(QEEncodeParam, frameRate) == 16);
-static_assert(offsetof(QEEncodeParam, videoBitrate) == 24);
-static_assert(offsetof(QEEncodeParam, rateControl) == 28);
-static_assert(offsetof(QEEncodeParam, maxBitrate) == 32);
-static_assert(offsetof(QEEncodeParam, aspect) == 60);
-static_assert(offsetof(QEEncodeParam, sampleRate) == 76);
-static_assert(offsetof(QEEncodeParam, channels) == 80);
+// The encoding parameter block, 112 bytes, shared with the output control engine: its layout
+// and the meaning of each field are in engines/common/EncodeParam.h. A zero field takes its
+// default, so a zero-filled block encodes NTSC 4:3-or-16:9 (by the source) at 6 Mbit/s with
+// AC-3 audio.
+using QEEncodeParam = DvdEncodeParam;
 
 // A preview picture: kind 2 (planar YUV 4:2:0) and valid 1 mark a block that carries a frame;
 // the frame follows at byte 8: its header, then the Y, U and V planes without padding

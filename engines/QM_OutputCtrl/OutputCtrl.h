@@ -12,6 +12,7 @@
 //   OCCreateCtrl() -> ctrl
 //   OCDestroyCtrl(ctrl)                 cancels a running job, waits for its end, frees it
 //   OCInitEncParam(block)               fills the 112-byte OCEncParam with defaults (NTSC 4:3)
+//                                       that the converter accepts as they stand
 //   OCRegisterMsgHwnd(ctrl, window)     the window that receives the two messages below
 //   OCSetMenuData(ctrl, menu)           a menu description handle (below); 0 = disc without menu
 //   OCSetTitleList(ctrl, list)          a QM_DVDTitleList handle (chapters, files); may be 0
@@ -53,6 +54,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engines/common/EncodeParam.h"
 #include "engines/common/EngineApi.h"
 
 constexpr uint32_t WM_OUTPUTCTRL_STATE = 0x0400 + 1604;
@@ -68,42 +70,10 @@ enum OCState : int32_t {
 
 enum OCDvdType : int32_t { OC_TYPE_DISC = 1, OC_TYPE_FOLDER = 2, OC_TYPE_ISO = 3 };
 
-enum OCAudioCodec : int32_t { OC_AUDIO_AC3 = 0, OC_AUDIO_LPCM = 1, OC_AUDIO_MP2 = 2 };
-
-// The encoder parameter block, 112 bytes, little-endian. The job and the converter engine
-// read and write it by offset; keep every offset.
-struct OCEncParam {
-  int32_t size;           //   0  112
-  int32_t width;          //   4  720
-  int32_t height;         //   8  480 NTSC, 576 PAL
-  int32_t tvStandard;     //  12  0 NTSC, 1 PAL (authoring goes by height and frame rate)
-  double frameRate;       //  16  30000/1001 or 25
-  int32_t videoBitrate;   //  24  average, bit/s
-  int32_t rateControl;    //  28  -1 variable bit rate, 0 constant
-  int32_t maxBitrate;     //  32  bit/s
-  int32_t videoCodec;     //  36  2 MPEG-2
-  int32_t gopSize;        //  40  frames: 15 NTSC, 12 PAL
-  int32_t bFrames;        //  44  2
-  int32_t vbvBufferBits;  //  48  1835008 (224 KiB)
-  int32_t interlaced;     //  52  0 progressive
-  int32_t topFieldFirst;  //  56  1
-  int32_t aspect;         //  60  2 4:3, 3 16:9
-  int32_t audioCodec;     //  64  OCAudioCodec
-  int32_t audioBitrate;   //  68  bit/s: 192000
-  int32_t muxRate;        //  72  bit/s: 10080000
-  int32_t sampleRate;     //  76  48000
-  int32_t channels;       //  80  2
-  int32_t menuSeconds;    //  84  length of a still menu page without music: 1
-  int32_t reserved[6];    //  88  0
-};
-static_assert(sizeof(OCEncParam) == 112);
-static_assert(offsetof(OCEncParam, frameRate) == 16);
-static_assert(offsetof(OCEncParam, videoBitrate) == 24);
-static_assert(offsetof(OCEncParam, rateControl) == 28);
-static_assert(offsetof(OCEncParam, maxBitrate) == 32);
-static_assert(offsetof(OCEncParam, aspect) == 60);
-static_assert(offsetof(OCEncParam, sampleRate) == 76);
-static_assert(offsetof(OCEncParam, channels) == 80);
+// The encoding parameter block, 112 bytes, shared with the converter engine: its layout and
+// the meaning of each field are in engines/common/EncodeParam.h. The authoring reads the frame
+// height and rate (the disc's TV standard), the aspect (of the menus) and menuSeconds.
+using OCEncParam = DvdEncodeParam;
 
 enum OCButtonAction : int32_t { OC_ACTION_PLAY_TITLE = 1, OC_ACTION_GO_TO_PAGE = 2 };
 

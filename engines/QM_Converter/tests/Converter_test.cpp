@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "engines/QM_Converter/ConverterApi.h"
+#include "engines/QM_OutputCtrl/OutputCtrl.h"
 #include "engines/media/DecoderApi.h"
 #include "engines/media/testing/LogCapture.h"
 #include "engines/media/testing/MediaFixtures.h"
@@ -211,6 +212,9 @@ struct EncodeCase {
   bool letterboxed;
   bool checkDuplicates;
   int audioCodec;
+  // The block starts from the output control's defaults, as the output job fills it, instead
+  // of the converter's own.
+  bool outputControlDefaults = false;
 };
 
 void PrintTo(const EncodeCase& c, std::ostream* out) { *out << c.name; }
@@ -227,9 +231,10 @@ TEST_P(Encoding, WritesAProgramStreamDvdauthorAccepts) {
   const fs::path folder = OutputFolder();
   const std::string output = (folder / (std::string(c.name) + ".mpg")).string();
   ASSERT_EQ(QESetOutputFile(converter, Wide(output).c_str()), 1);
-  // The block as the output job fills it over the engine's defaults.
+  // The block as the output job fills it over an engine's defaults.
   QEEncodeParam param;
-  QEInitEncodeParam(&param);
+  if (c.outputControlDefaults) OCInitEncParam(&param);
+  else QEInitEncodeParam(&param);
   param.width = 720;
   param.height = c.pal ? 576 : 480;
   param.frameRate = c.pal ? 25.0 : 30000.0 / 1001.0;
@@ -298,7 +303,9 @@ INSTANTIATE_TEST_SUITE_P(
         EncodeCase{"pal_mp2_audio", "mpeg4_mp3.avi", true, true, true, 3, 1.0, 16.0 / 9.0, 25, false, false, 1},
         EncodeCase{"audio_only", "audio_only.m4a", false, true, false, 2, 0, 4.0 / 3.0, 60, false, false, 0},
         EncodeCase{"photo_one_second", "photo.png", true, false, false, 0, 1.0, 4.0 / 3.0, 30, false, false, 0},
-        EncodeCase{"irregular_timestamps", "irregular.mkv", true, false, false, 0, 0, 4.0 / 3.0, 60, false, true, 0}),
+        EncodeCase{"irregular_timestamps", "irregular.mkv", true, false, false, 0, 0, 4.0 / 3.0, 60, false, true, 0},
+        EncodeCase{"output_control_block_ntsc", "h264_aac.mp4", true, true, false, 2, 0, 4.0 / 3.0, 60, false, false, 0, true},
+        EncodeCase{"output_control_block_pal", "mpeg4_mp3.avi", true, true, true, 3, 0, 16.0 / 9.0, 50, false, false, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConverterJob, AbortReportsTheEndAndLeavesNoThreadOrFile) {
@@ -366,7 +373,8 @@ TEST(ConverterJob, RefusesWhatCannotBeEncoded) {
       {"average above maximum", [](QEEncodeParam& p) { p.videoBitrate = 8000000, p.maxBitrate = 7000000; }},
       {"maximum above the DVD limit", [](QEEncodeParam& p) { p.maxBitrate = 12000000; }},
       {"aspect", [](QEEncodeParam& p) { p.aspect = 1; }},
-      {"MP2 on NTSC", [](QEEncodeParam& p) { p.audioCodec = 1; }},
+      {"MP2 on NTSC", [](QEEncodeParam& p) { p.audioCodec = kEncodeAudioMp2; }},
+      {"LPCM", [](QEEncodeParam& p) { p.audioCodec = kEncodeAudioLpcm; }},
       {"sample rate", [](QEEncodeParam& p) { p.sampleRate = 44100; }},
   };
   Sources sources(Fixture("h264_aac.mp4"), true, true);
