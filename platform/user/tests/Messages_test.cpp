@@ -159,8 +159,11 @@ TEST_F(MessagesTest, PostFromAnyThreadAndEnginePoster) {
   ASSERT_EQ(seen.size(), 101u);
   std::lock_guard lock(LogMutex());
   WPARAM expected = 0;
-  for (auto& s : Log())
-    if (s.msg == WM_USER + 5) EXPECT_EQ(s.wParam, expected++) << "posted messages keep their order";
+  for (auto& s : Log()) {
+    if (s.msg == WM_USER + 5) {
+      EXPECT_EQ(s.wParam, expected++) << "posted messages keep their order";
+    }
+  }
 }
 
 TEST_F(MessagesTest, TimersFireOnTheManualClockAndCoalesce) {

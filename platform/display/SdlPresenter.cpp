@@ -1,0 +1,243 @@
+#include "platform/display/SdlPresenter.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "platform/kernel/Unicode.h"
+#include "platform/user/InputSink.h"
+#include "platform/user/WinUser.h"
+#include "platform/user/WindowManager.h"
+
+namespace platform::display {
+namespace {
+
+using platform::detail::InjectKey;
+using platform::detail::InjectMouseButton;
+using platform::detail::InjectMouseMove;
+using platform::detail::InjectMouseWheel;
+using platform::detail::InjectText;
+using platform::detail::MouseButton;
+
+SdlPresenter* g_active = nullptr;
+
+int VirtualKeyFor(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
+  switch (key) {
+    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    case SDLK_CAPSLOCK: return VK_CAPITAL;
+    case SDLK_MINUS: return VK_OEM_MINUS;
+    case SDLK_EQUALS: return VK_OEM_PLUS;
+    case SDLK_COMMA: return VK_OEM_COMMA;
+    case SDLK_PERIOD: return VK_OEM_PERIOD;
+    case SDLK_SLASH: return VK_OEM_2;
+    case SDLK_SEMICOLON: return VK_OEM_1;
+    default: return 0;
+  }
+}
+
+LRESULT WakeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(hwnd, msg, wParam, lParam); }
+
+}  // namespace
+
+SdlPresenter::~SdlPresenter() { Stop(); }
+
+bool SdlPresenter::Start(int* screenWidth, int* screenHeight, std::string* error) {
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (error) *error = std::string("no display: set DISPLAY or use the headless display (SDL: ") + SDL_GetError() + ")";
+    return false;
+  }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  m_driver = driver ? driver : "";
+  if (m_driver.empty() || m_driver == "offscreen" || m_driver == "dummy" || m_driver == "evdev") {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (error) *error = "no display: set DISPLAY or use the headless display (SDL picked '" + m_driver + "')";
+    return false;
+  }
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) *screenWidth = mode.w, *screenHeight = mode.h;
+  else *screenWidth = 1280, *screenHeight = 800;
+  SDL_StartTextInput();
+  m_started = true;
+  g_active = this;
+  platform::detail::SetPresentHook(&SdlPresenter::PumpEvents);
+  // The loop sleeps in GetMessage; a message-only window lets a ticker wake it to read events.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = WakeProc;
+  wc.lpszClassName = u"BrantwellDisplayWake";
+  RegisterClassW(&wc);
+  m_waker = CreateWindowExW(0, u"BrantwellDisplayWake", u"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  m_stop = false;
+  HWND waker = m_waker;
+  // FIXME: wake on the display connection instead of polling.
+  m_ticker = std::thread([this, waker] {
+    while (!m_stop) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(15));
+      PostMessageW(waker, WM_NULL, 0, 0);
+    }
+  });
+  return true;
+}
+
+void SdlPresenter::Stop() {
+  if (!m_started) return;
+  m_stop = true;
+  if (m_ticker.joinable()) m_ticker.join();
+  if (m_waker) DestroyWindow(m_waker);
+  m_waker = nullptr;
+  platform::detail::SetPresentHook(nullptr);
+  for (auto& [hwnd, shown] : m_windows) SDL_DestroyWindow(shown.window);
+  m_windows.clear();
+  SDL_StopTextInput();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  m_started = false;
+  if (g_active == this) g_active = nullptr;
+}
+
+void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>& list) {
+  std::map<HWND, Shown> next;
+  for (const auto& p : list) {
+    const int width = p.screenRect.right - p.screenRect.left, height = p.screenRect.bottom - p.screenRect.top;
+    if (width <= 0 || height <= 0) continue;
+    auto it = m_windows.find(p.hwnd);
+    Shown shown;
+    bool fresh = false;
+    if (it == m_windows.end()) {
+      shown.window = SDL_CreateWindow("", p.screenRect.left, p.screenRect.top, width, height,
+                                      SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+      if (!shown.window) continue;
+      fresh = true;
+    } else {
+      shown = it->second;
+      m_windows.erase(it);
+      if (p.moved) {
+        SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
+        SDL_SetWindowSize(shown.window, width, height);
+      }
+    }
+    shown.rect = p.screenRect;
+    SDL_SetWindowOpacity(shown.window, p.alpha / 255.0f);
+    SDL_Surface* surface = SDL_GetWindowSurface(shown.window);
+    if (surface && surface->format->BytesPerPixel == 4) {
+      std::vector<SDL_Rect> rects;
+      std::vector<RECT> areas = p.dirty;
+      if (fresh || p.moved || surface->w != p.pixels.width || surface->h != p.pixels.height)
+        areas = {RECT{0, 0, p.pixels.width, p.pixels.height}};
+      SDL_LockSurface(surface);
+      for (const RECT& r : areas) {
+        const int left = std::max<int>(0, r.left), top = std::max<int>(0, r.top);
+        const int right = std::min({static_cast<int>(r.right), surface->w, p.pixels.width});
+        const int bottom = std::min({static_cast<int>(r.bottom), surface->h, p.pixels.height});
+        if (right <= left || bottom <= top) continue;
+        // Our buffers are B,G,R,x bytes: the same as SDL's 32-bit RGB formats on this machine.
+        for (int y = top; y < bottom; ++y)
+          std::memcpy(static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch + left * 4,
+                      p.pixels.pixels + static_cast<size_t>(y) * p.pixels.stride + left * 4, static_cast<size_t>(right - left) * 4);
+        rects.push_back(SDL_Rect{left, top, right - left, bottom - top});
+      }
+      SDL_UnlockSurface(surface);
+      if (!rects.empty()) SDL_UpdateWindowSurfaceRects(shown.window, rects.data(), static_cast<int>(rects.size()));
+    }
+    next[p.hwnd] = shown;
+  }
+  for (auto& [hwnd, shown] : m_windows) SDL_DestroyWindow(shown.window);
+  m_windows = std::move(next);
+}
+
+void SdlPresenter::PumpEvents() {
+  if (g_active) g_active->HandleEvents();
+}
+
+void SdlPresenter::HandleEvents() {
+  auto screenPoint = [&](Uint32 windowId, int x, int y) {
+    SDL_Window* window = SDL_GetWindowFromID(windowId);
+    for (auto& [hwnd, shown] : m_windows)
+      if (shown.window == window) return POINT{shown.rect.left + x, shown.rect.top + y};
+    int gx = 0, gy = 0;
+    SDL_GetGlobalMouseState(&gx, &gy);
+    return POINT{gx, gy};
+  };
+  auto buttonOf = [](Uint8 b) {
+    return b == SDL_BUTTON_RIGHT ? MouseButton::Right : b == SDL_BUTTON_MIDDLE ? MouseButton::Middle : MouseButton::Left;
+  };
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    switch (e.type) {
+      case SDL_MOUSEMOTION: InjectMouseMove(screenPoint(e.motion.windowID, e.motion.x, e.motion.y)); break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        InjectMouseButton(buttonOf(e.button.button), e.type == SDL_MOUSEBUTTONDOWN,
+                          screenPoint(e.button.windowID, e.button.x, e.button.y));
+        break;
+      case SDL_MOUSEWHEEL: {
+        POINT p;
+        GetCursorPos(&p);
+        if (e.wheel.y) InjectMouseWheel(e.wheel.y * 120, p, false);
+        if (e.wheel.x) InjectMouseWheel(e.wheel.x * 120, p, true);
+        break;
+      }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        const int vk = VirtualKeyFor(e.key.keysym.sym);
+        if (!vk) break;
+        // Printable keys without Ctrl or Alt come back as text input.
+        const bool text = (vk == VK_SPACE || (vk >= '0' && vk <= 'Z') || (vk >= VK_OEM_1 && vk <= VK_OEM_7)) &&
+                          !(e.key.keysym.mod & (KMOD_CTRL | KMOD_ALT));
+        InjectKey(vk, e.type == SDL_KEYDOWN, text);
+        break;
+      }
+      case SDL_TEXTINPUT: {
+        std::u16string text = platform::Utf8ToUtf16(e.text.text);
+        if (!text.empty()) InjectText(text);
+        break;
+      }
+      case SDL_WINDOWEVENT: {
+        SDL_Window* window = SDL_GetWindowFromID(e.window.windowID);
+        for (auto& [hwnd, shown] : m_windows) {
+          if (shown.window != window) continue;
+          if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            SetForegroundWindow(hwnd);
+          } else if (e.window.event == SDL_WINDOWEVENT_MOVED &&
+                     (e.window.data1 != shown.rect.left || e.window.data2 != shown.rect.top)) {
+            // The desktop's window manager placed it elsewhere: follow it.
+            shown.rect = RECT{e.window.data1, e.window.data2, e.window.data1 + (shown.rect.right - shown.rect.left),
+                              e.window.data2 + (shown.rect.bottom - shown.rect.top)};
+            SetWindowPos(hwnd, nullptr, e.window.data1, e.window.data2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+          } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            SDL_UpdateWindowSurface(window);
+          } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+            PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+          }
+          break;
+        }
+        break;
+      }
+      default: break;
+    }
+  }
+}
+
+}  // namespace platform::display

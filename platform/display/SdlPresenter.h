@@ -1,0 +1,44 @@
+#pragma once
+
+// The SDL2 backend: each shown top-level window is a borderless SDL window at the window's
+// screen place, updated from the backing buffer by dirty rectangles; SDL's mouse, keyboard,
+// text, wheel and focus events are fed to the window manager. Runs on the GUI thread: events
+// are read whenever the message loop runs dry, and a ticker wakes the loop while it waits.
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "platform/user/Present.h"
+
+struct SDL_Window;
+
+namespace platform::display {
+
+class SdlPresenter : public platform::detail::Presenter {
+ public:
+  ~SdlPresenter() override;
+  // Starts SDL video; fails with "no display" when SDL has no real video driver.
+  bool Start(int* screenWidth, int* screenHeight, std::string* error);
+  void Stop();
+  std::string Driver() const { return m_driver; }
+  void Present(const std::vector<platform::detail::PresentedWindow>& list) override;
+
+ private:
+  static void PumpEvents();
+  void HandleEvents();
+
+  struct Shown {
+    SDL_Window* window = nullptr;
+    RECT rect{};
+  };
+  std::map<HWND, Shown> m_windows;
+  std::string m_driver;
+  bool m_started = false;
+  HWND m_waker = nullptr;
+  std::atomic<bool> m_stop{false};
+  std::thread m_ticker;
+};
+
+}  // namespace platform::display
