@@ -7,14 +7,13 @@
 
 #include "platform/kernel/Unicode.h"
 #include "platform/kernel/WinError.h"
+#include "platform/kernel/Synch.h"
 #include "platform/user/Clock.h"
 #include "platform/user/FunctionTable.h"
 #include "platform/user/MessageQueue.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
-// The kernel's wait, when the kernel offers one (MsgWaitForMultipleObjects polls it).
-DWORD WaitForSingleObject(HANDLE handle, DWORD timeoutMs) __attribute__((weak));
 
 namespace platform::detail {
 
@@ -327,8 +326,8 @@ UINT RegisterWindowMessageW(LPCWSTR name) { return name ? RegisterMessage(name) 
 UINT RegisterWindowMessageA(LPCSTR name) { return name ? RegisterMessage(platform::Utf8ToUtf16(name)) : 0; }
 
 DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD timeoutMs, DWORD wakeMask, DWORD flags) {
-  if (count > 0 && (!handles || !WaitForSingleObject)) {
-    SetLastError(handles ? ERROR_CALL_NOT_IMPLEMENTED : ERROR_INVALID_PARAMETER);
+  if (count > 0 && !handles) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return WAIT_FAILED;
   }
   auto queue = ThreadQueue::Current();

@@ -4,6 +4,7 @@
 // kinds, window and class styles, window positions, show commands, records of the messages
 // that carry pointers, and virtual-key codes.
 
+#include "platform/kernel/Synch.h"
 #include "platform/kernel/WinTypes.h"
 #include "platform/user/Messages.h"
 
@@ -231,8 +232,7 @@ constexpr DWORD MWMO_WAITALL = 0x0001;
 constexpr DWORD MWMO_ALERTABLE = 0x0002;
 constexpr DWORD MWMO_INPUTAVAILABLE = 0x0004;
 
-constexpr DWORD WAIT_OBJECT_0 = 0;
-constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+// WAIT_OBJECT_0, WAIT_FAILED and the other wait results come from the kernel's Synch.h.
 
 // ---- TrackMouseEvent -------------------------------------------------------------------
 
