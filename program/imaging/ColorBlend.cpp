@@ -143,6 +143,37 @@ void BlendConstant(const uint32_t* source, uint32_t* dest, int count, uint32_t a
   }
 }
 
+// Blends equal sizes straight in the memory of two 32-bit DIB sections; false, and nothing
+// done, when either DC has none.
+bool BlendInMemory(HDC destDC, int x, int y, HDC sourceDC, int sourceLeft, int sourceTop, int sourceWidth, int sourceHeight,
+                   uint32_t constantAlpha, uint32_t alphaFormat) {
+  DibView source;
+  DibView dest;
+  if (!ViewOf(sourceDC, source) || !ViewOf(destDC, dest)) return false;
+
+  int sourceX = sourceLeft - source.origin.x;
+  int sourceY = sourceTop - source.origin.y;
+  int destX = x - dest.origin.x;
+  int destY = y - dest.origin.y;
+  int width = sourceWidth;
+  int height = sourceHeight;
+  ClipSpan(sourceX, destX, width, source.width, dest.width);
+  ClipSpan(sourceY, destY, height, source.height, dest.height);
+
+  const TBlendRoutines& routines = BlendRoutines();
+  for (int row = 0; row < height; ++row) {
+    const uint32_t* from = source.Row(sourceY + row) + sourceX;
+    uint32_t* to = dest.Row(destY + row) + destX;
+    if (alphaFormat == AC_SRC_OVER)
+      BlendConstant(from, to, width, constantAlpha);
+    else if (constantAlpha < 255)
+      routines.BlendRowEx(from, to, width, static_cast<uint8_t>(constantAlpha));
+    else
+      routines.BlendRow(from, to, width);
+  }
+  return true;
+}
+
 bool AlphaBlendThroughBitmaps(HDC destDC, int x, int y, int width, int height, HDC sourceDC, int sourceX, int sourceY,
                               int sourceWidth, int sourceHeight, uint32_t blend) {
   auto background = std::make_unique<TBitmap>(width, height, pf32bit);
@@ -155,7 +186,9 @@ bool AlphaBlendThroughBitmaps(HDC destDC, int x, int y, int width, int height, H
   if (!BitBlt(backgroundDC, 0, 0, width, height, destDC, x, y, SRCCOPY)) return false;
   if (!StretchBlt(foregroundDC, 0, 0, width, height, sourceDC, sourceX, sourceY, sourceWidth, sourceHeight, SRCCOPY))
     return false;
-  if (!AlphaBlendDC(backgroundDC, 0, 0, width, height, foregroundDC, 0, 0, width, height, blend)) return false;
+  // Both are 32-bit DIB sections of one size now: the blend runs in their memory.
+  const uint32_t constantAlpha = (blend >> 16) & 0xFF;
+  if (!BlendInMemory(backgroundDC, 0, 0, foregroundDC, 0, 0, width, height, constantAlpha, blend >> 24)) return false;
   return BitBlt(destDC, x, y, width, height, backgroundDC, 0, 0, SRCCOPY) != FALSE;
 }
 
@@ -207,30 +240,7 @@ bool AlphaBlendDC(HDC DestDC, int X, int Y, int Width, int Height, HDC SrcDC, in
   if (SrcWidth != Width || SrcHeight != Height)
     return AlphaBlendThroughBitmaps(DestDC, X, Y, Width, Height, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, Blend);
 
-  DibView source;
-  DibView dest;
-  if (!ViewOf(SrcDC, source) || !ViewOf(DestDC, dest))
+  if (!BlendInMemory(DestDC, X, Y, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, constantAlpha, alphaFormat))
     return AlphaBlendThroughBitmaps(DestDC, X, Y, Width, Height, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, Blend);
-
-  int sourceX = SrcX - source.origin.x;
-  int sourceY = SrcY - source.origin.y;
-  int destX = X - dest.origin.x;
-  int destY = Y - dest.origin.y;
-  int width = SrcWidth;
-  int height = SrcHeight;
-  ClipSpan(sourceX, destX, width, source.width, dest.width);
-  ClipSpan(sourceY, destY, height, source.height, dest.height);
-
-  const TBlendRoutines& routines = BlendRoutines();
-  for (int row = 0; row < height; ++row) {
-    const uint32_t* from = source.Row(sourceY + row) + sourceX;
-    uint32_t* to = dest.Row(destY + row) + destX;
-    if (alphaFormat == AC_SRC_OVER)
-      BlendConstant(from, to, width, constantAlpha);
-    else if (constantAlpha < 255)
-      routines.BlendRowEx(from, to, width, static_cast<uint8_t>(constantAlpha));
-    else
-      routines.BlendRow(from, to, width);
-  }
   return true;
 }
