@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/testing/Pictures.h"
 #include "platform/user/Clock.h"
+#include "platform/user/Present.h"
 #include "platform/user/InputSink.h"
 #include "vcl/ActionList.h"
 #include "vcl/Application.h"
@@ -437,6 +439,35 @@ TEST_F(ControlsTest, MenuCommandsAndRadioGroupsDispatch) {
   delete small;
   EXPECT_EQ(TMenuItem::FindByCommand(id), nullptr);
   EXPECT_EQ(popup->Items()->Count(), 1);
+}
+
+// A form with a coloured window-less control and a double-buffered windowed one, as shown.
+TEST_F(ControlsTest, FormPaintsItsControlsThroughTheParent) {
+  Watchdog watchdog(20);
+  TForm* form = NewForm();
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(0, 0, 160, 100);
+  form->SetColor(RGB(0, 0, 255));
+  auto* probe = new TProbe(form);
+  probe->SetParent(form);
+  probe->SetBounds(10, 10, 40, 20);
+  auto* box = new TBox(form);
+  box->SetParent(form);
+  box->SetBounds(80, 40, 60, 40);
+  box->SetColor(RGB(0, 200, 0));
+  box->SetDoubleBuffered(true);
+  form->Show();
+  Application->ProcessMessages();
+  form->Update();
+  platform::detail::WindowPixels shot;
+  ASSERT_TRUE(platform::detail::ReadWindowPixels(form->Handle(), false, &shot));
+  ASSERT_EQ(shot.width, 160);
+  auto at = [&](int x, int y) { return shot.pixels[static_cast<size_t>(y) * shot.width + x] & 0xFFFFFF; };
+  EXPECT_EQ(at(20, 20), 0xFF0000u);   // the probe's red
+  EXPECT_EQ(at(5, 5), 0x0000FFu);     // the form's blue
+  EXPECT_EQ(at(100, 60), 0x00C800u);  // the box's green, through its buffer
+  platform::testing::Image image{shot.width, shot.height, shot.pixels};
+  platform::testing::SavePng(image, BRANTWELL_TEST_BIN_DIR "/vcl-form.png");
 }
 
 }  // namespace
