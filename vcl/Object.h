@@ -146,7 +146,7 @@ void FillClassInfo(TClassInfo& info, const char* name) {
 // DescribeClass (if any) needs vcl/TypInfo.h where the class reference is first used.
 #define BRANTWELL_CLASS(Self, ParentClass)                              \
  public:                                                               \
-  using inherited = ParentClass;                                       \
+  using inherited [[maybe_unused]] = ParentClass;                      \
   static TClass StaticClass() {                                        \
     static TClassInfo info;                                            \
     static const bool filled =                                         \

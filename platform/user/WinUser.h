@@ -6,6 +6,11 @@
 
 #include "platform/user/UserTypes.h"
 
+// The rest of the window manager: drawing helpers, menus, message boxes, icons, carets,
+// clipboard, dropped files, monitors, system settings, resources.
+#include "platform/user/DrawControls.h"
+#include "platform/user/SystemParams.h"
+
 // ---- classes ---------------------------------------------------------------------------
 
 ATOM RegisterClassW(const WNDCLASSW* wc);

@@ -78,7 +78,7 @@ void SetScreenSizeForUser(int width, int height) {
   }
 }
 
-RECT WorkArea() { return RECT{0, 0, g_screenWidth, g_screenHeight}; }
+RECT WorkArea() { return ConfiguredWorkArea(g_screenWidth, g_screenHeight); }
 
 FrameStyle FrameStyleOf(const Window* w) {
   FrameStyle s;
@@ -124,7 +124,9 @@ int GetSystemMetrics(int index) {
     case SM_CYMAXIMIZED: return height + 8;
     case SM_CXMINIMIZED: return 160;
     case SM_CYMINIMIZED: return 24;
-    case SM_CXDOUBLECLK: case SM_CYDOUBLECLK: case SM_CXDRAG: case SM_CYDRAG: return 4;
+    case SM_CXDOUBLECLK: case SM_CYDOUBLECLK: return 4;
+    case SM_CXDRAG: return DragThreshold().cx;
+    case SM_CYDRAG: return DragThreshold().cy;
     case SM_CXMENUCHECK: case SM_CYMENUCHECK: return 13;
     case SM_CXFOCUSBORDER: case SM_CYFOCUSBORDER: return 1;
     case SM_CMONITORS: case SM_MOUSEWHEELPRESENT: return 1;

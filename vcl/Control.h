@@ -1,0 +1,348 @@
+#pragma once
+
+// TControl: the base of everything visible. A control has a parent (a windowed control that
+// lays it out and, for window-less controls, paints it and routes the mouse to it), bounds
+// in its parent's client coordinates, alignment and anchors, the shared look (colour, font)
+// that it may take from its parent, a text, a hint, a popup menu and a cursor.
+//
+// Messages: Perform sends a message to the control through WindowProc (replaceable; it is
+// WndProc until someone hooks it). WndProc does the work common to every message (mouse
+// state) and calls Dispatch, which switches on the message number once, unpacks the
+// parameters into a typed view and calls the class's typed handler. Subclasses override the
+// typed handlers and call the inherited one as their inherited step; a subclass that handles
+// messages of its own overrides Dispatch with its own switch and passes everything else to
+// inherited::Dispatch. What nobody handles reaches DefaultHandler.
+//
+// GUI thread only. A control is a component: its owner frees it; its parent only lays it
+// out and paints it (a parent that is destroyed frees the controls it still holds, as
+// their owner would, when they are not owned elsewhere).
+
+#include <functional>
+#include <memory>
+
+#include "vcl/Colors.h"
+#include "vcl/Component.h"
+#include "vcl/Event.h"
+#include "vcl/Font.h"
+#include "vcl/Messages.h"
+#include "vcl/Types.h"
+
+class TWinControl;
+class TCustomForm;
+class TPopupMenu;
+class TBasicAction;
+class TControlActionLink;
+
+BRANTWELL_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom)
+BRANTWELL_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom)
+using TAnchors = TSet<TAnchorKind>;
+
+BRANTWELL_ENUM(TControlStateItem, csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded,
+               csFocusing, csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking,
+               csRecreating, csAligning)
+using TControlState = TSet<TControlStateItem>;
+
+BRANTWELL_ENUM(TControlStyleItem, csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents,
+               csFramed, csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight,
+               csNoDesignVisible, csReplicatable, csNoStdEvents, csDisplayDragImage, csReflector,
+               csActionClient, csMenuEvents, csNeedsBorderPaint, csParentBackground, csPannable,
+               csAlignWithMargins)
+using TControlStyle = TSet<TControlStyleItem>;
+
+BRANTWELL_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle)
+BRANTWELL_ENUM(TShiftStateItem, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble)
+using TShiftState = TSet<TShiftStateItem>;
+
+using TCursor = int16_t;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSize = -22;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelpCursor = -20;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+
+using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TMouseWheelEvent =
+    TEvent<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = TEvent<void(TObject* Sender, char16_t& Key)>;
+using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
+// What the hint machinery asks a control before it shows a hint (CM_HINTSHOW's LParam).
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  TPoint HintPos;            // screen
+  int HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  TRect CursorRect;          // client coordinates of HintControl: the hint stays while the pointer is inside
+  TPoint CursorPos;          // client coordinates
+  int ReshowTimeout = 0;
+  int HideTimeout = 0;
+  AnsiString HintStr;
+};
+
+// Minimum and maximum sizes; 0 means no limit.
+class TSizeConstraints : public TPersistent {
+  BRANTWELL_CLASS(TSizeConstraints, TPersistent)
+
+ public:
+  explicit TSizeConstraints(TControl* control) : FControl(control) {}
+  static void DescribeClass(TClassBuilder<TSizeConstraints>& c);
+  void Assign(TPersistent* source) override;
+
+  int MaxHeight() const { return FMaxHeight; }
+  int MaxWidth() const { return FMaxWidth; }
+  int MinHeight() const { return FMinHeight; }
+  int MinWidth() const { return FMinWidth; }
+  void SetMaxHeight(int value);
+  void SetMaxWidth(int value);
+  void SetMinHeight(int value);
+  void SetMinWidth(int value);
+  // Width and height brought inside the limits.
+  void Apply(int& width, int& height) const;
+
+ private:
+  void Changed();
+  TControl* FControl;
+  int FMaxHeight = 0;
+  int FMaxWidth = 0;
+  int FMinHeight = 0;
+  int FMinWidth = 0;
+};
+
+class TControl : public TComponent {
+  BRANTWELL_CLASS(TControl, TComponent)
+
+ public:
+  explicit TControl(TComponent* owner);
+  ~TControl() override;
+  static void DescribeClass(TClassBuilder<TControl>& c);
+
+  // ---- messages
+  LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+  std::function<void(TMessage&)> WindowProc;
+  virtual void WndProc(TMessage& message);
+  virtual void Dispatch(TMessage& message);
+  virtual void DefaultHandler(TMessage& message);
+
+  // ---- parent and geometry
+  TWinControl* Parent() const { return FParent; }
+  virtual void SetParent(TWinControl* value);
+  TComponent* GetParentComponent() override;
+  bool HasParent() override { return true; }
+  void SetParentComponent(TComponent* value) override;
+
+  int Left() const { return FLeft; }
+  int Top() const { return FTop; }
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  void SetLeft(int value) { SetBounds(value, FTop, FWidth, FHeight); }
+  void SetTop(int value) { SetBounds(FLeft, value, FWidth, FHeight); }
+  void SetWidth(int value) { SetBounds(FLeft, FTop, value, FHeight); }
+  void SetHeight(int value) { SetBounds(FLeft, FTop, FWidth, value); }
+  TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+  void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
+  virtual void SetBounds(int left, int top, int width, int height);
+  virtual TRect ClientRect();
+  int ClientWidth() { return ClientRect().Right; }
+  int ClientHeight() { return ClientRect().Bottom; }
+  virtual void SetClientWidth(int value);
+  virtual void SetClientHeight(int value);
+  TPoint ClientOrigin();
+  TPoint ClientToScreen(TPoint p);
+  TPoint ScreenToClient(TPoint p);
+
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign value);
+  TAnchors Anchors() const { return FAnchors; }
+  void SetAnchors(TAnchors value);
+  TSizeConstraints* Constraints() const { return FConstraints.get(); }
+  void SetConstraints(TSizeConstraints* value) { FConstraints->Assign(value); }
+
+  // ---- state and look
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool value);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible, and every parent up to the top-level window visible.
+  virtual bool IsShowing() const;
+  bool Enabled() const { return FEnabled; }
+  virtual void SetEnabled(bool value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool value);
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(TFont* value) { FFont->Assign(value); }
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool value);
+  AnsiString Caption() { return GetText(); }
+  void SetCaption(const AnsiString& value) { SetText(value); }
+  AnsiString GetText();
+  void SetText(const AnsiString& value);
+  int GetTextLen();
+  int GetTextBuf(char* buffer, int bufSize);
+  void SetTextBuf(const char* buffer);
+  const AnsiString& Hint() const { return FHint; }
+  void SetHint(const AnsiString& value) { FHint = value; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool value);
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* value);
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor value);
+  TControlState ControlState() const { return FControlState; }
+  void SetControlState(TControlState value) { FControlState = value; }
+  TControlStyle ControlStyle() const { return FControlStyle; }
+  void SetControlStyle(TControlStyle value) { FControlStyle = value; }
+  bool MouseCapture();
+  void SetMouseCapture(bool value);
+
+  // ---- actions
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* value);
+  // Brings the linked action's state up to date (done on idle for visible controls).
+  virtual void InitiateAction();
+
+  // ---- painting
+  virtual void Invalidate();
+  virtual void Update();
+  virtual void Repaint();
+  void Refresh() { Repaint(); }
+  void BringToFront();
+  void SendToBack();
+
+  virtual void Click();
+  virtual void DblClick();
+
+  // ---- events
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TNotifyEvent OnResize;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TMouseWheelEvent OnMouseWheel;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TContextPopupEvent OnContextPopup;
+
+  // The top-level form that holds a control, or null.
+  friend TCustomForm* GetParentForm(TControl* control);
+
+ protected:
+  // ---- typed message handlers
+  virtual void WMLButtonDown(TWMMouse& m);
+  virtual void WMLButtonUp(TWMMouse& m);
+  virtual void WMLButtonDblClk(TWMMouse& m);
+  virtual void WMRButtonDown(TWMMouse& m);
+  virtual void WMRButtonUp(TWMMouse& m);
+  virtual void WMRButtonDblClk(TWMMouse& m);
+  virtual void WMMButtonDown(TWMMouse& m);
+  virtual void WMMButtonUp(TWMMouse& m);
+  virtual void WMMouseMove(TWMMouse& m);
+  virtual void WMMouseWheel(TWMMouseWheel& m);
+  virtual void WMContextMenu(TWMMouse& m);
+  virtual void WMCancelMode(TMessage& m);
+  virtual void CMEnabledChanged(TMessage& m);
+  virtual void CMVisibleChanged(TMessage& m);
+  virtual void CMColorChanged(TMessage& m);
+  virtual void CMFontChanged(TMessage& m);
+  virtual void CMTextChanged(TMessage& m);
+  virtual void CMMouseEnter(TCMMouseEnterLeave& m);
+  virtual void CMMouseLeave(TCMMouseEnterLeave& m);
+  virtual void CMParentColorChanged(TMessage& m);
+  virtual void CMParentFontChanged(TMessage& m);
+  virtual void CMShowHintChanged(TMessage& m);
+  virtual void CMParentShowHintChanged(TMessage& m);
+  virtual void CMHintShow(TMessage& m);
+  virtual void CMSysColorChange(TMessage& m);
+  virtual void CMHitTest(TMessage& m);
+  virtual void CMInvalidate(TMessage& m);
+
+  // ---- steps subclasses refine
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void Resize();
+  virtual void ChangeScale(int m, int d) { (void)m; (void)d; }
+  // The parent laid the control out again, or its bounds changed.
+  void RequestAlign();
+  // Stores the bounds the anchors keep relative to the parent's client area.
+  void UpdateAnchorRules();
+  virtual void VisibleChanging() {}
+  virtual void FontChanged();
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  // The control's own text store for window-less controls and controls without a window.
+  virtual void SetTextStore(const AnsiString& value) { FText = value; }
+  virtual TControlActionLink* CreateActionLink();
+  virtual void ActionChange(TBasicAction* sender, bool checkDefaults);
+  void DoMouseDown(TWMMouse& m, TMouseButton button, TShiftState shift);
+  void DoMouseUp(TWMMouse& m, TMouseButton button);
+  void InvalidateControl(bool isVisible, bool isOpaque);
+  bool IsColorStored() const;
+  bool IsFontStored() const;
+  bool IsShowHintStored() const;
+
+  TWinControl* FParent = nullptr;
+  int FLeft = 0;
+  int FTop = 0;
+  int FWidth = 0;
+  int FHeight = 0;
+  TAlign FAlign = alNone;
+  TAnchors FAnchors{akLeft, akTop};
+  // The right and bottom edges the anchors keep, and the parent's client size they were taken at.
+  TPoint FAnchorOrigin;
+  TPoint FOriginalParentSize;
+  bool FVisible = true;
+  bool FEnabled = true;
+  TColor FColor = clWindow;
+  bool FParentColor = true;
+  std::unique_ptr<TFont> FFont;
+  bool FParentFont = true;
+  AnsiString FText;
+  AnsiString FHint;
+  bool FShowHint = false;
+  bool FParentShowHint = true;
+  TPopupMenu* FPopupMenu = nullptr;
+  TCursor FCursor = crDefault;
+  TControlState FControlState;
+  TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  std::unique_ptr<TSizeConstraints> FConstraints;
+  std::unique_ptr<TControlActionLink> FActionLink;
+
+  friend class TWinControl;
+  friend class TControlActionLink;
+  friend class TSizeConstraints;
+};
+
+TCustomForm* GetParentForm(TControl* control);
+// The shift state of mouse key flags (MK_*) together with the keyboard's shift keys.
+TShiftState KeysToShiftState(WPARAM keys);
+// The shift state of a key message's key data (Alt from bit 29) and the keyboard.
+TShiftState KeyDataToShiftState(LONG keyData);
+
+// The control that has the mouse captured (a window-less control captures through its
+// parent's window), or null.
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* control);
+// The control under the mouse as the hint and mouse-enter machinery last saw it.
+TControl* GetMouseControl();
+// Makes `control` the control under the mouse: the previous one gets CM_MOUSELEAVE, the new
+// one CM_MOUSEENTER (each with itself in LParam).
+void SetMouseControl(TControl* control);

@@ -1,0 +1,588 @@
+#include "vcl/Form.h"
+
+#include <algorithm>
+
+#include "rtl/SysUtils.h"
+#include "vcl/ActionList.h"
+#include "vcl/Application.h"
+#include "vcl/GraphicControl.h"
+#include "vcl/Menu.h"
+#include "vcl/Screen.h"
+
+namespace {
+
+TInitInheritedComponentProc g_initInheritedComponent = nullptr;
+
+// The windows of this thread that ShowModal disables, to enable them again afterwards.
+struct TaskWindows {
+  HWND except = nullptr;
+  std::vector<HWND> disabled;
+};
+
+BOOL DisableTaskWindow(HWND hwnd, LPARAM lParam) {
+  auto* task = reinterpret_cast<TaskWindows*>(lParam);
+  if (hwnd != task->except && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+    task->disabled.push_back(hwnd);
+    EnableWindow(hwnd, FALSE);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void SetInitInheritedComponentProc(TInitInheritedComponentProc proc) { g_initInheritedComponent = proc; }
+TInitInheritedComponentProc GetInitInheritedComponentProc() { return g_initInheritedComponent; }
+
+void TCustomForm::DescribeClass(TClassBuilder<TCustomForm>& c) {
+  c.Property("Caption", &TCustomForm::Caption, &TCustomForm::SetCaption);
+  c.Property("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth).Stored(false);
+  c.Property("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight).Stored(false);
+  c.Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
+  c.Property("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
+      .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize}.Bits());
+  c.Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDesigned);
+  c.Property("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
+  c.Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal);
+  c.Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(0);
+  c.Property("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl);
+  c.Property("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu);
+  c.Property("OnCreate", &TCustomForm::OnCreate);
+  c.Property("OnDestroy", &TCustomForm::OnDestroy);
+  c.Property("OnShow", &TCustomForm::OnShow);
+  c.Property("OnHide", &TCustomForm::OnHide);
+  c.Property("OnActivate", &TCustomForm::OnActivate);
+  c.Property("OnDeactivate", &TCustomForm::OnDeactivate);
+  c.Property("OnPaint", &TCustomForm::OnPaint);
+  c.Property("OnClose", &TCustomForm::OnClose);
+  c.Property("OnCloseQuery", &TCustomForm::OnCloseQuery);
+}
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) { Init(); }
+
+TCustomForm::TCustomForm(TComponent* owner, int) : TWinControl(owner) {
+  FCreatedNew = true;
+  Init();
+}
+
+void TCustomForm::Init() {
+  FCanvas = std::make_unique<TControlCanvas>();
+  FCanvas->SetControl(this);
+  FVisible = false;
+  FParentColor = false;
+  FParentFont = false;
+  FParentShowHint = false;
+  FColor = clBtnFace;
+  FBrush->SetColor(FColor);
+  FControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  FWidth = 320;
+  FHeight = 240;
+  Screen->AddForm(this);
+}
+
+TCustomForm::~TCustomForm() {
+  Destroying();
+  if (FConstructed && OnDestroy) {
+    try {
+      OnDestroy(this);
+    } catch (...) {
+      Application->HandleException(this);
+    }
+  }
+  if (FMenu) SetMenu(nullptr);
+  Screen->RemoveForm(this);
+  Application->FormDestroyed(this);
+  // Children go first: their windows are children of ours.
+  while (!FControls.empty() || !FWinControls.empty()) {
+    TControl* child = !FWinControls.empty() ? static_cast<TControl*>(FWinControls.back()) : FControls.back();
+    RemoveControl(child);
+    delete child;
+  }
+  FActiveControl = nullptr;
+  FFocusedControl = nullptr;
+  if (FHandle) DestroyWindowHandle();
+  FCanvas->FreeHandle();
+}
+
+void TCustomForm::AfterConstruction() {
+  if (FConstructed) return;
+  if (!FCreatedNew) {
+    FFormState.Include(fsCreating);
+    try {
+      InitDesign();
+    } catch (...) {
+      FFormState.Exclude(fsCreating);
+      throw;
+    }
+    FFormState.Exclude(fsCreating);
+  }
+  FConstructed = true;
+  if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::InitDesign() {
+  if (ClassType() == TForm::StaticClass() || ClassType() == TCustomForm::StaticClass()) return;
+  if (ComponentState().Contains(csDesigning)) return;
+  GlobalNameSpace().BeginWrite();
+  bool read = false;
+  try {
+    read = g_initInheritedComponent && g_initInheritedComponent(this, TForm::StaticClass());
+  } catch (...) {
+    GlobalNameSpace().EndWrite();
+    throw;
+  }
+  GlobalNameSpace().EndWrite();
+  if (!read) throw EResNotFound::CreateFmt("Resource %s not found", {ClassName()});
+}
+
+// ---- window ---------------------------------------------------------------------------------------
+
+void TCustomForm::CreateParams(TCreateParams& params) {
+  inherited::CreateParams(params);
+  params.Style &= ~(WS_CHILD | WS_VISIBLE | WS_TABSTOP);
+  params.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  params.ExStyle = 0;
+  if (FParent) {
+    params.Style |= WS_CHILD;
+  } else {
+    TCustomForm* main = Application->MainForm();
+    if (main && main != this && main->FHandle) params.WndParent = main->FHandle;
+    else params.WndParent = Application->Handle();
+  }
+  switch (FBorderStyle) {
+    case bsNone: params.Style |= WS_POPUP; break;
+    case bsSingle: params.Style |= WS_CAPTION | WS_BORDER; break;
+    case bsToolWindow: params.Style |= WS_CAPTION | WS_BORDER; params.ExStyle |= WS_EX_TOOLWINDOW; break;
+    case bsSizeable: params.Style |= WS_CAPTION | WS_THICKFRAME; break;
+    case bsSizeToolWin: params.Style |= WS_CAPTION | WS_THICKFRAME; params.ExStyle |= WS_EX_TOOLWINDOW; break;
+    case bsDialog:
+      params.Style |= WS_POPUP | WS_CAPTION;
+      params.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+      break;
+  }
+  if (FBorderStyle != bsNone && FBorderIcons.Contains(biSystemMenu)) {
+    params.Style |= WS_SYSMENU;
+    bool plain = FBorderStyle == bsSingle || FBorderStyle == bsSizeable;
+    if (plain && FBorderIcons.Contains(biMinimize)) params.Style |= WS_MINIMIZEBOX;
+    if (plain && FBorderIcons.Contains(biMaximize)) params.Style |= WS_MAXIMIZEBOX;
+    if (FBorderIcons.Contains(biHelp) && FBorderStyle == bsDialog) params.ExStyle |= WS_EX_CONTEXTHELP;
+  }
+  if (FFormStyle == fsStayOnTop) params.ExStyle |= WS_EX_TOPMOST;
+  params.WindowClass.style |= CS_DBLCLKS;
+}
+
+void TCustomForm::CreateWnd() {
+  inherited::CreateWnd();
+  if (FMenu) FMenu->SetWindowHandle(FHandle);
+}
+
+void TCustomForm::DestroyWnd() {
+  FActive = false;
+  inherited::DestroyWnd();
+}
+
+TRect TCustomForm::ClientRect() {
+  if (FHandle) return inherited::ClientRect();
+  TCreateParams params;
+  CreateParams(params);
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+  return {0, 0, std::max<LONG>(0, FWidth - (frame.right - frame.left)), std::max<LONG>(0, FHeight - (frame.bottom - frame.top))};
+}
+
+void TCustomForm::SetClientWidth(int value) { SetWidth(FWidth - ClientWidth() + value); }
+void TCustomForm::SetClientHeight(int value) { SetHeight(FHeight - ClientHeight() + value); }
+
+bool TCustomForm::IsShowing() const {
+  if (FParent) return inherited::IsShowing();
+  return FVisible && FHandle && IsWindowVisible(FHandle);
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle value) {
+  if (value == FBorderStyle) return;
+  FBorderStyle = value;
+  RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons value) {
+  if (value == FBorderIcons) return;
+  FBorderIcons = value;
+  RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle value) {
+  if (value == FFormStyle) return;
+  if (value == fsMDIChild || value == fsMDIForm) throw EInvalidOperation("Multiple-document forms are not supported");
+  FFormStyle = value;
+  if (FHandle) SetWindowPos(FHandle, value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+TWindowState TCustomForm::WindowState() {
+  if (FHandle && IsWindowVisible(FHandle)) {
+    if (IsIconic(FHandle)) return wsMinimized;
+    if (IsZoomed(FHandle)) return wsMaximized;
+    return wsNormal;
+  }
+  return FWindowState;
+}
+
+void TCustomForm::SetWindowState(TWindowState value) {
+  FWindowState = value;
+  if (FHandle && IsWindowVisible(FHandle))
+    ShowWindow(FHandle, value == wsMinimized ? SW_MINIMIZE : value == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+void TCustomForm::SetMenu(TMainMenu* value) {
+  if (FMenu) {
+    FMenu->RemoveFreeNotification(this);
+    FMenu->SetWindowHandle(nullptr);
+  }
+  FMenu = value;
+  if (FMenu) {
+    FMenu->FreeNotification(this);
+    if (FHandle) FMenu->SetWindowHandle(FHandle);
+  }
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  inherited::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == FMenu) FMenu = nullptr;
+  if (FActiveControl && component == FActiveControl) FActiveControl = nullptr;
+  if (FFocusedControl && component == FFocusedControl) FFocusedControl = nullptr;
+}
+
+// ---- showing ---------------------------------------------------------------------------------------
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  if (FHandle) SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void TCustomForm::UpdateShowing() {
+  if (FParent) {
+    inherited::UpdateShowing();
+    return;
+  }
+  if (FVisible) {
+    HandleNeeded();
+    if (IsWindowVisible(FHandle)) return;
+    ApplyPosition();
+    DoShow();
+    if (!FVisible) return;  // OnShow hid it again
+    int command = FWindowState == wsMaximized ? SW_SHOWMAXIMIZED : FWindowState == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+    ShowWindow(FHandle, command);
+    FFormState.Include(fsVisible);
+    SetWindowFocus();
+  } else if (FHandle && IsWindowVisible(FHandle)) {
+    DoHide();
+    ShowWindow(FHandle, SW_HIDE);
+    FFormState.Exclude(fsVisible);
+  }
+}
+
+// Centring on the screen's work area, the main form or the owner form.
+void TCustomForm::ApplyPosition() {
+  TRect area;
+  TCustomForm* on = nullptr;
+  switch (FPosition) {
+    case poMainFormCenter: on = Application->MainForm(); break;
+    case poOwnerFormCenter: on = dynamic_cast<TCustomForm*>(Owner()); if (!on) on = Application->MainForm(); break;
+    case poScreenCenter:
+    case poDesktopCenter: break;
+    default: return;
+  }
+  if (on == this || (on && !on->FVisible)) on = nullptr;
+  area = on ? on->BoundsRect() : Screen->WorkAreaRect();
+  int left = area.Left + (area.Right - area.Left - FWidth) / 2;
+  int top = area.Top + (area.Bottom - area.Top - FHeight) / 2;
+  if (on) {
+    TRect work = Screen->WorkAreaRect();
+    left = std::max<int>(work.Left, std::min<int>(left, work.Right - FWidth));
+    top = std::max<int>(work.Top, std::min<int>(top, work.Bottom - FHeight));
+  }
+  SetBounds(left, top, FWidth, FHeight);
+}
+
+void TCustomForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+
+// ---- modal ------------------------------------------------------------------------------------------
+
+TModalResult TCustomForm::ShowModal() {
+  if (FVisible || !FEnabled || FFormState.Contains(fsModal))
+    throw EInvalidOperation("Cannot make a visible window modal");
+  if (GetCapture()) SendMessageA(GetCapture(), WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
+  FFormState.Include(fsModal);
+  HWND activeWindow = GetActiveWindow();
+  Application->ModalStarted();
+  TaskWindows task;
+  HandleNeeded();
+  task.except = FHandle;
+  // The window manager's id of this thread, as it knows our window's thread.
+  EnumThreadWindows(GetWindowThreadProcessId(FHandle, nullptr), &DisableTaskWindow, reinterpret_cast<LPARAM>(&task));
+  auto restore = [&] {
+    if (FHandle) Hide();
+    for (HWND hwnd : task.disabled)
+      if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+    FFormState.Exclude(fsModal);
+    Application->ModalFinished();
+  };
+  try {
+    Show();
+    Perform(CM_ACTIVATE);
+    FModalResult = mrNone;
+    do {
+      Application->HandleMessage();
+      if (Application->Terminated()) {
+        FModalResult = mrCancel;
+      } else if (FModalResult != mrNone) {
+        // A close that OnCloseQuery or OnClose refuses keeps the form open.
+        TCloseAction action = caNone;
+        try {
+          if (CloseQuery()) {
+            action = caHide;
+            DoClose(action);
+          }
+        } catch (...) {
+          action = caNone;
+          Application->HandleException(this);
+        }
+        if (action == caNone) FModalResult = mrNone;
+        else if (action == caFree) Release();
+      }
+    } while (FModalResult == mrNone);
+    Perform(CM_DEACTIVATE);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+  return FModalResult;
+}
+
+// ---- closing ---------------------------------------------------------------------------------------
+
+bool TCustomForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::DoClose(TCloseAction& action) {
+  if (OnClose) OnClose(this, action);
+}
+
+void TCustomForm::Close() {
+  if (FFormState.Contains(fsModal)) {
+    FModalResult = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = caHide;
+  DoClose(action);
+  if (action == caNone) return;
+  if (Application->MainForm() == this) {
+    Application->Terminate();
+    return;
+  }
+  switch (action) {
+    case caHide: Hide(); break;
+    case caMinimize: SetWindowState(wsMinimized); break;
+    case caFree: Release(); break;
+    default: break;
+  }
+}
+
+void TCustomForm::Release() {
+  if (!PostMessageA(Handle(), CM_RELEASE, 0, 0)) throw EInvalidOperation(Format("Cannot release the form '%s'", {Name()}));
+}
+
+void TCustomForm::CMRelease(TMessage&) { delete this; }
+
+void TCustomForm::WMClose(TMessage&) { Close(); }
+
+// ---- focus and activation ----------------------------------------------------------------------------
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+  if (control == FActiveControl) return;
+  if (control && !ComponentState().Contains(csLoading) && (GetParentForm(control) != this || !control->CanFocus()))
+    throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  FActiveControl = control;
+  if (control && FActive && FHandle && !ComponentState().Contains(csLoading)) ::SetFocus(control->Handle());
+}
+
+void TCustomForm::FocusControl(TWinControl* control) {
+  if (!control->CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  FActiveControl = control;
+  if (FHandle && IsWindowVisible(FHandle)) ::SetFocus(control->Handle());
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* control) {
+  if (ComponentState().Contains(csDestroying)) return true;
+  if (FFocusedControl == control) {
+    FActiveControl = control;
+    return true;
+  }
+  TWinControl* previous = FFocusedControl;
+  FFocusedControl = control;
+  FActiveControl = control;
+  Screen->SetActiveControl(control);
+  if (previous) previous->Perform(CM_EXIT);
+  if (FFocusedControl != control) return false;  // OnExit moved the focus elsewhere
+  control->Perform(CM_ENTER);
+  Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
+  return true;
+}
+
+void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
+  if (!control) return;
+  bool hadFocus = FFocusedControl && control->ContainsControl(FFocusedControl);
+  if (control->ContainsControl(FActiveControl)) FActiveControl = nullptr;
+  if (hadFocus) {
+    FFocusedControl = nullptr;
+    if (Screen->ActiveControl() && control->ContainsControl(Screen->ActiveControl())) Screen->SetActiveControl(nullptr);
+    if (!removing && FHandle && !ComponentState().Contains(csDestroying)) ::SetFocus(FHandle);
+  }
+}
+
+void TCustomForm::SetWindowFocus() {
+  if (!FHandle || !IsWindowVisible(FHandle)) return;
+  if (FActiveControl && (FActiveControl->HandleAllocated() ? FActiveControl->Handle() : nullptr) && FActiveControl->CanFocus()) ::SetFocus((FActiveControl->HandleAllocated() ? FActiveControl->Handle() : nullptr));
+  else if (GetFocus() != FHandle && GetActiveWindow() == FHandle) ::SetFocus(FHandle);
+}
+
+void TCustomForm::WMSetFocus(TWMFocus& m) {
+  inherited::WMSetFocus(m);
+  if (FActiveControl && (FActiveControl->HandleAllocated() ? FActiveControl->Handle() : nullptr) && !FActiveControl->ControlState().Contains(csRecreating))
+    ::SetFocus((FActiveControl->HandleAllocated() ? FActiveControl->Handle() : nullptr));
+}
+
+void TCustomForm::WMActivate(TWMActivate& m) {
+  DefaultHandler(m.Message);
+  bool active = m.Active != WA_INACTIVE;
+  if (active == FActive) return;
+  FActive = active;
+  if (active) {
+    Screen->SetActiveForm(this);
+    SetWindowFocus();
+    Activate();
+  } else {
+    Deactivate();
+  }
+}
+
+void TCustomForm::Activate() {
+  if (OnActivate) OnActivate(this);
+}
+
+void TCustomForm::Deactivate() {
+  if (OnDeactivate) OnDeactivate(this);
+}
+
+void TCustomForm::WMSysCommand(TWMSysCommand& m) {
+  switch (m.CmdType) {
+    case SC_MINIMIZE: FWindowState = wsMinimized; break;
+    case SC_MAXIMIZE: FWindowState = wsMaximized; break;
+    case SC_RESTORE: FWindowState = wsNormal; break;
+    default: break;
+  }
+  DefaultHandler(m.Message);
+}
+
+// ---- keys and commands -------------------------------------------------------------------------------
+
+void TCustomForm::CMDialogKey(TWMKey& m) {
+  if (GetKeyState(VK_MENU) >= 0) {
+    switch (m.CharCode) {
+      case VK_TAB:
+        if (GetKeyState(VK_CONTROL) >= 0) {
+          SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
+          m.SetResult(1);
+          return;
+        }
+        break;
+      case VK_LEFT:
+      case VK_RIGHT:
+      case VK_UP:
+      case VK_DOWN:
+        if (FActiveControl && FActiveControl->Parent()) {
+          FActiveControl->Parent()->SelectNext(FActiveControl, m.CharCode == VK_RIGHT || m.CharCode == VK_DOWN, false);
+          m.SetResult(1);
+          return;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  inherited::CMDialogKey(m);
+}
+
+bool TCustomForm::IsShortCut(TWMKey& m) {
+  bool handled = false;
+  if (OnShortCut) OnShortCut(m, handled);
+  if (handled) return true;
+  if (FMenu && FMenu->IsShortCut(m)) return true;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)); list && list->IsShortCut(m)) return true;
+  return false;
+}
+
+void TCustomForm::WMCommand(TWMCommand& m) {
+  if (!m.Ctl && m.NotifyCode <= 1) {
+    if ((FMenu && FMenu->DispatchCommand(m.ItemID)) || DispatchPopupCommand(m.ItemID)) {
+      m.SetResult(0);
+      return;
+    }
+  }
+  inherited::WMCommand(m);
+}
+
+void TCustomForm::UpdateActions() {
+  if (ComponentState().Contains(csDesigning)) return;
+  for (int i = 0; i < ComponentCount(); ++i) {
+    TComponent* c = Components(i);
+    if (auto* list = dynamic_cast<TCustomActionList*>(c)) list->UpdateActions();
+    else if (auto* control = dynamic_cast<TControl*>(c); control && control->Visible()) control->InitiateAction();
+  }
+}
+
+// ---- painting ------------------------------------------------------------------------------------------
+
+void TCustomForm::Paint() {
+  if (OnPaint) OnPaint(this);
+}
+
+void TCustomForm::PaintWindow(HDC dc) { PaintOnCanvas(*FCanvas, dc, [this] { Paint(); }); }
+
+void TCustomForm::WMPaint(TWMPaint& m) {
+  FControlState.Include(csCustomPaint);
+  try {
+    inherited::WMPaint(m);
+  } catch (...) {
+    FControlState.Exclude(csCustomPaint);
+    throw;
+  }
+  FControlState.Exclude(csCustomPaint);
+}
+
+// ---- messages ------------------------------------------------------------------------------------------
+
+void TCustomForm::WndProc(TMessage& m) { inherited::WndProc(m); }
+
+void TCustomForm::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case WM_CLOSE: WMClose(m); return;
+    case WM_ACTIVATE: { TWMActivate v(m); WMActivate(v); return; }
+    case WM_SYSCOMMAND: { TWMSysCommand v(m); WMSysCommand(v); return; }
+    case CM_RELEASE: CMRelease(m); return;
+    default: inherited::Dispatch(m); return;
+  }
+}

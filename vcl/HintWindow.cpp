@@ -1,0 +1,70 @@
+#include "vcl/HintWindow.h"
+
+#include "vcl/Application.h"
+
+AnsiString GetShortHint(const AnsiString& hint) {
+  size_t bar = hint.find('|');
+  return bar == AnsiString::npos ? hint : hint.substr(0, bar);
+}
+
+AnsiString GetLongHint(const AnsiString& hint) {
+  size_t bar = hint.find('|');
+  return bar == AnsiString::npos ? hint : hint.substr(bar + 1);
+}
+
+THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner) {
+  FVisible = false;
+  FParentColor = false;
+  FParentFont = false;
+  SetColor(clInfoBk);
+  FFont->SetColor(clInfoText);
+}
+
+void THintWindow::CreateParams(TCreateParams& params) {
+  inherited::CreateParams(params);
+  params.Style = WS_POPUP | WS_BORDER;
+  params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  params.WndParent = Application->Handle();
+  params.WindowClass.style |= CS_SAVEBITS;
+}
+
+TRect THintWindow::CalcHintRect(int maxWidth, const AnsiString& hint) {
+  RECT r{0, 0, maxWidth > 0 ? maxWidth : 300, 0};
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, FFont->Handle());
+  DrawTextA(dc, hint.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return {0, 0, r.right + 6, r.bottom + 2};
+}
+
+void THintWindow::ActivateHint(const TRect& rect, const AnsiString& hint) {
+  SetCaption(hint);
+  SetBounds(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+  HandleNeeded();
+  SetWindowPos(FHandle, HWND_TOPMOST, rect.Left, rect.Top, FWidth, FHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  Invalidate();
+}
+
+void THintWindow::ReleaseHandle() { DestroyHandle(); }
+
+void THintWindow::Paint() {
+  TRect r = ClientRect();
+  r = {r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2};
+  FCanvas->Font()->Assign(FFont.get());
+  FCanvas->Brush()->SetStyle(bsClear);
+  RECT rect{r.Left, r.Top, r.Right, r.Bottom};
+  AnsiString text = GetText();
+  DrawTextA(FCanvas->Handle(), text.c_str(), -1, &rect, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+}
+
+void THintWindow::WMEraseBkgnd(TWMEraseBkgnd& m) {
+  RECT r{};
+  GetClientRect(FHandle, &r);
+  FBrush->SetColor(FColor);
+  FillRect(m.DC, &r, FBrush->Handle());
+  m.SetResult(1);
+}
+
+// The pointer goes through the hint window.
+void THintWindow::CMHitTest(TMessage& m) { m.Result = HTNOWHERE; }

@@ -1,0 +1,91 @@
+#pragma once
+
+// TScreen: what the program knows of the screen and its forms: the forms in creation order,
+// the active form and control, cursors by number, the pixel density (96), the screen size,
+// the monitors and the work area. The global `Screen` (vcl/Application.h) is made on first
+// use. GUI thread only.
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "vcl/Control.h"
+
+class TCustomForm;
+
+// One display of the screen.
+class TMonitor : public TObject {
+  BRANTWELL_CLASS(TMonitor, TObject)
+
+ public:
+  TMonitor(int number, TRect bounds, TRect workArea, bool primary)
+      : FMonitorNum(number), FBounds(bounds), FWorkArea(workArea), FPrimary(primary) {}
+  int MonitorNum() const { return FMonitorNum; }
+  TRect BoundsRect() const { return FBounds; }
+  TRect WorkareaRect() const { return FWorkArea; }
+  int Left() const { return FBounds.Left; }
+  int Top() const { return FBounds.Top; }
+  int Width() const { return FBounds.Right - FBounds.Left; }
+  int Height() const { return FBounds.Bottom - FBounds.Top; }
+  bool Primary() const { return FPrimary; }
+
+ private:
+  int FMonitorNum;
+  TRect FBounds;
+  TRect FWorkArea;
+  bool FPrimary;
+};
+
+class TScreen : public TComponent {
+  BRANTWELL_CLASS(TScreen, TComponent)
+
+ public:
+  explicit TScreen(TComponent* owner);
+  ~TScreen() override;
+
+  int FormCount() const { return static_cast<int>(FForms.size()); }
+  TCustomForm* Forms(int index) const;
+  int CustomFormCount() const { return FormCount(); }
+  TCustomForm* CustomForms(int index) const { return Forms(index); }
+  TCustomForm* ActiveForm() const { return FActiveForm; }
+  TCustomForm* ActiveCustomForm() const { return FActiveForm; }
+  TWinControl* ActiveControl() const { return FActiveControl; }
+
+  // crDefault lets each control choose; another cursor shows everywhere.
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor value);
+  HCURSOR Cursors(int index);
+  void SetCursors(int index, HCURSOR handle);
+
+  int PixelsPerInch() const { return 96; }
+  int Width() const;
+  int Height() const;
+  TRect DesktopRect() const { return {0, 0, Width(), Height()}; }
+  TRect WorkAreaRect() const;
+  int WorkAreaWidth() const { return WorkAreaRect().Right - WorkAreaRect().Left; }
+  int WorkAreaHeight() const { return WorkAreaRect().Bottom - WorkAreaRect().Top; }
+  int MonitorCount();
+  TMonitor* Monitors(int index);
+  TMonitor* PrimaryMonitor() { return Monitors(0); }
+  TMonitor* MonitorFromPoint(TPoint point);
+  TMonitor* MonitorFromWindow(HWND window);
+
+  TNotifyEvent OnActiveFormChange;
+  TNotifyEvent OnActiveControlChange;
+
+  // Kept up to date by the forms.
+  void AddForm(TCustomForm* form);
+  void RemoveForm(TCustomForm* form);
+  void SetActiveForm(TCustomForm* form);
+  void SetActiveControl(TWinControl* control);
+
+ private:
+  void UpdateMonitors();
+
+  std::vector<TCustomForm*> FForms;
+  TCustomForm* FActiveForm = nullptr;
+  TWinControl* FActiveControl = nullptr;
+  TCursor FCursor = crDefault;
+  std::map<int, HCURSOR> FCursors;
+  std::vector<std::unique_ptr<TMonitor>> FMonitors;
+};

@@ -1,0 +1,200 @@
+#pragma once
+
+// TWinControl: a control with a window of its own. The window is made on demand
+// (HandleNeeded) from CreateParams, in a window class registered once per class name whose
+// procedure hands every message to the control's WindowProc; RecreateWnd destroys and makes
+// it again, keeping the control's state (text, bounds, visibility, enabling, focus).
+//
+// A windowed control holds child controls: windowed ones (their windows are children of
+// this one, in tab order) and window-less ones (painted by PaintControls into this window's
+// DC with the window origin moved to the child, and given the mouse through this window's
+// hit testing). It aligns its children (AlignControls) whenever its size or a child's
+// bounds, alignment or visibility change.
+//
+// Erasing: WM_ERASEBKGND fills the client area with the control's colour. A DoubleBuffered
+// control paints into a memory bitmap and copies it out; the buffer's erase comes with the
+// same DC in wParam and lParam, and an erase for the screen (lParam different) is reported
+// as done without painting, so nothing flickers.
+//
+// GUI thread only.
+
+#include <vector>
+
+#include "vcl/Brush.h"
+#include "vcl/Control.h"
+
+// What CreateParams fills in for CreateWnd.
+struct TCreateParams {
+  AnsiString Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+  HWND WndParent = nullptr;
+  void* Param = nullptr;
+  WNDCLASSA WindowClass{};
+  AnsiString WinClassName;
+};
+
+class TWinControl : public TControl {
+  BRANTWELL_CLASS(TWinControl, TControl)
+
+ public:
+  explicit TWinControl(TComponent* owner);
+  ~TWinControl() override;
+  static void DescribeClass(TClassBuilder<TWinControl>& c);
+
+  // ---- window
+  HWND Handle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  void HandleNeeded();
+  // Destroys the window and makes it again when it exists.
+  void RecreateWnd();
+  // The control whose window this is, or null.
+  static TWinControl* FindControl(HWND handle);
+
+  // ---- children
+  int ControlCount() const { return static_cast<int>(FControls.size()) + static_cast<int>(FWinControls.size()); }
+  TControl* Controls(int index) const;
+  void InsertControl(TControl* control);
+  void RemoveControl(TControl* control);
+  bool ContainsControl(TControl* control) const;
+  // The visible, enabled (unless allowDisabled) window-less child at a client point; the
+  // one drawn last (on top) wins.
+  TControl* ControlAtPos(TPoint pos, bool allowDisabled, bool allowWinControls = false);
+  void Broadcast(TMessage& message);
+  void NotifyControls(UINT msg);
+  void DisableAlign() { ++FAlignLevel; }
+  void EnableAlign();
+  void Realign();
+  void PaintControls(HDC dc, TControl* first);
+
+  // ---- tab order and focus
+  int TabOrder() const;
+  void SetTabOrder(int value);
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool value);
+  void GetTabOrderList(std::vector<TWinControl*>& list);
+  TWinControl* FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent);
+  void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
+  virtual bool CanFocus();
+  virtual bool Focused();
+  virtual void SetFocus();
+
+  // ---- look
+  bool DoubleBuffered() const { return FDoubleBuffered; }
+  void SetDoubleBuffered(bool value);
+  bool ParentBackground() const { return FControlStyle.Contains(csParentBackground); }
+  virtual void SetParentBackground(bool value);
+  TBrush* Brush() const { return FBrush.get(); }
+  TRect ClientRect() override;
+  void SetBounds(int left, int top, int width, int height) override;
+  void SetParent(TWinControl* value) override;
+  bool IsShowing() const override;
+  void Invalidate() override;
+  void Update() override;
+  void Repaint() override;
+
+  void WndProc(TMessage& message) override;
+  void Dispatch(TMessage& message) override;
+  void DefaultHandler(TMessage& message) override;
+
+  // ---- events
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+
+ protected:
+  virtual void CreateParams(TCreateParams& params);
+  // Takes the class procedure of a standard window class (an edit, a button ...) as the
+  // default procedure of this control's class.
+  void CreateSubClass(TCreateParams& params, const char* controlClassName);
+  virtual void CreateWnd();
+  virtual void CreateWindowHandle(const TCreateParams& params);
+  virtual void CreateHandle();
+  virtual void DestroyHandle();
+  virtual void DestroyWnd();
+  virtual void DestroyWindowHandle();
+  virtual void AlignControls(TControl* control, TRect& rect);
+  virtual void AdjustClientRect(TRect& rect) { (void)rect; }
+  // The window's showing state follows Visible and the parent.
+  virtual void UpdateShowing();
+  virtual void PaintWindow(HDC dc);
+  void PaintHandler(TWMPaint& m);
+  virtual bool DoKeyDown(TWMKey& m);
+  virtual bool DoKeyPress(TWMKey& m);
+  virtual bool DoKeyUp(TWMKey& m);
+  virtual void KeyDown(WORD& key, TShiftState shift);
+  virtual void KeyUp(WORD& key, TShiftState shift);
+  virtual void KeyPress(char16_t& key);
+  void FontChanged() override;
+  void SetTextStore(const AnsiString& value) override;
+  void Loaded() override;
+
+  // ---- typed message handlers
+  virtual void WMPaint(TWMPaint& m);
+  virtual void WMEraseBkgnd(TWMEraseBkgnd& m);
+  virtual void WMSize(TWMSize& m);
+  virtual void WMMove(TMessage& m);
+  virtual void WMWindowPosChanged(TWMWindowPosMsg& m);
+  virtual void WMSetFocus(TWMFocus& m);
+  virtual void WMKillFocus(TWMFocus& m);
+  virtual void WMKeyDown(TWMKey& m);
+  virtual void WMKeyUp(TWMKey& m);
+  virtual void WMChar(TWMKey& m);
+  virtual void WMSysKeyDown(TWMKey& m);
+  virtual void WMCommand(TWMCommand& m);
+  virtual void WMNotify(TWMNotify& m);
+  virtual void WMCtlColor(TMessage& m);
+  virtual void WMDrawItem(TMessage& m);
+  virtual void WMSetCursor(TMessage& m);
+  virtual void WMMouseLeave(TMessage& m);
+  virtual void WMNCDestroy(TMessage& m);
+  virtual void CNKeyDown(TWMKey& m);
+  virtual void CNKeyUp(TWMKey& m);
+  virtual void CNChar(TWMKey& m);
+  virtual void CMDialogKey(TWMKey& m);
+  virtual void CMDialogChar(TWMKey& m);
+  virtual void CMFocusChanged(TCMFocusChanged& m);
+  virtual void CMEnter(TMessage& m);
+  virtual void CMExit(TMessage& m);
+  virtual void CMRecreateWnd(TMessage& m);
+  virtual void CMControlChange(TCMControlChange& m);
+  virtual void CMControlListChange(TCMControlChange& m);
+  void CMEnabledChanged(TMessage& m) override;
+  void CMVisibleChanged(TMessage& m) override;
+  void CMColorChanged(TMessage& m) override;
+  void CMFontChanged(TMessage& m) override;
+  void CMShowHintChanged(TMessage& m) override;
+  void CMSysColorChange(TMessage& m) override;
+  void CMInvalidate(TMessage& m) override;
+
+  HWND FHandle = nullptr;
+  WNDPROC FDefWndProc = nullptr;
+  std::vector<TControl*> FControls;        // window-less children, bottom first
+  std::vector<TWinControl*> FWinControls;  // windowed children, bottom first
+  std::vector<TWinControl*> FTabList;
+  bool FTabStop = false;
+  bool FDoubleBuffered = false;
+  std::unique_ptr<TBrush> FBrush;
+  int FAlignLevel = 0;
+
+ private:
+  static LRESULT InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void MainWndProc(TMessage& message);
+  bool IsControlMouseMsg(TMessage& message);
+  void UpdateBoundsFromWindow();
+  void InsertTabList(TWinControl* control);
+  void AlignAll();
+  bool m_recreatingFocus = false;
+
+  friend class TControl;
+  friend class TApplication;
+};
+
+// Raised when a control that needs a parent window has none.
+AnsiString ControlHasNoParentMessage(const AnsiString& name);
