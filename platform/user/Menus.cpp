@@ -35,7 +35,7 @@ std::recursive_mutex g_menuMutex;
 using MenuGuard = std::lock_guard<std::recursive_mutex>;
 
 HandleTable<Menu>& Menus() {
-  static auto* table = new HandleTable<Menu>(handle_tags::kUserObject);
+  static auto* table = new HandleTable<Menu>(handle_tags::kMenu);
   return *table;
 }
 

@@ -9,7 +9,9 @@
 // The rest of the window manager: drawing helpers, menus, message boxes, icons, carets,
 // clipboard, dropped files, monitors, system settings, resources.
 #include "platform/user/DrawControls.h"
+#include "platform/user/Icons.h"
 #include "platform/user/Menus.h"
+#include "platform/user/Resources.h"
 #include "platform/user/SystemParams.h"
 
 // ---- classes ---------------------------------------------------------------------------
