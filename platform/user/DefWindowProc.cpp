@@ -106,10 +106,11 @@ LRESULT DefWindowProcInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_NCACTIVATE:
       if (DefaultNcPaint && !(w->style & WS_MINIMIZE)) {
+        // Only the frame repaints; client areas already waiting to be painted stay invalid.
         UserGuard guard(UserLock());
-        InvalidateInternal(w.get(), nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
-        PixelRegion clientArea(w->client);
-        w->update.Subtract(clientArea);
+        PixelRegion frame(RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top});
+        frame.Subtract(w->client);
+        if (!frame.Empty()) InvalidateInternal(w.get(), &frame, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
       }
       return TRUE;
     case WM_WINDOWPOSCHANGED:

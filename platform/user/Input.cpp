@@ -94,6 +94,17 @@ void RouteMouse(UINT clientMessage, POINT p) {
   LRESULT hit = HTCLIENT;
   HWND target = capture;
   if (!target) target = HitTestWindowAt(p, &hit, true);
+  // While a button is held the window it was pressed on keeps getting the pointer outside
+  // every window (as the display's implicit grab delivers it), so that a frame loop started
+  // by the press sees the release even where no window is.
+  static HWND pressedOn = nullptr;
+  const bool isUp = clientMessage == WM_LBUTTONUP || clientMessage == WM_RBUTTONUP || clientMessage == WM_MBUTTONUP;
+  if (!target && pressedOn && IsWindow(pressedOn)) {
+    target = pressedOn;
+    hit = HTNOWHERE;
+  }
+  if (clientMessage == WM_LBUTTONDOWN || clientMessage == WM_RBUTTONDOWN || clientMessage == WM_MBUTTONDOWN) pressedOn = target;
+  else if (isUp) pressedOn = nullptr;
   if (!target) {
     CheckMouseLeave(nullptr, false, p);
     return;

@@ -5,6 +5,7 @@
 
 #include "platform/kernel/WinError.h"
 #include "platform/user/MessageQueue.h"
+#include "platform/user/Present.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
@@ -53,6 +54,7 @@ void ValidateInternal(Window* w, const PixelRegion* area, bool children) {
 void SetPresentHook(void (*hook)()) { g_presentHook = hook; }
 
 void BeforeMessageWait() {
+  PresentChanges();
   if (g_presentHook) g_presentHook();
 }
 

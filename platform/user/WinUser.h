@@ -303,3 +303,5 @@ namespace platform {
 // a stale window or a queue that has gone.
 bool PostMessageForEngines(uintptr_t window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 }  // namespace platform
+
+#include "platform/user/PaintApi.h"

@@ -1,0 +1,274 @@
+// The classic default frame, drawn by DefWindowProc for WM_NCPAINT and WM_PRINT: border,
+// sizing or dialog frame, caption with its gradient, system-menu icon, title and caption
+// buttons, client edge, window scroll bars and the size box.
+
+#include <algorithm>
+
+#include "platform/gdi/WinGdi.h"
+#include "platform/user/ClassicColors.h"
+#include "platform/user/FrameParts.h"
+#include "platform/user/InputState.h"
+#include "platform/user/ScrollBars.h"
+#include "platform/user/WinUser.h"
+
+namespace platform::detail {
+
+FrameStyle FrameStyleOf(const Window* w);  // WindowPos.cpp
+HDC GetFrameDC(HWND hwnd);                  // WindowDC.cpp
+PixelRegion RegionFromHandle(HRGN region);
+
+using namespace classic;
+
+namespace {
+
+void Line(HDC dc, int left, int top, int right, int bottom, int color) {
+  RECT r{left, top, right, bottom};
+  if (right > left && bottom > top) FillRect(dc, &r, Brush(color));
+}
+
+void Fill(HDC dc, const RECT& r, int color) {
+  if (r.right > r.left && r.bottom > r.top) FillRect(dc, &r, Brush(color));
+}
+
+bool NotEmpty(const RECT& r) { return r.right > r.left && r.bottom > r.top; }
+
+COLORREF Mix(COLORREF a, COLORREF b, int step, int steps) {
+  auto channel = [&](int shift) {
+    const int ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
+    return static_cast<COLORREF>(ca + (cb - ca) * step / std::max(1, steps)) << shift;
+  };
+  return channel(0) | channel(8) | channel(16);
+}
+
+void DrawCaptionBackground(HDC dc, const RECT& r, bool active) {
+  const COLORREF from = Color(active ? kActiveCaption : kInactiveCaption);
+  const COLORREF to = Color(active ? kGradientActiveCaption : kGradientInactiveCaption);
+  const int width = r.right - r.left;
+  // Bands of a few pixels keep the gradient cheap and smooth enough.
+  for (int x = 0; x < width; x += 4) {
+    HBRUSH brush = CreateSolidBrush(Mix(from, to, x, width));
+    RECT band{r.left + x, r.top, std::min(r.right, r.left + x + 4), r.bottom};
+    FillRect(dc, &band, brush);
+    DeleteObject(brush);
+  }
+}
+
+// A generic application glyph for windows without an icon of their own.
+void DrawSystemIcon(HDC dc, const RECT& r) {
+  const int size = std::min(r.right - r.left, r.bottom - r.top);
+  if (size < 8) return;
+  const int left = r.left + (r.right - r.left - size) / 2 + 1, top = r.top + (r.bottom - r.top - size) / 2 + 1;
+  RECT body{left, top + 1, left + size - 2, top + size - 3};
+  Fill(dc, body, kWindowFrame);
+  RECT inside{body.left + 1, body.top + 1, body.right - 1, body.bottom - 1};
+  Fill(dc, inside, kWindow);
+  RECT title{inside.left, inside.top, inside.right, inside.top + 3};
+  Fill(dc, title, kActiveCaption);
+}
+
+enum class Glyph { Close, Minimize, Maximize, Restore, Help };
+
+void DrawGlyph(HDC dc, const RECT& button, Glyph glyph, bool pressed, bool disabled) {
+  const int width = button.right - button.left, height = button.bottom - button.top;
+  const int size = std::max(4, std::min(width, height) - 6);
+  int left = button.left + (width - size) / 2, top = button.top + (height - size) / 2;
+  if (pressed) ++left, ++top;
+  auto paint = [&](int dx, int dy, int color) {
+    auto rect = [&](int l, int t, int r, int b) { Line(dc, left + l + dx, top + t + dy, left + r + dx, top + b + dy, color); };
+    switch (glyph) {
+      case Glyph::Close:
+        for (int i = 0; i < size - 1; ++i) {
+          rect(i, i, i + 2, i + 1);
+          rect(size - 2 - i, i, size - i, i + 1);
+        }
+        break;
+      case Glyph::Minimize: rect(1, size - 3, size - 2, size - 1); break;
+      case Glyph::Maximize:
+        rect(0, 0, size, 2);
+        rect(0, 0, 1, size);
+        rect(size - 1, 0, size, size);
+        rect(0, size - 1, size, size);
+        break;
+      case Glyph::Restore: {
+        const int box = size * 2 / 3;
+        rect(size - box, 0, size, 2);
+        rect(size - 1, 0, size, box);
+        rect(0, size - box, box, size - box + 2);
+        rect(0, size - box, 1, size);
+        rect(box - 1, size - box, box, size);
+        rect(0, size - 1, box, size);
+        break;
+      }
+      case Glyph::Help:
+        rect(size / 2 - 2, 0, size / 2 + 2, 2);
+        rect(size / 2 + 1, 1, size / 2 + 3, size / 2);
+        rect(size / 2 - 1, size / 2, size / 2 + 1, size * 3 / 4);
+        rect(size / 2 - 1, size - 2, size / 2 + 1, size);
+        break;
+    }
+  };
+  if (disabled) {
+    paint(1, 1, kButtonHighlight);
+    paint(0, 0, kGrayText);
+  } else {
+    paint(0, 0, kButtonText);
+  }
+}
+
+}  // namespace
+
+void DrawClassicEdge(HDC dc, RECT r, int outerTopLeft, int outerBottomRight, int innerTopLeft, int innerBottomRight) {
+  for (int pass = 0; pass < 2 && NotEmpty(r); ++pass) {
+    const int tl = pass == 0 ? outerTopLeft : innerTopLeft, br = pass == 0 ? outerBottomRight : innerBottomRight;
+    Line(dc, r.left, r.top, r.right - 1, r.top + 1, tl);
+    Line(dc, r.left, r.top, r.left + 1, r.bottom - 1, tl);
+    Line(dc, r.left, r.bottom - 1, r.right, r.bottom, br);
+    Line(dc, r.right - 1, r.top, r.right, r.bottom, br);
+    InflateRect(&r, -1, -1);
+  }
+}
+
+void DrawRaisedButton(HDC dc, const RECT& r, bool pressed) {
+  Fill(dc, r, kButtonFace);
+  if (pressed) DrawClassicEdge(dc, r, kDarkShadow, kButtonHighlight, kButtonShadow, kLight);
+  else DrawClassicEdge(dc, r, kLight, kDarkShadow, kButtonHighlight, kButtonShadow);
+}
+
+// Paints the frame into `dc`, whose origin is the window's top-left.
+void PaintNonClientInto(HWND hwnd, HDC dc) {
+  WindowPtr w = FindWindowPtrQuiet(hwnd);
+  if (!w) return;
+  FrameStyle style;
+  RECT rect;
+  std::u16string title;
+  bool active;
+  ScrollBarState hscroll, vscroll;
+  PressedParts pressed;
+  {
+    UserGuard guard(UserLock());
+    style = FrameStyleOf(w.get());
+    rect = w->rect;
+    title = w->text;
+    Window* top = TopLevelOf(w.get());
+    active = Input().active == top->handle;
+    hscroll = w->hscroll;
+    vscroll = w->vscroll;
+    pressed = Pressed();
+  }
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const FrameLayout l = ComputeFrameLayout(style, width, height);
+  const RECT box{0, 0, width, height};
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, l.client.left, l.client.top, l.client.right, l.client.bottom);
+
+  // The frame itself.
+  if (l.frame >= 3) {
+    Fill(dc, box, active ? kActiveBorder : kInactiveBorder);
+    DrawClassicEdge(dc, box, kLight, kDarkShadow, kButtonHighlight, kButtonShadow);
+    if (l.sizing || (style.style & WS_THICKFRAME)) {
+      // The inner part of a sizing frame is face-coloured like the rest of the border.
+      RECT inner = box;
+      InflateRect(&inner, -2, -2);
+      for (int i = 2; i < l.frame; ++i) {
+        DrawClassicEdge(dc, inner, kButtonFace, kButtonFace, kButtonFace, kButtonFace);
+        InflateRect(&inner, -1, -1);
+      }
+    }
+  } else if (l.frame > 0) {
+    Fill(dc, box, kWindowFrame);
+  }
+
+  // The caption.
+  if (NotEmpty(l.caption)) {
+    DrawCaptionBackground(dc, l.caption, active);
+    Line(dc, l.caption.left, l.caption.bottom, l.caption.right, l.caption.bottom + 1, kButtonFace);
+    int textLeft = l.caption.left + 2;
+    if (NotEmpty(l.sysMenu)) {
+      DrawSystemIcon(dc, l.sysMenu);
+      textLeft = l.sysMenu.right + 2;
+    }
+    int textRight = l.caption.right - 2;
+    for (const RECT* b : {&l.minButton, &l.helpButton, &l.maxButton, &l.closeButton})
+      if (NotEmpty(*b)) textRight = std::min<int>(textRight, b->left - 2);
+    if (!title.empty() && textRight > textLeft) {
+      const bool tool = (style.exStyle & WS_EX_TOOLWINDOW) != 0;
+      HFONT font = CreateFontW(tool ? -10 : -11, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
+      HGDIOBJ oldFont = SelectObject(dc, font);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, Color(active ? kCaptionText : kInactiveCaptionText));
+      RECT text{textLeft, l.caption.top, textRight, l.caption.bottom};
+      DrawTextW(dc, reinterpret_cast<LPCWSTR>(title.c_str()), static_cast<int>(title.size()), &text,
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+      SelectObject(dc, oldFont);
+      DeleteObject(font);
+    }
+    auto button = [&](const RECT& r, LRESULT hit, Glyph glyph, bool disabled) {
+      if (!NotEmpty(r)) return;
+      const bool down = pressed.captionWindow == hwnd && pressed.captionHit == hit;
+      DrawRaisedButton(dc, r, down);
+      DrawGlyph(dc, r, glyph, down, disabled);
+    };
+    button(l.closeButton, HTCLOSE, Glyph::Close, false);
+    button(l.maxButton, HTMAXBUTTON, (style.style & WS_MAXIMIZE) ? Glyph::Restore : Glyph::Maximize,
+           !(style.style & WS_MAXIMIZEBOX));
+    button(l.minButton, HTMINBUTTON, (style.style & WS_MINIMIZE) ? Glyph::Restore : Glyph::Minimize,
+           !(style.style & WS_MINIMIZEBOX));
+    button(l.helpButton, HTHELP, Glyph::Help, false);
+  }
+  if (NotEmpty(l.menuBar)) Fill(dc, l.menuBar, kMenuBar);
+
+  // The sunken client edge around the client area and its scroll bars.
+  if (l.clientEdge > 0) {
+    RECT edge{l.client.left, l.client.top, l.client.right, l.client.bottom};
+    for (const RECT* bar : {&l.vscroll, &l.hscroll}) {
+      if (!NotEmpty(*bar)) continue;
+      UnionRect(&edge, &edge, bar);
+    }
+    InflateRect(&edge, l.clientEdge, l.clientEdge);
+    if (l.clientEdge >= 2) DrawClassicEdge(dc, edge, kButtonShadow, kButtonHighlight, kDarkShadow, kLight);
+    else DrawClassicEdge(dc, edge, kButtonShadow, kButtonHighlight, kButtonShadow, kButtonHighlight);
+  }
+
+  auto bar = [&](const RECT& r, bool vertical, const ScrollBarState& state, int which) {
+    if (!NotEmpty(r)) return;
+    const ScrollGeometry g = ComputeScrollGeometry(r, vertical, state);
+    const ScrollPart part = pressed.scrollWindow == hwnd && pressed.scrollBar == which ? pressed.scrollPart : ScrollPart::None;
+    DrawScrollBar(dc, g, state, part);
+  };
+  bar(l.vscroll, true, vscroll, SB_VERT);
+  bar(l.hscroll, false, hscroll, SB_HORZ);
+  if (NotEmpty(l.sizeBox)) Fill(dc, l.sizeBox, kButtonFace);
+  RestoreDC(dc, saved);
+}
+
+// WM_NCPAINT: `region` is 1 for the whole frame, or a region in screen coordinates.
+void DefaultNcPaint(HWND hwnd, HRGN region) {
+  WindowPtr w = FindWindowPtrQuiet(hwnd);
+  if (!w) return;
+  HDC dc = GetFrameDC(hwnd);
+  if (!dc) return;
+  if (region && reinterpret_cast<uintptr_t>(region) != 1) {
+    RECT screen;
+    {
+      UserGuard guard(UserLock());
+      screen = WindowRectOnScreen(w.get());
+    }
+    PixelRegion area = RegionFromHandle(region);
+    if (!area.Empty()) {
+      area.Offset(-screen.left, -screen.top);
+      const RECT bounds = area.Bounds();
+      IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
+    }
+  }
+  PaintNonClientInto(hwnd, dc);
+  ReleaseDC(hwnd, dc);
+}
+
+void RepaintFrameNow(HWND hwnd) { DefaultNcPaint(hwnd, reinterpret_cast<HRGN>(1)); }
+
+PressedParts& Pressed() {
+  static PressedParts parts;
+  return parts;
+}
+
+}  // namespace platform::detail
