@@ -11,6 +11,7 @@
 #include "platform/user/DrawControls.h"
 #include "platform/user/Icons.h"
 #include "platform/user/Menus.h"
+#include "platform/user/MessageBox.h"
 #include "platform/user/Resources.h"
 #include "platform/user/SystemParams.h"
 

@@ -13,6 +13,7 @@
 #include "platform/testing/Pictures.h"
 #include "platform/user/InputSink.h"
 #include "platform/user/PopupMenu.h"
+#include "platform/user/Present.h"
 #include "platform/user/WinUser.h"
 
 namespace {
@@ -259,6 +260,15 @@ TEST_F(PopupMenuTest, MouseHoversIntoTheSubmenuAndClicks) {
         RECT parent;
         GetWindowRect(first, &parent);
         EXPECT_GE(sub.left, parent.right - 6);  // beside its item
+        // The live window paints the hovered item highlighted.
+        UpdateWindow(first);
+        platform::detail::WindowPixels pixels;
+        ASSERT_TRUE(platform::detail::ReadWindowPixels(first, false, &pixels));
+        const int moreY = 3 + 18 * 2 + 9 + 2;
+        EXPECT_EQ(pixels.pixels[static_cast<size_t>(moreY) * pixels.width + 5] & 0xFFFFFF, 0x0A246Au);
+        EXPECT_EQ(pixels.pixels[static_cast<size_t>(5) * pixels.width + 5] & 0xFFFFFF, 0xD4D0C8u);
+        platform::testing::Image image{pixels.width, pixels.height, pixels.pixels};
+        platform::testing::SavePng(image, std::string(BRANTWELL_TEST_BIN_DIR) + "/popup_menu_window.png");
         const POINT two{(sub.left + sub.right) / 2, sub.top + 3 + 18 + 9};
         InjectMouseMove(two);
         InjectMouseButton(MouseButton::Left, true, two);
