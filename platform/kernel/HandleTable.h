@@ -113,8 +113,10 @@ constexpr uint8_t kUser = 0x31;     // windows
 constexpr uint8_t kUserObject = 0x32;  // standard cursors
 constexpr uint8_t kMenu = 0x33;        // menus
 constexpr uint8_t kIcon = 0x34;        // icons and cursors made from pictures
-constexpr uint8_t kUserMemory = 0x35;  // clipboard memory blocks, dropped-file lists
+constexpr uint8_t kUserMemory = 0x35;  // clipboard memory blocks
 constexpr uint8_t kResource = 0x36;    // found and loaded resources
+constexpr uint8_t kMonitor = 0x37;     // monitors
+constexpr uint8_t kDrop = 0x38;        // dropped-file lists
 constexpr uint8_t kEngine = 0x41;   // engine objects
 }  // namespace handle_tags
 

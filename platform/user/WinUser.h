@@ -8,10 +8,14 @@
 
 // The rest of the window manager: drawing helpers, menus, message boxes, icons, carets,
 // clipboard, dropped files, monitors, system settings, resources.
+#include "platform/user/Caret.h"
+#include "platform/user/Clipboard.h"
 #include "platform/user/DrawControls.h"
+#include "platform/user/DropFiles.h"
 #include "platform/user/Icons.h"
 #include "platform/user/Menus.h"
 #include "platform/user/MessageBox.h"
+#include "platform/user/Monitors.h"
 #include "platform/user/Resources.h"
 #include "platform/user/SystemParams.h"
 
