@@ -117,6 +117,7 @@ constexpr uint8_t kUserMemory = 0x35;  // clipboard memory blocks
 constexpr uint8_t kResource = 0x36;    // found and loaded resources
 constexpr uint8_t kMonitor = 0x37;     // monitors
 constexpr uint8_t kDrop = 0x38;        // dropped-file lists
+constexpr uint8_t kRemoteWindow = 0x39;  // top-level windows of other processes of the program
 constexpr uint8_t kEngine = 0x41;   // engine objects
 }  // namespace handle_tags
 
