@@ -110,7 +110,14 @@ constexpr uint8_t kKernel = 0x11;   // files, finds, threads, events, mutexes, s
 constexpr uint8_t kModule = 0x12;   // loaded libraries
 constexpr uint8_t kGdi = 0x21;      // DCs, bitmaps, pens, brushes, fonts, regions, palettes
 constexpr uint8_t kUser = 0x31;     // windows
-constexpr uint8_t kUserObject = 0x32;  // menus, cursors, icons, monitors
+constexpr uint8_t kUserObject = 0x32;  // standard cursors
+constexpr uint8_t kMenu = 0x33;        // menus
+constexpr uint8_t kIcon = 0x34;        // icons and cursors made from pictures
+constexpr uint8_t kUserMemory = 0x35;  // clipboard memory blocks
+constexpr uint8_t kResource = 0x36;    // found and loaded resources
+constexpr uint8_t kMonitor = 0x37;     // monitors
+constexpr uint8_t kDrop = 0x38;        // dropped-file lists
+constexpr uint8_t kRemoteWindow = 0x39;  // top-level windows of other processes of the program
 constexpr uint8_t kEngine = 0x41;   // engine objects
 }  // namespace handle_tags
 

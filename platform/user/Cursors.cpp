@@ -51,11 +51,7 @@ using namespace platform::detail;
 
 HCURSOR LoadCursorW(HINSTANCE, LPCWSTR name) {
   const int id = IS_INTRESOURCE(name) ? static_cast<int>(reinterpret_cast<ULONG_PTR>(name)) : 0;
-  if (!IsStandardId(id)) {
-    // FIXME: cursors from the program's resources arrive with the resource loader.
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return nullptr;
-  }
+  if (!IsStandardId(id)) return LoadResourceCursor(name);  // the program's own cursors
   std::lock_guard lock(g_cursorMutex);
   HCURSOR& slot = Standard()[id];
   if (!slot) slot = reinterpret_cast<HCURSOR>(CursorTable().Add(std::make_shared<Cursor>(Cursor{id})));
@@ -64,8 +60,8 @@ HCURSOR LoadCursorW(HINSTANCE, LPCWSTR name) {
 
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   if (IS_INTRESOURCE(name)) return LoadCursorW(instance, reinterpret_cast<LPCWSTR>(name));
-  SetLastError(ERROR_FILE_NOT_FOUND);
-  return nullptr;
+  const std::u16string wide = ToWide(name);
+  return LoadCursorW(instance, wide.c_str());
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {
@@ -86,6 +82,7 @@ int ShowCursor(BOOL show) {
 }
 
 BOOL DestroyCursor(HCURSOR cursor) {
+  if (IsPictureIcon(cursor)) return DestroyIcon(cursor);
   // Standard cursors are shared and stay.
   return CursorTable().Contains(reinterpret_cast<uintptr_t>(cursor)) ? TRUE : FALSE;
 }

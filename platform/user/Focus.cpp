@@ -5,6 +5,7 @@
 #include "platform/kernel/WinError.h"
 #include "platform/user/InputState.h"
 #include "platform/user/MessageQueue.h"
+#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
@@ -207,6 +208,7 @@ HWND GetActiveWindow() { return Read(&InputState::active); }
 HWND GetForegroundWindow() { return Read(&InputState::active); }
 
 BOOL SetForegroundWindow(HWND hwnd) {
+  if (IsRemoteWindow(hwnd)) return RemoteSetForegroundWindow(hwnd);
   if (!GetWindowPtr(hwnd)) return FALSE;
   SetActiveWindow(hwnd);
   return TRUE;

@@ -11,6 +11,7 @@
 #include "platform/user/Clock.h"
 #include "platform/user/FunctionTable.h"
 #include "platform/user/MessageQueue.h"
+#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
@@ -108,6 +109,7 @@ BOOL SendNotify(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool unicode)
 }
 
 BOOL Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (IsRemoteWindow(hwnd)) return RemotePostMessage(hwnd, msg, wParam, lParam);
   if (hwnd == HWND_BROADCAST) {
     std::vector<HWND> targets;
     {
@@ -251,8 +253,14 @@ bool PostMessageForEngines(uintptr_t window, uint32_t message, uintptr_t wParam,
 
 }  // namespace platform
 
-LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return SendMessageInternal(hwnd, msg, wParam, lParam, true); }
-LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return SendMessageInternal(hwnd, msg, wParam, lParam, false); }
+LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (IsRemoteWindow(hwnd)) return RemoteSendMessage(hwnd, msg, wParam, lParam);
+  return SendMessageInternal(hwnd, msg, wParam, lParam, true);
+}
+LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (IsRemoteWindow(hwnd)) return RemoteSendMessage(hwnd, msg, wParam, lParam);
+  return SendMessageInternal(hwnd, msg, wParam, lParam, false);
+}
 LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT, UINT timeoutMs, DWORD_PTR* result) {
   return SendTimeout(hwnd, msg, wParam, lParam, timeoutMs, result, true);
 }

@@ -187,6 +187,10 @@ bool ThreadQueue::DeliverSentMessages() {
       m_sent.pop_front();
     }
     any = true;
+    if (message->callbackReturn) {
+      message->callback(message->hwnd, message->message, message->callbackData, message->result);
+      continue;
+    }
     if (message->abandoned && !message->sender) continue;
     WindowPtr window = FindWindowPtrQuiet(message->hwnd);
     LRESULT result = 0;
@@ -206,10 +210,17 @@ bool ThreadQueue::DeliverSentMessages() {
       message->failed = true;
     }
     ReplyTo(message, result);
-    if (message->callback && message->sender) {
+    if (message->callback && message->callbackQueue) {
       // The answer goes back to the sender's thread, which calls the callback while it
-      // retrieves messages.
-      // FIXME: SendMessageCallback is not offered yet; nothing sets a callback.
+      // retrieves messages (also when the window went away, with 0, so no caller waits).
+      auto answer = std::make_shared<SentMessage>();
+      answer->hwnd = message->hwnd;
+      answer->message = message->message;
+      answer->callback = message->callback;
+      answer->callbackData = message->callbackData;
+      answer->result = result;
+      answer->callbackReturn = true;
+      message->callbackQueue->Send(answer);
     }
   }
   return any;

@@ -31,6 +31,8 @@ struct SentMessage {
   std::shared_ptr<ThreadQueue> sender;  // null for SendNotifyMessage / callbacks
   SENDASYNCPROC callback = nullptr;
   ULONG_PTR callbackData = 0;
+  std::shared_ptr<ThreadQueue> callbackQueue;  // SendMessageCallback: where the answer goes
+  bool callbackReturn = false;  // an answer coming back: call `callback` instead of a window
   LRESULT result = 0;
   bool replied = false;    // ReplyMessage or the procedure returned
   bool abandoned = false;  // the sender timed out or its thread ended

@@ -8,7 +8,15 @@
 
 // The rest of the window manager: drawing helpers, menus, message boxes, icons, carets,
 // clipboard, dropped files, monitors, system settings, resources.
+#include "platform/user/Caret.h"
+#include "platform/user/Clipboard.h"
 #include "platform/user/DrawControls.h"
+#include "platform/user/DropFiles.h"
+#include "platform/user/Icons.h"
+#include "platform/user/Menus.h"
+#include "platform/user/MessageBox.h"
+#include "platform/user/Monitors.h"
+#include "platform/user/Resources.h"
 #include "platform/user/SystemParams.h"
 
 // ---- classes ---------------------------------------------------------------------------
@@ -148,6 +156,10 @@ LRESULT SendMessageTimeoutA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, U
                             DWORD_PTR* result);
 BOOL SendNotifyMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL SendNotifyMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Sends without waiting; `callback` gets the answer on the calling thread (at once for a
+// window of this thread, else while this thread next retrieves messages).
+BOOL SendMessageCallbackW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, SENDASYNCPROC callback, ULONG_PTR data);
+BOOL SendMessageCallbackA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, SENDASYNCPROC callback, ULONG_PTR data);
 BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessageW(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -23,24 +23,12 @@ namespace platform::detail {
 
 namespace classic {
 
-COLORREF Color(int index) {
-  static const COLORREF colors[kColorCount] = {
-      RGB(212, 208, 200), RGB(58, 110, 165),  RGB(10, 36, 106),   RGB(128, 128, 128), RGB(212, 208, 200),
-      RGB(255, 255, 255), RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(255, 255, 255),
-      RGB(212, 208, 200), RGB(212, 208, 200), RGB(128, 128, 128), RGB(10, 36, 106),   RGB(255, 255, 255),
-      RGB(212, 208, 200), RGB(128, 128, 128), RGB(128, 128, 128), RGB(0, 0, 0),       RGB(212, 208, 200),
-      RGB(255, 255, 255), RGB(64, 64, 64),    RGB(212, 208, 200), RGB(0, 0, 0),       RGB(255, 255, 225),
-      RGB(181, 181, 181), RGB(0, 0, 128),     RGB(166, 202, 240), RGB(192, 192, 192), RGB(10, 36, 106),
-      RGB(212, 208, 200)};
-  return index >= 0 && index < kColorCount ? colors[index] : RGB(0, 0, 0);
-}
+// One scheme for the whole layer: the system colours (SetSysColors reaches frames too).
+COLORREF Color(int index) { return GetSysColor(index); }
 
 HBRUSH Brush(int index) {
-  static HBRUSH brushes[kColorCount] = {};
-  if (index < 0 || index >= kColorCount) index = kButtonFace;
-  UserGuard guard(UserLock());
-  if (!brushes[index]) brushes[index] = CreateSolidBrush(Color(index));
-  return brushes[index];
+  HBRUSH brush = GetSysColorBrush(index);
+  return brush ? brush : GetSysColorBrush(kButtonFace);
 }
 
 HBRUSH ResolveBrush(HBRUSH brush) {

@@ -6,6 +6,7 @@
 #include "platform/kernel/Unicode.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/MessageQueue.h"
+#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
@@ -171,6 +172,14 @@ std::u16string StoredText(const WindowPtr& w) {
 }  // namespace
 
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int capacity) {
+  if (IsRemoteWindow(hwnd)) {
+    std::u16string text;
+    if (!buffer || capacity <= 0 || !RemoteWindowText(hwnd, &text)) return 0;
+    const int count = std::min<int>(static_cast<int>(text.size()), capacity - 1);
+    std::copy_n(text.data(), count, buffer);
+    buffer[count] = 0;
+    return count;
+  }
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w || !buffer || capacity <= 0) return 0;
   if (OnOwnThread(w)) return static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(capacity), reinterpret_cast<LPARAM>(buffer)));
@@ -183,10 +192,13 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int capacity) {
 }
 
 int GetWindowTextA(HWND hwnd, LPSTR buffer, int capacity) {
-  WindowPtr w = GetWindowPtr(hwnd);
-  if (!w || !buffer || capacity <= 0) return 0;
-  if (OnOwnThread(w)) return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(capacity), reinterpret_cast<LPARAM>(buffer)));
-  std::string text = ToNarrow(StoredText(w));
+  std::u16string remoteText;
+  const bool remote = IsRemoteWindow(hwnd);
+  if (remote && !RemoteWindowText(hwnd, &remoteText)) return 0;
+  WindowPtr w = remote ? nullptr : GetWindowPtr(hwnd);
+  if ((!remote && !w) || !buffer || capacity <= 0) return 0;
+  if (!remote && OnOwnThread(w)) return static_cast<int>(SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(capacity), reinterpret_cast<LPARAM>(buffer)));
+  std::string text = ToNarrow(remote ? remoteText : StoredText(w));
   int count = std::min<int>(static_cast<int>(text.size()), capacity - 1);
   while (count > 0 && count < static_cast<int>(text.size()) && (static_cast<unsigned char>(text[count]) & 0xC0) == 0x80) --count;
   std::copy_n(text.data(), count, buffer);
@@ -195,6 +207,7 @@ int GetWindowTextA(HWND hwnd, LPSTR buffer, int capacity) {
 }
 
 int GetWindowTextLengthW(HWND hwnd) {
+  if (std::u16string text; IsRemoteWindow(hwnd)) return RemoteWindowText(hwnd, &text) ? static_cast<int>(text.size()) : 0;
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w) return 0;
   if (OnOwnThread(w)) return static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
@@ -202,6 +215,8 @@ int GetWindowTextLengthW(HWND hwnd) {
 }
 
 int GetWindowTextLengthA(HWND hwnd) {
+  if (std::u16string text; IsRemoteWindow(hwnd))
+    return RemoteWindowText(hwnd, &text) ? static_cast<int>(ToNarrow(text).size()) : 0;
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w) return 0;
   if (OnOwnThread(w)) return static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));

@@ -7,6 +7,7 @@
 #include "platform/kernel/WinError.h"
 #include "platform/user/MessageQueue.h"
 #include "platform/user/NonClient.h"
+#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
@@ -333,6 +334,7 @@ MINMAXINFO QueryMinMax(HWND hwnd, DWORD style) {
 }  // namespace
 
 BOOL ShowWindow(HWND hwnd, int command) {
+  if (IsRemoteWindow(hwnd)) return RemoteShowWindow(hwnd, command);
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w) return FALSE;
   DWORD style;

@@ -8,6 +8,7 @@
 #include "platform/kernel/WinError.h"
 #include "platform/user/Classes.h"
 #include "platform/user/MessageQueue.h"
+#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
@@ -401,7 +402,7 @@ BOOL DestroyWindow(HWND hwnd) {
   return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return FindWindowPtrQuiet(hwnd) != nullptr; }
+BOOL IsWindow(HWND hwnd) { return FindWindowPtrQuiet(hwnd) != nullptr || RemoteIsWindow(hwnd); }
 
 BOOL IsWindowUnicode(HWND hwnd) {
   WindowPtr w = GetWindowPtr(hwnd);
@@ -541,6 +542,11 @@ HWND SetParent(HWND hwnd, HWND newParent) {
 }
 
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId) {
+  if (IsRemoteWindow(hwnd)) {
+    // Another process's window: its process, and no thread of ours.
+    if (processId) *processId = RemoteProcessId(hwnd);
+    return 0;
+  }
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w) return 0;
   if (processId) *processId = static_cast<DWORD>(::getpid());
@@ -566,7 +572,7 @@ BOOL EnumWindows(WNDENUMPROC proc, LPARAM lParam) {
   }
   for (HWND hwnd : windows)
     if (IsWindow(hwnd) && !proc(hwnd, lParam)) return FALSE;
-  return TRUE;
+  return EnumRemoteWindows(proc, lParam) ? TRUE : FALSE;  // then other processes' windows
 }
 
 BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lParam) {
@@ -631,5 +637,21 @@ HWND FindWindowExA(HWND parent, HWND after, LPCSTR className, LPCSTR windowName)
   return FindWindowInternal(parent, after, className ? &cn : nullptr, windowName ? &title : nullptr);
 }
 
-HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) { return FindWindowExW(nullptr, nullptr, className, windowName); }
-HWND FindWindowA(LPCSTR className, LPCSTR windowName) { return FindWindowExA(nullptr, nullptr, className, windowName); }
+// Top-level windows of this process first, then those other processes of the program publish.
+HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
+  if (HWND local = FindWindowExW(nullptr, nullptr, className, windowName)) return local;
+  if (className && IS_INTRESOURCE(className)) return nullptr;
+  const std::u16string cls = className ? ToWide(className) : std::u16string(), title = ToWide(windowName);
+  HWND remote = FindRemoteWindow(className ? cls.c_str() : nullptr, windowName ? title.c_str() : nullptr);
+  if (!remote) SetLastError(ERROR_FILE_NOT_FOUND);
+  return remote;
+}
+
+HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
+  if (HWND local = FindWindowExA(nullptr, nullptr, className, windowName)) return local;
+  if (className && IS_INTRESOURCE(className)) return nullptr;
+  const std::u16string cls = className ? ToWide(className) : std::u16string(), title = ToWide(windowName);
+  HWND remote = FindRemoteWindow(className ? cls.c_str() : nullptr, windowName ? title.c_str() : nullptr);
+  if (!remote) SetLastError(ERROR_FILE_NOT_FOUND);
+  return remote;
+}

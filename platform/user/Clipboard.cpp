@@ -1,0 +1,281 @@
+// The program's clipboard and its memory blocks.
+
+#include "platform/user/Clipboard.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/WinError.h"
+#include "platform/user/WinUser.h"
+#include "platform/user/WindowManager.h"
+
+namespace platform::detail {
+namespace {
+
+struct Block {
+  std::vector<uint8_t> bytes;
+  int locks = 0;
+};
+
+HandleTable<Block>& Blocks() {
+  static auto* table = new HandleTable<Block>(handle_tags::kUserMemory);
+  return *table;
+}
+
+struct Clipboard {
+  bool open = false;
+  std::thread::id openThread;
+  HWND openWindow = nullptr;
+  HWND owner = nullptr;
+  bool changedWhileOpen = false;
+  std::map<UINT, HANDLE> data;  // null: promised, rendered on request
+};
+
+std::recursive_mutex g_mutex;
+Clipboard& State() {
+  static auto* clipboard = new Clipboard;
+  return *clipboard;
+}
+
+bool OpenedHere() {
+  const Clipboard& c = State();
+  if (c.open && c.openThread == std::this_thread::get_id()) return true;
+  SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+  return false;
+}
+
+void FreeAll() {
+  for (auto& [format, block] : State().data)
+    if (block) Blocks().Remove(reinterpret_cast<uintptr_t>(block));
+  State().data.clear();
+}
+
+HANDLE MakeBlock(const void* data, size_t size) {
+  HANDLE block = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (block) std::memcpy(Blocks().Get(reinterpret_cast<uintptr_t>(block))->bytes.data(), data, size);
+  return block;
+}
+
+// Text of a block up to its first terminator (blocks may be larger than their text).
+template <typename Char>
+std::basic_string<Char> BlockText(HANDLE block) {
+  auto b = Blocks().Get(reinterpret_cast<uintptr_t>(block));
+  if (!b) return {};
+  const size_t count = b->bytes.size() / sizeof(Char);
+  std::basic_string<Char> text(reinterpret_cast<const Char*>(b->bytes.data()), count);
+  const size_t end = text.find(Char(0));
+  if (end != std::basic_string<Char>::npos) text.resize(end);
+  return text;
+}
+
+// Makes CF_TEXT from CF_UNICODETEXT or the other way when only one was put.
+HANDLE Synthesize(UINT format) {
+  auto& data = State().data;
+  if (format == CF_TEXT || format == CF_OEMTEXT) {
+    auto it = data.find(CF_UNICODETEXT);
+    if (it == data.end() || !it->second) return nullptr;
+    const std::string text = ToNarrow(BlockText<char16_t>(it->second));
+    return data[format] = MakeBlock(text.c_str(), text.size() + 1);
+  }
+  if (format == CF_UNICODETEXT) {
+    auto it = data.find(CF_TEXT);
+    if (it == data.end() || !it->second) return nullptr;
+    const std::u16string text = ToWide(BlockText<char>(it->second).c_str());
+    return data[format] = MakeBlock(text.c_str(), (text.size() + 1) * sizeof(char16_t));
+  }
+  return nullptr;
+}
+
+bool Available(UINT format) {
+  const auto& data = State().data;
+  if (data.count(format)) return true;
+  if (format == CF_TEXT || format == CF_OEMTEXT) return data.count(CF_UNICODETEXT) > 0;
+  if (format == CF_UNICODETEXT) return data.count(CF_TEXT) > 0;
+  return false;
+}
+
+}  // namespace
+
+HANDLE GlobalAlloc(UINT flags, size_t bytes) {
+  auto block = std::make_shared<Block>();
+  try {
+    block->bytes.assign(bytes, 0);  // always zeroed; GMEM_ZEROINIT changes nothing
+  } catch (const std::bad_alloc&) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  (void)flags;
+  return reinterpret_cast<HANDLE>(Blocks().Add(std::move(block)));
+}
+
+void* GlobalLock(HANDLE handle) {
+  auto b = Blocks().Get(reinterpret_cast<uintptr_t>(handle));
+  if (!b) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  ++b->locks;
+  return b->bytes.data();
+}
+
+BOOL GlobalUnlock(HANDLE handle) {
+  auto b = Blocks().Get(reinterpret_cast<uintptr_t>(handle));
+  if (!b || b->locks == 0) return FALSE;
+  return --b->locks > 0;
+}
+
+size_t GlobalSize(HANDLE handle) {
+  auto b = Blocks().Get(reinterpret_cast<uintptr_t>(handle));
+  return b ? b->bytes.size() : 0;
+}
+
+HANDLE GlobalFree(HANDLE handle) {
+  if (!Blocks().Remove(reinterpret_cast<uintptr_t>(handle))) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return handle;
+  }
+  return nullptr;
+}
+
+}  // namespace platform::detail
+
+using namespace platform::detail;
+
+BOOL OpenClipboard(HWND owner) {
+  if (owner && !IsWindow(owner)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  std::lock_guard lock(g_mutex);
+  Clipboard& c = State();
+  if (c.open) {
+    // Opening again from the same thread and window succeeds, as it does on Windows.
+    if (c.openThread == std::this_thread::get_id() && c.openWindow == owner) return TRUE;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  c.open = true;
+  c.openThread = std::this_thread::get_id();
+  c.openWindow = owner;
+  c.changedWhileOpen = false;
+  return TRUE;
+}
+
+BOOL CloseClipboard() {
+  bool changed;
+  {
+    std::lock_guard lock(g_mutex);
+    if (!OpenedHere()) return FALSE;
+    State().open = false;
+    State().openWindow = nullptr;
+    changed = State().changedWhileOpen;
+  }
+  if (changed) {
+    // Windows that watch the clipboard hear of the change.
+    std::vector<HWND> windows;
+    EnumWindows([](HWND h, LPARAM list) {
+      reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&windows));
+    for (HWND h : windows) PostMessageW(h, WM_CLIPBOARDUPDATE, 0, 0);
+  }
+  return TRUE;
+}
+
+BOOL EmptyClipboard() {
+  HWND previousOwner;
+  HWND newOwner;
+  {
+    std::lock_guard lock(g_mutex);
+    if (!OpenedHere()) return FALSE;
+    previousOwner = State().owner;
+    newOwner = State().openWindow;
+  }
+  if (previousOwner && previousOwner != newOwner && IsWindow(previousOwner))
+    SendMessageW(previousOwner, WM_DESTROYCLIPBOARD, 0, 0);
+  std::lock_guard lock(g_mutex);
+  FreeAll();
+  State().owner = newOwner;
+  State().changedWhileOpen = true;
+  return TRUE;
+}
+
+HANDLE SetClipboardData(UINT format, HANDLE data) {
+  std::lock_guard lock(g_mutex);
+  if (!OpenedHere()) return nullptr;
+  if (format == 0 || (data && !Blocks().Contains(reinterpret_cast<uintptr_t>(data)))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto& slot = State().data[format];
+  if (slot && slot != data) Blocks().Remove(reinterpret_cast<uintptr_t>(slot));
+  slot = data;
+  // A text put in one form replaces the other form made from older text.
+  if (format == CF_TEXT || format == CF_UNICODETEXT) {
+    const UINT other = format == CF_TEXT ? CF_UNICODETEXT : CF_TEXT;
+    auto it = State().data.find(other);
+    if (it != State().data.end() && it->second) {
+      Blocks().Remove(reinterpret_cast<uintptr_t>(it->second));
+      State().data.erase(it);
+    }
+  }
+  State().changedWhileOpen = true;
+  return data;
+}
+
+HANDLE GetClipboardData(UINT format) {
+  HWND owner = nullptr;
+  {
+    std::lock_guard lock(g_mutex);
+    if (!OpenedHere()) return nullptr;
+    auto it = State().data.find(format);
+    if (it != State().data.end() && it->second) return it->second;
+    if (it != State().data.end()) owner = State().owner;  // promised: ask the owner below
+    else if (HANDLE made = Synthesize(format)) return made;
+  }
+  if (owner && IsWindow(owner)) {
+    SendMessageW(owner, WM_RENDERFORMAT, format, 0);
+    std::lock_guard lock(g_mutex);
+    auto it = State().data.find(format);
+    if (it != State().data.end() && it->second) return it->second;
+  }
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return nullptr;
+}
+
+BOOL IsClipboardFormatAvailable(UINT format) {
+  std::lock_guard lock(g_mutex);
+  return Available(format) ? TRUE : FALSE;
+}
+
+int CountClipboardFormats() {
+  std::lock_guard lock(g_mutex);
+  return static_cast<int>(State().data.size());
+}
+
+UINT EnumClipboardFormats(UINT format) {
+  std::lock_guard lock(g_mutex);
+  if (!OpenedHere()) return 0;
+  SetLastError(0);
+  auto it = format == 0 ? State().data.begin() : State().data.upper_bound(format);
+  return it == State().data.end() ? 0 : it->first;
+}
+
+// Formats and registered window messages share one table of names, as on Windows.
+UINT RegisterClipboardFormatW(LPCWSTR name) { return RegisterWindowMessageW(name); }
+UINT RegisterClipboardFormatA(LPCSTR name) { return RegisterWindowMessageA(name); }
+
+HWND GetClipboardOwner() {
+  std::lock_guard lock(g_mutex);
+  return IsWindow(State().owner) ? State().owner : nullptr;
+}
+
+HWND GetOpenClipboardWindow() {
+  std::lock_guard lock(g_mutex);
+  return State().open ? State().openWindow : nullptr;
+}

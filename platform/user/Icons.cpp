@@ -1,0 +1,517 @@
+// Icons: standard ones drawn at first use, .ico/.cur resources decoded, bitmaps turned into
+// icons and back, and drawing with alpha or mask transparency.
+
+#include "platform/user/Icons.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/gdi/WinGdi.h"
+#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/WinError.h"
+#include "platform/user/Resources.h"
+#include "platform/user/WinUser.h"
+#include "platform/user/WindowManager.h"
+
+namespace platform::detail {
+namespace {
+
+// Straight (not premultiplied) BGRA pixels, top-down, 0xAARRGGBB.
+struct IconObject {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  bool isIcon = true;
+  POINT hotspot{};
+  bool shared = false;
+};
+
+HandleTable<IconObject>& Icons() {
+  static auto* table = new HandleTable<IconObject>(handle_tags::kIcon);
+  return *table;
+}
+
+HICON AddIcon(IconObject icon) {
+  return reinterpret_cast<HICON>(Icons().Add(std::make_shared<IconObject>(std::move(icon))));
+}
+
+std::shared_ptr<IconObject> GetIcon(HICON icon) {
+  auto object = Icons().Get(reinterpret_cast<uintptr_t>(icon));
+  if (!object) SetLastError(ERROR_INVALID_ICON_HANDLE);
+  return object;
+}
+
+// ---- bitmaps ---------------------------------------------------------------------------------
+
+BITMAPINFO Info32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+bool ReadBitmap32(HBITMAP bitmap, int* width, int* height, std::vector<uint32_t>* pixels) {
+  BITMAP bm{};
+  if (!bitmap || GetObjectW(bitmap, sizeof bm, &bm) == 0 || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
+  *width = bm.bmWidth;
+  *height = bm.bmHeight;
+  pixels->assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
+  BITMAPINFO info = Info32(bm.bmWidth, bm.bmHeight);
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int lines = GetDIBits(dc, bitmap, 0, bm.bmHeight, pixels->data(), &info, DIB_RGB_COLORS);
+  DeleteDC(dc);
+  return lines == bm.bmHeight;
+}
+
+HBITMAP MakeDib(int width, int height, const uint32_t* pixels) {
+  BITMAPINFO info = Info32(width, height);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap && bits && pixels) std::memcpy(bits, pixels, static_cast<size_t>(width) * height * 4);
+  return bitmap;
+}
+
+std::vector<uint32_t> Scale(const std::vector<uint32_t>& pixels, int width, int height, int newWidth, int newHeight) {
+  if (newWidth == width && newHeight == height) return pixels;
+  std::vector<uint32_t> out(static_cast<size_t>(newWidth) * newHeight);
+  for (int y = 0; y < newHeight; ++y)
+    for (int x = 0; x < newWidth; ++x)
+      out[static_cast<size_t>(y) * newWidth + x] =
+          pixels[static_cast<size_t>(y * height / newHeight) * width + (x * width / newWidth)];
+  return out;
+}
+
+// ---- .ico / .cur files -------------------------------------------------------------------
+
+uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+
+bool DecodePng(const uint8_t* data, size_t size, IconObject* icon) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, data, size)) return false;
+  image.format = PNG_FORMAT_BGRA;
+  if (image.width == 0 || image.height == 0 || image.width > 1024 || image.height > 1024) {
+    png_image_free(&image);
+    return false;
+  }
+  icon->width = static_cast<int>(image.width);
+  icon->height = static_cast<int>(image.height);
+  icon->pixels.assign(static_cast<size_t>(image.width) * image.height, 0);
+  if (!png_image_finish_read(&image, nullptr, icon->pixels.data(), 0, nullptr)) {
+    png_image_free(&image);
+    return false;
+  }
+  return true;
+}
+
+// A BMP entry: a BITMAPINFOHEADER whose height covers the colour rows and the mask rows.
+bool DecodeDib(const uint8_t* data, size_t size, IconObject* icon) {
+  if (size < 40 || Le32(data) < 40) return false;
+  const uint32_t headerSize = Le32(data);
+  const int32_t width = static_cast<int32_t>(Le32(data + 4));
+  const int32_t doubledHeight = static_cast<int32_t>(Le32(data + 8));
+  const uint16_t bits = Le16(data + 14);
+  const uint32_t compression = Le32(data + 16);
+  uint32_t colorsUsed = Le32(data + 32);
+  const int32_t height = doubledHeight / 2;
+  if (width <= 0 || height <= 0 || width > 1024 || height > 1024 || compression != BI_RGB) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
+  if (bits <= 8 && (colorsUsed == 0 || colorsUsed > (1u << bits))) colorsUsed = 1u << bits;
+  if (bits > 8) colorsUsed = 0;
+  const size_t paletteOffset = headerSize;
+  const size_t colorOffset = paletteOffset + colorsUsed * 4;
+  const size_t colorStride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+  const size_t maskStride = ((static_cast<size_t>(width) + 31) / 32) * 4;
+  const size_t maskOffset = colorOffset + colorStride * height;
+  if (maskOffset > size) return false;
+  const bool hasMask = maskOffset + maskStride * height <= size;
+  icon->width = width;
+  icon->height = height;
+  icon->pixels.assign(static_cast<size_t>(width) * height, 0);
+  bool anyAlpha = false;
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = data + colorOffset + colorStride * (height - 1 - y);  // bottom-up
+    for (int x = 0; x < width; ++x) {
+      uint32_t pixel = 0;
+      if (bits == 32) {
+        pixel = Le32(row + x * 4);
+        anyAlpha |= (pixel >> 24) != 0;
+      } else if (bits == 24) {
+        pixel = row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16);
+      } else {
+        const int perByte = 8 / bits;
+        const int index = (row[x / perByte] >> ((perByte - 1 - x % perByte) * bits)) & ((1 << bits) - 1);
+        pixel = Le32(data + paletteOffset + index * 4) & 0x00FFFFFF;
+      }
+      icon->pixels[static_cast<size_t>(y) * width + x] = pixel;
+    }
+  }
+  if (!anyAlpha) {
+    // Opacity comes from the mask: a set bit is transparent.
+    for (int y = 0; y < height; ++y) {
+      const uint8_t* row = hasMask ? data + maskOffset + maskStride * (height - 1 - y) : nullptr;
+      for (int x = 0; x < width; ++x) {
+        const bool transparent = row && ((row[x / 8] >> (7 - x % 8)) & 1);
+        uint32_t& p = icon->pixels[static_cast<size_t>(y) * width + x];
+        p = transparent ? 0 : (p | 0xFF000000u);
+      }
+    }
+  }
+  return true;
+}
+
+// Picks the entry nearest the wanted size (0: the largest) and decodes it.
+bool DecodeIconFile(const uint8_t* data, size_t size, int wantWidth, int wantHeight, bool wantCursor, IconObject* icon) {
+  if (size < 6 || Le16(data) != 0) return false;
+  const uint16_t kind = Le16(data + 2), count = Le16(data + 4);
+  if ((kind != 1 && kind != 2) || count == 0 || 6 + static_cast<size_t>(count) * 16 > size) return false;
+  int best = -1;
+  long bestScore = 0;
+  for (int i = 0; i < count; ++i) {
+    const uint8_t* e = data + 6 + i * 16;
+    const int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
+    const long score = wantWidth > 0 ? -(std::labs(w - wantWidth) + std::labs(h - (wantHeight ? wantHeight : wantWidth))) * 1000 + Le16(e + 6)
+                                     : static_cast<long>(w) * h * 100 + (kind == 1 ? Le16(e + 6) : 0);
+    if (best < 0 || score > bestScore) {
+      best = i;
+      bestScore = score;
+    }
+  }
+  const uint8_t* e = data + 6 + best * 16;
+  const uint32_t length = Le32(e + 8), offset = Le32(e + 12);
+  if (offset > size || length > size - offset) return false;
+  const uint8_t* image = data + offset;
+  const bool png = length >= 8 && std::memcmp(image, "\x89PNG\r\n\x1a\n", 8) == 0;
+  if (!(png ? DecodePng(image, length, icon) : DecodeDib(image, length, icon))) return false;
+  icon->isIcon = !(kind == 2 || wantCursor);
+  if (kind == 2) icon->hotspot = POINT{Le16(e + 4), Le16(e + 6)};
+  return true;
+}
+
+HICON LoadFromResource(LPCWSTR name, bool cursor, int width, int height) {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  if (!FindEmbeddedResource(cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON, name, &data, &size)) return nullptr;
+  IconObject icon;
+  if (!DecodeIconFile(data, size, width, height, cursor, &icon)) {
+    SetLastError(ERROR_INVALID_DATA);
+    return nullptr;
+  }
+  if (width > 0 && (icon.width != width || icon.height != (height ? height : width))) {
+    const int h = height ? height : width;
+    icon.hotspot = POINT{icon.hotspot.x * width / icon.width, icon.hotspot.y * h / icon.height};
+    icon.pixels = Scale(icon.pixels, icon.width, icon.height, width, h);
+    icon.width = width;
+    icon.height = h;
+  }
+  return AddIcon(std::move(icon));
+}
+
+// ---- standard icons ----------------------------------------------------------------------------
+
+IconObject DrawStandardIcon(int id) {
+  constexpr int kSize = 32;
+  constexpr COLORREF kKey = RGB(255, 0, 255);
+  HDC dc = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  BITMAPINFO info = Info32(kSize, kSize);
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  RECT all{0, 0, kSize, kSize};
+  HBRUSH key = CreateSolidBrush(kKey);
+  FillRect(dc, &all, key);
+  DeleteObject(key);
+
+  auto shape = [&](COLORREF fill, COLORREF edge, auto draw) {
+    HBRUSH brush = CreateSolidBrush(fill);
+    HPEN pen = CreatePen(PS_SOLID, 1, edge);
+    HGDIOBJ ob = SelectObject(dc, brush), op = SelectObject(dc, pen);
+    draw();
+    SelectObject(dc, ob);
+    SelectObject(dc, op);
+    DeleteObject(brush);
+    DeleteObject(pen);
+  };
+  auto glyph = [&](const char16_t* text, COLORREF color) {
+    HFONT font = CreateFontW(-22, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans");
+    HGDIOBJ of = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, color);
+    RECT r{0, 1, kSize, kSize};
+    DrawTextW(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, of);
+    DeleteObject(font);
+  };
+  switch (id) {
+    case 32513:  // error: a red disc with a white cross
+      shape(RGB(224, 0, 0), RGB(128, 0, 0), [&] { Ellipse(dc, 1, 1, 31, 31); });
+      shape(RGB(255, 255, 255), RGB(255, 255, 255), [&] {
+        for (int i = 0; i < 12; ++i) {
+          RECT a{9 + i, 9 + i, 12 + i, 11 + i}, b{20 - i, 9 + i, 23 - i, 11 + i};
+          FillRect(dc, &a, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+          FillRect(dc, &b, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        }
+      });
+      break;
+    case 32514:  // question: a white disc with a blue question mark
+      shape(RGB(255, 255, 255), RGB(0, 0, 160), [&] { Ellipse(dc, 1, 1, 31, 31); });
+      glyph(u"?", RGB(0, 0, 192));
+      break;
+    case 32515: {  // warning: a yellow triangle with a black exclamation mark
+      const POINT triangle[3] = {{16, 1}, {31, 29}, {1, 29}};
+      shape(RGB(255, 220, 0), RGB(0, 0, 0), [&] { Polygon(dc, triangle, 3); });
+
+      RECT bar{15, 10, 18, 22}, dot{15, 24, 18, 27};
+      FillRect(dc, &bar, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      FillRect(dc, &dot, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      break;
+    }
+    case 32516:  // information: a white disc with a blue "i"
+      shape(RGB(255, 255, 255), RGB(0, 0, 160), [&] { Ellipse(dc, 1, 1, 31, 31); });
+      shape(RGB(0, 0, 192), RGB(0, 0, 192), [&] {
+        Rectangle(dc, 14, 7, 18, 11);
+        Rectangle(dc, 14, 13, 18, 25);
+      });
+      break;
+    default:  // the application: a small window
+      shape(RGB(255, 255, 255), RGB(0, 0, 0), [&] { Rectangle(dc, 2, 4, 30, 28); });
+      shape(RGB(10, 36, 106), RGB(10, 36, 106), [&] { Rectangle(dc, 3, 5, 29, 10); });
+      break;
+  }
+  GdiFlush();
+  IconObject icon;
+  icon.width = icon.height = kSize;
+  icon.pixels.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + kSize * kSize);
+  for (uint32_t& p : icon.pixels) p = (p & 0x00FFFFFF) == kKey ? 0 : (p | 0xFF000000u);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  icon.shared = true;
+  return icon;
+}
+
+std::mutex g_standardMutex;
+
+HICON StandardIcon(int id) {
+  static std::map<int, HICON> icons;
+  std::lock_guard lock(g_standardMutex);
+  if (id == 32517 || id == 32518) id = 32512;
+  HICON& slot = icons[id];
+  if (!slot) slot = AddIcon(DrawStandardIcon(id));
+  return slot;
+}
+
+}  // namespace
+
+HCURSOR LoadResourceCursor(LPCWSTR name) { return LoadFromResource(name, true, 0, 0); }
+
+bool IsPictureIcon(HICON icon) { return Icons().Contains(reinterpret_cast<uintptr_t>(icon)); }
+
+bool IconMetrics(HICON icon, SIZE* size, POINT* hotspot, bool* isIcon) {
+  auto object = Icons().Get(reinterpret_cast<uintptr_t>(icon));
+  if (!object) return false;
+  if (size) *size = SIZE{object->width, object->height};
+  if (hotspot) *hotspot = object->hotspot;
+  if (isIcon) *isIcon = object->isIcon;
+  return true;
+}
+
+}  // namespace platform::detail
+
+using namespace platform::detail;
+
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
+  if (!instance && IS_INTRESOURCE(name)) {
+    const int id = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
+    if (id >= 32512 && id <= 32518) return StandardIcon(id);
+  }
+  return LoadFromResource(name, false, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+}
+
+HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
+  if (IS_INTRESOURCE(name)) return LoadIconW(instance, reinterpret_cast<LPCWSTR>(name));
+  const std::u16string wide = ToWide(name);
+  return LoadIconW(instance, wide.c_str());
+}
+
+HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int width, int height, UINT flags) {
+  if ((type != IMAGE_ICON && type != IMAGE_CURSOR) || (flags & LR_LOADFROMFILE)) {
+    SetLastError(ERROR_NOT_SUPPORTED);
+    return nullptr;
+  }
+  if (width == 0 && (flags & LR_DEFAULTSIZE)) width = GetSystemMetrics(type == IMAGE_ICON ? SM_CXICON : SM_CXCURSOR);
+  if (height == 0 && (flags & LR_DEFAULTSIZE)) height = GetSystemMetrics(type == IMAGE_ICON ? SM_CYICON : SM_CYCURSOR);
+  if (!instance && IS_INTRESOURCE(name) && type == IMAGE_ICON) {
+    HICON standard = LoadIconW(nullptr, name);
+    if (!standard || (width == 0 || width == 32)) return standard;
+    return CopyImage(standard, IMAGE_ICON, width, height, 0);
+  }
+  if (!instance && IS_INTRESOURCE(name) && type == IMAGE_CURSOR) return LoadCursorW(nullptr, name);
+  return LoadFromResource(name, type == IMAGE_CURSOR, width, height);
+}
+
+HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags) {
+  if (IS_INTRESOURCE(name)) return LoadImageW(instance, reinterpret_cast<LPCWSTR>(name), type, width, height, flags);
+  const std::u16string wide = ToWide(name);
+  return LoadImageW(instance, wide.c_str(), type, width, height, flags);
+}
+
+HICON CreateIconIndirect(const ICONINFO* info) {
+  if (!info || !info->hbmMask) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  IconObject icon;
+  icon.isIcon = info->fIcon != FALSE;
+  if (!icon.isIcon) icon.hotspot = POINT{static_cast<LONG>(info->xHotspot), static_cast<LONG>(info->yHotspot)};
+  int maskWidth = 0, maskHeight = 0;
+  std::vector<uint32_t> mask;
+  if (!ReadBitmap32(info->hbmMask, &maskWidth, &maskHeight, &mask)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (info->hbmColor) {
+    if (!ReadBitmap32(info->hbmColor, &icon.width, &icon.height, &icon.pixels)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+  } else {
+    // Monochrome: the mask's top half is the AND mask, the bottom half the image.
+    icon.width = maskWidth;
+    icon.height = maskHeight / 2;
+    icon.pixels.assign(mask.begin() + static_cast<long>(icon.width) * icon.height, mask.end());
+    mask.resize(static_cast<size_t>(icon.width) * icon.height);
+  }
+  const bool anyAlpha = std::any_of(icon.pixels.begin(), icon.pixels.end(), [](uint32_t p) { return (p >> 24) != 0; });
+  if (!anyAlpha || !info->hbmColor) {
+    for (int y = 0; y < icon.height; ++y)
+      for (int x = 0; x < icon.width; ++x) {
+        const bool transparent = y < maskHeight && x < maskWidth &&
+                                 (mask[static_cast<size_t>(y) * maskWidth + x] & 0x00FFFFFF) != 0;
+        uint32_t& p = icon.pixels[static_cast<size_t>(y) * icon.width + x];
+        p = transparent ? 0 : (p | 0xFF000000u);
+      }
+  }
+  return AddIcon(std::move(icon));
+}
+
+BOOL GetIconInfo(HICON icon, ICONINFO* info) {
+  auto object = GetIcon(icon);
+  if (!object || !info) {
+    if (object) SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  info->fIcon = object->isIcon;
+  info->xHotspot = object->isIcon ? object->width / 2 : object->hotspot.x;
+  info->yHotspot = object->isIcon ? object->height / 2 : object->hotspot.y;
+  info->hbmColor = MakeDib(object->width, object->height, object->pixels.data());
+  // The mask: a monochrome bitmap, set where the icon is transparent.
+  const int stride = ((object->width + 15) / 16) * 2;
+  std::vector<uint8_t> bits(static_cast<size_t>(stride) * object->height, 0);
+  for (int y = 0; y < object->height; ++y)
+    for (int x = 0; x < object->width; ++x)
+      if ((object->pixels[static_cast<size_t>(y) * object->width + x] >> 24) == 0)
+        bits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  info->hbmMask = CreateBitmap(object->width, object->height, 1, 1, bits.data());
+  return info->hbmColor && info->hbmMask;
+}
+
+HICON CopyIcon(HICON icon) { return static_cast<HICON>(CopyImage(icon, IMAGE_ICON, 0, 0, 0)); }
+
+HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags) {
+  if (type == IMAGE_BITMAP) {
+    int w = 0, h = 0;
+    std::vector<uint32_t> pixels;
+    if (!ReadBitmap32(static_cast<HBITMAP>(image), &w, &h, &pixels)) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return nullptr;
+    }
+    const int nw = width > 0 ? width : w, nh = height > 0 ? height : h;
+    HBITMAP copy = MakeDib(nw, nh, Scale(pixels, w, h, nw, nh).data());
+    if (copy && (flags & LR_COPYDELETEORG)) DeleteObject(image);
+    return copy;
+  }
+  if (type != IMAGE_ICON && type != IMAGE_CURSOR) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto object = GetIcon(static_cast<HICON>(image));
+  if (!object) return nullptr;
+  if (width == 0 && (flags & LR_DEFAULTSIZE)) width = GetSystemMetrics(SM_CXICON);
+  if (height == 0 && (flags & LR_DEFAULTSIZE)) height = GetSystemMetrics(SM_CYICON);
+  const int nw = width > 0 ? width : object->width, nh = height > 0 ? height : object->height;
+  if ((flags & LR_COPYRETURNORG) && nw == object->width && nh == object->height) return image;
+  IconObject copy = *object;
+  copy.shared = false;
+  copy.pixels = Scale(object->pixels, object->width, object->height, nw, nh);
+  copy.hotspot = POINT{object->hotspot.x * nw / object->width, object->hotspot.y * nh / object->height};
+  copy.width = nw;
+  copy.height = nh;
+  HICON result = AddIcon(std::move(copy));
+  if (flags & LR_COPYDELETEORG) DestroyIcon(static_cast<HICON>(image));
+  return result;
+}
+
+BOOL DestroyIcon(HICON icon) {
+  auto object = GetIcon(icon);
+  if (!object) return FALSE;
+  if (!object->shared) Icons().Remove(reinterpret_cast<uintptr_t>(icon));
+  return TRUE;
+}
+
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
+  return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_COMPAT | DI_DEFAULTSIZE);
+}
+
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, HBRUSH flickerFree, UINT flags) {
+  auto object = GetIcon(icon);
+  if (!object) return FALSE;
+  if (!dc || !(flags & DI_NORMAL)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (width == 0) width = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CXICON) : object->width;
+  if (height == 0) height = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CYICON) : object->height;
+  if (flickerFree) {
+    RECT area{x, y, x + width, y + height};
+    FillRect(dc, &area, flickerFree);
+  }
+  std::vector<uint32_t> source(object->pixels.size());
+  const bool image = flags & DI_IMAGE, mask = flags & DI_MASK;
+  for (size_t i = 0; i < source.size(); ++i) {
+    const uint32_t p = object->pixels[i];
+    const uint32_t alpha = p >> 24;
+    if (image && mask) {  // premultiplied for blending
+      const uint32_t r = ((p >> 16) & 0xFF) * alpha / 255, g = ((p >> 8) & 0xFF) * alpha / 255, b = (p & 0xFF) * alpha / 255;
+      source[i] = (alpha << 24) | (r << 16) | (g << 8) | b;
+    } else if (image) {
+      source[i] = p | 0xFF000000u;
+    } else {
+      source[i] = alpha ? 0xFF000000u : 0xFFFFFFFFu;  // the AND mask: black where opaque
+    }
+  }
+  HBITMAP bitmap = MakeDib(object->width, object->height, source.data());
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BOOL ok;
+  if (image && mask) {
+    ok = AlphaBlend(dc, x, y, width, height, memory, 0, 0, object->width, object->height,
+                    BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
+  } else {
+    ok = StretchBlt(dc, x, y, width, height, memory, 0, 0, object->width, object->height, image ? SRCCOPY : SRCAND);
+  }
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  DeleteObject(bitmap);
+  return ok;
+}

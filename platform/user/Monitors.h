@@ -1,0 +1,40 @@
+#pragma once
+
+// Monitors: the desktop is one monitor covering the screen, with the work area that
+// SPI_SETWORKAREA sets. Any thread may call these.
+
+#include "platform/gdi/GdiTypes.h"
+#include "platform/user/UserTypes.h"
+
+constexpr DWORD MONITOR_DEFAULTTONULL = 0x00000000;
+constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 0x00000001;
+constexpr DWORD MONITOR_DEFAULTTONEAREST = 0x00000002;
+constexpr DWORD MONITORINFOF_PRIMARY = 0x00000001;
+constexpr int CCHDEVICENAME = 32;
+
+struct MONITORINFO {
+  DWORD cbSize;
+  RECT rcMonitor;
+  RECT rcWork;
+  DWORD dwFlags;
+};
+
+struct MONITORINFOEXW : MONITORINFO {
+  WCHAR szDevice[CCHDEVICENAME];
+};
+
+struct MONITORINFOEXA : MONITORINFO {
+  CHAR szDevice[CCHDEVICENAME];
+};
+
+using MONITORENUMPROC = BOOL (*)(HMONITOR, HDC, RECT*, LPARAM);
+
+HMONITOR MonitorFromPoint(POINT point, DWORD flags);
+HMONITOR MonitorFromRect(const RECT* rect, DWORD flags);
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags);
+// `info->cbSize` names the record: MONITORINFO or MONITORINFOEX (with the device name).
+BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info);
+BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
+// Calls `proc` for each monitor meeting `clip` (screen coordinates; with a DC, DC
+// coordinates limited to the DC's clip box).
+BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC proc, LPARAM data);

@@ -1,0 +1,162 @@
+// Monitors and the work area, the caret's show/hide counting and blinking on the manual
+// clock, and files dropped on windows that accept them.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "UserTestSupport.h"
+#include "platform/gdi/WinGdi.h"
+#include "platform/kernel/WinError.h"
+#include "platform/user/Present.h"
+#include "platform/user/WinUser.h"
+
+namespace {
+
+using namespace usertest;
+
+TEST(Monitors, OneMonitorWithTheWorkArea) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HMONITOR primary = MonitorFromPoint(POINT{10, 10}, MONITOR_DEFAULTTONULL);
+  ASSERT_NE(primary, nullptr);
+  struct Case {
+    const char* name;
+    HMONITOR got;
+    HMONITOR expected;
+  };
+  RECT inside{100, 100, 200, 200}, outside{-500, -500, -400, -400};
+  const Case cases[] = {
+      {"point outside, null", MonitorFromPoint(POINT{-5, -5}, MONITOR_DEFAULTTONULL), nullptr},
+      {"point outside, nearest", MonitorFromPoint(POINT{-5, -5}, MONITOR_DEFAULTTONEAREST), primary},
+      {"rect inside", MonitorFromRect(&inside, MONITOR_DEFAULTTONULL), primary},
+      {"rect outside, null", MonitorFromRect(&outside, MONITOR_DEFAULTTONULL), nullptr},
+      {"rect outside, primary", MonitorFromRect(&outside, MONITOR_DEFAULTTOPRIMARY), primary},
+      {"stale window", MonitorFromWindow(reinterpret_cast<HWND>(0x5555), MONITOR_DEFAULTTONEAREST), nullptr},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.name;
+
+  RECT reserved{0, 30, width, height - 40};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETWORKAREA, 0, &reserved, 0));
+  MONITORINFOEXW info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoW(primary, &info));
+  EXPECT_TRUE(EqualRect(&info.rcMonitor, &(const RECT&)RECT{0, 0, width, height}));
+  EXPECT_TRUE(EqualRect(&info.rcWork, &reserved));
+  EXPECT_EQ(info.dwFlags, MONITORINFOF_PRIMARY);
+  EXPECT_EQ(std::u16string(info.szDevice), u"\\\\.\\DISPLAY1");
+  MONITORINFO bad{};
+  bad.cbSize = 5;
+  EXPECT_FALSE(GetMonitorInfoA(primary, &bad));
+  RECT full{0, 0, width, height};
+  SystemParametersInfoW(SPI_SETWORKAREA, 0, &full, 0);
+
+  int calls = 0;
+  RECT clip{-10, -10, 50, 60};
+  struct Seen {
+    int* calls;
+    RECT rect;
+  } seen{&calls, {}};
+  ASSERT_TRUE(EnumDisplayMonitors(nullptr, &clip, [](HMONITOR, HDC, RECT* r, LPARAM data) {
+    auto* s = reinterpret_cast<Seen*>(data);
+    ++*s->calls;
+    s->rect = *r;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&seen)));
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(EqualRect(&seen.rect, &(const RECT&)RECT{0, 0, 50, 60}));
+}
+
+class CaretTest : public UserTest {};
+
+TEST_F(CaretTest, ShowHideCountingAndBlinkOnTheClock) {
+  HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 10, 10, 100, 60);
+  UpdateWindow(hwnd);
+  ASSERT_TRUE(CreateCaret(hwnd, nullptr, 2, 14));
+  EXPECT_FALSE(platform::detail::CurrentCaret().shown);  // created hidden
+  ASSERT_TRUE(SetCaretPos(20, 5));
+  ASSERT_TRUE(ShowCaret(hwnd));
+  auto state = platform::detail::CurrentCaret();
+  EXPECT_TRUE(state.shown);
+  EXPECT_TRUE(state.drawn);
+  EXPECT_TRUE(EqualRect(&state.rect, &(const RECT&)RECT{20, 5, 22, 19}));
+
+  // Drawn means the pixels under it are inverted.
+  auto pixelAt = [&](int x, int y) {
+    platform::detail::WindowPixels pixels;
+    EXPECT_TRUE(platform::detail::ReadWindowPixels(hwnd, false, &pixels));
+    return pixels.pixels[static_cast<size_t>(y) * pixels.width + x] & 0xFFFFFF;
+  };
+  const uint32_t background = pixelAt(50, 30);
+  EXPECT_EQ(pixelAt(21, 10), ~background & 0xFFFFFF);
+
+  // Each blink time the caret toggles.
+  platform::detail::AdvanceManualClock(GetCaretBlinkTime() + 1);
+  Pump();
+  EXPECT_FALSE(platform::detail::CurrentCaret().drawn);
+  EXPECT_EQ(pixelAt(21, 10), background);
+  platform::detail::AdvanceManualClock(GetCaretBlinkTime() + 1);
+  Pump();
+  EXPECT_TRUE(platform::detail::CurrentCaret().drawn);
+
+  // Two hides need two shows; extra shows change nothing.
+  ASSERT_TRUE(HideCaret(hwnd));
+  ASSERT_TRUE(HideCaret(nullptr));
+  EXPECT_EQ(pixelAt(21, 10), background);
+  ShowCaret(hwnd);
+  EXPECT_FALSE(platform::detail::CurrentCaret().shown);
+  ShowCaret(hwnd);
+  ShowCaret(hwnd);
+  EXPECT_TRUE(platform::detail::CurrentCaret().shown);
+  HideCaret(hwnd);
+  EXPECT_FALSE(platform::detail::CurrentCaret().shown);
+
+  HWND other = Create(WS_POPUP, 0, 0, 10, 10);
+  EXPECT_FALSE(ShowCaret(other));  // not its caret
+  POINT p{};
+  ASSERT_TRUE(GetCaretPos(&p));
+  EXPECT_EQ(p.x, 20);
+  ASSERT_TRUE(DestroyCaret());
+  EXPECT_FALSE(GetCaretPos(&p));
+  EXPECT_FALSE(DestroyCaret());
+  EXPECT_FALSE(CreateCaret(reinterpret_cast<HWND>(0x999), nullptr, 1, 1));
+}
+
+class DropFilesTest : public UserTest {};
+
+TEST_F(DropFilesTest, DroppedOnTheNearestAcceptingWindow) {
+  HWND top = Create(WS_POPUP | WS_VISIBLE, 100, 100, 300, 200);
+  HWND child = Create(WS_CHILD | WS_VISIBLE, 10, 10, 100, 50, top);
+  const std::vector<std::string> files{"/home/user/Videos/holiday.mp4", "/tmp/Caf\xC3\xA9 music.mp3"};
+
+  EXPECT_FALSE(platform::detail::DropFiles(POINT{120, 120}, files));  // nobody accepts yet
+  DragAcceptFiles(top, TRUE);
+  EXPECT_TRUE(GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  ClearLog();
+  ASSERT_TRUE(platform::detail::DropFiles(POINT{120, 120}, files));  // over the child: goes to its parent
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_DROPFILES, WM_DROPFILES, PM_REMOVE));
+  EXPECT_EQ(msg.hwnd, top);
+  HDROP drop = reinterpret_cast<HDROP>(msg.wParam);
+  EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 2u);
+  char16_t wide[64];
+  EXPECT_EQ(DragQueryFileW(drop, 0, wide, 64), 29u);
+  EXPECT_EQ(std::u16string(wide), u"/home/user/Videos/holiday.mp4");
+  EXPECT_EQ(DragQueryFileA(drop, 1, nullptr, 0), 20u);
+  char narrow[8];
+  EXPECT_EQ(DragQueryFileA(drop, 1, narrow, 8), 7u);
+  EXPECT_STREQ(narrow, "/tmp/Ca");
+  EXPECT_EQ(DragQueryFileW(drop, 2, wide, 64), 0u);
+  POINT at{};
+  EXPECT_TRUE(DragQueryPoint(drop, &at));
+  EXPECT_EQ(at.x, 20);
+  EXPECT_EQ(at.y, 20);
+  DragFinish(drop);
+  EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 0u);
+
+  DragAcceptFiles(top, FALSE);
+  EXPECT_FALSE(platform::detail::DropFiles(POINT{120, 120}, files));
+  EXPECT_FALSE(platform::detail::DropFiles(POINT{120, 120}, {}));
+  (void)child;
+}
+
+}  // namespace
