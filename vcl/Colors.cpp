@@ -3,46 +3,13 @@
 #include <atomic>
 #include <iterator>
 
+#include "platform/user/SystemParams.h"
 #include "rtl/Exceptions.h"
 #include "rtl/Numbers.h"
 #include "rtl/Strings.h"
 #include "vcl/TypInfo.h"
 
 namespace {
-
-constexpr COLORREF kClassicColors[] = {
-    RGB(212, 208, 200),  // scroll bar
-    RGB(58, 110, 165),   // background
-    RGB(10, 36, 106),    // active caption
-    RGB(128, 128, 128),  // inactive caption
-    RGB(212, 208, 200),  // menu
-    RGB(255, 255, 255),  // window
-    RGB(0, 0, 0),        // window frame
-    RGB(0, 0, 0),        // menu text
-    RGB(0, 0, 0),        // window text
-    RGB(255, 255, 255),  // caption text
-    RGB(212, 208, 200),  // active border
-    RGB(212, 208, 200),  // inactive border
-    RGB(128, 128, 128),  // application workspace
-    RGB(10, 36, 106),    // highlight
-    RGB(255, 255, 255),  // highlight text
-    RGB(212, 208, 200),  // button face
-    RGB(128, 128, 128),  // button shadow
-    RGB(128, 128, 128),  // gray text
-    RGB(0, 0, 0),        // button text
-    RGB(212, 208, 200),  // inactive caption text
-    RGB(255, 255, 255),  // button highlight
-    RGB(64, 64, 64),     // 3D dark shadow
-    RGB(212, 208, 200),  // 3D light
-    RGB(0, 0, 0),        // info text
-    RGB(255, 255, 225),  // info background
-    RGB(181, 181, 181),  // (unused index 25)
-    RGB(0, 0, 128),      // hot light
-    RGB(166, 202, 240),  // gradient active caption
-    RGB(192, 192, 192),  // gradient inactive caption
-    RGB(10, 36, 106),    // menu highlight
-    RGB(212, 208, 200),  // menu bar
-};
 
 std::atomic<TSysColorFunc> g_sysColor{nullptr};
 
@@ -79,16 +46,11 @@ constexpr ColorName kColorNames[] = {
 
 void SetSysColorFunc(TSysColorFunc func) { g_sysColor.store(func); }
 
-COLORREF ClassicSysColor(int index) {
-  if (index < 0 || index >= static_cast<int>(std::size(kClassicColors))) return 0;
-  return kClassicColors[index];
-}
-
 COLORREF ColorToRGB(TColor color) {
   if (color >= 0) return static_cast<COLORREF>(color);
   const int index = color & 0xFF;
   TSysColorFunc func = g_sysColor.load();
-  return func ? func(index) : ClassicSysColor(index);
+  return func ? func(index) : static_cast<COLORREF>(GetSysColor(index));
 }
 
 bool ColorToIdent(Int64 color, AnsiString& ident) {

@@ -76,11 +76,10 @@ constexpr TColor clMedGray = 0xA4A0A0;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
-// The system colour source; replace it with the window manager's GetSysColor. Setting nullptr
-// restores the classic scheme.
+// The system colour source: the window manager's GetSysColor unless replaced (tests replace it);
+// setting nullptr restores the window manager's.
 using TSysColorFunc = COLORREF (*)(int index);
 void SetSysColorFunc(TSysColorFunc func);
-COLORREF ClassicSysColor(int index);
 
 // A system colour becomes its current RGB value; any other value is returned unchanged.
 COLORREF ColorToRGB(TColor color);
