@@ -31,6 +31,13 @@ static_assert(sizeof(IconDir) == 6 && sizeof(IconDirEntry) == 16);
 
 constexpr int kIconSize = 32;
 
+// An entry's DIB holds the image and its mask, so its height counts both. Icons are at most
+// 1024 pixels a side; anything else comes from a corrupt header.
+bool UsableIconSize(const BITMAPINFOHEADER& header) {
+  const int64_t height = std::abs(int64_t{header.biHeight}) / 2;
+  return header.biWidth > 0 && header.biWidth <= 1024 && height > 0 && height <= 1024;
+}
+
 bool HasAlpha(TBitmap* bitmap) {
   if (bitmap->PixelFormat() != pf32bit) return false;
   for (int y = 0; y < bitmap->Height(); ++y) {
@@ -188,7 +195,8 @@ void TIcon::LoadFromStream(TStream& stream) {
 
   // The entry nearest the icon size, then the deepest, among the bitmap entries.
   int best = -1;
-  int bestDistance = 0, bestDepth = 0;
+  int64_t bestDistance = 0;
+  int bestDepth = 0;
   std::vector<IconDirEntry> entries(dir.count);
   for (int i = 0; i < dir.count; ++i) {
     IconDirEntry& entry = entries[i];
@@ -199,8 +207,9 @@ void TIcon::LoadFromStream(TStream& stream) {
     if (std::memcmp(bytes + entry.imageOffset, "\x89PNG", 4) == 0) continue;
     BITMAPINFOHEADER header;
     std::memcpy(&header, bytes + entry.imageOffset, sizeof(header));
-    const int side = header.biWidth;
-    const int distance = std::abs(side - kIconSize);
+    // An entry with an impossible size is skipped, so that it cannot hide a good one.
+    if (!UsableIconSize(header)) continue;
+    const int64_t distance = std::abs(int64_t{header.biWidth} - kIconSize);
     const int depth = header.biBitCount;
     if (best < 0 || distance < bestDistance || (distance == bestDistance && depth > bestDepth)) {
       best = i;
@@ -208,7 +217,7 @@ void TIcon::LoadFromStream(TStream& stream) {
       bestDepth = depth;
     }
   }
-  if (best < 0) Invalid("no bitmap image in the file");
+  if (best < 0) Invalid("no bitmap image of a usable size in the file");
 
   // The image is a DIB of twice the height: the colour rows, then the 1-bit mask rows.
   const IconDirEntry& entry = entries[best];
@@ -217,8 +226,7 @@ void TIcon::LoadFromStream(TStream& stream) {
   std::memcpy(&header, image, sizeof(header));
   if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > entry.bytesInRes) Invalid("bad image header");
   const int width = header.biWidth;
-  const int height = std::abs(header.biHeight) / 2;
-  if (width <= 0 || height <= 0 || width > 1024 || height > 1024) Invalid("bad image size");
+  const int height = static_cast<int>(std::abs(int64_t{header.biHeight}) / 2);
   const int depth = header.biBitCount;
   if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32 && depth != 16) Invalid("bad depth");
   size_t colors = depth <= 8 ? (header.biClrUsed ? std::min<size_t>(header.biClrUsed, 256) : size_t{1} << depth) : 0;

@@ -83,6 +83,10 @@ GpStatus DecodeGif(ByteSpan bytes, DecodedImage* image) {
   int width = gif->SWidth, height = gif->SHeight;
   if (width <= 0 || height <= 0) width = gif->SavedImages[0].ImageDesc.Width, height = gif->SavedImages[0].ImageDesc.Height;
   if (!ImageSizeAcceptable(width, height)) return GenericError;
+  // An animation is composed into one full-screen ARGB frame per frame, so a few bytes of tiny
+  // frames on a huge screen would cost gigabytes: the frames together stay within the limit of
+  // one image, and a file past it is refused before anything is allocated.
+  if (frameCount > 1 && int64_t{frameCount} * width * height > kMaxImagePixels) return OutOfMemory;
 
   std::vector<uint32_t> delays;
   const SavedImage& first = gif->SavedImages[0];

@@ -213,11 +213,13 @@ std::string ProfilePath(const std::string& fileName) {
   return path;
 }
 
-// Index of the header line of the section, or npos.
+// Index of the header line of the section, or npos. Names in the file are read trimmed, so the
+// name asked for is trimmed too: a write under " Name " must be found by the next read.
 size_t FindSection(const IniFile& file, const std::string& section) {
+  const std::string wanted = Trim(section);
   for (size_t i = 0; i < file.lines.size(); ++i) {
     const auto name = SectionOf(file.lines[i].text);
-    if (name && Equal(*name, section)) return i;
+    if (name && Equal(*name, wanted)) return i;
   }
   return std::string::npos;
 }
@@ -230,12 +232,13 @@ size_t SectionEnd(const IniFile& file, size_t header) {
 }
 
 size_t FindKey(const IniFile& file, size_t header, const std::string& key) {
+  const std::string wanted = Trim(key);
   const size_t end = SectionEnd(file, header);
   for (size_t i = header + 1; i < end; ++i) {
     if (IsComment(file.lines[i].text)) continue;
     std::string name, value;
     SplitEntry(file.lines[i].text, name, value);
-    if (Equal(name, key)) return i;
+    if (Equal(name, wanted)) return i;
   }
   return std::string::npos;
 }

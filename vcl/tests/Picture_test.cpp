@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <filesystem>
 
@@ -168,4 +169,59 @@ TEST(Icon, SavesLoadsAndDrawsThroughItsMask) {
   junk.SetPosition(0);
   EXPECT_THROW(loaded.LoadFromStream(junk), EInvalidGraphic);
   EXPECT_EQ(loaded.Width(), 4);
+}
+
+// Entry headers with widths and heights at the ends of the 32-bit range: the search for the
+// best entry must not overflow (a width just above INT_MIN once looked nearest to 32 and hid
+// the good entry), and an icon with no usable entry is refused and leaves the icon as it was.
+TEST(Icon, CorruptEntrySizesAreSkippedOrRefused) {
+  TBitmap color(4, 4, pf24bit);
+  TIcon source;
+  source.SetBitmaps(&color, nullptr);
+  TMemoryStream saved;
+  source.SaveToStream(saved);
+  const auto* bytes = static_cast<const uint8_t*>(saved.Memory());
+  const std::string good(reinterpret_cast<const char*>(bytes) + 22, static_cast<size_t>(saved.Size()) - 22);
+
+  // An icon file whose entries hold the given DIBs, in order.
+  auto iconFile = [](const std::vector<std::string>& images) {
+    std::string file;
+    auto put16 = [&](int v) { file += char(v & 0xFF); file += char((v >> 8) & 0xFF); };
+    auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) file += char((v >> (8 * i)) & 0xFF); };
+    put16(0);
+    put16(1);
+    put16(static_cast<int>(images.size()));
+    uint32_t offset = static_cast<uint32_t>(6 + 16 * images.size());
+    for (const std::string& image : images) {
+      file.append(4, '\0');
+      put16(1);
+      put16(24);
+      put32(static_cast<uint32_t>(image.size()));
+      put32(offset);
+      offset += static_cast<uint32_t>(image.size());
+    }
+    for (const std::string& image : images) file += image;
+    return file;
+  };
+  auto withSize = [&](int32_t width, int32_t height) {
+    std::string image = good;
+    std::memcpy(image.data() + 4, &width, 4);
+    std::memcpy(image.data() + 8, &height, 4);
+    return image;
+  };
+
+  const std::pair<int32_t, int32_t> corrupt[] = {
+      {INT_MIN + 31, 8}, {INT_MIN + 7, 8}, {INT_MIN, 8}, {INT_MAX, 8}, {4, INT_MIN}, {4, INT_MAX}, {-4, 8}, {4, 1}};
+  for (const auto& [width, height] : corrupt) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    TStringStream both(iconFile({withSize(width, height), good}));
+    TIcon icon;
+    icon.LoadFromStream(both);
+    EXPECT_EQ(icon.Width(), 4);
+    EXPECT_EQ(icon.Height(), 4);
+
+    TStringStream alone(iconFile({withSize(width, height)}));
+    EXPECT_THROW(icon.LoadFromStream(alone), EInvalidGraphic);
+    EXPECT_EQ(icon.Width(), 4);
+  }
 }

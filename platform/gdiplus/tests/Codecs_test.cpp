@@ -479,6 +479,36 @@ TEST(Codecs, DamagedFilesGiveAStatus) {
   EXPECT_EQ(image, nullptr);
 }
 
+// A GIF of one-pixel frames on a screen of the given size, written byte by byte.
+Bytes GifOfPixelFrames(int screenSide, int frames) {
+  const auto lo = [](int v) { return static_cast<uint8_t>(v & 0xFF); };
+  const auto hi = [](int v) { return static_cast<uint8_t>(v >> 8); };
+  Bytes gif = {'G', 'I', 'F', '8', '9', 'a', lo(screenSide), hi(screenSide), lo(screenSide), hi(screenSide),
+               0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF};
+  for (int i = 0; i < frames; ++i) {
+    const uint8_t frame[] = {0x21, 0xF9, 4, 0, 0, 0, 0, 0,          // control: no delay
+                             0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0,       // a 1 x 1 image at 0, 0
+                             2, 2, 0x44, 1, 0};                     // its LZW data
+    gif.insert(gif.end(), std::begin(frame), std::end(frame));
+  }
+  gif.push_back(0x3B);
+  return gif;
+}
+
+// An animation costs a full-screen frame per frame: a small file of tiny frames on a huge
+// screen would take gigabytes, so it is refused before anything is allocated.
+TEST(Codecs, AnimationLargerThanOneImageIsRefused) {
+  GpImage* image = nullptr;
+  EXPECT_EQ(Load(GifOfPixelFrames(16384, 4), &image), OutOfMemory);
+  EXPECT_EQ(image, nullptr);
+
+  ASSERT_EQ(Load(GifOfPixelFrames(4, 4), &image), Ok);
+  UINT frames = 0;
+  EXPECT_EQ(GdipImageGetFrameCount(image, &FrameDimensionTime, &frames), Ok);
+  EXPECT_EQ(frames, 4u);
+  GdipDisposeImage(image);
+}
+
 // --- Encoder list ----------------------------------------------------------------------------
 
 TEST(Codecs, EncoderListNamesFiveEncodersWithMimeTypes) {

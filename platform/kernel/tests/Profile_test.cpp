@@ -166,6 +166,22 @@ TEST_F(ProfileTest, WritesKeepEveryOtherLine) {
   EXPECT_EQ(std::distance(fs::directory_iterator(m_root), fs::directory_iterator()), 1);
 }
 
+// Names in the file are read trimmed, so names passed with blanks around them must find
+// them too: otherwise a write reports success and the next read of the same name misses it.
+TEST_F(ProfileTest, BlanksAroundNamesAskedForAreIgnored) {
+  Write("[General]\nK=1\n");
+  ASSERT_TRUE(WritePrivateProfileStringA("General", "Added ", "2", m_file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringA(" General", " K", "3", m_file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringA(" New ", "Z", "4", m_file.c_str()));
+  EXPECT_EQ(Read(), "[General]\nK=3\nAdded=2\n[ New ]\nZ=4\n");
+  EXPECT_EQ(Get("General", "Added "), "2");
+  EXPECT_EQ(Get("General ", "\tK"), "3");
+  EXPECT_EQ(Get(" New ", " Z "), "4");
+  EXPECT_EQ(Get("New", "Z"), "4");
+  ASSERT_TRUE(WritePrivateProfileStringA("General ", "Added ", nullptr, m_file.c_str()));
+  EXPECT_EQ(Get("General", "Added"), "dflt");
+}
+
 TEST_F(ProfileTest, NewFilesEncodingsAndBadInput) {
   // A new file, created with CRLF, under a folder written in another case.
   fs::create_directory(m_root + "/Config");
