@@ -240,13 +240,12 @@ bool GPBitmapFromHBitmap32(HBITMAP bitmap, TGPBitmap*& gpBitmap) {
       info->bmiHeader.biCompression = BI_RGB;
       if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), buffer.data(), info, DIB_RGB_COLORS) == height) {
         std::unique_ptr<TGPBitmap> result(new TGPBitmap(width, height, PixelFormat32bppARGB));
-        BitmapData locked{};
-        result->LockBits(GpRect{0, 0, width, height}, ImageLockModeWrite, PixelFormat32bppARGB, locked);
+        TGPLockedBits locked(*result, GpRect{0, 0, width, height}, ImageLockModeWrite, PixelFormat32bppARGB);
         for (int i = 0; i < height; ++i) {
           const size_t sourceRow = static_cast<size_t>(bottomUp ? height - 1 - i : i);
-          std::memcpy(GetScanLine(locked, i), buffer.data() + sourceRow * rowBytes, rowBytes);
+          std::memcpy(locked.ScanLine(i), buffer.data() + sourceRow * rowBytes, rowBytes);
         }
-        result->UnlockBits(locked);
+        locked.Unlock();
         gpBitmap = result.release();
         done = true;
       }

@@ -49,11 +49,10 @@ inline WideString WidePath(const std::filesystem::path& path) { return platform:
 // A 32-bit ARGB bitmap holding the pixels, row after row.
 inline TGPBitmap* BitmapFromArgb(int width, int height, const std::vector<ARGB>& pixels) {
   auto* bitmap = new TGPBitmap(width, height, PixelFormat32bppARGB);
-  BitmapData data{};
-  bitmap->LockBits(GpRect{0, 0, width, height}, ImageLockModeWrite, PixelFormat32bppARGB, data);
+  TGPLockedBits locked(*bitmap, GpRect{0, 0, width, height}, ImageLockModeWrite, PixelFormat32bppARGB);
   for (int y = 0; y < height; ++y)
-    std::memcpy(GetScanLine(data, y), pixels.data() + static_cast<size_t>(y) * width, static_cast<size_t>(width) * 4);
-  bitmap->UnlockBits(data);
+    std::memcpy(locked.ScanLine(y), pixels.data() + static_cast<size_t>(y) * width, static_cast<size_t>(width) * 4);
+  locked.Unlock();
   return bitmap;
 }
 
