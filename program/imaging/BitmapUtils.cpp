@@ -6,6 +6,7 @@
 
 #include "platform/gdi/DC.h"
 #include "platform/gdi/Objects.h"
+#include "program/imaging/ColorBlend.h"
 
 namespace {
 
@@ -204,17 +205,12 @@ bool CopyBitmapRect(TBitmap* source, const TRect& rect, TBitmap* dest) {
 void CopyBitmapRect32(TBitmap* source, TBitmap* dest, const TRect& rect, int destY, int destX) {
   if (!source || !dest || source->PixelFormat() != pf32bit || dest->PixelFormat() != pf32bit) return;
   if (source->Empty() || dest->Empty()) return;
-  // Clip to the source, then the destination, moving the destination point along.
-  TRect r = ClipToBitmap(rect, source->Width(), source->Height());
-  destX += r.Left - rect.Left;
-  destY += r.Top - rect.Top;
-  if (destX < 0) r.Left -= destX, destX = 0;
-  if (destY < 0) r.Top -= destY, destY = 0;
-  r.Right = std::min<LONG>(r.Right, r.Left + std::max(dest->Width() - destX, 0));
-  r.Bottom = std::min<LONG>(r.Bottom, r.Top + std::max(dest->Height() - destY, 0));
-  const int width = r.Right - r.Left;
-  for (LONG i = 0; i < r.Bottom - r.Top && width > 0; ++i) {
-    const auto* from = static_cast<const uint8_t*>(source->ScanLine(r.Top + i)) + r.Left * 4;
+  int sourceX = rect.Left, sourceY = rect.Top;
+  int width = rect.Right - rect.Left, height = rect.Bottom - rect.Top;
+  imaging::detail::ClipSpan(sourceX, destX, width, source->Width(), dest->Width());
+  imaging::detail::ClipSpan(sourceY, destY, height, source->Height(), dest->Height());
+  for (int i = 0; i < height && width > 0; ++i) {
+    const auto* from = static_cast<const uint8_t*>(source->ScanLine(sourceY + i)) + sourceX * 4;
     auto* to = static_cast<uint8_t*>(dest->ScanLine(destY + i)) + destX * 4;
     std::memcpy(to, from, static_cast<size_t>(width) * 4);
   }
@@ -240,13 +236,12 @@ bool GPBitmapFromHBitmap32(HBITMAP bitmap, TGPBitmap*& gpBitmap) {
       info->bmiHeader.biCompression = BI_RGB;
       if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), buffer.data(), info, DIB_RGB_COLORS) == height) {
         std::unique_ptr<TGPBitmap> result(new TGPBitmap(width, height, PixelFormat32bppARGB));
-        BitmapData locked{};
-        result->LockBits(GpRect{0, 0, width, height}, ImageLockModeWrite, PixelFormat32bppARGB, locked);
+        TGPLockedBits locked(*result, GpRect{0, 0, width, height}, ImageLockModeWrite, PixelFormat32bppARGB);
         for (int i = 0; i < height; ++i) {
           const size_t sourceRow = static_cast<size_t>(bottomUp ? height - 1 - i : i);
-          std::memcpy(GetScanLine(locked, i), buffer.data() + sourceRow * rowBytes, rowBytes);
+          std::memcpy(locked.ScanLine(i), buffer.data() + sourceRow * rowBytes, rowBytes);
         }
-        result->UnlockBits(locked);
+        locked.Unlock();
         gpBitmap = result.release();
         done = true;
       }

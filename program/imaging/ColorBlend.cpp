@@ -7,6 +7,8 @@
 #include "vcl/Bitmap.h"
 #include "vcl/Canvas.h"
 
+using imaging::detail::ClipSpan;
+
 namespace {
 
 // One channel of F over B with weight w: each part rounded on its own, so that the sum never
@@ -117,16 +119,6 @@ bool ViewOf(HDC dc, DibView& view) {
   view.stride = section.dsBm.bmWidthBytes;
   view.bottomUp = section.dsBmih.biHeight > 0;
   return true;
-}
-
-// Narrows a span [start, start + length) of one axis so that it lies inside [0, limit) on
-// both the source and the destination, moving the other start along.
-void ClipSpan(int& sourceStart, int& destStart, int& length, int sourceLimit, int destLimit) {
-  int skip = std::max({0, -sourceStart, -destStart});
-  sourceStart += skip;
-  destStart += skip;
-  length -= skip;
-  length = std::min({length, sourceLimit - sourceStart, destLimit - destStart});
 }
 
 void BlendConstant(const uint32_t* source, uint32_t* dest, int count, uint32_t alpha) {
@@ -243,4 +235,12 @@ bool AlphaBlendDC(HDC DestDC, int X, int Y, int Width, int Height, HDC SrcDC, in
   if (!BlendInMemory(DestDC, X, Y, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, constantAlpha, alphaFormat))
     return AlphaBlendThroughBitmaps(DestDC, X, Y, Width, Height, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, Blend);
   return true;
+}
+
+void imaging::detail::ClipSpan(int& sourceStart, int& destStart, int& length, int sourceLimit, int destLimit) {
+  const int skip = std::max({0, -sourceStart, -destStart});
+  sourceStart += skip;
+  destStart += skip;
+  length -= skip;
+  length = std::min({length, sourceLimit - sourceStart, destLimit - destStart});
 }

@@ -86,4 +86,8 @@ constexpr uint32_t BlendFunctionValue(BLENDFUNCTION blend) {
 namespace imaging::detail {
 // The SSE2 routines; nullptr when the build has no SSE2.
 const TBlendRoutines* Sse2BlendRoutines();
+// Narrows a span [start, start + length) of one axis of a copy between two bitmaps so that it
+// lies inside [0, limit) of both the source and the destination, moving both starts along.
+// A length of 0 or less afterwards means nothing is left to copy.
+void ClipSpan(int& sourceStart, int& destStart, int& length, int sourceLimit, int destLimit);
 }  // namespace imaging::detail

@@ -1,12 +1,12 @@
 #include "program/imaging/GPGraphic.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "platform/gdi/DC.h"
 #include "platform/kernel/SysInfo.h"
 #include "platform/kernel/Unicode.h"
 #include "program/imaging/GPPictures.h"
+#include "program/imaging/Quantize.h"
 #include "vcl/GraphicsObject.h"
 
 // ---- pixel formats ----------------------------------------------------------------------
@@ -58,26 +58,6 @@ TSize DisplaySize(UINT flags, int pixelWidth, int pixelHeight, REAL dpiX, REAL d
     }
   }
   return size;
-}
-
-TGPBitmap* QuantizeForGif(TGPImage* image) {
-  const int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
-  std::unique_ptr<TGPBitmap> copy(new TGPBitmap(width, height, PixelFormat32bppARGB));
-  {
-    TGPGraphics graphics(copy.get());
-    graphics.SetPageUnit(UnitPixel);
-    graphics.DrawImageRect(image, 0, 0, width, height);
-  }
-  std::unique_ptr<TGPBitmap> output(new TGPBitmap(width, height, PixelFormat8bppIndexed));
-  const GpRect bounds{0, 0, width, height};
-  BitmapData source{}, target{};
-  copy->LockBits(bounds, ImageLockModeRead, PixelFormat32bppARGB, source);
-  output->LockBits(bounds, ImageLockModeWrite, PixelFormat32bppARGB, target);
-  for (int y = 0; y < height; ++y)
-    std::memcpy(GetScanLine(target, y), GetScanLine(source, y), static_cast<size_t>(width) * 4);
-  output->UnlockBits(target);
-  copy->UnlockBits(source);
-  return output.release();
 }
 
 }  // namespace imaging::detail
@@ -262,9 +242,11 @@ void TGPGraphic::SaveGif(const GUID& format, const AnsiString* fileName, TStream
   }
   const int64_t start = stream ? stream->Position() : 0;
   try {
-    std::unique_ptr<TGPBitmap> quantized(imaging::detail::QuantizeForGif(image));
+    // At most 255 colours of the octree; palette entry 255 is the one of transparent pixels.
+    TOctreeQuantizer quantizer(255, 8);
+    std::unique_ptr<TGPBitmap> quantized = quantizer.Quantize(image);
     SaveImage(quantized.get(), format, {}, fileName, stream);
-  } catch (const Exception&) {
+  } catch (const std::exception&) {
     // GDI+'s own GIF encoding instead, over whatever the failed attempt wrote.
     if (stream) {
       stream->SetPosition(start);

@@ -121,7 +121,4 @@ namespace imaging::detail {
 // no real pixel size, the pixel size scaled from its resolution to the screen's (a
 // resolution that rounds to 0 dpi keeps the pixel size).
 TSize DisplaySize(UINT flags, int pixelWidth, int pixelHeight, REAL dpiX, REAL dpiY, int screenDpi);
-// Turns an image into an 8-bit indexed bitmap for the GIF encoder.
-// FIXME: replace with TOctreeQuantizer(255, 8).Quantize once the quantizer is in.
-TGPBitmap* QuantizeForGif(TGPImage* image);
 }  // namespace imaging::detail

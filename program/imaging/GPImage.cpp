@@ -286,3 +286,20 @@ void TGPBitmap::LockBits(const GpRect& rect, UINT flags, ::PixelFormat format, B
 }
 
 void TGPBitmap::UnlockBits(BitmapData& data) { SetStatus(GdipBitmapUnlockBits(NativeBitmap(), &data)); }
+
+// ---- TGPLockedBits ----------------------------------------------------------------------
+
+TGPLockedBits::TGPLockedBits(TGPBitmap& bitmap, const GpRect& rect, UINT flags, ::PixelFormat format)
+    : m_bitmap(&bitmap) {
+  bitmap.LockBits(rect, flags, format, m_data);
+}
+
+TGPLockedBits::~TGPLockedBits() {
+  if (m_bitmap) GdipBitmapUnlockBits(m_bitmap->NativeBitmap(), &m_data);
+}
+
+void TGPLockedBits::Unlock() {
+  TGPBitmap* bitmap = m_bitmap;
+  m_bitmap = nullptr;
+  if (bitmap) bitmap->UnlockBits(m_data);
+}

@@ -104,6 +104,26 @@ class TGPBitmap : public TGPImage {
   void UnlockBits(BitmapData& data);
 };
 
+// Keeps a rectangle of a bitmap locked for a scope and unlocks it on every way out. Unlock
+// ends the lock early so that a failure to write the pixels back raises; the destructor
+// cannot report one. The bitmap must outlive the lock.
+class TGPLockedBits {
+ public:
+  TGPLockedBits(TGPBitmap& bitmap, const GpRect& rect, UINT flags, ::PixelFormat format);
+  ~TGPLockedBits();
+  TGPLockedBits(const TGPLockedBits&) = delete;
+  TGPLockedBits& operator=(const TGPLockedBits&) = delete;
+
+  const BitmapData& Data() const { return m_data; }
+  // Row 0 is the top row of the locked rectangle.
+  uint8_t* ScanLine(int row) const { return GetScanLine(m_data, row); }
+  void Unlock();
+
+ private:
+  TGPBitmap* m_bitmap;
+  BitmapData m_data{};
+};
+
 class TGPMetafile : public TGPImage {
  public:
   TGPMetafile(GpImage* nativeImage, Status status) : TGPImage(nativeImage, status) {}

@@ -1,111 +1,58 @@
 #include "program/imaging/Quantize.h"
 
 #include <algorithm>
-#include <string>
 
+#include "program/imaging/GPGraphics.h"
 #include "program/imaging/QuantizeDither.h"
 #include "rtl/Exceptions.h"
 
-namespace imaging::detail {
-
-// FIXME: raises a plain Exception until the GDI+ object layer's status exceptions are here.
-void CheckQuantizerStatus(GpStatus status, const char* call) {
-  if (status != Ok)
-    throw Exception("GDIPlus Exception: " + std::to_string(static_cast<int>(status)) + " - " + call);
-}
-
-}  // namespace imaging::detail
-
-using imaging::detail::CheckQuantizerStatus;
-
-namespace {
-
-// Keeps a bitmap's bits locked for a scope.
-class LockedBits {
- public:
-  LockedBits(GpBitmap* bitmap, const GpRect& rect, UINT mode, PixelFormat format) : m_bitmap(bitmap) {
-    CheckQuantizerStatus(GdipBitmapLockBits(bitmap, &rect, mode, format, &m_data), "GdipBitmapLockBits");
-  }
-  ~LockedBits() {
-    if (m_bitmap) GdipBitmapUnlockBits(m_bitmap, &m_data);
-  }
-  LockedBits(const LockedBits&) = delete;
-  LockedBits& operator=(const LockedBits&) = delete;
-  const BitmapData& Data() const { return m_data; }
-  // Unlocks now, so that a failure to write the pixels back is reported.
-  void Unlock() {
-    GpBitmap* bitmap = m_bitmap;
-    m_bitmap = nullptr;
-    CheckQuantizerStatus(GdipBitmapUnlockBits(bitmap, &m_data), "GdipBitmapUnlockBits");
-  }
-
- private:
-  GpBitmap* m_bitmap;
-  BitmapData m_data{};
-};
-
-const uint8_t* RowOf(const BitmapData& data, int32_t row) {
-  return static_cast<const uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(row) * data.Stride;
-}
-
-TGdipBitmapPtr NewBitmap(int32_t width, int32_t height, PixelFormat format) {
-  GpBitmap* bitmap = nullptr;
-  CheckQuantizerStatus(GdipCreateBitmapFromScan0(width, height, 0, format, nullptr, &bitmap),
-                       "GdipCreateBitmapFromScan0");
-  return TGdipBitmapPtr(bitmap);
-}
-
-}  // namespace
-
 // ---- TQuantizer ---------------------------------------------------------------------------
 
-TGdipBitmapPtr TQuantizer::Quantize(GpImage* Image) {
+std::unique_ptr<TGPBitmap> TQuantizer::Quantize(TGPImage* Image) {
+  if (!Image) RaiseGdiplusStatus(InvalidParameter);
   UINT width = 0;
   UINT height = 0;
-  CheckQuantizerStatus(GdipGetImageWidth(Image, &width), "GdipGetImageWidth");
-  CheckQuantizerStatus(GdipGetImageHeight(Image, &height), "GdipGetImageHeight");
+  Image->SetStatus(GdipGetImageWidth(Image->NativeImage(), &width));
+  Image->SetStatus(GdipGetImageHeight(Image->NativeImage(), &height));
   const GpRect bounds{0, 0, static_cast<INT>(width), static_cast<INT>(height)};
 
-  TGdipBitmapPtr copy = NewBitmap(bounds.Width, bounds.Height, PixelFormat32bppARGB);
-  TGdipBitmapPtr output = NewBitmap(bounds.Width, bounds.Height, PixelFormat8bppIndexed);
+  auto copy = std::make_unique<TGPBitmap>(bounds.Width, bounds.Height, PixelFormat32bppARGB);
+  auto output = std::make_unique<TGPBitmap>(bounds.Width, bounds.Height, PixelFormat8bppIndexed);
   {
-    GpGraphics* graphics = nullptr;
-    CheckQuantizerStatus(GdipGetImageGraphicsContext(copy.get(), &graphics), "GdipGetImageGraphicsContext");
-    std::unique_ptr<GpGraphics, GpStatus (*)(GpGraphics*)> owner(graphics, GdipDeleteGraphics);
-    CheckQuantizerStatus(GdipSetPageUnit(graphics, UnitPixel), "GdipSetPageUnit");
-    CheckQuantizerStatus(GdipDrawImageRectI(graphics, Image, 0, 0, bounds.Width, bounds.Height), "GdipDrawImageRectI");
+    TGPGraphics graphics(copy.get());
+    graphics.SetPageUnit(UnitPixel);
+    graphics.DrawImageRect(Image, 0, 0, bounds.Width, bounds.Height);
   }
 
-  LockedBits source(copy.get(), bounds, ImageLockModeRead, PixelFormat32bppARGB);
+  TGPLockedBits source(*copy, bounds, ImageLockModeRead, PixelFormat32bppARGB);
   if (!FOnePass) ScanColors(source.Data(), bounds.Width, bounds.Height);
 
   INT paletteSize = 0;
-  CheckQuantizerStatus(GdipGetImagePaletteSize(output.get(), &paletteSize), "GdipGetImagePaletteSize");
-  std::vector<uint8_t> paletteBlock(std::max<size_t>(static_cast<size_t>(paletteSize), sizeof(ColorPalette)));
-  auto* palette = reinterpret_cast<ColorPalette*>(paletteBlock.data());
-  CheckQuantizerStatus(GdipGetImagePalette(output.get(), palette, paletteSize), "GdipGetImagePalette");
-  FillPalette(*palette);
-  CheckQuantizerStatus(GdipSetImagePalette(output.get(), palette), "GdipSetImagePalette");
+  output->SetStatus(GdipGetImagePaletteSize(output->NativeImage(), &paletteSize));
+  TGPColorPalette palette(paletteSize);
+  output->SetStatus(GdipGetImagePalette(output->NativeImage(), palette.Palette(), palette.ByteSize()));
+  FillPalette(palette);
+  output->SetStatus(GdipSetImagePalette(output->NativeImage(), palette.Palette()));
 
-  MapPixels(source.Data(), output.get(), bounds, bounds.Height, bounds.Width);
+  MapPixels(source.Data(), *output, bounds, bounds.Height, bounds.Width);
   return output;
 }
 
 void TQuantizer::ScanColors(const BitmapData& Data, int32_t Width, int32_t Height) {
   for (int32_t row = 0; row < Height; ++row) {
-    const auto* pixels = reinterpret_cast<const uint32_t*>(RowOf(Data, row));
+    const auto* pixels = reinterpret_cast<const uint32_t*>(GetScanLine(Data, row));
     for (int32_t column = 0; column < Width; ++column) CountPixel(pixels[column]);
   }
 }
 
-void TQuantizer::MapPixels(const BitmapData& Source, GpBitmap* Output, const GpRect& Bounds, int32_t Height,
+void TQuantizer::MapPixels(const BitmapData& Source, TGPBitmap& Output, const GpRect& Bounds, int32_t Height,
                            int32_t Width) {
-  LockedBits target(Output, Bounds, ImageLockModeWrite, PixelFormat8bppIndexed);
+  TGPLockedBits target(Output, Bounds, ImageLockModeWrite, PixelFormat8bppIndexed);
   TOctreeColorLookup lookup(this);
   TStuckiDitherer ditherer(Width, &lookup);
   for (int32_t row = 0; row < Height; ++row) {
-    const auto* source = reinterpret_cast<const uint32_t*>(RowOf(Source, row));
-    auto* indexes = const_cast<uint8_t*>(RowOf(target.Data(), row));
+    const auto* source = reinterpret_cast<const uint32_t*>(GetScanLine(Source, row));
+    uint8_t* indexes = target.ScanLine(row);
     while (ditherer.Column() >= 0 && ditherer.Column() < Width) {
       const int32_t column = ditherer.Column();
       const uint32_t pixel = source[column];
@@ -142,11 +89,11 @@ int32_t TOctreeQuantizer::PixelIndex(uint32_t Pixel, uint32_t& Color) {
   return FTree->FindIndex(Pixel, Color);
 }
 
-void TOctreeQuantizer::FillPalette(ColorPalette& Palette) {
+void TOctreeQuantizer::FillPalette(TGPColorPalette& Palette) {
   const std::vector<uint32_t> colors = FTree->BuildPalette(FColorLimit - 1);
-  // Only the entries the bitmap's palette has are written.
-  for (size_t i = 0; i < colors.size() && i < Palette.Count; ++i) Palette.Entries[i] = colors[i];
-  if (static_cast<UINT>(FColorLimit) < Palette.Count) Palette.Entries[FColorLimit] = 0xFF000000;
+  // Only the entries the bitmap's palette has are written (SetEntry ignores the others).
+  for (size_t i = 0; i < colors.size(); ++i) Palette.SetEntry(static_cast<UINT>(i), colors[i]);
+  Palette.SetEntry(static_cast<UINT>(FColorLimit), 0xFF000000);
 }
 
 // ---- TOctree ------------------------------------------------------------------------------

@@ -11,14 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gdiplus/Gdiplus.h"
+#include "program/imaging/GPImage.h"
 #include "vcl/Object.h"
-
-struct TGdipImageDelete {
-  void operator()(GpImage* image) const { GdipDisposeImage(image); }
-};
-// A GDI+ bitmap handed to the caller, disposed with GdipDisposeImage.
-using TGdipBitmapPtr = std::unique_ptr<GpBitmap, TGdipImageDelete>;
 
 class TQuantizer : public TObject {
   BRANTWELL_CLASS(TQuantizer, TObject)
@@ -27,9 +21,10 @@ class TQuantizer : public TObject {
   // OnePass skips the counting pass: the palette comes from what the quantizer knows already.
   explicit TQuantizer(bool OnePass) : FOnePass(OnePass) {}
 
-  // A new 8-bit indexed bitmap (PixelFormat8bppIndexed) of the image's size. A failing GDI+
-  // call raises an Exception naming the call and its status.
-  TGdipBitmapPtr Quantize(GpImage* Image);
+  // A new 8-bit indexed bitmap (PixelFormat8bppIndexed) of the image's size, owned by the
+  // caller. A failing GDI+ call raises the exception of its status (GPExceptions.h); no
+  // image at all raises ArgumentException.
+  std::unique_ptr<TGPBitmap> Quantize(TGPImage* Image);
 
   // The palette index of a pixel (32-bit ARGB) and the palette colour it stands for.
   virtual int32_t PixelIndex(uint32_t Pixel, uint32_t& Color) = 0;
@@ -40,9 +35,9 @@ class TQuantizer : public TObject {
   // Every pixel of the locked 32-bit ARGB rows goes to CountPixel.
   virtual void ScanColors(const BitmapData& Data, int32_t Width, int32_t Height);
   // Writes the palette index of every source pixel into Output, through a Stucki ditherer.
-  virtual void MapPixels(const BitmapData& Source, GpBitmap* Output, const GpRect& Bounds, int32_t Height,
+  virtual void MapPixels(const BitmapData& Source, TGPBitmap& Output, const GpRect& Bounds, int32_t Height,
                          int32_t Width);
-  virtual void FillPalette(ColorPalette& Palette) = 0;
+  virtual void FillPalette(TGPColorPalette& Palette) = 0;
 
  private:
   bool FOnePass;
@@ -67,7 +62,7 @@ class TOctreeQuantizer : public TQuantizer {
 
  protected:
   void CountPixel(uint32_t Pixel) override;
-  void FillPalette(ColorPalette& Palette) override;
+  void FillPalette(TGPColorPalette& Palette) override;
 
  private:
   std::unique_ptr<TOctree> FTree;

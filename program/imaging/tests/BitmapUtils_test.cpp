@@ -126,6 +126,17 @@ TEST(BitmapUtils, AlphaAndPixelCopiesStayInsideTheBitmaps) {
   EXPECT_EQ(Pixel32(target, 1, 1), 0xFF102030u);
   EXPECT_EQ(Pixel32(target, 2, 2), 0xFF102030u);
   EXPECT_EQ(Pixel32(target, 0, 0), 0u);
+  // Starts before either bitmap move both points along: source row 2 (alpha 0x10) lands on
+  // the target's row 0 when the destination starts one row above it.
+  Fill32(target, 0);
+  CopyBitmapRect32(&bitmap, &target, TRect(-1, -1, 2, 2), 0, 0);
+  EXPECT_EQ(Pixel32(target, 0, 0), 0u);
+  EXPECT_EQ(Pixel32(target, 1, 1), 0xFF102030u);
+  EXPECT_EQ(Pixel32(target, 2, 2), 0xFF102030u);
+  Fill32(target, 0);
+  CopyBitmapRect32(&bitmap, &target, TRect(0, 1, 4, 3), -1, -1);
+  EXPECT_EQ(Pixel32(target, 0, 0), 0x10102030u);
+  EXPECT_EQ(Pixel32(target, 0, 1), 0u);
 }
 
 TEST(BitmapUtils, CopyBitmapRectPerFormat) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "ImagingTestSupport.h"
 #include "vcl/GraphicsObject.h"
 #include "vcl/Picture.h"
@@ -85,6 +87,49 @@ TEST(GPGraphic, JpegQualityAndGifBytes) {
   EXPECT_EQ(back->GetPixelFormat(), PixelFormat8bppIndexed);
 }
 
+double MeanBlockError(const std::vector<ARGB>& a, const std::vector<ARGB>& b, int width, int height) {
+  const std::vector<double> errors = BlockErrors(a, b, width, height);
+  double total = 0;
+  for (double error : errors) total += error;
+  return errors.empty() ? 1e9 : total / static_cast<double>(errors.size());
+}
+
+std::vector<ARGB> DecodeArgb(TMemoryStream& stream) {
+  TMemoryStream copy;
+  copy.WriteBuffer(stream.Memory(), static_cast<int32_t>(stream.Size()));
+  copy.SetPosition(0);
+  std::unique_ptr<TGPImage> image(TGPImage::FromStream(copy));
+  EXPECT_EQ(image->GetRawFormat(), ImageFormatGIF);
+  return ReadArgb(image.get());
+}
+
+// A photo saved by a GIF picture gets a palette made for it: its colours come back close,
+// far closer than through the fixed palette of the plain GIF encoding.
+TEST(GPGraphic, GifOfAPhotoKeepsItsColours) {
+  const int width = 128, height = 96;
+  std::vector<ARGB> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const double shade = 0.5 + 0.5 * std::sin(x / 9.0) * std::cos(y / 13.0);
+      pixels.push_back(MakeColor(static_cast<uint8_t>(40 + x * 200 / width), static_cast<uint8_t>(30 + 190 * shade),
+                                 static_cast<uint8_t>(220 - y * 180 / height)));
+    }
+  std::unique_ptr<TGPBitmap> source(BitmapFromArgb(width, height, pixels));
+  auto photo = Fixture("colours.jpg", Encode(source.get(), ImageFormatJPEG));
+
+  TGIFImage picture;
+  picture.LoadFromFile(photo.string());
+  const std::vector<ARGB> decoded = ReadArgb(picture.GetGPImage());
+  TMemoryStream quantized, plain;
+  picture.SaveToStream(quantized);
+  picture.GetGPImage()->SaveToStream(plain, ImageFormatGIF);
+
+  const double quantizedError = MeanBlockError(decoded, DecodeArgb(quantized), width, height);
+  const double plainError = MeanBlockError(decoded, DecodeArgb(plain), width, height);
+  EXPECT_LT(quantizedError, 6.0);
+  EXPECT_LT(quantizedError * 2, plainError) << quantizedError << " against " << plainError;
+}
+
 // A stream that takes a burst of bytes, then fails once.
 class FailingOnceStream : public TMemoryStream {
  public:
@@ -119,6 +164,8 @@ TEST(GPGraphic, GifFallbackReplacesWhatTheFailedAttemptWrote) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes) + 4, 3), "GIF");
   EXPECT_EQ(bytes[stream.Size() - 1], 0x3B);  // the GIF trailer ends the stream: no junk after it
   EXPECT_LT(stream.Size(), 10000);
+  // What follows the header is GDI+'s own GIF encoding of the picture.
+  EXPECT_EQ(Bytes(bytes + 4, bytes + stream.Size()), Encode(picture.GetGPImage(), ImageFormatGIF));
 }
 
 TEST(GPGraphic, EmptyPicturesSaveAndDrawNothing) {

@@ -9,6 +9,8 @@
 #include <libexif/exif-data.h>
 #include <tiffio.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -49,11 +51,10 @@ inline WideString WidePath(const std::filesystem::path& path) { return platform:
 // A 32-bit ARGB bitmap holding the pixels, row after row.
 inline TGPBitmap* BitmapFromArgb(int width, int height, const std::vector<ARGB>& pixels) {
   auto* bitmap = new TGPBitmap(width, height, PixelFormat32bppARGB);
-  BitmapData data{};
-  bitmap->LockBits(GpRect{0, 0, width, height}, ImageLockModeWrite, PixelFormat32bppARGB, data);
+  TGPLockedBits locked(*bitmap, GpRect{0, 0, width, height}, ImageLockModeWrite, PixelFormat32bppARGB);
   for (int y = 0; y < height; ++y)
-    std::memcpy(GetScanLine(data, y), pixels.data() + static_cast<size_t>(y) * width, static_cast<size_t>(width) * 4);
-  bitmap->UnlockBits(data);
+    std::memcpy(locked.ScanLine(y), pixels.data() + static_cast<size_t>(y) * width, static_cast<size_t>(width) * 4);
+  locked.Unlock();
   return bitmap;
 }
 
@@ -224,6 +225,32 @@ inline bool Near(ARGB a, ARGB b, int tolerance) {
   for (int shift = 0; shift < 32; shift += 8)
     if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
   return true;
+}
+
+// For every whole 4 x 4 block of two images of the same size (pixels row after row): the
+// largest difference of a colour channel between the blocks' mean colours. Dithering trades
+// single pixels for the mean of their neighbourhood, so this is what the eye sees of it.
+inline std::vector<double> BlockErrors(const std::vector<ARGB>& a, const std::vector<ARGB>& b, int width,
+                                       int height) {
+  std::vector<double> errors;
+  EXPECT_EQ(a.size(), static_cast<size_t>(width) * height);
+  EXPECT_EQ(b.size(), a.size());
+  if (a.size() != b.size() || a.size() != static_cast<size_t>(width) * height) return errors;
+  for (int by = 0; by + 4 <= height; by += 4)
+    for (int bx = 0; bx + 4 <= width; bx += 4) {
+      double worst = 0;
+      for (int shift : {0, 8, 16}) {
+        int sumA = 0, sumB = 0;
+        for (int y = by; y < by + 4; ++y)
+          for (int x = bx; x < bx + 4; ++x) {
+            sumA += int((a[static_cast<size_t>(y * width + x)] >> shift) & 0xFF);
+            sumB += int((b[static_cast<size_t>(y * width + x)] >> shift) & 0xFF);
+          }
+        worst = std::max(worst, std::abs(sumA - sumB) / 16.0);
+      }
+      errors.push_back(worst);
+    }
+  return errors;
 }
 
 inline bool StartsWith(const Bytes& bytes, std::initializer_list<uint8_t> magic) {

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "ImagingTestSupport.h"
 #include "program/imaging/QuantizeDither.h"
 #include "rtl/Exceptions.h"
 
@@ -22,12 +24,8 @@ class QuantizeTest : public ::testing::Test {
   static void TearDownTestSuite() { GdiplusShutdown(s_token); }
 
   // A 32-bit ARGB GDI+ bitmap of the given pixels, row after row.
-  static TGdipBitmapPtr Image(int width, int height, std::vector<uint32_t> pixels) {
-    GpBitmap* bitmap = nullptr;
-    EXPECT_EQ(GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
-                                        reinterpret_cast<BYTE*>(pixels.data()), &bitmap),
-              Ok);
-    return TGdipBitmapPtr(bitmap);
+  static std::unique_ptr<TGPBitmap> Image(int width, int height, const std::vector<uint32_t>& pixels) {
+    return std::unique_ptr<TGPBitmap>(imaging_test::BitmapFromArgb(width, height, pixels));
   }
 
   struct Indexed {
@@ -39,36 +37,30 @@ class QuantizeTest : public ::testing::Test {
     uint32_t ColorAt(int x, int y) const { return palette.at(indexes.at(static_cast<size_t>(y * width + x))); }
   };
 
-  static Indexed Read(GpBitmap* bitmap) {
+  static Indexed Read(TGPBitmap& bitmap) {
     Indexed result;
-    UINT width = 0, height = 0;
-    GdipGetImageWidth(bitmap, &width);
-    GdipGetImageHeight(bitmap, &height);
-    GdipGetImagePixelFormat(bitmap, &result.format);
-    result.width = static_cast<int>(width);
-    result.height = static_cast<int>(height);
-    GpRect rect{0, 0, result.width, result.height};
-    BitmapData data{};
-    EXPECT_EQ(GdipBitmapLockBits(bitmap, &rect, ImageLockModeRead, PixelFormat8bppIndexed, &data), Ok);
+    result.format = bitmap.GetPixelFormat();
+    result.width = static_cast<int>(bitmap.GetWidth());
+    result.height = static_cast<int>(bitmap.GetHeight());
+    TGPLockedBits locked(bitmap, GpRect{0, 0, result.width, result.height}, ImageLockModeRead,
+                         PixelFormat8bppIndexed);
     for (int y = 0; y < result.height; ++y)
-      for (int x = 0; x < result.width; ++x)
-        result.indexes.push_back(static_cast<const uint8_t*>(data.Scan0)[y * data.Stride + x]);
-    GdipBitmapUnlockBits(bitmap, &data);
+      for (int x = 0; x < result.width; ++x) result.indexes.push_back(locked.ScanLine(y)[x]);
+    locked.Unlock();
     INT size = 0;
-    GdipGetImagePaletteSize(bitmap, &size);
-    std::vector<uint8_t> block(static_cast<size_t>(size));
-    auto* palette = reinterpret_cast<ColorPalette*>(block.data());
-    EXPECT_EQ(GdipGetImagePalette(bitmap, palette, size), Ok);
-    result.palette.assign(palette->Entries, palette->Entries + palette->Count);
+    GdipGetImagePaletteSize(bitmap.NativeImage(), &size);
+    TGPColorPalette palette(size);
+    EXPECT_EQ(GdipGetImagePalette(bitmap.NativeImage(), palette.Palette(), palette.ByteSize()), Ok);
+    for (UINT i = 0; i < palette.Count(); ++i) result.palette.push_back(palette.Entry(i));
     return result;
   }
 
   static Indexed Quantized(int width, int height, const std::vector<uint32_t>& pixels) {
     TOctreeQuantizer quantizer(255, 8);
     auto image = Image(width, height, pixels);
-    TGdipBitmapPtr output = quantizer.Quantize(image.get());
+    std::unique_ptr<TGPBitmap> output = quantizer.Quantize(image.get());
     EXPECT_TRUE(output);
-    return output ? Read(output.get()) : Indexed{};
+    return output ? Read(*output) : Indexed{};
   }
 
   static inline ULONG_PTR s_token = 0;
@@ -125,24 +117,13 @@ TEST_F(QuantizeTest, StaysCloseToAGradient) {
         total += error;
       }
     }
-  // Dithering trades single pixels for the average of their neighbourhood: nearly every
-  // 4 x 4 block keeps its mean colour closely.
-  int blocks = 0, closeBlocks = 0;
-  for (int by = 0; by < height; by += 4)
-    for (int bx = 0; bx < width; bx += 4) {
-      int blockError = 0;
-      for (int shift : {0, 8, 16}) {
-        int want = 0, got = 0;
-        for (int y = by; y < by + 4; ++y)
-          for (int x = bx; x < bx + 4; ++x) {
-            want += int((pixels[static_cast<size_t>(y * width + x)] >> shift) & 0xFF);
-            got += int((out.ColorAt(x, y) >> shift) & 0xFF);
-          }
-        blockError = std::max(blockError, std::abs(want - got) / 16);
-      }
-      ++blocks;
-      closeBlocks += blockError <= 8;
-    }
+  // Nearly every 4 x 4 block keeps its mean colour closely.
+  std::vector<uint32_t> colours;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) colours.push_back(out.ColorAt(x, y));
+  const std::vector<double> errors = imaging_test::BlockErrors(pixels, colours, width, height);
+  const auto blocks = static_cast<int>(errors.size());
+  const auto closeBlocks = static_cast<int>(std::count_if(errors.begin(), errors.end(), [](double e) { return e < 9; }));
   EXPECT_LT(total / (width * height * 3), 8.0);
   EXPECT_GE(closeBlocks * 100, blocks * 95);
   EXPECT_GT(used.size(), 100u);
@@ -171,9 +152,18 @@ TEST_F(QuantizeTest, KeepsFewColoursExactly) {
   }
 }
 
+// No image, or an image GDI+ cannot read, raises the object layer's exception of the status.
 TEST_F(QuantizeTest, ReportsAFailingImage) {
   TOctreeQuantizer quantizer(255, 8);
   EXPECT_THROW(quantizer.Quantize(nullptr), Exception);
+  TGPImage unreadable(nullptr, Ok);
+  try {
+    quantizer.Quantize(&unreadable);
+    ADD_FAILURE() << "an image without pixels was quantized";
+  } catch (const ArgumentException& e) {
+    EXPECT_EQ(e.Message(), "GdiplusInvalidParameter");
+  }
+  EXPECT_EQ(unreadable.GetLastStatus(), InvalidParameter);
 }
 
 TEST(Octree, ANodeWithoutChildrenAnswersIndexZero) {
