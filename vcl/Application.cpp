@@ -2,8 +2,11 @@
 
 #include <cstdio>
 
+#include "platform/user/MessageBox.h"
+
 #include "vcl/Action.h"
 #include "vcl/HintWindow.h"
+#include "vcl/Menu.h"
 #include "vcl/Screen.h"
 #include "vcl/Thread.h"
 
@@ -104,6 +107,14 @@ void TApplication::WndProc(TMessage& m) {
       return;
     case WM_CLOSE:
       if (FMainForm) FMainForm->Close();
+      return;
+    case WM_COMMAND:
+      // Popup menus tracked without a form send their choice here.
+      if (!m.LParam && HIWORD(m.WParam) <= 1 && DispatchPopupCommand(LOWORD(m.WParam))) {
+        m.Result = 0;
+        return;
+      }
+      m.Result = DefWindowProcA(FHandle, m.Msg, m.WParam, m.LParam);
       return;
     case WM_TIMER:
       HintTimerExpired(m.WParam);
@@ -261,7 +272,8 @@ void TApplication::HandleException(TObject* sender, std::exception_ptr error) {
   }
 }
 
-// FIXME: shows the message on the error stream until the window manager offers MessageBox.
+// A message box owned by the active window (or the application window) with the title; the
+// error stream when the box cannot be shown (another thread, or no window manager answer).
 void TApplication::ShowException(const std::exception_ptr& error) {
   AnsiString message;
   try {
@@ -274,7 +286,13 @@ void TApplication::ShowException(const std::exception_ptr& error) {
     message = "Unknown exception";
   }
   if (!message.empty() && message.back() > '.') message += '.';
-  std::fprintf(stderr, "%s: %s\n", FTitle.empty() ? "Brantwell" : FTitle.c_str(), message.c_str());
+  AnsiString title = FTitle.empty() ? AnsiString("Brantwell") : FTitle;
+  if (IsMainThread()) {
+    HWND owner = GetActiveWindow();
+    if (!owner) owner = Handle();
+    if (MessageBoxA(owner, message.c_str(), title.c_str(), MB_OK | MB_ICONERROR) != 0) return;
+  }
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
 }
 
 // ---- hints ----------------------------------------------------------------------------------------------

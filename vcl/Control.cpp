@@ -7,6 +7,7 @@
 #include "vcl/Canvas.h"
 #include "vcl/Form.h"
 #include "vcl/Menu.h"
+#include "vcl/Reader.h"
 #include "vcl/WinControl.h"
 
 namespace {
@@ -167,7 +168,7 @@ void TControl::DescribeClass(TClassBuilder<TControl>& c) {
   c.Property("Cursor", &TControl::Cursor, &TControl::SetCursor).Default(crDefault);
   c.Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(1);
   c.Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(1);
-  c.Property("Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored);
+  c.Property("Color", &TControl::Color, &TControl::SetColor).Type(ColorTypeInfo()).Stored(&TControl::IsColorStored);
   c.Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(1);
   c.Property("Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
   c.Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(1);
@@ -483,6 +484,18 @@ void TControl::Notification(TComponent* component, TOperation operation) {
     if (component == FPopupMenu) FPopupMenu = nullptr;
     if (FActionLink && component == FActionLink->Action()) SetAction(nullptr);
   }
+}
+
+void TControl::ReadState(TReader* reader) {
+  FControlState.Include(csReadingState);
+  try {
+    if (auto* parent = dynamic_cast<TWinControl*>(reader->Parent())) SetParent(parent);
+    inherited::ReadState(reader);
+  } catch (...) {
+    FControlState.Exclude(csReadingState);
+    throw;
+  }
+  FControlState.Exclude(csReadingState);
 }
 
 void TControl::Loaded() {

@@ -286,6 +286,9 @@ class TControl : public TComponent {
   void UpdateAnchorRules();
   virtual void VisibleChanging() {}
   virtual void FontChanged();
+  // Reading from a form file: the reader's parent becomes the control's parent, and the
+  // control is marked csReadingState while its own values are read.
+  void ReadState(TReader* reader) override;
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
   // The control's own text store for window-less controls and controls without a window.

@@ -4,7 +4,10 @@
 #include <map>
 
 #include "rtl/SysUtils.h"
+#include "platform/user/Menus.h"
 #include "vcl/Application.h"
+#include "vcl/Form.h"
+#include "vcl/Screen.h"
 
 namespace {
 
@@ -338,6 +341,58 @@ void TPopupMenu::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component == FPopupComponent) FPopupComponent = nullptr;
 }
 
+namespace {
+
+// Frees a platform menu (and its submenus) when it goes out of scope.
+struct MenuHandle {
+  HMENU handle = nullptr;
+  ~MenuHandle() {
+    if (handle) DestroyMenu(handle);
+  }
+};
+
+// Appends the visible items of `parent` to `menu`: lines as separators, items with children
+// as submenus, the others by their command id, with their checked, greyed and radio states.
+void AppendMenuItems(HMENU menu, TMenuItem* parent) {
+  for (int i = 0; i < parent->Count(); ++i) {
+    TMenuItem* item = parent->Items(i);
+    if (!item->Visible()) continue;
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+    if (item->IsLine()) {
+      info.fType = MFT_SEPARATOR;
+      info.fMask = MIIM_FTYPE;
+    } else {
+      info.fType = MFT_STRING | (item->RadioItem() ? MFT_RADIOCHECK : 0);
+      info.fState = (item->Checked() ? MFS_CHECKED : 0) | (item->Enabled() ? 0 : MFS_GRAYED);
+      info.wID = item->Command();
+      info.dwTypeData = const_cast<char*>(item->Caption().c_str());
+      if (item->Count() > 0) {
+        HMENU submenu = CreatePopupMenu();
+        AppendMenuItems(submenu, item);
+        info.fMask |= MIIM_SUBMENU;
+        info.hSubMenu = submenu;
+      }
+    }
+    if (!InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info) && info.hSubMenu)
+      DestroyMenu(info.hSubMenu);
+  }
+}
+
+// The window that gets the chosen command: the form of the control the menu pops up for,
+// else the active form, the main form, or the application window.
+HWND PopupOwner(TComponent* popupComponent) {
+  TCustomForm* form = nullptr;
+  if (auto* control = dynamic_cast<TControl*>(popupComponent)) form = GetParentForm(control);
+  if (!form) form = Screen->ActiveForm();
+  if (!form) form = Application->MainForm();
+  if (form && form->HandleAllocated()) return form->Handle();
+  return Application->Handle();
+}
+
+}  // namespace
+
 void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(this);
   std::function<void(TMenuItem*)> update = [&](TMenuItem* parent) {
@@ -347,9 +402,20 @@ void TPopupMenu::Popup(int x, int y) {
     }
   };
   update(FItems.get());
-  if (!g_popupPresenter) return;
-  WORD command = g_popupPresenter(this, x, y);
-  if (command) DispatchCommand(command);
+  if (g_popupPresenter) {
+    WORD command = g_popupPresenter(this, x, y);
+    if (command) DispatchCommand(command);
+    return;
+  }
+  MenuHandle menu{CreatePopupMenu()};
+  AppendMenuItems(menu.handle, FItems.get());
+  if (GetMenuItemCount(menu.handle) <= 0) return;
+  UINT flags = TPM_RIGHTBUTTON;
+  if (FAlignment == paRight) flags |= TPM_RIGHTALIGN;
+  else if (FAlignment == paCenter) flags |= TPM_CENTERALIGN;
+  // The chosen item comes back as WM_COMMAND posted to the owner, whose handler (a form's,
+  // or the application window's) clicks it through DispatchPopupCommand.
+  TrackPopupMenu(menu.handle, flags, x, y, 0, PopupOwner(FPopupComponent), nullptr);
 }
 
 bool DispatchPopupCommand(WORD command) {

@@ -148,8 +148,9 @@ class TMainMenu : public TMenu {
 
 BRANTWELL_ENUM(TPopupAlignment, paLeft, paRight, paCenter)
 
-// Shows a popup menu at a screen point and returns the command id chosen (0: none). The
-// window manager's popup menus install it; without one, Popup shows nothing.
+// Shows a popup menu at a screen point and returns the command id chosen (0: none). Popup
+// uses the window manager's popup menus unless another presenter (a skinned menu) is
+// installed.
 using TPopupPresenter = WORD (*)(TPopupMenu* menu, int x, int y);
 void SetPopupPresenter(TPopupPresenter presenter);
 
@@ -161,7 +162,9 @@ class TPopupMenu : public TMenu {
   ~TPopupMenu() override;
   static void DescribeClass(TClassBuilder<TPopupMenu>& c);
 
-  // OnPopup, then the menu at the screen point; the chosen item is clicked.
+  // OnPopup, then the menu at the screen point, tracked until the user chooses or cancels;
+  // the chosen item is clicked through the WM_COMMAND posted to the owner form's window (the
+  // form of PopupComponent, else the active or main form, else the application window).
   virtual void Popup(int x, int y);
   TComponent* PopupComponent() const { return FPopupComponent; }
   void SetPopupComponent(TComponent* value) { FPopupComponent = value; }

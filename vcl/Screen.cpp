@@ -6,9 +6,37 @@
 #include "rtl/SysUtils.h"
 #include "vcl/Form.h"
 
-TScreen::TScreen(TComponent* owner) : TComponent(owner) {}
+namespace {
 
-TScreen::~TScreen() { Destroying(); }
+// Forms are the program's global components: a reference "OtherForm.Button1" in a form file
+// finds the form by its name among the screen's forms.
+TScreen* g_formFinderScreen = nullptr;
+
+TComponent* FindScreenForm(const AnsiString& name) {
+  if (!g_formFinderScreen || name.empty()) return nullptr;
+  for (int i = 0; i < g_formFinderScreen->FormCount(); ++i) {
+    TCustomForm* form = g_formFinderScreen->Forms(i);
+    if (SameText(form->Name(), name)) return form;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TScreen::TScreen(TComponent* owner) : TComponent(owner) {
+  if (!g_formFinderScreen) {
+    g_formFinderScreen = this;
+    RegisterFindGlobalComponentProc(&FindScreenForm);
+  }
+}
+
+TScreen::~TScreen() {
+  Destroying();
+  if (g_formFinderScreen == this) {
+    UnRegisterFindGlobalComponentProc(&FindScreenForm);
+    g_formFinderScreen = nullptr;
+  }
+}
 
 TCustomForm* TScreen::Forms(int index) const {
   if (index < 0 || index >= FormCount()) throw EListError(Format("List index out of bounds (%d)", {index}));

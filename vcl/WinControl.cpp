@@ -625,6 +625,38 @@ void TWinControl::Repaint() {
 
 void TWinControl::FontChanged() { inherited::FontChanged(); }
 
+void TWinControl::ReadState(TReader* reader) {
+  DisableAlign();
+  try {
+    inherited::ReadState(reader);
+    FixupTabList();
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
+}
+
+// Children read from a form file take the tab positions they were read with; a position
+// outside the list (or none) keeps the child's place after those that have one.
+void TWinControl::FixupTabList() {
+  size_t count = FTabList.size();
+  std::vector<TWinControl*> ordered(count, nullptr);
+  std::vector<TWinControl*> rest;
+  for (TWinControl* child : FTabList) {
+    int wanted = child->FReadTabOrder;
+    child->FReadTabOrder = -1;
+    if (wanted >= 0 && static_cast<size_t>(wanted) < count && !ordered[static_cast<size_t>(wanted)])
+      ordered[static_cast<size_t>(wanted)] = child;
+    else
+      rest.push_back(child);
+  }
+  auto next = rest.begin();
+  for (auto& slot : ordered)
+    if (!slot) slot = *next++;
+  FTabList = std::move(ordered);
+}
+
 void TWinControl::Loaded() {
   inherited::Loaded();
   Realign();
@@ -713,6 +745,10 @@ int TWinControl::TabOrder() const {
 }
 
 void TWinControl::SetTabOrder(int value) {
+  if (FControlState.Contains(csReadingState)) {
+    FReadTabOrder = value;
+    return;
+  }
   if (!FParent) return;
   auto& list = FParent->FTabList;
   auto it = std::find(list.begin(), list.end(), this);

@@ -133,6 +133,9 @@ class TWinControl : public TControl {
   virtual void KeyPress(char16_t& key);
   void FontChanged() override;
   void SetTextStore(const AnsiString& value) override;
+  // Alignment waits until the control and its children are read; the tab order read for
+  // the children is applied once they all exist.
+  void ReadState(TReader* reader) override;
   void Loaded() override;
 
   // ---- typed message handlers
@@ -182,8 +185,11 @@ class TWinControl : public TControl {
   bool FDoubleBuffered = false;
   std::unique_ptr<TBrush> FBrush;
   int FAlignLevel = 0;
+  // The tab order read from a form file, applied by the parent's FixupTabList (-1: none).
+  int FReadTabOrder = -1;
 
  private:
+  void FixupTabList();
   static LRESULT InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void MainWndProc(TMessage& message);
   bool IsControlMouseMsg(TMessage& message);

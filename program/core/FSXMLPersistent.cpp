@@ -3,6 +3,7 @@
 #include "platform/kernel/ProgramFolder.h"
 #include "program/core/XMLReader.h"
 #include "rtl/SysUtils.h"
+#include "vcl/Form.h"
 
 namespace {
 
@@ -51,10 +52,26 @@ bool InitInheritedXMLComponent(TComponent* instance, TClass rootAncestor, const 
   return anyRead;
 }
 
+namespace {
+
+// The program folder first, then its "xforms" folder.
+bool ReadXMLFormDesign(TComponent* instance, TClass rootAncestor, AnsiString& fileName) {
+  if (InitInheritedXMLComponent(instance, rootAncestor, {}, fileName)) return true;
+  AnsiString xforms = IncludeTrailingPathDelimiter(platform::ProgramFolder()) + "xforms";
+  return InitInheritedXMLComponent(instance, rootAncestor, xforms, fileName);
+}
+
+bool ReadFormDesign(TComponent* instance, TClass rootAncestor) {
+  AnsiString fileName;
+  return ReadXMLFormDesign(instance, rootAncestor, fileName);
+}
+
+}  // namespace
+
 AnsiString LoadXMLFormDesign(TComponent* instance, TClass rootAncestor) {
   AnsiString fileName;
-  if (InitInheritedXMLComponent(instance, rootAncestor, {}, fileName)) return fileName;
-  AnsiString xforms = IncludeTrailingPathDelimiter(platform::ProgramFolder()) + "xforms";
-  if (InitInheritedXMLComponent(instance, rootAncestor, xforms, fileName)) return fileName;
+  if (ReadXMLFormDesign(instance, rootAncestor, fileName)) return fileName;
   throw EResNotFound::CreateFmt("Resource %s not found", {instance->ClassName()});
 }
+
+void RegisterXMLFormReader() { SetInitInheritedComponentProc(&ReadFormDesign); }

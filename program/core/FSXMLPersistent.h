@@ -28,3 +28,9 @@ bool ReadXMLFormFile(const AnsiString& fileName, TComponent* instance);
 // form file raises EResNotFound "Resource <class name> not found" (there is no other form
 // description). The window classes call this from their constructor.
 AnsiString LoadXMLFormDesign(TComponent* instance, TClass rootAncestor);
+
+// Makes the form files the design of the class library's forms: a form created with
+// TCustomForm::Create<T> (or Application->CreateForm) reads its ".xfm" files from the program
+// folder, else from its "xforms" folder, and one without any raises EResNotFound. The
+// program calls this once at start-up, before its first form is made.
+void RegisterXMLFormReader();

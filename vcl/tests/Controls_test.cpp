@@ -13,6 +13,8 @@
 #include "platform/user/Clock.h"
 #include "platform/user/Present.h"
 #include "platform/user/InputSink.h"
+#include "platform/user/Menus.h"
+#include "platform/user/MessageBox.h"
 #include "vcl/ActionList.h"
 #include "vcl/Application.h"
 #include "vcl/GraphicControl.h"
@@ -23,6 +25,7 @@
 
 namespace {
 
+using platform::detail::InjectKey;
 using platform::detail::InjectMouseButton;
 using platform::detail::InjectMouseMove;
 using platform::detail::MouseButton;
@@ -468,6 +471,126 @@ TEST_F(ControlsTest, FormPaintsItsControlsThroughTheParent) {
   EXPECT_EQ(at(100, 60), 0x00C800u);  // the box's green, through its buffer
   platform::testing::Image image{shot.width, shot.height, shot.pixels};
   platform::testing::SavePng(image, BRANTWELL_TEST_BIN_DIR "/vcl-form.png");
+}
+
+// An error that reaches the application is shown in a message box with the application's
+// title; a worker thread's goes to the error stream.
+TEST_F(ControlsTest, ShowExceptionAsksInAMessageBox) {
+  Watchdog watchdog(20);
+  Application->SetTitle("Brantwell test");
+  HWND box = nullptr;
+  char caption[64] = {};
+  TWindowHook hook = [&](TMessage& m) {
+    if (m.Msg == WM_ENTERIDLE && m.WParam == MSGF_DIALOGBOX && !box) {
+      box = reinterpret_cast<HWND>(m.LParam);
+      GetWindowTextA(box, caption, sizeof caption);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    return false;
+  };
+  Application->HookMainWindow(&hook);
+  ::testing::internal::CaptureStderr();
+  Application->ShowException(std::make_exception_ptr(EInvalidOperation("The drive is empty")));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  Application->UnhookMainWindow(&hook);
+  ASSERT_NE(box, nullptr);
+  EXPECT_STREQ(caption, "Brantwell test");
+  EXPECT_FALSE(IsWindow(box));
+
+  ::testing::internal::CaptureStderr();
+  std::thread([] { Application->ShowException(std::make_exception_ptr(EInvalidOperation("No disc"))); }).join();
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Brantwell test: No disc.\n");
+}
+
+// A popup menu is built from its items (separators, greyed, checked and radio items,
+// submenus, hidden items left out), tracked on its control's form, and the choice clicks the item.
+TEST_F(ControlsTest, PopupMenuTracksItsItemsAndClicksTheChoice) {
+  Watchdog watchdog(30);
+  TForm* form = NewForm();
+  form->SetBounds(100, 100, 300, 200);
+  auto* box = new TBox(form);
+  box->SetParent(form);
+  form->Show();
+  Application->ProcessMessages();
+  auto* popup = new TPopupMenu(form);
+  popup->SetPopupComponent(box);
+  auto add = [&](TMenuItem* parent, const char* caption) {
+    auto* item = new TMenuItem(form);
+    item->SetCaption(caption);
+    parent->Add(item);
+    return item;
+  };
+  std::vector<std::string> clicked;
+  auto onClick = TNotifyEvent([&](TObject* sender) { clicked.push_back(static_cast<TMenuItem*>(sender)->Caption()); });
+  TMenuItem* copy = add(popup->Items(), "&Copy");
+  add(popup->Items(), "-");
+  TMenuItem* paste = add(popup->Items(), "&Paste");
+  paste->SetEnabled(false);
+  TMenuItem* hidden = add(popup->Items(), "Secret");
+  hidden->SetVisible(false);
+  TMenuItem* more = add(popup->Items(), "&More");
+  TMenuItem* deep = add(more, "&Deep");
+  TMenuItem* small = add(popup->Items(), "&Small");
+  TMenuItem* large = add(popup->Items(), "&Large");
+  for (TMenuItem* item : {copy, paste, hidden, deep, small, large}) item->OnClick = onClick;
+  for (TMenuItem* item : {small, large}) {
+    item->SetRadioItem(true);
+    item->SetGroupIndex(1);
+    item->SetAutoCheck(true);
+  }
+  large->SetChecked(true);
+
+  std::vector<platform::detail::MenuItemView> shown;
+  std::vector<int> keys;
+  bool keysSent = false;
+  auto original = form->WindowProc;
+  form->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_INITMENUPOPUP && shown.empty())
+      platform::detail::SnapshotMenu(reinterpret_cast<HMENU>(m.WParam), &shown);
+    if (m.Msg == WM_ENTERIDLE && m.WParam == MSGF_MENU && !keysSent) {
+      keysSent = true;
+      for (int key : keys) {
+        InjectKey(key, true);
+        InjectKey(key, false);
+      }
+    }
+    original(m);
+  };
+
+  struct Case {
+    const char* name;
+    std::vector<int> keys;
+    std::vector<std::string> clicked;
+  };
+  const Case cases[] = {
+      {"first item", {VK_DOWN, VK_RETURN}, {"&Copy"}},
+      {"radio item from the end", {VK_UP, VK_UP, VK_RETURN}, {"&Small"}},
+      {"into the submenu", {VK_UP, VK_UP, VK_UP, VK_RIGHT, VK_RETURN}, {"&Deep"}},
+      {"cancelled", {VK_DOWN, VK_ESCAPE}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    keys = c.keys;
+    keysSent = false;
+    clicked.clear();
+    popup->Popup(150, 150);
+    Application->ProcessMessages();
+    EXPECT_TRUE(keysSent);
+    EXPECT_EQ(clicked, c.clicked);
+  }
+  EXPECT_TRUE(small->Checked());
+  EXPECT_FALSE(large->Checked());
+
+  ASSERT_EQ(shown.size(), 6u);
+  EXPECT_EQ(shown[0].id, copy->Command());
+  EXPECT_EQ(shown[0].text, u"&Copy");
+  EXPECT_TRUE(shown[1].type & MFT_SEPARATOR);
+  EXPECT_TRUE(shown[2].state & MFS_GRAYED);
+  EXPECT_NE(shown[3].submenu, nullptr);
+  EXPECT_TRUE(shown[4].type & MFT_RADIOCHECK);
+  EXPECT_TRUE(shown[5].state & MFS_CHECKED);
+  EXPECT_FALSE(shown[4].state & MFS_CHECKED);
+  form->WindowProc = original;
 }
 
 }  // namespace
