@@ -56,6 +56,14 @@ void TQuantizer::MapPixels(const BitmapData& Source, TGPBitmap& Output, const Gp
     while (ditherer.Column() >= 0 && ditherer.Column() < Width) {
       const int32_t column = ditherer.Column();
       const uint32_t pixel = source[column];
+      if ((pixel >> 24) == 0) {
+        // A hole in the picture: its stored colour means nothing, so it neither takes nor
+        // passes on any error, and the pixels around it are dithered as if it were not there.
+        uint32_t color = 0;
+        indexes[column] = static_cast<uint8_t>(PixelIndex(pixel, color));
+        ditherer.SkipPixel();
+        continue;
+      }
       uint8_t red, green, blue;
       indexes[column] = static_cast<uint8_t>(ditherer.DitherPixel(static_cast<uint8_t>(pixel >> 16),
                                                                   static_cast<uint8_t>(pixel >> 8),
@@ -79,11 +87,18 @@ TOctreeQuantizer::TOctreeQuantizer(int32_t Colors, int32_t Bits) : TQuantizer(fa
 
 TOctreeQuantizer::~TOctreeQuantizer() = default;
 
-void TOctreeQuantizer::CountPixel(uint32_t Pixel) { FTree->Insert(Pixel); }
+void TOctreeQuantizer::CountPixel(uint32_t Pixel) {
+  // A transparent pixel's stored colour (usually black) must not take a palette entry.
+  if ((Pixel >> 24) == 0) {
+    FHasTransparency = true;
+    return;
+  }
+  FTree->Insert(Pixel);
+}
 
 int32_t TOctreeQuantizer::PixelIndex(uint32_t Pixel, uint32_t& Color) {
   if ((Pixel >> 24) == 0) {
-    Color = 0xFF000000;
+    Color = FHasTransparency ? 0x00000000 : 0xFF000000;
     return FColorLimit;
   }
   return FTree->FindIndex(Pixel, Color);
@@ -93,7 +108,8 @@ void TOctreeQuantizer::FillPalette(TGPColorPalette& Palette) {
   const std::vector<uint32_t> colors = FTree->BuildPalette(FColorLimit - 1);
   // Only the entries the bitmap's palette has are written (SetEntry ignores the others).
   for (size_t i = 0; i < colors.size(); ++i) Palette.SetEntry(static_cast<UINT>(i), colors[i]);
-  Palette.SetEntry(static_cast<UINT>(FColorLimit), 0xFF000000);
+  // Opaque pictures keep opaque black there, so that nothing in them turns transparent.
+  Palette.SetEntry(static_cast<UINT>(FColorLimit), FHasTransparency ? 0x00000000 : 0xFF000000);
 }
 
 // ---- TOctree ------------------------------------------------------------------------------

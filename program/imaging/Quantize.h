@@ -35,6 +35,7 @@ class TQuantizer : public TObject {
   // Every pixel of the locked 32-bit ARGB rows goes to CountPixel.
   virtual void ScanColors(const BitmapData& Data, int32_t Width, int32_t Height);
   // Writes the palette index of every source pixel into Output, through a Stucki ditherer.
+  // Fully transparent pixels take PixelIndex's answer as it stands and spread no error.
   virtual void MapPixels(const BitmapData& Source, TGPBitmap& Output, const GpRect& Bounds, int32_t Height,
                          int32_t Width);
   virtual void FillPalette(TGPColorPalette& Palette) = 0;
@@ -45,8 +46,9 @@ class TQuantizer : public TObject {
 
 class TOctree;
 
-// Octree quantization to at most ColorLimit - 1 colours; palette entry ColorLimit is opaque
-// black, the index of fully transparent pixels.
+// Octree quantization to at most ColorLimit - 1 colours. Palette entry ColorLimit is the
+// index of fully transparent pixels (alpha 0), which are left out of the colour count: it is
+// transparent (0x00000000) when the counted image had such pixels, else opaque black.
 class TOctreeQuantizer : public TQuantizer {
   BRANTWELL_CLASS(TOctreeQuantizer, TQuantizer)
 
@@ -67,6 +69,7 @@ class TOctreeQuantizer : public TQuantizer {
  private:
   std::unique_ptr<TOctree> FTree;
   int32_t FColorLimit;
+  bool FHasTransparency = false;  // the counting pass met a pixel with alpha 0
 };
 
 class TOctreeNode;

@@ -44,6 +44,9 @@ class TDitherEngine : public TObject {
   // The palette index for the pixel at Column, with the palette colour's channels; moves
   // Column on by Step.
   virtual int32_t DitherPixel(uint8_t R, uint8_t G, uint8_t B, uint8_t& OutR, uint8_t& OutG, uint8_t& OutB);
+  // Moves Column on by Step past a pixel that is not dithered (a transparent one): the
+  // lookup is not asked and no error is taken from or spread to the rows.
+  void SkipPixel() { FColumn += FStep; }
   // Turns to the next row, in the other direction.
   virtual void NextRow();
 

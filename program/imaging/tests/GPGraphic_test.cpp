@@ -130,6 +130,34 @@ TEST(GPGraphic, GifOfAPhotoKeepsItsColours) {
   EXPECT_LT(quantizedError * 2, plainError) << quantizedError << " against " << plainError;
 }
 
+// A picture with a transparent region saved by a GIF picture: the region comes back
+// transparent, and the opaque colours around it as close as in an opaque photo.
+TEST(GPGraphic, GifKeepsTransparentRegions) {
+  const int width = 64, height = 48;
+  std::vector<ARGB> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const bool inHole = x >= 16 && x < 40 && y >= 8 && y < 32;
+      pixels.push_back(inHole ? 0x00000000u
+                              : MakeColor(static_cast<uint8_t>(40 + x * 3), static_cast<uint8_t>(200 - y * 3),
+                                          static_cast<uint8_t>(60 + (x + y) * 2)));
+    }
+  std::unique_ptr<TGPBitmap> source(BitmapFromArgb(width, height, pixels));
+  auto file = Fixture("holed.png", Encode(source.get(), ImageFormatPNG));
+
+  TGIFImage picture;
+  picture.LoadFromFile(file.string());
+  TMemoryStream saved;
+  picture.SaveToStream(saved);
+  const std::vector<ARGB> back = DecodeArgb(saved);
+  ASSERT_EQ(back.size(), pixels.size());
+  int wrongAlpha = 0;
+  for (size_t i = 0; i < pixels.size(); ++i)
+    if ((back[i] >> 24) != (pixels[i] >> 24)) ++wrongAlpha;
+  EXPECT_EQ(wrongAlpha, 0);
+  EXPECT_LT(MeanBlockError(pixels, back, width, height), 6.0);
+}
+
 // A stream that takes a burst of bytes, then fails once.
 class FailingOnceStream : public TMemoryStream {
  public:

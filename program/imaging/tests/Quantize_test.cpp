@@ -152,6 +152,39 @@ TEST_F(QuantizeTest, KeepsFewColoursExactly) {
   }
 }
 
+// Fully transparent pixels take entry 255, which becomes transparent; their stored colour is
+// neither counted nor dithered, so the opaque colours around them still come through exactly.
+TEST_F(QuantizeTest, TransparentPixelsTakeTheTransparentEntry) {
+  struct Case {
+    const char* name;
+    int width, height;
+    std::vector<uint32_t> pixels;
+  };
+  const uint32_t red = 0xFFC02010, teal = 0xFF1090A0, hole = 0x00000000, tinted = 0x00FF00FF;
+  const Case cases[] = {
+      {"a hole in a two-colour picture", 6, 4,
+       {red, red, red, teal, teal, teal,     //
+        red, hole, hole, tinted, teal, teal,  //
+        red, hole, tinted, hole, teal, teal,  //
+        red, red, red, teal, teal, teal}},
+      {"nothing but transparency", 3, 2, std::vector<uint32_t>(6, tinted)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Indexed out = Quantized(c.width, c.height, c.pixels);
+    ASSERT_EQ(out.indexes.size(), c.pixels.size());
+    EXPECT_EQ(out.palette.at(255), 0x00000000u);
+    for (size_t i = 0; i < c.pixels.size(); ++i) {
+      const int x = static_cast<int>(i) % c.width, y = static_cast<int>(i) / c.width;
+      if ((c.pixels[i] >> 24) == 0) {
+        EXPECT_EQ(out.indexes[i], 255) << x << "," << y;
+      } else {
+        EXPECT_EQ(out.ColorAt(x, y), c.pixels[i]) << x << "," << y;
+      }
+    }
+  }
+}
+
 // No image, or an image GDI+ cannot read, raises the object layer's exception of the status.
 TEST_F(QuantizeTest, ReportsAFailingImage) {
   TOctreeQuantizer quantizer(255, 8);
