@@ -58,9 +58,22 @@ bool DvdWriter::Open(const Settings& settings, std::string& error) {
   v->thread_count = 1;  // the encoder runs beside the decoders; one thread keeps the output reproducible
   v->color_range = AVCOL_RANGE_MPEG;
   if (m_output->oformat->flags & AVFMT_GLOBALHEADER) v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  result = avcodec_open2(v, videoCodec, nullptr);
+  // The encoder thread is the pipeline's narrowest stage. Refining both vectors of every
+  // bidirectional macroblock costs about a third of its time for no measurable gain in
+  // quality or size at DVD rates, so B-frames take the plain forward and backward search.
+  AVDictionary* videoOptions = nullptr;
+  av_dict_set(&videoOptions, "bidir_refine", "0", 0);
+  std::unique_ptr<AVDictionary, DictionaryDeleter> videoHolder(videoOptions);
+  AVDictionary* passVideo = videoHolder.release();
+  result = avcodec_open2(v, videoCodec, &passVideo);
+  videoHolder.reset(passVideo);
   if (result < 0) {
     error = LogAvError("avcodec_open2 (mpeg2video)", result, path);
+    return false;
+  }
+  if (const AVDictionaryEntry* left = av_dict_get(videoHolder.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
+    error = std::string("the MPEG-2 encoder ignored its option '") + left->key + "' for '" + path + "'";
+    LogLine(error);
     return false;
   }
 
