@@ -11,7 +11,12 @@ using namespace engines::media;
 
 namespace {
 
-constexpr size_t kQueueLimit = 12;
+// The queue is bounded in pictures (half a second of them, about 8 MB at 720x576): frame
+// threaded decoding delivers pictures in bursts, and a shallower queue left the encoder
+// idle after each burst while the reader stalled the decoders before it. Audio frames are
+// small and at most a few per picture; their own bound only guards against a runaway.
+constexpr size_t kVideoQueueLimit = 16;
+constexpr size_t kAudioQueueLimit = 64;
 
 int InterruptCallback(void* opaque) {
   const auto* abort = static_cast<const std::atomic<bool>*>(opaque);
@@ -149,10 +154,12 @@ void DvdWriter::StartThread() { m_thread = std::thread([this] { Work(); }); }
 bool DvdWriter::Push(FramePtr frame, bool video) {
   std::unique_lock lock(m_mutex);
   m_changed.wait(lock, [&] {
-    return m_queue.size() < kQueueLimit || m_failed || m_done || m_settings.abort->load();
+    const bool room = video ? m_videoQueued < kVideoQueueLimit : m_queue.size() - m_videoQueued < kAudioQueueLimit;
+    return room || m_failed || m_done || m_settings.abort->load();
   });
   if (m_failed || m_done || m_settings.abort->load()) return false;
   m_queue.push_back({std::move(frame), video, false});
+  if (video) ++m_videoQueued;
   m_changed.notify_all();
   return true;
 }
@@ -217,6 +224,7 @@ void DvdWriter::Work() {
       if (m_settings.abort->load() || m_done) return;
       item = std::move(m_queue.front());
       m_queue.pop_front();
+      if (item.video) --m_videoQueued;
       m_changed.notify_all();
     }
     if (item.end) {

@@ -73,9 +73,10 @@ class DvdWriter {
   engines::media::PacketPtr m_packet = engines::media::MakePacket();
 
   std::thread m_thread;
-  std::mutex m_mutex;  // guards m_queue, m_failed, m_error, m_done
+  std::mutex m_mutex;  // guards m_queue, m_videoQueued, m_failed, m_error, m_done
   std::condition_variable m_changed;
   std::deque<Item> m_queue;
+  size_t m_videoQueued = 0;  // pictures among the queued items
   bool m_failed = false;
   bool m_done = false;
   std::string m_error;
