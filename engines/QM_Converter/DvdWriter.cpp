@@ -115,6 +115,7 @@ bool DvdWriter::Open(const Settings& settings, std::string& error) {
   m_videoStream->sample_aspect_ratio = v->sample_aspect_ratio;
   m_videoStream->avg_frame_rate = settings.frameRate;
   m_audioStream->time_base = a->time_base;
+  m_audioTimeBase = a->time_base;
   // The muxer sizes the video buffer of its system header from the encoder's CPB properties.
   for (int i = 0; i < v->nb_coded_side_data; ++i) {
     const AVPacketSideData& side = v->coded_side_data[i];
@@ -152,28 +153,49 @@ bool DvdWriter::Open(const Settings& settings, std::string& error) {
 void DvdWriter::StartThread() { m_thread = std::thread([this] { Work(); }); }
 
 bool DvdWriter::Push(FramePtr frame, bool video) {
+  if (!video) return EncodeAudio(frame.get());
+  return Enqueue({std::move(frame), nullptr, false});
+}
+
+bool DvdWriter::Enqueue(Item item) {
   std::unique_lock lock(m_mutex);
   m_changed.wait(lock, [&] {
-    const bool room = video ? m_videoQueued < kVideoQueueLimit : m_queue.size() - m_videoQueued < kAudioQueueLimit;
+    const bool room = item.end || (item.frame ? m_videoQueued < kVideoQueueLimit
+                                              : m_queue.size() - m_videoQueued < kAudioQueueLimit);
     return room || m_failed || m_done || m_settings.abort->load();
   });
   if (m_failed || m_done || m_settings.abort->load()) return false;
-  m_queue.push_back({std::move(frame), video, false});
-  if (video) ++m_videoQueued;
+  if (item.frame) ++m_videoQueued;
+  m_queue.push_back(std::move(item));
   m_changed.notify_all();
   return true;
 }
 
-bool DvdWriter::Finish(std::string& error) {
-  {
-    std::lock_guard lock(m_mutex);
-    m_queue.push_back({nullptr, false, true});
-    m_changed.notify_all();
+bool DvdWriter::EncodeAudio(const AVFrame* frame) {
+  int result = avcodec_send_frame(m_audio.get(), frame);
+  if (result < 0 && result != AVERROR_EOF) {
+    return Fail(LogAvError("avcodec_send_frame (audio)", result, m_settings.path));
   }
-  if (m_thread.joinable()) m_thread.join();
+  for (;;) {
+    PacketPtr packet = MakePacket();
+    if (!packet) return Fail(LogAvError("av_packet_alloc", AVERROR(ENOMEM), m_settings.path));
+    result = avcodec_receive_packet(m_audio.get(), packet.get());
+    if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
+    if (result < 0) return Fail(LogAvError("avcodec_receive_packet (audio)", result, m_settings.path));
+    if (!Enqueue({nullptr, std::move(packet), false})) return false;
+  }
+}
+
+bool DvdWriter::Finish(std::string& error) {
+  // The audio encoder's last packets go into the queue before its end.
+  if (!EncodeAudio(nullptr) || !Enqueue({nullptr, nullptr, true})) {
+    Stop();
+  } else if (m_thread.joinable()) {
+    m_thread.join();
+  }
   std::lock_guard lock(m_mutex);
   error = m_error;
-  return !m_failed;
+  return !m_failed && m_finished;
 }
 
 void DvdWriter::Stop() {
@@ -193,26 +215,30 @@ bool DvdWriter::Fail(const std::string& text) {
   return false;
 }
 
-bool DvdWriter::Encode(AVCodecContext* codec, AVStream* stream, AVFrame* frame) {
-  int result = avcodec_send_frame(codec, frame);
+bool DvdWriter::EncodeVideo(const AVFrame* frame) {
+  int result = avcodec_send_frame(m_video.get(), frame);
   if (result < 0 && result != AVERROR_EOF) {
-    return Fail(LogAvError(codec == m_video.get() ? "avcodec_send_frame (video)" : "avcodec_send_frame (audio)",
-                           result, m_settings.path));
+    return Fail(LogAvError("avcodec_send_frame (video)", result, m_settings.path));
   }
   for (;;) {
-    result = avcodec_receive_packet(codec, m_packet.get());
+    result = avcodec_receive_packet(m_video.get(), m_packet.get());
     if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
-    if (result < 0) return Fail(LogAvError("avcodec_receive_packet", result, m_settings.path));
-    av_packet_rescale_ts(m_packet.get(), codec->time_base, stream->time_base);
-    m_packet->stream_index = stream->index;
-    result = av_interleaved_write_frame(m_output.get(), m_packet.get());
-    if (result < 0) {
-      if (result == AVERROR(ENOSPC)) m_noSpace = true;
-      if (m_settings.abort->load()) return false;
-      return Fail(LogAvError("av_interleaved_write_frame", result, m_settings.path));
-    }
-    if (m_output->pb) m_bytes = avio_tell(m_output->pb);
+    if (result < 0) return Fail(LogAvError("avcodec_receive_packet (video)", result, m_settings.path));
+    if (!Mux(m_packet.get(), m_video->time_base, m_videoStream)) return false;
   }
+}
+
+bool DvdWriter::Mux(AVPacket* packet, AVRational timeBase, AVStream* stream) {
+  av_packet_rescale_ts(packet, timeBase, stream->time_base);
+  packet->stream_index = stream->index;
+  int result = av_interleaved_write_frame(m_output.get(), packet);
+  if (result < 0) {
+    if (result == AVERROR(ENOSPC)) m_noSpace = true;
+    if (m_settings.abort->load()) return false;
+    return Fail(LogAvError("av_interleaved_write_frame", result, m_settings.path));
+  }
+  if (m_output->pb) m_bytes = avio_tell(m_output->pb);
+  return true;
 }
 
 void DvdWriter::Work() {
@@ -220,16 +246,15 @@ void DvdWriter::Work() {
     Item item;
     {
       std::unique_lock lock(m_mutex);
-      m_changed.wait(lock, [&] { return !m_queue.empty() || m_done || m_settings.abort->load(); });
-      if (m_settings.abort->load() || m_done) return;
+      m_changed.wait(lock, [&] { return !m_queue.empty() || m_done || m_failed || m_settings.abort->load(); });
+      if (m_settings.abort->load() || m_done || m_failed) return;
       item = std::move(m_queue.front());
       m_queue.pop_front();
-      if (item.video) --m_videoQueued;
+      if (item.frame) --m_videoQueued;
       m_changed.notify_all();
     }
     if (item.end) {
-      if (!Encode(m_video.get(), m_videoStream, nullptr)) return;
-      if (!Encode(m_audio.get(), m_audioStream, nullptr)) return;
+      if (!EncodeVideo(nullptr)) return;
       int result = av_write_trailer(m_output.get());
       if (result < 0) {
         Fail(LogAvError("av_write_trailer", result, m_settings.path));
@@ -245,11 +270,10 @@ void DvdWriter::Work() {
       }
       std::lock_guard lock(m_mutex);
       m_done = true;
+      m_finished = true;
       return;
     }
-    if (!Encode(item.video ? m_video.get() : m_audio.get(), item.video ? m_videoStream : m_audioStream,
-                item.frame.get())) {
-      return;
-    }
+    const bool ok = item.frame ? EncodeVideo(item.frame.get()) : Mux(item.packet.get(), m_audioTimeBase, m_audioStream);
+    if (!ok) return;
   }
 }
