@@ -2,8 +2,8 @@
 
 // Converter: one encoding job, from a video and an audio MediaSource to a DVD-Video MPEG-2
 // program stream. Set up and started on the caller's thread; runs on a thread of its own (the
-// reader: sources, frame rate conversion, scaling, audio framing) that feeds a second thread
-// (the encoder: mpeg2video and AC-3, and the "dvd" muxer) through a small bounded queue. The
+// reader: sources, frame rate conversion, scaling, audio framing and the AC-3 or MP2 encoder)
+// that feeds a second thread (mpeg2video and the "dvd" muxer) through a small bounded queue. The
 // callback is called on the reader thread, always ending with one end report.
 //
 // Thread rules: the public methods are called from one controlling thread. m_abort,

@@ -17,7 +17,7 @@
 
 #include "engines/media/AvPtr.h"
 
-class DvdWriter {
+class __attribute__((visibility("default"))) DvdWriter {
  public:
   struct Settings {
     std::string path;
