@@ -77,9 +77,9 @@ bool DvdWriter::Open(const Settings& settings, std::string& error) {
     return false;
   }
   if (const AVDictionaryEntry* left = av_dict_get(videoHolder.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
-    error = std::string("the MPEG-2 encoder ignored its option '") + left->key + "' for '" + path + "'";
-    LogLine(error);
-    return false;
+    // Only the speed depends on it: say so and encode anyway.
+    LogLine(std::string("the MPEG-2 encoder ignored its option '") + left->key + "' for '" + path +
+            "'; encoding at its default, more slowly");
   }
 
   // Audio: AC-3, or MPEG-1 Layer II where PAL allows it; 48 kHz.
