@@ -150,7 +150,16 @@ bool DvdWriter::Open(const Settings& settings, std::string& error) {
   return true;
 }
 
-void DvdWriter::StartThread() { m_thread = std::thread([this] { Work(); }); }
+void DvdWriter::StartThread() {
+  m_thread = std::thread([this] {
+    Work();
+    // However the thread ended (finished, failed or aborted), a push waiting for room must
+    // not wait for it any longer.
+    std::lock_guard lock(m_mutex);
+    m_done = true;
+    m_changed.notify_all();
+  });
+}
 
 bool DvdWriter::Push(FramePtr frame, bool video) {
   if (!video) return EncodeAudio(frame.get());

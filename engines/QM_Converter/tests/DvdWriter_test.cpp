@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 #include "engines/QM_Converter/DvdWriter.h"
 #include "engines/media/FrameConvert.h"
@@ -32,11 +35,16 @@ FramePtr SilentAudioFrame(const DvdWriter& writer, int64_t pts) {
 
 }  // namespace
 
+fs::path TestFolder() {
+  const fs::path folder = fs::path(BRANTWELL_TEST_BIN_DIR) / ("dvdwriter-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  return folder;
+}
+
 // An abort that arrives once the last picture is queued, while the end is being written,
 // leaves an unfinished file: finishing must not report it as written.
 TEST(DvdWriter, FinishingAfterAnAbortIsNoSuccess) {
-  const fs::path folder = fs::path(BRANTWELL_TEST_BIN_DIR) / ("dvdwriter-" + std::to_string(getpid()));
-  fs::create_directories(folder);
+  const fs::path folder = TestFolder();
   std::atomic<bool> abort{false};
   DvdWriter::Settings settings;
   settings.path = (folder / "aborted.mpg").string();
@@ -58,5 +66,38 @@ TEST(DvdWriter, FinishingAfterAnAbortIsNoSuccess) {
   abort = true;
   EXPECT_FALSE(writer.Finish(error));
   EXPECT_TRUE(error.empty()) << "an abort is not a failure: " << error;
+  fs::remove_all(folder);
+}
+
+// The reader waits for room in a full queue when the job is aborted: the encoder thread
+// stops on the abort and must wake it, or the job never reports its end.
+TEST(DvdWriter, AnAbortWakesAPushWaitingForRoom) {
+  const fs::path folder = TestFolder();
+  std::atomic<bool> abort{false};
+  DvdWriter::Settings settings;
+  settings.path = (folder / "full.mpg").string();
+  settings.abort = &abort;
+
+  DvdWriter writer;
+  std::string error;
+  ASSERT_TRUE(writer.Open(settings, error)) << error;
+  auto picture = [&] { return MakeBlackFrame(AV_PIX_FMT_YUV420P, settings.width, settings.height); };
+  // The encoder thread is not running yet, so the queue fills up.
+  int queued = 0;
+  auto fill = std::async(std::launch::async, [&] {
+    for (;; ++queued) {
+      FramePtr frame = picture();
+      frame->pts = queued;
+      if (!writer.Push(std::move(frame), true)) return;
+    }
+  });
+  ASSERT_EQ(fill.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout) << "the queue has no bound";
+  abort = true;
+  writer.StartThread();
+  const bool woke = fill.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  if (!woke) writer.Stop();  // the watchdog: release the push so that the test can end
+  EXPECT_TRUE(woke) << "the push stayed blocked after the abort";
+  fill.wait();
+  EXPECT_GT(queued, 0);
   fs::remove_all(folder);
 }
