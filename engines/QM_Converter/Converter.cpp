@@ -7,6 +7,7 @@
 
 #include "engines/QM_Converter/DvdWriter.h"
 #include "engines/QM_Converter/FrameRateConverter.h"
+#include "engines/QM_Converter/VideoReadAhead.h"
 #include "engines/media/FrameConvert.h"
 #include "engines/media/MediaLog.h"
 
@@ -307,12 +308,20 @@ void Converter::Run() {
     return out;
   };
 
+  // The video is decoded ahead on a thread of its own unless one object delivers both the
+  // pictures and the sound (it is read by one thread at a time).
+  std::unique_ptr<VideoReadAhead> ahead;
+  if (m_video && m_video != m_audio && failure.empty()) {
+    ahead = std::make_unique<VideoReadAhead>(*m_video);
+    ahead->Start();
+  }
   auto readVideo = [&]() {
     if (videoEnded) return;
-    havePending = m_video->ReadVideo(pending);
+    havePending = ahead ? ahead->Read(pending) : m_video->ReadVideo(pending);
     if (!havePending) {
       videoEnded = true;
-      if (!m_video->LastError().empty()) failure = "the video source failed: " + m_video->LastError();
+      const std::string error = ahead ? ahead->LastError() : m_video->LastError();
+      if (!error.empty()) failure = "the video source failed: " + error;
     } else {
       pending.time -= m_begin;
     }
@@ -425,6 +434,7 @@ void Converter::Run() {
     if (!failure.empty()) ok = false;
   }
   if (ok && !m_abort) ok = pushAudioUpTo(sampleCount) && failure.empty();
+  ahead.reset();  // no thread of the job outlives its end report
 
   std::string error;
   bool written = false;

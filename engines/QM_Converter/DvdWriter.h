@@ -1,9 +1,12 @@
 #pragma once
 
 // DvdWriter: the encoder side of a converter. Owns the MPEG-2 video and AC-3 (or MP2) audio
-// encoders and the "dvd" muxer, and runs them on a thread of its own fed through a bounded
-// queue of frames. Push and Finish are called from the converter's reader thread only; the
-// abort flag belongs to the converter and is read here (also by FFmpeg's interrupt callback).
+// encoders and the "dvd" muxer. The video encoder and the muxer run on a thread of their own
+// fed through a bounded queue of pictures and audio packets; the audio encoder runs on the
+// thread that pushes (the converter's reader), which keeps the video encoder, the pipeline's
+// narrowest stage, to itself. Push and Finish are called from the converter's reader thread
+// only; the abort flag belongs to the converter and is read here (also by FFmpeg's interrupt
+// callback).
 
 #include <atomic>
 #include <condition_variable>
@@ -14,7 +17,7 @@
 
 #include "engines/media/AvPtr.h"
 
-class DvdWriter {
+class __attribute__((visibility("default"))) DvdWriter {
  public:
   struct Settings {
     std::string path;
@@ -40,10 +43,12 @@ class DvdWriter {
   AVSampleFormat AudioFormat() const { return m_audio->sample_fmt; }
 
   void StartThread();
-  // Queues a frame (pts in the encoder's time base); blocks while the queue is full. False
-  // once the writer failed or the job is aborted.
+  // Queues a picture, or encodes an audio frame and queues its packets (pts in the encoder's
+  // time base); blocks while the queue is full. False once the writer failed or the job is
+  // aborted.
   bool Push(engines::media::FramePtr frame, bool video);
-  // Flushes the encoders and writes the trailer (skipped when aborted); joins the thread.
+  // Flushes the encoders and writes the trailer, and joins the thread; true only when the
+  // whole file was written (false, with an empty error, when aborted on the way).
   bool Finish(std::string& error);
   void Stop();  // joins the thread without finishing the file
 
@@ -56,12 +61,15 @@ class DvdWriter {
 
  private:
   struct Item {
-    engines::media::FramePtr frame;
-    bool video = false;
-    bool end = false;
+    engines::media::FramePtr frame;    // a picture to encode, or
+    engines::media::PacketPtr packet;  // an audio packet to mux, or
+    bool end = false;                  // the end: flush and write the trailer
   };
+  bool Enqueue(Item item);
+  bool EncodeAudio(const AVFrame* frame);  // on the pushing thread; nullptr flushes
   void Work();
-  bool Encode(AVCodecContext* codec, AVStream* stream, AVFrame* frame);
+  bool EncodeVideo(const AVFrame* frame);  // on the writer thread; nullptr flushes
+  bool Mux(AVPacket* packet, AVRational timeBase, AVStream* stream);
   bool Fail(const std::string& text);
 
   Settings m_settings;
@@ -70,14 +78,17 @@ class DvdWriter {
   engines::media::CodecContextPtr m_audio;
   AVStream* m_videoStream = nullptr;
   AVStream* m_audioStream = nullptr;
-  engines::media::PacketPtr m_packet = engines::media::MakePacket();
+  AVRational m_audioTimeBase{1, 48000};
+  engines::media::PacketPtr m_packet = engines::media::MakePacket();  // the writer thread's
 
   std::thread m_thread;
-  std::mutex m_mutex;  // guards m_queue, m_failed, m_error, m_done
+  std::mutex m_mutex;  // guards m_queue, m_videoQueued, m_failed, m_error, m_done, m_finished
   std::condition_variable m_changed;
   std::deque<Item> m_queue;
+  size_t m_videoQueued = 0;  // pictures among the queued items
   bool m_failed = false;
   bool m_done = false;
+  bool m_finished = false;  // the trailer was written
   std::string m_error;
   std::atomic<int64_t> m_bytes{0};
   std::atomic<bool> m_noSpace{false};
