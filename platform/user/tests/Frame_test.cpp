@@ -159,6 +159,59 @@ TEST_F(FrameTest, DraggingAnEdgeSizesTheWindowWithinItsLimits) {
   }
 }
 
+TEST_F(FrameTest, ArrowKeysMoveAndSizeInTheLoops) {
+  struct Case {
+    const char* what;
+    POINT press;  // on the caption or an edge of the window at (100,100) 300x200
+    std::vector<int> keys;
+    RECT expected;
+  };
+  const std::vector<Case> cases = {
+      {"caption: right twice, down, Enter", {250, 110}, {VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN}, {116, 108, 416, 308}},
+      {"caption: Escape puts it back", {250, 110}, {VK_LEFT, VK_UP, VK_ESCAPE}, {100, 100, 400, 300}},
+      {"bottom-right corner: left, up, Enter", {398, 298}, {VK_LEFT, VK_UP, VK_RETURN}, {100, 100, 392, 292}},
+      {"right edge: up and down do nothing", {398, 200}, {VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}, {100, 100, 408, 300}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND hwnd = Overlapped();
+    Pump();
+    InjectMouseMove(c.press);
+    InjectMouseButton(MouseButton::Left, true, c.press);
+    for (int key : c.keys) {
+      InjectKey(key, true);
+      InjectKey(key, false);
+    }
+    Pump();
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_TRUE(EqualRect(&r, &c.expected)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_EQ(GetCapture(), nullptr) << "the loop ended with the key";
+    // The button comes up after the loop ended: nothing moves any more.
+    InjectMouseButton(MouseButton::Left, false, c.press);
+    Pump();
+    RECT after;
+    GetWindowRect(hwnd, &after);
+    EXPECT_TRUE(EqualRect(&after, &r));
+    DestroyWindow(hwnd);
+  }
+
+  // A mouse move after the keys carries on from where they left the window.
+  HWND hwnd = Overlapped();
+  Pump();
+  InjectMouseMove({250, 110});
+  InjectMouseButton(MouseButton::Left, true, {250, 110});
+  InjectKey(VK_RIGHT, true);
+  InjectKey(VK_RIGHT, false);
+  InjectMouseMove({260, 110});
+  InjectMouseButton(MouseButton::Left, false, {260, 110});
+  Pump();
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.left, 118);
+  EXPECT_EQ(r.top, 100);
+}
+
 TEST_F(FrameTest, CaptionButtonsActOnRelease) {
   HWND hwnd = Overlapped();
   Pump();
