@@ -94,6 +94,49 @@ TEST_F(FrameTest, DefaultFramePainting) {
   EXPECT_EQ(FramePixel(hwnd, 0, 0), light);
 }
 
+// Every repaint of the caption (activation going and coming, a new title) keeps the
+// system-menu icon and the caption buttons, on dialog frames as on sizing frames.
+TEST_F(FrameTest, CaptionRepaintsKeepIconAndButtons) {
+  struct Case {
+    const char* what;
+    DWORD style, exStyle;
+    POINT closeFace, closeGlyph, icon;  // window coordinates
+  };
+  // 300x200 at (100,100). Sizing frame 4: caption from y 4, close button x 280..296 y 6..20;
+  // dialog frame 3: one pixel further out. The icon's white inside sits near (8,12).
+  const std::vector<Case> cases = {
+      {"sizing frame", WS_OVERLAPPEDWINDOW, 0, {280, 8}, {282, 9}, {8, 12}},
+      {"dialog frame, close button only", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, {279, 7}, {284, 8},
+       {7, 11}},
+  };
+  const Rgb face{212, 208, 200}, black{0, 0, 0}, white{255, 255, 255};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND other = Create(WS_POPUP | WS_VISIBLE, 600, 600, 50, 50);
+    HWND hwnd = Create(c.style | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr, 0, c.exStyle);
+    auto expectParts = [&](const char* when) {
+      SCOPED_TRACE(when);
+      Pump();
+      EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(100 + c.closeFace.x, 100 + c.closeFace.y)), HTCLOSE);
+      EXPECT_EQ(FramePixel(hwnd, c.closeFace.x, c.closeFace.y), face) << "close button face";
+      EXPECT_EQ(FramePixel(hwnd, c.closeGlyph.x, c.closeGlyph.y), black) << "close glyph";
+      EXPECT_EQ(FramePixel(hwnd, c.icon.x, c.icon.y), white) << "system-menu icon";
+    };
+    SetActiveWindow(hwnd);
+    expectParts("active");
+    SetActiveWindow(other);
+    expectParts("after losing activation");
+    SetActiveWindow(hwnd);
+    expectParts("after regaining activation");
+    SetWindowTextW(hwnd, u"A title long enough to reach the caption buttons of this window");
+    expectParts("after a new title");
+    SendMessageW(hwnd, WM_NCACTIVATE, FALSE, 0);
+    expectParts("after a caption-only repaint");
+    DestroyWindow(hwnd);
+    DestroyWindow(other);
+  }
+}
+
 TEST_F(FrameTest, DraggingTheCaptionMovesTheWindow) {
   HWND hwnd = Overlapped();
   Pump();
