@@ -43,11 +43,14 @@ std::unique_ptr<uint8_t[]> Allocate(SIZE_T bytes) {
   return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[bytes ? bytes : 1]());
 }
 
-// The block behind a handle or a fixed block's address; BlockMutex() held.
+// The block behind a handle or a fixed block's address; null with ERROR_INVALID_HANDLE when
+// there is none. BlockMutex() held.
 std::shared_ptr<GlobalBlock> FindLocked(HGLOBAL handle) {
   if (auto movable = MovableBlocks().Get(reinterpret_cast<uintptr_t>(handle))) return movable;
   auto it = FixedBlocks().find(handle);
-  return it == FixedBlocks().end() ? nullptr : it->second;
+  if (it != FixedBlocks().end()) return it->second;
+  SetLastError(ERROR_INVALID_HANDLE);
+  return nullptr;
 }
 
 }  // namespace
@@ -79,10 +82,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL handle, SIZE_T bytes, UINT flags) {
   }
   std::lock_guard lock(BlockMutex());
   auto block = FindLocked(handle);
-  if (!block) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (!block) return nullptr;
   if (bytes <= block->reserve) {
     // Fits where it is: the bytes between the new and the old size are cleared so that a
     // later growth shows zeros, not what was cut off.
@@ -114,10 +114,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL handle, SIZE_T bytes, UINT flags) {
 LPVOID GlobalLock(HGLOBAL handle) {
   std::lock_guard lock(BlockMutex());
   auto block = FindLocked(handle);
-  if (!block) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  if (!block) return nullptr;
   if (!block->fixed) ++block->locks;
   return block->bytes.get();
 }
@@ -125,10 +122,7 @@ LPVOID GlobalLock(HGLOBAL handle) {
 BOOL GlobalUnlock(HGLOBAL handle) {
   std::lock_guard lock(BlockMutex());
   auto block = FindLocked(handle);
-  if (!block) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
+  if (!block) return FALSE;
   if (block->fixed || block->locks == 0) {
     SetLastError(ERROR_NOT_LOCKED);
     return FALSE;
@@ -141,10 +135,7 @@ BOOL GlobalUnlock(HGLOBAL handle) {
 SIZE_T GlobalSize(HGLOBAL handle) {
   std::lock_guard lock(BlockMutex());
   auto block = FindLocked(handle);
-  if (!block) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
+  if (!block) return 0;
   return block->size;
 }
 

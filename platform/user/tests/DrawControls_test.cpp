@@ -17,12 +17,7 @@ class Surface {
  public:
   Surface(int width, int height) {
     m_dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
     m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
     m_old = SelectObject(m_dc, m_bitmap);
     RECT all{0, 0, width, height};
