@@ -1,7 +1,8 @@
 #include "vcl/Thread.h"
 
+#include "platform/kernel/Threads.h"
+
 #include <pthread.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -231,7 +232,7 @@ void TThread::SignalFinished() {
 }
 
 int32_t TThread::RunThreadBody(TThread* thread) {
-  thread->FThreadID = static_cast<TThreadID>(::syscall(SYS_gettid));
+  thread->FThreadID = static_cast<TThreadID>(::GetCurrentThreadId());
   if (!thread->FTerminated) {
     try {
       thread->Execute();

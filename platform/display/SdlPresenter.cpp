@@ -1,6 +1,7 @@
 #include "platform/display/SdlPresenter.h"
 
 #include <SDL.h>
+#include <SDL_shape.h>
 
 #include <algorithm>
 #include <chrono>
@@ -125,19 +126,35 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
     auto it = m_windows.find(p.hwnd);
     Shown shown;
     bool fresh = false;
-    if (it == m_windows.end()) {
-      shown.window = SDL_CreateWindow("", p.screenRect.left, p.screenRect.top, width, height,
-                                      SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
-      if (!shown.window) continue;
-      fresh = true;
-    } else {
+    if (it != m_windows.end()) {
       shown = it->second;
       m_windows.erase(it);
-      if (p.moved) {
-        SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
-        SDL_SetWindowSize(shown.window, width, height);
+      // Only a window made shapeable can take a region: one that gains its first region is
+      // made again.
+      if (!p.shape.empty() && !shown.shapeable) {
+        SDL_DestroyWindow(shown.window);
+        shown = Shown{};
       }
     }
+    if (!shown.window) {
+      if (!p.shape.empty()) {
+        shown.window = SDL_CreateShapedWindow("", p.screenRect.left, p.screenRect.top, width, height,
+                                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+        shown.shapeable = shown.window != nullptr;
+      }
+      // Without shaping (a desktop that cannot do it) the window is shown whole.
+      if (!shown.window)
+        shown.window = SDL_CreateWindow("", p.screenRect.left, p.screenRect.top, width, height,
+                                        SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+      if (!shown.window) continue;
+      fresh = true;
+    } else if (p.moved) {
+      SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
+      SDL_SetWindowSize(shown.window, width, height);
+    }
+    if (shown.shapeable && (fresh || p.moved)) ApplyShape(shown, p.shape, width, height);
+    // Shaping may place the window itself; ours is the place that counts.
+    if (shown.shapeable && fresh) SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
     shown.rect = p.screenRect;
     SDL_SetWindowOpacity(shown.window, p.alpha / 255.0f);
     SDL_Surface* surface = SDL_GetWindowSurface(shown.window);
@@ -165,6 +182,32 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
   }
   for (auto& [hwnd, shown] : m_windows) SDL_DestroyWindow(shown.window);
   m_windows = std::move(next);
+}
+
+void SdlPresenter::ApplyShape(Shown& shown, const std::vector<RECT>& shape, int width, int height) {
+  auto same = [](const std::vector<RECT>& a, const std::vector<RECT>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const RECT& x, const RECT& y) { return EqualRect(&x, &y) != FALSE; });
+  };
+  // A region in window coordinates stays valid through moves and sizes; the whole-window
+  // shape is stored as one rectangle of the old size, so it is made again on a resize.
+  if (!shown.shape.empty() && same(shown.shape, shape)) return;
+  // The mask: opaque inside the region's rectangles (the whole window when it has none).
+  SDL_Surface* mask = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGBA32);
+  if (!mask) return;
+  SDL_FillRect(mask, nullptr, SDL_MapRGBA(mask->format, 0, 0, 0, 0));
+  const Uint32 opaque = SDL_MapRGBA(mask->format, 255, 255, 255, 255);
+  if (shape.empty()) SDL_FillRect(mask, nullptr, opaque);
+  for (const RECT& r : shape) {
+    SDL_Rect area{static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+                  static_cast<int>(r.bottom - r.top)};
+    SDL_FillRect(mask, &area, opaque);
+  }
+  SDL_WindowShapeMode mode{};
+  mode.mode = ShapeModeBinarizeAlpha;
+  mode.parameters.binarizationCutoff = 1;
+  if (SDL_SetWindowShape(shown.window, mask, &mode) == 0) shown.shape = shape.empty() ? std::vector<RECT>{RECT{0, 0, width, height}} : shape;
+  SDL_FreeSurface(mask);
 }
 
 void SdlPresenter::PumpEvents() {
@@ -214,6 +257,21 @@ void SdlPresenter::HandleEvents() {
         if (!text.empty()) InjectText(text);
         break;
       }
+      case SDL_DROPBEGIN:
+      case SDL_DROPFILE:
+      case SDL_DROPCOMPLETE: {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        const POINT pointer{x, y};
+        RECT target{x, y, x + 1, y + 1};
+        SDL_Window* window = SDL_GetWindowFromID(e.drop.windowID);
+        for (auto& [hwnd, shown] : m_windows)
+          if (shown.window == window) target = shown.rect;
+        m_drops.Take(e, detail::DropPoint(target, pointer));
+        SDL_free(e.drop.file);
+        break;
+      }
+      case SDL_DROPTEXT: SDL_free(e.drop.file); break;
       case SDL_WINDOWEVENT: {
         SDL_Window* window = SDL_GetWindowFromID(e.window.windowID);
         for (auto& [hwnd, shown] : m_windows) {

@@ -1,15 +1,18 @@
 #pragma once
 
 // The SDL2 backend: each shown top-level window is a borderless SDL window at the window's
-// screen place, updated from the backing buffer by dirty rectangles; SDL's mouse, keyboard,
-// text, wheel and focus events are fed to the window manager. Runs on the GUI thread: events
+// screen place, updated from the backing buffer by dirty rectangles, and shaped by its window
+// region when it has one; SDL's mouse, keyboard, text, wheel, focus and file-drop events are
+// fed to the window manager. Runs on the GUI thread: events
 // are read whenever the message loop runs dry, and a ticker wakes the loop while it waits.
 
 #include <atomic>
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/display/SdlDrops.h"
 #include "platform/user/Present.h"
 
 struct SDL_Window;
@@ -32,8 +35,12 @@ class SdlPresenter : public platform::detail::Presenter {
   struct Shown {
     SDL_Window* window = nullptr;
     RECT rect{};
+    bool shapeable = false;       // made by SDL_CreateShapedWindow
+    std::vector<RECT> shape;      // the region last applied; empty: the whole window
   };
+  void ApplyShape(Shown& shown, const std::vector<RECT>& shape, int width, int height);
   std::map<HWND, Shown> m_windows;
+  detail::DropTranslator m_drops;
   std::string m_driver;
   bool m_started = false;
   HWND m_waker = nullptr;

@@ -474,12 +474,7 @@ static bool DibPicture(const void* bits, const BITMAPINFO* info, UINT usage, UIN
 // Draws part of a picture with a ROP, through a temporary memory DC.
 static BOOL BlitPicture(HDC dc, const Image& picture, int x, int y, int width, int height, int sourceX, int sourceY,
                         int sourceWidth, int sourceHeight, DWORD rop) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = picture.width;
-  info.bmiHeader.biHeight = -picture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info = platform::TopDownBitmapInfo32(picture.width, picture.height);
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap) return FALSE;

@@ -58,6 +58,21 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // for a negative one. *bits receives the pixel memory, laid out as the header says.
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits, const BITMAPINFO* info, UINT usage);
+
+namespace platform {
+// The header of a top-down 32-bit DIB: rows from the top, B,G,R,x bytes per pixel, as every
+// buffer of this layer is laid out.
+inline BITMAPINFO TopDownBitmapInfo32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+}  // namespace platform
 constexpr DWORD CBM_INIT = 0x04;
 LONG GetBitmapBits(HBITMAP bitmap, LONG size, void* bits);
 LONG SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits);

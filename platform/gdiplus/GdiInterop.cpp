@@ -13,17 +13,6 @@
 namespace platform::detail {
 namespace {
 
-BITMAPINFO TopDown32(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
 // Draws into a copy of the DC's pixels and puts the result back through the DC, so that its
 // clipping holds.
 class DcTarget final : public GraphicsTarget {
@@ -47,7 +36,7 @@ class DcTarget final : public GraphicsTarget {
   GpStatus End(cairo_surface_t* surface) override {
     int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
     std::vector<ARGB> pixels = ArgbFromSurface(surface);  // opaque
-    BITMAPINFO info = TopDown32(width, height);
+    BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
     int lines = SetDIBitsToDevice(m_dc, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                                   static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
     return lines > 0 ? Ok : Win32Error;
@@ -89,7 +78,7 @@ GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP source, HPALETTE, GpBitmap** bitmap
     image->data.rawFormat = ImageFormatMemoryBMP;
     image->data.frames.push_back(MakeFrame(width, height, PixelFormat32bppRGB));
     Frame& frame = image->data.frames[0];
-    BITMAPINFO info = TopDown32(width, height);
+    BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
     HDC dc = CreateCompatibleDC(nullptr);
     int lines = GetDIBits(dc, source, 0, static_cast<UINT>(height), frame.pixels.data(), &info, DIB_RGB_COLORS);
     DeleteDC(dc);
@@ -107,7 +96,7 @@ GpStatus GdipCreateHBITMAPFromBitmap(GpBitmap* bitmap, HBITMAP* result, ARGB bac
   *result = nullptr;
   if (object->locked) return WrongState;
   const Frame& frame = object->Active();
-  BITMAPINFO info = TopDown32(frame.width, frame.height);
+  BITMAPINFO info = platform::TopDownBitmapInfo32(frame.width, frame.height);
   void* bits = nullptr;
   HBITMAP made = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!made || !bits) return Win32Error;

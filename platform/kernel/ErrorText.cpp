@@ -60,6 +60,7 @@ constexpr SystemText kSystemTexts[] = {
     {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found."},
     {ERROR_NEGATIVE_SEEK, "An attempt was made to move the file pointer before the beginning of the file."},
     {ERROR_DIR_NOT_EMPTY, "The directory is not empty."},
+    {ERROR_NOT_LOCKED, "The segment is already unlocked."},
     {ERROR_BAD_PATHNAME, "The specified path is invalid."},
     {ERROR_BUSY, "The requested resource is in use."},
     {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},

@@ -108,12 +108,12 @@ static_assert(sizeof(uintptr_t) == 8, "handles are laid out for 64-bit");
 namespace handle_tags {
 constexpr uint8_t kKernel = 0x11;   // files, finds, threads, events, mutexes, semaphores
 constexpr uint8_t kModule = 0x12;   // loaded libraries
+constexpr uint8_t kGlobalMemory = 0x13;  // movable global memory blocks
 constexpr uint8_t kGdi = 0x21;      // DCs, bitmaps, pens, brushes, fonts, regions, palettes
 constexpr uint8_t kUser = 0x31;     // windows
 constexpr uint8_t kUserObject = 0x32;  // standard cursors
 constexpr uint8_t kMenu = 0x33;        // menus
 constexpr uint8_t kIcon = 0x34;        // icons and cursors made from pictures
-constexpr uint8_t kUserMemory = 0x35;  // clipboard memory blocks
 constexpr uint8_t kResource = 0x36;    // found and loaded resources
 constexpr uint8_t kMonitor = 0x37;     // monitors
 constexpr uint8_t kDrop = 0x38;        // dropped-file lists

@@ -36,12 +36,7 @@ Image CaptureBitmap(HBITMAP bitmap) {
   image.width = info.bmWidth;
   image.height = info.bmHeight;
   image.pixels.resize(static_cast<size_t>(image.width) * image.height);
-  BITMAPINFO header{};
-  header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  header.bmiHeader.biWidth = image.width;
-  header.bmiHeader.biHeight = -image.height;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
+  BITMAPINFO header = platform::TopDownBitmapInfo32(image.width, image.height);
   HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   const int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(image.height), image.pixels.data(), &header, DIB_RGB_COLORS);
   DeleteDC(screen);

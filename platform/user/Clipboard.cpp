@@ -9,23 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "platform/kernel/HandleTable.h"
+#include "platform/kernel/GlobalMemory.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
 namespace platform::detail {
 namespace {
-
-struct Block {
-  std::vector<uint8_t> bytes;
-  int locks = 0;
-};
-
-HandleTable<Block>& Blocks() {
-  static auto* table = new HandleTable<Block>(handle_tags::kUserMemory);
-  return *table;
-}
 
 struct Clipboard {
   bool open = false;
@@ -51,23 +41,31 @@ bool OpenedHere() {
 
 void FreeAll() {
   for (auto& [format, block] : State().data)
-    if (block) Blocks().Remove(reinterpret_cast<uintptr_t>(block));
+    if (block) GlobalFree(block);
   State().data.clear();
 }
 
+bool IsMemoryBlock(HANDLE block) {
+  SetLastError(NO_ERROR);
+  GlobalSize(block);
+  return GetLastError() == NO_ERROR;
+}
+
 HANDLE MakeBlock(const void* data, size_t size) {
-  HANDLE block = GlobalAlloc(GMEM_MOVEABLE, size);
-  if (block) std::memcpy(Blocks().Get(reinterpret_cast<uintptr_t>(block))->bytes.data(), data, size);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!block) return nullptr;
+  std::memcpy(GlobalLock(block), data, size);
+  GlobalUnlock(block);
   return block;
 }
 
 // Text of a block up to its first terminator (blocks may be larger than their text).
 template <typename Char>
 std::basic_string<Char> BlockText(HANDLE block) {
-  auto b = Blocks().Get(reinterpret_cast<uintptr_t>(block));
-  if (!b) return {};
-  const size_t count = b->bytes.size() / sizeof(Char);
-  std::basic_string<Char> text(reinterpret_cast<const Char*>(b->bytes.data()), count);
+  const auto* bytes = static_cast<const Char*>(GlobalLock(block));
+  if (!bytes) return {};
+  std::basic_string<Char> text(bytes, GlobalSize(block) / sizeof(Char));
+  GlobalUnlock(block);
   const size_t end = text.find(Char(0));
   if (end != std::basic_string<Char>::npos) text.resize(end);
   return text;
@@ -100,47 +98,6 @@ bool Available(UINT format) {
 }
 
 }  // namespace
-
-HANDLE GlobalAlloc(UINT flags, size_t bytes) {
-  auto block = std::make_shared<Block>();
-  try {
-    block->bytes.assign(bytes, 0);  // always zeroed; GMEM_ZEROINIT changes nothing
-  } catch (const std::bad_alloc&) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-  (void)flags;
-  return reinterpret_cast<HANDLE>(Blocks().Add(std::move(block)));
-}
-
-void* GlobalLock(HANDLE handle) {
-  auto b = Blocks().Get(reinterpret_cast<uintptr_t>(handle));
-  if (!b) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  ++b->locks;
-  return b->bytes.data();
-}
-
-BOOL GlobalUnlock(HANDLE handle) {
-  auto b = Blocks().Get(reinterpret_cast<uintptr_t>(handle));
-  if (!b || b->locks == 0) return FALSE;
-  return --b->locks > 0;
-}
-
-size_t GlobalSize(HANDLE handle) {
-  auto b = Blocks().Get(reinterpret_cast<uintptr_t>(handle));
-  return b ? b->bytes.size() : 0;
-}
-
-HANDLE GlobalFree(HANDLE handle) {
-  if (!Blocks().Remove(reinterpret_cast<uintptr_t>(handle))) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return handle;
-  }
-  return nullptr;
-}
 
 }  // namespace platform::detail
 
@@ -208,19 +165,19 @@ BOOL EmptyClipboard() {
 HANDLE SetClipboardData(UINT format, HANDLE data) {
   std::lock_guard lock(g_mutex);
   if (!OpenedHere()) return nullptr;
-  if (format == 0 || (data && !Blocks().Contains(reinterpret_cast<uintptr_t>(data)))) {
+  if (format == 0 || (data && !IsMemoryBlock(data))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto& slot = State().data[format];
-  if (slot && slot != data) Blocks().Remove(reinterpret_cast<uintptr_t>(slot));
+  if (slot && slot != data) GlobalFree(slot);
   slot = data;
   // A text put in one form replaces the other form made from older text.
   if (format == CF_TEXT || format == CF_UNICODETEXT) {
     const UINT other = format == CF_TEXT ? CF_UNICODETEXT : CF_TEXT;
     auto it = State().data.find(other);
     if (it != State().data.end() && it->second) {
-      Blocks().Remove(reinterpret_cast<uintptr_t>(it->second));
+      GlobalFree(it->second);
       State().data.erase(it);
     }
   }

@@ -1,14 +1,11 @@
 #pragma once
 
 // The clipboard of the program: text (CF_TEXT as UTF-8, CF_UNICODETEXT as UTF-16, each
-// made from the other on request) and registered formats, held in movable memory blocks.
-// One window (or thread, with a null window) has it open at a time. Any thread may call.
-//
-// The memory blocks here are the least the clipboard needs; the kernel's global memory
-// functions will take their place.
+// made from the other on request) and registered formats, held in the kernel's global memory
+// blocks (GlobalAlloc). One window (or thread, with a null window) has it open at a time. Any
+// thread may call.
 
-#include <cstddef>
-
+#include "platform/kernel/GlobalMemory.h"
 #include "platform/user/UserTypes.h"
 
 constexpr UINT CF_TEXT = 1;
@@ -40,18 +37,3 @@ UINT RegisterClipboardFormatW(LPCWSTR name);
 UINT RegisterClipboardFormatA(LPCSTR name);
 HWND GetClipboardOwner();
 HWND GetOpenClipboardWindow();
-
-namespace platform::detail {
-
-constexpr UINT GMEM_FIXED = 0x0000;
-constexpr UINT GMEM_MOVEABLE = 0x0002;
-constexpr UINT GMEM_ZEROINIT = 0x0040;
-constexpr UINT GHND = GMEM_MOVEABLE | GMEM_ZEROINIT;
-
-HANDLE GlobalAlloc(UINT flags, size_t bytes);
-void* GlobalLock(HANDLE block);
-BOOL GlobalUnlock(HANDLE block);
-size_t GlobalSize(HANDLE block);
-HANDLE GlobalFree(HANDLE block);  // null on success
-
-}  // namespace platform::detail

@@ -61,6 +61,54 @@ void DrawArrowGlyph(HDC dc, const RECT& rect, UINT direction, COLORREF color) {
   }
 }
 
+void DrawCaptionGlyph(HDC dc, const RECT& button, UINT kind, UINT state) {
+  const int width = button.right - button.left, height = button.bottom - button.top;
+  const int size = std::max(4, std::min(width, height) - 6);
+  int left = button.left + (width - size) / 2, top = button.top + (height - size) / 2;
+  if (state & DFCS_PUSHED) ++left, ++top;
+  auto paint = [&](int dx, int dy, COLORREF color) {
+    auto rect = [&](int l, int t, int r, int b) { FillSolid(dc, RECT{left + l + dx, top + t + dy, left + r + dx, top + b + dy}, color); };
+    switch (kind) {
+      case DFCS_CAPTIONCLOSE:
+        for (int i = 0; i < size - 1; ++i) {
+          rect(i, i, i + 2, i + 1);
+          rect(size - 2 - i, i, size - i, i + 1);
+        }
+        break;
+      case DFCS_CAPTIONMIN: rect(1, size - 3, size - 2, size - 1); break;
+      case DFCS_CAPTIONMAX:
+        rect(0, 0, size, 2);
+        rect(0, 0, 1, size);
+        rect(size - 1, 0, size, size);
+        rect(0, size - 1, size, size);
+        break;
+      case DFCS_CAPTIONRESTORE: {
+        const int box = size * 2 / 3;
+        rect(size - box, 0, size, 2);
+        rect(size - 1, 0, size, box);
+        rect(0, size - box, box, size - box + 2);
+        rect(0, size - box, 1, size);
+        rect(box - 1, size - box, box, size);
+        rect(0, size - 1, box, size);
+        break;
+      }
+      case DFCS_CAPTIONHELP:
+        rect(size / 2 - 2, 0, size / 2 + 2, 2);
+        rect(size / 2 + 1, 1, size / 2 + 3, size / 2);
+        rect(size / 2 - 1, size / 2, size / 2 + 1, size * 3 / 4);
+        rect(size / 2 - 1, size - 2, size / 2 + 1, size);
+        break;
+      default: break;
+    }
+  };
+  if (state & DFCS_INACTIVE) {
+    paint(1, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    paint(0, 0, GetSysColor(COLOR_GRAYTEXT));
+  } else {
+    paint(0, 0, GetSysColor(COLOR_BTNTEXT));
+  }
+}
+
 void DrawCheckGlyph(HDC dc, const RECT& rect, COLORREF color) {
   // A seven-pixel tick, three pixels thick.
   static constexpr int kTop[7] = {2, 3, 4, 3, 2, 1, 0};
@@ -210,50 +258,6 @@ BOOL DrawButtonControl(HDC dc, RECT* rect, UINT state) {
   return TRUE;
 }
 
-void DrawCaptionGlyph(HDC dc, const RECT& r, UINT kind, COLORREF c) {
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  const int size = std::max(4, std::min(w, h) - 7);  // glyph box
-  const RECT g = CenteredSquare(r, size);
-  switch (kind) {
-    case DFCS_CAPTIONCLOSE:
-      for (int i = 0; i < size; ++i) {
-        FillSolid(dc, RECT{g.left + i, g.top + i, g.left + i + 2, g.top + i + 1}, c);
-        FillSolid(dc, RECT{g.right - i - 2, g.top + i, g.right - i, g.top + i + 1}, c);
-      }
-      break;
-    case DFCS_CAPTIONMIN: FillSolid(dc, RECT{g.left, g.bottom - 2, g.left + size * 2 / 3, g.bottom}, c); break;
-    case DFCS_CAPTIONMAX: {
-      FillSolid(dc, RECT{g.left, g.top, g.right, g.top + 2}, c);
-      RECT frame = g;
-      HBRUSH b = CreateSolidBrush(c);
-      FrameRect(dc, &frame, b);
-      DeleteObject(b);
-      break;
-    }
-    case DFCS_CAPTIONRESTORE: {
-      const int s = size * 2 / 3;
-      HBRUSH b = CreateSolidBrush(c);
-      for (RECT box : {RECT{g.right - s, g.top, g.right, g.top + s}, RECT{g.left, g.bottom - s, g.left + s, g.bottom}}) {
-        FillSolid(dc, RECT{box.left, box.top, box.right, box.top + 2}, c);
-        FrameRect(dc, &box, b);
-      }
-      DeleteObject(b);
-      break;
-    }
-    case DFCS_CAPTIONHELP: {
-      // A question mark from a few strokes.
-      const int x = g.left + size / 4, mid = g.left + size / 2;
-      FillSolid(dc, RECT{x, g.top, g.right - size / 4, g.top + 2}, c);
-      FillSolid(dc, RECT{g.right - size / 4 - 1, g.top, g.right - size / 4 + 1, g.top + size / 2}, c);
-      FillSolid(dc, RECT{mid - 1, g.top + size / 2 - 1, g.right - size / 4 + 1, g.top + size / 2 + 1}, c);
-      FillSolid(dc, RECT{mid - 1, g.top + size / 2, mid + 1, g.bottom - 3}, c);
-      FillSolid(dc, RECT{mid - 1, g.bottom - 2, mid + 1, g.bottom}, c);
-      break;
-    }
-    default: break;
-  }
-}
-
 BOOL DrawScrollControl(HDC dc, RECT* rect, UINT state) {
   const UINT kind = state & 0xFF;
   if (kind == DFCS_SCROLLSIZEGRIP || kind == DFCS_SCROLLSIZEGRIPRIGHT) {
@@ -318,8 +322,8 @@ BOOL DrawFrameControl(HDC dc, RECT* rect, UINT type, UINT state) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
       }
-      const RECT face = DrawButtonFace(dc, *rect, state & ~DFCS_CHECKED);
-      DrawStateGlyph(dc, face, state, [&](const RECT& r, COLORREF c) { DrawCaptionGlyph(dc, r, kind, c); });
+      DrawButtonFace(dc, *rect, state & ~DFCS_CHECKED);
+      DrawCaptionGlyph(dc, *rect, kind, state);
       return TRUE;
     }
     default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;

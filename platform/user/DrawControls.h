@@ -94,5 +94,9 @@ namespace platform::detail {
 void DrawArrowGlyph(HDC dc, const RECT& rect, UINT direction, COLORREF color);
 // The check-mark glyph of check boxes and menus, centred in `rect`.
 void DrawCheckGlyph(HDC dc, const RECT& rect, COLORREF color);
+// The glyph of a caption button (a DFCS_CAPTION* kind) sized to the whole button `rect`,
+// moved by a pixel with DFCS_PUSHED and etched with DFCS_INACTIVE. The frame's caption
+// buttons and DrawFrameControl(DFC_CAPTION) both draw with it.
+void DrawCaptionGlyph(HDC dc, const RECT& button, UINT kind, UINT state);
 void FillSolid(HDC dc, const RECT& rect, COLORREF color);
 }  // namespace platform::detail

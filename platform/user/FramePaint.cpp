@@ -6,6 +6,7 @@
 
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/ClassicColors.h"
+#include "platform/user/DrawControls.h"
 #include "platform/user/FrameParts.h"
 #include "platform/user/InputState.h"
 #include "platform/user/ScrollBars.h"
@@ -66,72 +67,13 @@ void DrawSystemIcon(HDC dc, const RECT& r) {
   Fill(dc, title, kActiveCaption);
 }
 
-enum class Glyph { Close, Minimize, Maximize, Restore, Help };
-
-void DrawGlyph(HDC dc, const RECT& button, Glyph glyph, bool pressed, bool disabled) {
-  const int width = button.right - button.left, height = button.bottom - button.top;
-  const int size = std::max(4, std::min(width, height) - 6);
-  int left = button.left + (width - size) / 2, top = button.top + (height - size) / 2;
-  if (pressed) ++left, ++top;
-  auto paint = [&](int dx, int dy, int color) {
-    auto rect = [&](int l, int t, int r, int b) { Line(dc, left + l + dx, top + t + dy, left + r + dx, top + b + dy, color); };
-    switch (glyph) {
-      case Glyph::Close:
-        for (int i = 0; i < size - 1; ++i) {
-          rect(i, i, i + 2, i + 1);
-          rect(size - 2 - i, i, size - i, i + 1);
-        }
-        break;
-      case Glyph::Minimize: rect(1, size - 3, size - 2, size - 1); break;
-      case Glyph::Maximize:
-        rect(0, 0, size, 2);
-        rect(0, 0, 1, size);
-        rect(size - 1, 0, size, size);
-        rect(0, size - 1, size, size);
-        break;
-      case Glyph::Restore: {
-        const int box = size * 2 / 3;
-        rect(size - box, 0, size, 2);
-        rect(size - 1, 0, size, box);
-        rect(0, size - box, box, size - box + 2);
-        rect(0, size - box, 1, size);
-        rect(box - 1, size - box, box, size);
-        rect(0, size - 1, box, size);
-        break;
-      }
-      case Glyph::Help:
-        rect(size / 2 - 2, 0, size / 2 + 2, 2);
-        rect(size / 2 + 1, 1, size / 2 + 3, size / 2);
-        rect(size / 2 - 1, size / 2, size / 2 + 1, size * 3 / 4);
-        rect(size / 2 - 1, size - 2, size / 2 + 1, size);
-        break;
-    }
-  };
-  if (disabled) {
-    paint(1, 1, kButtonHighlight);
-    paint(0, 0, kGrayText);
-  } else {
-    paint(0, 0, kButtonText);
-  }
-}
-
 }  // namespace
 
-void DrawClassicEdge(HDC dc, RECT r, int outerTopLeft, int outerBottomRight, int innerTopLeft, int innerBottomRight) {
-  for (int pass = 0; pass < 2 && NotEmpty(r); ++pass) {
-    const int tl = pass == 0 ? outerTopLeft : innerTopLeft, br = pass == 0 ? outerBottomRight : innerBottomRight;
-    Line(dc, r.left, r.top, r.right - 1, r.top + 1, tl);
-    Line(dc, r.left, r.top, r.left + 1, r.bottom - 1, tl);
-    Line(dc, r.left, r.bottom - 1, r.right, r.bottom, br);
-    Line(dc, r.right - 1, r.top, r.right, r.bottom, br);
-    InflateRect(&r, -1, -1);
-  }
-}
-
+// Caption buttons and scroll bar arrows are push buttons: raised, or sunken while held.
 void DrawRaisedButton(HDC dc, const RECT& r, bool pressed) {
-  Fill(dc, r, kButtonFace);
-  if (pressed) DrawClassicEdge(dc, r, kDarkShadow, kButtonHighlight, kButtonShadow, kLight);
-  else DrawClassicEdge(dc, r, kLight, kDarkShadow, kButtonHighlight, kButtonShadow);
+  RECT face = r;
+  if (pressed) DrawEdge(dc, &face, EDGE_SUNKEN, BF_RECT | BF_MIDDLE | BF_SOFT);
+  else DrawEdge(dc, &face, EDGE_RAISED, BF_RECT | BF_MIDDLE);
 }
 
 // Paints the frame into `dc`, whose origin is the window's top-left.
@@ -164,13 +106,12 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
   // The frame itself.
   if (l.frame >= 3) {
     Fill(dc, box, active ? kActiveBorder : kInactiveBorder);
-    DrawClassicEdge(dc, box, kLight, kDarkShadow, kButtonHighlight, kButtonShadow);
+    RECT inner = box;
+    DrawEdge(dc, &inner, EDGE_RAISED, BF_RECT | BF_ADJUST);
     if (l.sizing || (style.style & WS_THICKFRAME)) {
       // The inner part of a sizing frame is face-coloured like the rest of the border.
-      RECT inner = box;
-      InflateRect(&inner, -2, -2);
-      for (int i = 2; i < l.frame; ++i) {
-        DrawClassicEdge(dc, inner, kButtonFace, kButtonFace, kButtonFace, kButtonFace);
+      for (int i = 2; i < l.frame && NotEmpty(inner); ++i) {
+        FrameRect(dc, &inner, Brush(kButtonFace));
         InflateRect(&inner, -1, -1);
       }
     }
@@ -202,18 +143,18 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
       SelectObject(dc, oldFont);
       DeleteObject(font);
     }
-    auto button = [&](const RECT& r, LRESULT hit, Glyph glyph, bool disabled) {
+    auto button = [&](const RECT& r, LRESULT hit, UINT glyph, bool disabled) {
       if (!NotEmpty(r)) return;
       const bool down = pressed.captionWindow == hwnd && pressed.captionHit == hit;
       DrawRaisedButton(dc, r, down);
-      DrawGlyph(dc, r, glyph, down, disabled);
+      DrawCaptionGlyph(dc, r, glyph, (down ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0));
     };
-    button(l.closeButton, HTCLOSE, Glyph::Close, false);
-    button(l.maxButton, HTMAXBUTTON, (style.style & WS_MAXIMIZE) ? Glyph::Restore : Glyph::Maximize,
+    button(l.closeButton, HTCLOSE, DFCS_CAPTIONCLOSE, false);
+    button(l.maxButton, HTMAXBUTTON, (style.style & WS_MAXIMIZE) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX,
            !(style.style & WS_MAXIMIZEBOX));
-    button(l.minButton, HTMINBUTTON, (style.style & WS_MINIMIZE) ? Glyph::Restore : Glyph::Minimize,
+    button(l.minButton, HTMINBUTTON, (style.style & WS_MINIMIZE) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMIN,
            !(style.style & WS_MINIMIZEBOX));
-    button(l.helpButton, HTHELP, Glyph::Help, false);
+    button(l.helpButton, HTHELP, DFCS_CAPTIONHELP, false);
   }
   if (NotEmpty(l.menuBar)) Fill(dc, l.menuBar, kMenuBar);
 
@@ -225,8 +166,7 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
       UnionRect(&edge, &edge, bar);
     }
     InflateRect(&edge, l.clientEdge, l.clientEdge);
-    if (l.clientEdge >= 2) DrawClassicEdge(dc, edge, kButtonShadow, kButtonHighlight, kDarkShadow, kLight);
-    else DrawClassicEdge(dc, edge, kButtonShadow, kButtonHighlight, kButtonShadow, kButtonHighlight);
+    DrawEdge(dc, &edge, l.clientEdge >= 2 ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
   }
 
   auto bar = [&](const RECT& r, bool vertical, const ScrollBarState& state, int which) {

@@ -1,16 +1,14 @@
 #pragma once
 
 // Shared by the frame painter, the scroll bar painter and the mouse loops of the default
-// frame: classic 3D edges, scroll bar geometry, and which part is held down. GUI thread.
+// frame: push button faces, scroll bar geometry, and which part is held down. GUI thread.
 
 #include "platform/user/NonClient.h"
 #include "platform/user/WindowManager.h"
 
 namespace platform::detail {
 
-// A two-pixel classic edge: outer and inner lines, top-left and bottom-right colours
-// (classic colour indexes).
-void DrawClassicEdge(HDC dc, RECT r, int outerTopLeft, int outerBottomRight, int innerTopLeft, int innerBottomRight);
+// A push button's face and edge (DrawEdge), sunken while pressed.
 void DrawRaisedButton(HDC dc, const RECT& r, bool pressed);
 
 enum class ScrollPart { None, ArrowBack, PageBack, Thumb, PageForward, ArrowForward };

@@ -48,24 +48,13 @@ std::shared_ptr<IconObject> GetIcon(HICON icon) {
 
 // ---- bitmaps ---------------------------------------------------------------------------------
 
-BITMAPINFO Info32(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
-
 bool ReadBitmap32(HBITMAP bitmap, int* width, int* height, std::vector<uint32_t>* pixels) {
   BITMAP bm{};
   if (!bitmap || GetObjectW(bitmap, sizeof bm, &bm) == 0 || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
   *width = bm.bmWidth;
   *height = bm.bmHeight;
   pixels->assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
-  BITMAPINFO info = Info32(bm.bmWidth, bm.bmHeight);
+  BITMAPINFO info = platform::TopDownBitmapInfo32(bm.bmWidth, bm.bmHeight);
   HDC dc = CreateCompatibleDC(nullptr);
   const int lines = GetDIBits(dc, bitmap, 0, bm.bmHeight, pixels->data(), &info, DIB_RGB_COLORS);
   DeleteDC(dc);
@@ -73,7 +62,7 @@ bool ReadBitmap32(HBITMAP bitmap, int* width, int* height, std::vector<uint32_t>
 }
 
 HBITMAP MakeDib(int width, int height, const uint32_t* pixels) {
-  BITMAPINFO info = Info32(width, height);
+  BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap && bits && pixels) std::memcpy(bits, pixels, static_cast<size_t>(width) * height * 4);
@@ -224,7 +213,7 @@ IconObject DrawStandardIcon(int id) {
   constexpr COLORREF kKey = RGB(255, 0, 255);
   HDC dc = CreateCompatibleDC(nullptr);
   void* bits = nullptr;
-  BITMAPINFO info = Info32(kSize, kSize);
+  BITMAPINFO info = platform::TopDownBitmapInfo32(kSize, kSize);
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
   RECT all{0, 0, kSize, kSize};

@@ -7,6 +7,7 @@
 
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
+#include "platform/kernel/Threads.h"
 #include "platform/user/DrawControls.h"
 #include "platform/user/Icons.h"
 #include "platform/user/Menus.h"
@@ -206,7 +207,7 @@ bool RegisterBoxClass() {
 }
 
 void CollectThreadWindows(std::vector<HWND>* out) {
-  EnumThreadWindows(GetWindowThreadProcessId(nullptr, nullptr), [](HWND h, LPARAM list) {
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM list) {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
     return TRUE;
   }, reinterpret_cast<LPARAM>(out));

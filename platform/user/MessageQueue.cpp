@@ -1,12 +1,10 @@
 #include "platform/user/MessageQueue.h"
 
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <map>
 
+#include "platform/kernel/Threads.h"
 #include "platform/user/Clock.h"
 #include "platform/user/WindowManager.h"
 
@@ -28,8 +26,6 @@ std::map<DWORD, std::weak_ptr<ThreadQueue>>& Registry() {
   static auto* registry = new std::map<DWORD, std::weak_ptr<ThreadQueue>>;
   return *registry;
 }
-
-DWORD CurrentThreadIdValue() { return static_cast<DWORD>(::syscall(SYS_gettid)); }
 
 struct QueueHolder {
   std::shared_ptr<ThreadQueue> queue;
@@ -86,11 +82,14 @@ bool WindowMatchesFilter(HWND hwnd, HWND filter) {
   return hwnd == filter;
 }
 
-ThreadQueue::ThreadQueue() : m_threadId(CurrentThreadIdValue()) {}
+ThreadQueue::ThreadQueue() : m_threadId(GetCurrentThreadId()) {}
 ThreadQueue::~ThreadQueue() = default;
 
 std::shared_ptr<ThreadQueue> ThreadQueue::Current() {
   if (!t_holder.queue) {
+    // The kernel's per-thread state must outlive the queue, whose end still asks for the
+    // thread's id: thread-locals end in the reverse order of their first use.
+    GetCurrentThreadId();
     t_holder.queue = std::make_shared<ThreadQueue>();
     std::lock_guard lock(g_registryMutex);
     Registry()[t_holder.queue->m_threadId] = t_holder.queue;
@@ -99,7 +98,7 @@ std::shared_ptr<ThreadQueue> ThreadQueue::Current() {
 }
 
 std::shared_ptr<ThreadQueue> ThreadQueue::ForThread(DWORD threadId) {
-  if (threadId == CurrentThreadIdValue()) return Current();
+  if (threadId == GetCurrentThreadId()) return Current();
   std::lock_guard lock(g_registryMutex);
   auto it = Registry().find(threadId);
   return it == Registry().end() ? nullptr : it->second.lock();
@@ -115,7 +114,7 @@ void ThreadQueue::WakeAll() {
   for (auto& q : queues) q->Wake();
 }
 
-bool ThreadQueue::IsCurrentThread() const { return m_threadId == CurrentThreadIdValue(); }
+bool ThreadQueue::IsCurrentThread() const { return m_threadId == GetCurrentThreadId(); }
 
 void ThreadQueue::Wake() {
   std::lock_guard lock(mutex);

@@ -1,7 +1,9 @@
 // The default frame's mouse handling: presses on the caption buttons, and the move and size
 // loops (WM_SYSCOMMAND SC_MOVE / SC_SIZE) that follow the pointer until the button is
-// released or Escape cancels. The loops read every mouse message, whichever window it was
-// routed to, and take the pointer from the message; other messages are dispatched as usual.
+// released or Enter accepts, or Escape cancels. The arrow keys move the window or the edge
+// being sized by kKeyboardStep pixels. The loops read every mouse
+// message, whichever window it was routed to, and take the pointer from the message; other
+// messages are dispatched as usual.
 
 #include <algorithm>
 
@@ -18,6 +20,8 @@ namespace {
 
 constexpr WPARAM WMSZ_LEFT = 1, WMSZ_RIGHT = 2, WMSZ_TOP = 3, WMSZ_TOPLEFT = 4, WMSZ_TOPRIGHT = 5, WMSZ_BOTTOM = 6,
                  WMSZ_BOTTOMLEFT = 7, WMSZ_BOTTOMRIGHT = 8;
+
+constexpr int kKeyboardStep = 8;
 
 bool IsMouseMessage(UINT m) {
   return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
@@ -55,11 +59,18 @@ WPARAM EdgeForHit(WPARAM hit) {
   }
 }
 
-// Follows the pointer from `start` until the button goes up (true) or Escape (false).
-// `follow` gets each new pointer position.
+// Arrow keys step the pointer in the move and size loops, not while a caption button is held.
+enum class ArrowKeys { Step, Ignore };
+
+// Follows the pointer from `start` until the button goes up or Enter is pressed (true), or
+// Escape (false). `follow` gets each new pointer position, from the mouse or the arrow keys.
 template <typename Follow>
-bool MouseLoop(HWND hwnd, POINT start, Follow follow) {
-  (void)start;
+bool MouseLoop(HWND hwnd, POINT start, ArrowKeys arrows, Follow follow) {
+  // Arrow keys add up to an offset that later mouse positions keep, so the mouse carries on
+  // from where the keys left the window instead of snapping back to the pointer.
+  POINT keyed{0, 0};
+  auto at = [&](POINT p) { return POINT{p.x + keyed.x, p.y + keyed.y}; };
+  POINT pointer = start;
   MSG msg;
   for (;;) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -69,15 +80,29 @@ bool MouseLoop(HWND hwnd, POINT start, Follow follow) {
     }
     if (IsMouseMessage(msg.message)) {
       if (msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP) {
-        follow(msg.pt);
+        follow(at(msg.pt));
         return true;
       }
-      if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) follow(msg.pt);
+      if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) follow(pointer = at(msg.pt));
       continue;
     }
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
       if (msg.wParam == VK_ESCAPE) return false;
       if (msg.wParam == VK_RETURN) return true;
+      POINT step{};
+      if (arrows == ArrowKeys::Ignore) continue;
+      switch (msg.wParam) {
+        case VK_LEFT: step.x = -kKeyboardStep; break;
+        case VK_RIGHT: step.x = kKeyboardStep; break;
+        case VK_UP: step.y = -kKeyboardStep; break;
+        case VK_DOWN: step.y = kKeyboardStep; break;
+        default: continue;
+      }
+      keyed.x += step.x;
+      keyed.y += step.y;
+      pointer.x += step.x;
+      pointer.y += step.y;
+      follow(pointer);
       continue;
     }
     if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP || msg.message == WM_CHAR) continue;
@@ -123,7 +148,7 @@ void MoveOrSize(HWND hwnd, WPARAM command, POINT start) {
                  SWP_NOZORDER | SWP_NOACTIVATE | (sizing ? 0 : SWP_NOSIZE));
     UpdateWindow(hwnd);
   };
-  const bool done = MouseLoop(hwnd, start, follow);
+  const bool done = MouseLoop(hwnd, start, ArrowKeys::Step, follow);
   if (!IsWindow(hwnd)) return;
   if (!done && !EqualRect(&last, &original))
     SetWindowPos(hwnd, nullptr, original.left, original.top, original.right - original.left,
@@ -149,7 +174,7 @@ void TrackCaptionButton(HWND hwnd, LRESULT hit, POINT start) {
   SetCapture(hwnd);
   setPressed(true);
   bool over = true;
-  const bool released = MouseLoop(hwnd, start, [&](POINT p) {
+  const bool released = MouseLoop(hwnd, start, ArrowKeys::Ignore, [&](POINT p) {
     const bool now = hitAt(p) == hit;
     if (now != over) setPressed(over = now);
   });

@@ -27,15 +27,12 @@
 #include <vector>
 
 #include "platform/kernel/HandleTable.h"
+#include "platform/kernel/Synch.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
 namespace platform::detail {
-
-// The kernel's private folder for this user's locks and sockets (its Synch.h clashes with
-// the window manager's wait constants, so it is declared here).
-std::string UserRuntimeFolder();
 
 namespace {
 

@@ -9,12 +9,7 @@
 
 struct Canvas {
   Canvas(int width, int height, COLORREF fill = RGB(255, 255, 255)) : width(width), height(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
     void* pixels = nullptr;
     bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     bits = static_cast<uint32_t*>(pixels);

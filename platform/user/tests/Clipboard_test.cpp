@@ -15,10 +15,6 @@
 namespace {
 
 using namespace usertest;
-using platform::detail::GlobalAlloc;
-using platform::detail::GlobalLock;
-using platform::detail::GlobalUnlock;
-using platform::detail::GMEM_MOVEABLE;
 
 HANDLE Block(const void* data, size_t size) {
   HANDLE block = GlobalAlloc(GMEM_MOVEABLE, size);

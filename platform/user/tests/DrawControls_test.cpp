@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/gdi/WinGdi.h"
@@ -16,12 +17,7 @@ class Surface {
  public:
   Surface(int width, int height) {
     m_dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
     m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
     m_old = SelectObject(m_dc, m_bitmap);
     RECT all{0, 0, width, height};
@@ -171,6 +167,30 @@ TEST(DrawFrameControl, ScrollArrowPointsTheRightWay) {
       if (s.At(x, y) == GetSysColor(COLOR_BTNSHADOW)) ++shadow;
     }
   EXPECT_EQ(shadow, 16);
+}
+
+// Caption glyphs span the button as the frame's own caption buttons do (a glyph of a few
+// pixels in the middle of a caption-sized button is unreadable), and inactive ones are
+// etched in grey instead of black.
+TEST(DrawFrameControl, CaptionGlyphsSpanTheButton) {
+  for (UINT kind : {DFCS_CAPTIONCLOSE, DFCS_CAPTIONMIN, DFCS_CAPTIONMAX, DFCS_CAPTIONRESTORE, DFCS_CAPTIONHELP}) {
+    SCOPED_TRACE(kind);
+    for (UINT state : {0u, static_cast<UINT>(DFCS_INACTIVE)}) {
+      Surface s(16, 14);
+      RECT r{0, 0, 16, 14};
+      ASSERT_TRUE(DrawFrameControl(s.dc(), &r, DFC_CAPTION, kind | state));
+      int glyph = 0, left = 16, right = -1;
+      for (int y = 2; y < 12; ++y)
+        for (int x = 2; x < 14; ++x)
+          if (s.At(x, y) == (state ? RGB(128, 128, 128) : RGB(0, 0, 0))) {
+            ++glyph;
+            left = std::min(left, x);
+            right = std::max(right, x);
+          }
+      EXPECT_GE(glyph, 6);
+      EXPECT_GE(right - left + 1, 5) << "glyph width";
+    }
+  }
 }
 
 TEST(DrawFocusRect, InvertsAlternatePixelsAndUndoesItself) {

@@ -94,6 +94,49 @@ TEST_F(FrameTest, DefaultFramePainting) {
   EXPECT_EQ(FramePixel(hwnd, 0, 0), light);
 }
 
+// Every repaint of the caption (activation going and coming, a new title) keeps the
+// system-menu icon and the caption buttons, on dialog frames as on sizing frames.
+TEST_F(FrameTest, CaptionRepaintsKeepIconAndButtons) {
+  struct Case {
+    const char* what;
+    DWORD style, exStyle;
+    POINT closeFace, closeGlyph, icon;  // window coordinates
+  };
+  // 300x200 at (100,100). Sizing frame 4: caption from y 4, close button x 280..296 y 6..20;
+  // dialog frame 3: one pixel further out. The icon's white inside sits near (8,12).
+  const std::vector<Case> cases = {
+      {"sizing frame", WS_OVERLAPPEDWINDOW, 0, {280, 8}, {282, 9}, {8, 12}},
+      {"dialog frame, close button only", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, {279, 7}, {284, 8},
+       {7, 11}},
+  };
+  const Rgb face{212, 208, 200}, black{0, 0, 0}, white{255, 255, 255};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND other = Create(WS_POPUP | WS_VISIBLE, 600, 600, 50, 50);
+    HWND hwnd = Create(c.style | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr, 0, c.exStyle);
+    auto expectParts = [&](const char* when) {
+      SCOPED_TRACE(when);
+      Pump();
+      EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(100 + c.closeFace.x, 100 + c.closeFace.y)), HTCLOSE);
+      EXPECT_EQ(FramePixel(hwnd, c.closeFace.x, c.closeFace.y), face) << "close button face";
+      EXPECT_EQ(FramePixel(hwnd, c.closeGlyph.x, c.closeGlyph.y), black) << "close glyph";
+      EXPECT_EQ(FramePixel(hwnd, c.icon.x, c.icon.y), white) << "system-menu icon";
+    };
+    SetActiveWindow(hwnd);
+    expectParts("active");
+    SetActiveWindow(other);
+    expectParts("after losing activation");
+    SetActiveWindow(hwnd);
+    expectParts("after regaining activation");
+    SetWindowTextW(hwnd, u"A title long enough to reach the caption buttons of this window");
+    expectParts("after a new title");
+    SendMessageW(hwnd, WM_NCACTIVATE, FALSE, 0);
+    expectParts("after a caption-only repaint");
+    DestroyWindow(hwnd);
+    DestroyWindow(other);
+  }
+}
+
 TEST_F(FrameTest, DraggingTheCaptionMovesTheWindow) {
   HWND hwnd = Overlapped();
   Pump();
@@ -157,6 +200,59 @@ TEST_F(FrameTest, DraggingAnEdgeSizesTheWindowWithinItsLimits) {
     EXPECT_FALSE(Messages(hwnd, {WM_SIZING}).empty());
     DestroyWindow(hwnd);
   }
+}
+
+TEST_F(FrameTest, ArrowKeysMoveAndSizeInTheLoops) {
+  struct Case {
+    const char* what;
+    POINT press;  // on the caption or an edge of the window at (100,100) 300x200
+    std::vector<int> keys;
+    RECT expected;
+  };
+  const std::vector<Case> cases = {
+      {"caption: right twice, down, Enter", {250, 110}, {VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN}, {116, 108, 416, 308}},
+      {"caption: Escape puts it back", {250, 110}, {VK_LEFT, VK_UP, VK_ESCAPE}, {100, 100, 400, 300}},
+      {"bottom-right corner: left, up, Enter", {398, 298}, {VK_LEFT, VK_UP, VK_RETURN}, {100, 100, 392, 292}},
+      {"right edge: up and down do nothing", {398, 200}, {VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}, {100, 100, 408, 300}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND hwnd = Overlapped();
+    Pump();
+    InjectMouseMove(c.press);
+    InjectMouseButton(MouseButton::Left, true, c.press);
+    for (int key : c.keys) {
+      InjectKey(key, true);
+      InjectKey(key, false);
+    }
+    Pump();
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_TRUE(EqualRect(&r, &c.expected)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    EXPECT_EQ(GetCapture(), nullptr) << "the loop ended with the key";
+    // The button comes up after the loop ended: nothing moves any more.
+    InjectMouseButton(MouseButton::Left, false, c.press);
+    Pump();
+    RECT after;
+    GetWindowRect(hwnd, &after);
+    EXPECT_TRUE(EqualRect(&after, &r));
+    DestroyWindow(hwnd);
+  }
+
+  // A mouse move after the keys carries on from where they left the window.
+  HWND hwnd = Overlapped();
+  Pump();
+  InjectMouseMove({250, 110});
+  InjectMouseButton(MouseButton::Left, true, {250, 110});
+  InjectKey(VK_RIGHT, true);
+  InjectKey(VK_RIGHT, false);
+  InjectMouseMove({260, 110});
+  InjectMouseButton(MouseButton::Left, false, {260, 110});
+  Pump();
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.left, 118);
+  EXPECT_EQ(r.top, 100);
 }
 
 TEST_F(FrameTest, CaptionButtonsActOnRelease) {

@@ -134,6 +134,25 @@ TEST_F(MessageBoxTest, ClickAnswersOnlyWhenReleasedOnTheButton) {
   EXPECT_EQ(m_step, 2u);
 }
 
+TEST_F(MessageBoxTest, TaskModalDisablesTheThreadsWindows) {
+  // No owner: every window of the thread is disabled while the box shows; the first one to
+  // hear of it answers the box.
+  Handlers()[m_owner] = [](HWND, UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
+    if (msg == WM_ENABLE && !wParam) PostMessageW(FindWindowW(u"#32770", u"Task"), WM_COMMAND, IDOK, 0);
+    return false;
+  };
+  ClearLog();
+  EXPECT_EQ(MessageBoxW(nullptr, u"Burning finished.", u"Task", MB_OK | MB_TASKMODAL), IDOK);
+  std::vector<WPARAM> enables;
+  {
+    std::lock_guard lock(LogMutex());
+    for (const Seen& seen : Log())
+      if (seen.hwnd == m_owner && seen.msg == WM_ENABLE) enables.push_back(seen.wParam);
+  }
+  EXPECT_EQ(enables, (std::vector<WPARAM>{FALSE, TRUE}));
+  EXPECT_TRUE(IsWindowEnabled(m_owner));
+}
+
 TEST_F(MessageBoxTest, BadArgumentsFailClearly) {
   EXPECT_EQ(MessageBoxW(reinterpret_cast<HWND>(0x4321), u"x", u"y", MB_OK), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);

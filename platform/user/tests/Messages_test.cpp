@@ -3,6 +3,9 @@
 #include <future>
 #include <thread>
 
+#include "platform/kernel/Synch.h"
+#include "platform/kernel/SysInfo.h"
+#include "platform/kernel/Threads.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/FunctionTable.h"
 #include "platform/user/ScrollBars.h"
@@ -164,6 +167,69 @@ TEST_F(MessagesTest, PostFromAnyThreadAndEnginePoster) {
       EXPECT_EQ(s.wParam, expected++) << "posted messages keep their order";
     }
   }
+}
+
+// The window manager and the kernel speak of threads by the same ids: windows report the id
+// GetCurrentThreadId gives on their thread, whether the thread came from CreateThread or
+// std::thread, and an id from CreateThread reaches that thread's queue.
+TEST_F(MessagesTest, ThreadIdsAreTheKernelsIds) {
+  HWND mine = Create(WS_POPUP, 0, 0, 10, 10);
+  DWORD processId = 0;
+  EXPECT_EQ(GetWindowThreadProcessId(mine, &processId), GetCurrentThreadId());
+  EXPECT_EQ(processId, GetCurrentProcessId());
+  std::vector<HWND> found;
+  auto collect = [](HWND h, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+    return TRUE;
+  };
+  EnumThreadWindows(GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(&found));
+  EXPECT_EQ(found, std::vector<HWND>{mine});
+
+  // A std::thread: its window is enumerated under its id while it lives.
+  HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE finish = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  DWORD otherId = 0;
+  HWND theirs = nullptr;
+  std::thread other([&] {
+    otherId = GetCurrentThreadId();
+    theirs = CreateWindowExW(0, ClassName(), u"theirs", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetEvent(created);
+    WaitForSingleObject(finish, 10000);
+  });
+  ASSERT_EQ(WaitForSingleObject(created, 10000), WAIT_OBJECT_0) << "watchdog";
+  EXPECT_NE(otherId, GetCurrentThreadId());
+  EXPECT_EQ(GetWindowThreadProcessId(theirs, nullptr), otherId);
+  found.clear();
+  EnumThreadWindows(otherId, collect, reinterpret_cast<LPARAM>(&found));
+  EXPECT_EQ(found, std::vector<HWND>{theirs});
+  SetEvent(finish);
+  other.join();
+
+  // CreateThread: the id it hands out is the thread's own, and a thread message reaches it.
+  struct Shared {
+    HANDLE ready;
+    DWORD seenId = 0;
+  } shared{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  DWORD threadId = 0;
+  HANDLE thread = CreateThread(nullptr, 0, [](LPVOID p) -> DWORD {
+    auto* s = static_cast<Shared*>(p);
+    s->seenId = GetCurrentThreadId();
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // makes the queue
+    SetEvent(s->ready);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+      if (msg.message == WM_APP) return static_cast<DWORD>(msg.wParam);
+    return 0;
+  }, &shared, 0, &threadId);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(shared.ready, 10000), WAIT_OBJECT_0) << "watchdog";
+  EXPECT_EQ(shared.seenId, threadId);
+  EXPECT_TRUE(PostThreadMessageW(threadId, WM_APP, 42, 0));
+  ASSERT_EQ(WaitForSingleObject(thread, 15000), WAIT_OBJECT_0) << "watchdog";
+  DWORD exitCode = 0;
+  GetExitCodeThread(thread, &exitCode);
+  EXPECT_EQ(exitCode, 42u);
+  for (HANDLE h : {created, finish, shared.ready, thread}) CloseHandle(h);
 }
 
 TEST_F(MessagesTest, TimersFireOnTheManualClockAndCoalesce) {
