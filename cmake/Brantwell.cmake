@@ -43,10 +43,10 @@ endfunction()
 
 # Resolves PKG entries ("name>=version") into imported targets and links them.
 function(_brantwell_link_packages target visibility)
-  foreach(spec IN LISTS ARGN)
-    string(MAKE_C_IDENTIFIER "PKG_${spec}" var)
+  foreach(package IN LISTS ARGN)
+    string(MAKE_C_IDENTIFIER "PKG_${package}" var)
     if(NOT TARGET PkgConfig::${var})
-      pkg_check_modules(${var} REQUIRED IMPORTED_TARGET GLOBAL "${spec}")
+      pkg_check_modules(${var} REQUIRED IMPORTED_TARGET GLOBAL "${package}")
     endif()
     target_link_libraries(${target} ${visibility} PkgConfig::${var})
   endforeach()

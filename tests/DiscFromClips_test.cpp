@@ -18,7 +18,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "engines/DiscTools/DvdInspector.h"
+#include "engines/DiscTools/DvdVerifier.h"
 #include "engines/QM_Converter/ConverterApi.h"
 #include "engines/QM_DVDTitleList/DVDTitleList.h"
 #include "engines/QM_OutputCtrl/OutputCtrl.h"

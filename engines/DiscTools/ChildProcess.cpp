@@ -85,16 +85,16 @@ class OutputCollector {
   std::string m_line;
 };
 
-std::vector<std::string> BuildEnvironment(const ChildSpec& spec) {
+std::vector<std::string> BuildEnvironment(const ChildSpec& child) {
   std::vector<std::string> entries;
   for (char** e = environ; e && *e; ++e) {
     const std::string entry(*e);
     bool replaced = false;
-    for (const auto& [name, value] : spec.environment)
+    for (const auto& [name, value] : child.environment)
       if (entry.rfind(name + "=", 0) == 0) replaced = true;
     if (!replaced) entries.push_back(entry);
   }
-  for (const auto& [name, value] : spec.environment) entries.push_back(name + "=" + value);
+  for (const auto& [name, value] : child.environment) entries.push_back(name + "=" + value);
   return entries;
 }
 
@@ -123,7 +123,7 @@ std::string ToolProgram(const char* environmentVariable, const char* tool) {
   return value && *value ? std::string(value) : std::string(tool);
 }
 
-ChildResult RunChild(const ChildSpec& spec, const std::atomic<bool>* cancel, const LineHandler& onLine) {
+ChildResult RunChild(const ChildSpec& child, const std::atomic<bool>* cancel, const LineHandler& onLine) {
   ChildResult result;
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) {
@@ -134,23 +134,23 @@ ChildResult RunChild(const ChildSpec& spec, const std::atomic<bool>* cancel, con
   FileDescriptor writeEnd(pipeFds[1]);
 
   SpawnActions actions;
-  const std::string stdinPath = spec.stdinFile.empty() ? "/dev/null" : spec.stdinFile;
+  const std::string stdinPath = child.stdinFile.empty() ? "/dev/null" : child.stdinFile;
   posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, stdinPath.c_str(), O_RDONLY, 0);
-  if (spec.stdoutFile.empty()) {
+  if (child.stdoutFile.empty()) {
     posix_spawn_file_actions_adddup2(actions.Get(), writeEnd.Get(), STDOUT_FILENO);
   } else {
-    posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, spec.stdoutFile.c_str(),
+    posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, child.stdoutFile.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
   posix_spawn_file_actions_adddup2(actions.Get(), writeEnd.Get(), STDERR_FILENO);
 
   std::vector<std::string> argvStorage;
-  argvStorage.push_back(spec.program);
-  argvStorage.insert(argvStorage.end(), spec.arguments.begin(), spec.arguments.end());
+  argvStorage.push_back(child.program);
+  argvStorage.insert(argvStorage.end(), child.arguments.begin(), child.arguments.end());
   std::vector<char*> argv;
   for (auto& a : argvStorage) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::vector<std::string> envStorage = BuildEnvironment(spec);
+  std::vector<std::string> envStorage = BuildEnvironment(child);
   std::vector<char*> envp;
   for (auto& e : envStorage) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -161,7 +161,7 @@ ChildResult RunChild(const ChildSpec& spec, const std::atomic<bool>* cancel, con
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = 0;
-  const int spawnError = posix_spawnp(&pid, spec.program.c_str(), actions.Get(), &attributes,
+  const int spawnError = posix_spawnp(&pid, child.program.c_str(), actions.Get(), &attributes,
                                       argv.data(), envp.data());
   posix_spawnattr_destroy(&attributes);
   if (spawnError != 0) {

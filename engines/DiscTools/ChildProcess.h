@@ -42,7 +42,7 @@ using LineHandler = std::function<void(const std::string& line)>;
 // Output kept in outputTail; everything beyond is dropped from its front.
 constexpr size_t kOutputTailBytes = 16 * 1024;
 
-ChildResult RunChild(const ChildSpec& spec, const std::atomic<bool>* cancel,
+ChildResult RunChild(const ChildSpec& child, const std::atomic<bool>* cancel,
                      const LineHandler& onLine = {});
 
 // The program to run for a tool: the environment variable (for example BRANTWELL_DVDAUTHOR)

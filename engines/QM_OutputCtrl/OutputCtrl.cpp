@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "engines/DiscTools/ChildProcess.h"
-#include "engines/DiscTools/DvdInspector.h"
+#include "engines/DiscTools/DvdVerifier.h"
 #include "engines/QM_DVDTitleList/DVDTitleList.h"
 #include "engines/QM_OutputCtrl/AuthoringPlan.h"
 #include "engines/QM_OutputCtrl/MenuDescription.h"
@@ -215,15 +215,15 @@ class Controller : public engines::EngineObject, public std::enable_shared_from_
         xml << SpumuxXml(plan, p, base + "_highlight.png", base + "_select.png");
         if (!xml) return "cannot write '" + base + "_spumux.xml'";
       }
-      disctools::ChildSpec spec;
-      spec.program = disctools::ToolProgram("BRANTWELL_SPUMUX", "spumux");
-      spec.arguments = {"-m", "dvd", base + "_spumux.xml"};
-      spec.environment = {{"VIDEO_FORMAT", videoFormat}};
-      spec.stdinFile = base + ".mpg";
-      spec.stdoutFile = base + "_menu.mpg";
-      const disctools::ChildResult result = disctools::RunChild(spec, &m_cancel);
+      disctools::ChildSpec child;
+      child.program = disctools::ToolProgram("BRANTWELL_SPUMUX", "spumux");
+      child.arguments = {"-m", "dvd", base + "_spumux.xml"};
+      child.environment = {{"VIDEO_FORMAT", videoFormat}};
+      child.stdinFile = base + ".mpg";
+      child.stdoutFile = base + "_menu.mpg";
+      const disctools::ChildResult result = disctools::RunChild(child, &m_cancel);
       if (!result.Succeeded()) return "menu page " + std::to_string(p + 1) + ": " + result.FailureText("spumux");
-      vobs.push_back(spec.stdoutFile);
+      vobs.push_back(child.stdoutFile);
       Progress(s.window, static_cast<int>(kMenusEnd * (p + 1) / plan.pages.size()));
     }
     return {};
@@ -241,11 +241,11 @@ class Controller : public engines::EngineObject, public std::enable_shared_from_
     for (const PlannedTitle& t : plan.titles) totalMegabytes += double(t.info.bytes) / (1024 * 1024);
     double doneMegabytes = 0, currentMegabytes = 0;
     std::vector<std::string> fatalWarnings;
-    disctools::ChildSpec spec;
-    spec.program = disctools::ToolProgram("BRANTWELL_DVDAUTHOR", "dvdauthor");
-    spec.arguments = {"-x", xmlFile};
-    spec.environment = {{"VIDEO_FORMAT", plan.pal ? "PAL" : "NTSC"}};
-    const disctools::ChildResult result = disctools::RunChild(spec, &m_cancel, [&](const std::string& line) {
+    disctools::ChildSpec child;
+    child.program = disctools::ToolProgram("BRANTWELL_DVDAUTHOR", "dvdauthor");
+    child.arguments = {"-x", xmlFile};
+    child.environment = {{"VIDEO_FORMAT", plan.pal ? "PAL" : "NTSC"}};
+    const disctools::ChildResult result = disctools::RunChild(child, &m_cancel, [&](const std::string& line) {
       int vobu = 0, megabytes = 0;
       if (std::sscanf(line.c_str(), "STAT: VOBU %d at %dMB", &vobu, &megabytes) == 2) {
         currentMegabytes = megabytes;

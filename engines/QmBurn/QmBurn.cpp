@@ -16,7 +16,7 @@
 
 #include "engines/DiscTools/BurnDrives.h"
 #include "engines/DiscTools/ChildProcess.h"
-#include "engines/DiscTools/DvdInspector.h"
+#include "engines/DiscTools/DvdVerifier.h"
 
 namespace fs = std::filesystem;
 
@@ -143,12 +143,12 @@ std::optional<Failure> MakeImage(const std::string& folder, const std::string& i
   if (!source.ok) return Failure{QMBURN_ERR_SOURCE, "'" + folder + "' is not a sound DVD-Video folder: " + source.error};
 
   const std::string part = image + ".part";
-  disctools::ChildSpec spec;
-  spec.program = disctools::ToolProgram("BRANTWELL_GENISOIMAGE", "genisoimage");
-  spec.arguments = {"-dvd-video", "-udf", "-input-charset", "utf-8", "-V", label, "-quiet", "-o", part, folder};
+  disctools::ChildSpec child;
+  child.program = disctools::ToolProgram("BRANTWELL_GENISOIMAGE", "genisoimage");
+  child.arguments = {"-dvd-video", "-udf", "-input-charset", "utf-8", "-V", label, "-quiet", "-o", part, folder};
   // genisoimage's -quiet drops its percentage lines; without it they come on stderr.
-  spec.arguments.erase(std::find(spec.arguments.begin(), spec.arguments.end(), "-quiet"));
-  const disctools::ChildResult result = disctools::RunChild(spec, &cancel, [&](const std::string& line) {
+  child.arguments.erase(std::find(child.arguments.begin(), child.arguments.end(), "-quiet"));
+  const disctools::ChildResult result = disctools::RunChild(child, &cancel, [&](const std::string& line) {
     double percent = 0;
     if (std::sscanf(line.c_str(), " %lf%% done", &percent) == 1) progress.Fraction(percent / 100);
   });

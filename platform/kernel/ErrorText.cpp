@@ -132,10 +132,10 @@ bool Expand(const std::string& text, bool ignoreInserts, const ArgumentSource& a
       out += wide ? Utf16ToUtf8(reinterpret_cast<const char16_t*>(value)) : std::string(reinterpret_cast<const char*>(value));
     } else {
       char formatted[64];
-      const std::string spec = "%" + format.substr(0, format.size() - 1);
-      if (kind == 'd' || kind == 'i') std::snprintf(formatted, sizeof formatted, (spec + "d").c_str(), static_cast<int>(value));
-      else if (kind == 'u') std::snprintf(formatted, sizeof formatted, (spec + "u").c_str(), static_cast<unsigned>(value));
-      else if (kind == 'x' || kind == 'X') std::snprintf(formatted, sizeof formatted, (spec + kind).c_str(), static_cast<unsigned>(value));
+      const std::string conversion = "%" + format.substr(0, format.size() - 1);
+      if (kind == 'd' || kind == 'i') std::snprintf(formatted, sizeof formatted, (conversion + "d").c_str(), static_cast<int>(value));
+      else if (kind == 'u') std::snprintf(formatted, sizeof formatted, (conversion + "u").c_str(), static_cast<unsigned>(value));
+      else if (kind == 'x' || kind == 'X') std::snprintf(formatted, sizeof formatted, (conversion + kind).c_str(), static_cast<unsigned>(value));
       else return false;
       out += formatted;
     }

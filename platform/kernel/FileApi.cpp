@@ -780,15 +780,15 @@ BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccess, con
   auto file = FileOf(handle);
   if (!file) return FALSE;
   auto convert = [](const FILETIME* time) {
-    timespec spec{0, UTIME_OMIT};
+    timespec stamp{0, UTIME_OMIT};
     if (time && (time->dwLowDateTime || time->dwHighDateTime) &&
         !(time->dwLowDateTime == 0xFFFFFFFF && time->dwHighDateTime == 0xFFFFFFFF)) {
       int64_t seconds = 0, nanoseconds = 0;
       UnixFromFileTime(*time, seconds, nanoseconds);
-      spec.tv_sec = static_cast<time_t>(seconds);
-      spec.tv_nsec = static_cast<long>(nanoseconds);
+      stamp.tv_sec = static_cast<time_t>(seconds);
+      stamp.tv_nsec = static_cast<long>(nanoseconds);
     }
-    return spec;
+    return stamp;
   };
   const timespec times[2] = {convert(lastAccess), convert(lastWrite)};
   if (futimens(file->Descriptor(), times) != 0) {

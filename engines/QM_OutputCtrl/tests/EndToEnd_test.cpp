@@ -12,7 +12,7 @@
 
 #include "AuthoringFixtures.h"
 #include "engines/DiscTools/BurnDrives.h"
-#include "engines/DiscTools/DvdInspector.h"
+#include "engines/DiscTools/DvdVerifier.h"
 #include "engines/QM_DVDTitleList/DVDTitleList.h"
 #include "engines/QM_OutputCtrl/OutputCtrl.h"
 #include "engines/QmBurn/QmBurn.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "AuthoringFixtures.h"
-#include "engines/DiscTools/DvdInspector.h"
+#include "engines/DiscTools/DvdVerifier.h"
 #include "engines/QM_DVDTitleList/DVDTitleList.h"
 #include "platform/kernel/Unicode.h"
 

@@ -1,4 +1,4 @@
-#include "engines/DiscTools/DvdInspector.h"
+#include "engines/DiscTools/DvdVerifier.h"
 
 #include <dvdread/dvd_reader.h>
 #include <dvdread/dvd_udf.h>
