@@ -190,7 +190,6 @@ bool ThreadQueue::DeliverSentMessages() {
       message->callback(message->hwnd, message->message, message->callbackData, message->result);
       continue;
     }
-    if (message->abandoned && !message->sender) continue;
     WindowPtr window = FindWindowPtrQuiet(message->hwnd);
     LRESULT result = 0;
     if (window) {
@@ -292,10 +291,10 @@ bool ThreadQueue::Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT re
   }
 }
 
-bool ThreadQueue::WaitForReply(const std::shared_ptr<SentMessage>& message, uint64_t deadlineMs) {
+bool ThreadQueue::WaitForReply(const std::shared_ptr<SentMessage>& message, uint64_t timeoutMs) {
   using Clock = std::chrono::steady_clock;
-  const auto deadline = deadlineMs == ~0ull ? Clock::time_point::max()
-                                            : Clock::now() + std::chrono::milliseconds(deadlineMs);
+  const auto deadline = timeoutMs == ~0ull ? Clock::time_point::max()
+                                           : Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     DeliverSentMessages();
     std::unique_lock lock(mutex);
@@ -305,7 +304,6 @@ bool ThreadQueue::WaitForReply(const std::shared_ptr<SentMessage>& message, uint
     if (deadline == Clock::time_point::max()) {
       wake.wait(lock, ready);
     } else if (!wake.wait_until(lock, deadline, ready)) {
-      message->abandoned = true;
       return false;
     }
   }

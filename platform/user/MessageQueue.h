@@ -20,8 +20,9 @@ namespace platform::detail {
 
 class ThreadQueue;
 
-// A message sent from one thread to a window of another. Shared between the two threads;
-// guarded by the receiving queue's mutex until `done`, after which only the sender reads it.
+// A message sent from one thread to a window of another. Shared between the two threads:
+// the receiver fills `result` and `failed` before it sets `replied` under the sender's queue
+// mutex, after which only the sender reads them.
 struct SentMessage {
   HWND hwnd = nullptr;
   UINT message = 0;
@@ -35,7 +36,6 @@ struct SentMessage {
   bool callbackReturn = false;  // an answer coming back: call `callback` instead of a window
   LRESULT result = 0;
   bool replied = false;    // ReplyMessage or the procedure returned
-  bool abandoned = false;  // the sender timed out or its thread ended
   bool failed = false;     // the target went away before delivery
 };
 
@@ -70,8 +70,9 @@ class ThreadQueue {
   bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT removeFlags, bool wait);
 
   // Waits until `message` is replied, delivering messages sent to this thread meanwhile.
-  // `deadlineMs` as UserClockNow or ~0 for none. Returns false on timeout.
-  bool WaitForReply(const std::shared_ptr<SentMessage>& message, uint64_t deadlineMs);
+  // `timeoutMs` in real time, or ~0 for none. Returns false on timeout; the receiver still
+  // handles the message later, and its answer is dropped.
+  bool WaitForReply(const std::shared_ptr<SentMessage>& message, uint64_t timeoutMs);
 
   // Waits until something is queued or until the deadline (real time, milliseconds), for
   // WaitMessage and MsgWaitForMultipleObjects.
