@@ -47,12 +47,7 @@ LRESULT SendMessageInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, b
     current->receiving.pop_back();
     return result;
   }
-  auto message = std::make_shared<SentMessage>();
-  message->hwnd = hwnd;
-  message->message = msg;
-  message->wParam = wParam;
-  message->lParam = lParam;
-  message->unicode = callerUnicode;
+  auto message = MakeSentMessage(hwnd, msg, wParam, lParam, callerUnicode);
   message->sender = current;
   w->queue->Send(message);
   current->WaitForReply(message, ~0ull);
@@ -71,12 +66,7 @@ LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT time
     if (result) *result = static_cast<DWORD_PTR>(r);
     return TRUE;
   }
-  auto message = std::make_shared<SentMessage>();
-  message->hwnd = hwnd;
-  message->message = msg;
-  message->wParam = wParam;
-  message->lParam = lParam;
-  message->unicode = unicode;
+  auto message = MakeSentMessage(hwnd, msg, wParam, lParam, unicode);
   message->sender = current;
   w->queue->Send(message);
   if (!current->WaitForReply(message, timeoutMs)) {
@@ -98,12 +88,7 @@ BOOL SendNotify(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool unicode)
     SendMessageInternal(hwnd, msg, wParam, lParam, unicode);
     return TRUE;
   }
-  auto message = std::make_shared<SentMessage>();
-  message->hwnd = hwnd;
-  message->message = msg;
-  message->wParam = wParam;
-  message->lParam = lParam;
-  message->unicode = unicode;
+  auto message = MakeSentMessage(hwnd, msg, wParam, lParam, unicode);
   w->queue->Send(message);
   return TRUE;
 }

@@ -36,12 +36,7 @@ BOOL SendWithCallback(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, SENDASY
     if (callback) callback(hwnd, msg, data, result);
     return TRUE;
   }
-  auto message = std::make_shared<SentMessage>();
-  message->hwnd = hwnd;
-  message->message = msg;
-  message->wParam = wParam;
-  message->lParam = lParam;
-  message->unicode = unicode;
+  auto message = MakeSentMessage(hwnd, msg, wParam, lParam, unicode);
   if (callback) {
     message->callback = callback;
     message->callbackData = data;

@@ -39,6 +39,16 @@ struct SentMessage {
   bool failed = false;     // the target went away before delivery
 };
 
+inline std::shared_ptr<SentMessage> MakeSentMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool unicode) {
+  auto message = std::make_shared<SentMessage>();
+  message->hwnd = hwnd;
+  message->message = msg;
+  message->wParam = wParam;
+  message->lParam = lParam;
+  message->unicode = unicode;
+  return message;
+}
+
 class ThreadQueue {
  public:
   ThreadQueue();
