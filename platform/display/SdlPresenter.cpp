@@ -156,7 +156,8 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
     // Shaping may place the window itself; ours is the place that counts.
     if (shown.shapeable && fresh) SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
     shown.rect = p.screenRect;
-    SDL_SetWindowOpacity(shown.window, p.alpha / 255.0f);
+    // A changed alpha comes with `moved`; setting it on every pass costs a trip to the X server.
+    if (fresh || p.moved) SDL_SetWindowOpacity(shown.window, p.alpha / 255.0f);
     SDL_Surface* surface = SDL_GetWindowSurface(shown.window);
     if (surface && surface->format->BytesPerPixel == 4) {
       std::vector<SDL_Rect> rects;
@@ -215,10 +216,14 @@ void SdlPresenter::PumpEvents() {
 }
 
 void SdlPresenter::HandleEvents() {
-  auto screenPoint = [&](Uint32 windowId, int x, int y) {
+  // The shown window an event names, or m_windows.end() for one we did not make.
+  auto shownFor = [&](Uint32 windowId) {
     SDL_Window* window = SDL_GetWindowFromID(windowId);
-    for (auto& [hwnd, shown] : m_windows)
-      if (shown.window == window) return POINT{shown.rect.left + x, shown.rect.top + y};
+    return std::find_if(m_windows.begin(), m_windows.end(), [&](const auto& entry) { return entry.second.window == window; });
+  };
+  auto screenPoint = [&](Uint32 windowId, int x, int y) {
+    auto it = shownFor(windowId);
+    if (it != m_windows.end()) return POINT{it->second.rect.left + x, it->second.rect.top + y};
     int gx = 0, gy = 0;
     SDL_GetGlobalMouseState(&gx, &gy);
     return POINT{gx, gy};
@@ -263,33 +268,30 @@ void SdlPresenter::HandleEvents() {
         int x = 0, y = 0;
         SDL_GetGlobalMouseState(&x, &y);
         const POINT pointer{x, y};
-        RECT target{x, y, x + 1, y + 1};
-        SDL_Window* window = SDL_GetWindowFromID(e.drop.windowID);
-        for (auto& [hwnd, shown] : m_windows)
-          if (shown.window == window) target = shown.rect;
+        auto it = shownFor(e.drop.windowID);
+        const RECT target = it != m_windows.end() ? it->second.rect : RECT{x, y, x + 1, y + 1};
         m_drops.Take(e, detail::DropPoint(target, pointer));
         SDL_free(e.drop.file);
         break;
       }
       case SDL_DROPTEXT: SDL_free(e.drop.file); break;
       case SDL_WINDOWEVENT: {
-        SDL_Window* window = SDL_GetWindowFromID(e.window.windowID);
-        for (auto& [hwnd, shown] : m_windows) {
-          if (shown.window != window) continue;
-          if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-            SetForegroundWindow(hwnd);
-          } else if (e.window.event == SDL_WINDOWEVENT_MOVED &&
-                     (e.window.data1 != shown.rect.left || e.window.data2 != shown.rect.top)) {
-            // The desktop's window manager placed it elsewhere: follow it.
-            shown.rect = RECT{e.window.data1, e.window.data2, e.window.data1 + (shown.rect.right - shown.rect.left),
-                              e.window.data2 + (shown.rect.bottom - shown.rect.top)};
-            SetWindowPos(hwnd, nullptr, e.window.data1, e.window.data2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-          } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
-            SDL_UpdateWindowSurface(window);
-          } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-            PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-          }
-          break;
+        auto it = shownFor(e.window.windowID);
+        if (it == m_windows.end()) break;
+        const HWND hwnd = it->first;
+        Shown& shown = it->second;
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+          SetForegroundWindow(hwnd);
+        } else if (e.window.event == SDL_WINDOWEVENT_MOVED &&
+                   (e.window.data1 != shown.rect.left || e.window.data2 != shown.rect.top)) {
+          // The desktop's window manager placed it elsewhere: follow it.
+          shown.rect = RECT{e.window.data1, e.window.data2, e.window.data1 + (shown.rect.right - shown.rect.left),
+                            e.window.data2 + (shown.rect.bottom - shown.rect.top)};
+          SetWindowPos(hwnd, nullptr, e.window.data1, e.window.data2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+          SDL_UpdateWindowSurface(shown.window);
+        } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+          PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         }
         break;
       }
