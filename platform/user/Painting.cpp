@@ -216,9 +216,8 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   *paint = PAINTSTRUCT{};
   paint->hdc = dc;
   paint->rcPaint = clientPart.Bounds();
-  paint->fErase = TRUE;
+  // fErase tells the painter the background still needs erasing: WM_ERASEBKGND did not do it.
   if (erase && !clientPart.Empty()) paint->fErase = SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
-  else paint->fErase = FALSE;
   return dc;
 }
 
@@ -284,7 +283,6 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
     if (flags & RDW_VALIDATE) {
       ValidateInternal(w.get(), area.get(), (flags & RDW_ALLCHILDREN) != 0);
       if (flags & RDW_NOFRAME) w->ncPaintPending = false;
-      if (flags & RDW_NOERASE) w->erasePending = false;
     }
     if (flags & RDW_NOINTERNALPAINT) w->internalPaint = false;
     if (flags & RDW_NOERASE) w->erasePending = false;
