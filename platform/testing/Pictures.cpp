@@ -49,9 +49,18 @@ bool SavePng(const Image& image, const std::string& path, std::string* error, Al
     if (error) *error = "cannot save '" + path + "': the picture is empty";
     return false;
   }
+  if (image.pixels.size() < static_cast<size_t>(image.width) * image.height) {
+    if (error) *error = "cannot save '" + path + "': the picture has fewer pixels than its size";
+    return false;
+  }
   std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
       cairo_image_surface_create(alpha == Alpha::Keep ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, image.width, image.height),
       cairo_surface_destroy);
+  // cairo hands back an error surface without pixels for sizes it cannot hold.
+  if (const cairo_status_t status = cairo_surface_status(surface.get()); status != CAIRO_STATUS_SUCCESS) {
+    if (error) *error = "cannot save '" + path + "': " + cairo_status_to_string(status);
+    return false;
+  }
   cairo_surface_flush(surface.get());
   unsigned char* data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());

@@ -51,6 +51,11 @@ TEST(Pictures, PngsRoundTripAndFailuresAreDescribed) {
   EXPECT_NE(error.find("/nonexistent-folder/x.png"), std::string::npos);
   EXPECT_FALSE(platform::testing::LoadPng(std::string(BRANTWELL_TEST_BIN_DIR) + "/missing.png", &loaded, &error));
   EXPECT_FALSE(platform::testing::SavePng(Image{}, file, &error));
+  // Wider than cairo can hold, and a size its pixels do not fill: refused, not written out of bounds.
+  EXPECT_FALSE(platform::testing::SavePng(Solid(40000, 1, 0), file, &error));
+  EXPECT_NE(error.find(file), std::string::npos) << error;
+  EXPECT_FALSE(platform::testing::SavePng(Image{4, 3, {}}, file, &error));
+  EXPECT_NE(error.find(file), std::string::npos) << error;
   EXPECT_FALSE(platform::testing::SaveDcPng(nullptr, file, &error));
 }
 
