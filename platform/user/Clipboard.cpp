@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct Clipboard {
   HWND owner = nullptr;
   bool changedWhileOpen = false;
   std::map<UINT, HANDLE> data;  // null: promised, rendered on request
+  std::set<UINT> synthesized;    // text forms made here from the other form
 };
 
 std::recursive_mutex g_mutex;
@@ -43,6 +45,7 @@ void FreeAll() {
   for (auto& [format, block] : State().data)
     if (block) GlobalFree(block);
   State().data.clear();
+  State().synthesized.clear();
 }
 
 bool IsMemoryBlock(HANDLE block) {
@@ -71,6 +74,15 @@ std::basic_string<Char> BlockText(HANDLE block) {
   return text;
 }
 
+// Stores a block made from the other text form; a failed allocation stores nothing, as a
+// null entry would read as data promised by the owner.
+HANDLE Keep(UINT format, HANDLE block) {
+  if (!block) return nullptr;
+  State().data[format] = block;
+  State().synthesized.insert(format);
+  return block;
+}
+
 // Makes CF_TEXT from CF_UNICODETEXT or the other way when only one was put.
 HANDLE Synthesize(UINT format) {
   auto& data = State().data;
@@ -78,13 +90,13 @@ HANDLE Synthesize(UINT format) {
     auto it = data.find(CF_UNICODETEXT);
     if (it == data.end() || !it->second) return nullptr;
     const std::string text = ToNarrow(BlockText<char16_t>(it->second));
-    return data[format] = MakeBlock(text.c_str(), text.size() + 1);
+    return Keep(format, MakeBlock(text.c_str(), text.size() + 1));
   }
   if (format == CF_UNICODETEXT) {
     auto it = data.find(CF_TEXT);
     if (it == data.end() || !it->second) return nullptr;
     const std::u16string text = ToWide(BlockText<char>(it->second).c_str());
-    return data[format] = MakeBlock(text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    return Keep(format, MakeBlock(text.c_str(), (text.size() + 1) * sizeof(char16_t)));
   }
   return nullptr;
 }
@@ -172,14 +184,16 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
   auto& slot = State().data[format];
   if (slot && slot != data) GlobalFree(slot);
   slot = data;
-  // A text put in one form replaces the other form made from older text.
-  if (format == CF_TEXT || format == CF_UNICODETEXT) {
-    const UINT other = format == CF_TEXT ? CF_UNICODETEXT : CF_TEXT;
+  State().synthesized.erase(format);
+  // A text put in one form replaces the forms made here from older text; a form the program
+  // put itself stays.
+  const bool text = format == CF_TEXT || format == CF_OEMTEXT || format == CF_UNICODETEXT;
+  for (UINT other : {CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT}) {
+    if (!text || other == format || !State().synthesized.count(other)) continue;
     auto it = State().data.find(other);
-    if (it != State().data.end() && it->second) {
-      GlobalFree(it->second);
-      State().data.erase(it);
-    }
+    if (it != State().data.end() && it->second) GlobalFree(it->second);
+    State().data.erase(other);
+    State().synthesized.erase(other);
   }
   State().changedWhileOpen = true;
   return data;

@@ -70,6 +70,32 @@ TEST_F(ClipboardTest, TextRoundTripsInBothForms) {
   }
 }
 
+TEST_F(ClipboardTest, TextPutInBothFormsKeepsBoth) {
+  // A program that puts its own text in each form gets each back; only forms made from the
+  // other one give way to newer text.
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  ASSERT_TRUE(EmptyClipboard());
+  SetClipboardData(CF_UNICODETEXT, Block(u"Men\u00FC", 10));
+  SetClipboardData(CF_TEXT, Block("Menu", 5));
+  HANDLE unicode = GetClipboardData(CF_UNICODETEXT);
+  ASSERT_NE(unicode, nullptr);
+  EXPECT_EQ(std::u16string(static_cast<const char16_t*>(GlobalLock(unicode))), u"Men\u00FC");
+  GlobalUnlock(unicode);
+
+  SetClipboardData(CF_UNICODETEXT, Block(u"new", 8));
+  EXPECT_NE(GetClipboardData(CF_OEMTEXT), nullptr);  // made from "new"
+  SetClipboardData(CF_UNICODETEXT, Block(u"newer", 12));
+  HANDLE text = GetClipboardData(CF_TEXT);
+  HANDLE oem = GetClipboardData(CF_OEMTEXT);
+  ASSERT_NE(text, nullptr);
+  ASSERT_NE(oem, nullptr);
+  EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(text))), "Menu");
+  EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(oem))), "newer");
+  GlobalUnlock(text);
+  GlobalUnlock(oem);
+  CloseClipboard();
+}
+
 TEST_F(ClipboardTest, OpeningRulesOwnershipAndErrors) {
   HWND first = Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
   HWND second = Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
