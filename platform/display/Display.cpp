@@ -83,11 +83,14 @@ class HeadlessPresenter : public platform::detail::Presenter {
   }
 
  private:
+  // Copies the part of `r` that lies inside the window; nothing when it lies outside.
   static void CopyRect(const PresentedWindow& p, const RECT& r, Copy* c) {
+    const int left = std::max<int>(0, r.left), right = std::min(c->width, static_cast<int>(r.right));
+    if (left >= right) return;
     for (int y = std::max<int>(0, r.top); y < std::min(c->height, static_cast<int>(r.bottom)); ++y)
-      std::memcpy(&c->pixels[static_cast<size_t>(y) * c->width + std::max<int>(0, r.left)],
-                  p.pixels.pixels + static_cast<size_t>(y) * p.pixels.stride + std::max<int>(0, r.left) * 4,
-                  static_cast<size_t>(std::max(0, std::min(c->width, static_cast<int>(r.right)) - std::max<int>(0, r.left))) * 4);
+      std::memcpy(&c->pixels[static_cast<size_t>(y) * c->width + left],
+                  p.pixels.pixels + static_cast<size_t>(y) * p.pixels.stride + static_cast<size_t>(left) * 4,
+                  static_cast<size_t>(right - left) * 4);
   }
   static bool InShape(const std::vector<RECT>& shape, int x, int y) {
     for (const RECT& r : shape)
