@@ -234,7 +234,7 @@ bool Converter::WaitWhilePaused() {
 
 void Converter::Report(int message, int code) {
   if (!m_callback) return;
-  m_progress.bytesWritten = m_writer ? m_writer->BytesWritten() : 0;
+  if (m_writer) m_progress.bytesWritten = m_writer->BytesWritten();
   m_callback(m_userData, message, code, &m_progress);
   m_progress.preview = nullptr;
 }
@@ -447,6 +447,8 @@ void Converter::Run() {
   if (failure.empty() && !error.empty()) failure = error;
   noSpace = m_writer->NoSpace();
   const bool aborted = !written && failure.empty();
+  // The end report gives the size of the finished file (nothing is left of a failed one).
+  m_progress.bytesWritten = written ? m_writer->BytesWritten() : 0;
   m_writer.reset();  // closes the output file
   int code = kQEEndDone;
   if (!written) {

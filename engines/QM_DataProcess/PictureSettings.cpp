@@ -103,11 +103,13 @@ void BlendWatermark(const Watermark& mark, AVFrame* frame) {
 
 }  // namespace
 
-engines::media::FramePtr CropPicture(const Crop& crop, const AVFrame* bgra) {
+engines::media::FramePtr CropPicture(const Crop& crop, engines::media::FramePtr bgra) {
   int left = std::clamp(crop.left, 0, bgra->width), top = std::clamp(crop.top, 0, bgra->height);
   int right = crop.right > 0 ? std::min(crop.right, bgra->width) : bgra->width;
   int bottom = crop.bottom > 0 ? std::min(crop.bottom, bgra->height) : bgra->height;
   if (right - left < 2 || bottom - top < 2) left = top = 0, right = bgra->width, bottom = bgra->height;
+  // Most clips are not cropped: the picture is used as it is, without a copy.
+  if (left == 0 && top == 0 && right == bgra->width && bottom == bgra->height) return bgra;
   engines::media::FramePtr out = engines::media::MakeFrame();
   out->format = AV_PIX_FMT_BGRA;
   out->width = right - left;

@@ -40,8 +40,8 @@ struct PictureSettings {
 
 // Applies everything but the crop to a writable BGRA frame.
 void ApplyPicture(const PictureSettings& settings, AVFrame* bgra);
-// A new BGRA frame holding the crop rectangle of `bgra` (clipped to it); the whole frame when
-// the rectangle is empty.
-engines::media::FramePtr CropPicture(const Crop& crop, const AVFrame* bgra);
+// The crop rectangle of `bgra` (clipped to it) in a new BGRA frame; `bgra` itself when the
+// rectangle is empty or covers the whole frame.
+engines::media::FramePtr CropPicture(const Crop& crop, engines::media::FramePtr bgra);
 
 }  // namespace dataprocess

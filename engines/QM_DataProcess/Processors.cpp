@@ -14,7 +14,7 @@ bool VideoProcessor::ReadVideo(VideoFrame& out) {
   FramePtr bgra = m_converter.Convert(in.frame.get(), AV_PIX_FMT_BGRA, in.frame->width, in.frame->height);
   if (!bgra) return false;
   const PictureSettings settings = Settings();
-  FramePtr picture = CropPicture(settings.crop, bgra.get());
+  FramePtr picture = CropPicture(settings.crop, std::move(bgra));
   if (!picture) return false;
   ApplyPicture(settings, picture.get());
   // The crop keeps the source's pixel shape.

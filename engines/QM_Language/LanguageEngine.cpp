@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fnmatch.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -10,47 +9,12 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/kernel/PathResolve.h"
 #include "platform/kernel/ProgramFolder.h"
 #include "platform/kernel/Unicode.h"
 
 namespace qmlanguage {
 namespace detail {
-
-// Finds `name` in `folder`, first exactly, then without regard to case (data files and
-// folders may differ in case from the names the program uses). Empty when absent.
-// FIXME: use the kernel layer's case-insensitive lookup once it has one.
-std::string FindEntry(const std::string& folder, const std::string& name) {
-  const std::string exact = folder + "/" + name;
-  struct stat info {};
-  if (stat(exact.c_str(), &info) == 0) return exact;
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return {};
-  std::string found;
-  while (const dirent* entry = readdir(dir)) {
-    if (strcasecmp(entry->d_name, name.c_str()) == 0) {
-      found = folder + "/" + entry->d_name;
-      break;
-    }
-  }
-  closedir(dir);
-  return found;
-}
-
-// Resolves a folder path component by component, each without regard to case when needed.
-std::string ResolveFolder(const std::string& path) {
-  std::string resolved = path.front() == '/' ? "" : ".";
-  size_t start = 0;
-  while (start <= path.size()) {
-    const size_t slash = std::min(path.find('/', start), path.size());
-    const std::string part = path.substr(start, slash - start);
-    start = slash + 1;
-    if (part.empty() || part == ".") continue;
-    const std::string next = part == ".." ? resolved + "/.." : FindEntry(resolved.empty() ? "/" : resolved, part);
-    if (next.empty()) return {};
-    resolved = next.rfind("//", 0) == 0 ? next.substr(1) : next;
-  }
-  return resolved.empty() ? "/" : resolved;
-}
 
 bool ReadFile(const std::string& path, std::string& content) {
   std::ifstream in(path, std::ios::binary);
@@ -81,13 +45,13 @@ int LanguageEngine::Init(std::u16string_view pattern) {
 void LanguageEngine::ScanLocked() {
   m_scanned = true;
   m_catalogue.clear();
-  std::string pattern = platform::Utf16ToUtf8(m_pattern);
-  std::replace(pattern.begin(), pattern.end(), '\\', '/');
+  std::string pattern = platform::detail::NormalizeDelimiters(platform::Utf16ToUtf8(m_pattern));
   if (pattern.front() != '/') pattern = platform::ProgramFolder() + "/" + pattern;
   const size_t slash = pattern.rfind('/');
   const std::string mask = pattern.substr(slash + 1);
-  const std::string folder = detail::ResolveFolder(slash == 0 ? "/" : pattern.substr(0, slash));
-  DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
+  // The folder may differ in case from the pattern; the mask matches names without regard to case.
+  const std::string folder = platform::detail::ResolvePath(slash == 0 ? "/" : pattern.substr(0, slash));
+  DIR* dir = opendir(folder.c_str());
   if (!dir) {
     std::fprintf(stderr, "QM_Language: no folder of language files for '%s'\n", pattern.c_str());
     return;

@@ -403,10 +403,13 @@ bool FileSource::ReadAudio(AudioBlock& out) {
       int result = swr_alloc_set_opts2(&raw, &stereo, AV_SAMPLE_FMT_FLT, kAudioRate, &inLayout,
                                        AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
       s.resampler.reset(raw);
+      const char* failedCall = result < 0 ? "swr_alloc_set_opts2" : "swr_init";
       if (result >= 0) result = swr_init(raw);
       if (result < 0) {
+        // No half-made resampler stays behind for the next frame to use.
+        s.resampler.reset();
         av_channel_layout_uninit(&inLayout);
-        s.lastError = LogAvError("swr_init", result, s.path);
+        s.lastError = LogAvError(failedCall, result, s.path);
         return false;
       }
       av_channel_layout_uninit(&s.resamplerLayout);

@@ -41,6 +41,7 @@ struct Events {
   int framesDone = 0;
   int previews = 0;
   int previewWidth = 0;
+  int64_t endBytes = -1;
 
   static int32_t Callback(void* user, int32_t message, int32_t code, QEProgress* progress) {
     auto* self = static_cast<Events*>(user);
@@ -56,6 +57,7 @@ struct Events {
       }
     } else if (message == kQEMessageEnd) {
       self->framesDone = progress->framesDone;
+      self->endBytes = progress->bytesWritten;
       ++self->endCount;
       self->endCode = code;
     }
@@ -253,6 +255,8 @@ TEST_P(Encoding, WritesAProgramStreamDvdauthorAccepts) {
   EXPECT_EQ(events.endCount, 1);
   EXPECT_TRUE(events.percentsRose);
   QEDestroy(converter);
+  // The end report carries the size of the finished file.
+  EXPECT_EQ(events.endBytes, int64_t(fs::file_size(output)));
 
   const StreamFacts facts = Inspect(output);
   EXPECT_TRUE(facts.packsOf2048);

@@ -50,6 +50,14 @@ void WriteScript(const std::string& path, const std::string& body);
 uintptr_t AddPage(uintptr_t menu, const std::vector<OCMenuButton>& buttons, int height = 480,
                   const std::vector<uint8_t>* highlight = nullptr);
 
+// The disc most tests author: title 0 (Slide0, 4:3, chapters at 0 s and 1 s) and title 1
+// (Slide1, 16:9); page 0 plays either title or goes to page 1, page 1 plays title 1 or goes back.
+struct TwoTitleDisc {
+  uintptr_t titleList;
+  uintptr_t menu;
+};
+TwoTitleDisc TwoTitlesWithTwoPageMenu();
+
 // Runs an authoring job to its end (watchdog: 3 minutes) and returns its state and error.
 struct Outcome {
   int32_t state;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "engines/QM_DVDTitleList/DVDTitleList.h"
 #include "engines/common/WindowPoster.h"
 #include "platform/kernel/Unicode.h"
 
@@ -104,6 +105,20 @@ uintptr_t AddPage(uintptr_t menu, const std::vector<OCMenuButton>& buttons, int 
   const int32_t page = OCMenuAddPage(menu, &info);
   for (const OCMenuButton& b : buttons) OCMenuAddButton(menu, page, &b);
   return static_cast<uintptr_t>(page);
+}
+
+TwoTitleDisc TwoTitlesWithTwoPageMenu() {
+  const uintptr_t list = TLCreate();
+  TLInsertTitle(list, 0);
+  TLInsertTitle(list, 1);
+  const double marks[] = {0.0, 1.0};
+  TLSetTitleChapters(list, 0, marks, 2);
+  const uintptr_t menu = OCMenuCreate();
+  AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 0},
+                 {100, 200, 300, 250, OC_ACTION_PLAY_TITLE, 1},
+                 {400, 380, 600, 430, OC_ACTION_GO_TO_PAGE, 1}});
+  AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 1}, {400, 380, 600, 430, OC_ACTION_GO_TO_PAGE, 0}});
+  return {list, menu};
 }
 
 Outcome Author(const std::string& tempPath, const std::string& dvdFolder, uintptr_t menu, uintptr_t titleList, bool pal,

@@ -69,16 +69,7 @@ class EndToEnd : public ::testing::Test {
 };
 
 TEST_F(EndToEnd, MenuDiscToFolderImageAndBurnedDiscs) {
-  const uintptr_t list = TLCreate();
-  TLInsertTitle(list, 0);
-  TLInsertTitle(list, 1);
-  const double marks[] = {0.0, 1.0};
-  TLSetTitleChapters(list, 0, marks, 2);
-  const uintptr_t menu = OCMenuCreate();
-  fixtures::AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 0},
-                           {100, 200, 300, 250, OC_ACTION_PLAY_TITLE, 1},
-                           {400, 380, 600, 430, OC_ACTION_GO_TO_PAGE, 1}});
-  fixtures::AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 1}, {400, 380, 600, 430, OC_ACTION_GO_TO_PAGE, 0}});
+  const auto [list, menu] = fixtures::TwoTitlesWithTwoPageMenu();
   const std::string folder = temp / "DVD";
   const auto authored = fixtures::Author(temp.path(), folder, menu, list);
   ASSERT_EQ(authored.state, OC_STATE_COMPLETE) << authored.error;

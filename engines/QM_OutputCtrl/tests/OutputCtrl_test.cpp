@@ -66,16 +66,7 @@ TEST(OutputCtrlParams, DefaultsAndOffsetsTheJobRelies) {
 }
 
 TEST_F(OutputCtrl, AuthorsTwoPageMenuThatLibdvdreadReadsBack) {
-  const uintptr_t list = TLCreate();
-  TLInsertTitle(list, 0);
-  TLInsertTitle(list, 1);
-  const double marks[] = {0.0, 1.0};
-  TLSetTitleChapters(list, 0, marks, 2);
-  const uintptr_t menu = OCMenuCreate();
-  fixtures::AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 0},
-                           {100, 200, 300, 250, OC_ACTION_PLAY_TITLE, 1},
-                           {400, 380, 600, 430, OC_ACTION_GO_TO_PAGE, 1}});
-  fixtures::AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 1}, {400, 380, 600, 430, OC_ACTION_GO_TO_PAGE, 0}});
+  const auto [list, menu] = fixtures::TwoTitlesWithTwoPageMenu();
 
   const auto outcome = fixtures::Author(temp.path(), dvdFolder, menu, list);
   ASSERT_EQ(outcome.state, OC_STATE_COMPLETE) << outcome.error;
