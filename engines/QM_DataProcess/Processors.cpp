@@ -48,6 +48,10 @@ bool VideoProcessor::SaveSnapshot(const std::string& path, bool jpeg) {
   FramePtr image = converter.Convert(picture.get(), format, picture->width, picture->height);
   if (!image) return false;
   CodecContextPtr context(avcodec_alloc_context3(codec));
+  if (!context) {
+    LogLine("cannot save a snapshot to '" + path + "': out of memory");
+    return false;
+  }
   context->width = image->width;
   context->height = image->height;
   context->pix_fmt = format;
