@@ -1,5 +1,7 @@
 #include "vcl/Bitmap.h"
 
+#include "platform/gdi/Objects.h"
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -39,12 +41,7 @@ class SelectedBitmap {
 // The pixels of any bitmap as top-down 32-bit values (0xAARRGGBB).
 std::vector<uint32_t> ReadPixels32(HBITMAP bitmap, int width, int height) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
   HDC dc = CreateCompatibleDC(nullptr);
   GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
   DeleteDC(dc);
@@ -52,12 +49,7 @@ std::vector<uint32_t> ReadPixels32(HBITMAP bitmap, int width, int height) {
 }
 
 void WritePixels32(HBITMAP bitmap, int width, int height, const std::vector<uint32_t>& pixels) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
   HDC dc = CreateCompatibleDC(nullptr);
   SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
   DeleteDC(dc);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/kernel/WinTypes.h"
 #include "rtl/Exceptions.h"
 #include "rtl/SysTypes.h"
 
@@ -116,15 +117,20 @@ class THandleStream : public TStream {
   int FHandle;
 };
 
-// A file opened by name (UTF-8 path). fmCreate creates or empties the file.
-// FIXME: move onto the kernel's CreateFile (share modes, case-insensitive names, "\" as a
-// delimiter) once it is available; share modes are taken with advisory locks for now.
+// A file opened by name (UTF-8 path) through the kernel's CreateFile, so share modes hold
+// against every other open in the program and names resolve the kernel's way. fmCreate
+// creates or empties the file with read and write access; other modes open an existing file
+// with the access of the low two bits. The share bits (fmShareExclusive ... fmShareDenyNone)
+// give the sharing; fmShareCompat, bare fmCreate included, shares nothing.
 class TFileStream : public THandleStream {
  public:
+  // Raises EFCreateError "Cannot create file "<name>". <system text>" or EFOpenError
+  // "Cannot open file "<name>". <system text>".
   TFileStream(const AnsiString& fileName, Word mode);
   ~TFileStream() override;
   const AnsiString& FileName() const { return FFileName; }
 
  private:
+  HANDLE FFile = nullptr;
   AnsiString FFileName;
 };

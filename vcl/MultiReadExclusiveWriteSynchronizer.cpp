@@ -28,11 +28,15 @@ bool TMultiReadExclusiveWriteSynchronizer::BeginWrite() {
     return true;
   }
   unsigned seen = m_writeVersion;
-  m_changed.wait(guard, [&] {
-    auto mine = m_readers.find(me);
-    int myReads = mine == m_readers.end() ? 0 : mine->second;
-    return m_writeDepth == 0 && m_readerCount == myReads;
-  });
+  // A reader gives up its reads while it waits, so that two readers becoming writers at once
+  // do not each wait for the other's reads to end; the one that comes second learns from the
+  // version that data may have changed meanwhile.
+  auto mine = m_readers.find(me);
+  const int myReads = mine == m_readers.end() ? 0 : mine->second;
+  m_readerCount -= myReads;
+  if (myReads != 0) m_changed.notify_all();
+  m_changed.wait(guard, [&] { return m_writeDepth == 0 && m_readerCount == 0; });
+  m_readerCount += myReads;
   m_writer = me;
   m_writeDepth = 1;
   return seen == m_writeVersion;

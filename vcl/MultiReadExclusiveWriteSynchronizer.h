@@ -27,7 +27,7 @@ class TMultiReadExclusiveWriteSynchronizer : public TObject {
   std::mutex m_lock;
   std::condition_variable m_changed;
   std::map<std::thread::id, int> m_readers;  // read depth per thread
-  int m_readerCount = 0;                     // sum of the read depths
+  int m_readerCount = 0;  // sum of the read depths, less those of a reader waiting to write
   std::thread::id m_writer;
   int m_writeDepth = 0;
   unsigned m_writeVersion = 0;  // counts completed write sections

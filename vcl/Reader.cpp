@@ -19,6 +19,13 @@ template <class F> struct Restore {
 };
 template <class F> Restore(F) -> Restore<F>;
 
+// A length read from the stream is checked against what the stream still holds before
+// anything is allocated for it, so a damaged length fails as a read error instead of asking
+// for gigabytes (or, for wide strings, overflowing the byte count).
+void CheckRemaining(TStream& stream, int64_t bytes) {
+  if (bytes > stream.GetSize() - stream.GetPosition()) throw EReadError("Stream read error");
+}
+
 }  // namespace
 
 void TComponent::ReadState(TReader* reader) { reader->ReadData(this); }
@@ -120,6 +127,7 @@ AnsiString TReader::ReadString() {
     case vaUTF8String: {
       int32_t length = ReadNumber<int32_t>();
       if (length < 0) throw EReadError("Invalid stream format");
+      CheckRemaining(*FStream, length);
       AnsiString text(static_cast<size_t>(length), '\0');
       ReadBytes(text.data(), length);
       return text;
@@ -140,6 +148,7 @@ WideString TReader::ReadWideString() {
   ReadValue();
   int32_t length = ReadNumber<int32_t>();
   if (length < 0) throw EReadError("Invalid stream format");
+  CheckRemaining(*FStream, int64_t{length} * 2);
   WideString text(static_cast<size_t>(length), u'\0');
   ReadBytes(text.data(), length * 2);
   return text;
@@ -568,6 +577,7 @@ void TReader::DefineBinaryProperty(const AnsiString& name, const TStreamProc& re
   }
   int32_t size = ReadNumber<int32_t>();
   if (size < 0) throw EReadError("Invalid stream format");
+  CheckRemaining(*FStream, size);
   TMemoryStream memory;
   memory.SetSize(size);
   ReadBytes(memory.Memory(), size);

@@ -1,8 +1,10 @@
 #include "vcl/Classes.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
+#include "platform/kernel/ErrorText.h"
+#include "platform/kernel/FileApi.h"
+#include "platform/kernel/KernelObject.h"
+#include "platform/kernel/WinError.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +17,15 @@
 namespace {
 
 AnsiString ErrnoText(int error) { return std::strerror(error); }
+
+// The system's text for a kernel error code, without its trailing blanks and dot.
+AnsiString SystemErrorText(DWORD code) {
+  char buffer[512] = {};
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                                sizeof(buffer), nullptr);
+  while (length > 0 && (static_cast<unsigned char>(buffer[length - 1]) <= 32 || buffer[length - 1] == '.')) --length;
+  return AnsiString(buffer, length);
+}
 
 }  // namespace
 
@@ -221,41 +232,24 @@ void THandleStream::SetSize(int64_t newSize) {
 }
 
 TFileStream::TFileStream(const AnsiString& fileName, Word mode) : THandleStream(-1), FFileName(fileName) {
-  const bool create = (mode & 0xFF00) == fmCreate;
-  int flags = O_CLOEXEC;
-  if (create) {
-    flags |= O_RDWR | O_CREAT | O_TRUNC;
-  } else {
-    switch (mode & 0x3) {
-      case fmOpenWrite: flags |= O_WRONLY; break;
-      case fmOpenReadWrite: flags |= O_RDWR; break;
-      default: flags |= O_RDONLY; break;
-    }
+  static constexpr DWORD kAccess[4] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE, GENERIC_READ};
+  static constexpr DWORD kShare[5] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
+  const bool create = (mode & fmCreate) == fmCreate;
+  // A sharing value beyond the table shares nothing rather than reading past it.
+  const unsigned sharing = (mode & 0xF0) >> 4;
+  const DWORD share = sharing < 5 ? kShare[sharing] : 0;
+  const DWORD access = create ? GENERIC_READ | GENERIC_WRITE : kAccess[mode & 3];
+  FFile = CreateFileA(fileName.c_str(), access, share, nullptr, create ? CREATE_ALWAYS : OPEN_EXISTING,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (FFile == INVALID_HANDLE_VALUE) {
+    const AnsiString reason = SystemErrorText(GetLastError());
+    if (create) throw EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
+    throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
   }
-  FHandle = ::open(fileName.c_str(), flags, 0666);
-  if (FHandle < 0) {
-    const int error = errno;
-    if (create) throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrnoText(error));
-    throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrnoText(error));
-  }
-  struct stat info {};
-  if (::fstat(FHandle, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(FHandle);
-    FHandle = -1;
-    throw EFOpenError("Cannot open file \"" + fileName + "\". Is a directory");
-  }
-  // Advisory locks stand in for share modes: "deny write" and "exclusive" keep writers out.
-  const Word share = mode & 0x00F0;
-  if (!create && (share == fmShareExclusive || share == fmShareDenyWrite)) {
-    const int lock = share == fmShareExclusive ? LOCK_EX : LOCK_SH;
-    if (::flock(FHandle, lock | LOCK_NB) != 0) {
-      ::close(FHandle);
-      FHandle = -1;
-      throw EFOpenError("Cannot open file \"" + fileName + "\". The file is in use");
-    }
-  }
+  auto object = platform::detail::GetKernelObject<platform::detail::FileObject>(FFile);
+  FHandle = object ? object->Descriptor() : -1;
 }
 
 TFileStream::~TFileStream() {
-  if (FHandle >= 0) ::close(FHandle);
+  if (FFile != nullptr && FFile != INVALID_HANDLE_VALUE) CloseHandle(FFile);
 }

@@ -3,8 +3,11 @@
 // Conversion between 8-bit or multi-byte code pages and UTF-16 over iconv, for the text
 // streams. Decoders and encoders keep their state between calls, so a double-byte character or
 // a stateful escape sequence split across two reads is converted once and unchanged.
-// FIXME: switch to the kernel's MultiByteToWideChar/WideCharToMultiByte once they land; this
-// private copy exists only so that the text streams do not wait for them.
+// The kernel's MultiByteToWideChar/WideCharToMultiByte convert one whole buffer per call and
+// keep no state, so they cannot carry a split sequence or a shift state from one read to the
+// next; the streams keep these converters for that.
+// FIXME: the code page names repeat the kernel's table (platform/kernel/CodePages.cpp) with a
+// few differences (936, 950, 10000, 65000); one table, exported by the kernel, should serve both.
 
 #include <cstddef>
 #include <cstdint>

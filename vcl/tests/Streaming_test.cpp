@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "rtl/Strings.h"
 #include "vcl/Reader.h"
 #include "vcl/StringList.h"
@@ -255,6 +257,17 @@ TEST(Streaming, BadInputFailsCleanly) {
   RawByteString data = FormWithTrack([](TWriter& w) { w.WriteStr("Caption"); w.WriteString("abc"); });
   EXPECT_THROW(ReadForm(data.substr(0, data.size() - 6), &form), EReadError);
   EXPECT_THROW(ReadForm("XXXX", &form), EReadError);
+  // A wide string whose length is damaged so that its byte count does not fit 32 bits, with
+  // the rest of the form intact behind it: a read error, not a huge caption read as success.
+  RawByteString damaged = FormWithTrack([](TWriter& w) {
+    w.WriteStr("WideCaption");
+    w.WriteWideString(u"ab");
+  });
+  const size_t at = damaged.find(std::string("\x02\x00\x00\x00" "a\x00" "b\x00", 8));
+  ASSERT_NE(at, std::string::npos);
+  damaged.replace(at, 8, std::string("\x01\x00\x00\x40", 4));
+  TProjectForm target(nullptr);
+  EXPECT_THROW(ReadForm(damaged, &target), EReadError);
 }
 
 TEST(Streaming, OnErrorCanSkipABadValue) {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/kernel/FileApi.h"
+#include "platform/kernel/KernelObject.h"
 #include "vcl/Classes.h"
 
 namespace {
@@ -66,6 +68,29 @@ TEST(FileStream, OpenErrorsNameTheFile) {
   }
   EXPECT_THROW(TFileStream(TempPath("missing/none.bin"), fmCreate), EFCreateError);
   EXPECT_THROW(TFileStream(::testing::TempDir(), fmOpenRead), EFOpenError);
+}
+
+// Share modes hold against every other open of the file, the kernel's own included.
+TEST(FileStream, ShareModesHoldAgainstOtherOpens) {
+  const std::string path = TempPath("shared.bin");
+  { TFileStream file(path, fmCreate); }
+  {
+    TFileStream reader(path, fmOpenRead | fmShareDenyWrite);
+    EXPECT_THROW(TFileStream(path, fmOpenReadWrite | fmShareDenyNone), EFOpenError);
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    TFileStream secondReader(path, fmOpenRead | fmShareDenyWrite);
+  }
+  {
+    TFileStream exclusive(path, fmOpenReadWrite | fmShareExclusive);
+    EXPECT_THROW(TFileStream(path, fmOpenRead | fmShareDenyNone), EFOpenError);
+  }
+  TFileStream afterwards(path, fmOpenReadWrite | fmShareDenyNone);
+  afterwards.WriteBuffer("x", 1);
+  EXPECT_EQ(afterwards.Size(), 1);
+  std::remove(path.c_str());
 }
 
 }  // namespace
