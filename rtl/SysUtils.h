@@ -11,4 +11,5 @@
 #include "rtl/Maths.h"
 #include "rtl/Numbers.h"
 #include "rtl/Strings.h"
+#include "rtl/SysErrors.h"
 #include "rtl/SysTypes.h"

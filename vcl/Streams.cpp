@@ -1,5 +1,7 @@
 #include "vcl/Classes.h"
 
+#include "rtl/SysErrors.h"
+
 #include "platform/kernel/ErrorText.h"
 #include "platform/kernel/FileApi.h"
 #include "platform/kernel/KernelObject.h"
@@ -18,14 +20,6 @@ namespace {
 
 AnsiString ErrnoText(int error) { return std::strerror(error); }
 
-// The system's text for a kernel error code, without its trailing blanks and dot.
-AnsiString SystemErrorText(DWORD code) {
-  char buffer[512] = {};
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
-                                sizeof(buffer), nullptr);
-  while (length > 0 && (static_cast<unsigned char>(buffer[length - 1]) <= 32 || buffer[length - 1] == '.')) --length;
-  return AnsiString(buffer, length);
-}
 
 }  // namespace
 
@@ -242,7 +236,7 @@ TFileStream::TFileStream(const AnsiString& fileName, Word mode) : THandleStream(
   FFile = CreateFileA(fileName.c_str(), access, share, nullptr, create ? CREATE_ALWAYS : OPEN_EXISTING,
                       FILE_ATTRIBUTE_NORMAL, nullptr);
   if (FFile == INVALID_HANDLE_VALUE) {
-    const AnsiString reason = SystemErrorText(GetLastError());
+    const AnsiString reason = SysErrorMessage(GetLastError());
     if (create) throw EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
   }

@@ -3,12 +3,13 @@
 #include "platform/kernel/KernelObject.h"
 #include "platform/kernel/Threads.h"
 #include "program/core/LogFile.h"
+#include "rtl/SysErrors.h"
 
 TFSThread::TFSThread(bool createSuspended) : TThread(createSuspended, TThreadStart::BySubclass) {
   DWORD threadId = 0;
   m_kernelHandle = CreateThread(nullptr, 0, &TFSThread::FSThreadProc, this, CREATE_SUSPENDED, &threadId);
   if (!m_kernelHandle)
-    throw EThread::CreateFmt("Thread creation error: %s", {core::detail::SysErrorMessage(GetLastError())});
+    throw EThread::CreateFmt("Thread creation error: %s", {SysErrorMessage(GetLastError())});
   FHandle = reinterpret_cast<THandle>(m_kernelHandle);
   FThreadID = threadId;
 }

@@ -1,5 +1,7 @@
 #include "program/core/LogFile.h"
 
+#include "rtl/SysErrors.h"
+
 #include "engines/QM_Log/QM_Log.h"
 #include "platform/kernel/ErrorText.h"
 #include "platform/kernel/WinError.h"
@@ -20,14 +22,6 @@ WideString FreeLogName(const WideString& name, const WideString& folder) {
   return working;
 }
 
-AnsiString SysErrorMessage(DWORD code) {
-  char buffer[1024] = {};
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                buffer, sizeof(buffer), nullptr);
-  while (length > 0 && (static_cast<unsigned char>(buffer[length - 1]) <= 32 || buffer[length - 1] == '.'))
-    --length;
-  return AnsiString(buffer, length);
-}
 
 }  // namespace core::detail
 
@@ -43,7 +37,7 @@ void WriteLog(const AnsiString& text) { QMLog(UTF8ToWide(text).c_str()); }
 void RaiseLoadLibraryError(const AnsiString& libraryName) {
   const DWORD code = GetLastError();
   // Every failed load is reported, even one that left no error code behind.
-  const AnsiString text = code != 0 ? core::detail::SysErrorMessage(code) : AnsiString("The library could not be loaded");
+  const AnsiString text = code != 0 ? SysErrorMessage(code) : AnsiString("The library could not be loaded");
   EOSError error(Format("System Error.  Code: %d.\r\n%s", {static_cast<int>(code), text}));
   error.SetMessage(error.Message() + "\r\n" + libraryName);
   throw error;

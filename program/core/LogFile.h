@@ -23,7 +23,4 @@ namespace core::detail {
 // The first of name, <base>(1)<ext>, <base>(2)<ext> ... that is not in use in folder.
 WideString FreeLogName(const WideString& name, const WideString& folder);
 
-// The system's text for an error code without its trailing blanks, line breaks and dot.
-AnsiString SysErrorMessage(DWORD code);
-
 }  // namespace core::detail

@@ -6,6 +6,7 @@
 #include "program/core/LogFile.h"
 #include "program/core/WideFileUtils.h"
 #include "rtl/Strings.h"
+#include "rtl/SysErrors.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ HANDLE OpenOrCreate(const WideString& fileName, Word mode) {
   const bool create = (mode & fmCreate) == fmCreate;
   HANDLE file = create ? WideFileCreate(fileName) : WideFileOpen(fileName, mode);
   if (file == INVALID_HANDLE_VALUE) {
-    const AnsiString reason = core::detail::SysErrorMessage(GetLastError());
+    const AnsiString reason = SysErrorMessage(GetLastError());
     const AnsiString name = ExpandedName(fileName);
     if (create) throw EFCreateError::CreateFmt("Cannot create file \"%s\". %s", {name, reason});
     throw EFOpenError::CreateFmt("Cannot open file \"%s\". %s", {name, reason});

@@ -9,6 +9,7 @@
 #include "platform/kernel/Modules.h"
 #include "program/core/WideFileUtils.h"
 #include "rtl/Exceptions.h"
+#include "rtl/SysErrors.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST(LogFileTest, LoadErrorNamesTheLibrary) {
 }
 
 TEST(LogFileTest, SystemTextsLoseTheirTrailingDot) {
-  const AnsiString text = core::detail::SysErrorMessage(ERROR_FILE_NOT_FOUND);
+  const AnsiString text = SysErrorMessage(ERROR_FILE_NOT_FOUND);
   ASSERT_FALSE(text.empty());
   EXPECT_NE(text.back(), '.');
   EXPECT_NE(text.back(), '\n');
