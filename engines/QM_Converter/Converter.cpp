@@ -308,11 +308,17 @@ void Converter::Run() {
     return out;
   };
 
-  // The video is decoded ahead on a thread of its own unless one object delivers both the
-  // pictures and the sound (it is read by one thread at a time).
+  // The video is decoded and scaled ahead on a thread of its own unless one object delivers
+  // both the pictures and the sound (it is read by one thread at a time). Then the scaler
+  // belongs to that thread; pictures the frame rate conversion drops are scaled as well,
+  // but off this thread, which paces the encoder.
   std::unique_ptr<VideoReadAhead> ahead;
   if (m_video && m_video != m_audio && failure.empty()) {
-    ahead = std::make_unique<VideoReadAhead>(*m_video);
+    ahead = std::make_unique<VideoReadAhead>(*m_video, [&](VideoFrame& frame, std::string& error) {
+      frame.frame = makePicture(frame);
+      if (!frame.frame) error = "cannot scale a picture";
+      return bool(frame.frame);
+    });
     ahead->Start();
   }
   auto readVideo = [&]() {
@@ -417,7 +423,7 @@ void Converter::Run() {
       repeats = grid.Repeats(frame.time, next);
       if (!havePending) repeats = int(frameCount - framesOut);  // the last picture holds to the end
       if (repeats > 0) {
-        current = makePicture(frame);
+        current = ahead ? std::move(frame.frame) : makePicture(frame);
         if (!current) {
           failure = "cannot scale a picture";
           break;

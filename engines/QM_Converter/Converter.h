@@ -2,10 +2,12 @@
 
 // Converter: one encoding job, from a video and an audio MediaSource to a DVD-Video MPEG-2
 // program stream. Set up and started on the caller's thread; runs on a thread of its own (the
-// reader: sources, frame rate conversion, scaling, audio framing and the AC-3 or MP2 encoder)
-// that feeds a second thread (mpeg2video and the "dvd" muxer) through a small bounded queue. The
-// video source is decoded ahead on a third thread (VideoReadAhead). The callback is called on
-// the reader thread, always ending with one end report, after every other thread has ended.
+// reader: sources, frame rate conversion, audio framing and the AC-3 or MP2 encoder) that
+// feeds a second thread (mpeg2video and the "dvd" muxer) through a small bounded queue. The
+// video source is decoded and scaled to the output frame ahead on a third thread
+// (VideoReadAhead); when one object delivers both the pictures and the sound, the reader reads
+// and scales them itself. The callback is called on the reader thread, always ending with one
+// end report, after every other thread has ended.
 //
 // Thread rules: the public methods are called from one controlling thread. m_abort,
 // m_paused and m_preview are atomics read by the worker threads; m_pauseMutex with

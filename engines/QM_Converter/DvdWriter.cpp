@@ -17,6 +17,7 @@ namespace {
 // small and at most a few per picture; their own bound only guards against a runaway.
 constexpr size_t kVideoQueueLimit = 16;
 constexpr size_t kAudioQueueLimit = 64;
+constexpr int kVideoEncoderThreads = 2;
 
 int InterruptCallback(void* opaque) {
   const auto* abort = static_cast<const std::atomic<bool>*>(opaque);
@@ -60,7 +61,12 @@ bool DvdWriter::Open(const Settings& settings, std::string& error) {
   v->rc_max_rate = settings.constantRate ? settings.bitRate : settings.maxRate;
   v->rc_min_rate = settings.constantRate ? settings.bitRate : settings.minRate;
   v->rc_buffer_size = settings.bufferSize;
-  v->thread_count = 1;  // the encoder runs beside the decoders; one thread keeps the output reproducible
+  // Two slice threads. The encoder is the pipeline's narrowest stage, and on noisy pictures
+  // one thread left the decoders waiting for it; more than two only competed with the
+  // decoders for the cores. The count is fixed, not taken from the machine, so the same
+  // input gives the same file everywhere.
+  v->thread_count = kVideoEncoderThreads;
+  v->thread_type = FF_THREAD_SLICE;
   v->color_range = AVCOL_RANGE_MPEG;
   if (m_output->oformat->flags & AVFMT_GLOBALHEADER) v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   // The encoder thread is the pipeline's narrowest stage. Refining both vectors of every

@@ -1,10 +1,10 @@
 #pragma once
 
 // DvdWriter: the encoder side of a converter. Owns the MPEG-2 video and AC-3 (or MP2) audio
-// encoders and the "dvd" muxer. The video encoder and the muxer run on a thread of their own
-// fed through a bounded queue of pictures and audio packets; the audio encoder runs on the
-// thread that pushes (the converter's reader), which keeps the video encoder, the pipeline's
-// narrowest stage, to itself. Push and Finish are called from the converter's reader thread
+// encoders and the "dvd" muxer. The video encoder (with its slice threads) and the muxer run
+// on a thread of their own fed through a bounded queue of pictures and audio packets; the
+// audio encoder runs on the thread that pushes (the converter's reader), which keeps the
+// video encoder, the pipeline's narrowest stage, to itself. Push and Finish are called from the converter's reader thread
 // only; the abort flag belongs to the converter and is read here (also by FFmpeg's interrupt
 // callback).
 

@@ -37,11 +37,14 @@ std::string VideoReadAhead::LastError() {
 void VideoReadAhead::Work() {
   for (;;) {
     engines::media::VideoFrame frame;
-    const bool read = m_source.ReadVideo(frame);
+    std::string error;
+    bool read = m_source.ReadVideo(frame);
+    if (!read) error = m_source.LastError();
+    if (read && m_prepare && !m_prepare(frame, error)) read = false;
     std::unique_lock lock(m_mutex);
     if (!read) {
       m_ended = true;
-      m_error = m_source.LastError();
+      m_error = error;
       m_changed.notify_all();
       return;
     }
