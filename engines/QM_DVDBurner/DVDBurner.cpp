@@ -6,10 +6,10 @@
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "engines/DiscTools/BurnDrives.h"
 #include "engines/common/EngineHandles.h"
+#include "engines/common/JobThreads.h"
 #include "engines/common/WindowPoster.h"
 #include "platform/kernel/Unicode.h"
 
@@ -32,6 +32,10 @@ const char16_t* KeepName(std::u16string name) {
 void Post(uint32_t event, intptr_t lParam) {
   engines::PostToWindow(messageWindow.load(), WM_DVDBURNER_EVENT, event, lParam);
 }
+
+// The drive scans and disc checks still running; unloading the library waits for them.
+// Declared after everything they use, so it is destroyed first.
+engines::JobThreads jobs;
 
 int32_t CheckDisc(const disctools::DriveEntry& entry) {
   disctools::GrabbedDrive drive(entry);
@@ -57,13 +61,13 @@ ENGINE_API int32_t BNCheckBurnEngineVersion() {
 
 ENGINE_API int32_t BNCheckBurnDriver() {
   try {
-    std::thread([] {
+    jobs.Start([] {
       try {
         disctools::ListDrives(true);
       } catch (...) {
       }
       Post(BN_EVENT_DRIVE_LIST, 0);
-    }).detach();
+    });
     return 1;
   } catch (...) {
     return 0;
@@ -100,7 +104,7 @@ ENGINE_API int32_t BNGetDriveDevice(int32_t index, char16_t* buffer, int32_t cap
 
 ENGINE_API int32_t BNGetDiskInfo(int32_t index) {
   try {
-    std::thread([index] {
+    jobs.Start([index] {
       int32_t reason = BN_DISC_NO_DRIVE;
       try {
         const auto drives = disctools::ListDrives(false);
@@ -108,7 +112,7 @@ ENGINE_API int32_t BNGetDiskInfo(int32_t index) {
       } catch (...) {
       }
       Post(BN_EVENT_DISC_INFO, reason);
-    }).detach();
+    });
     return 1;
   } catch (...) {
     return 0;

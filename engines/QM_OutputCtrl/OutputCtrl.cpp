@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "engines/DiscTools/ChildProcess.h"
 #include "engines/DiscTools/DvdVerifier.h"
@@ -20,6 +19,7 @@
 #include "engines/QM_OutputCtrl/MenuRenderer.h"
 #include "engines/QM_OutputCtrl/TitleProbe.h"
 #include "engines/common/EngineHandles.h"
+#include "engines/common/JobThreads.h"
 #include "engines/common/WindowPoster.h"
 #include "platform/kernel/Unicode.h"
 
@@ -71,8 +71,11 @@ struct Settings {
   OCEncParam block{};
 };
 
-// One authoring controller. Setters run on the owner's thread; the job runs on a detached
-// thread of its own that keeps the controller alive. `m_lock` guards the settings, the state
+// The authoring jobs still running; unloading the library cancels them and waits.
+engines::JobThreads jobs;
+
+// One authoring controller. Setters run on the owner's thread; the job runs on a thread of
+// its own (in `jobs`) that keeps the controller alive. `m_lock` guards the settings, the state
 // and the error text; `m_cancel` is the cancel flag the tools poll.
 class Controller : public engines::EngineObject, public std::enable_shared_from_this<Controller> {
  public:
@@ -93,7 +96,14 @@ class Controller : public engines::EngineObject, public std::enable_shared_from_
       m_cancel = false;
       m_lastProgress = -1;
     }
-    std::thread([self = shared_from_this()] { self->Work(); }).detach();
+    try {
+      auto self = shared_from_this();
+      jobs.Start([self] { self->Work(); }, [self] { self->Cancel(); });
+    } catch (...) {
+      std::lock_guard guard(m_lock);
+      m_state = OC_STATE_IDLE;
+      throw;
+    }
     return true;
   }
 
