@@ -345,6 +345,9 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  // The system's hover time, read before the window manager's lock is taken.
+  UINT defaultHover = 400;
+  if (track->dwHoverTime == HOVER_DEFAULT) SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &defaultHover, 0);
   UserGuard guard(UserLock());
   InputState& in = Input();
   if (track->dwFlags & TME_QUERY) {
@@ -392,7 +395,7 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
   in.trackWindow = track->hwndTrack;
   in.trackFlags = track->dwFlags & (TME_LEAVE | TME_HOVER | TME_NONCLIENT);
   if (track->dwFlags & TME_HOVER) {
-    in.hoverTimeMs = track->dwHoverTime == HOVER_DEFAULT ? 400 : track->dwHoverTime;
+    in.hoverTimeMs = track->dwHoverTime == HOVER_DEFAULT ? defaultHover : track->dwHoverTime;
     in.hoverStart = UserClockNow();
     in.hoverPoint = in.cursor;
   }
@@ -400,6 +403,16 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
 }
 
 namespace platform::detail {
+
+// When the hover notification for a window of `queue` comes due; ~0 when none is pending.
+uint64_t NextHoverDue(ThreadQueue* queue) {
+  UserGuard guard(UserLock());
+  InputState& in = Input();
+  if (!in.trackWindow || !(in.trackFlags & TME_HOVER)) return ~0ull;
+  WindowPtr w = FindWindowPtrQuiet(in.trackWindow);
+  if (!w || w->queue.get() != queue) return ~0ull;
+  return in.hoverStart + in.hoverTimeMs;
+}
 
 // Hover notifications come due while the queue is idle (polled as timers are).
 void CheckHover() {

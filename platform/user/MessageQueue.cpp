@@ -18,6 +18,7 @@ uint64_t NextTimerDue(ThreadQueue* queue);                                   // 
 bool FindPaintWindow(ThreadQueue* queue, HWND filter, HWND* out);            // Painting.cpp
 void DestroyThreadWindows(ThreadQueue* queue);                               // Windows.cpp
 void CheckHover();                                                           // Input.cpp
+uint64_t NextHoverDue(ThreadQueue* queue);                                   // Input.cpp
 
 namespace {
 
@@ -278,9 +279,12 @@ bool ThreadQueue::Retrieve(MSG* out, HWND filter, UINT first, UINT last, UINT re
     }
     if (!wait) return false;
 
+    // A pending hover notification wakes the wait as a timer does (taken before the queue's
+    // lock: the window manager's lock comes first).
+    const uint64_t hoverDue = NextHoverDue(this);
     std::unique_lock lock(mutex);
     if (m_generation != generation || !m_sent.empty()) continue;
-    const uint64_t due = NextTimerDue(this);
+    const uint64_t due = std::min(NextTimerDue(this), hoverDue);
     if (due != ~0ull && !ManualClockInUse()) {
       const uint64_t now = UserClockNow();
       if (due <= now) continue;
@@ -340,12 +344,14 @@ DWORD ThreadQueue::Status(DWORD mask) {
 }
 
 void ThreadQueue::WaitForActivity(uint64_t realTimeoutMs, DWORD wakeMask) {
+  const uint64_t hoverDue = NextHoverDue(this);
   std::unique_lock lock(mutex);
   const uint64_t generation = seenGeneration;
   auto ready = [&] { return m_generation != generation || AnythingFor(wakeMask & QS_SENDMESSAGE); };
-  // Timers and paint requests wake through the generation as well.
+  // Timers and paint requests wake through the generation as well; a hover notification
+  // coming due ends the wait like a timer.
   if (realTimeoutMs == INFINITE) {
-    const uint64_t due = NextTimerDue(this);
+    const uint64_t due = std::min(NextTimerDue(this), hoverDue);
     if (due != ~0ull && !ManualClockInUse()) {
       const uint64_t now = UserClockNow();
       if (due > now) wake.wait_for(lock, std::chrono::milliseconds(due - now), ready);

@@ -1,5 +1,10 @@
+#include "platform/kernel/Threads.h"
 #include "platform/user/InputSink.h"
 #include "platform/user/tests/UserTestSupport.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace usertest;
 using platform::detail::InjectKey;
@@ -125,6 +130,42 @@ TEST_F(InputTest, CaptureRoutesEverythingAndReportsItsLoss) {
   ReleaseCapture();
   EXPECT_EQ(Messages(b, {WM_CAPTURECHANGED}).size(), 1u);
   EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// A thread idle in GetMessage or WaitMessage, with no timer of its own, still gets its hover
+// notification; HOVER_DEFAULT takes the system's hover time.
+TEST_F(InputTest, HoverWakesAnIdleQueue) {
+  HWND a = Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200);
+  InjectMouseMove(POINT{50, 50});
+  Pump();
+  UINT saved = 0;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &saved, 0));
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETMOUSEHOVERTIME, 20, nullptr, 0));
+  platform::detail::UseManualClock(false);
+
+  // Should the wait never end, the watchdog's message ends it and the check below fails.
+  const DWORD self = GetCurrentThreadId();
+  std::atomic<bool> stop{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 1000 && !stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    PostThreadMessageW(self, WM_APP, 0, 0);
+  });
+  for (const bool useWaitMessage : {false, true}) {
+    TRACKMOUSEEVENT track{sizeof track, TME_HOVER, a, HOVER_DEFAULT};
+    ASSERT_TRUE(TrackMouseEvent(&track));
+    TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
+    ASSERT_TRUE(TrackMouseEvent(&query));
+    EXPECT_EQ(query.dwHoverTime, 20u);
+    if (useWaitMessage) WaitMessage();
+    MSG msg{};
+    ASSERT_TRUE(GetMessageW(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, UINT(WM_MOUSEHOVER)) << (useWaitMessage ? "after WaitMessage" : "in GetMessage");
+    EXPECT_EQ(msg.hwnd, a);
+  }
+  stop = true;
+  watchdog.join();
+  Pump();
+  SystemParametersInfoW(SPI_SETMOUSEHOVERTIME, saved, nullptr, 0);
 }
 
 TEST_F(InputTest, MouseLeaveAndHover) {
