@@ -6,6 +6,7 @@
 // Ordinals: 1 create video, 2 destroy video, 3 create audio, 4 destroy audio, 5 crop, 12
 // snapshot, 23 crop with resize style. Value ranges: engines/QM_DataProcess/PictureSettings.h.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engines/common/EngineApi.h"
@@ -23,6 +24,21 @@ struct TUnitRect {
 static_assert(sizeof(TUnitRect) == 16);
 
 // The 40-byte header at the start of a BITMAPINFO.
+// How the subtitles of a clip are shown (320 bytes, as the clip editor fills it).
+struct TSubtitleStyleRecord {
+  int32_t streamId;      // the subtitle stream (stream identifier of the file information)
+  int32_t ownStyle;      // -1: the stream's own style (the fields below are zero); 0: these
+  char16_t fontName[128];  // UTF-16, NUL-terminated
+  int32_t fontSize;      // points
+  int32_t styleFlags;    // bold 1, italic 2, underline 4, strike-out 8
+  uint32_t colour;       // COLORREF: red in the low byte
+  uint8_t reserved[36];
+  int32_t left, top;     // the text's top left corner, source pixels
+};
+static_assert(sizeof(TSubtitleStyleRecord) == 320);
+static_assert(offsetof(TSubtitleStyleRecord, fontSize) == 264);
+static_assert(offsetof(TSubtitleStyleRecord, left) == 312);
+
 struct BitmapInfoHeader {
   uint32_t biSize;
   int32_t biWidth;
@@ -56,6 +72,7 @@ ENGINE_API void PCSetVideoDeintelace(EngineHandle processor, int32_t mode);
 // pointers remove the watermark. The picture is copied.
 ENGINE_API void PCSetUserWatermarkImage(EngineHandle processor, const void* bitmapInfo, const void* bits,
                                         const TUnitRect* rect, int32_t opacity);
+// `record` is a TSubtitleStyleRecord (nil removes the subtitles); opacity 0..100.
 ENGINE_API void PCSetUserSubPicture(EngineHandle processor, const void* record, int32_t opacity);
 ENGINE_API void PCSetVolum(EngineHandle processor, int32_t percent);  // 0..200
 // Saves the last picture the processor delivered: format 1 JPEG, 0 BMP. 1 on success.

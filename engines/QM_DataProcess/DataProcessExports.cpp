@@ -1,7 +1,9 @@
 // Entry points of the data process engine. Every setter takes the processor handle first; a
 // handle of 0, or one that is not a processor of this kind, makes the call do nothing.
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "engines/QM_DataProcess/DataProcessApi.h"
 #include "engines/QM_DataProcess/Processors.h"
@@ -130,10 +132,31 @@ ENGINE_API void PCSetUserWatermarkImage(EngineHandle processor, const void* bitm
 }
 
 ENGINE_API void PCSetUserSubPicture(EngineHandle processor, const void* record, int32_t opacity) {
-  // FIXME: subtitle streams are not drawn yet; the style is accepted so callers work.
-  (void)processor;
-  (void)record;
-  (void)opacity;
+  SubtitleStyle style;
+  try {
+    if (record) {
+      TSubtitleStyleRecord rec;
+      std::memcpy(&rec, record, sizeof rec);
+      style.shown = true;
+      style.streamId = rec.streamId;
+      style.ownStyle = rec.ownStyle != 0;
+      if (!style.ownStyle) {
+        size_t length = 0;
+        while (length < std::size(rec.fontName) && rec.fontName[length]) ++length;
+        style.font = platform::Utf16ToUtf8(std::u16string(rec.fontName, length));
+        style.size = std::clamp(rec.fontSize, 1, 500);
+        style.flags = rec.styleFlags;
+        style.colour = rec.colour & 0xFFFFFF;
+        style.left = std::max(0, rec.left);
+        style.top = std::max(0, rec.top);
+      }
+      style.opacity = std::clamp(opacity, 0, 100);
+    }
+  } catch (...) {
+    LogLine("subtitle style refused");
+    style = {};
+  }
+  UpdateVideo(processor, [&](PictureSettings& s) { s.subtitles = style; });
 }
 
 ENGINE_API void PCSetVolum(EngineHandle processor, int32_t percent) {

@@ -7,6 +7,7 @@
 // 3 odd lines interpolated, 4 even lines interpolated (lines counted from 0).
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engines/media/AvPtr.h"
@@ -30,12 +31,27 @@ struct Watermark {
   int opacity = 100;
 };
 
+// The subtitles drawn over the picture: the stream's own look (white, centred near the
+// bottom) or the user's font, colour and place.
+struct SubtitleStyle {
+  bool shown = false;
+  int32_t streamId = 0;
+  bool ownStyle = true;
+  std::string font;            // UTF-8 family name; empty: the default sans-serif
+  int32_t size = 36;           // points
+  int32_t flags = 0;           // bold 1, italic 2, underline 4, strike-out 8
+  uint32_t colour = 0xFFFFFF;  // COLORREF
+  int32_t left = 0, top = 0;   // source pixels
+  int opacity = 100;
+};
+
 struct PictureSettings {
   Crop crop;
   engines::media::ResizeStyle style = engines::media::ResizeStyle::KeepAspect;
   int32_t brightness = 0, contrast = 0, saturation = 0;
   int32_t effects = 0, flip = 0, deinterlace = 0;
   Watermark watermark;  // width 0: none
+  SubtitleStyle subtitles;
 };
 
 // Applies everything but the crop to a writable BGRA frame.

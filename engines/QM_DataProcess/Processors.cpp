@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engines/QM_DataProcess/Subtitles.h"
 #include "engines/media/MediaLog.h"
 
 using namespace engines::media;
@@ -9,14 +10,22 @@ using namespace engines::media;
 namespace dataprocess {
 
 bool VideoProcessor::ReadVideo(VideoFrame& out) {
+  const PictureSettings settings = Settings();
+  // The source delivers the cues of the subtitle stream the style names (none without one).
+  const int32_t subtitleStream = settings.subtitles.shown ? settings.subtitles.streamId : 0;
+  if (subtitleStream != m_subtitleStream) {
+    m_source->SelectSubtitles(subtitleStream);
+    m_subtitleStream = subtitleStream;
+  }
   VideoFrame in;
   if (!m_source->ReadVideo(in)) return false;
   FramePtr bgra = m_converter.Convert(in.frame.get(), AV_PIX_FMT_BGRA, in.frame->width, in.frame->height);
   if (!bgra) return false;
-  const PictureSettings settings = Settings();
   FramePtr picture = CropPicture(settings.crop, std::move(bgra));
   if (!picture) return false;
   ApplyPicture(settings, picture.get());
+  // Subtitles go over the finished picture, so that effects do not change their colours.
+  DrawSubtitles(settings.subtitles, in.subtitles, picture.get(), in.frame->width, in.frame->height);
   // The crop keeps the source's pixel shape.
   const double pixelAspect = in.Aspect() * in.frame->height / in.frame->width;
   out.displayAspect = pixelAspect * picture->width / picture->height;

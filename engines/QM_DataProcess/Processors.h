@@ -49,6 +49,7 @@ class VideoProcessor final : public engines::media::MediaSource {
   PictureSettings m_settings;
   engines::media::FramePtr m_last;
   engines::media::FrameConverter m_converter;  // reader thread only
+  int32_t m_subtitleStream = -1;               // reader thread only; -1: never chosen here
 };
 
 class AudioProcessor final : public engines::media::MediaSource {

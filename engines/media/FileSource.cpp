@@ -1,7 +1,9 @@
 #include "engines/media/FileSource.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
 
 #include "engines/media/MediaLog.h"
 
@@ -43,6 +45,36 @@ AVRational DisplayAspect(int width, int height, AVRational sar) {
     av_reduce(&dar.num, &dar.den, int64_t(width) * sar.num, int64_t(height) * sar.den, 1000);
   }
   return dar;
+}
+
+// The text of an ASS dialogue event as FFmpeg gives it ("ReadOrder,Layer,Style,Name,MarginL,
+// MarginR,MarginV,Effect,Text"), without override blocks, with its line breaks as '\n'.
+std::string PlainTextOfAss(const char* event) {
+  if (!event) return {};
+  const char* text = event;
+  for (int commas = 0; commas < 8 && *text; ++text)
+    if (*text == ',') ++commas;
+  std::string out;
+  for (const char* c = text; *c; ++c) {
+    if (*c == '{') {
+      const char* close = std::strchr(c, '}');
+      if (close) {
+        c = close;
+        continue;
+      }
+    }
+    if (*c == '\\' && (c[1] == 'N' || c[1] == 'n')) {
+      out += '\n';
+      ++c;
+    } else if (*c == '\\' && c[1] == 'h') {
+      out += ' ';
+      ++c;
+    } else if (*c != '\r') {
+      out += *c;
+    }
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  return out;
 }
 
 }  // namespace
@@ -160,6 +192,12 @@ struct FileSource::State {
   double seekTarget = -1.0;  // >= 0 while frames before it are being dropped
   double lastVideoTime = 0.0;
 
+  // Subtitles of a video source: the selected stream, its decoder, and the cues read so far
+  // that have not ended yet (in the order they start).
+  int subtitleIndex = -1;
+  CodecContextPtr subtitleCodec;
+  std::deque<std::shared_ptr<SubtitleCue>> cues;
+
   // Audio.
   SwrPtr resampler;
   AVChannelLayout resamplerLayout{};
@@ -210,6 +248,7 @@ struct FileSource::State {
         continue;
       }
       if (packet->stream_index != streamIndex) {
+        if (packet->stream_index == subtitleIndex) DecodeSubtitle(packet.get());
         av_packet_unref(packet.get());
         continue;
       }
@@ -221,6 +260,72 @@ struct FileSource::State {
         if (++errorsInRow > kMaxDecodeErrors) return Fail("too many decoding errors in '" + path + "'");
       }
     }
+  }
+
+  // Turns a packet of the selected subtitle stream into cues. A damaged packet is passed over.
+  void DecodeSubtitle(AVPacket* subtitlePacket) {
+    AVSubtitle subtitle{};
+    int got = 0;
+    const int result = avcodec_decode_subtitle2(subtitleCodec.get(), &subtitle, &got, subtitlePacket);
+    if (result < 0) {
+      LogAvError("avcodec_decode_subtitle2", result, path);
+      return;
+    }
+    if (!got) return;
+    const AVStream* subtitleStream = format->streams[subtitleIndex];
+    const int64_t pts = subtitlePacket->pts != AV_NOPTS_VALUE ? subtitlePacket->pts : subtitlePacket->dts;
+    const double base = pts != AV_NOPTS_VALUE ? pts * av_q2d(subtitleStream->time_base) - startOffset : lastVideoTime;
+    const double start = base + subtitle.start_display_time / 1000.0;
+    double end = -1.0;  // not known yet: until the next subtitle
+    if (subtitle.end_display_time > subtitle.start_display_time && subtitle.end_display_time != UINT32_MAX) {
+      end = base + subtitle.end_display_time / 1000.0;
+    } else if (subtitlePacket->duration > 0) {
+      end = base + subtitlePacket->duration * av_q2d(subtitleStream->time_base);
+    }
+    // A subtitle whose end was not known ends where the next one (or an empty one) starts.
+    for (auto& cue : cues)
+      if (cue->end < 0.0) cue->end = std::max(cue->start, start);
+    for (unsigned i = 0; i < subtitle.num_rects; ++i) {
+      const AVSubtitleRect* rect = subtitle.rects[i];
+      auto cue = std::make_shared<SubtitleCue>();
+      cue->start = start;
+      cue->end = end;
+      if (rect->type == SUBTITLE_BITMAP) {
+        if (rect->w <= 0 || rect->h <= 0 || !rect->data[0] || !rect->data[1]) continue;
+        cue->left = rect->x;
+        cue->top = rect->y;
+        cue->width = rect->w;
+        cue->height = rect->h;
+        cue->canvasWidth = subtitleCodec->width;
+        cue->canvasHeight = subtitleCodec->height;
+        cue->bgra.resize(size_t(rect->w) * rect->h * 4);
+        const auto* palette = reinterpret_cast<const uint32_t*>(rect->data[1]);
+        for (int y = 0; y < rect->h; ++y) {
+          const uint8_t* indices = rect->data[0] + ptrdiff_t(y) * rect->linesize[0];
+          for (int x = 0; x < rect->w; ++x) {
+            // Palette entries are native 0xAARRGGBB words: B, G, R, A in memory.
+            const uint32_t colour = indices[x] < rect->nb_colors ? palette[indices[x]] : 0;
+            uint8_t* out = &cue->bgra[(size_t(y) * rect->w + x) * 4];
+            out[0] = uint8_t(colour), out[1] = uint8_t(colour >> 8), out[2] = uint8_t(colour >> 16);
+            out[3] = uint8_t(colour >> 24);
+          }
+        }
+      } else {
+        cue->text = rect->type == SUBTITLE_ASS ? PlainTextOfAss(rect->ass) : std::string(rect->text ? rect->text : "");
+        if (cue->text.empty()) continue;
+      }
+      cues.push_back(std::move(cue));
+    }
+    avsubtitle_free(&subtitle);
+  }
+
+  // The cues on screen at `time`; those that ended before it are forgotten.
+  void AttachSubtitles(VideoFrame& out) {
+    if (subtitleIndex < 0) return;
+    const double time = out.time;
+    std::erase_if(cues, [&](const auto& cue) { return cue->end >= 0.0 && cue->end <= time; });
+    for (const auto& cue : cues)
+      if (cue->start <= time + 0.001) out.subtitles.push_back(cue);
   }
 
   bool Fail(const std::string& text) {
@@ -298,9 +403,10 @@ std::shared_ptr<FileSource> FileSource::Open(const std::string& path, StreamKind
   } else {
     state->audioInfo = DescribeAudio(format, state->stream);
   }
-  // FIXME: a selected subtitle stream (options.subtitleStreamId) is kept but not yet drawn
-  // onto the pictures.
-  return std::shared_ptr<FileSource>(new FileSource(std::move(state)));
+  std::shared_ptr<FileSource> source(new FileSource(std::move(state)));
+  // A subtitle stream that cannot be used leaves the pictures without subtitles (logged).
+  if (kind == StreamKind::Video && options.subtitleStreamId != 0) source->SelectSubtitles(options.subtitleStreamId);
+  return source;
 }
 
 bool FileSource::HasVideo() const { return m_state->kind == StreamKind::Video; }
@@ -311,7 +417,57 @@ const TAudioInfo* FileSource::AudioInfo() const { return &m_state->audioInfo; }
 std::string FileSource::LastError() const { return m_state->lastError; }
 
 bool FileSource::ReadVideo(VideoFrame& out) {
+  out.subtitles.clear();
+  if (!ReadPicture(*m_state, out)) return false;
+  m_state->AttachSubtitles(out);
+  return true;
+}
+
+bool FileSource::SelectSubtitles(int32_t streamId) {
   State& s = *m_state;
+  if (s.kind != StreamKind::Video) return streamId == 0;
+  const int index = streamId - 1;
+  if (index == s.subtitleIndex) return true;
+  if (s.subtitleIndex >= 0) s.format->streams[s.subtitleIndex]->discard = AVDISCARD_ALL;
+  s.subtitleIndex = -1;
+  s.subtitleCodec.reset();
+  s.cues.clear();
+  if (streamId == 0) return true;
+  if (index < 0 || unsigned(index) >= s.format->nb_streams ||
+      s.format->streams[index]->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE) {
+    LogLine("'" + s.path + "' has no subtitle stream " + std::to_string(streamId));
+    return false;
+  }
+  AVStream* stream = s.format->streams[index];
+  const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+  if (!decoder) {
+    LogLine("no decoder for the " + std::string(avcodec_get_name(stream->codecpar->codec_id)) +
+            " subtitles of '" + s.path + "'");
+    return false;
+  }
+  CodecContextPtr codec(avcodec_alloc_context3(decoder));
+  if (!codec) {
+    LogAvError("avcodec_alloc_context3", AVERROR(ENOMEM), s.path);
+    return false;
+  }
+  int result = avcodec_parameters_to_context(codec.get(), stream->codecpar);
+  if (result < 0) {
+    LogAvError("avcodec_parameters_to_context (subtitles)", result, s.path);
+    return false;
+  }
+  codec->pkt_timebase = stream->time_base;
+  result = avcodec_open2(codec.get(), decoder, nullptr);
+  if (result < 0) {
+    LogAvError("avcodec_open2 (subtitles)", result, s.path);
+    return false;
+  }
+  s.subtitleCodec = std::move(codec);
+  s.subtitleIndex = index;
+  stream->discard = AVDISCARD_DEFAULT;
+  return true;
+}
+
+bool FileSource::ReadPicture(State& s, VideoFrame& out) {
   if (s.kind != StreamKind::Video) return false;
   if (s.still) {
     if (!s.stillFrame) {
@@ -469,6 +625,8 @@ bool FileSource::Seek(double seconds) {
     }
   }
   avcodec_flush_buffers(s.codec.get());
+  if (s.subtitleCodec) avcodec_flush_buffers(s.subtitleCodec.get());
+  s.cues.clear();
   s.demuxEnded = false;
   s.decoderEnded = false;
   s.errorsInRow = 0;

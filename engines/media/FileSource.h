@@ -26,7 +26,7 @@ TAudioInfo DescribeAudio(const AVFormatContext* context, const AVStream* stream)
 
 struct DecoderOptions {
   int threads = 0;              // decoder threads; 0 = automatic
-  int32_t subtitleStreamId = 0;  // selected subtitle stream (kept; see FileSource.cpp)
+  int32_t subtitleStreamId = 0;  // subtitle stream whose cues come with the pictures; 0 = none
 };
 
 class FileSource final : public MediaSource {
@@ -46,10 +46,13 @@ class FileSource final : public MediaSource {
   bool ReadAudio(AudioBlock& out) override;
   bool Seek(double seconds) override;
   std::string LastError() const override;
+  bool SelectSubtitles(int32_t streamId) override;
 
  private:
   struct State;
   explicit FileSource(std::unique_ptr<State> state);
+  // The next picture without its subtitles.
+  static bool ReadPicture(State& s, VideoFrame& out);
   std::unique_ptr<State> m_state;
 };
 

@@ -23,6 +23,7 @@
 // - At the end, or on a decoding failure that cannot be passed over, Read* return false;
 //   LastError() then says what failed (empty at a plain end).
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,26 @@ enum class ResizeStyle : int32_t {
   FillHeight = 5,  // the picture's aspect, scaled to the frame's height (sides cut or padded)
 };
 
+// One subtitle of a source's subtitle stream: a text (UTF-8, lines split by '\n') or a
+// picture (BGRA, straight alpha) placed on a canvas of `canvasWidth` x `canvasHeight` (the
+// stream's own frame size; 0 when it has none), shown from `start` to `end` (seconds from the
+// start of the source).
+struct SubtitleCue {
+  double start = 0.0, end = 0.0;
+  std::string text;
+  int left = 0, top = 0, width = 0, height = 0;
+  std::vector<uint8_t> bgra;
+  int canvasWidth = 0, canvasHeight = 0;
+};
+
 struct VideoFrame {
   FramePtr frame;
   double time = 0.0;           // seconds from the start of the source
   double displayAspect = 0.0;  // width / height as displayed; 0 = square pixels
   ResizeStyle style = ResizeStyle::KeepAspect;
+  // The subtitles of the selected subtitle stream on screen at this picture, in the order
+  // they started; drawn by whoever shows the subtitles (the data process engine).
+  std::vector<std::shared_ptr<const SubtitleCue>> subtitles;
 
   double Aspect() const {
     if (displayAspect > 0.0) return displayAspect;
@@ -79,6 +95,10 @@ class __attribute__((visibility("default"))) MediaSource : public engines::Engin
   virtual bool ReadAudio(AudioBlock& out) = 0;
   virtual bool Seek(double seconds) = 0;
   virtual std::string LastError() const = 0;
+  // Chooses the subtitle stream whose cues come with the pictures (the stream identifier of
+  // the file information; 0 = none). Called by the consumer thread. False when the source has
+  // no such stream; sources without subtitles accept only 0.
+  virtual bool SelectSubtitles(int32_t streamId) { return streamId == 0; }
 };
 
 }  // namespace engines::media

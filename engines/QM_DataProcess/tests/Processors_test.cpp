@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -234,6 +235,161 @@ TEST(AudioProcessor, VolumeScalesAndClips) {
   audio.reset();
   PCDestroyAudioProcessor(processor);
   engines::UnregisterObject(source);
+}
+
+
+// A 320x240 grey picture that comes with one subtitle cue, and notes which subtitle stream
+// it was asked for.
+class CueSource final : public MediaSource {
+ public:
+  static constexpr int kW = 320, kH = 240;
+  std::shared_ptr<SubtitleCue> cue = std::make_shared<SubtitleCue>();
+  int32_t selected = -1;
+
+  bool HasVideo() const override { return true; }
+  bool HasAudio() const override { return false; }
+  double Duration() const override { return 1.0; }
+  const TVideoInfo* VideoInfo() const override { return &m_video; }
+  const TAudioInfo* AudioInfo() const override { return &m_audio; }
+  bool ReadVideo(VideoFrame& out) override {
+    out.frame = MakeBlackFrame(AV_PIX_FMT_BGRA, kW, kH);
+    for (int y = 0; y < kH; ++y) std::memset(out.frame->data[0] + y * out.frame->linesize[0], 128, kW * 4);
+    out.time = 0.2;
+    out.subtitles = {cue};
+    return true;
+  }
+  bool ReadAudio(AudioBlock&) override { return false; }
+  bool Seek(double) override { return true; }
+  std::string LastError() const override { return {}; }
+  bool SelectSubtitles(int32_t streamId) override {
+    selected = streamId;
+    return true;
+  }
+
+ private:
+  TVideoInfo m_video{kW, kH, 25.0, 25, 4, 3, 0, 32, 0};
+  TAudioInfo m_audio{};
+};
+
+// Where the picture differs from the grey it started as, and the reddest and whitest pixels.
+struct Drawn {
+  int left = CueSource::kW, top = CueSource::kH, right = -1, bottom = -1;
+  int maxRed = 0;    // r - max(g, b)
+  int maxWhite = 0;  // min(r, g, b)
+  bool Any() const { return right >= 0; }
+};
+
+Drawn Inspect(const VideoFrame& frame) {
+  Drawn d;
+  for (int y = 0; y < frame.frame->height; ++y)
+    for (int x = 0; x < frame.frame->width; ++x) {
+      const Pixel p = At(frame, x, y);
+      if (p == Pixel{128, 128, 128}) continue;
+      d.left = std::min(d.left, x), d.top = std::min(d.top, y);
+      d.right = std::max(d.right, x), d.bottom = std::max(d.bottom, y);
+      d.maxRed = std::max(d.maxRed, p.r - std::max(p.g, p.b));
+      d.maxWhite = std::max(d.maxWhite, std::min({p.r, p.g, p.b}));
+    }
+  return d;
+}
+
+TSubtitleStyleRecord UserStyle(uint32_t colour, int left, int top) {
+  TSubtitleStyleRecord record{};
+  record.streamId = 3;
+  const std::u16string font = u"DejaVu Sans";
+  std::copy(font.begin(), font.end(), record.fontName);
+  record.fontSize = 18;
+  record.styleFlags = 1;
+  record.colour = colour;
+  record.left = left;
+  record.top = top;
+  return record;
+}
+
+TEST(VideoProcessor, SubtitleTextInItsOwnOrTheUsersStyle) {
+  auto source = std::make_shared<CueSource>();
+  source->cue->text = "Subtitle text";
+  const EngineHandle handle = engines::RegisterObject(source);
+  const EngineHandle processor = PCCreateVideoProcessor(handle, 0, -1.0);
+  auto read = [&] {
+    VideoFrame frame;
+    EXPECT_TRUE(engines::Lookup<MediaSource>(processor)->ReadVideo(frame));
+    EXPECT_TRUE(frame.subtitles.empty()) << "the processor's pictures carry their subtitles drawn";
+    return Inspect(frame);
+  };
+
+  Drawn none = read();
+  EXPECT_FALSE(none.Any()) << "no style: no subtitles";
+  EXPECT_EQ(source->selected, 0);
+
+  // The stream's own style: white, centred near the bottom.
+  TSubtitleStyleRecord own{};
+  own.streamId = 3;
+  own.ownStyle = -1;
+  PCSetUserSubPicture(processor, &own, 100);
+  Drawn centred = read();
+  EXPECT_EQ(source->selected, 3);
+  ASSERT_TRUE(centred.Any());
+  EXPECT_GT(centred.top, CueSource::kH / 2);
+  EXPECT_NEAR((centred.left + centred.right) / 2, CueSource::kW / 2, 12);
+  EXPECT_GT(centred.maxWhite, 240);
+
+  // The user's: red (COLORREF 0x0000FF), its top left corner where the user put it.
+  TSubtitleStyleRecord red = UserStyle(0x0000FF, 40, 60);
+  PCSetUserSubPicture(processor, &red, 100);
+  Drawn placed = read();
+  ASSERT_TRUE(placed.Any());
+  EXPECT_NEAR(placed.left, 40, 4);
+  EXPECT_NEAR(placed.top, 60, 8);
+  EXPECT_LT(placed.bottom, 60 + 40);
+  EXPECT_GT(placed.maxRed, 200);
+  EXPECT_LE(placed.maxWhite, 128) << "no white text in the user's red style";
+
+  // Opacity scales the whole; none draws nothing; a nil record removes the subtitles.
+  PCSetUserSubPicture(processor, &red, 50);
+  Drawn half = read();
+  EXPECT_GT(half.maxRed, 40);
+  EXPECT_LT(half.maxRed, placed.maxRed - 40);
+  PCSetUserSubPicture(processor, &red, 0);
+  EXPECT_FALSE(read().Any());
+  PCSetUserSubPicture(processor, nullptr, 0);
+  EXPECT_FALSE(read().Any());
+  EXPECT_EQ(source->selected, 0);
+
+  PCDestroyVideoProcessor(processor);
+  engines::UnregisterObject(handle);
+}
+
+TEST(VideoProcessor, SubtitlePictureAtItsPlaceOrTheUsers) {
+  auto source = std::make_shared<CueSource>();
+  // A 16x8 opaque blue block at (100, 50) of a 640x480 canvas: (50, 25) of the 320x240 picture.
+  source->cue->left = 100, source->cue->top = 50, source->cue->width = 16, source->cue->height = 8;
+  source->cue->canvasWidth = 640, source->cue->canvasHeight = 480;
+  for (int i = 0; i < 16 * 8; ++i) source->cue->bgra.insert(source->cue->bgra.end(), {255, 0, 0, 255});
+  const EngineHandle handle = engines::RegisterObject(source);
+  const EngineHandle processor = PCCreateVideoProcessor(handle, 0, -1.0);
+  auto read = [&] {
+    VideoFrame frame;
+    EXPECT_TRUE(engines::Lookup<MediaSource>(processor)->ReadVideo(frame));
+    return Inspect(frame);
+  };
+  const struct {
+    bool user;
+    int left, top;
+  } cases[] = {{false, 50, 25}, {true, 200, 150}};
+  for (const auto& c : cases) {
+    TSubtitleStyleRecord record = c.user ? UserStyle(0xFFFFFF, 200, 150) : TSubtitleStyleRecord{};
+    record.streamId = 2;
+    if (!c.user) record.ownStyle = -1;
+    PCSetUserSubPicture(processor, &record, 100);
+    const Drawn d = read();
+    EXPECT_EQ(d.left, c.left) << (c.user ? "user's place" : "own place");
+    EXPECT_EQ(d.top, c.top);
+    EXPECT_EQ(d.right, c.left + 7) << "scaled from the canvas to the picture";
+    EXPECT_EQ(d.bottom, c.top + 3);
+  }
+  PCDestroyVideoProcessor(processor);
+  engines::UnregisterObject(handle);
 }
 
 }  // namespace

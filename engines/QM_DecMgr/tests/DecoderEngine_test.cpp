@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <random>
 
 #include "engines/media/DecoderApi.h"
@@ -254,3 +256,60 @@ TEST(Decoders, UnreadableInputFailsWithAClearReason) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 2 s, 10 fps clip with a subtitle stream of two cues, the first of two lines with styling.
+std::string SubtitledClip() {
+  const auto folder = engines::media::testing::FixtureFolder();
+  const std::string srt = (folder / ("cues_" + std::to_string(getpid()) + ".srt")).string();
+  std::ofstream(srt) << "1\n00:00:00,500 --> 00:00:01,000\n<i>Hello</i>\nthere\n\n"
+                        "2\n00:00:01,200 --> 00:00:01,500\nWorld\n";
+  const std::string output = (folder / ("cues_" + std::to_string(getpid()) + ".mkv")).string();
+  const int result = engines::media::testing::RunProgram(
+      {"ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=2",
+       "-i", srt, "-c:v", "mpeg4", "-c:s", "ass", output});
+  std::filesystem::remove(srt);
+  return result == 0 ? output : std::string();
+}
+
+}  // namespace
+
+TEST(Decoders, SelectedSubtitleStreamComesWithThePicturesItIsShownOn) {
+  const std::string path = SubtitledClip();
+  ASSERT_FALSE(path.empty());
+  std::string error;
+  DecoderOptions options;
+  options.subtitleStreamId = 2;
+  auto source = FileSource::Open(path, StreamKind::Video, options, error);
+  ASSERT_NE(source, nullptr) << error;
+
+  auto textsAt = [&](double from, double to) {
+    std::set<std::string> texts;
+    VideoFrame frame;
+    while (source->ReadVideo(frame)) {
+      if (frame.time >= from - 0.001 && frame.time < to - 0.001) {
+        std::string joined;
+        for (const auto& cue : frame.subtitles) joined += (joined.empty() ? "" : "|") + cue->text;
+        texts.insert(joined);
+      }
+      if (frame.time >= to - 0.001) break;
+    }
+    return texts;
+  };
+  EXPECT_EQ(textsAt(0.0, 0.5), std::set<std::string>{""});
+  EXPECT_EQ(textsAt(0.5, 1.0), std::set<std::string>{"Hello\nthere"}) << "styling dropped, lines kept";
+  EXPECT_EQ(textsAt(1.0, 1.2), std::set<std::string>{""});
+  EXPECT_EQ(textsAt(1.2, 1.5), std::set<std::string>{"World"});
+
+  // After a seek the cues come again; no stream, or one that is not subtitles, brings none.
+  ASSERT_TRUE(source->Seek(0.0));
+  EXPECT_EQ(textsAt(0.5, 0.7), std::set<std::string>{"Hello\nthere"});
+  EXPECT_FALSE(source->SelectSubtitles(1)) << "stream 1 is the video";
+  EXPECT_FALSE(source->SelectSubtitles(9));
+  ASSERT_TRUE(source->SelectSubtitles(0));
+  ASSERT_TRUE(source->Seek(0.0));
+  EXPECT_EQ(textsAt(0.5, 1.0), std::set<std::string>{""});
+  source.reset();
+  std::filesystem::remove(path);
+}
