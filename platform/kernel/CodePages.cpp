@@ -256,3 +256,10 @@ BOOL GetCPInfo(UINT codePage, CPINFO* info) {
   SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
+
+const char* platform::CodePageIconvName(UINT codePage) {
+  const UINT page = platform::detail::Canonical(codePage);
+  if (page == CP_UTF8) return "UTF-8";
+  const auto* entry = platform::detail::Find(page);
+  return entry ? entry->iconvName : nullptr;
+}

@@ -46,3 +46,12 @@ UINT GetACP();
 UINT GetOEMCP();
 BOOL IsValidCodePage(UINT codePage);
 BOOL GetCPInfo(UINT codePage, CPINFO* info);
+
+namespace platform {
+
+// The iconv name of a code page the kernel converts ("CP1252", "GBK", "UTF-8" ...), for code
+// that keeps iconv converters of its own (stateful text streams); nullptr for a page the
+// kernel does not know.
+const char* CodePageIconvName(UINT codePage);
+
+}  // namespace platform

@@ -5,28 +5,20 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/kernel/CodePages.h"
+
 namespace core::detail {
 
 std::string CodePageCharsetName(unsigned codePage) {
+  if (const char* name = platform::CodePageIconvName(codePage)) return name;
+  // Pages the kernel does not convert but iconv knows.
   switch (codePage) {
-    case 65001: return "UTF-8";
-    case 1200: return "UTF-16LE";
-    case 1201: return "UTF-16BE";
-    case 12000: return "UTF-32LE";
-    case 12001: return "UTF-32BE";
-    case 20127: return "ASCII";
-    case 20866: return "KOI8-R";
-    case 21866: return "KOI8-U";
-    case 28603: return "ISO-8859-13";
-    case 28605: return "ISO-8859-15";
-    case 50220: case 50221: case 50222: return "ISO-2022-JP";
-    case 51932: return "EUC-JP";
+    case 50221: case 50222: return "ISO-2022-JP";
     case 51936: return "EUC-CN";
     case 51949: return "EUC-KR";
     case 54936: return "GB18030";
     default: break;
   }
-  if (codePage >= 28591 && codePage <= 28599) return "ISO-8859-" + std::to_string(codePage - 28590);
   return "CP" + std::to_string(codePage);
 }
 

@@ -6,8 +6,6 @@
 // The kernel's MultiByteToWideChar/WideCharToMultiByte convert one whole buffer per call and
 // keep no state, so they cannot carry a split sequence or a shift state from one read to the
 // next; the streams keep these converters for that.
-// FIXME: the code page names repeat the kernel's table (platform/kernel/CodePages.cpp) with a
-// few differences (936, 950, 10000, 65000); one table, exported by the kernel, should serve both.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +13,8 @@
 
 namespace core::detail {
 
-// The iconv name of a Windows code page number ("CP1252", "ISO-8859-2", "EUC-JP" ...).
+// The iconv name of a Windows code page number ("CP1252", "ISO-8859-2", "EUC-JP" ...): the
+// kernel's name for the pages it converts, iconv's for a few more.
 std::string CodePageCharsetName(unsigned codePage);
 
 // Bytes of a code page to UTF-16. Bytes that do not form a character give U+FFFD.

@@ -116,7 +116,7 @@ TEST(TVokTextStream, Errors) {
     EXPECT_EQ(writer.Write(buffer, 0), 0) << codePage;
   }
   TStringStream out;
-  TVokTextStream unknown(&out, tsaWrite, 0, 1);
+  TVokTextStream unknown(&out, tsaWrite, 0, 9999);  // no such code page (1 is the OEM page: UTF-8 here)
   const std::u16string x = u"x";
   try {
     unknown.Write(x.data(), 2);
