@@ -156,6 +156,8 @@ struct Tracker {
   bool chosen = false;
   bool buttonSeenDown = false;
   Tracker* outer = nullptr;  // a popup tracked inside this one (TPM_RECURSE)
+  bool hasExclude = false;   // the first level keeps clear of `exclude` (screen coordinates)
+  RECT exclude{};
 };
 
 thread_local Tracker* t_tracker = nullptr;
@@ -214,7 +216,23 @@ RECT ScreenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMe
 
 // Places a popup of `size` at a point, keeping it on the screen: it flips to the other
 // side of the point (or of `besideItem` for submenus) rather than covering it.
-POINT Place(SIZE size, POINT at, UINT flags, const RECT* besideItem) {
+// Moves a menu at `p` off the area to keep clear: beside it (TPM_HORIZONTAL) or above or
+// below it (TPM_VERTICAL), on the side where the menu fits on the screen.
+POINT KeepClear(POINT p, SIZE size, UINT flags, const RECT& exclude, const RECT& screen) {
+  const RECT menu{p.x, p.y, p.x + size.cx, p.y + size.cy};
+  RECT overlap;
+  if (IsRectEmpty(&exclude) || !IntersectRect(&overlap, &menu, &exclude)) return p;
+  if (flags & TPM_VERTICAL) {
+    p.y = exclude.bottom + size.cy <= screen.bottom || exclude.top - size.cy < screen.top ? exclude.bottom
+                                                                                           : exclude.top - size.cy;
+  } else {
+    p.x = exclude.right + size.cx <= screen.right || exclude.left - size.cx < screen.left ? exclude.right
+                                                                                           : exclude.left - size.cx;
+  }
+  return p;
+}
+
+POINT Place(SIZE size, POINT at, UINT flags, const RECT* besideItem, const RECT* exclude) {
   const RECT screen = ScreenRect();
   POINT p = at;
   if (besideItem) {
@@ -230,6 +248,7 @@ POINT Place(SIZE size, POINT at, UINT flags, const RECT* besideItem) {
   if (p.y + size.cy > screen.bottom) p.y = std::max<LONG>(screen.top, (besideItem ? besideItem->bottom + kFrame : at.y) - size.cy);
   p.x = std::clamp<LONG>(p.x, screen.left, std::max<LONG>(screen.left, screen.right - size.cx));
   p.y = std::clamp<LONG>(p.y, screen.top, std::max<LONG>(screen.top, screen.bottom - size.cy));
+  if (exclude && !besideItem) p = KeepClear(p, size, flags, *exclude, screen);
   return p;
 }
 
@@ -242,7 +261,7 @@ bool OpenLevel(Tracker& t, HMENU menu, UINT position, POINT at, const RECT* besi
   level.menu = menu;
   if (!SnapshotMenu(menu, &level.items) || level.items.empty()) return false;
   level.layout = LayoutPopupMenu(level.items);
-  const POINT p = Place(level.layout.size, at, t.flags, besideItem);
+  const POINT p = Place(level.layout.size, at, t.flags, besideItem, t.hasExclude ? &t.exclude : nullptr);
   level.screen = RECT{p.x, p.y, p.x + level.layout.size.cx, p.y + level.layout.size.cy};
   RegisterPopupClass();
   level.window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, u"#32768", u"", WS_POPUP, p.x, p.y,
@@ -470,8 +489,11 @@ BOOL TrackPopup(HMENU menu, UINT flags, int x, int y, HWND owner, const TPMPARAM
     SetLastError(ERROR_POPUP_ALREADY_ACTIVE);
     return FALSE;
   }
-  (void)params;  // FIXME: the area to keep clear is not taken into account when placing.
   Tracker tracker;
+  if (params) {
+    tracker.hasExclude = true;
+    tracker.exclude = params->rcExclude;
+  }
   tracker.owner = owner;
   tracker.flags = flags;
   tracker.notify = !(flags & TPM_NONOTIFY);

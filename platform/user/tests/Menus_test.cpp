@@ -325,6 +325,38 @@ TEST_F(PopupMenuTest, SystemMenuPostsSysCommandsAndGreysWhatDoesNotApply) {
   EXPECT_FALSE(IsMenu(system));
 }
 
+// A menu dropped from a button keeps clear of it: below it (vertical) or beside it.
+TEST_F(PopupMenuTest, MenuKeepsClearOfTheExcludedArea) {
+  const struct {
+    UINT flags;
+    LONG left, top;
+  } cases[] = {{TPM_VERTICAL, 120, 140}, {TPM_HORIZONTAL, 200, 120}, {TPM_VERTICAL | TPM_RECURSE, 120, 140}};
+  for (const auto& c : cases) {
+    RECT seen{};
+    m_step = 0;
+    m_script = {[&](HWND popup) {
+      GetWindowRect(popup, &seen);
+      Key(VK_ESCAPE);
+    }};
+    TPMPARAMS params{sizeof params, {100, 100, 200, 140}};
+    EXPECT_EQ(TrackPopupMenuEx(m_menu, c.flags | TPM_RETURNCMD, 120, 120, m_owner, &params), 0);
+    RECT overlap;
+    EXPECT_FALSE(IntersectRect(&overlap, &seen, &params.rcExclude)) << c.flags;
+    EXPECT_EQ(seen.left, c.left) << c.flags;
+    EXPECT_EQ(seen.top, c.top) << c.flags;
+  }
+  // Without an area the menu opens where it is asked to.
+  RECT seen{};
+  m_step = 0;
+  m_script = {[&](HWND popup) {
+    GetWindowRect(popup, &seen);
+    Key(VK_ESCAPE);
+  }};
+  TrackPopupMenuEx(m_menu, TPM_RETURNCMD, 120, 120, m_owner, nullptr);
+  EXPECT_EQ(seen.left, 120);
+  EXPECT_EQ(seen.top, 120);
+}
+
 TEST_F(PopupMenuTest, BadArgumentsFail) {
   EXPECT_FALSE(TrackPopupMenu(nullptr, 0, 0, 0, 0, m_owner, nullptr));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
