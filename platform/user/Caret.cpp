@@ -1,8 +1,6 @@
 // The caret: state per thread, blinking by a thread timer, drawn by inverting through the
-// window's DC.
-//
-// FIXME: painting over a drawn caret is not yet told to the caret, so after a repaint the
-// blink may run one phase out of step until the next toggle redraws it.
+// window's DC. BeginPaint hides it and EndPaint shows it again, so painting never leaves the
+// pixels and the blink state out of step.
 
 #include "platform/user/Caret.h"
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/kernel/WinError.h"
+#include "platform/user/Caret.h"
 #include "platform/user/MessageQueue.h"
 #include "platform/user/Present.h"
 #include "platform/user/WinUser.h"
@@ -204,6 +205,9 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     w->ncPaintPending = false;
   }
   if (ncPaint) SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+  // The caret is taken off while the window paints and drawn again on the new pixels by
+  // EndPaint (fRestore says it was ours to hide).
+  const bool caretHidden = platform::detail::CurrentCaret().window == hwnd && HideCaret(hwnd);
   PixelRegion clientPart = update;
   RECT client;
   {
@@ -216,6 +220,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   *paint = PAINTSTRUCT{};
   paint->hdc = dc;
   paint->rcPaint = clientPart.Bounds();
+  paint->fRestore = caretHidden ? TRUE : FALSE;
   // fErase tells the painter the background still needs erasing: WM_ERASEBKGND did not do it.
   if (erase && !clientPart.Empty()) paint->fErase = SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
   return dc;
@@ -224,6 +229,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
   if (!paint) return FALSE;
   if (paint->hdc) ReleaseDC(hwnd, paint->hdc);
+  if (paint->fRestore) ShowCaret(hwnd);
   return TRUE;
 }
 

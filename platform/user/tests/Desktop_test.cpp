@@ -68,6 +68,46 @@ TEST(Monitors, OneMonitorWithTheWorkArea) {
 
 class CaretTest : public UserTest {};
 
+// Painting over the caret: BeginPaint takes it off and EndPaint draws it again on the new
+// pixels, so what is on screen still matches its blink state.
+TEST_F(CaretTest, PaintingKeepsTheCaretInStep) {
+  HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 10, 10, 100, 60, nullptr,
+                     [](HWND window, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+                       if (msg != WM_PAINT) return false;
+                       PAINTSTRUCT paint;
+                       HDC dc = BeginPaint(window, &paint);
+                       RECT all{0, 0, 100, 60};
+                       FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+                       EndPaint(window, &paint);
+                       *result = 0;
+                       return true;
+                     });
+  UpdateWindow(hwnd);
+  auto pixelAt = [&](int x, int y) {
+    platform::detail::WindowPixels pixels;
+    EXPECT_TRUE(platform::detail::ReadWindowPixels(hwnd, false, &pixels));
+    return pixels.pixels[static_cast<size_t>(y) * pixels.width + x] & 0xFFFFFF;
+  };
+  ASSERT_TRUE(CreateCaret(hwnd, nullptr, 2, 14));
+  ASSERT_TRUE(SetCaretPos(20, 5));
+  ASSERT_TRUE(ShowCaret(hwnd));
+  ASSERT_EQ(pixelAt(21, 10), 0u);  // white inverted
+  InvalidateRect(hwnd, nullptr, FALSE);
+  UpdateWindow(hwnd);
+  EXPECT_TRUE(platform::detail::CurrentCaret().drawn);
+  EXPECT_EQ(pixelAt(21, 10), 0u) << "drawn again after the paint";
+  platform::detail::AdvanceManualClock(GetCaretBlinkTime() + 1);
+  Pump();
+  EXPECT_EQ(pixelAt(21, 10), 0xFFFFFFu) << "the next blink takes it off";
+  // A hidden caret stays hidden through a paint.
+  HideCaret(hwnd);
+  InvalidateRect(hwnd, nullptr, FALSE);
+  UpdateWindow(hwnd);
+  EXPECT_FALSE(platform::detail::CurrentCaret().shown);
+  EXPECT_EQ(pixelAt(21, 10), 0xFFFFFFu);
+  DestroyCaret();
+}
+
 TEST_F(CaretTest, ShowHideCountingAndBlinkOnTheClock) {
   HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 10, 10, 100, 60);
   UpdateWindow(hwnd);
