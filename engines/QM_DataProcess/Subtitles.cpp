@@ -124,6 +124,7 @@ void DrawSubtitles(const SubtitleStyle& style, const std::vector<CuePtr>& cues, 
   std::string text;
   for (const CuePtr& cue : cues) {
     if (!cue->bgra.empty()) {
+      if (cue->width <= 0 || cue->height <= 0 || cue->bgra.size() < size_t(cue->width) * cue->height * 4) continue;
       DrawPicture(cairo.get(), style, *cue, width, height, sourceWidth, sourceHeight);
     } else if (!cue->text.empty()) {
       if (!text.empty()) text += '\n';
