@@ -73,51 +73,45 @@ void SaveTextFile(const AnsiString& fileName, const WideString& text) {
 
 }  // namespace vcl::detail
 
-// The lines stream as the defined property "Strings": a list of strings.
-void TStrings::DefineProperties(TFiler* filer) {
+namespace {
+
+// The lines stream as the defined property "Strings": a list of strings, read and written
+// one line at a time by `readLine` and `writeLine` (narrow or wide).
+template <typename Lines, typename ReadLine, typename WriteLine>
+void DefineLinesProperty(TFiler* filer, Lines* lines, ReadLine readLine, WriteLine writeLine) {
   filer->DefineProperty(
       "Strings",
-      [this](TReader* reader) {
+      [lines, readLine](TReader* reader) {
         reader->ReadListBegin();
-        BeginUpdate();
+        lines->BeginUpdate();
         try {
-          Clear();
-          while (!reader->EndOfList()) Add(reader->ReadString());
+          lines->Clear();
+          while (!reader->EndOfList()) lines->Add(readLine(reader));
           reader->ReadListEnd();
         } catch (...) {
-          EndUpdate();
+          lines->EndUpdate();
           throw;
         }
-        EndUpdate();
+        lines->EndUpdate();
       },
-      [this](TWriter* writer) {
+      [lines, writeLine](TWriter* writer) {
         writer->WriteListBegin();
-        for (int i = 0; i < Count(); ++i) writer->WriteString(Get(i));
+        for (int i = 0; i < lines->Count(); ++i) writeLine(writer, lines->Get(i));
         writer->WriteListEnd();
       },
-      Count() > 0);
+      lines->Count() > 0);
+}
+
+}  // namespace
+
+void TStrings::DefineProperties(TFiler* filer) {
+  DefineLinesProperty(
+      filer, this, [](TReader* reader) { return reader->ReadString(); },
+      [](TWriter* writer, const AnsiString& line) { writer->WriteString(line); });
 }
 
 void TWideStrings::DefineProperties(TFiler* filer) {
-  filer->DefineProperty(
-      "Strings",
-      [this](TReader* reader) {
-        reader->ReadListBegin();
-        BeginUpdate();
-        try {
-          Clear();
-          while (!reader->EndOfList()) Add(reader->ReadWideString());
-          reader->ReadListEnd();
-        } catch (...) {
-          EndUpdate();
-          throw;
-        }
-        EndUpdate();
-      },
-      [this](TWriter* writer) {
-        writer->WriteListBegin();
-        for (int i = 0; i < Count(); ++i) writer->WriteWideString(Get(i));
-        writer->WriteListEnd();
-      },
-      Count() > 0);
+  DefineLinesProperty(
+      filer, this, [](TReader* reader) { return reader->ReadWideString(); },
+      [](TWriter* writer, const WideString& line) { writer->WriteWideString(line); });
 }
