@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "engines/QM_Converter/DvdWriter.h"
+#include "engines/media/DvdWriter.h"
 #include "engines/QM_Converter/FrameRateConverter.h"
 #include "engines/QM_Converter/VideoReadAhead.h"
 #include "engines/media/FrameConvert.h"

@@ -7,7 +7,7 @@
 #include <future>
 #include <thread>
 
-#include "engines/QM_Converter/DvdWriter.h"
+#include "engines/media/DvdWriter.h"
 #include "engines/media/FrameConvert.h"
 
 extern "C" {

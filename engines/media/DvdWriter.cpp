@@ -1,4 +1,4 @@
-#include "engines/QM_Converter/DvdWriter.h"
+#include "engines/media/DvdWriter.h"
 
 #include "engines/media/MediaLog.h"
 
