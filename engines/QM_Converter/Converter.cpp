@@ -418,6 +418,7 @@ bool Converter::Job::PushAudioUpTo(int64_t limit) {
   while (m_samplesOut + m_audioFrame <= limit || (limit >= m_sampleCount && m_samplesOut < m_sampleCount)) {
     if (m_owner.m_abort) return false;
     FillAudio(size_t(m_audioFrame));
+    if (!m_failure.empty()) return false;  // a failed source ends the job now, not padded to its end
     FramePtr frame = MakeFrame();
     frame->nb_samples = m_audioFrame;
     frame->format = m_mp2 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLTP;
@@ -499,6 +500,8 @@ bool Converter::Job::EncodeVideo() {
       }
       repeats = int(m_frameCount - m_framesOut);
     }
+    // A video source that failed ends the job here instead of holding its last picture.
+    if (!m_failure.empty()) return false;
     for (int i = 0; i < repeats && m_framesOut < m_frameCount && ok; ++i) ok = EmitVideo(m_current);
     if (!m_failure.empty()) ok = false;
   }
