@@ -391,12 +391,12 @@ void Converter::Job::ReadVideo() {
 
 // Appends audio to the fifo until it holds `need` samples or the source ends.
 void Converter::Job::FillAudio(size_t need) {
-  MediaSource& audio = *m_owner.m_audio;
+  MediaSource* audio = m_owner.m_audio.get();  // null without sound: then it has ended
   while (!m_audioEnded && m_fifo.size() / 2 < need && !m_owner.m_abort) {
     AudioBlock block;
-    if (!audio.ReadAudio(block)) {
+    if (!audio->ReadAudio(block)) {
       m_audioEnded = true;
-      if (!audio.LastError().empty()) m_failure = "the audio source failed: " + audio.LastError();
+      if (!audio->LastError().empty()) m_failure = "the audio source failed: " + audio->LastError();
       break;
     }
     double start = block.time - m_owner.m_begin;
