@@ -100,6 +100,16 @@ fs::path OutputFolder() {
   return folder;
 }
 
+// The output folder goes when the tests end.
+class RemoveOutputFolder : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(OutputFolder(), ignored);
+  }
+};
+const auto* const g_removeOutputFolder = ::testing::AddGlobalTestEnvironment(new RemoveOutputFolder);
+
 size_t Count(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
