@@ -214,6 +214,7 @@ struct FileSource::State {
   double reached = 0.0;
   double decodeStart = 0.0;
   double declaredDuration = 0.0;
+  bool cutOff = false;  // failed for damage or an early end, until the next seek
 
   // Video: the frame held back while seeking, and the cached picture of a still.
   FramePtr pending;
@@ -245,10 +246,9 @@ struct FileSource::State {
     return pts * av_q2d(stream->time_base) - startOffset;
   }
 
-  // Decodes the next frame of the stream into `decoded`. False at the end or on failure (a
-  // failure holds until the next seek).
+  // Decodes the next frame of the stream into `decoded`. False at the end or on failure.
   bool DecodeNext() {
-    if (!lastError.empty()) return false;
+    if (cutOff) return false;
     for (;;) {
       int result = avcodec_receive_frame(codec.get(), decoded.get());
       if (result == 0) {
@@ -325,6 +325,7 @@ struct FileSource::State {
   // Damage within the first second of decoding is passed over; later it fails the stream.
   bool PassOverDamage(const std::string& what) {
     if (reached <= decodeStart + kDamageGraceSeconds) return true;
+    cutOff = true;
     return Fail("cannot read '" + path + "' past " + ReachedText() + ": " + what);
   }
 
@@ -335,6 +336,7 @@ struct FileSource::State {
     if (reached >= declaredDuration - allowance) return;
     char declared[32];
     std::snprintf(declared, sizeof(declared), "%.1f s", declaredDuration);
+    cutOff = true;
     Fail("cannot read '" + path + "' past " + ReachedText() + ": the file ends there, but declares " + declared);
   }
 
@@ -708,6 +710,7 @@ bool FileSource::Seek(double seconds) {
   s.decoderEnded = false;
   s.errorsInRow = 0;
   s.decodeStart = s.reached = seconds;
+  s.cutOff = false;
   s.seekTarget = seconds;
   s.audioClock = -1.0;
   if (s.resampler) s.resampler.reset();

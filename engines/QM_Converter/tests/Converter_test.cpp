@@ -484,6 +484,17 @@ TEST(ConverterJob, ACutOffSourceFailsNamingTheFileAndTheTimeReached) {
     EXPECT_GT(reached, 1.0) << said;
     EXPECT_LT(reached, 3.0) << said;
   }
+  // The part before the cut is still good for a title.
+  Sources sources(input, true, true);
+  EngineHandle converter = QECreate(sources.video, sources.audio);
+  const std::string output = (OutputFolder() / "before-the-cut.mpg").string();
+  QESetOutputFile(converter, Wide(output).c_str());
+  Events events;
+  ASSERT_EQ(QEStart(converter, 0.0, 1.0, 0, &Events::Callback, &events), 0);
+  ASSERT_TRUE(events.WaitForEnd());
+  QEDestroy(converter);
+  EXPECT_EQ(events.endCode, kQEEndDone);
+  fs::remove(output);
 }
 
 TEST(ConverterJob, ASoundtrackShorterThanThePicturesIsNoDamage) {
