@@ -166,8 +166,8 @@ std::optional<int64_t> FindCount(const std::string& line, const char* format) {
 
 // The size of the folder's image in 2048-byte sectors, from a -print-size pass of genisoimage
 // (which reads the folder's tree and writes nothing).
-std::optional<Failure> ImageSectors(const std::string& folder, const std::string& label, const std::atomic<bool>& cancel,
-                                    int64_t& sectors) {
+std::optional<Failure> ImageSectors(const std::string& folder, const std::string& label,
+                                    const std::atomic<bool>& cancel, int64_t& sectors) {
   disctools::ChildSpec child;
   child.program = disctools::ToolProgram("BRANTWELL_GENISOIMAGE", "genisoimage");
   child.arguments = ImageArguments(label);
@@ -306,18 +306,19 @@ std::optional<Failure> StreamToDisc(const std::string& folder, const std::string
   burnError = drive.WriteStream(pipeFds[0], bytes, &cancel, onBurnProgress, &streamed);
   maker.join();
 
-  if (made.cancelled || cancel.load()) return Failure{QMBURN_ERR_CANCELLED, "burning was cancelled; the disc is incomplete"};
+  if (made.cancelled || cancel.load())
+    return Failure{QMBURN_ERR_CANCELLED, "burning was cancelled; the disc is incomplete"};
+  const Failure imageFailure{QMBURN_ERR_IMAGE,
+                             "the image of '" + folder + "' could not be made: " + made.FailureText("genisoimage")};
   // When genisoimage failed on its own, its reason is the burn's; a broken pipe only means the
   // drive stopped reading first, and the drive's reason follows below.
-  if (!made.Succeeded() && made.signal != SIGPIPE)
-    return Failure{QMBURN_ERR_IMAGE, "the image of '" + folder + "' could not be made: " + made.FailureText("genisoimage")};
+  if (!made.Succeeded() && made.signal != SIGPIPE) return imageFailure;
   if (!burnError.empty()) {
     const bool cutShort = made.Succeeded() && streamed < bytes;
     return Failure{cutShort ? QMBURN_ERR_IMAGE : QMBURN_ERR_WRITE,
                    cutShort ? "genisoimage ended the image early: " + burnError : burnError};
   }
-  if (!made.Succeeded())
-    return Failure{QMBURN_ERR_IMAGE, "the image of '" + folder + "' could not be made: " + made.FailureText("genisoimage")};
+  if (!made.Succeeded()) return imageFailure;
   if (written && *written != sectors)
     return Failure{QMBURN_ERR_IMAGE, "genisoimage wrote " + std::to_string(*written) + " sectors where it announced " +
                                          std::to_string(sectors) + "; did the folder change during the burn?"};
@@ -445,7 +446,8 @@ ENGINE_API int32_t QmBurn_FromTreeToDisc(const char* folder, const char* drive, 
     Operation operation(DriveKey(drive));
     if (!operation.registered()) return Report({QMBURN_ERR_ARGUMENT, std::string("the drive ") + drive + " is busy"});
     ProgressReporter progress(callback, userData, 0, QMBURN_PROGRESS_TOTAL);
-    if (auto failure = StreamToDisc(folder, VolumeLabel(label), entry, operation.cancel, progress)) return Report(*failure);
+    if (auto failure = StreamToDisc(folder, VolumeLabel(label), entry, operation.cancel, progress))
+      return Report(*failure);
     progress.Fraction(1);
     return Succeed();
   });
