@@ -230,16 +230,43 @@ std::string GrabbedDrive::Erase(const std::atomic<bool>* cancel) {
 std::string GrabbedDrive::WriteImage(const std::string& imagePath, const std::atomic<bool>* cancel,
                                      const std::function<void(int64_t, int64_t)>& progress) {
   if (!m_drive) return m_error;
-  auto* drive = static_cast<burn_drive*>(m_drive);
-  const DiscState state = Probe();
   const int64_t imageBytes = FileSize(imagePath);
   if (imageBytes <= 0) return "the image '" + imagePath + "' is empty or missing";
-  if (state.status == DiscStatus::NoDisc) return "no disc in " + m_entry.DisplayName();
-  if (!state.isDvd) return "the disc in " + m_entry.DisplayName() + " is not a DVD";
-  if (state.status != DiscStatus::Blank) return "the disc in " + m_entry.DisplayName() + " holds data; erase it first";
-  if (imageBytes > state.capacity)
-    return "the image needs " + std::to_string(imageBytes) + " bytes, the disc holds " + std::to_string(state.capacity);
+  burn_source* source = nullptr;
+  {
+    std::lock_guard lock(LibburnLock());
+    source = burn_file_source_new(imagePath.c_str(), nullptr);
+  }
+  if (!source) return "cannot read the image '" + imagePath + "'";
+  return WriteSource(source, imageBytes, cancel, progress, nullptr);
+}
 
+std::string GrabbedDrive::WriteStream(int fd, int64_t bytes, const std::atomic<bool>* cancel,
+                                      const std::function<void(int64_t, int64_t)>& progress, int64_t* bytesRead) {
+  if (bytesRead) *bytesRead = 0;
+  burn_source* source = nullptr;
+  if (m_drive && bytes > 0) {
+    std::lock_guard lock(LibburnLock());
+    // The descriptor source closes the descriptor when it is freed.
+    burn_source* pipe = burn_fd_source_new(fd, -1, bytes);
+    if (pipe) {
+      // 8 MiB of buffer between the tool and the drive, so that a pause of the tool does not
+      // starve the drive at once.
+      source = burn_fifo_source_new(pipe, 2048, 4096, 1);
+      burn_source_free(pipe);
+      if (!source) return "cannot set up the buffer for the image stream";
+    }
+  }
+  if (!source) {
+    close(fd);
+    if (!m_drive) return m_error;
+    return bytes > 0 ? "cannot read the image stream" : "the image stream is empty";
+  }
+  return WriteSource(source, bytes, cancel, progress, bytesRead);
+}
+
+std::string GrabbedDrive::WriteSource(void* sourcePointer, int64_t bytes, const std::atomic<bool>* cancel,
+                                      const std::function<void(int64_t, int64_t)>& progress, int64_t* bytesRead) {
   struct Parts {
     burn_source* source = nullptr;
     burn_disc* disc = nullptr;
@@ -255,10 +282,17 @@ std::string GrabbedDrive::WriteImage(const std::string& imagePath, const std::at
       if (source) burn_source_free(source);
     }
   } parts;
+  parts.source = static_cast<burn_source*>(sourcePointer);
+  auto* drive = static_cast<burn_drive*>(m_drive);
+  const DiscState state = Probe();
+  if (state.status == DiscStatus::NoDisc) return "no disc in " + m_entry.DisplayName();
+  if (!state.isDvd) return "the disc in " + m_entry.DisplayName() + " is not a DVD";
+  if (state.status != DiscStatus::Blank) return "the disc in " + m_entry.DisplayName() + " holds data; erase it first";
+  if (bytes > state.capacity)
+    return "the image needs " + std::to_string(bytes) + " bytes, the disc holds " + std::to_string(state.capacity);
+
   {
     std::lock_guard lock(LibburnLock());
-    parts.source = burn_file_source_new(imagePath.c_str(), nullptr);
-    if (!parts.source) return "cannot read the image '" + imagePath + "'";
     parts.disc = burn_disc_create();
     parts.session = burn_session_create();
     burn_disc_add_session(parts.disc, parts.session, BURN_POS_END);
@@ -278,8 +312,14 @@ std::string GrabbedDrive::WriteImage(const std::string& imagePath, const std::at
   });
   if (!finished) return "burning was cancelled; the disc is incomplete";
   std::lock_guard lock(LibburnLock());
+  off_t read = 0, written = 0;
+  burn_track_get_counters(parts.track, &read, &written);
+  if (bytesRead) *bytesRead = read;
+  // libburn pads a track whose source ends early; a disc cut short is no success.
+  if (read < bytes)
+    return "the image ended after " + std::to_string(read) + " of " + std::to_string(bytes) + " bytes";
   if (burn_drive_wrote_well(drive) == 0) return "burning to " + m_entry.DisplayName() + " failed";
-  if (progress) progress(imageBytes, imageBytes);
+  if (progress) progress(bytes, bytes);
   return {};
 }
 

@@ -70,9 +70,20 @@ class GrabbedDrive {
   // this thread while it writes. Blocks until done; a set `cancel` stops the drive.
   std::string WriteImage(const std::string& imagePath, const std::atomic<bool>* cancel,
                          const std::function<void(int64_t, int64_t)>& progress);
+  // Writes `bytes` read from `fd` (the read end of a pipe fed by a tool as it makes the
+  // image) as one data track, through a buffer of libburn's. Takes `fd` over and closes it
+  // before returning, so a writer still feeding it ends with a broken pipe. A stream that
+  // ends before `bytes` is a failure. `bytesRead` (optional) gets what was read of it.
+  std::string WriteStream(int fd, int64_t bytes, const std::atomic<bool>* cancel,
+                          const std::function<void(int64_t, int64_t)>& progress, int64_t* bytesRead = nullptr);
   void EjectOnRelease() { m_eject = true; }
 
  private:
+  // Checks the disc against `bytes`, then burns `source` (a struct burn_source*, of which
+  // it takes one reference) as one data track.
+  std::string WriteSource(void* source, int64_t bytes, const std::atomic<bool>* cancel,
+                          const std::function<void(int64_t, int64_t)>& progress, int64_t* bytesRead);
+
   DriveEntry m_entry;
   void* m_infos = nullptr;  // struct burn_drive_info*
   void* m_drive = nullptr;

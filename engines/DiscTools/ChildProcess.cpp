@@ -125,6 +125,8 @@ std::string ToolProgram(const char* environmentVariable, const char* tool) {
 
 ChildResult RunChild(const ChildSpec& child, const std::atomic<bool>* cancel, const LineHandler& onLine) {
   ChildResult result;
+  // Ours from here on, whatever happens.
+  FileDescriptor givenStdout(child.stdoutDescriptor);
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) {
     result.startError = std::strerror(errno);
@@ -136,7 +138,9 @@ ChildResult RunChild(const ChildSpec& child, const std::atomic<bool>* cancel, co
   SpawnActions actions;
   const std::string stdinPath = child.stdinFile.empty() ? "/dev/null" : child.stdinFile;
   posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, stdinPath.c_str(), O_RDONLY, 0);
-  if (child.stdoutFile.empty()) {
+  if (givenStdout.Get() >= 0) {
+    posix_spawn_file_actions_adddup2(actions.Get(), givenStdout.Get(), STDOUT_FILENO);
+  } else if (child.stdoutFile.empty()) {
     posix_spawn_file_actions_adddup2(actions.Get(), writeEnd.Get(), STDOUT_FILENO);
   } else {
     posix_spawn_file_actions_addopen(actions.Get(), STDOUT_FILENO, child.stdoutFile.c_str(),
@@ -156,14 +160,21 @@ ChildResult RunChild(const ChildSpec& child, const std::atomic<bool>* cancel, co
   envp.push_back(nullptr);
 
   // The child gets its own process group, so that a cancel also ends whatever it started.
+  // SIGPIPE goes back to its default in the child, in case this process ignores it: a tool
+  // writing into a pipe whose reader has gone should end, not go on writing.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
   posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = 0;
   const int spawnError = posix_spawnp(&pid, child.program.c_str(), actions.Get(), &attributes,
                                       argv.data(), envp.data());
   posix_spawnattr_destroy(&attributes);
+  givenStdout.Reset();
   if (spawnError != 0) {
     result.startError = std::strerror(spawnError);
     return result;

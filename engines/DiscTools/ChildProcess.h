@@ -3,7 +3,8 @@
 // Runs an external tool as a child process, started from an argument vector (never through a
 // shell), and reads what it writes with a size cap. Called on an engine's worker thread; the
 // call blocks until the child has ended. A cancel flag, checked several times a second, kills
-// the child.
+// the child. The child starts with SIGPIPE at its default, so a tool whose reader went away
+// ends instead of writing into the void.
 
 #include <atomic>
 #include <functional>
@@ -19,6 +20,11 @@ struct ChildSpec {
   std::vector<std::pair<std::string, std::string>> environment;  // added to ours
   std::string stdinFile;   // empty: /dev/null
   std::string stdoutFile;  // empty: stdout goes with stderr into the output we read
+  // When not -1, the child's stdout instead of stdoutFile: the write end of a pipe that another
+  // thread reads, say. RunChild takes it over and closes it in this process as soon as the
+  // child holds it (or failed to start), so the reader sees the end of the data when the child
+  // ends. Open it with O_CLOEXEC, so that no other child inherits it.
+  int stdoutDescriptor = -1;
 };
 
 struct ChildResult {

@@ -1,18 +1,25 @@
 #include "engines/QmBurn/QmBurn.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "engines/DiscTools/BurnDrives.h"
 #include "engines/DiscTools/ChildProcess.h"
@@ -134,20 +141,63 @@ std::string VolumeLabel(const char* label) {
   return text;
 }
 
+// genisoimage's arguments for the image of a DVD-Video folder, without where it goes.
+// genisoimage's -quiet would drop its percentage lines and its closing count of what it
+// wrote; without it they come on stderr.
+std::vector<std::string> ImageArguments(const std::string& label) {
+  return {"-dvd-video", "-udf", "-input-charset", "utf-8", "-V", label};
+}
+
+std::optional<Failure> CheckSourceFolder(const std::string& folder, disctools::DvdCheck& source) {
+  if (!fs::is_directory(fs::path(folder) / "VIDEO_TS"))
+    return Failure{QMBURN_ERR_SOURCE, "'" + folder + "' holds no VIDEO_TS folder"};
+  source = disctools::InspectDvd(folder);
+  if (!source.ok) return Failure{QMBURN_ERR_SOURCE, "'" + folder + "' is not a sound DVD-Video folder: " + source.error};
+  return std::nullopt;
+}
+
+// Reads a count genisoimage writes as "<prefix><number>" (or "<number><suffix>").
+std::optional<int64_t> FindCount(const std::string& line, const char* format) {
+  long long count = 0;
+  char rest = 0;
+  if (std::sscanf(line.c_str(), format, &count, &rest) >= 1 && count >= 0) return count;
+  return std::nullopt;
+}
+
+// The size of the folder's image in 2048-byte sectors, from a -print-size pass of genisoimage
+// (which reads the folder's tree and writes nothing).
+std::optional<Failure> ImageSectors(const std::string& folder, const std::string& label,
+                                    const std::atomic<bool>& cancel, int64_t& sectors) {
+  disctools::ChildSpec child;
+  child.program = disctools::ToolProgram("BRANTWELL_GENISOIMAGE", "genisoimage");
+  child.arguments = ImageArguments(label);
+  child.arguments.insert(child.arguments.end(), {"-print-size", folder});
+  std::optional<int64_t> scheduled, bare;
+  const disctools::ChildResult result = disctools::RunChild(child, &cancel, [&](const std::string& line) {
+    if (auto count = FindCount(line, "Total extents scheduled to be written = %lld%c")) scheduled = count;
+    // Printed alone on stdout as well.
+    if (line.find_first_not_of("0123456789") == std::string::npos) bare = FindCount(line, "%lld%c");
+  });
+  if (result.cancelled || cancel.load()) return Failure{QMBURN_ERR_CANCELLED, "burning was cancelled"};
+  if (!result.Succeeded()) return Failure{QMBURN_ERR_IMAGE, result.FailureText("genisoimage")};
+  const std::optional<int64_t> count = scheduled ? scheduled : bare;
+  if (!count || *count <= 0)
+    return Failure{QMBURN_ERR_IMAGE, "genisoimage did not tell the size of the image of '" + folder + "'"};
+  sectors = *count;
+  return std::nullopt;
+}
+
 // Makes `image` from a DVD-Video folder and checks that it reads back as the same DVD.
 std::optional<Failure> MakeImage(const std::string& folder, const std::string& image, const std::string& label,
                                  const std::atomic<bool>& cancel, ProgressReporter& progress) {
-  if (!fs::is_directory(fs::path(folder) / "VIDEO_TS"))
-    return Failure{QMBURN_ERR_SOURCE, "'" + folder + "' holds no VIDEO_TS folder"};
-  const disctools::DvdCheck source = disctools::InspectDvd(folder);
-  if (!source.ok) return Failure{QMBURN_ERR_SOURCE, "'" + folder + "' is not a sound DVD-Video folder: " + source.error};
+  disctools::DvdCheck source;
+  if (auto failure = CheckSourceFolder(folder, source)) return failure;
 
   const std::string part = image + ".part";
   disctools::ChildSpec child;
   child.program = disctools::ToolProgram("BRANTWELL_GENISOIMAGE", "genisoimage");
-  child.arguments = {"-dvd-video", "-udf", "-input-charset", "utf-8", "-V", label, "-quiet", "-o", part, folder};
-  // genisoimage's -quiet drops its percentage lines; without it they come on stderr.
-  child.arguments.erase(std::find(child.arguments.begin(), child.arguments.end(), "-quiet"));
+  child.arguments = ImageArguments(label);
+  child.arguments.insert(child.arguments.end(), {"-o", part, folder});
   const disctools::ChildResult result = disctools::RunChild(child, &cancel, [&](const std::string& line) {
     double percent = 0;
     if (std::sscanf(line.c_str(), " %lf%% done", &percent) == 1) progress.Fraction(percent / 100);
@@ -179,13 +229,8 @@ std::optional<Failure> MakeImage(const std::string& folder, const std::string& i
   return std::nullopt;
 }
 
-std::optional<Failure> WriteToDisc(const std::string& image, const disctools::DriveEntry& entry,
-                                   const std::atomic<bool>& cancel, ProgressReporter& progress) {
-  disctools::GrabbedDrive drive(entry);
-  if (!drive.ok()) return Failure{QMBURN_ERR_NO_DRIVE, drive.error()};
-  const disctools::DiscState state = drive.Probe();
-  struct stat info{};
-  const int64_t bytes = stat(image.c_str(), &info) == 0 ? info.st_size : 0;
+// A blank DVD with room for `bytes`, or why the disc in the drive will not do.
+std::optional<Failure> CheckDisc(const disctools::DriveEntry& entry, const disctools::DiscState& state, int64_t bytes) {
   if (state.status == disctools::DiscStatus::NoDisc) return Failure{QMBURN_ERR_NO_DISC, "no disc in " + entry.DisplayName()};
   if (!state.isDvd) return Failure{QMBURN_ERR_NOT_DVD, "the disc in " + entry.DisplayName() + " is not a DVD"};
   if (state.status != disctools::DiscStatus::Blank)
@@ -193,11 +238,90 @@ std::optional<Failure> WriteToDisc(const std::string& image, const disctools::Dr
   if (bytes > state.capacity)
     return Failure{QMBURN_ERR_TOO_SMALL, "the DVD needs " + std::to_string(bytes) + " bytes, the disc holds " +
                                              std::to_string(state.capacity)};
+  return std::nullopt;
+}
+
+std::optional<Failure> WriteToDisc(const std::string& image, const disctools::DriveEntry& entry,
+                                   const std::atomic<bool>& cancel, ProgressReporter& progress) {
+  disctools::GrabbedDrive drive(entry);
+  if (!drive.ok()) return Failure{QMBURN_ERR_NO_DRIVE, drive.error()};
+  struct stat info{};
+  const int64_t bytes = stat(image.c_str(), &info) == 0 ? info.st_size : 0;
+  if (auto failure = CheckDisc(entry, drive.Probe(), bytes)) return failure;
   const std::string error = drive.WriteImage(image, &cancel, [&](int64_t done, int64_t total) {
     if (total > 0) progress.Fraction(double(done) / double(total));
   });
   if (cancel.load()) return Failure{QMBURN_ERR_CANCELLED, "burning was cancelled; the disc is incomplete"};
   if (!error.empty()) return Failure{QMBURN_ERR_WRITE, error};
+  return std::nullopt;
+}
+
+// Burns the image of a DVD-Video folder as genisoimage makes it: genisoimage writes into a
+// pipe that the drive reads, so the image never touches the disk. Its size, which the drive
+// needs before it starts, comes from a -print-size pass first.
+std::optional<Failure> StreamToDisc(const std::string& folder, const std::string& label,
+                                    const disctools::DriveEntry& entry, const std::atomic<bool>& cancel,
+                                    ProgressReporter& progress) {
+  disctools::DvdCheck source;
+  if (auto failure = CheckSourceFolder(folder, source)) return failure;
+  int64_t sectors = 0;
+  if (auto failure = ImageSectors(folder, label, cancel, sectors)) return failure;
+  const int64_t bytes = sectors * 2048;
+
+  disctools::GrabbedDrive drive(entry);
+  if (!drive.ok()) return Failure{QMBURN_ERR_NO_DRIVE, drive.error()};
+  if (auto failure = CheckDisc(entry, drive.Probe(), bytes)) return failure;
+
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0)
+    return Failure{QMBURN_ERR_INTERNAL, std::string("cannot make a pipe for the image: ") + std::strerror(errno)};
+  disctools::ChildSpec child;
+  child.program = disctools::ToolProgram("BRANTWELL_GENISOIMAGE", "genisoimage");
+  child.arguments = ImageArguments(label);
+  child.arguments.push_back(folder);
+  child.stdoutDescriptor = pipeFds[1];  // RunChild closes our copy once the child has it
+
+  // genisoimage runs on a thread of its own while this one feeds the drive. The drive closes
+  // the pipe's read end when it is done, whatever happened, so the child cannot be left
+  // blocked on a full pipe and the join below always returns; a cancel kills the child.
+  disctools::ChildResult made;
+  std::optional<int64_t> written;
+  std::string burnError;
+  int64_t streamed = 0;
+  const std::function<void(int64_t, int64_t)> onBurnProgress = [&](int64_t done, int64_t total) {
+    if (total > 0) progress.Fraction(double(done) / double(total));
+  };
+  std::jthread maker;
+  try {
+    maker = std::jthread([&] {
+      made = disctools::RunChild(child, &cancel, [&](const std::string& line) {
+        if (auto count = FindCount(line, "%lld extents written%c")) written = count;
+      });
+    });
+  } catch (const std::system_error& e) {
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    return Failure{QMBURN_ERR_INTERNAL, std::string("cannot start writing the image: ") + e.what()};
+  }
+  burnError = drive.WriteStream(pipeFds[0], bytes, &cancel, onBurnProgress, &streamed);
+  maker.join();
+
+  if (made.cancelled || cancel.load())
+    return Failure{QMBURN_ERR_CANCELLED, "burning was cancelled; the disc is incomplete"};
+  const Failure imageFailure{QMBURN_ERR_IMAGE,
+                             "the image of '" + folder + "' could not be made: " + made.FailureText("genisoimage")};
+  // When genisoimage failed on its own, its reason is the burn's; a broken pipe only means the
+  // drive stopped reading first, and the drive's reason follows below.
+  if (!made.Succeeded() && made.signal != SIGPIPE) return imageFailure;
+  if (!burnError.empty()) {
+    const bool cutShort = made.Succeeded() && streamed < bytes;
+    return Failure{cutShort ? QMBURN_ERR_IMAGE : QMBURN_ERR_WRITE,
+                   cutShort ? "genisoimage ended the image early: " + burnError : burnError};
+  }
+  if (!made.Succeeded()) return imageFailure;
+  if (written && *written != sectors)
+    return Failure{QMBURN_ERR_IMAGE, "genisoimage wrote " + std::to_string(*written) + " sectors where it announced " +
+                                         std::to_string(sectors) + "; did the folder change during the burn?"};
   return std::nullopt;
 }
 
@@ -321,33 +445,10 @@ ENGINE_API int32_t QmBurn_FromTreeToDisc(const char* folder, const char* drive, 
     if (auto failure = FindDrive(drive, entry)) return Report(*failure);
     Operation operation(DriveKey(drive));
     if (!operation.registered()) return Report({QMBURN_ERR_ARGUMENT, std::string("the drive ") + drive + " is busy"});
-    // The image goes beside the folder (never inside it, where it would image itself), or
-    // into the system's temporary folder when the parent cannot be written.
-    std::string parent = fs::path(folder).lexically_normal().parent_path().string();
-    if (fs::path(folder).lexically_normal().filename().empty())
-      parent = fs::path(folder).lexically_normal().parent_path().parent_path().string();
-    std::string pattern = parent + "/.brantwell-burn-XXXXXX";
-    int fd = mkstemp(pattern.data());
-    if (fd < 0) {
-      pattern = (fs::temp_directory_path() / ".brantwell-burn-XXXXXX").string();
-      fd = mkstemp(pattern.data());
-    }
-    if (fd < 0) return Report({QMBURN_ERR_IMAGE, "cannot create a temporary image file"});
-    close(fd);
-    struct Remove {
-      std::string path;
-      ~Remove() {
-        std::error_code ignored;
-        fs::remove(path, ignored);
-        fs::remove(path + ".part", ignored);
-      }
-    } remove{pattern};
-    ProgressReporter imageProgress(callback, userData, 0, 3000);
-    if (auto failure = MakeImage(folder, pattern, VolumeLabel(label), operation.cancel, imageProgress))
+    ProgressReporter progress(callback, userData, 0, QMBURN_PROGRESS_TOTAL);
+    if (auto failure = StreamToDisc(folder, VolumeLabel(label), entry, operation.cancel, progress))
       return Report(*failure);
-    ProgressReporter burnProgress(callback, userData, 3000, QMBURN_PROGRESS_TOTAL);
-    if (auto failure = WriteToDisc(pattern, entry, operation.cancel, burnProgress)) return Report(*failure);
-    burnProgress.Fraction(1);
+    progress.Fraction(1);
     return Succeed();
   });
 }

@@ -2,8 +2,9 @@
 
 // QmBurn.so: disc work for the output job. Writes a DVD-Video folder into an ISO image
 // (genisoimage with the UDF bridge players need, then checked with libdvdread), burns a
-// folder to a disc (the image first, then written as one track through libburn), erases and
-// ejects discs, and reports a disc's state and space.
+// folder to a disc (genisoimage's image streamed through a pipe into libburn as one track, so
+// no image file is written anywhere), erases and ejects discs, and reports a disc's state and
+// space.
 //
 // Drives are named by letter and colon ("D:"), as the burner engine QM_DVDBurner lists them;
 // paths and labels are UTF-8. Every entry answers 0 on success or a QMBURN_ERR_* code; the

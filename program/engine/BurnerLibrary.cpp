@@ -5,6 +5,7 @@ namespace {
 constexpr int32_t kMissing = 1;
 using DriveFunction = int32_t (*)(const char*);
 using DriveBlockFunction = int32_t (*)(const char*, void*);
+using TextFunction = int32_t (*)(char*, int32_t);
 using TreeFunction = int32_t (*)(const char*, const char*, const char*, TBurnCallback, void*);
 
 }  // namespace
@@ -15,7 +16,8 @@ TBurnerLibrary::TBurnerLibrary(AnsiString libraryName)
                       ByName("QmBurn_GetDeviceInformation"), ByName("QmBurn_GetDiscInformation"),
                       ByName("QmBurn_GetDVDVideoSize"), ByName("QmBurn_GetDeviceCapabilities"),
                       ByName("QmBurn_GetDiscSpace"), ByName("QmBurn_Erase"), ByName("QmBurn_FromTreeToImage"),
-                      ByName("QmBurn_FromTreeToDisc"), ByName("QmBurn_FromImageToDisc")}) {}
+                      ByName("QmBurn_FromTreeToDisc"), ByName("QmBurn_FromImageToDisc"),
+                      ByName("QmBurn_GetLastError")}) {}
 
 int32_t TBurnerLibrary::QmBurn_Eject(const char* drive) const {
   auto entry = EntryAs<DriveFunction>(kEject);
@@ -48,4 +50,9 @@ int32_t TBurnerLibrary::QmBurn_GetDiscInformation(const char* drive, void* infor
 int32_t TBurnerLibrary::QmBurn_GetDiscSpace(const char* drive, void* space) const {
   auto entry = EntryAs<DriveBlockFunction>(kGetDiscSpace);
   return entry ? entry(drive, space) : kMissing;
+}
+
+int32_t TBurnerLibrary::QmBurn_GetLastError(char* buffer, int32_t capacity) const {
+  auto entry = EntryAs<TextFunction>(kGetLastError);
+  return entry ? entry(buffer, capacity) : 0;
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-// The burning engine's binding ("QmBurn.dll"). Every entry returns 0 for success or an
-// engine error code; every wrapper returns 1 when its entry is missing. Texts are narrow
-// (UTF-8) and zero-terminated; a drive is named as the burner engine lists it ("D:"). The
-// wrappers are called from the burn threads.
+// The burning engine's binding ("QmBurn.dll"). Every operation returns 0 for success or an
+// engine error code, and its wrapper returns 1 when its entry is missing; QmBurn_GetLastError
+// then gives the engine's reason, which it keeps per thread, so it is read on the thread that
+// made the failing call. Texts are narrow (UTF-8) and zero-terminated; a drive is named as
+// the burner engine lists it ("D:"). The wrappers are called from the burn threads.
 
 #include "program/engine/EngineLibrary.h"
 
@@ -23,10 +24,14 @@ class TBurnerLibrary : public TEngineLibrary {
                                  TBurnCallback callback, void* userData) const;
   int32_t QmBurn_GetDiscInformation(const char* drive, void* information) const;
   int32_t QmBurn_GetDiscSpace(const char* drive, void* space) const;
+  // The engine's text for the calling thread's last failure, copied into buffer (capacity
+  // bytes, zero-terminated, cut when short); answers the text's full length in bytes, 0 when
+  // the entry is missing.
+  int32_t QmBurn_GetLastError(char* buffer, int32_t capacity) const;
 
   enum Entry : size_t {
     kGetImageVolumeName, kEject, kLoad, kGetDeviceInformation, kGetDiscInformation, kGetDVDVideoSize,
     kGetDeviceCapabilities, kGetDiscSpace, kErase, kFromTreeToImage, kFromTreeToDisc, kFromImageToDisc,
-    kEntryCount
+    kGetLastError, kEntryCount
   };
 };

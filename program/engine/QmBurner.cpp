@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "platform/kernel/Unicode.h"
+#include "program/core/LogFile.h"
 #include "program/engine/EngineBinding.h"
+#include "rtl/Format.h"
 
 TQmBurner::TQmBurner(TQmBurnProgressEvent onProgress) : TQmBurner(BurnerLibrary, std::move(onProgress)) {}
 
@@ -12,14 +14,19 @@ TQmBurner::TQmBurner(TBurnerLibrary& library, TQmBurnProgressEvent onProgress)
   m_library.Load();
 }
 
-int32_t TQmBurner::Eject(const AnsiString& drive) { return m_library.QmBurn_Eject(drive.c_str()); }
+int32_t TQmBurner::Eject(const AnsiString& drive) {
+  return Finish(m_library.QmBurn_Eject(drive.c_str()), TBurnerLibrary::kEject, "QmBurn_Eject", drive);
+}
 
-int32_t TQmBurner::Erase(const AnsiString& drive) { return m_library.QmBurn_Erase(drive.c_str()); }
+int32_t TQmBurner::Erase(const AnsiString& drive) {
+  return Finish(m_library.QmBurn_Erase(drive.c_str()), TBurnerLibrary::kErase, "QmBurn_Erase", drive);
+}
 
 int32_t TQmBurner::FromTreeToDisc(const AnsiString& sourceFolder, const AnsiString& drive,
                                   const AnsiString& volumeLabel) {
-  return m_library.QmBurn_FromTreeToDisc(sourceFolder.c_str(), drive.c_str(), volumeLabel.c_str(),
-                                         &TQmBurner::ProgressCallback, this);
+  return Finish(m_library.QmBurn_FromTreeToDisc(sourceFolder.c_str(), drive.c_str(), volumeLabel.c_str(),
+                                                &TQmBurner::ProgressCallback, this),
+                TBurnerLibrary::kFromTreeToDisc, "QmBurn_FromTreeToDisc", sourceFolder + " -> " + drive);
 }
 
 int32_t TQmBurner::FromTreeToDisc(const WideString& sourceFolder, const WideString& drive,
@@ -30,8 +37,9 @@ int32_t TQmBurner::FromTreeToDisc(const WideString& sourceFolder, const WideStri
 
 int32_t TQmBurner::FromTreeToImage(const AnsiString& sourceFolder, const AnsiString& imagePath,
                                    const AnsiString& volumeLabel) {
-  return m_library.QmBurn_FromTreeToImage(sourceFolder.c_str(), imagePath.c_str(), volumeLabel.c_str(),
-                                          &TQmBurner::ProgressCallback, this);
+  return Finish(m_library.QmBurn_FromTreeToImage(sourceFolder.c_str(), imagePath.c_str(), volumeLabel.c_str(),
+                                                 &TQmBurner::ProgressCallback, this),
+                TBurnerLibrary::kFromTreeToImage, "QmBurn_FromTreeToImage", sourceFolder + " -> " + imagePath);
 }
 
 int32_t TQmBurner::FromTreeToImage(const WideString& sourceFolder, const WideString& imagePath,
@@ -41,11 +49,35 @@ int32_t TQmBurner::FromTreeToImage(const WideString& sourceFolder, const WideStr
 }
 
 int32_t TQmBurner::GetDiscInformation(const AnsiString& drive, TQmBurnDiscInfo& info) {
-  return m_library.QmBurn_GetDiscInformation(drive.c_str(), &info);
+  return Finish(m_library.QmBurn_GetDiscInformation(drive.c_str(), &info), TBurnerLibrary::kGetDiscInformation,
+                "QmBurn_GetDiscInformation", drive);
 }
 
 int32_t TQmBurner::GetDiscSpace(const AnsiString& drive, TQmBurnDiscSpace& space) {
-  return m_library.QmBurn_GetDiscSpace(drive.c_str(), &space);
+  return Finish(m_library.QmBurn_GetDiscSpace(drive.c_str(), &space), TBurnerLibrary::kGetDiscSpace,
+                "QmBurn_GetDiscSpace", drive);
+}
+
+int32_t TQmBurner::Finish(int32_t status, size_t entry, const char* operation, const AnsiString& target) {
+  if (status == 0) {
+    m_lastError.clear();
+    return status;
+  }
+  if (!m_library.EntryPoint(entry)) {
+    m_lastError = Format("the burning engine has no entry %s", {AnsiString(operation)});
+  } else {
+    // The text may be longer than a first guess; ask again with its full length.
+    std::string text(256, '\0');
+    int32_t length = m_library.QmBurn_GetLastError(text.data(), static_cast<int32_t>(text.size()));
+    if (length >= static_cast<int32_t>(text.size())) {
+      text.assign(static_cast<size_t>(length) + 1, '\0');
+      length = m_library.QmBurn_GetLastError(text.data(), static_cast<int32_t>(text.size()));
+    }
+    text.resize(static_cast<size_t>(std::clamp<int32_t>(length, 0, static_cast<int32_t>(text.size()) - 1)));
+    m_lastError = text.empty() ? Format("the burning engine failed with code %d", {status}) : AnsiString(text);
+  }
+  WriteLog(Format("Burner -- %s(%s) failed with code %d: %s", {AnsiString(operation), target, status, m_lastError}));
+  return status;
 }
 
 std::optional<int32_t> TQmBurner::ProgressPosition(int64_t total, int64_t done) {

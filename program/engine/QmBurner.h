@@ -3,7 +3,9 @@
 // TQmBurner: the disc steps of the output job over the burning engine ("QmBurn.dll"): burn a
 // folder tree to a disc, write it into an ISO image, erase, eject, and read a disc's state and
 // space. Every operation answers the engine's status: 0 for success, an engine error code
-// otherwise, 1 when the engine lacks the operation.
+// otherwise, 1 when the engine lacks the operation. After a failure, LastError holds the
+// engine's reason (or says which entry is missing), and the log has a line with the operation,
+// its code and that reason; a success empties LastError.
 //
 // Paths, labels and drives cross as UTF-8, so no character of a folder name is lost; the
 // wide overloads convert. Drives are named as the burner engine lists them ("D:").
@@ -90,12 +92,19 @@ class TQmBurner {
   static std::optional<int32_t> ProgressPosition(int64_t total, int64_t done);
 
   const TQmBurnProgressEvent& OnProgress() const { return FOnProgress; }
+  // Why the last operation failed, in UTF-8; empty after a success. Read it on any thread once
+  // the operation has returned.
+  const AnsiString& LastError() const { return m_lastError; }
 
   // The callback handed to the engine, with the burner as its user data; answers 0.
   static int32_t ProgressCallback(int32_t event, void* userData, int64_t* total, int64_t* done);
 
  private:
+  // Keeps the engine's reason for a non-zero status (read on this thread, where the engine
+  // keeps it) and logs it; answers the status unchanged.
+  int32_t Finish(int32_t status, size_t entry, const char* operation, const AnsiString& target);
 
   TBurnerLibrary& m_library;
   TQmBurnProgressEvent FOnProgress;
+  AnsiString m_lastError;
 };

@@ -155,7 +155,15 @@ TEST_F(EndToEnd, CancelledImageOrBurnIsNeverReportedDone) {
   const std::string folder = temp / "DVD";
   ASSERT_EQ(fixtures::Author(temp.path(), folder, 0, 0).state, OC_STATE_COMPLETE);
 
-  // Burning: cancelled from the progress callback once writing has begun.
+  // Burning: cancelled from the progress callback once writing has begun. The image streams
+  // into the drive as it is made; a stand-in genisoimage stops halfway, so the burn is still
+  // running when it is cancelled.
+  fixtures::WriteScript(temp / "stalling-genisoimage",
+                        "case \" $* \" in *\" -print-size \"*) exec genisoimage \"$@\";; esac\n"
+                        "sectors=$(genisoimage -print-size \"$@\" 2>/dev/null)\n"
+                        "genisoimage \"$@\" 2>/dev/null | head -c $((sectors * 1024))\n"
+                        "exec sleep 60");
+  setenv("BRANTWELL_GENISOIMAGE", (temp / "stalling-genisoimage").c_str(), 1);
   ProgressLog log;
   log.cancelDrive = "D:";
   EXPECT_EQ(QmBurn_FromTreeToDisc(folder.c_str(), "D:", "X", OnProgress, &log), QMBURN_ERR_CANCELLED);

@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "EngineTestSupport.h"
+#include "engines/QmBurn/QmBurn.h"
+#include "program/core/LogFile.h"
 #include "program/engine/BurnerLibrary.h"
 #include "program/engine/MediaDecode.h"
 #include "rtl/Exceptions.h"
@@ -94,6 +101,57 @@ TEST(QmBurnerTest, MissingOperationsAnswerOne) {
   EXPECT_THROW(TQmBurner(missing, nullptr), EOSError);
 }
 
+// A failing operation leaves the engine's reason with the burner and in the log, and says which
+// entry is missing when the engine lacks one.
+TEST(QmBurnerTest, AFailureCarriesTheEnginesReasonToTheCallerAndTheLog) {
+  enginetest::ScratchFolder scratch("burn-errors");
+  setenv("BRANTWELL_SCAN_REAL_DRIVES", "0", 1);
+  unsetenv("BRANTWELL_TEST_DRIVES");
+  const std::string logName = "BurnerLogTest-" + std::to_string(getpid()) + ".txt";
+  const fs::path logPath = fs::path(BRANTWELL_BIN_DIR) / "Log" / logName;
+  InitLog(platform::Utf8ToUtf16(logName), -1, 0, 0);
+
+  TQmBurner burner;
+  const std::string notDvd = (scratch / "not a DVD").string();
+  fs::create_directories(notDvd);
+  struct Case {
+    const char* name;
+    std::function<int32_t()> call;
+    int32_t code;
+    std::string reason;    // part of LastError
+    std::string logLine;   // part of the log
+  } cases[] = {
+      {"no such drive", [&] { return burner.Erase("Q:"); }, QMBURN_ERR_NO_DRIVE, "there is no drive Q:",
+       "QmBurn_Erase(Q:) failed with code 3: there is no drive Q:"},
+      {"burn to a missing drive", [&] { return burner.FromTreeToDisc(notDvd, "Q:", "X"); }, QMBURN_ERR_NO_DRIVE,
+       "there is no drive Q:", "QmBurn_FromTreeToDisc(" + notDvd + " -> Q:) failed with code 3"},
+      {"image of a folder that is no DVD",
+       [&] { return burner.FromTreeToImage(notDvd, (scratch / "x.iso").string(), "X"); }, QMBURN_ERR_SOURCE,
+       "holds no VIDEO_TS folder", "failed with code 8: '" + notDvd + "' holds no VIDEO_TS folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.call(), c.code);
+    EXPECT_NE(burner.LastError().find(c.reason), std::string::npos) << burner.LastError();
+  }
+
+  TBurnerLibrary partial("QM_TestPartial.dll");
+  TQmBurner lacking(partial, nullptr);
+  EXPECT_EQ(lacking.Erase("D:"), 1);
+  EXPECT_EQ(lacking.LastError(), "the burning engine has no entry QmBurn_Erase");
+  EXPECT_EQ(lacking.Eject("D:"), 0);
+  EXPECT_EQ(lacking.LastError(), "");
+  partial.Unload();
+
+  std::ifstream in(logPath, std::ios::binary);
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (const Case& c : cases) EXPECT_NE(log.find(c.logLine), std::string::npos) << c.name << "\n" << log;
+  EXPECT_NE(log.find("QmBurn_Erase(D:) failed with code 1: the burning engine has no entry QmBurn_Erase"),
+            std::string::npos);
+  std::error_code ignored;
+  fs::remove(logPath, ignored);
+}
+
 // A DVD-Video folder under a name with non-ASCII letters is written into an image and burned
 // to a test drive; no letter of its path is lost on the way.
 TEST(QmBurnerTest, WritesAnImageAndBurnsAFolderWithANonAsciiName) {
@@ -122,10 +180,17 @@ TEST(QmBurnerTest, WritesAnImageAndBurnsAFolderWithANonAsciiName) {
 
   std::vector<ProgressRecord> records;
   TQmBurner burner(Recorder(records));
+  // An image that cannot be written fails with genisoimage's reason; the next success clears it.
+  EXPECT_EQ(burner.FromTreeToImage(dvd.string(), (holder / "no such folder" / "x.iso").string(), "X"),
+            QMBURN_ERR_IMAGE);
+  EXPECT_NE(burner.LastError().find("genisoimage"), std::string::npos) << burner.LastError();
+  EXPECT_NE(burner.LastError().find("no such folder/x.iso"), std::string::npos) << burner.LastError();
+  records.clear();
   const fs::path image = holder / "Ferien.iso";
   ASSERT_EQ(burner.FromTreeToImage(platform::Utf8ToUtf16(dvd.string()), platform::Utf8ToUtf16(image.string()),
                                    u"FERIEN"),
             0);
+  EXPECT_EQ(burner.LastError(), "");
   ASSERT_TRUE(fs::exists(image));
   EXPECT_GT(fs::file_size(image), 0u);
   ASSERT_FALSE(records.empty());
