@@ -178,6 +178,8 @@ bool TThread::TerminateAndWait() {
     m_destroying = true;
     FFreeOnTerminate = false;
     if (m_bodyDone || m_bodyThread == std::this_thread::get_id()) return true;
+    // A subclass whose own thread could not be made has nothing to wait for.
+    if (m_start == TThreadStart::BySubclass && FHandle == 0) return true;
   }
   Terminate();
   if (!m_started) {

@@ -30,7 +30,8 @@
 // created suspended starts with Start() as usual.
 //
 // A subclass that runs the operating-system thread itself constructs the base with
-// TThreadStart::BySubclass, stores its handle and thread id in FHandle and FThreadID, runs
+// TThreadStart::BySubclass, stores its handle and thread id in FHandle and FThreadID (FHandle
+// stays 0 when no thread could be made, so destruction waits for none), runs
 // RunThreadBody() (or its own ending using the fields below) on its thread, and overrides
 // ResumeThread/WaitForThreadEnd to start and join it.
 
