@@ -155,23 +155,46 @@ TThread::TThread(bool createSuspended, TThreadStart start)
   FHandle = static_cast<THandle>(m_thread.native_handle());
 }
 
-TThread::~TThread() {
+void* TThread::operator new(std::size_t size) { return ::operator new(size); }
+
+void TThread::operator delete(void* storage) { ::operator delete(storage); }
+
+void TThread::operator delete(TThread* thread, std::destroying_delete_t) {
+  // The stop comes first, while the most derived object is whole: its Execute and its
+  // termination handler may use every member until the thread has ended.
+  if (!thread->TerminateAndWait()) return;  // the thread frees it itself
+  void* storage = dynamic_cast<void*>(thread);
+  thread->~TThread();
+  ::operator delete(storage);
+}
+
+bool TThread::TerminateAndWait() {
   {
     std::lock_guard guard(m_stateLock);
+    if (m_destroying) return true;
+    if (m_freeingItself && m_bodyThread != std::this_thread::get_id()) return false;
+    // Claimed under the lock the hand-over decides under: from here on the thread never
+    // frees itself, whatever FreeOnTerminate said.
     m_destroying = true;
+    FFreeOnTerminate = false;
+    if (m_bodyDone || m_bodyThread == std::this_thread::get_id()) return true;
+    // A subclass whose own thread could not be made has nothing to wait for.
+    if (m_start == TThreadStart::BySubclass && FHandle == 0) return true;
   }
-  FFreeOnTerminate = false;
-  bool self = m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id();
-  if (!self && !FFinished) {
-    Terminate();
-    if (!m_started) {
-      m_started = true;
-      ResumeThread();
-    }
-    WaitForThreadEnd();
+  Terminate();
+  if (!m_started) {
+    m_started = true;
+    ResumeThread();
   }
+  WaitForThreadEnd();
+  return true;
+}
+
+TThread::~TThread() {
+  // Deleted objects have been stopped already; this is for one that was not.
+  TerminateAndWait();
   if (m_thread.joinable()) {
-    if (self)
+    if (m_thread.get_id() == std::this_thread::get_id())
       m_thread.detach();
     else
       m_thread.join();
@@ -194,6 +217,11 @@ void TThread::Start() {
 void TThread::Suspend() {
   if (m_started) throw EThread("Cannot suspend a running thread");
   FSuspended = true;
+}
+
+void TThread::Terminate() {
+  FTerminated = true;
+  TerminatedSet();
 }
 
 void TThread::ResumeThread() { ReleaseGate(); }
@@ -233,6 +261,10 @@ void TThread::SignalFinished() {
 
 int32_t TThread::RunThreadBody(TThread* thread) {
   thread->FThreadID = static_cast<TThreadID>(::GetCurrentThreadId());
+  {
+    std::lock_guard guard(thread->m_stateLock);
+    thread->m_bodyThread = std::this_thread::get_id();
+  }
   if (!thread->FTerminated) {
     try {
       thread->Execute();
@@ -255,6 +287,7 @@ int32_t TThread::RunThreadBody(TThread* thread) {
     freeSelf = thread->FFreeOnTerminate && !thread->m_destroying;
     thread->FFinished = true;
     thread->m_bodyDone = !freeSelf;
+    thread->m_freeingItself = freeSelf;
     // Notified under the lock: once it is released the owner may free the object.
     thread->m_stateChanged.notify_all();
   }

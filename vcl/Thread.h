@@ -10,8 +10,19 @@
 //
 // Ending: after Execute (an exception that leaves it is kept in FatalException), DoTerminate
 // calls OnTerminate on the GUI thread, then Finished is set. With FreeOnTerminate the thread
-// frees its own object at the very end; otherwise the owner deletes it, and the destructor of
-// a thread that has not finished terminates it, starts it if it never ran, and waits for it.
+// frees its own object at the very end; otherwise the owner deletes it.
+//
+// Destruction (one rule for every thread class): a thread object lives on the heap and is
+// destroyed with delete. Deleting a thread that has not ended terminates it (Terminate, so
+// TerminatedSet runs), starts it if it never ran (it then ends without Execute), and waits
+// for its end, all before any destructor runs: Execute never sees a subclass whose members
+// are already gone, and destructors need not stop the thread themselves. TThread's
+// destroying operator delete does this through TerminateAndWait, so it cannot be forgotten;
+// the base destructors call TerminateAndWait again only as a last resort for an object
+// that was not deleted (a subclass must not rely on that). A thread that sleeps on its own
+// event overrides TerminatedSet to wake it. Deleting a FreeOnTerminate thread is allowed
+// while it cannot end by itself (it runs until Terminated): the owner's claim and the
+// thread's hand-over are decided under one lock, so the object is freed exactly once.
 //
 // C++ finishes a constructor in the base class first, so a thread created running may not
 // start Execute before the most derived constructor is done: create threads with
@@ -19,7 +30,8 @@
 // created suspended starts with Start() as usual.
 //
 // A subclass that runs the operating-system thread itself constructs the base with
-// TThreadStart::BySubclass, stores its handle and thread id in FHandle and FThreadID, runs
+// TThreadStart::BySubclass, stores its handle and thread id in FHandle and FThreadID (FHandle
+// stays 0 when no thread could be made, so destruction waits for none), runs
 // RunThreadBody() (or its own ending using the fields below) on its thread, and overrides
 // ResumeThread/WaitForThreadEnd to start and join it.
 
@@ -28,6 +40,7 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "rtl/Exceptions.h"
@@ -45,6 +58,12 @@ class TThread : public TObject {
   explicit TThread(bool createSuspended);
   ~TThread() override;
 
+  // delete of any thread object: TerminateAndWait, then the destructors, then the memory.
+  static void operator delete(TThread* thread, std::destroying_delete_t);
+  // The allocation pair (the plain delete only frees a thread whose constructor raised).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* storage);
+
   // Creates a thread object and releases it unless it was created suspended.
   template <class T, class... A> static T* Create(A&&... args) {
     T* thread = new T(std::forward<A>(args)...);
@@ -59,7 +78,8 @@ class TThread : public TObject {
   void Resume() { Start(); }
   // Only a thread that has not started yet can be held; a running one cannot be paused here.
   void Suspend();
-  void Terminate() { FTerminated = true; }
+  // Sets Terminated, then calls TerminatedSet (on the calling thread).
+  void Terminate();
   // Waits for the end of the thread and returns ReturnValue. On the GUI thread it keeps
   // running synchronised calls while it waits, so a worker in Synchronize cannot deadlock it.
   int32_t WaitFor();
@@ -88,6 +108,14 @@ class TThread : public TObject {
   TThread(bool createSuspended, TThreadStart start);
 
   virtual void Execute() = 0;
+  // Called by Terminate after Terminated is set: a thread that waits on something of its own
+  // wakes up here. Runs on the thread that called Terminate.
+  virtual void TerminatedSet() {}
+  // Terminates the thread, starts it if it never ran, and waits for its end, unless it has
+  // ended, runs this call itself, or is freeing itself. Done once; later calls return at
+  // once. Returns false when the thread has already decided to free itself, so the caller
+  // must leave the object alone. delete calls it before any destructor.
+  bool TerminateAndWait();
   // Calls OnTerminate on the GUI thread when it is assigned.
   virtual void DoTerminate();
   // Start and join for a subclass that runs its own operating-system thread.
@@ -118,9 +146,13 @@ class TThread : public TObject {
   std::thread m_thread;
   std::mutex m_stateLock;
   std::condition_variable m_stateChanged;
-  bool m_released = false;   // the start gate of our own thread
-  bool m_destroying = false; // the owner's destructor runs: the thread must not free itself
-  bool m_bodyDone = false;   // RunThreadBody no longer touches the object
+  // Guarded by m_stateLock:
+  bool m_released = false;     // the start gate of our own thread
+  bool m_destroying = false;   // the owner has claimed the object: the thread must not free itself
+  bool m_freeingItself = false;  // the thread's hand-over decided to free the object
+  bool m_bodyDone = false;     // RunThreadBody no longer touches the object
+  std::thread::id m_bodyThread;  // the thread that runs RunThreadBody, once it runs
+  // Owner side only:
   bool m_started = false;     // released (or asked to run) once
 };
 

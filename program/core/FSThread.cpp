@@ -15,14 +15,9 @@ TFSThread::TFSThread(bool createSuspended) : TThread(createSuspended, TThreadSta
 }
 
 TFSThread::~TFSThread() {
-  // Before anything else: from here on the thread may not free itself.
-  FFreeOnTerminate = false;
-  if (!FFinished) {
-    // A thread that never started runs its ending without Execute.
-    Terminate();
-    ResumeThread();
-    WaitForThreadEnd();
-  }
+  // A deleted thread has ended already (TThread's delete stops it first). This covers an
+  // object that was not deleted, while our own ResumeThread can still start it.
+  TerminateAndWait();
   if (m_kernelHandle) CloseHandle(m_kernelHandle);
   m_kernelHandle = nullptr;
 }

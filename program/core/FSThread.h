@@ -12,10 +12,10 @@
 //
 // Create with TThread::Create<TMyThread>(args...) (released at once unless created
 // suspended; a suspended one starts with Start()). The owner deletes a thread that does not
-// free itself; deleting clears FreeOnTerminate first and waits for the thread to end, so the
-// object is freed exactly once. A thread deleted before it ever ran ends without Execute.
-// C++ destroys a subclass's members before this destructor waits: a subclass whose Execute
-// uses its own members calls Terminate and WaitFor in its own destructor.
+// free itself; destruction follows TThread's rule (vcl/Thread.h): delete terminates the
+// thread and waits for its end before any destructor runs, and claims the object under the
+// lock the thread's hand-over decides under, so it is freed exactly once. A thread deleted
+// before it ever ran ends without Execute.
 
 #include <atomic>
 

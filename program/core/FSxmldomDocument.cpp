@@ -1,8 +1,7 @@
 #include "program/core/FSxmldomDocument.h"
 
-#include <sys/stat.h>
-
 #include "program/core/FSxmldomTextStream.h"
+#include "program/core/WideFileUtils.h"
 #include "platform/kernel/Unicode.h"
 #include "vcl/Classes.h"
 
@@ -253,9 +252,9 @@ void TXMLDocument::SaveToFile(const WideString& fileName, TXMLOutputFormat forma
 IXMLDocumentPtr NewXMLDocument() { return new TXMLDocument; }
 
 IXMLDocumentPtr LoadXMLFile(const WideString& fileName) {
-  struct stat info {};
-  const AnsiString path = platform::Utf16ToUtf8(fileName);
-  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+  // Through the kernel, which finds the file as Load will open it: in another case, or
+  // named with "\" delimiters.
+  if (!WideFileExists(fileName)) return nullptr;
   IXMLDocumentPtr document = NewXMLDocument();
   document->Load(fileName);
   return document;

@@ -150,34 +150,70 @@ class TXPathLite {
     }
   }
 
+  static bool IsMatch(TXMLNode* node, const WideString& wanted) {
+    return node->GetNodeType() == ELEMENT_NODE && (wanted == u"*" || SameXMLName(node->Name(), wanted));
+  }
+
   static void FindChildren(TXMLNode* node, const WideString& name, std::vector<TXMLNode*>& out) {
     const WideString wanted = TrimBlanks(name);
     for (int i = 0; i < node->ChildCount(); ++i) {
       TXMLNode* child = node->ChildAt(i);
-      if (child->GetNodeType() == ELEMENT_NODE && (wanted == u"*" || SameXMLName(child->Name(), wanted)))
-        out.push_back(child);
+      if (IsMatch(child, wanted)) out.push_back(child);
     }
   }
 
-  // Matches below node; a matching element is not searched further. Iterative, so that a deep
-  // tree cannot exhaust the stack.
+  // The matches below root, level by level within each branch: a node's matching children
+  // come before anything deeper, then the other children are searched the same way, in
+  // order. A matching element is not searched further. With single: root's matching
+  // children when it has any, else the first match below each other child. Iterative, so
+  // that a deep tree cannot exhaust the stack.
   static void FindDescendants(TXMLNode* root, const WideString& name, bool single, std::vector<TXMLNode*>& out) {
-    std::vector<std::pair<TXMLNode*, int>> stack{{root, 0}};
     const WideString wanted = TrimBlanks(name);
+    const size_t before = out.size();
+    FindChildren(root, wanted, out);
+    if (single) {
+      if (out.size() > before) return;
+      for (int i = 0; i < root->ChildCount(); ++i)
+        if (TXMLNode* found = FindFirstBelow(root->ChildAt(i), wanted)) out.push_back(found);
+      return;
+    }
+    // Each frame is a node whose matching children have been taken; it walks the others.
+    std::vector<std::pair<TXMLNode*, int>> stack{{root, 0}};
     while (!stack.empty()) {
-      auto& [node, next] = stack.back();
+      TXMLNode* node = stack.back().first;
+      const int next = stack.back().second++;
       if (next >= node->ChildCount()) {
         stack.pop_back();
         continue;
       }
-      TXMLNode* child = node->ChildAt(next++);
-      if (child->GetNodeType() == ELEMENT_NODE && (wanted == u"*" || SameXMLName(child->Name(), wanted))) {
-        out.push_back(child);
-        if (single) return;
-      } else {
-        stack.emplace_back(child, 0);
-      }
+      TXMLNode* child = node->ChildAt(next);
+      if (IsMatch(child, wanted)) continue;
+      FindChildren(child, wanted, out);
+      stack.emplace_back(child, 0);
     }
+  }
+
+  // The first node the search above would find below node.
+  static TXMLNode* FindFirstBelow(TXMLNode* node, const WideString& wanted) {
+    std::vector<std::pair<TXMLNode*, int>> stack;
+    auto enter = [&stack, &wanted](TXMLNode* entered) -> TXMLNode* {
+      for (int i = 0; i < entered->ChildCount(); ++i)
+        if (IsMatch(entered->ChildAt(i), wanted)) return entered->ChildAt(i);
+      stack.emplace_back(entered, 0);
+      return nullptr;
+    };
+    if (TXMLNode* found = enter(node)) return found;
+    while (!stack.empty()) {
+      TXMLNode* parent = stack.back().first;
+      const int next = stack.back().second++;
+      if (next >= parent->ChildCount()) {
+        stack.pop_back();
+        continue;
+      }
+      // None of parent's children matches, or it would not be on the stack.
+      if (TXMLNode* found = enter(parent->ChildAt(next))) return found;
+    }
+    return nullptr;
   }
 
   static void EvaluateStep(TXMLNode* node, const TXPathMatch& step, bool first, bool single, TXMLNodeList* result,

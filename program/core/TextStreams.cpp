@@ -1,5 +1,6 @@
 #include "program/core/TextStreams.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -275,27 +276,43 @@ size_t TVokTextStream::DecodeRaw(const unsigned char* bytes, size_t size, std::u
   return consumed;
 }
 
+void TVokTextStream::ReserveRaw(size_t count) {
+  if (m_rawCapacity - m_rawSize >= count) return;
+  const size_t pending = m_rawSize - m_rawAt;
+  if (m_rawCapacity - pending >= count) {
+    // Converted bytes are never looked at again once a new batch starts.
+    std::memmove(m_raw.get(), m_raw.get() + m_rawAt, pending);
+  } else {
+    const size_t capacity = std::max(m_rawCapacity * 2, pending + count);
+    auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+    if (pending) std::memcpy(grown.get(), m_raw.get() + m_rawAt, pending);
+    m_raw = std::move(grown);
+    m_rawCapacity = capacity;
+  }
+  m_rawSize = pending;
+  m_rawAt = 0;
+}
+
 bool TVokTextStream::FillDecoded(size_t wanted) {
   m_unitsBefore += static_cast<int64_t>(m_decodedAt);
   m_decoded.clear();
   m_decodedAt = 0;
-  if (m_rawAt > (64u << 10) && m_rawAt * 2 > m_raw.size()) {
-    m_raw.erase(0, m_rawAt);
-    m_rawAt = 0;
-  }
   wanted = std::max<size_t>(wanted, 1);
+  // Enough bytes for the units asked for in any encoding (four bytes make at least one unit),
+  // and not much more: a short input costs a short buffer.
+  const size_t chunk = std::clamp<size_t>(wanted * 4, 256, size_t{1} << 20);
   for (bool final = false;;) {
     m_batchRawStart = m_rawAt;
-    m_rawAt += DecodeRaw(reinterpret_cast<const unsigned char*>(m_raw.data()) + m_rawAt, m_raw.size() - m_rawAt,
+    m_rawAt += DecodeRaw(reinterpret_cast<const unsigned char*>(m_raw.get()) + m_rawAt, m_rawSize - m_rawAt,
                          m_decoded, wanted, final);
     if (!m_decoded.empty() || final) return !m_decoded.empty();
-    // Raw bytes may be read ahead freely: a code page switch re-reads them.
-    const size_t chunk = std::max<size_t>(64u << 10, wanted * 4);
-    const size_t old = m_raw.size();
-    m_raw.resize(old + chunk);
-    const int32_t n = WrappedStream->Read(m_raw.data() + old, static_cast<int32_t>(chunk));
-    m_raw.resize(old + static_cast<size_t>(std::max(n, 0)));
-    if (n <= 0) final = true;
+    // Raw bytes may be read ahead freely: a code page switch re-reads them. The batch starts
+    // again at the top of the loop, so the block may move here.
+    ReserveRaw(chunk);
+    const size_t room = std::min<size_t>(m_rawCapacity - m_rawSize, std::numeric_limits<int32_t>::max());
+    const int32_t n = WrappedStream->Read(m_raw.get() + m_rawSize, static_cast<int32_t>(room));
+    if (n > 0) m_rawSize += static_cast<size_t>(n);
+    else final = true;
   }
 }
 
@@ -309,7 +326,7 @@ bool TVokTextStream::ReadUnitSlow(char16_t& unit) {
 void TVokTextStream::RewindUndelivered() {
   if (m_decodedAt >= m_decoded.size()) return;
   // Find how many bytes of the batch the delivered units took, by decoding it again.
-  const auto* bytes = reinterpret_cast<const unsigned char*>(m_raw.data());
+  const auto* bytes = reinterpret_cast<const unsigned char*>(m_raw.get());
   size_t position = m_batchRawStart;
   std::u16string scratch;
   m_decoder.reset();

@@ -124,9 +124,17 @@ class TVokTextStream : public TVokStreamWrapper {
   Byte FFlags;
   unsigned FWindowsError = 0;
 
+  // Makes room for at least `count` more raw bytes: drops the converted ones first, then
+  // grows the block by doubling. The new room is not cleared; a read fills it.
+  void ReserveRaw(size_t count);
+
   // Bytes read but not yet converted (a sequence cut at the end of a read) and units
   // converted but not yet handed out (a surrogate pair split by the caller's count).
-  std::string m_raw;
+  // m_raw holds m_rawSize bytes read in a block of m_rawCapacity; m_rawAt is the first byte
+  // not yet converted.
+  std::unique_ptr<char[]> m_raw;
+  size_t m_rawSize = 0;
+  size_t m_rawCapacity = 0;
   size_t m_rawAt = 0;
   size_t m_batchRawStart = 0;
   std::u16string m_decoded;

@@ -223,15 +223,16 @@ namespace core::detail {
 
 namespace {
 
-// Scans one parameter from `position`: skips blanks (and empty "" pairs before it), then
-// collects up to the next blank outside quotes. Quotes are not copied. Backslashes before a
-// quote follow the rule the kernel's command line is joined by: 2n of them and a quote give
-// n backslashes and a quote that opens or closes, 2n+1 of them give n backslashes and a
-// literal quote. There is no length limit.
+// Scans one parameter from `position`: skips blanks and control characters (and empty ""
+// pairs among them), then collects characters above the blank. A double quote starts quoted
+// copying, which takes everything up to the next double quote or the end of the line; the
+// quotes themselves are not copied. A backslash is an ordinary character, so a quoted
+// folder name may end in one. A zero ends the line. There is no length limit: a longer
+// parameter is never cut short.
 size_t ScanParam(std::u16string_view line, size_t position, WideString& param) {
   param.clear();
   const size_t end = line.size();
-  while (position < end) {
+  while (position < end && line[position] != 0) {
     if (IsBlankOrControl(line[position])) {
       ++position;
     } else if (line[position] == u'"' && position + 1 < end && line[position + 1] == u'"') {
@@ -240,31 +241,14 @@ size_t ScanParam(std::u16string_view line, size_t position, WideString& param) {
       break;
     }
   }
-  bool quoted = false;
-  while (position < end && line[position] != 0 && (quoted || line[position] > 32)) {
-    const char16_t c = line[position];
-    if (c == u'\\') {
-      size_t slashes = 0;
-      while (position < end && line[position] == u'\\') {
-        ++slashes;
-        ++position;
-      }
-      if (position < end && line[position] == u'"') {
-        param.append(slashes / 2, u'\\');
-        if (slashes % 2 == 1) {
-          param += u'"';
-          ++position;
-        }
-      } else {
-        param.append(slashes, u'\\');
-      }
-    } else if (c == u'"') {
-      quoted = !quoted;
-      ++position;
-    } else {
-      param += c;
-      ++position;
+  while (position < end && line[position] > 32) {
+    if (line[position] != u'"') {
+      param += line[position++];
+      continue;
     }
+    ++position;
+    while (position < end && line[position] != 0 && line[position] != u'"') param += line[position++];
+    if (position < end && line[position] == u'"') ++position;
   }
   return position;
 }

@@ -125,7 +125,8 @@ void NextToken(const AnsiString& text, int& pos, const TSysCharSet& delimiters, 
 
 namespace core::detail {
 
-// The index-th parameter of a command line, scanned the Windows way (see WideParamStr).
+// The index-th parameter of a command line: blanks separate, double quotes group and are
+// dropped, a backslash is an ordinary character (see WideParamStr).
 WideString ParamFromCommandLine(std::u16string_view commandLine, int index);
 
 // FILETIME (local) to a DOS date and time; false outside 1980..2107.

@@ -139,9 +139,14 @@ struct TMediaFileSummary {
   std::vector<TSubStreamSummary> SubStreams;  // of every program, in order; selectable ones only
 };
 
+// Copies an engine's answer into `summary`. False when the answer has no program entry
+// (only the file's duration is copied then): a source is usable only through its first entry.
+bool CopyMediaFileInfo(const TMediaFileInfo& info, TMediaFileSummary& summary);
+
 // Starts the decoder manager of `library`, asks it about `fileName` and copies the answer into
-// `summary`. False when the manager does not start or cannot read the file; the library's load
-// failure (EOSError) is the only exception, as for every first use of an engine.
+// `summary`. False when the manager does not start, cannot read the file, or answers without a
+// program entry; the library's load failure (EOSError) is the only exception, as for every
+// first use of an engine.
 bool ReadMediaFileInfo(TDecoderLibrary& library, const WideString& fileName, TMediaFileSummary& summary);
 // The same with the "QM_DecMgr.dll" record.
 bool ReadMediaFileInfo(const WideString& fileName, TMediaFileSummary& summary);

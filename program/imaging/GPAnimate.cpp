@@ -234,13 +234,8 @@ TGPAnimatorThread::TGPAnimatorThread() : TThread(true) {
 }
 
 TGPAnimatorThread::~TGPAnimatorThread() {
-  SetFreeOnTerminate(false);
-  Terminate();
-  Event.SetEvent();
-  if (!Finished() && IsMainThread()) {
-    if (Suspended()) Start();
-    WaitFor();
-  }
+  // The worker has ended here (delete stops it first); its ending destroyed the window
+  // unless it never ran.
   if (IsMainThread()) DestroyWindowOnGuiThread();
   ImageList.Clear();
 }

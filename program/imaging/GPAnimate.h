@@ -102,6 +102,8 @@ class TGPAnimatorThread : public TThread {
  protected:
   void Execute() override;
   void DoTerminate() override;
+  // Wakes the idle worker, so a terminated thread ends at once.
+  void TerminatedSet() override { Event.SetEvent(); }
 
  private:
   void DestroyWindowOnGuiThread();

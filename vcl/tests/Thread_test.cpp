@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -108,8 +111,77 @@ TEST(Thread, CreatedSuspendedWaitsForStart) {
 }
 
 TEST(Thread, DestroyingAThreadThatNeverStartedDoesNotRunIt) {
-  auto* worker = TThread::Create<TWorker>(true, nullptr);
+  std::atomic<bool> executed{false};
+  bool terminated = false;
+  int destroyed = 0;
+  auto* worker = TThread::Create<TWorker>(true, [&](TWorker*) { executed = true; }, &destroyed);
+  worker->OnTerminate = [&](TObject*) { terminated = true; };
   delete worker;  // must not hang
+  EXPECT_FALSE(executed);
+  EXPECT_TRUE(terminated);  // it still ends the ordinary way, without Execute
+  EXPECT_EQ(destroyed, 1);
+}
+
+// A worker that sleeps on its own condition until TerminatedSet wakes it, then reads its
+// own members: it would see them destroyed if delete ran the subclass's destructor before
+// stopping the thread.
+class TSleeper : public TThread {
+  BRANTWELL_CLASS(TSleeper, TThread)
+ public:
+  struct Report {
+    std::atomic<bool> started{false};
+    std::atomic<bool> wokenByTerminate{false};
+    std::atomic<bool> sawItsMembersGone{false};
+    std::atomic<int> destroyed{0};
+  };
+  explicit TSleeper(Report* report) : TThread(true), m_report(report) {}
+  ~TSleeper() override {
+    std::lock_guard guard(m_lock);
+    m_alive = false;
+    ++m_report->destroyed;
+  }
+
+ protected:
+  void Execute() override {
+    std::unique_lock guard(m_lock);
+    m_report->started = true;
+    // Ten seconds stand in for "forever": a missing wake-up fails instead of hanging.
+    m_report->wokenByTerminate = m_wake.wait_for(guard, 10s, [&] { return Terminated(); });
+    m_report->sawItsMembersGone = !m_alive;
+  }
+  void TerminatedSet() override { m_wake.notify_all(); }
+
+ private:
+  Report* m_report;
+  std::mutex m_lock;
+  std::condition_variable m_wake;
+  bool m_alive = true;
+};
+
+TEST(Thread, DeleteStopsARunningThreadBeforeAnyDestructorRuns) {
+  for (bool freeOnTerminate : {false, true}) {
+    SCOPED_TRACE(freeOnTerminate ? "FreeOnTerminate" : "owned");
+    TSleeper::Report report;
+    auto* sleeper = TThread::Create<TSleeper>(&report);
+    sleeper->SetFreeOnTerminate(freeOnTerminate);
+    sleeper->Start();
+    while (!report.started) std::this_thread::sleep_for(1ms);
+    delete sleeper;
+    EXPECT_TRUE(report.wokenByTerminate);
+    EXPECT_FALSE(report.sawItsMembersGone);
+    EXPECT_EQ(report.destroyed, 1);
+  }
+}
+
+TEST(Thread, DeleteThroughAUniquePointerOfTheBaseStopsFirstToo) {
+  TSleeper::Report report;
+  {
+    std::unique_ptr<TThread> owner(TThread::Create<TSleeper>(&report));
+    owner->Start();
+    while (!report.started) std::this_thread::sleep_for(1ms);
+  }
+  EXPECT_FALSE(report.sawItsMembersGone);
+  EXPECT_EQ(report.destroyed, 1);
 }
 
 TEST(Thread, FatalExceptionIsKeptAndOnTerminateRunsOnTheMainThread) {

@@ -23,13 +23,18 @@ template <class Condition> bool WaitUntil(Condition condition) {
 }
 
 std::atomic<int> g_destroyed{0};
+// Set when Execute found its own object already destroyed.
+std::atomic<bool> g_executeOutlivedItsObject{false};
 
 // Runs until released (or terminated), counting its runs; optionally raises.
 class TTestThread : public TFSThread {
  public:
   TTestThread(bool suspended, std::atomic<bool>* release, bool raise = false)
       : TFSThread(suspended), m_release(release), m_raise(raise) {}
-  ~TTestThread() override { ++g_destroyed; }
+  ~TTestThread() override {
+    m_alive = false;
+    ++g_destroyed;
+  }
 
   std::atomic<int> runs{0};
 
@@ -37,6 +42,7 @@ class TTestThread : public TFSThread {
   void Execute() override {
     ++runs;
     while (m_release && !*m_release && !Terminated()) std::this_thread::sleep_for(1ms);
+    if (!m_alive) g_executeOutlivedItsObject = true;
     SetReturnValue(42);
     if (m_raise) throw EAbort("stopped in Execute");
   }
@@ -44,6 +50,7 @@ class TTestThread : public TFSThread {
  private:
   std::atomic<bool>* m_release;
   bool m_raise;
+  std::atomic<bool> m_alive{true};
 };
 
 TEST(FSThreadTest, RunsExecuteOnceAndKeepsItsFailure) {
@@ -97,12 +104,14 @@ TEST(FSThreadTest, FreeOnTerminateFreesOnceEvenWhenTheHandlerRaises) {
 
 TEST(FSThreadTest, DeletingARunningFreeOnTerminateThreadWaitsAndFreesOnce) {
   g_destroyed = 0;
+  g_executeOutlivedItsObject = false;
   std::atomic<bool> release{false};
   TTestThread* thread = TThread::Create<TTestThread>(false, &release);
   thread->SetFreeOnTerminate(true);
   ASSERT_TRUE(WaitUntil([&] { return thread->runs.load() == 1; }));
   delete thread;  // terminates it, waits for its end, frees it here
   EXPECT_EQ(g_destroyed, 1);
+  EXPECT_FALSE(g_executeOutlivedItsObject);  // stopped before its destructor ran
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(g_destroyed, 1);
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -33,6 +36,24 @@ TEST(XMLDocument, LoadXMLFile) {
 
   document->SaveToFile(path, ofNone, 65001);
   std::remove(U8(path).c_str());
+}
+
+// Form files are named as the program spells their classes, which need not be the case on
+// disk; older designs also write "\" between folders.
+TEST(XMLDocument, LoadXMLFileFindsTheFileAsTheKernelDoes) {
+  const std::string folder = std::string(::testing::TempDir()) + "brantwell_xml_forms";
+  ::mkdir(folder.c_str(), 0700);
+  const WideString path = U16(folder + "/TMainForm.xfm");
+  WriteFile(path, "<TMainForm Caption=\"x\"/>");
+  for (const char* name : {"/tmainform.XFM", "\\TMainForm.xfm", "/TMAINFORM.xfm"}) {
+    SCOPED_TRACE(name);
+    IXMLDocumentPtr document = LoadXMLFile(U16(folder + name));
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->GetDocumentElement()->GetNodeName(), u"TMainForm");
+  }
+  EXPECT_EQ(LoadXMLFile(U16(folder + "/TMainForm2.xfm")), nullptr);
+  std::remove(U8(path).c_str());
+  ::rmdir(folder.c_str());
 }
 
 TEST(XMLDocument, EmptyDocumentGainsAnElementWhenAsked) {

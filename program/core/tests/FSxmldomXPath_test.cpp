@@ -56,4 +56,42 @@ TEST(XPathLite, NodeLists) {
   EXPECT_EQ(Parse("<r>t<a/></r>")->GetDocumentElement()->SelectNodes(u"*")->GetCount(), 2);
 }
 
+// A search in depth takes a node's matching children before anything deeper, in single and
+// list queries alike, and does not look inside a match.
+TEST(XPathLite, SearchInDepthTakesChildrenBeforeDeeperMatches) {
+  IXMLDocumentPtr shallow = Parse("<r><n><x><item id=\"A\"/></x><item id=\"B\"/></n></r>");
+  IXMLNodePtr found = shallow->SelectSingleNode(u"//item");
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->GetAttribute(u"id"), u"B");
+
+  IXMLDocumentPtr document = Parse(
+      "<r><n>"
+      "<x><y><item id=\"1\"/></y><item id=\"2\"><item id=\"nested\"/></item></x>"
+      "<item id=\"3\"/>"
+      "<z><w><item id=\"4\"/></w></z>"
+      "</n></r>");
+  auto ids = [](const IXMLNodeListPtr& list) {
+    WideString result;
+    for (int i = 0; i < list->GetCount(); ++i) result += list->GetItem(i)->GetAttribute(u"id");
+    return result;
+  };
+  // Below n: its child 3 first, then x's branch (x's own child 2 before y's 1), then z's.
+  EXPECT_EQ(ids(document->GetDocumentElement()->SelectNodes(u"//item")), u"3214");
+  // From r's child n, single: 3 stands at the first level of the search.
+  EXPECT_EQ(document->SelectSingleNode(u"//item")->GetAttribute(u"id"), u"3");
+  // Below x: its child 2 before y's child 1; below z the match two levels down.
+  struct Case { const char16_t* path; const char16_t* id; };
+  const Case cases[] = {{u"/r/n/x//item", u"2"}, {u"/r/n/x/y//item", u"1"}, {u"/r/n/z//item", u"4"},
+                        {u"/r/n/z//nothing", nullptr}};
+  for (const Case& c : cases) {
+    IXMLNodePtr node = document->SelectSingleNode(c.path);
+    if (c.id == nullptr) {
+      EXPECT_EQ(node, nullptr) << U8(c.path);
+    } else {
+      ASSERT_TRUE(node) << U8(c.path);
+      EXPECT_EQ(node->GetAttribute(u"id"), c.id) << U8(c.path);
+    }
+  }
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "program/core/TextStreams.h"
@@ -71,6 +72,54 @@ TEST(TVokTextStream, SequencesSplitAcrossReadsArriveOnce) {
   // A stateful code page keeps its shift state across small reads.
   TStringStream jis("\x1B$B$\"$\"$\"\x1B(Bab");
   EXPECT_EQ(ReadAll(jis, 50220, 0, 2), u"\u3042\u3042\u3042ab");
+}
+
+// Hands out at most `limit` bytes a read, as a pipe may, and notes the largest request.
+class TTrickleStream : public TStringStream {
+ public:
+  TTrickleStream(RawByteString data, int32_t limit) : TStringStream(std::move(data)), m_limit(limit) {}
+  int32_t Read(void* buffer, int32_t count) override {
+    largestRequest = std::max(largestRequest, count);
+    return TStringStream::Read(buffer, std::min(count, m_limit));
+  }
+  int32_t largestRequest = 0;
+
+ private:
+  int32_t m_limit;
+};
+
+// Read unit by unit, the text arrives whole whatever the reads hand out; the bytes read ahead
+// are taken again in a code page chosen halfway; the end answers every time it is asked; and a
+// short input is read with a short buffer.
+TEST(TVokTextStream, ReadsUnitByUnitAcrossRefillsAndACodePageSwitch) {
+  std::string head;
+  std::u16string expectedHead;
+  for (int i = 0; i < 20000; ++i) {
+    head += "x\xC3\xA9\xF0\x9F\x98\x80";
+    expectedHead += u"x\u00e9\U0001F600";
+  }
+  for (int32_t limit : {7, 1 << 20}) {
+    SCOPED_TRACE(limit);
+    TTrickleStream bytes(head + "\xE9t\xE9", limit);
+    TVokTextStream text(&bytes, tsaRead, 0, 65001);
+    std::u16string got;
+    char16_t unit = 0;
+    while (got.size() < expectedHead.size() && text.ReadUnit(unit)) got += unit;
+    ASSERT_EQ(got, expectedHead);
+    text.SetCodepage(1252);
+    got.clear();
+    while (text.ReadUnit(unit)) got += unit;
+    EXPECT_EQ(got, u"\u00e9t\u00e9");
+    for (int probe = 0; probe < 100; ++probe) EXPECT_FALSE(text.ReadUnit(unit));
+    EXPECT_EQ(text.UnitsRead(), static_cast<int64_t>(expectedHead.size() + 3));
+  }
+  TTrickleStream tiny("<a/>", 1 << 20);
+  TVokTextStream text(&tiny, tsaRead, 0, 65001);
+  char16_t unit = 0;
+  while (text.ReadUnit(unit)) {
+  }
+  for (int probe = 0; probe < 100; ++probe) EXPECT_FALSE(text.ReadUnit(unit));
+  EXPECT_LE(tiny.largestRequest, 16 << 10);
 }
 
 TEST(TVokTextStream, WritesMarksAndEncodings) {

@@ -57,9 +57,11 @@ TEST(WideFileUtilsTest, CommandLineScanner) {
       {u"prog   one\ttwo", 2, u"two"},
       {u"prog one", 2, u""},
       {u"prog \"\" one", 1, u"one"},               // an empty quoted pair is skipped
-      {u"prog \"a \\\"b\\\"\"", 1, u"a \"b\""},     // quotes inside a quoted parameter
-      {u"prog \"dir with blank\\\\\"", 1, u"dir with blank\\"},
-      {u"prog a\\b\\c", 1, u"a\\b\\c"},              // backslashes not before a quote stay
+      // A backslash is an ordinary character, also before a quote: a quoted folder may end in one.
+      {u"prog \"dir with blank\\\" next", 1, u"dir with blank\\"},
+      {u"prog \"dir with blank\\\" next", 2, u"next"},
+      {u"prog a\\\"b c\"", 1, u"a\\b c"},
+      {u"prog a\\b\\c", 1, u"a\\b\\c"},
       {u"prog \"unterminated quote", 1, u"unterminated quote"},
       {u"prog x", -1, u""},
   };

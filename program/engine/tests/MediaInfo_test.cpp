@@ -172,4 +172,42 @@ TEST(MediaInfoTest, SubStreamNameStopsAtTheEndOfItsArray) {
   EXPECT_EQ(SubStreamName(block.record), u"Français");
 }
 
+// An answer without a program entry describes nothing the program can use: the task that
+// asked keeps its length and treats the source as unreadable.
+TEST(MediaInfoTest, AnAnswerWithoutAProgramEntryIsNotInformation) {
+  TMediaFileInfo info{};
+  info.Duration = 12.5;
+  TMediaFileSummary summary;
+  summary.HasVideo = true;
+  EXPECT_FALSE(CopyMediaFileInfo(info, summary));
+  EXPECT_EQ(summary.Duration, 12.5);
+  EXPECT_FALSE(summary.HasVideo);
+
+  info.ProgramCount = 1;  // counted, but no entries behind the count
+  EXPECT_FALSE(CopyMediaFileInfo(info, summary));
+
+  TStreamDescription video{};
+  video.Video.Width = 720;
+  TSubStreamRecord subtitles[2]{};
+  subtitles[1].StreamId = 0x20;
+  std::memcpy(subtitles[1].Name, u"English", 7 * sizeof(char16_t));
+  TMediaProgramEntry programs[2]{};
+  programs[0].Duration = 14.0;
+  programs[0].VideoStreamCount = 1;
+  programs[0].VideoStream = &video;
+  programs[0].AudioStreamCount = 1;  // counted without a description: not read
+  programs[1].SubStreamCount = 2;
+  programs[1].SubStreams = subtitles;
+  info.ProgramCount = 2;
+  info.Programs = programs;
+  ASSERT_TRUE(CopyMediaFileInfo(info, summary));
+  EXPECT_EQ(summary.ProgramDuration, 14.0);
+  EXPECT_TRUE(summary.HasVideo);
+  EXPECT_EQ(summary.Video.Width, 720);
+  EXPECT_FALSE(summary.HasAudio);
+  ASSERT_EQ(summary.SubStreams.size(), 1u);
+  EXPECT_EQ(summary.SubStreams[0].StreamId, 0x20);
+  EXPECT_EQ(summary.SubStreams[0].Name, u"English");
+}
+
 }  // namespace

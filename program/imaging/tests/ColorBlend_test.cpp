@@ -181,13 +181,32 @@ TEST(AlphaBlendDC, BlendsInTheDibMemoryWithWindowOrigins) {
   EXPECT_EQ(Pixel(*dest.bitmap, 0, 0), Argb(255, 63, 63, 63));
 }
 
-TEST(AlphaBlendDC, RejectsEmptySizesAndUnknownFormats) {
+// Empty sizes are refused; a format with no blend of its own is done by drawing nothing, on
+// the direct path and on the detour alike. The destination never changes.
+TEST(AlphaBlendDC, EmptySizesFailAndUnknownFormatsDrawNothing) {
   BlendCanvas dest(Bitmap(2, 2, Argb(255, 1, 1, 1)));
   BlendCanvas source(Bitmap(2, 2, Argb(255, 9, 9, 9)));
-  EXPECT_FALSE(AlphaBlendDC(dest.DC(), 0, 0, 2, 2, source.DC(), 0, 0, 0, 2, kPerPixel));
-  EXPECT_FALSE(AlphaBlendDC(dest.DC(), 0, 0, 2, 0, source.DC(), 0, 0, 2, 2, kPerPixel));
-  EXPECT_FALSE(AlphaBlendDC(dest.DC(), 0, 0, 2, 2, source.DC(), 0, 0, 2, 2, BlendFunctionValue({0, 0, 255, 7})));
-  EXPECT_EQ(Pixel(*dest.bitmap, 0, 0), Argb(255, 1, 1, 1));
+  struct Case {
+    int width, height, sourceWidth, sourceHeight;
+    uint32_t blend;
+    bool result;
+  } cases[] = {
+      {2, 2, 0, 2, kPerPixel, false},
+      {2, 2, 2, -1, kPerPixel, false},
+      {2, 0, 2, 2, kPerPixel, false},
+      {0, 1, 2, 2, kPerPixel, false},
+      {2, 2, 2, 2, BlendFunctionValue({0, 0, 255, 7}), true},
+      {2, 2, 1, 1, BlendFunctionValue({0, 0, 128, 2}), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " from " << c.sourceWidth << "x"
+                                      << c.sourceHeight << " format " << (c.blend >> 24));
+    EXPECT_EQ(AlphaBlendDC(dest.DC(), 0, 0, c.width, c.height, source.DC(), 0, 0, c.sourceWidth, c.sourceHeight,
+                           c.blend),
+              c.result);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 2; ++x) EXPECT_EQ(Pixel(*dest.bitmap, x, y), Argb(255, 1, 1, 1));
+  }
 }
 
 // Rectangles that reach past both DIB sections touch only the pixels inside them.
