@@ -1,5 +1,7 @@
 #include "engines/media/FrameConvert.h"
 
+#include <algorithm>
+
 #include "engines/media/MediaLog.h"
 
 extern "C" {
@@ -32,8 +34,8 @@ FramePtr MakeBlackFrame(AVPixelFormat format, int width, int height) {
 }
 
 bool FrameConverter::ScaleInto(const AVFrame* source, AVFrame* target, PixelRect into) {
-  into.left &= ~1;
-  into.top &= ~1;
+  into.left = std::clamp(into.left & ~1, 0, std::max(0, (target->width - 2) & ~1));
+  into.top = std::clamp(into.top & ~1, 0, std::max(0, (target->height - 2) & ~1));
   into.width = std::max(2, std::min(into.width, target->width - into.left));
   into.height = std::max(2, std::min(into.height, target->height - into.top));
   m_context = sws_getCachedContext(m_context, source->width, source->height, AVPixelFormat(source->format),
@@ -47,21 +49,45 @@ bool FrameConverter::ScaleInto(const AVFrame* source, AVFrame* target, PixelRect
             " picture");
     return false;
   }
-  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(AVPixelFormat(target->format));
-  uint8_t* planes[4] = {};
-  for (int plane = 0; plane < 4 && target->data[plane]; ++plane) {
-    int x = into.left, y = into.top;
-    if (plane == 1 || plane == 2) {
-      x >>= descriptor->log2_chroma_w;
-      y >>= descriptor->log2_chroma_h;
-    }
-    const int step = descriptor->flags & AV_PIX_FMT_FLAG_PLANAR ? 1 : av_get_bits_per_pixel(descriptor) / 8;
-    planes[plane] = target->data[plane] + ptrdiff_t(y) * target->linesize[plane] + x * step;
+  const bool whole = into.left == 0 && into.top == 0 && into.width == target->width && into.height == target->height;
+  if (whole) {
+    const int result = sws_scale(m_context, source->data, source->linesize, 0, source->height, target->data,
+                                 target->linesize);
+    if (result < 0) LogAvError("sws_scale", result, "a picture");
+    return result >= 0;
   }
-  int result = sws_scale(m_context, source->data, source->linesize, 0, source->height, planes, target->linesize);
+  // The scaler's fast paths write whole vectors, past the width they were asked for, so a
+  // picture scaled straight into the middle of the frame left a grey stripe over the bar to
+  // its right. It is scaled into a frame of its own size and its pixels alone are copied.
+  FramePtr scratch = MakeFrame();
+  scratch->format = target->format;
+  scratch->width = into.width;
+  scratch->height = into.height;
+  int result = av_frame_get_buffer(scratch.get(), 0);
+  if (result < 0) {
+    LogAvError("av_frame_get_buffer", result, "a picture");
+    return false;
+  }
+  result = sws_scale(m_context, source->data, source->linesize, 0, source->height, scratch->data, scratch->linesize);
   if (result < 0) {
     LogAvError("sws_scale", result, "a picture");
     return false;
+  }
+  const AVPixelFormat format = AVPixelFormat(target->format);
+  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+  int steps[4] = {};
+  av_image_fill_max_pixsteps(steps, nullptr, descriptor);
+  const int planes = av_pix_fmt_count_planes(format);
+  for (int plane = 0; plane < planes; ++plane) {
+    const bool chroma = (plane == 1 || plane == 2) && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB);
+    const int shiftX = chroma ? descriptor->log2_chroma_w : 0;
+    const int shiftY = chroma ? descriptor->log2_chroma_h : 0;
+    const int x = into.left >> shiftX, y = into.top >> shiftY;
+    const int bytes = av_image_get_linesize(format, into.width, plane);
+    const int rows = AV_CEIL_RSHIFT(into.height, shiftY);
+    if (bytes <= 0) continue;
+    av_image_copy_plane(target->data[plane] + ptrdiff_t(y) * target->linesize[plane] + ptrdiff_t(x) * steps[plane],
+                        target->linesize[plane], scratch->data[plane], scratch->linesize[plane], bytes, rows);
   }
   return true;
 }
