@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engines/media/FrameConvert.h"
 #include "engines/media/MediaSource.h"
 
 namespace engines::media {
@@ -21,6 +22,10 @@ enum class StreamKind { Video, Audio };
 InputContextPtr OpenInput(const std::string& path, std::string& error);
 bool IsStillPicture(const AVFormatContext* context);
 double FileDuration(const AVFormatContext* context);
+// How the pictures of a video stream are turned to stand upright: a video's display matrix
+// (or its "rotate" tag), a photo's EXIF orientation.
+Orientation StreamOrientation(const AVFormatContext* context, const AVStream* stream);
+// The stream as it is shown: width, height and aspect are those of the upright picture.
 TVideoInfo DescribeVideo(const AVFormatContext* context, const AVStream* stream);
 TAudioInfo DescribeAudio(const AVFormatContext* context, const AVStream* stream);
 
