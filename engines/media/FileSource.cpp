@@ -457,6 +457,25 @@ const TVideoInfo* FileSource::VideoInfo() const { return &m_state->videoInfo; }
 const TAudioInfo* FileSource::AudioInfo() const { return &m_state->audioInfo; }
 std::string FileSource::LastError() const { return m_state->lastError; }
 
+AVFieldOrder FileSource::FieldOrder() const {
+  const State& s = *m_state;
+  if (s.kind != StreamKind::Video || s.still) return AV_FIELD_PROGRESSIVE;
+  const AVCodecParameters* parameters = s.stream->codecpar;
+  switch (parameters->field_order) {
+    case AV_FIELD_TT:
+    case AV_FIELD_BB:
+    case AV_FIELD_TB:
+    case AV_FIELD_BT:
+      return parameters->field_order;
+    case AV_FIELD_UNKNOWN:
+      // Standard-definition DV is always interlaced, bottom field first.
+      return parameters->codec_id == AV_CODEC_ID_DVVIDEO && parameters->height <= 576 ? AV_FIELD_BB
+                                                                                      : AV_FIELD_PROGRESSIVE;
+    default:
+      return AV_FIELD_PROGRESSIVE;
+  }
+}
+
 bool FileSource::ReadVideo(VideoFrame& out) {
   out.subtitles.clear();
   if (!ReadPicture(*m_state, out)) return false;

@@ -34,7 +34,7 @@ struct DecoderOptions {
   int32_t subtitleStreamId = 0;  // subtitle stream whose cues come with the pictures; 0 = none
 };
 
-class FileSource final : public MediaSource {
+class __attribute__((visibility("default"))) FileSource final : public MediaSource {
  public:
   // Returns nullptr when the file cannot be opened or has no stream of that kind; the reason
   // is logged and stored in `error`.
@@ -52,6 +52,9 @@ class FileSource final : public MediaSource {
   bool Seek(double seconds) override;
   std::string LastError() const override;
   bool SelectSubtitles(int32_t streamId) override;
+  // The field order of the video stream (AV_FIELD_PROGRESSIVE when it is not interlaced or
+  // does not say; DV, which seldom says, is bottom field first).
+  AVFieldOrder FieldOrder() const;
 
  private:
   struct State;

@@ -85,4 +85,41 @@ inline std::string ExifPhoto(int value) {
   return path.string();
 }
 
+// 1 s of 1080i25, top field first, MPEG-2 in a transport stream: a white bar 48 px wide on
+// black, moving 24 px a field: at x = 124 + 24 * n in field n (fields counted from 0 in the
+// order they are shown; the overlay's expression puts the first one at 124).
+constexpr int kBarWidth = 48;
+inline int BarLeftInField(int field) { return 124 + 24 * field; }
+inline std::string InterlacedBar() {
+  return SteppedFixture(
+      "interlaced_bar.ts",
+      {{"-f", "lavfi", "-i",
+        "color=c=black:size=1920x1080:rate=50:duration=1[bg];color=c=white:size=48x1080:rate=50:duration=1[bar];"
+        "[bg][bar]overlay=x=100+24*n:y=0:eval=frame:format=yuv420,interlace=scan=tff:lowpass=off[out0]",
+        "-c:v", "mpeg2video", "-flags", "+ilme+ildct", "-top", "1", "-q:v", "2", "-g", "12", "-pix_fmt", "yuv420p",
+        "-f", "mpegts"}});
+}
+
+// Where a bar of bright pixels lies on a row: its first column and width, and how many pixels
+// away from its edges are neither black nor white (a blended ghost).
+struct BarOnRow {
+  int runs = 0;  // bright runs found; 1 for a sharp single bar
+  int left = -1, width = 0;
+  int ghostPixels = 0;
+};
+inline BarOnRow FindBar(const uint8_t* row, int width) {
+  BarOnRow bar;
+  for (int x = 0; x < width; ++x) {
+    if (row[x] >= 160 && (x == 0 || row[x - 1] < 160)) {
+      if (++bar.runs == 1) bar.left = x;
+    }
+    if (row[x] >= 160 && bar.runs == 1) bar.width = x - bar.left + 1;
+  }
+  for (int x = 0; x < width; ++x) {
+    const bool nearEdge = bar.left >= 0 && x >= bar.left - 3 && x < bar.left + bar.width + 3;
+    if (!nearEdge && row[x] > 40) ++bar.ghostPixels;
+  }
+  return bar;
+}
+
 }  // namespace engines::media::testing
