@@ -255,215 +255,285 @@ void Converter::FillPreview(const AVFrame* frame) {
   m_progress.preview = block;
 }
 
-void Converter::Run() {
-  const bool pal = m_param.height == 576;
-  const double rate = pal ? 25.0 : kNtscRate;
-  const int width = m_param.width, height = m_param.height;
-  const double display = m_display;
-  std::string failure;
-  bool noSpace = false;
+// One run of the job on the reader thread: the sources are read, the pictures put onto the
+// output frame grid and the sound cut into encoder frames, both pushed to the writer in time
+// order, and the end is reported. Lives on the reader thread's stack for the length of the run;
+// when the video is read ahead, the read-ahead thread owns the scaler until Finish stops it.
+class Converter::Job {
+ public:
+  explicit Job(Converter& owner);
+  void Run();
 
-  // The length to encode: from begin, `length` seconds or up to the end of the longer source.
-  double total = m_length;
-  if (total <= 0.0) {
-    double end = 0.0;
-    if (m_video) end = std::max(end, m_video->Duration());
-    if (!m_video && m_audio) end = m_audio->Duration();
-    total = std::max(0.0, end - m_begin);
+ private:
+  double LengthToEncode() const;
+  void SeekSources();
+  FramePtr MakePicture(const VideoFrame& in);
+  void StartReadAhead();
+  void ReadVideo();
+  void FillAudio(size_t need);
+  bool PushAudioUpTo(int64_t limit);
+  bool EmitVideo(const FramePtr& picture);
+  bool EncodeVideo();
+  void Finish(bool ok);
+
+  Converter& m_owner;
+  DvdWriter& m_writer;
+  const double m_rate;
+  const int m_width, m_height;
+  const int m_channels;
+  const bool m_mp2;
+  const int m_audioFrame;
+  int64_t m_frameCount = 0;
+  int64_t m_sampleCount = 0;
+  std::string m_failure;
+
+  // Video: the picture being repeated onto the grid and the next one read.
+  FrameConverter m_scaler;
+  FrameRateConverter m_grid;
+  FramePtr m_current;
+  VideoFrame m_pending;
+  bool m_havePending = false;
+  bool m_videoEnded;
+  int64_t m_framesOut = 0;
+
+  // Audio: interleaved stereo float, starting at sample m_samplesOut.
+  std::vector<float> m_fifo;
+  int64_t m_samplesOut = 0;
+  bool m_audioEnded;
+  double m_audioClock = 0.0;  // source time (from begin) of the end of m_fifo
+
+  // Declared last: its thread uses the scaler and must stop first.
+  std::unique_ptr<VideoReadAhead> m_ahead;
+};
+
+Converter::Job::Job(Converter& owner)
+    : m_owner(owner),
+      m_writer(*owner.m_writer),
+      m_rate(owner.m_param.height == 576 ? 25.0 : kNtscRate),
+      m_width(owner.m_param.width),
+      m_height(owner.m_param.height),
+      m_channels(owner.m_param.channels),
+      m_mp2(owner.m_param.audioCodec == kEncodeAudioMp2),
+      m_audioFrame(owner.m_writer->AudioFrameSize()),
+      m_grid(m_rate),
+      m_videoEnded(!owner.m_video),
+      m_audioEnded(!owner.m_audio) {}
+
+void Converter::Run() { Job(*this).Run(); }
+
+void Converter::Job::Run() {
+  m_frameCount = std::max<int64_t>(1, std::llround(LengthToEncode() * m_rate));
+  m_sampleCount = std::llround(double(m_frameCount) / m_rate * kAudioRate);
+  SeekSources();
+  if (m_failure.empty()) StartReadAhead();
+  bool ok = m_failure.empty() && EncodeVideo();
+  if (ok && !m_owner.m_abort) ok = PushAudioUpTo(m_sampleCount) && m_failure.empty();
+  Finish(ok);
+}
+
+// The length to encode: from begin, `length` seconds or up to the end of the longer source.
+double Converter::Job::LengthToEncode() const {
+  if (m_owner.m_length > 0.0) return m_owner.m_length;
+  double end = 0.0;
+  if (m_owner.m_video) end = std::max(end, m_owner.m_video->Duration());
+  if (!m_owner.m_video && m_owner.m_audio) end = m_owner.m_audio->Duration();
+  return std::max(0.0, end - m_owner.m_begin);
+}
+
+void Converter::Job::SeekSources() {
+  const double begin = m_owner.m_begin;
+  if (begin <= 0.0) return;
+  MediaSource* video = m_owner.m_video.get();
+  MediaSource* audio = m_owner.m_audio.get();
+  if (video && !video->Seek(begin)) m_failure = "cannot seek the video source: " + video->LastError();
+  if (audio && !audio->Seek(begin)) m_failure = "cannot seek the audio source: " + audio->LastError();
+}
+
+FramePtr Converter::Job::MakePicture(const VideoFrame& in) {
+  FramePtr out = MakeBlackFrame(AV_PIX_FMT_YUV420P, m_width, m_height);
+  if (!out) return nullptr;
+  Placement place = Place(in.style, in.Aspect(), m_owner.m_display, m_width, m_height);
+  FramePtr source = RefFrame(in.frame.get());
+  if (place.cutX > 0.0 || place.cutY > 0.0) {
+    source->crop_left = source->crop_right = size_t(source->width * place.cutX);
+    source->crop_top = source->crop_bottom = size_t(source->height * place.cutY);
+    av_frame_apply_cropping(source.get(), AV_FRAME_CROP_UNALIGNED);
   }
-  const int64_t frameCount = std::max<int64_t>(1, std::llround(total * rate));
-  const int64_t sampleCount = std::llround(double(frameCount) / rate * kAudioRate);
+  if (!m_scaler.ScaleInto(source.get(), out.get(), place.into)) return nullptr;
+  return out;
+}
 
-  if (m_begin > 0.0) {
-    if (m_video && !m_video->Seek(m_begin)) failure = "cannot seek the video source: " + m_video->LastError();
-    if (m_audio && !m_audio->Seek(m_begin)) failure = "cannot seek the audio source: " + m_audio->LastError();
+// The video is decoded and scaled ahead on a thread of its own unless one object delivers
+// both the pictures and the sound (it is read by one thread at a time). Then the scaler
+// belongs to that thread; pictures the frame rate conversion drops are scaled as well, but
+// off this thread, which paces the encoder.
+void Converter::Job::StartReadAhead() {
+  if (!m_owner.m_video || m_owner.m_video == m_owner.m_audio) return;
+  m_ahead = std::make_unique<VideoReadAhead>(*m_owner.m_video, [this](VideoFrame& frame, std::string& error) {
+    frame.frame = MakePicture(frame);
+    if (!frame.frame) error = "cannot scale a picture";
+    return bool(frame.frame);
+  });
+  m_ahead->Start();
+}
+
+void Converter::Job::ReadVideo() {
+  if (m_videoEnded) return;
+  m_havePending = m_ahead ? m_ahead->Read(m_pending) : m_owner.m_video->ReadVideo(m_pending);
+  if (!m_havePending) {
+    m_videoEnded = true;
+    const std::string error = m_ahead ? m_ahead->LastError() : m_owner.m_video->LastError();
+    if (!error.empty()) m_failure = "the video source failed: " + error;
+  } else {
+    m_pending.time -= m_owner.m_begin;
   }
+}
 
-  FrameConverter scaler;
-  FrameRateConverter grid(rate);
-  FramePtr current;  // the picture being repeated onto the grid
-  VideoFrame pending;
-  bool havePending = false, videoEnded = !m_video;
-  int64_t framesOut = 0;
-
-  std::vector<float> fifo;  // interleaved stereo float, starting at sample `samplesOut`
-  int64_t samplesOut = 0;
-  bool audioEnded = !m_audio;
-  double audioClock = 0.0;  // source time (from begin) of the end of `fifo`
-  const int audioFrame = m_writer->AudioFrameSize();
-  const int channels = m_param.channels;
-  const bool mp2 = m_param.audioCodec == kEncodeAudioMp2;
-
-  auto makePicture = [&](const VideoFrame& in) -> FramePtr {
-    FramePtr out = MakeBlackFrame(AV_PIX_FMT_YUV420P, width, height);
-    if (!out) return nullptr;
-    Placement place = Place(in.style, in.Aspect(), display, width, height);
-    FramePtr source = RefFrame(in.frame.get());
-    if (place.cutX > 0.0 || place.cutY > 0.0) {
-      source->crop_left = source->crop_right = size_t(source->width * place.cutX);
-      source->crop_top = source->crop_bottom = size_t(source->height * place.cutY);
-      av_frame_apply_cropping(source.get(), AV_FRAME_CROP_UNALIGNED);
+// Appends audio to the fifo until it holds `need` samples or the source ends.
+void Converter::Job::FillAudio(size_t need) {
+  MediaSource* audio = m_owner.m_audio.get();  // null without sound: then it has ended
+  while (!m_audioEnded && m_fifo.size() / 2 < need && !m_owner.m_abort) {
+    AudioBlock block;
+    if (!audio->ReadAudio(block)) {
+      m_audioEnded = true;
+      if (!audio->LastError().empty()) m_failure = "the audio source failed: " + audio->LastError();
+      break;
     }
-    if (!scaler.ScaleInto(source.get(), out.get(), place.into)) return nullptr;
-    return out;
-  };
-
-  // The video is decoded and scaled ahead on a thread of its own unless one object delivers
-  // both the pictures and the sound (it is read by one thread at a time). Then the scaler
-  // belongs to that thread; pictures the frame rate conversion drops are scaled as well,
-  // but off this thread, which paces the encoder.
-  std::unique_ptr<VideoReadAhead> ahead;
-  if (m_video && m_video != m_audio && failure.empty()) {
-    ahead = std::make_unique<VideoReadAhead>(*m_video, [&](VideoFrame& frame, std::string& error) {
-      frame.frame = makePicture(frame);
-      if (!frame.frame) error = "cannot scale a picture";
-      return bool(frame.frame);
-    });
-    ahead->Start();
+    double start = block.time - m_owner.m_begin;
+    size_t skip = 0;
+    if (start > m_audioClock + 0.02) {
+      // A gap in the source: silence.
+      m_fifo.resize(m_fifo.size() + size_t(std::lround((start - m_audioClock) * kAudioRate)) * 2, 0.0f);
+      m_audioClock = start;
+    } else if (start < m_audioClock - 0.02) {
+      skip = std::min(block.SampleCount(), size_t(std::lround((m_audioClock - start) * kAudioRate)));
+    }
+    m_fifo.insert(m_fifo.end(), block.samples.begin() + long(skip * 2), block.samples.end());
+    m_audioClock += double(block.SampleCount() - skip) / kAudioRate;
   }
-  auto readVideo = [&]() {
-    if (videoEnded) return;
-    havePending = ahead ? ahead->Read(pending) : m_video->ReadVideo(pending);
-    if (!havePending) {
-      videoEnded = true;
-      const std::string error = ahead ? ahead->LastError() : m_video->LastError();
-      if (!error.empty()) failure = "the video source failed: " + error;
-    } else {
-      pending.time -= m_begin;
-    }
-  };
+}
 
-  // Appends audio to the fifo until it holds `need` samples or the source ends.
-  auto fillAudio = [&](size_t need) {
-    while (!audioEnded && fifo.size() / 2 < need && !m_abort) {
-      AudioBlock block;
-      if (!m_audio->ReadAudio(block)) {
-        audioEnded = true;
-        if (!m_audio->LastError().empty()) failure = "the audio source failed: " + m_audio->LastError();
-        break;
-      }
-      double start = block.time - m_begin;
-      size_t skip = 0;
-      if (start > audioClock + 0.02) {
-        // A gap in the source: silence.
-        fifo.resize(fifo.size() + size_t(std::lround((start - audioClock) * kAudioRate)) * 2, 0.0f);
-        audioClock = start;
-      } else if (start < audioClock - 0.02) {
-        skip = std::min(block.SampleCount(), size_t(std::lround((audioClock - start) * kAudioRate)));
-      }
-      fifo.insert(fifo.end(), block.samples.begin() + long(skip * 2), block.samples.end());
-      audioClock += double(block.SampleCount() - skip) / kAudioRate;
+// Encodes audio frames until `limit` samples are out (at the end, up to the last sample).
+bool Converter::Job::PushAudioUpTo(int64_t limit) {
+  while (m_samplesOut + m_audioFrame <= limit || (limit >= m_sampleCount && m_samplesOut < m_sampleCount)) {
+    if (m_owner.m_abort) return false;
+    FillAudio(size_t(m_audioFrame));
+    if (!m_failure.empty()) return false;  // a failed source ends the job now, not padded to its end
+    FramePtr frame = MakeFrame();
+    frame->nb_samples = m_audioFrame;
+    frame->format = m_mp2 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLTP;
+    frame->sample_rate = kAudioRate;
+    av_channel_layout_default(&frame->ch_layout, m_channels);
+    if (av_frame_get_buffer(frame.get(), 0) < 0) {
+      m_failure = "out of memory for audio";
+      return false;
     }
-  };
-
-  auto pushAudioUpTo = [&](int64_t limit) -> bool {
-    while (samplesOut + audioFrame <= limit || (limit >= sampleCount && samplesOut < sampleCount)) {
-      if (m_abort) return false;
-      fillAudio(size_t(audioFrame));
-      FramePtr frame = MakeFrame();
-      frame->nb_samples = audioFrame;
-      frame->format = mp2 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLTP;
-      frame->sample_rate = kAudioRate;
-      av_channel_layout_default(&frame->ch_layout, channels);
-      if (av_frame_get_buffer(frame.get(), 0) < 0) {
-        failure = "out of memory for audio";
-        return false;
+    const size_t available = std::min(m_fifo.size() / 2, size_t(m_audioFrame));
+    for (int i = 0; i < m_audioFrame; ++i) {
+      float left = 0.0f, right = 0.0f;
+      if (size_t(i) < available) {
+        left = m_fifo[size_t(i) * 2];
+        right = m_fifo[size_t(i) * 2 + 1];
       }
-      const size_t available = std::min(fifo.size() / 2, size_t(audioFrame));
-      for (int i = 0; i < audioFrame; ++i) {
-        float left = 0.0f, right = 0.0f;
-        if (size_t(i) < available) {
-          left = fifo[size_t(i) * 2];
-          right = fifo[size_t(i) * 2 + 1];
+      if (m_channels == 1) left = right = (left + right) * 0.5f;
+      if (m_mp2) {
+        auto* out = reinterpret_cast<int16_t*>(frame->data[0]);
+        for (int c = 0; c < m_channels; ++c) {
+          const float v = std::clamp(c ? right : left, -1.0f, 1.0f);
+          out[i * m_channels + c] = int16_t(std::lrint(v * 32767.0f));
         }
-        if (channels == 1) left = right = (left + right) * 0.5f;
-        if (mp2) {
-          auto* out = reinterpret_cast<int16_t*>(frame->data[0]);
-          for (int c = 0; c < channels; ++c) {
-            const float v = std::clamp(c ? right : left, -1.0f, 1.0f);
-            out[i * channels + c] = int16_t(std::lrint(v * 32767.0f));
-          }
-        } else {
-          reinterpret_cast<float*>(frame->data[0])[i] = left;
-          if (channels > 1) reinterpret_cast<float*>(frame->data[1])[i] = right;
-        }
+      } else {
+        reinterpret_cast<float*>(frame->data[0])[i] = left;
+        if (m_channels > 1) reinterpret_cast<float*>(frame->data[1])[i] = right;
       }
-      fifo.erase(fifo.begin(), fifo.begin() + long(available * 2));
-      frame->pts = samplesOut;
-      samplesOut += audioFrame;
-      if (!m_writer->Push(std::move(frame), false)) return false;
     }
-    return true;
-  };
+    m_fifo.erase(m_fifo.begin(), m_fifo.begin() + long(available * 2));
+    frame->pts = m_samplesOut;
+    m_samplesOut += m_audioFrame;
+    if (!m_writer.Push(std::move(frame), false)) return false;
+  }
+  return true;
+}
 
-  auto emitVideo = [&](const FramePtr& picture) -> bool {
-    if (!WaitWhilePaused()) return false;
-    FramePtr frame = RefFrame(picture.get());
-    frame->pts = framesOut;
-    frame->pict_type = AV_PICTURE_TYPE_NONE;
-    if (!pushAudioUpTo(std::llround(double(framesOut + 1) / rate * kAudioRate))) return false;
-    if (!m_writer->Push(std::move(frame), true)) return false;
-    ++framesOut;
-    m_progress.framesDone = int32_t(framesOut);
-    m_progress.secondsDone = double(framesOut) / rate;
-    m_progress.percent = int32_t(std::min<int64_t>(100, framesOut * 100 / frameCount));
-    if (m_preview && (framesOut - 1) % m_param.previewEvery == 0) FillPreview(picture.get());
-    if (framesOut % 8 == 0 || m_progress.preview) Report(kQEMessageProgress, 0);
-    return true;
-  };
+// Pushes one output frame (and the sound up to its end), then reports progress.
+bool Converter::Job::EmitVideo(const FramePtr& picture) {
+  if (!m_owner.WaitWhilePaused()) return false;
+  FramePtr frame = RefFrame(picture.get());
+  frame->pts = m_framesOut;
+  frame->pict_type = AV_PICTURE_TYPE_NONE;
+  if (!PushAudioUpTo(std::llround(double(m_framesOut + 1) / m_rate * kAudioRate))) return false;
+  if (!m_writer.Push(std::move(frame), true)) return false;
+  ++m_framesOut;
+  QEProgress& progress = m_owner.m_progress;
+  progress.framesDone = int32_t(m_framesOut);
+  progress.secondsDone = double(m_framesOut) / m_rate;
+  progress.percent = int32_t(std::min<int64_t>(100, m_framesOut * 100 / m_frameCount));
+  if (m_owner.m_preview && (m_framesOut - 1) % m_owner.m_param.previewEvery == 0) m_owner.FillPreview(picture.get());
+  if (m_framesOut % 8 == 0 || progress.preview) m_owner.Report(kQEMessageProgress, 0);
+  return true;
+}
 
-  bool ok = failure.empty();
-  if (ok) readVideo();
-  while (ok && framesOut < frameCount && !m_abort) {
+// Puts the source's pictures onto the output grid until every output frame is out; false when
+// the job failed or was aborted.
+bool Converter::Job::EncodeVideo() {
+  bool ok = true;
+  ReadVideo();
+  while (ok && m_framesOut < m_frameCount && !m_owner.m_abort) {
     int repeats;
-    if (havePending) {
-      VideoFrame frame = std::move(pending);
-      readVideo();
-      const double next = havePending ? pending.time : frame.time + 1.0 / rate;
-      repeats = grid.Repeats(frame.time, next);
-      if (!havePending) repeats = int(frameCount - framesOut);  // the last picture holds to the end
+    if (m_havePending) {
+      VideoFrame frame = std::move(m_pending);
+      ReadVideo();
+      const double next = m_havePending ? m_pending.time : frame.time + 1.0 / m_rate;
+      repeats = m_grid.Repeats(frame.time, next);
+      if (!m_havePending) repeats = int(m_frameCount - m_framesOut);  // the last picture holds to the end
       if (repeats > 0) {
-        current = ahead ? std::move(frame.frame) : makePicture(frame);
-        if (!current) {
-          failure = "cannot scale a picture";
-          break;
+        m_current = m_ahead ? std::move(frame.frame) : MakePicture(frame);
+        if (!m_current) {
+          m_failure = "cannot scale a picture";
+          return false;
         }
       }
     } else {
-      if (!current) {
+      if (!m_current) {
         // No picture at all (audio only, or a video source with nothing in it): black.
-        current = MakeBlackFrame(AV_PIX_FMT_YUV420P, width, height);
+        m_current = MakeBlackFrame(AV_PIX_FMT_YUV420P, m_width, m_height);
       }
-      repeats = int(frameCount - framesOut);
+      repeats = int(m_frameCount - m_framesOut);
     }
-    for (int i = 0; i < repeats && framesOut < frameCount && ok; ++i) ok = emitVideo(current);
-    if (!failure.empty()) ok = false;
+    // A video source that failed ends the job here instead of holding its last picture.
+    if (!m_failure.empty()) return false;
+    for (int i = 0; i < repeats && m_framesOut < m_frameCount && ok; ++i) ok = EmitVideo(m_current);
+    if (!m_failure.empty()) ok = false;
   }
-  if (ok && !m_abort) ok = pushAudioUpTo(sampleCount) && failure.empty();
-  ahead.reset();  // no thread of the job outlives its end report
+  return ok;
+}
+
+// Ends the output (finished, or stopped and removed) and sends the one end report.
+void Converter::Job::Finish(bool ok) {
+  m_ahead.reset();  // no thread of the job outlives its end report
 
   std::string error;
   bool written = false;
-  if (ok && !m_abort) {
-    written = m_writer->Finish(error);
+  if (ok && !m_owner.m_abort) {
+    written = m_writer.Finish(error);
   } else {
-    m_writer->Stop();
-    error = m_writer->Error();
+    m_writer.Stop();
+    error = m_writer.Error();
   }
-  if (failure.empty() && !error.empty()) failure = error;
-  noSpace = m_writer->NoSpace();
-  const bool aborted = !written && failure.empty();
+  if (m_failure.empty() && !error.empty()) m_failure = error;
+  const bool noSpace = m_writer.NoSpace();
+  const bool aborted = !written && m_failure.empty();
   // The end report gives the size of the finished file (nothing is left of a failed one).
-  m_progress.bytesWritten = written ? m_writer->BytesWritten() : 0;
-  m_writer.reset();  // closes the output file
+  m_owner.m_progress.bytesWritten = written ? m_writer.BytesWritten() : 0;
+  m_owner.m_writer.reset();  // closes the output file
   int code = kQEEndDone;
   if (!written) {
-    RemovePartialOutput(m_outputPath);
+    RemovePartialOutput(m_owner.m_outputPath);
     code = aborted ? kQEEndAborted : (noSpace ? kQEEndNoSpace : kQEEndFailed);
-    if (!aborted) LogLine("encoding '" + m_outputPath + "' failed: " + failure);
+    if (!aborted) LogLine("encoding '" + m_owner.m_outputPath + "' failed: " + m_failure);
   } else {
-    m_progress.percent = 100;
+    m_owner.m_progress.percent = 100;
   }
-  m_running = false;
-  Report(kQEMessageEnd, code);
+  m_owner.m_running = false;
+  m_owner.Report(kQEMessageEnd, code);
 }

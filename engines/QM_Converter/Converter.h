@@ -43,6 +43,8 @@ class Converter final : public engines::EngineObject {
   void EnablePreview(bool on) { m_preview = on; }
 
  private:
+  class Job;  // one run on the reader thread (Converter.cpp)
+
   void Run();
   void Report(int message, int code);
   bool WaitWhilePaused();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 
@@ -20,6 +21,9 @@ namespace {
 
 // Decoding errors in a row after which a file counts as broken rather than damaged in places.
 constexpr int kMaxDecodeErrors = 64;
+// Damage this close to where decoding started is passed over: streams cut at their start (and
+// decoding that starts after a seek) often begin with pictures that refer to missing ones.
+constexpr double kDamageGraceSeconds = 1.0;
 
 uint32_t FourCCFor(const AVCodecParameters* parameters) {
   if (parameters->codec_tag) return parameters->codec_tag;
@@ -77,6 +81,24 @@ std::string PlainTextOfAss(const char* event) {
   }
   while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
   return out;
+}
+
+// How long the file says `stream` lasts, when that can be trusted: the stream's own length, or
+// the file's when no other stream of pictures or sound shares it (a shorter soundtrack is no
+// damage). 0 for lengths guessed from the bit rate and for cover pictures.
+double DeclaredStreamDuration(const AVFormatContext* context, const AVStream* stream) {
+  if (context->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) return 0.0;
+  if (stream->disposition & AV_DISPOSITION_ATTACHED_PIC) return 0.0;
+  if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) return StreamSeconds(stream, stream->duration);
+  for (unsigned i = 0; i < context->nb_streams; ++i) {
+    const AVStream* other = context->streams[i];
+    const AVMediaType type = other->codecpar->codec_type;
+    if (other != stream && (type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO) &&
+        !(other->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+      return 0.0;
+    }
+  }
+  return context->duration != AV_NOPTS_VALUE && context->duration > 0 ? double(context->duration) / AV_TIME_BASE : 0.0;
 }
 
 }  // namespace
@@ -223,6 +245,16 @@ struct FileSource::State {
   bool decoderEnded = false;
   int errorsInRow = 0;
 
+  // How far the stream was read (seconds, the end of the furthest packet or frame), where the
+  // current run of decoding started, and how long the file says the stream is (0: not known
+  // well enough to hold the file to it). A stream that ends well short of its declared length,
+  // or is damaged past its first second, fails instead of ending quietly, so that nobody makes
+  // a title of a frozen picture or silence out of a cut-off download.
+  double reached = 0.0;
+  double decodeStart = 0.0;
+  double declaredDuration = 0.0;
+  bool cutOff = false;  // failed for damage or an early end, until the next seek
+
   // Video: the frame held back while seeking, and the cached picture of a still.
   FramePtr pending;
   double pendingTime = 0.0;
@@ -256,24 +288,32 @@ struct FileSource::State {
 
   // Decodes the next frame of the stream into `decoded`. False at the end or on failure.
   bool DecodeNext() {
+    if (cutOff) return false;
     for (;;) {
       int result = avcodec_receive_frame(codec.get(), decoded.get());
       if (result == 0) {
         errorsInRow = 0;
+        Reach(FrameTime(decoded.get()), FrameSeconds(decoded.get()));
+        if (decoded->decode_error_flags || (decoded->flags & AV_FRAME_FLAG_CORRUPT)) {
+          if (!PassOverDamage("the decoder reports damaged data")) return false;
+        }
         return true;
       }
       if (result == AVERROR_EOF) {
         decoderEnded = true;
+        CheckEndedEarly();
         return false;
       }
       if (result != AVERROR(EAGAIN)) {
         LogAvError("avcodec_receive_frame", result, path);
+        if (!PassOverDamage("damaged data (" + AvErrorText(result) + ")")) return false;
         if (++errorsInRow > kMaxDecodeErrors) return Fail("too many decoding errors in '" + path + "'");
         continue;
       }
       if (demuxEnded) {
         // Flush already sent and the decoder wants more: nothing left.
         decoderEnded = true;
+        CheckEndedEarly();
         return false;
       }
       result = av_read_frame(format.get(), packet.get());
@@ -284,6 +324,7 @@ struct FileSource::State {
       }
       if (result < 0) {
         LogAvError("av_read_frame", result, path);
+        if (!PassOverDamage("damaged data (" + AvErrorText(result) + ")")) return false;
         if (++errorsInRow > kMaxDecodeErrors) return Fail("cannot read '" + path + "': " + AvErrorText(result));
         continue;
       }
@@ -292,14 +333,51 @@ struct FileSource::State {
         av_packet_unref(packet.get());
         continue;
       }
+      if (packet->pts != AV_NOPTS_VALUE) {
+        Reach(packet->pts * av_q2d(stream->time_base) - startOffset, packet->duration * av_q2d(stream->time_base));
+      }
       result = avcodec_send_packet(codec.get(), packet.get());
       av_packet_unref(packet.get());
       if (result < 0 && result != AVERROR(EAGAIN)) {
-        // A damaged packet: pass over it, as a player would.
+        // A damaged packet near the start: pass over it, as a player would.
         LogAvError("avcodec_send_packet", result, path);
+        if (!PassOverDamage("damaged data (" + AvErrorText(result) + ")")) return false;
         if (++errorsInRow > kMaxDecodeErrors) return Fail("too many decoding errors in '" + path + "'");
       }
     }
+  }
+
+  double FrameSeconds(const AVFrame* frame) const {
+    if (kind == StreamKind::Audio) return frame->sample_rate > 0 ? double(frame->nb_samples) / frame->sample_rate : 0.0;
+    return videoInfo.frame_rate > 0 ? 1.0 / videoInfo.frame_rate : 0.0;
+  }
+
+  void Reach(double time, double length) {
+    if (time >= 0.0) reached = std::max(reached, time + std::max(0.0, length));
+  }
+
+  std::string ReachedText() const {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.1f s", reached);
+    return text;
+  }
+
+  // Damage within the first second of decoding is passed over; later it fails the stream.
+  bool PassOverDamage(const std::string& what) {
+    if (reached <= decodeStart + kDamageGraceSeconds) return true;
+    cutOff = true;
+    return Fail("cannot read '" + path + "' past " + ReachedText() + ": " + what);
+  }
+
+  // At the end of the stream: fails it when it stopped well before its declared length.
+  void CheckEndedEarly() {
+    if (declaredDuration <= 0.0 || still) return;
+    const double allowance = std::max(1.0, declaredDuration * 0.02);
+    if (reached >= declaredDuration - allowance) return;
+    char declared[32];
+    std::snprintf(declared, sizeof(declared), "%.1f s", declaredDuration);
+    cutOff = true;
+    Fail("cannot read '" + path + "' past " + ReachedText() + ": the file ends there, but declares " + declared);
   }
 
   // Turns a packet of the selected subtitle stream into cues. A damaged packet is passed over.
@@ -444,6 +522,7 @@ std::shared_ptr<FileSource> FileSource::Open(const std::string& path, StreamKind
   } else {
     state->audioInfo = DescribeAudio(format, state->stream);
   }
+  if (!state->still) state->declaredDuration = DeclaredStreamDuration(format, state->stream);
   std::shared_ptr<FileSource> source(new FileSource(std::move(state)));
   // A subtitle stream that cannot be used leaves the pictures without subtitles (logged).
   if (kind == StreamKind::Video && options.subtitleStreamId != 0) source->SelectSubtitles(options.subtitleStreamId);
@@ -698,6 +777,8 @@ bool FileSource::Seek(double seconds) {
   s.demuxEnded = false;
   s.decoderEnded = false;
   s.errorsInRow = 0;
+  s.decodeStart = s.reached = seconds;
+  s.cutOff = false;
   s.seekTarget = seconds;
   s.audioClock = -1.0;
   if (s.resampler) s.resampler.reset();

@@ -4,6 +4,11 @@
 // the decoder manager's QVDCreate and QADCreate. A photo (JPEG, PNG, BMP, GIF, TIFF ...) is a
 // still video source. Owned through the engine handle space; read by one consumer thread at
 // a time (see MediaSource).
+//
+// A damaged file is read as far as it can be trusted: damage in the first second of decoding
+// (from the start or from a seek) is passed over, as a player would; damage later on, or a
+// stream that ends more than 1 s (or 2 % of its length) before the length the file declares,
+// fails the read with "cannot read '<file>' past <time>: <what>".
 
 #include <memory>
 #include <string>

@@ -1,18 +1,119 @@
 // dvd-encode: one file to a DVD-Video MPEG-2 program stream through the engines, as the
 // program's output job drives them.
+//
+// Exit status: 0 when the file was written, 1 when it could not be, 2 for a bad command line,
+// 128 + the signal's number when SIGINT or SIGTERM ended the run (its partial output removed).
 
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engines/QM_Converter/ConverterApi.h"
 #include "engines/media/DecoderApi.h"
 #include "platform/kernel/Unicode.h"
 
 namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// The highest video bit rate a DVD carries, in kbit/s.
+constexpr int kMaxKbits = 9800;
+
+std::atomic<int> g_signal{0};
+
+void OnSignal(int number) { g_signal.store(number); }
+
+// stderr, shared by the progress line (rewritten in place with '\r') and the engines' log
+// lines, which start on a line of their own. Called from the main thread, the converter's
+// thread and any engine thread that logs.
+class Terminal {
+ public:
+  static void Progress(const std::string& text) {
+    std::lock_guard lock(Mutex());
+    std::fprintf(stderr, "\r%s", text.c_str());
+    std::fflush(stderr);
+    Open() = true;
+  }
+  static void Line(const std::string& text) {
+    std::lock_guard lock(Mutex());
+    if (Open()) std::fputc('\n', stderr);
+    Open() = false;
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+  static void EndProgress() {
+    std::lock_guard lock(Mutex());
+    if (Open()) std::fputc('\n', stderr);
+    Open() = false;
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static bool& Open() {
+    static bool open = false;
+    return open;
+  }
+};
+
+// The engines' log. While the input is being opened its lines are held back, so that one
+// reason is printed once (the file is opened for each stream) and a missing stream can be
+// told as a note; afterwards they are printed as they come.
+class EngineLog {
+ public:
+  static void Hook(const char* line) {
+    std::lock_guard lock(Mutex());
+    if (Holding()) {
+      Held().push_back(line);
+    } else {
+      Terminal::Line(line);
+    }
+  }
+  static void Hold() {
+    std::lock_guard lock(Mutex());
+    Holding() = true;
+    Held().clear();
+  }
+  // The lines held since Hold, and the log printed from now on.
+  static std::vector<std::string> Release() {
+    std::lock_guard lock(Mutex());
+    Holding() = false;
+    return std::move(Held());
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static bool& Holding() {
+    static bool holding = false;
+    return holding;
+  }
+  static std::vector<std::string>& Held() {
+    static std::vector<std::string> held;
+    return held;
+  }
+};
+
+std::string ProgressText(const QEProgress& progress) {
+  char text[96];
+  std::snprintf(text, sizeof(text), "%3d%%  %6.1f s  %lld KiB", progress.percent, progress.secondsDone,
+                static_cast<long long>(progress.bytesWritten / 1024));
+  return text;
+}
 
 struct Job {
   std::mutex mutex;
@@ -22,13 +123,15 @@ struct Job {
   int lastPercent = -1;
 };
 
-int32_t Progress(void* userData, int32_t message, int32_t code, QEProgress* progress) {
+int32_t OnProgress(void* userData, int32_t message, int32_t code, QEProgress* progress) {
   auto* job = static_cast<Job*>(userData);
   if (message == kQEMessageProgress && progress && progress->percent != job->lastPercent) {
     job->lastPercent = progress->percent;
-    std::fprintf(stderr, "\r%3d%%  %6.1f s  %lld KiB", progress->percent, progress->secondsDone,
-                 static_cast<long long>(progress->bytesWritten / 1024));
+    Terminal::Progress(ProgressText(*progress));
   } else if (message == kQEMessageEnd) {
+    // A finished file reports 100 % with its size; the line ends here either way.
+    if (code == kQEEndDone && progress) Terminal::Progress(ProgressText(*progress));
+    Terminal::EndProgress();
     std::lock_guard lock(job->mutex);
     job->done = true;
     job->code = code;
@@ -37,80 +140,206 @@ int32_t Progress(void* userData, int32_t message, int32_t code, QEProgress* prog
   return -1;
 }
 
-int Usage() {
-  std::fprintf(stderr,
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
                "usage: dvd-encode [--pal] [--bitrate KBITS] [--maxrate KBITS] [--audio ac3|mp2]\n"
                "                  [--aspect auto|4:3|16:9] INPUT OUTPUT.mpg\n");
-  return 2;
+}
+
+int Refuse(const std::string& why) {
+  std::fprintf(stderr, "dvd-encode: %s\n", why.c_str());
+  PrintUsage(stderr);
+  return kExitUsage;
+}
+
+// A whole positive number of kbit/s up to a DVD's limit, or nothing.
+std::optional<int> ParseKbits(const std::string& text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end || value <= 0 || value > kMaxKbits) return std::nullopt;
+  return value;
+}
+
+struct Options {
+  QEEncodeParam param;
+  std::string input, output;
+};
+
+// Reads the command line into `options`; returns an exit status when the run ends here.
+std::optional<int> ParseCommandLine(int argc, char** argv, Options& options) {
+  QEEncodeParam& param = options.param;
+  QEInitEncodeParam(&param);
+  bool maxGiven = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    const bool takesValue =
+        argument == "--bitrate" || argument == "--maxrate" || argument == "--audio" || argument == "--aspect";
+    if (takesValue && i + 1 >= argc) return Refuse(argument + " needs a value");
+    const std::string value = takesValue ? argv[++i] : "";
+    if (argument == "--help" || argument == "-h") {
+      PrintUsage(stdout);
+      return 0;
+    } else if (argument == "--pal") {
+      param.height = 576;
+      param.frameRate = 25.0;
+      param.gopSize = 15;
+    } else if (argument == "--bitrate" || argument == "--maxrate") {
+      const std::optional<int> kbits = ParseKbits(value);
+      if (!kbits) {
+        return Refuse(argument + " takes a whole number of kbit/s from 1 to " + std::to_string(kMaxKbits) +
+                      ", not '" + value + "'");
+      }
+      if (argument == "--bitrate") {
+        param.videoBitrate = *kbits * 1000;
+      } else {
+        param.maxBitrate = *kbits * 1000;
+        maxGiven = true;
+      }
+    } else if (argument == "--audio") {
+      if (value != "ac3" && value != "mp2") return Refuse("--audio is ac3 or mp2, not '" + value + "'");
+      param.audioCodec = value == "mp2" ? kEncodeAudioMp2 : kEncodeAudioAc3;
+    } else if (argument == "--aspect") {
+      if (value != "auto" && value != "4:3" && value != "16:9") {
+        return Refuse("--aspect is auto, 4:3 or 16:9, not '" + value + "'");
+      }
+      param.aspect = value == "4:3" ? 2 : value == "16:9" ? 3 : 0;
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      return Refuse("unknown option '" + argument + "'");
+    } else if (options.input.empty()) {
+      options.input = argument;
+    } else if (options.output.empty()) {
+      options.output = argument;
+    } else {
+      return Refuse("one input and one output, not '" + argument + "' as well");
+    }
+  }
+  if (options.input.empty() || options.output.empty()) return Refuse("an input and an output file are needed");
+  // Without a maximum of its own, a higher average raises the maximum with it.
+  if (!maxGiven && param.maxBitrate < param.videoBitrate) {
+    param.maxBitrate = std::min(kMaxKbits * 1000, param.videoBitrate * 3 / 2);
+  }
+  std::error_code ignored;
+  if (std::filesystem::equivalent(options.input, options.output, ignored)) {
+    std::fprintf(stderr, "dvd-encode: the output '%s' is the input\n", options.output.c_str());
+    return kExitUsage;
+  }
+  return std::nullopt;
+}
+
+void PrintHeld(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) Terminal::Line("dvd-encode: " + line);
+}
+
+// The decoders over the input's streams. A file without sound or without pictures is encoded
+// with silence or a black picture, which is said as a note.
+struct Decoders {
+  EngineHandle video = 0, audio = 0;
+
+  ~Decoders() {
+    QVDDestroy(video);
+    QADDestroy(audio);
+  }
+
+  bool Open(const std::string& input) {
+    const std::u16string wideInput = platform::Utf8ToUtf16(input);
+    EngineLog::Hold();
+    TMediaFileInfo* info = QDMGetFileInfo(wideInput.c_str(), 0);
+    if (!info) {
+      std::vector<std::string> reason = EngineLog::Release();
+      if (reason.empty()) reason.push_back("cannot read '" + input + "'");
+      PrintHeld(reason);
+      return false;
+    }
+    const bool hasVideo = info->programCount > 0 && info->programs[0].video;
+    const bool hasAudio = info->programCount > 0 && info->programs[0].audio;
+    QDMFreeFileInfo(info);
+    std::vector<std::string> problems;
+    auto open = [&](bool present, EngineHandle (*create)(const char16_t*, const void*, int32_t*, int32_t)) {
+      EngineLog::Hold();
+      const EngineHandle handle = create(wideInput.c_str(), nullptr, nullptr, 0);
+      std::vector<std::string> lines = EngineLog::Release();
+      // The video decoder also takes an audio file's cover picture; what it says about a
+      // file without pictures is no problem.
+      if (!handle && present) problems.insert(problems.end(), lines.begin(), lines.end());
+      return handle;
+    };
+    video = open(hasVideo, QVDCreate);
+    audio = open(hasAudio, QADCreate);
+    if (!problems.empty()) {
+      PrintHeld(problems);
+      return false;
+    }
+    if (!video) Terminal::Line("dvd-encode: note: '" + input + "' has no pictures; the title shows black");
+    if (!audio) Terminal::Line("dvd-encode: note: '" + input + "' has no sound; the title is silent");
+    return video || audio;
+  }
+};
+
+// Waits for the end report; a signal aborts the encoding first (the converter removes what it
+// had written) and the wait goes on for the report that follows.
+int WaitForEnd(EngineHandle converter, Job& job) {
+  std::unique_lock lock(job.mutex);
+  bool aborted = false;
+  while (!job.done) {
+    job.ended.wait_for(lock, std::chrono::milliseconds(100));
+    if (g_signal.load() != 0 && !aborted) {
+      aborted = true;
+      lock.unlock();
+      QEAbort(converter, 0, 0);
+      lock.lock();
+    }
+  }
+  return job.code;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  QEEncodeParam param;
-  QEInitEncodeParam(&param);
-  std::string input, output;
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-    if (argument == "--pal") {
-      param.height = 576;
-      param.frameRate = 25.0;
-      param.gopSize = 15;
-    } else if (argument == "--bitrate") {
-      param.videoBitrate = std::atoi(value().c_str()) * 1000;
-      if (param.maxBitrate < param.videoBitrate) param.maxBitrate = std::min(9800000, param.videoBitrate * 3 / 2);
-    } else if (argument == "--maxrate") {
-      param.maxBitrate = std::atoi(value().c_str()) * 1000;
-    } else if (argument == "--audio") {
-      const std::string codec = value();
-      if (codec != "ac3" && codec != "mp2") return Usage();
-      param.audioCodec = codec == "mp2" ? 1 : 0;
-    } else if (argument == "--aspect") {
-      const std::string aspect = value();
-      param.aspect = aspect == "4:3" ? 2 : aspect == "16:9" ? 3 : aspect == "auto" ? 0 : -1;
-      if (param.aspect < 0) return Usage();
-    } else if (!argument.empty() && argument[0] == '-') {
-      return Usage();
-    } else if (input.empty()) {
-      input = argument;
-    } else if (output.empty()) {
-      output = argument;
-    } else {
-      return Usage();
-    }
-  }
-  if (input.empty() || output.empty()) return Usage();
+  Options options;
+  if (const std::optional<int> status = ParseCommandLine(argc, argv, options)) return *status;
 
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  action.sa_flags = SA_RESTART;  // the engines' threads read and write on undisturbed
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  MediaSetLogHook(&EngineLog::Hook);
   QDMStart();
-  const std::u16string wideInput = platform::Utf8ToUtf16(input);
-  EngineHandle video = QVDCreate(wideInput.c_str(), nullptr, nullptr, 0);
-  EngineHandle audio = QADCreate(wideInput.c_str(), nullptr, nullptr, 0);
-  EngineHandle converter = QECreate(video, audio);
-  int status = 1;
-  if (!converter) {
-    std::fprintf(stderr, "dvd-encode: cannot read '%s'\n", input.c_str());
-  } else if (!QESetOutputFile(converter, platform::Utf8ToUtf16(output).c_str()) ||
-             !QESetEncodeParam(converter, &param)) {
-    std::fprintf(stderr, "dvd-encode: the output settings were refused\n");
-  } else {
-    Job job;
-    if (QEStart(converter, 0.0, 0.0, 0, &Progress, &job) != 0) {
-      std::fprintf(stderr, "dvd-encode: the encoding did not start\n");
-    } else {
-      std::unique_lock lock(job.mutex);
-      job.ended.wait(lock, [&] { return job.done; });
-      std::fprintf(stderr, "\n");
-      if (job.code == kQEEndDone) {
-        status = 0;
+  int status = kExitFailed;
+  {
+    Decoders decoders;
+    EngineHandle converter = 0;
+    if (decoders.Open(options.input)) converter = QECreate(decoders.video, decoders.audio);
+    if (!converter) {
+      // Why was printed above.
+    } else if (!QESetOutputFile(converter, platform::Utf8ToUtf16(options.output).c_str()) ||
+               !QESetEncodeParam(converter, &options.param)) {
+      Terminal::Line("dvd-encode: the output settings were refused");
+    } else if (g_signal.load() == 0) {
+      Job job;
+      if (QEStart(converter, 0.0, 0.0, 0, &OnProgress, &job) != 0) {
+        Terminal::Line("dvd-encode: the encoding of '" + options.output + "' did not start");
       } else {
-        std::fprintf(stderr, "dvd-encode: the encoding failed (code %d)\n", job.code);
+        const int code = WaitForEnd(converter, job);
+        if (code == kQEEndDone) {
+          status = 0;
+        } else if (code == kQEEndNoSpace) {
+          Terminal::Line("dvd-encode: no space left for '" + options.output + "'");
+        } else if (code != kQEEndAborted) {
+          Terminal::Line("dvd-encode: the encoding of '" + options.output + "' failed");
+        }
       }
     }
+    QEDestroy(converter);
   }
-  QEDestroy(converter);
-  QVDDestroy(video);
-  QADDestroy(audio);
   QDMStop();
+  MediaSetLogHook(nullptr);
+  if (const int number = g_signal.load(); number != 0 && status != 0) {
+    std::fprintf(stderr, "dvd-encode: interrupted; nothing was kept of '%s'\n", options.output.c_str());
+    return 128 + number;
+  }
   return status;
 }

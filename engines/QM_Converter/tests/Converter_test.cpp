@@ -424,6 +424,100 @@ TEST(ConverterJob, RefusesWhatCannotBeEncoded) {
   EXPECT_EQ(QESetOutputFile(converter, u"x.mpg"), 0);
 }
 
+// A fixture made by ffmpeg with `arguments` (output appended), then cut to `keep` of its size
+// (1: whole), as an interrupted download or copy leaves a file.
+std::string MadeFixture(const std::string& name, std::vector<std::string> arguments, double keep = 1.0) {
+  const fs::path path = engines::media::testing::FixtureFolder() / name;
+  if (fs::exists(path)) return path.string();
+  const fs::path temporary = path.parent_path() / ("tmp-" + std::to_string(getpid()) + "-" + name);
+  arguments.insert(arguments.begin(), {"ffmpeg", "-nostdin", "-y", "-loglevel", "error"});
+  arguments.push_back(temporary.string());
+  if (engines::media::testing::RunProgram(arguments) != 0) return {};
+  if (keep < 1.0) fs::resize_file(temporary, uintmax_t(double(fs::file_size(temporary)) * keep));
+  fs::rename(temporary, path);
+  return path.string();
+}
+
+// 5 s with the index in front, cut at 40 %: the index still declares 5 s, the data ends
+// after about 2 s.
+std::string TruncatedMp4() {
+  return MadeFixture("truncated_faststart.mp4",
+                     {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=5", "-f", "lavfi", "-i",
+                      "sine=frequency=440:sample_rate=48000:duration=5", "-ac", "2", "-c:v", "libx264", "-preset",
+                      "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-movflags", "+faststart"},
+                     0.4);
+}
+
+TEST(ConverterJob, ACutOffSourceFailsNamingTheFileAndTheTimeReached) {
+  const std::string input = TruncatedMp4();
+  ASSERT_FALSE(input.empty());
+  struct Case {
+    const char* name;
+    bool withVideo, withAudio;
+  };
+  for (const Case& c : {Case{"pictures and sound", true, true}, Case{"sound only", false, true},
+                        Case{"pictures only", true, false}}) {
+    SCOPED_TRACE(c.name);
+    Sources sources(input, c.withVideo, c.withAudio);
+    EngineHandle converter = QECreate(sources.video, sources.audio);
+    ASSERT_NE(converter, 0u);
+    const std::string output = (OutputFolder() / "cut-off.mpg").string();
+    QESetOutputFile(converter, Wide(output).c_str());
+    engines::media::testing::LogCapture log;
+    Events events;
+    ASSERT_EQ(QEStart(converter, 0.0, 0.0, 0, &Events::Callback, &events), 0);
+    ASSERT_TRUE(events.WaitForEnd());
+    QEDestroy(converter);
+    EXPECT_EQ(events.endCode, kQEEndFailed);
+    EXPECT_FALSE(fs::exists(output));
+    // The job stops where the data does, instead of padding to the declared 5 s.
+    EXPECT_LT(events.framesDone, 90);
+    const std::string text = log.Text();
+    const std::string failure = "encoding '" + output + "' failed: ";
+    const size_t line = text.find(failure);
+    ASSERT_NE(line, std::string::npos) << text;
+    const std::string said = text.substr(line + failure.size(), text.find('\n', line) - line - failure.size());
+    const std::string subject = "cannot read '" + input + "' past ";
+    const size_t at = said.find(subject);
+    ASSERT_NE(at, std::string::npos) << said;
+    const double reached = std::strtod(said.c_str() + at + subject.size(), nullptr);
+    EXPECT_GT(reached, 1.0) << said;
+    EXPECT_LT(reached, 3.0) << said;
+  }
+  // The part before the cut is still good for a title.
+  Sources sources(input, true, true);
+  EngineHandle converter = QECreate(sources.video, sources.audio);
+  const std::string output = (OutputFolder() / "before-the-cut.mpg").string();
+  QESetOutputFile(converter, Wide(output).c_str());
+  Events events;
+  ASSERT_EQ(QEStart(converter, 0.0, 1.0, 0, &Events::Callback, &events), 0);
+  ASSERT_TRUE(events.WaitForEnd());
+  QEDestroy(converter);
+  EXPECT_EQ(events.endCode, kQEEndDone);
+  fs::remove(output);
+}
+
+TEST(ConverterJob, ASoundtrackShorterThanThePicturesIsNoDamage) {
+  // Matroska gives its streams no lengths of their own: only the file's 3 s is declared.
+  const std::string input =
+      MadeFixture("short_soundtrack.mkv", {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=3", "-f",
+                                           "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=1", "-ac",
+                                           "2", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
+                                           "-c:a", "aac"});
+  ASSERT_FALSE(input.empty());
+  Sources sources(input, true, true);
+  EngineHandle converter = QECreate(sources.video, sources.audio);
+  const std::string output = (OutputFolder() / "short-soundtrack.mpg").string();
+  QESetOutputFile(converter, Wide(output).c_str());
+  Events events;
+  ASSERT_EQ(QEStart(converter, 0.0, 0.0, 0, &Events::Callback, &events), 0);
+  ASSERT_TRUE(events.WaitForEnd());
+  QEDestroy(converter);
+  EXPECT_EQ(events.endCode, kQEEndDone);
+  EXPECT_NEAR(events.framesDone, 90, 1);
+  fs::remove(output);
+}
+
 TEST(ConverterJob, DiskFreeSpaceOfAPathOrItsNearestFolder) {
   const std::string folder = OutputFolder().string();
   const int64_t free = QEGetDiskFreeSpace(Wide(folder).c_str());
