@@ -53,6 +53,17 @@ inline std::string RotatedClip(int degrees) {
              {"-i", "{in}", "-c", "copy", "-metadata:s:v:0", "rotate=" + std::to_string(degrees), "-f", "mp4"}});
 }
 
+// The same clip in Matroska with only a "ROTATE" tag of 90 (clockwise degrees), as older
+// writers leave it, and no display matrix.
+inline std::string RotateTaggedClip() {
+  return SteppedFixture(
+      "rotate_tag_90.mkv",
+      {{"-f", "lavfi", "-i",
+        "color=c=0x808080:size=320x180:rate=25:duration=1,drawbox=x=0:y=0:w=80:h=45:c=white:t=fill", "-c:v",
+        "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-f", "matroska"},
+       {"-i", "{in}", "-c", "copy", "-metadata:s:v:0", "ROTATE=90", "-f", "matroska"}});
+}
+
 // A JPEG photo like the RotatedClip picture (64x36 stored, white block top left) carrying
 // the EXIF orientation `value`.
 inline std::string ExifPhoto(int value) {

@@ -84,6 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RotationCase{"PhoneClipTag90", [] { return RotatedClip(90); }, 180, 320, Corner::BottomLeft},
         RotationCase{"PhoneClipTag270", [] { return RotatedClip(270); }, 180, 320, Corner::TopRight},
+        RotationCase{"RotateTagOnly", [] { return RotateTaggedClip(); }, 180, 320, Corner::TopRight},
         RotationCase{"PhoneClipTag180", [] { return RotatedClip(180); }, 320, 180, Corner::BottomRight},
         RotationCase{"PhotoExifRotated90", [] { return ExifPhoto(6); }, 36, 64, Corner::TopRight},
         RotationCase{"PhotoExifRotated180", [] { return ExifPhoto(3); }, 64, 36, Corner::BottomRight},
