@@ -137,21 +137,28 @@ void TurnPlane(const uint8_t* source, int sourceStride, int width, int height, u
                int step, Orientation orientation) {
   const bool swaps = orientation.Swaps();
   const int outWidth = swaps ? height : width, outHeight = swaps ? width : height;
+  // The byte of the source pixel that a clockwise turn of the mirrored picture brings to
+  // (ox, oy); along an output row it moves by a fixed number of bytes.
+  auto at = [&](int ox, int oy) {
+    int x = 0, y = 0;
+    switch (orientation.quarterTurns) {
+      case 0: x = ox, y = oy; break;
+      case 1: x = oy, y = height - 1 - ox; break;
+      case 2: x = width - 1 - ox, y = height - 1 - oy; break;
+      default: x = width - 1 - oy, y = ox; break;
+    }
+    if (orientation.mirror) x = width - 1 - x;
+    return ptrdiff_t(y) * sourceStride + ptrdiff_t(x) * step;
+  };
+  const ptrdiff_t advance = outWidth > 1 ? at(1, 0) - at(0, 0) : 0;
   for (int oy = 0; oy < outHeight; ++oy) {
+    ptrdiff_t offset = at(0, oy);
     uint8_t* out = target + ptrdiff_t(oy) * targetStride;
-    for (int ox = 0; ox < outWidth; ++ox) {
-      // The pixel of the mirrored picture that a clockwise turn brings to (ox, oy).
-      int x = 0, y = 0;
-      switch (orientation.quarterTurns) {
-        case 0: x = ox, y = oy; break;
-        case 1: x = oy, y = height - 1 - ox; break;
-        case 2: x = width - 1 - ox, y = height - 1 - oy; break;
-        default: x = width - 1 - oy, y = ox; break;
-      }
-      if (orientation.mirror) x = width - 1 - x;
-      const uint8_t* in = source + ptrdiff_t(y) * sourceStride + ptrdiff_t(x) * step;
-      if (step == 1) out[ox] = *in;
-      else std::memcpy(out + ptrdiff_t(ox) * step, in, size_t(step));
+    if (step == 1) {
+      for (int ox = 0; ox < outWidth; ++ox, offset += advance) out[ox] = source[offset];
+    } else {
+      for (int ox = 0; ox < outWidth; ++ox, offset += advance)
+        std::memcpy(out + ptrdiff_t(ox) * step, source + offset, size_t(step));
     }
   }
 }
