@@ -118,7 +118,9 @@ inline Decoded Decode(const std::string& path) {
 }
 
 // Luma of a row of a picture.
-inline const uint8_t* LumaRow(const AVFrame* frame, int y) { return frame->data[0] + ptrdiff_t(y) * frame->linesize[0]; }
+inline const uint8_t* LumaRow(const AVFrame* frame, int y) {
+  return frame->data[0] + ptrdiff_t(y) * frame->linesize[0];
+}
 
 // The columns of a row that are not black (luma above 24): first and one past the last.
 inline std::pair<int, int> PictureColumns(const AVFrame* frame, int y) {

@@ -106,7 +106,8 @@ TEST(Reorient, TurnsEveryKindOfPixelFormat) {
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 40; ++x) grey->data[0][y * grey->linesize[0] + x] = (x < 10 && y < 5) ? 235 : 128;
     FrameConverter converter;
-    FramePtr source = format == AV_PIX_FMT_YUV420P ? RefFrame(grey.get()) : converter.Convert(grey.get(), format, 40, 20);
+    FramePtr source =
+        format == AV_PIX_FMT_YUV420P ? RefFrame(grey.get()) : converter.Convert(grey.get(), format, 40, 20);
     ASSERT_TRUE(source);
     source->sample_aspect_ratio = {4, 3};
     FramePtr turned = Reorient(source.get(), {1, false});
