@@ -8,6 +8,7 @@
 #include "engines/media/DvdWriter.h"
 #include "engines/QM_Converter/FrameRateConverter.h"
 #include "engines/QM_Converter/VideoReadAhead.h"
+#include "engines/media/FieldRate.h"
 #include "engines/media/FrameConvert.h"
 #include "engines/media/MediaLog.h"
 
@@ -195,6 +196,13 @@ int Converter::Start(double begin, double length, QECallback callback, void* use
   settings.audioBitRate = m_param.audioBitrate;
   settings.channels = m_param.channels;
   settings.abort = &m_abort;
+  // An interlaced source keeps the motion of its fields: the output is interlaced too, its
+  // fields shown in the order the source shows them.
+  const AVFieldOrder sourceFields = m_video ? SourceFieldOrder(*m_video) : AV_FIELD_PROGRESSIVE;
+  m_fieldOrder = !IsInterlaced(sourceFields)          ? AV_FIELD_PROGRESSIVE
+                 : TopFieldShownFirst(sourceFields) ? AV_FIELD_TT
+                                                    : AV_FIELD_BB;
+  settings.fieldOrder = m_fieldOrder;
   m_writer = std::make_unique<DvdWriter>();
   std::string error;
   if (!m_writer->Open(settings, error)) {
@@ -272,13 +280,20 @@ class Converter::Job {
   void ReadVideo();
   void FillAudio(size_t need);
   bool PushAudioUpTo(int64_t limit);
-  bool EmitVideo(const FramePtr& picture);
+  bool EmitVideo(const FramePtr& fieldOrFrame);
+  int64_t PicturesLeft() const;
   bool EncodeVideo();
   void Finish(bool ok);
 
   Converter& m_owner;
   DvdWriter& m_writer;
   const double m_rate;
+  // Interlaced output: each field of the source is a picture of its own (m_video reads them),
+  // placed on a grid of fields, and every two pictures are woven into one output frame.
+  const bool m_interlaced;
+  const double m_pictureRate;  // of the grid: frames, or fields when interlaced
+  std::shared_ptr<MediaSource> m_video;
+  FramePtr m_firstField;  // the picture of the field shown first, waiting for the second
   const int m_width, m_height;
   const int m_channels;
   const bool m_mp2;
@@ -310,12 +325,15 @@ Converter::Job::Job(Converter& owner)
     : m_owner(owner),
       m_writer(*owner.m_writer),
       m_rate(owner.m_param.height == 576 ? 25.0 : kNtscRate),
+      m_interlaced(IsInterlaced(owner.m_fieldOrder)),
+      m_pictureRate(m_interlaced ? 2.0 * m_rate : m_rate),
+      m_video(m_interlaced ? std::make_shared<FieldRateSource>(owner.m_video, owner.m_fieldOrder) : owner.m_video),
       m_width(owner.m_param.width),
       m_height(owner.m_param.height),
       m_channels(owner.m_param.channels),
       m_mp2(owner.m_param.audioCodec == kEncodeAudioMp2),
       m_audioFrame(owner.m_writer->AudioFrameSize()),
-      m_grid(m_rate),
+      m_grid(m_pictureRate),
       m_videoEnded(!owner.m_video),
       m_audioEnded(!owner.m_audio) {}
 
@@ -369,7 +387,7 @@ FramePtr Converter::Job::MakePicture(const VideoFrame& in) {
 // off this thread, which paces the encoder.
 void Converter::Job::StartReadAhead() {
   if (!m_owner.m_video || m_owner.m_video == m_owner.m_audio) return;
-  m_ahead = std::make_unique<VideoReadAhead>(*m_owner.m_video, [this](VideoFrame& frame, std::string& error) {
+  m_ahead = std::make_unique<VideoReadAhead>(*m_video, [this](VideoFrame& frame, std::string& error) {
     frame.frame = MakePicture(frame);
     if (!frame.frame) error = "cannot scale a picture";
     return bool(frame.frame);
@@ -379,10 +397,10 @@ void Converter::Job::StartReadAhead() {
 
 void Converter::Job::ReadVideo() {
   if (m_videoEnded) return;
-  m_havePending = m_ahead ? m_ahead->Read(m_pending) : m_owner.m_video->ReadVideo(m_pending);
+  m_havePending = m_ahead ? m_ahead->Read(m_pending) : m_video->ReadVideo(m_pending);
   if (!m_havePending) {
     m_videoEnded = true;
-    const std::string error = m_ahead ? m_ahead->LastError() : m_owner.m_video->LastError();
+    const std::string error = m_ahead ? m_ahead->LastError() : m_video->LastError();
     if (!error.empty()) m_failure = "the video source failed: " + error;
   } else {
     m_pending.time -= m_owner.m_begin;
@@ -455,9 +473,25 @@ bool Converter::Job::PushAudioUpTo(int64_t limit) {
   return true;
 }
 
-// Pushes one output frame (and the sound up to its end), then reports progress.
-bool Converter::Job::EmitVideo(const FramePtr& picture) {
+// Pushes one output frame (and the sound up to its end), then reports progress. Interlaced,
+// it takes the pictures of two fields, the one shown first first, and weaves them.
+bool Converter::Job::EmitVideo(const FramePtr& fieldOrFrame) {
   if (!m_owner.WaitWhilePaused()) return false;
+  FramePtr woven;
+  if (m_interlaced) {
+    if (!m_firstField) {
+      m_firstField = RefFrame(fieldOrFrame.get());
+      return true;
+    }
+    woven = MakeBlackFrame(AV_PIX_FMT_YUV420P, m_width, m_height);
+    if (!woven) {
+      m_failure = "out of memory for a picture";
+      return false;
+    }
+    WeaveFields(m_firstField.get(), fieldOrFrame.get(), woven.get(), m_owner.m_fieldOrder == AV_FIELD_TT);
+    m_firstField.reset();
+  }
+  const FramePtr& picture = m_interlaced ? woven : fieldOrFrame;
   FramePtr frame = RefFrame(picture.get());
   frame->pts = m_framesOut;
   frame->pict_type = AV_PICTURE_TYPE_NONE;
@@ -473,6 +507,12 @@ bool Converter::Job::EmitVideo(const FramePtr& picture) {
   return true;
 }
 
+// Grid slots still to fill: frames, or fields when interlaced.
+int64_t Converter::Job::PicturesLeft() const {
+  const int64_t frames = m_frameCount - m_framesOut;
+  return m_interlaced ? 2 * frames - (m_firstField ? 1 : 0) : frames;
+}
+
 // Puts the source's pictures onto the output grid until every output frame is out; false when
 // the job failed or was aborted.
 bool Converter::Job::EncodeVideo() {
@@ -483,9 +523,9 @@ bool Converter::Job::EncodeVideo() {
     if (m_havePending) {
       VideoFrame frame = std::move(m_pending);
       ReadVideo();
-      const double next = m_havePending ? m_pending.time : frame.time + 1.0 / m_rate;
+      const double next = m_havePending ? m_pending.time : frame.time + 1.0 / m_pictureRate;
       repeats = m_grid.Repeats(frame.time, next);
-      if (!m_havePending) repeats = int(m_frameCount - m_framesOut);  // the last picture holds to the end
+      if (!m_havePending) repeats = int(PicturesLeft());  // the last picture holds to the end
       if (repeats > 0) {
         m_current = m_ahead ? std::move(frame.frame) : MakePicture(frame);
         if (!m_current) {
@@ -498,7 +538,7 @@ bool Converter::Job::EncodeVideo() {
         // No picture at all (audio only, or a video source with nothing in it): black.
         m_current = MakeBlackFrame(AV_PIX_FMT_YUV420P, m_width, m_height);
       }
-      repeats = int(m_frameCount - m_framesOut);
+      repeats = int(PicturesLeft());
     }
     // A video source that failed ends the job here instead of holding its last picture.
     if (!m_failure.empty()) return false;

@@ -57,6 +57,9 @@ class Converter final : public engines::EngineObject {
   double m_begin = 0.0;
   double m_length = 0.0;
   double m_display = 4.0 / 3.0;  // the output's display aspect, chosen at start
+  // The output's fields, chosen at start: interlaced (AV_FIELD_TT or AV_FIELD_BB) for an
+  // interlaced source, whose fields are then scaled one by one and woven back together.
+  AVFieldOrder m_fieldOrder = AV_FIELD_PROGRESSIVE;
   QECallback m_callback = nullptr;
   void* m_userData = nullptr;
 

@@ -74,6 +74,13 @@ bool DvdWriter::Open(const Settings& settings, std::string& error) {
   // quality or size at DVD rates, so B-frames take the plain forward and backward search.
   AVDictionary* videoOptions = nullptr;
   av_dict_set(&videoOptions, "bidir_refine", "0", 0);
+  if (Interlaced()) {
+    // Field pictures that move: interlaced DCT and motion estimation, and the scan order made
+    // for interlaced blocks; each picture says which field comes first.
+    v->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+    v->field_order = settings.fieldOrder;
+    av_dict_set(&videoOptions, "alternate_scan", "1", 0);
+  }
   std::unique_ptr<AVDictionary, DictionaryDeleter> videoHolder(videoOptions);
   AVDictionary* passVideo = videoHolder.release();
   result = avcodec_open2(v, videoCodec, &passVideo);
@@ -287,6 +294,10 @@ void DvdWriter::Work() {
       m_done = true;
       m_finished = true;
       return;
+    }
+    if (item.frame && Interlaced()) {
+      item.frame->interlaced_frame = 1;
+      item.frame->top_field_first = m_settings.fieldOrder == AV_FIELD_TT ? 1 : 0;
     }
     const bool ok = item.frame ? EncodeVideo(item.frame.get()) : Mux(item.packet.get(), m_audioTimeBase, m_audioStream);
     if (!ok) return;

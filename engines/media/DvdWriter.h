@@ -31,6 +31,9 @@ class __attribute__((visibility("default"))) DvdWriter {
     bool mp2Audio = false;
     int64_t audioBitRate = 192000;
     int channels = 2;
+    // AV_FIELD_TT or AV_FIELD_BB: interlaced pictures (each pushed picture holds two fields,
+    // the one named first shown first), encoded as such; anything else: progressive.
+    AVFieldOrder fieldOrder = AV_FIELD_PROGRESSIVE;
     const std::atomic<bool>* abort = nullptr;
   };
 
@@ -71,6 +74,9 @@ class __attribute__((visibility("default"))) DvdWriter {
   bool EncodeVideo(const AVFrame* frame);  // on the writer thread; nullptr flushes
   bool Mux(AVPacket* packet, AVRational timeBase, AVStream* stream);
   bool Fail(const std::string& text);
+  bool Interlaced() const {
+    return m_settings.fieldOrder == AV_FIELD_TT || m_settings.fieldOrder == AV_FIELD_BB;
+  }
 
   Settings m_settings;
   engines::media::OutputContextPtr m_output;

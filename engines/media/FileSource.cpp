@@ -8,6 +8,8 @@
 
 #include "engines/media/MediaLog.h"
 
+#include <libexif/exif-data.h>
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
@@ -136,6 +138,39 @@ double FileDuration(const AVFormatContext* context) {
   return longest;
 }
 
+namespace {
+
+// The EXIF orientation of a photo file (JPEG); 1 (upright) when it has none.
+int ExifOrientation(const char* path) {
+  if (!path || !*path) return 1;
+  std::unique_ptr<ExifData, decltype(&exif_data_unref)> data(exif_data_new_from_file(path), &exif_data_unref);
+  if (!data) return 1;
+  ExifEntry* entry = exif_data_get_entry(data.get(), EXIF_TAG_ORIENTATION);
+  if (!entry || entry->format != EXIF_FORMAT_SHORT || entry->components < 1 || entry->size < 2) return 1;
+  return exif_get_short(entry->data, exif_data_get_byte_order(data.get()));
+}
+
+}  // namespace
+
+Orientation StreamOrientation(const AVFormatContext* context, const AVStream* stream) {
+  if (IsStillPicture(context)) return OrientationFromExif(ExifOrientation(context->url));
+  size_t size = 0;
+  const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+  if (matrix && size >= 9 * sizeof(int32_t)) {
+    int32_t values[9];
+    std::memcpy(values, matrix, sizeof(values));
+    return OrientationFromMatrix(values);
+  }
+  // Older writers leave a tag: the clockwise angle the picture is to be turned by.
+  const AVDictionaryEntry* rotate = av_dict_get(stream->metadata, "rotate", nullptr, 0);
+  if (rotate && rotate->value) {
+    char* end = nullptr;
+    const double degrees = std::strtod(rotate->value, &end);
+    if (end != rotate->value) return OrientationFromDegrees(degrees);
+  }
+  return {};
+}
+
 TVideoInfo DescribeVideo(const AVFormatContext* context, const AVStream* stream) {
   TVideoInfo info{};
   const AVCodecParameters* parameters = stream->codecpar;
@@ -157,6 +192,10 @@ TVideoInfo DescribeVideo(const AVFormatContext* context, const AVStream* stream)
   AVRational dar = DisplayAspect(info.Width, info.Height, sar);
   info.xratio = dar.num;
   info.yratio = dar.den;
+  if (StreamOrientation(context, stream).Swaps()) {
+    std::swap(info.Width, info.Height);
+    std::swap(info.xratio, info.yratio);
+  }
   info.dwFourCC = FourCCFor(parameters);
   const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(AVPixelFormat(parameters->format));
   info.nBitsDepth = descriptor ? av_get_bits_per_pixel(descriptor) : 24;
@@ -223,6 +262,7 @@ struct FileSource::State {
   bool stillDelivered = false;
   double seekTarget = -1.0;  // >= 0 while frames before it are being dropped
   double lastVideoTime = 0.0;
+  Orientation orientation;  // how every picture is turned upright
 
   // Subtitles of a video source: the selected stream, its decoder, and the cues read so far
   // that have not ended yet (in the order they start).
@@ -478,6 +518,7 @@ std::shared_ptr<FileSource> FileSource::Open(const std::string& path, StreamKind
                            : 0.0;
   if (kind == StreamKind::Video) {
     state->videoInfo = DescribeVideo(format, state->stream);
+    state->orientation = StreamOrientation(format, state->stream);
   } else {
     state->audioInfo = DescribeAudio(format, state->stream);
   }
@@ -495,9 +536,36 @@ const TVideoInfo* FileSource::VideoInfo() const { return &m_state->videoInfo; }
 const TAudioInfo* FileSource::AudioInfo() const { return &m_state->audioInfo; }
 std::string FileSource::LastError() const { return m_state->lastError; }
 
+AVFieldOrder FileSource::FieldOrder() const {
+  const State& s = *m_state;
+  if (s.kind != StreamKind::Video || s.still) return AV_FIELD_PROGRESSIVE;
+  const AVCodecParameters* parameters = s.stream->codecpar;
+  switch (parameters->field_order) {
+    case AV_FIELD_TT:
+    case AV_FIELD_BB:
+    case AV_FIELD_TB:
+    case AV_FIELD_BT:
+      return parameters->field_order;
+    case AV_FIELD_UNKNOWN:
+      // Standard-definition DV is always interlaced, bottom field first.
+      return parameters->codec_id == AV_CODEC_ID_DVVIDEO && parameters->height <= 576 ? AV_FIELD_BB
+                                                                                      : AV_FIELD_PROGRESSIVE;
+    default:
+      return AV_FIELD_PROGRESSIVE;
+  }
+}
+
 bool FileSource::ReadVideo(VideoFrame& out) {
   out.subtitles.clear();
   if (!ReadPicture(*m_state, out)) return false;
+  const Orientation orientation = m_state->orientation;
+  if (!orientation.IsUpright()) {
+    // A phone holds its pictures as the sensor saw them and says how they are shown; the
+    // consumers get them the way up they are shown.
+    out.frame = Reorient(out.frame.get(), orientation);
+    if (!out.frame) return m_state->Fail("cannot turn a picture of '" + m_state->path + "' upright");
+    if (orientation.Swaps() && out.displayAspect > 0.0) out.displayAspect = 1.0 / out.displayAspect;
+  }
   m_state->AttachSubtitles(out);
   return true;
 }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "engines/media/FrameConvert.h"
 #include "engines/media/MediaSource.h"
 
 namespace engines::media {
@@ -26,6 +27,10 @@ enum class StreamKind { Video, Audio };
 InputContextPtr OpenInput(const std::string& path, std::string& error);
 bool IsStillPicture(const AVFormatContext* context);
 double FileDuration(const AVFormatContext* context);
+// How the pictures of a video stream are turned to stand upright: a video's display matrix
+// (or its "rotate" tag), a photo's EXIF orientation.
+Orientation StreamOrientation(const AVFormatContext* context, const AVStream* stream);
+// The stream as it is shown: width, height and aspect are those of the upright picture.
 TVideoInfo DescribeVideo(const AVFormatContext* context, const AVStream* stream);
 TAudioInfo DescribeAudio(const AVFormatContext* context, const AVStream* stream);
 
@@ -34,7 +39,7 @@ struct DecoderOptions {
   int32_t subtitleStreamId = 0;  // subtitle stream whose cues come with the pictures; 0 = none
 };
 
-class FileSource final : public MediaSource {
+class __attribute__((visibility("default"))) FileSource final : public MediaSource {
  public:
   // Returns nullptr when the file cannot be opened or has no stream of that kind; the reason
   // is logged and stored in `error`.
@@ -52,6 +57,9 @@ class FileSource final : public MediaSource {
   bool Seek(double seconds) override;
   std::string LastError() const override;
   bool SelectSubtitles(int32_t streamId) override;
+  // The field order of the video stream (AV_FIELD_PROGRESSIVE when it is not interlaced or
+  // does not say; DV, which seldom says, is bottom field first).
+  AVFieldOrder FieldOrder() const;
 
  private:
   struct State;
