@@ -4,7 +4,7 @@
 //
 // Each message runs over a snapshot of the chain taken when it arrives, so a subclass added
 // meanwhile does not see it and one removed meanwhile is skipped. A chain that becomes empty
-// gives the window its former procedure back (unless someone replaced the chain's procedure
+// gives the window its former procedure back (unless someone set a procedure over the chain's
 // since) while calls still under way finish through the record they hold.
 
 #include <algorithm>
@@ -87,25 +87,29 @@ LRESULT ChainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return PassOn(call, msg, wParam, lParam);
 }
 
-// Takes the chain off the window. The former procedure comes back only while the chain's
-// procedure is still the window's; otherwise the chain's procedure stays a pass-through.
-void Detach(HWND hwnd, bool restoreProcedure) {
-  std::shared_ptr<Chain> chain;
-  {
-    std::lock_guard lock(g_chainMutex);
-    auto it = Chains().find(hwnd);
-    if (it == Chains().end()) return;
-    chain = it->second;
-    Chains().erase(it);
-    for (auto& entry : chain->entries) entry->removed = true;
-  }
-  if (!restoreProcedure) return;
+// Drops the window's chain record (its subclasses marked removed).
+std::shared_ptr<Chain> TakeChain(HWND hwnd) {
+  std::lock_guard lock(g_chainMutex);
+  auto it = Chains().find(hwnd);
+  if (it == Chains().end()) return nullptr;
+  std::shared_ptr<Chain> chain = it->second;
+  Chains().erase(it);
+  for (auto& entry : chain->entries) entry->removed = true;
+  return chain;
+}
+
+// The last subclass went: the window gets its former procedure back. When a procedure was
+// set over the chain's since, that one still calls the chain's, so the chain stays as a
+// pass-through to the former procedure.
+void DetachEmptyChain(HWND hwnd) {
   if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) != ChainProc) return;
+  std::shared_ptr<Chain> chain = TakeChain(hwnd);
+  if (!chain) return;
   if (chain->formerUnicode) SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->former));
   else SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chain->former));
 }
 
-void OnWindowDestroyed(HWND hwnd) { Detach(hwnd, false); }
+void OnWindowDestroyed(HWND hwnd) { TakeChain(hwnd); }
 
 // The window must exist and belong to the calling thread.
 bool IsOwnWindow(HWND hwnd) {
@@ -186,7 +190,7 @@ BOOL RemoveWindowSubclass(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id) {
     entries.erase(it);
     empty = entries.empty();
   }
-  if (empty) Detach(hwnd, true);
+  if (empty) DetachEmptyChain(hwnd);
   return TRUE;
 }
 

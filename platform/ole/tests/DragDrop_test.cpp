@@ -314,6 +314,33 @@ TEST_F(DragDropTest, EscapeTheRightButtonOrAReleaseOverNoTargetCancel) {
   EXPECT_EQ(dragSource.feedback.back(), DROPEFFECT_NONE);
 }
 
+TEST_F(DragDropTest, AQuitRequestOrALostCaptureEndsTheDrag) {
+  // A quit request ends the drag and is left for the loop that started it.
+  dropTarget.onEnter = [] { PostQuitMessage(3); };
+  MouseDown(POINT{20, 20});
+  MouseMove(POINT{320, 20});
+  ASSERT_TRUE(RunUntil([&] { return drags == 1; }));  // stops before the quit request
+  EXPECT_EQ(result, DRAGDROP_S_CANCEL);
+  EXPECT_EQ(g_events.back(), "target.leave");
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+
+  // A window taking the mouse away ends it too.
+  MouseUp(POINT{320, 20});
+  RunUntilIdle();
+  g_events.clear();
+  drags = 0;
+  dropTarget.onEnter = [this] { SetCapture(source); };
+  MouseDown(POINT{20, 20});
+  MouseMove(POINT{320, 20});
+  RunDrag();
+  EXPECT_EQ(result, DRAGDROP_S_CANCEL);
+  EXPECT_EQ(g_events.back(), "target.leave");
+  ReleaseCapture();
+  MouseUp(POINT{320, 20});
+}
+
 TEST_F(DragDropTest, RevokedOrDestroyedTargetsAreNeverCalledAgain) {
   // The source's window does what the target asks for while the drag runs.
   const Reaction startDrag = g_reactions[source];

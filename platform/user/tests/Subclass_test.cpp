@@ -116,6 +116,23 @@ TEST_F(SubclassTest, EverySubclassSeesNcDestroyAndIsDetachedAfterIt) {
   EXPECT_EQ(g_trace, (std::vector<std::string>{"window"}));
 }
 
+// A procedure set over the chain's by hand, forwarding to the one it replaced.
+WNDPROC g_replaced = nullptr;
+LRESULT HandSetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kProbe) g_trace.push_back("hand");
+  return CallWindowProcW(g_replaced, hwnd, msg, wParam, lParam);
+}
+
+TEST_F(SubclassTest, AProcedureSetOverTheChainStillReachesTheWindowAfterTheLastRemoval) {
+  HWND hwnd = Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, AnswerProbe);
+  ASSERT_TRUE(SetWindowSubclass(hwnd, TracingSubclass, 1, 10));
+  g_replaced = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HandSetProc)));
+  EXPECT_TRUE(RemoveWindowSubclass(hwnd, TracingSubclass, 1));
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(HandSetProc));
+  EXPECT_EQ(SendMessageW(hwnd, kProbe, 0, 0), 7);
+  EXPECT_EQ(g_trace, (std::vector<std::string>{"hand", "window"}));
+}
+
 TEST_F(SubclassTest, RefusesStaleWindowsAndNullProcedures) {
   HWND hwnd = Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
   EXPECT_FALSE(SetWindowSubclass(hwnd, nullptr, 1, 0));
