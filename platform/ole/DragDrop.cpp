@@ -186,7 +186,7 @@ DragLoop::Step DragLoop::Track(POINT screen, DWORD keyState, bool escape) {
     IDropTarget* target = m_target;
     m_target = nullptr;
     m_targetWindow = nullptr;
-    DWORD answer = m_effect;
+    DWORD answer = m_okEffects;  // like DragEnter and DragOver, offered what the source allows
     m_dropResult = target->Drop(m_data, keyState, POINTL{screen.x, screen.y}, &answer);
     target->Release();
     m_effect = SUCCEEDED(m_dropResult) ? (answer & m_okEffects) : DROPEFFECT_NONE;
