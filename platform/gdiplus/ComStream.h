@@ -1,6 +1,6 @@
 #pragma once
 
-// The small COM shape the imaging layer needs: GUIDs, HRESULTs, IUnknown and IStream, plus
+// The stream interface the imaging layer needs (IStream over the kernel's COM base), plus
 // two ready-made streams (over memory and over a file). Streams are reference counted: each
 // creator hands out one reference, Release frees the stream when the count reaches zero. A
 // stream may be used by one thread at a time.
@@ -8,43 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/kernel/ComBase.h"
 #include "platform/kernel/WinTypes.h"
 
-using HRESULT = int32_t;
-
-struct GUID {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-};
-static_assert(sizeof(GUID) == 16);
-using CLSID = GUID;
-using IID = GUID;
-using REFIID = const IID&;
-using REFCLSID = const CLSID&;
-using REFGUID = const GUID&;
-
-constexpr bool operator==(const GUID& a, const GUID& b) {
-  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-  for (int i = 0; i < 8; ++i)
-    if (a.Data4[i] != b.Data4[i]) return false;
-  return true;
-}
-inline bool IsEqualGUID(const GUID& a, const GUID& b) { return a == b; }
-
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
-
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT S_FALSE = 1;
-constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
-constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
-constexpr HRESULT E_UNEXPECTED = static_cast<HRESULT>(0x8000FFFF);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
-constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
 constexpr HRESULT STG_E_INVALIDFUNCTION = static_cast<HRESULT>(0x80030001);
 constexpr HRESULT STG_E_FILENOTFOUND = static_cast<HRESULT>(0x80030002);
 constexpr HRESULT STG_E_ACCESSDENIED = static_cast<HRESULT>(0x80030005);
@@ -79,15 +45,6 @@ struct STATSTG {
   DWORD reserved;
 };
 
-struct IUnknown {
-  virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
-  virtual ULONG AddRef() = 0;
-  virtual ULONG Release() = 0;
-
- protected:
-  ~IUnknown() = default;
-};
-
 struct ISequentialStream : IUnknown {
   virtual HRESULT Read(void* buffer, ULONG count, ULONG* read) = 0;
   virtual HRESULT Write(const void* buffer, ULONG count, ULONG* written) = 0;
@@ -112,7 +69,6 @@ struct IStream : ISequentialStream {
   ~IStream() = default;
 };
 
-inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr IID IID_ISequentialStream = {
     0x0C733A30, 0x2A1C, 0x11CE, {0xAD, 0xE5, 0x00, 0xAA, 0x00, 0x44, 0x77, 0x3D}};
 inline constexpr IID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};

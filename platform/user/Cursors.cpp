@@ -26,7 +26,9 @@ std::map<int, HCURSOR>& Standard() {
   return *cursors;
 }
 
-bool IsStandardId(int id) { return (id >= 32512 && id <= 32516) || (id >= 32640 && id <= 32651); }
+bool IsStandardId(int id) {
+  return (id >= 32512 && id <= 32516) || (id >= 32640 && id <= 32651) || (id >= 32660 && id <= 32662);
+}
 
 }  // namespace
 

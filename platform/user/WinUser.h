@@ -18,6 +18,7 @@
 #include "platform/user/Monitors.h"
 #include "platform/user/Resources.h"
 #include "platform/user/SystemParams.h"
+#include "platform/user/Subclass.h"
 
 // ---- classes ---------------------------------------------------------------------------
 
@@ -242,6 +243,11 @@ inline LPCWSTR const IDC_NO = MAKEINTRESOURCEW(32648);
 inline LPCWSTR const IDC_HAND = MAKEINTRESOURCEW(32649);
 inline LPCWSTR const IDC_APPSTARTING = MAKEINTRESOURCEW(32650);
 inline LPCWSTR const IDC_HELP = MAKEINTRESOURCEW(32651);
+// The drag-and-drop feedback cursors: the arrow with a badge of a plus (copy), a box (move)
+// or a curved arrow (link). The layer's own ids, beside the standard set.
+inline LPCWSTR const IDC_DRAGCOPY = MAKEINTRESOURCEW(32660);
+inline LPCWSTR const IDC_DRAGMOVE = MAKEINTRESOURCEW(32661);
+inline LPCWSTR const IDC_DRAGLINK = MAKEINTRESOURCEW(32662);
 
 // Standard cursors (instance null, an IDC_* id); other names are the program's resources.
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
@@ -311,6 +317,12 @@ namespace platform {
 // A poster with the engines' signature (engines::WindowPoster) over PostMessageW: false for
 // a stale window or a queue that has gone.
 bool PostMessageForEngines(uintptr_t window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Layers that keep state per window (the subclass chain, drop targets) hear of each window of
+// this process once it has handled WM_NCDESTROY, on the window's thread, while its handle is
+// still valid. Hooks are added for the life of the process.
+using WindowDestroyedHook = void (*)(HWND hwnd);
+void AddWindowDestroyedHook(WindowDestroyedHook hook);
 }  // namespace platform
 
 #include "platform/user/PaintApi.h"

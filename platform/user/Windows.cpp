@@ -114,6 +114,21 @@ void SendDestroyTree(const WindowPtr& w) {
     if (child) SendDestroyTree(child);
 }
 
+std::mutex g_destroyedHookMutex;
+std::vector<platform::WindowDestroyedHook>& DestroyedHooks() {
+  static auto* hooks = new std::vector<platform::WindowDestroyedHook>;
+  return *hooks;
+}
+
+void NotifyWindowDestroyed(HWND hwnd) {
+  std::vector<platform::WindowDestroyedHook> hooks;
+  {
+    std::lock_guard lock(g_destroyedHookMutex);
+    hooks = DestroyedHooks();
+  }
+  for (auto hook : hooks) hook(hwnd);
+}
+
 void SendNcDestroyTree(const WindowPtr& w) {
   std::vector<WindowPtr> children;
   {
@@ -125,6 +140,7 @@ void SendNcDestroyTree(const WindowPtr& w) {
   KillWindowTimers(w->handle);
   if (w->queue) w->queue->RemoveMessagesFor(w->handle);
   SendMessageW(w->handle, WM_NCDESTROY, 0, 0);
+  NotifyWindowDestroyed(w->handle);
   RemoveFromTable(w);
 }
 
@@ -654,4 +670,10 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
   HWND remote = FindRemoteWindow(className ? cls.c_str() : nullptr, windowName ? title.c_str() : nullptr);
   if (!remote) SetLastError(ERROR_FILE_NOT_FOUND);
   return remote;
+}
+
+void platform::AddWindowDestroyedHook(WindowDestroyedHook hook) {
+  if (!hook) return;
+  std::lock_guard lock(g_destroyedHookMutex);
+  DestroyedHooks().push_back(hook);
 }
