@@ -6,6 +6,7 @@
 
 #include "engines/QM_Converter/ConverterApi.h"
 #include "engines/QM_Converter/Converter.h"
+#include "engines/common/EngineGuard.h"
 #include "engines/media/MediaLog.h"
 #include "platform/kernel/Unicode.h"
 
@@ -16,22 +17,10 @@ namespace {
 
 std::shared_ptr<Converter> Find(EngineHandle handle) { return engines::Lookup<Converter>(handle); }
 
-template <typename Result, typename Body>
-Result Guard(const char* what, Result failure, Body body) {
-  try {
-    return body();
-  } catch (const std::exception& exception) {
-    LogLine(std::string(what) + " failed: " + exception.what());
-  } catch (...) {
-    LogLine(std::string(what) + " failed");
-  }
-  return failure;
-}
-
 }  // namespace
 
 ENGINE_API EngineHandle QECreate(EngineHandle videoSource, EngineHandle audioSource) {
-  return Guard("creating a converter", EngineHandle(0), [&]() -> EngineHandle {
+  return engines::Guarded("creating a converter", EngineHandle(0), [&]() -> EngineHandle {
     std::shared_ptr<MediaSource> video, audio;
     if (videoSource) {
       video = engines::Lookup<MediaSource>(videoSource);
@@ -56,7 +45,7 @@ ENGINE_API EngineHandle QECreate(EngineHandle videoSource, EngineHandle audioSou
 }
 
 ENGINE_API void QEDestroy(EngineHandle converter) {
-  Guard("destroying a converter", 0, [&] {
+  engines::Guarded("destroying a converter", 0, [&] {
     if (Find(converter)) engines::UnregisterObject(converter);  // the destructor aborts and joins
     return 0;
   });
@@ -68,21 +57,21 @@ ENGINE_API EngineHandle ordinal_1(EngineHandle videoSource, EngineHandle audioSo
 ENGINE_API void ordinal_2(EngineHandle converter) { QEDestroy(converter); }
 
 ENGINE_API int32_t QESetOutputFile(EngineHandle converter, const char16_t* fileName) {
-  return Guard("setting the output file", 0, [&] {
+  return engines::Guarded("setting the output file", 0, [&] {
     auto found = Find(converter);
     return found && found->SetOutputFile(platform::Utf16ToUtf8(engines::ReadText(fileName))) ? 1 : 0;
   });
 }
 
 ENGINE_API int32_t QESetEncodeParam(EngineHandle converter, const QEEncodeParam* param) {
-  return Guard("setting encoding parameters", 0, [&] {
+  return engines::Guarded("setting encoding parameters", 0, [&] {
     auto found = Find(converter);
     return found && param && found->SetParam(*param) ? 1 : 0;
   });
 }
 
 ENGINE_API int32_t QEGetEncodeParam(EngineHandle converter, QEEncodeParam* param) {
-  return Guard("reading encoding parameters", 0, [&] {
+  return engines::Guarded("reading encoding parameters", 0, [&] {
     auto found = Find(converter);
     if (!found || !param) return 0;
     *param = found->Param();
@@ -99,7 +88,7 @@ ENGINE_API void QEInitEncodeParam(QEEncodeParam* param) {
 
 ENGINE_API int32_t QEStart(EngineHandle converter, double begin, double length, int32_t, QECallback callback,
                            void* userData) {
-  return Guard("starting an encoding", -1, [&] {
+  return engines::Guarded("starting an encoding", -1, [&] {
     auto found = Find(converter);
     if (!found) {
       LogLine("cannot start an encoding: unknown converter handle");
@@ -110,7 +99,7 @@ ENGINE_API int32_t QEStart(EngineHandle converter, double begin, double length, 
 }
 
 ENGINE_API int32_t QEPause(EngineHandle converter) {
-  return Guard("pausing", 0, [&] {
+  return engines::Guarded("pausing", 0, [&] {
     auto found = Find(converter);
     if (!found) return 0;
     found->Pause(true);
@@ -119,7 +108,7 @@ ENGINE_API int32_t QEPause(EngineHandle converter) {
 }
 
 ENGINE_API int32_t QEResume(EngineHandle converter) {
-  return Guard("resuming", 0, [&] {
+  return engines::Guarded("resuming", 0, [&] {
     auto found = Find(converter);
     if (!found) return 0;
     found->Pause(false);
@@ -128,7 +117,7 @@ ENGINE_API int32_t QEResume(EngineHandle converter) {
 }
 
 ENGINE_API int32_t QEAbort(EngineHandle converter, int32_t, int32_t) {
-  return Guard("aborting", 0, [&] {
+  return engines::Guarded("aborting", 0, [&] {
     auto found = Find(converter);
     if (!found) return 0;
     found->Abort();
@@ -137,7 +126,7 @@ ENGINE_API int32_t QEAbort(EngineHandle converter, int32_t, int32_t) {
 }
 
 ENGINE_API int32_t QEEnablePreview(EngineHandle converter, int32_t on) {
-  return Guard("switching the preview", 0, [&] {
+  return engines::Guarded("switching the preview", 0, [&] {
     auto found = Find(converter);
     if (!found) return 0;
     found->EnablePreview(on != 0);
@@ -146,7 +135,7 @@ ENGINE_API int32_t QEEnablePreview(EngineHandle converter, int32_t on) {
 }
 
 ENGINE_API int64_t QEGetDiskFreeSpace(const char16_t* path) {
-  return Guard("reading free disk space", int64_t(0), [&]() -> int64_t {
+  return engines::Guarded("reading free disk space", int64_t(0), [&]() -> int64_t {
     std::filesystem::path folder = platform::Utf16ToUtf8(engines::ReadText(path));
     if (folder.empty()) return 0;
     std::error_code error;

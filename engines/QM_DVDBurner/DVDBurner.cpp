@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engines/DiscTools/BurnDrives.h"
+#include "engines/common/EngineGuard.h"
 #include "engines/common/EngineHandles.h"
 #include "engines/common/JobThreads.h"
 #include "engines/common/WindowPoster.h"
@@ -60,61 +61,47 @@ ENGINE_API int32_t BNCheckBurnEngineVersion() {
 }
 
 ENGINE_API int32_t BNCheckBurnDriver() {
-  try {
+  return engines::Guarded("BNCheckBurnDriver", static_cast<int32_t>(0), [&]() -> int32_t {
     jobs.Start([] {
-      try {
-        disctools::ListDrives(true);
-      } catch (...) {
-      }
+      engines::Guarded("BNCheckBurnDriver: drive scan", [] { disctools::ListDrives(true); });
       Post(BN_EVENT_DRIVE_LIST, 0);
     });
     return 1;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API int32_t BNGetBurnDriverCount() {
-  try {
+  return engines::Guarded("BNGetBurnDriverCount", static_cast<int32_t>(0), [&]() -> int32_t {
     return static_cast<int32_t>(disctools::ListDrives(false).size());
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API const char16_t* BNGetBurnDriverName(int32_t index) {
-  try {
+  return engines::Guarded("BNGetBurnDriverName", static_cast<const char16_t*>(nullptr), [&]() -> const char16_t* {
     const auto drives = disctools::ListDrives(false);
     if (index < 0 || index >= static_cast<int32_t>(drives.size())) return nullptr;
     return KeepName(platform::Utf8ToUtf16(drives[static_cast<size_t>(index)].DisplayName()));
-  } catch (...) {
-    return nullptr;
-  }
+  });
 }
 
 ENGINE_API int32_t BNGetDriveDevice(int32_t index, char16_t* buffer, int32_t capacity) {
-  try {
+  return engines::Guarded("BNGetDriveDevice", static_cast<int32_t>(0), [&]() -> int32_t {
     const auto drives = disctools::ListDrives(false);
     if (index < 0 || index >= static_cast<int32_t>(drives.size())) return engines::CopyText(u"", buffer, capacity);
     return engines::CopyText(platform::Utf8ToUtf16(drives[static_cast<size_t>(index)].device), buffer, capacity);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API int32_t BNGetDiskInfo(int32_t index) {
-  try {
+  return engines::Guarded("BNGetDiskInfo", static_cast<int32_t>(0), [&]() -> int32_t {
     jobs.Start([index] {
-      int32_t reason = BN_DISC_NO_DRIVE;
-      try {
+      const int32_t reason = engines::Guarded("BNGetDiskInfo: disc check", int32_t(BN_DISC_NO_DRIVE), [&] {
         const auto drives = disctools::ListDrives(false);
-        if (index >= 0 && index < static_cast<int32_t>(drives.size())) reason = CheckDisc(drives[static_cast<size_t>(index)]);
-      } catch (...) {
-      }
+        if (index < 0 || index >= static_cast<int32_t>(drives.size())) return int32_t(BN_DISC_NO_DRIVE);
+        return CheckDisc(drives[static_cast<size_t>(index)]);
+      });
       Post(BN_EVENT_DISC_INFO, reason);
     });
     return 1;
-  } catch (...) {
-    return 0;
-  }
+  });
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engines/common/EngineGuard.h"
 #include "engines/common/EngineHandles.h"
 
 namespace {
@@ -30,16 +31,14 @@ class TitleList : public engines::EngineObject {
 
 // Runs `action` on the entry under the list's lock; answers `missing` for a bad handle or index.
 template <typename Result, typename Action>
-Result WithTitle(uintptr_t handle, int32_t index, Result missing, Action action) {
-  try {
+Result WithTitle(const char* entry, uintptr_t handle, int32_t index, Result missing, Action action) {
+  return engines::Guarded(entry, missing, [&]() -> Result {
     auto list = engines::Lookup<TitleList>(handle);
     if (!list) return missing;
     std::lock_guard guard(list->lock);
     if (index < 0 || index >= static_cast<int32_t>(list->titles.size())) return missing;
     return action(list->titles[static_cast<size_t>(index)]);
-  } catch (...) {
-    return missing;
-  }
+  });
 }
 
 void Release(uintptr_t handle) {
@@ -49,11 +48,9 @@ void Release(uintptr_t handle) {
 }  // namespace
 
 ENGINE_API uintptr_t TLCreate() {
-  try {
+  return engines::Guarded("TLCreate", static_cast<uintptr_t>(0), [&]() -> uintptr_t {
     return engines::RegisterObject(std::make_shared<TitleList>());
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API void TLRlease(uintptr_t list) { Release(list); }
@@ -67,7 +64,7 @@ ENGINE_API int32_t TLGetTitleCount(uintptr_t handle) {
 }
 
 ENGINE_API int32_t TLInsertTitle(uintptr_t handle, int32_t index) {
-  try {
+  return engines::Guarded("TLInsertTitle", static_cast<int32_t>(-1), [&]() -> int32_t {
     auto list = engines::Lookup<TitleList>(handle);
     if (!list) return -1;
     std::lock_guard guard(list->lock);
@@ -75,9 +72,7 @@ ENGINE_API int32_t TLInsertTitle(uintptr_t handle, int32_t index) {
     if (index < 0 || index > count) index = count;
     list->titles.insert(list->titles.begin() + index, TitleEntry{});
     return index;
-  } catch (...) {
-    return -1;
-  }
+  });
 }
 
 ENGINE_API int32_t TLRemoveTitle(uintptr_t handle, int32_t index) {
@@ -90,14 +85,14 @@ ENGINE_API int32_t TLRemoveTitle(uintptr_t handle, int32_t index) {
 }
 
 ENGINE_API int32_t TLSetTitleThumbnailPath(uintptr_t list, int32_t index, const char16_t* path) {
-  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
     t.thumbnailPath = engines::ReadText(path);
     return 1;
   });
 }
 
 ENGINE_API int32_t TLGetTitleThumbnailPath(uintptr_t list, int32_t index, char16_t* buffer) {
-  return WithTitle(list, index, 0,
+  return WithTitle(__func__, list, index, 0,
                    [&](TitleEntry& t) { return engines::CopyText(t.thumbnailPath, buffer, TL_PATH_UNITS); });
 }
 
@@ -126,7 +121,7 @@ ENGINE_API int32_t TLSetTitleThumbnail(uintptr_t list, int32_t index, const void
       out[x * 4 + 3] = 255;
     }
   }
-  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
     t.thumbnail = std::move(pixels);
     t.thumbnailWidth = width;
     t.thumbnailHeight = height;
@@ -136,7 +131,7 @@ ENGINE_API int32_t TLSetTitleThumbnail(uintptr_t list, int32_t index, const void
 
 ENGINE_API int32_t TLGetTitleThumbnail(uintptr_t list, int32_t index, int32_t* width, int32_t* height, uint8_t* bgra,
                                        int32_t capacityBytes) {
-  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
     if (width) *width = t.thumbnailWidth;
     if (height) *height = t.thumbnailHeight;
     const auto needed = static_cast<int32_t>(t.thumbnail.size());
@@ -146,50 +141,50 @@ ENGINE_API int32_t TLGetTitleThumbnail(uintptr_t list, int32_t index, int32_t* w
 }
 
 ENGINE_API int32_t TLSetTitleFile(uintptr_t list, int32_t index, const char16_t* path) {
-  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
     t.file = engines::ReadText(path);
     return 1;
   });
 }
 
 ENGINE_API int32_t TLGetTitleFile(uintptr_t list, int32_t index, char16_t* buffer, int32_t capacity) {
-  return WithTitle(list, index, 0, [&](TitleEntry& t) { return engines::CopyText(t.file, buffer, capacity); });
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) { return engines::CopyText(t.file, buffer, capacity); });
 }
 
 ENGINE_API int32_t TLSetTitleDuration(uintptr_t list, int32_t index, double seconds) {
-  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
     t.duration = seconds > 0 ? seconds : 0;
     return 1;
   });
 }
 
 ENGINE_API double TLGetTitleDuration(uintptr_t list, int32_t index) {
-  return WithTitle(list, index, 0.0, [&](TitleEntry& t) { return t.duration; });
+  return WithTitle(__func__, list, index, 0.0, [&](TitleEntry& t) { return t.duration; });
 }
 
 ENGINE_API int32_t TLSetTitleAspect(uintptr_t list, int32_t index, int32_t aspect) {
   if (aspect != TL_ASPECT_AS_ENCODED && aspect != TL_ASPECT_4_3 && aspect != TL_ASPECT_16_9) return 0;
-  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
     t.aspect = aspect;
     return 1;
   });
 }
 
 ENGINE_API int32_t TLGetTitleAspect(uintptr_t list, int32_t index) {
-  return WithTitle(list, index, static_cast<int32_t>(TL_ASPECT_AS_ENCODED), [&](TitleEntry& t) { return t.aspect; });
+  return WithTitle(__func__, list, index, static_cast<int32_t>(TL_ASPECT_AS_ENCODED), [&](TitleEntry& t) { return t.aspect; });
 }
 
 ENGINE_API int32_t TLSetTitleChapters(uintptr_t list, int32_t index, const double* seconds, int32_t count) {
   if (count < 0 || (count > 0 && !seconds)) return 0;
   std::vector<double> chapters(seconds, seconds + count);
-  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
     t.chapters = std::move(chapters);
     return 1;
   });
 }
 
 ENGINE_API int32_t TLGetTitleChapters(uintptr_t list, int32_t index, double* seconds, int32_t capacity) {
-  return WithTitle(list, index, 0, [&](TitleEntry& t) {
+  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
     for (int32_t i = 0; seconds && i < capacity && i < static_cast<int32_t>(t.chapters.size()); ++i)
       seconds[i] = t.chapters[static_cast<size_t>(i)];
     return static_cast<int32_t>(t.chapters.size());

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "engines/QM_DataProcess/DataProcessApi.h"
+#include "engines/common/EngineGuard.h"
 #include "engines/QM_DataProcess/Processors.h"
 #include "engines/media/MediaLog.h"
 #include "platform/kernel/Unicode.h"
@@ -17,16 +18,14 @@ using engines::media::MediaSource;
 namespace {
 
 template <typename Change>
-void UpdateVideo(EngineHandle processor, Change change) {
-  try {
+void UpdateVideo(const char* entry, EngineHandle processor, Change change) {
+  engines::Guarded(entry, [&] {
     if (auto found = engines::Lookup<VideoProcessor>(processor)) found->Update(change);
-  } catch (...) {
-    LogLine("changing a video processor failed");
-  }
+  });
 }
 
-EngineHandle Create(EngineHandle source, bool video) {
-  try {
+EngineHandle Create(const char* entry, EngineHandle source, bool video) {
+  return engines::Guarded(entry, EngineHandle(0), [&]() -> EngineHandle {
     auto found = engines::Lookup<MediaSource>(source);
     if (!found || (video ? !found->HasVideo() : !found->HasAudio())) {
       if (source) LogLine(std::string("cannot create a processor: the handle is not an ") +
@@ -35,31 +34,27 @@ EngineHandle Create(EngineHandle source, bool video) {
     }
     if (video) return engines::RegisterObject(std::make_shared<VideoProcessor>(std::move(found)));
     return engines::RegisterObject(std::make_shared<AudioProcessor>(std::move(found)));
-  } catch (...) {
-    LogLine("cannot create a processor");
-    return 0;
-  }
+  });
 }
 
 template <typename Kind>
-void Destroy(EngineHandle processor) {
-  try {
+void Destroy(const char* entry, EngineHandle processor) {
+  engines::Guarded(entry, [&] {
     if (engines::Lookup<Kind>(processor)) engines::UnregisterObject(processor);
-  } catch (...) {
-  }
+  });
 }
 
 }  // namespace
 
-ENGINE_API EngineHandle PCCreateVideoProcessor(EngineHandle source, int32_t, double) { return Create(source, true); }
-ENGINE_API void PCDestroyVideoProcessor(EngineHandle processor) { Destroy<VideoProcessor>(processor); }
-ENGINE_API EngineHandle PCCreateAudioProcessor(EngineHandle source, int32_t, double) { return Create(source, false); }
-ENGINE_API void PCDestroyAudioProcessor(EngineHandle processor) { Destroy<AudioProcessor>(processor); }
+ENGINE_API EngineHandle PCCreateVideoProcessor(EngineHandle source, int32_t, double) { return Create(__func__, source, true); }
+ENGINE_API void PCDestroyVideoProcessor(EngineHandle processor) { Destroy<VideoProcessor>(__func__, processor); }
+ENGINE_API EngineHandle PCCreateAudioProcessor(EngineHandle source, int32_t, double) { return Create(__func__, source, false); }
+ENGINE_API void PCDestroyAudioProcessor(EngineHandle processor) { Destroy<AudioProcessor>(__func__, processor); }
 
 ENGINE_API void PCSetCropRectEx(EngineHandle processor, const RECT* rect, int32_t style) {
   Crop crop;
   if (rect) crop = {rect->left, rect->top, rect->right, rect->bottom};
-  UpdateVideo(processor, [&](PictureSettings& s) {
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) {
     s.crop = crop;
     if (style >= 0 && style <= 5) s.style = engines::media::ResizeStyle(style);
   });
@@ -67,26 +62,26 @@ ENGINE_API void PCSetCropRectEx(EngineHandle processor, const RECT* rect, int32_
 ENGINE_API void PCSetCropRect(EngineHandle processor, const RECT* rect) {
   Crop crop;
   if (rect) crop = {rect->left, rect->top, rect->right, rect->bottom};
-  UpdateVideo(processor, [&](PictureSettings& s) { s.crop = crop; });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.crop = crop; });
 }
 
 ENGINE_API void PCSetVideoBrightness(EngineHandle processor, int32_t value) {
-  UpdateVideo(processor, [&](PictureSettings& s) { s.brightness = std::clamp(value, -100, 100); });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.brightness = std::clamp(value, -100, 100); });
 }
 ENGINE_API void PCSetContrast(EngineHandle processor, int32_t value) {
-  UpdateVideo(processor, [&](PictureSettings& s) { s.contrast = std::clamp(value, -100, 100); });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.contrast = std::clamp(value, -100, 100); });
 }
 ENGINE_API void PCSetVideoSaturation(EngineHandle processor, int32_t value) {
-  UpdateVideo(processor, [&](PictureSettings& s) { s.saturation = std::clamp(value, -100, 100); });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.saturation = std::clamp(value, -100, 100); });
 }
 ENGINE_API void PCSetExFilterFlag(EngineHandle processor, int32_t flags) {
-  UpdateVideo(processor, [&](PictureSettings& s) { s.effects = flags; });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.effects = flags; });
 }
 ENGINE_API void PCSetFlipFlag(EngineHandle processor, int32_t flags) {
-  UpdateVideo(processor, [&](PictureSettings& s) { s.flip = flags & 3; });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.flip = flags & 3; });
 }
 ENGINE_API void PCSetVideoDeintelace(EngineHandle processor, int32_t mode) {
-  UpdateVideo(processor, [&](PictureSettings& s) { s.deinterlace = mode; });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.deinterlace = mode; });
 }
 
 ENGINE_API void PCSetUserWatermarkImage(EngineHandle processor, const void* bitmapInfo, const void* bits,
@@ -128,7 +123,7 @@ ENGINE_API void PCSetUserWatermarkImage(EngineHandle processor, const void* bitm
     LogLine("watermark picture refused");
     mark = {};
   }
-  UpdateVideo(processor, [&](PictureSettings& s) { s.watermark = std::move(mark); });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.watermark = std::move(mark); });
 }
 
 ENGINE_API void PCSetUserSubPicture(EngineHandle processor, const void* record, int32_t opacity) {
@@ -156,41 +151,34 @@ ENGINE_API void PCSetUserSubPicture(EngineHandle processor, const void* record, 
     LogLine("subtitle style refused");
     style = {};
   }
-  UpdateVideo(processor, [&](PictureSettings& s) { s.subtitles = style; });
+  UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.subtitles = style; });
 }
 
 ENGINE_API void PCSetVolum(EngineHandle processor, int32_t percent) {
-  try {
+  engines::Guarded("PCSetVolum", [&] {
     if (auto found = engines::Lookup<AudioProcessor>(processor)) found->SetVolume(percent);
-  } catch (...) {
-  }
+  });
 }
 
 ENGINE_API int32_t PCSaveSnapshot(EngineHandle processor, const char16_t* fileName, int32_t format, int32_t) {
-  try {
+  return engines::Guarded("PCSaveSnapshot", static_cast<int32_t>(0), [&]() -> int32_t {
     auto found = engines::Lookup<VideoProcessor>(processor);
     const std::string path = platform::Utf16ToUtf8(engines::ReadText(fileName));
     return found && !path.empty() && found->SaveSnapshot(path, format == 1) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API const engines::media::TVideoInfo* PCGetVideoInfo(EngineHandle processor) {
-  try {
+  return engines::Guarded("PCGetVideoInfo", static_cast<const engines::media::TVideoInfo*>(nullptr), [&]() -> const engines::media::TVideoInfo* {
     auto found = engines::Lookup<VideoProcessor>(processor);
     return found ? found->VideoInfo() : nullptr;
-  } catch (...) {
-    return nullptr;
-  }
+  });
 }
 ENGINE_API const engines::media::TAudioInfo* PCGetAudioInfo(EngineHandle processor) {
-  try {
+  return engines::Guarded("PCGetAudioInfo", static_cast<const engines::media::TAudioInfo*>(nullptr), [&]() -> const engines::media::TAudioInfo* {
     auto found = engines::Lookup<AudioProcessor>(processor);
     return found ? found->AudioInfo() : nullptr;
-  } catch (...) {
-    return nullptr;
-  }
+  });
 }
 
 // The program binds these by ordinal.

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "engines/common/EngineGuard.h"
 #include "engines/media/DecoderApi.h"
 #include "engines/media/FileInfo.h"
 #include "engines/media/FileSource.h"
@@ -19,9 +20,10 @@ std::string PathOf(const char16_t* fileName) {
   return platform::Utf16ToUtf8(engines::ReadText(fileName));
 }
 
-EngineHandle CreateDecoder(const char16_t* fileName, const void* params, int32_t* status, StreamKind kind) {
+EngineHandle CreateDecoder(const char* entry, const char16_t* fileName, const void* params, int32_t* status,
+                           StreamKind kind) {
   if (status) *status = -1;
-  try {
+  return engines::Guarded(entry, EngineHandle(0), [&]() -> EngineHandle {
     const std::string path = PathOf(fileName);
     if (path.empty()) {
       LogLine("cannot open a decoder: no file name given");
@@ -39,20 +41,14 @@ EngineHandle CreateDecoder(const char16_t* fileName, const void* params, int32_t
     EngineHandle handle = engines::RegisterObject(std::move(source));
     if (handle && status) *status = 0;
     return handle;
-  } catch (const std::exception& exception) {
-    LogLine(std::string("cannot open a decoder: ") + exception.what());
-  } catch (...) {
-    LogLine("cannot open a decoder: unexpected failure");
-  }
-  return 0;
+  });
 }
 
-void DestroyDecoder(EngineHandle handle) {
-  try {
+void DestroyDecoder(const char* entry, EngineHandle handle) {
+  engines::Guarded(entry, [&] {
     // Only file decoders are destroyed here; another engine's object is left alone.
     if (engines::Lookup<FileSource>(handle)) engines::UnregisterObject(handle);
-  } catch (...) {
-  }
+  });
 }
 
 }  // namespace
@@ -68,54 +64,44 @@ ENGINE_API int32_t ordinal_30() { return QDMStart(); }
 ENGINE_API void ordinal_31() { QDMStop(); }
 
 ENGINE_API TMediaFileInfo* QDMGetFileInfo(const char16_t* fileName, int32_t /*mode*/) {
-  try {
+  return engines::Guarded("QDMGetFileInfo", static_cast<TMediaFileInfo*>(nullptr), [&]() -> TMediaFileInfo* {
     const std::string path = PathOf(fileName);
     if (path.empty()) return nullptr;
     std::string error;
     return CreateFileInfo(path, error);
-  } catch (...) {
-    LogLine("cannot read file information: unexpected failure");
-    return nullptr;
-  }
+  });
 }
 
 ENGINE_API void QDMFreeFileInfo(TMediaFileInfo* info) {
-  try {
-    FreeFileInfo(info);
-  } catch (...) {
-  }
+  engines::Guarded("QDMFreeFileInfo", [&] { FreeFileInfo(info); });
 }
 
 ENGINE_API TMediaFileInfo* ordinal_1(const char16_t* fileName, int32_t mode) { return QDMGetFileInfo(fileName, mode); }
 ENGINE_API void ordinal_2(TMediaFileInfo* info) { QDMFreeFileInfo(info); }
 
 ENGINE_API EngineHandle QVDCreate(const char16_t* fileName, const void* params, int32_t* status, int32_t) {
-  return CreateDecoder(fileName, params, status, StreamKind::Video);
+  return CreateDecoder("QVDCreate", fileName, params, status, StreamKind::Video);
 }
 
 ENGINE_API EngineHandle QADCreate(const char16_t* fileName, const void* params, int32_t* status, int32_t) {
-  return CreateDecoder(fileName, params, status, StreamKind::Audio);
+  return CreateDecoder("QADCreate", fileName, params, status, StreamKind::Audio);
 }
 
-ENGINE_API void QVDDestroy(EngineHandle decoder) { DestroyDecoder(decoder); }
-ENGINE_API void QADDestroy(EngineHandle decoder) { DestroyDecoder(decoder); }
+ENGINE_API void QVDDestroy(EngineHandle decoder) { DestroyDecoder("QVDDestroy", decoder); }
+ENGINE_API void QADDestroy(EngineHandle decoder) { DestroyDecoder("QADDestroy", decoder); }
 
 ENGINE_API const TVideoInfo* QVDGetVideoInfo(EngineHandle source) {
-  try {
+  return engines::Guarded("QVDGetVideoInfo", static_cast<const TVideoInfo*>(nullptr), [&]() -> const TVideoInfo* {
     auto found = engines::Lookup<MediaSource>(source);
     return found && found->HasVideo() ? found->VideoInfo() : nullptr;
-  } catch (...) {
-    return nullptr;
-  }
+  });
 }
 
 ENGINE_API const TAudioInfo* QADGetAudioInfo(EngineHandle source) {
-  try {
+  return engines::Guarded("QADGetAudioInfo", static_cast<const TAudioInfo*>(nullptr), [&]() -> const TAudioInfo* {
     auto found = engines::Lookup<MediaSource>(source);
     return found && found->HasAudio() ? found->AudioInfo() : nullptr;
-  } catch (...) {
-    return nullptr;
-  }
+  });
 }
 
 ENGINE_API void MediaSetLogHook(LogHook hook) { SetLogHook(hook); }

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "engines/common/EngineApi.h"
+#include "engines/common/EngineGuard.h"
 #include "engines/common/EngineHandles.h"
 #include "engines/media/MediaLog.h"
 
@@ -19,25 +20,22 @@ engines::EngineHandle g_handle = 0;
 
 // Returns the manager's handle (the same one until stopped); 0 on failure.
 ENGINE_API engines::EngineHandle QEMStart() {
-  try {
+  return engines::Guarded("QEMStart", engines::EngineHandle(0), [] {
     std::lock_guard lock(g_mutex);
     if (!engines::LookupObject(g_handle)) {
       engines::media::RouteAvLog();
       g_handle = engines::RegisterObject(std::make_shared<EncoderManager>());
     }
     return g_handle;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API void QEMStop() {
-  try {
+  engines::Guarded("QEMStop", [] {
     std::lock_guard lock(g_mutex);
     if (g_handle) engines::UnregisterObject(g_handle);
     g_handle = 0;
-  } catch (...) {
-  }
+  });
 }
 
 ENGINE_API engines::EngineHandle ordinal_5() { return QEMStart(); }

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "engines/common/EngineGuard.h"
 #include "engines/QM_Language/LanguageEngine.h"
 
 namespace {
@@ -17,35 +18,28 @@ std::u16string_view View(const char16_t* text) { return text ? std::u16string_vi
 }  // namespace
 
 ENGINE_API int32_t MLInit(const char16_t* pattern) {
-  try {
+  return engines::Guarded("MLInit", static_cast<int32_t>(0), [&]() -> int32_t {
     return TheEngine().Init(View(pattern));
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API int32_t MLLoadLanguageResByName(const char16_t* name) {
-  try {
+  return engines::Guarded("MLLoadLanguageResByName", static_cast<int32_t>(0), [&]() -> int32_t {
     return TheEngine().Load(View(name)) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API const char16_t* MLGetText(const char16_t* key) {
   if (!key) return u"";
-  try {
+  // Out of memory while copying an unknown key: hand back the caller's own text rather
+  // than null.
+  return engines::Guarded("MLGetText", static_cast<const char16_t*>(key), [&]() -> const char16_t* {
     return TheEngine().GetText(key);
-  } catch (...) {
-    // Out of memory while copying an unknown key: hand back the caller's own text rather
-    // than null.
-    return key;
-  }
+  });
 }
 
 ENGINE_API void MLClose() {
-  try {
+  engines::Guarded("MLClose", [&] {
     TheEngine().Close();
-  } catch (...) {
-  }
+  });
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engines/common/EngineGuard.h"
 #include "engines/QM_Log/Logger.h"
 #include "platform/kernel/Unicode.h"
 
@@ -18,22 +19,19 @@ std::u16string_view View(const char16_t* text) { return text ? std::u16string_vi
 }  // namespace
 
 ENGINE_API int32_t QMLogInit(const char16_t* name, int32_t, int32_t, int32_t) {
-  try {
+  return engines::Guarded("QMLogInit", static_cast<int32_t>(0), [&]() -> int32_t {
     return TheLogger().Open(platform::Utf16ToUtf8(View(name))) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API void QMLog(const char16_t* text) {
-  try {
+  engines::Guarded("QMLog", [&] {
     TheLogger().Write(qmlog::LineKind::Log, platform::Utf16ToUtf8(View(text)));
-  } catch (...) {
-  }
+  });
 }
 
 ENGINE_API void QMOutput(const char* text) {
-  try {
+  engines::Guarded("QMOutput", [&] {
     // The text is in the ANSI code page (UTF-8); malformed bytes become U+FFFD so the log
     // stays valid UTF-8.
     const std::string_view raw = text ? std::string_view(text) : std::string_view();
@@ -42,6 +40,5 @@ ENGINE_API void QMOutput(const char* text) {
     } else {
       TheLogger().Write(qmlog::LineKind::Trace, platform::Utf16ToUtf8(platform::Utf8ToUtf16(raw)));
     }
-  } catch (...) {
-  }
+  });
 }

@@ -18,6 +18,7 @@
 #include "engines/QM_OutputCtrl/MenuDescription.h"
 #include "engines/QM_OutputCtrl/MenuRenderer.h"
 #include "engines/QM_OutputCtrl/TitleProbe.h"
+#include "engines/common/EngineGuard.h"
 #include "engines/common/EngineHandles.h"
 #include "engines/common/JobThreads.h"
 #include "engines/common/WindowPoster.h"
@@ -372,11 +373,10 @@ class Controller : public engines::EngineObject, public std::enable_shared_from_
 std::shared_ptr<Controller> Find(uintptr_t handle) { return engines::Lookup<Controller>(handle); }
 
 template <typename Action>
-void Change(uintptr_t handle, Action change) {
-  try {
+void Change(const char* entry, uintptr_t handle, Action change) {
+  engines::Guarded(entry, [&] {
     if (auto controller = Find(handle)) controller->Set(change);
-  } catch (...) {
-  }
+  });
 }
 
 Picture CopyPicture(const uint8_t* pixels, int width, int height, int stride) {
@@ -397,23 +397,20 @@ Picture CopyPicture(const uint8_t* pixels, int width, int height, int stride) {
 using namespace outputctrl;
 
 ENGINE_API uintptr_t OCCreateCtrl() {
-  try {
+  return engines::Guarded("OCCreateCtrl", static_cast<uintptr_t>(0), [&]() -> uintptr_t {
     return engines::RegisterObject(std::make_shared<Controller>());
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API void OCDestroyCtrl(uintptr_t ctrl) {
-  try {
+  engines::Guarded("OCDestroyCtrl", [&] {
     auto controller = Find(ctrl);
     if (!controller) return;
     controller->Cancel();
     while (controller->Wait(1000) == OC_STATE_RUNNING) {
     }
     engines::UnregisterObject(ctrl);
-  } catch (...) {
-  }
+  });
 }
 
 ENGINE_API void OCInitEncParam(void* block) {
@@ -439,35 +436,33 @@ ENGINE_API void OCInitEncParam(void* block) {
 }
 
 ENGINE_API void OCRegisterMsgHwnd(uintptr_t ctrl, uintptr_t window) {
-  Change(ctrl, [&](Settings& s) { s.window = window; });
+  Change(__func__, ctrl, [&](Settings& s) { s.window = window; });
 }
 ENGINE_API void OCSetMenuData(uintptr_t ctrl, uintptr_t menu) {
-  Change(ctrl, [&](Settings& s) { s.menu = menu; });
+  Change(__func__, ctrl, [&](Settings& s) { s.menu = menu; });
 }
 ENGINE_API void OCSetTitleList(uintptr_t ctrl, uintptr_t list) {
-  Change(ctrl, [&](Settings& s) { s.titleList = list; });
+  Change(__func__, ctrl, [&](Settings& s) { s.titleList = list; });
 }
 ENGINE_API void OCSetTempPath(uintptr_t ctrl, const char16_t* folder) {
-  Change(ctrl, [&](Settings& s) { s.tempPath = Utf8(folder); });
+  Change(__func__, ctrl, [&](Settings& s) { s.tempPath = Utf8(folder); });
 }
 ENGINE_API void OCSetDvdFolder(uintptr_t ctrl, const char16_t* folder) {
-  Change(ctrl, [&](Settings& s) { s.dvdFolder = Utf8(folder); });
+  Change(__func__, ctrl, [&](Settings& s) { s.dvdFolder = Utf8(folder); });
 }
 ENGINE_API void OCSetDVDType(uintptr_t ctrl, int32_t type) {
-  Change(ctrl, [&](Settings& s) { s.type = type; });
+  Change(__func__, ctrl, [&](Settings& s) { s.type = type; });
 }
 ENGINE_API void OCSetEncParam(uintptr_t ctrl, const void* block) {
   if (!block) return;
-  Change(ctrl, [&](Settings& s) { std::memcpy(&s.block, block, sizeof(OCEncParam)); });
+  Change(__func__, ctrl, [&](Settings& s) { std::memcpy(&s.block, block, sizeof(OCEncParam)); });
 }
 
 ENGINE_API int32_t OCStartProcess(uintptr_t ctrl) {
-  try {
+  return engines::Guarded("OCStartProcess", static_cast<int32_t>(0), [&]() -> int32_t {
     auto controller = Find(ctrl);
     return controller && controller->Start() ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API void OCCancelProcess(uintptr_t ctrl) {
@@ -475,12 +470,10 @@ ENGINE_API void OCCancelProcess(uintptr_t ctrl) {
 }
 
 ENGINE_API int32_t OCWaitProcess(uintptr_t ctrl, int32_t milliseconds) {
-  try {
+  return engines::Guarded("OCWaitProcess", static_cast<int32_t>(OC_STATE_IDLE), [&]() -> int32_t {
     auto controller = Find(ctrl);
     return controller ? controller->Wait(milliseconds) : OC_STATE_IDLE;
-  } catch (...) {
-    return OC_STATE_IDLE;
-  }
+  });
 }
 
 ENGINE_API int32_t OCGetState(uintptr_t ctrl) {
@@ -489,20 +482,16 @@ ENGINE_API int32_t OCGetState(uintptr_t ctrl) {
 }
 
 ENGINE_API int32_t OCGetLastError(uintptr_t ctrl, char16_t* buffer, int32_t capacity) {
-  try {
+  return engines::Guarded("OCGetLastError", static_cast<int32_t>(0), [&]() -> int32_t {
     auto controller = Find(ctrl);
     return engines::CopyText(controller ? platform::Utf8ToUtf16(controller->Error()) : u"", buffer, capacity);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API uintptr_t OCMenuCreate() {
-  try {
+  return engines::Guarded("OCMenuCreate", static_cast<uintptr_t>(0), [&]() -> uintptr_t {
     return engines::RegisterObject(std::make_shared<MenuDescription>());
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 ENGINE_API void OCMenuRelease(uintptr_t menu) {
@@ -510,7 +499,7 @@ ENGINE_API void OCMenuRelease(uintptr_t menu) {
 }
 
 ENGINE_API int32_t OCMenuAddPage(uintptr_t handle, const OCMenuPageInfo* info) {
-  try {
+  return engines::Guarded("OCMenuAddPage", static_cast<int32_t>(-1), [&]() -> int32_t {
     auto menu = engines::Lookup<MenuDescription>(handle);
     if (!menu || !info || !info->background || info->width <= 0 || info->height <= 0 || info->width > 4096 ||
         info->height > 4096 || info->stride < info->width * 4)
@@ -523,13 +512,11 @@ ENGINE_API int32_t OCMenuAddPage(uintptr_t handle, const OCMenuPageInfo* info) {
     std::lock_guard guard(menu->lock);
     menu->pages.push_back(std::move(page));
     return static_cast<int32_t>(menu->pages.size()) - 1;
-  } catch (...) {
-    return -1;
-  }
+  });
 }
 
 ENGINE_API int32_t OCMenuAddButton(uintptr_t handle, int32_t page, const OCMenuButton* button) {
-  try {
+  return engines::Guarded("OCMenuAddButton", static_cast<int32_t>(-1), [&]() -> int32_t {
     auto menu = engines::Lookup<MenuDescription>(handle);
     if (!menu || !button) return -1;
     std::lock_guard guard(menu->lock);
@@ -537,7 +524,5 @@ ENGINE_API int32_t OCMenuAddButton(uintptr_t handle, int32_t page, const OCMenuB
     auto& buttons = menu->pages[static_cast<size_t>(page)].buttons;
     buttons.push_back(*button);
     return static_cast<int32_t>(buttons.size()) - 1;
-  } catch (...) {
-    return -1;
-  }
+  });
 }

@@ -1,5 +1,7 @@
 #include "engines/common/JobThreads.h"
 
+#include "engines/common/EngineGuard.h"
+
 namespace engines {
 
 JobThreads::~JobThreads() {
@@ -22,11 +24,9 @@ void JobThreads::Start(std::function<void()> work, std::function<void()> cancel)
   ReapEnded();
   Job job{{}, std::move(cancel), ended};
   job.thread = std::thread([work = std::move(work), ended] {
-    try {
-      work();
-    } catch (...) {
-      // A job reports its own failures; nothing may escape a thread.
-    }
+    // A job reports its own failures; what still escapes it is logged, never let out of
+    // the thread.
+    engines::Guarded("a background job", work);
     ended->store(true);
   });
   m_jobs.push_back(std::move(job));

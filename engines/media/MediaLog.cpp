@@ -13,9 +13,6 @@ extern "C" {
 namespace engines::media {
 namespace {
 
-std::mutex g_logMutex;
-std::atomic<LogHook> g_hook{nullptr};
-
 void AvLogCallback(void* object, int level, const char* format, va_list args) {
   if (level > AV_LOG_WARNING) return;
   char line[1024];
@@ -28,17 +25,6 @@ void AvLogCallback(void* object, int level, const char* format, va_list args) {
 }
 
 }  // namespace
-
-void SetLogHook(LogHook hook) { g_hook.store(hook); }
-
-void LogLine(const std::string& line) {
-  std::lock_guard lock(g_logMutex);
-  if (LogHook hook = g_hook.load()) {
-    hook(line.c_str());
-  } else {
-    std::fprintf(stderr, "%s\n", line.c_str());
-  }
-}
 
 std::string AvErrorText(int error) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};

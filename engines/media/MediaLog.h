@@ -1,19 +1,18 @@
 #pragma once
 
-// The media engines' diagnostic log. Every failing FFmpeg call is reported here by name with
-// FFmpeg's error text and the subject it failed on, and av_log output (warnings and worse) is
-// routed here too. The program points the hook at its log engine; until then lines go to
-// stderr. Any thread may log; the hook is called under a lock, one line at a time.
+// The media engines' side of the engines' log (engines/common/EngineLog.h): every failing
+// FFmpeg call is reported by name with FFmpeg's error text and the subject it failed on, and
+// av_log output (warnings and worse) is routed into the same log.
 
 #include <string>
 
+#include "engines/common/EngineLog.h"
+
 namespace engines::media {
 
-using LogHook = void (*)(const char* line);
-
-// nullptr restores the default (stderr).
-void SetLogHook(LogHook hook);
-void LogLine(const std::string& line);
+using engines::LogHook;
+using engines::LogLine;
+using engines::SetLogHook;
 
 // FFmpeg's text for an error code ("Invalid data found when processing input").
 std::string AvErrorText(int error);

@@ -15,82 +15,84 @@ namespace {
 namespace media = engines::media;
 using enginetest::Fixture;
 
-#define EXPECT_SAME_FIELD(Ours, ourField, Theirs, theirField) \
-  EXPECT_EQ(offsetof(Ours, ourField), offsetof(Theirs, theirField)) << #Ours "::" #ourField; \
-  EXPECT_EQ(sizeof(Ours::ourField), sizeof(Theirs::theirField)) << #Ours "::" #ourField
+// The program's copies of the engine records must match the engines' headers field by field;
+// checked when the tests are compiled, since only they see both headers.
+#define SAME_FIELD(Ours, ourField, Theirs, theirField)                        \
+  static_assert(offsetof(Ours, ourField) == offsetof(Theirs, theirField) &&   \
+                    sizeof(Ours::ourField) == sizeof(Theirs::theirField),      \
+                #Ours "::" #ourField " differs from the engine's record")
 
-// The program's copies of the engine records must match the engines' headers field by field.
-TEST(MediaInfoTest, RecordsMatchTheEnginesLayouts) {
-  EXPECT_EQ(sizeof(TVideoInfo), sizeof(media::TVideoInfo));
-  EXPECT_SAME_FIELD(TVideoInfo, Width, media::TVideoInfo, Width);
-  EXPECT_SAME_FIELD(TVideoInfo, Height, media::TVideoInfo, Height);
-  EXPECT_SAME_FIELD(TVideoInfo, frame_rate, media::TVideoInfo, frame_rate);
-  EXPECT_SAME_FIELD(TVideoInfo, total_frames, media::TVideoInfo, total_frames);
-  EXPECT_SAME_FIELD(TVideoInfo, xratio, media::TVideoInfo, xratio);
-  EXPECT_SAME_FIELD(TVideoInfo, yratio, media::TVideoInfo, yratio);
-  EXPECT_SAME_FIELD(TVideoInfo, dwFourCC, media::TVideoInfo, dwFourCC);
-  EXPECT_SAME_FIELD(TVideoInfo, nBitsDepth, media::TVideoInfo, nBitsDepth);
-  EXPECT_SAME_FIELD(TVideoInfo, dwCapsFlag, media::TVideoInfo, dwCapsFlag);
+static_assert(sizeof(TVideoInfo) == sizeof(media::TVideoInfo));
+SAME_FIELD(TVideoInfo, Width, media::TVideoInfo, Width);
+SAME_FIELD(TVideoInfo, Height, media::TVideoInfo, Height);
+SAME_FIELD(TVideoInfo, frame_rate, media::TVideoInfo, frame_rate);
+SAME_FIELD(TVideoInfo, total_frames, media::TVideoInfo, total_frames);
+SAME_FIELD(TVideoInfo, xratio, media::TVideoInfo, xratio);
+SAME_FIELD(TVideoInfo, yratio, media::TVideoInfo, yratio);
+SAME_FIELD(TVideoInfo, dwFourCC, media::TVideoInfo, dwFourCC);
+SAME_FIELD(TVideoInfo, nBitsDepth, media::TVideoInfo, nBitsDepth);
+SAME_FIELD(TVideoInfo, dwCapsFlag, media::TVideoInfo, dwCapsFlag);
 
-  EXPECT_EQ(sizeof(TAudioInfo), sizeof(media::TAudioInfo));
-  EXPECT_SAME_FIELD(TAudioInfo, sample_rate, media::TAudioInfo, sample_rate);
-  EXPECT_SAME_FIELD(TAudioInfo, channels, media::TAudioInfo, channels);
-  EXPECT_SAME_FIELD(TAudioInfo, bitspersample, media::TAudioInfo, bitspersample);
-  EXPECT_SAME_FIELD(TAudioInfo, bytespersecond, media::TAudioInfo, bytespersecond);
-  EXPECT_SAME_FIELD(TAudioInfo, length, media::TAudioInfo, length);
-  EXPECT_SAME_FIELD(TAudioInfo, dwCapsFlag, media::TAudioInfo, dwCapsFlag);
+static_assert(sizeof(TAudioInfo) == sizeof(media::TAudioInfo));
+SAME_FIELD(TAudioInfo, sample_rate, media::TAudioInfo, sample_rate);
+SAME_FIELD(TAudioInfo, channels, media::TAudioInfo, channels);
+SAME_FIELD(TAudioInfo, bitspersample, media::TAudioInfo, bitspersample);
+SAME_FIELD(TAudioInfo, bytespersecond, media::TAudioInfo, bytespersecond);
+SAME_FIELD(TAudioInfo, length, media::TAudioInfo, length);
+SAME_FIELD(TAudioInfo, dwCapsFlag, media::TAudioInfo, dwCapsFlag);
 
-  EXPECT_EQ(sizeof(TSubStreamRecord), sizeof(media::TSubStreamInfo));
-  EXPECT_SAME_FIELD(TSubStreamRecord, Kind, media::TSubStreamInfo, kind);
-  EXPECT_SAME_FIELD(TSubStreamRecord, StreamId, media::TSubStreamInfo, streamId);
-  EXPECT_SAME_FIELD(TSubStreamRecord, CodecName, media::TSubStreamInfo, codecName);
-  EXPECT_SAME_FIELD(TSubStreamRecord, Language, media::TSubStreamInfo, language);
-  EXPECT_SAME_FIELD(TSubStreamRecord, Name, media::TSubStreamInfo, name);
+static_assert(sizeof(TSubStreamRecord) == sizeof(media::TSubStreamInfo));
+SAME_FIELD(TSubStreamRecord, Kind, media::TSubStreamInfo, kind);
+SAME_FIELD(TSubStreamRecord, StreamId, media::TSubStreamInfo, streamId);
+SAME_FIELD(TSubStreamRecord, CodecName, media::TSubStreamInfo, codecName);
+SAME_FIELD(TSubStreamRecord, Language, media::TSubStreamInfo, language);
+SAME_FIELD(TSubStreamRecord, Name, media::TSubStreamInfo, name);
 
-  EXPECT_EQ(sizeof(TStreamDescription), sizeof(media::TStreamDescription));
-  EXPECT_SAME_FIELD(TStreamDescription, StreamIndex, media::TStreamDescription, streamIndex);
-  EXPECT_SAME_FIELD(TStreamDescription, StreamId, media::TStreamDescription, streamId);
-  EXPECT_SAME_FIELD(TStreamDescription, CodecName, media::TStreamDescription, codecName);
-  EXPECT_SAME_FIELD(TStreamDescription, Title, media::TStreamDescription, title);
-  EXPECT_SAME_FIELD(TStreamDescription, BitRate, media::TStreamDescription, bitRate);
-  EXPECT_SAME_FIELD(TStreamDescription, Video, media::TStreamDescription, video);
-  EXPECT_SAME_FIELD(TStreamDescription, Audio, media::TStreamDescription, audio);
+static_assert(sizeof(TStreamDescription) == sizeof(media::TStreamDescription));
+SAME_FIELD(TStreamDescription, StreamIndex, media::TStreamDescription, streamIndex);
+SAME_FIELD(TStreamDescription, StreamId, media::TStreamDescription, streamId);
+SAME_FIELD(TStreamDescription, CodecName, media::TStreamDescription, codecName);
+SAME_FIELD(TStreamDescription, Title, media::TStreamDescription, title);
+SAME_FIELD(TStreamDescription, BitRate, media::TStreamDescription, bitRate);
+SAME_FIELD(TStreamDescription, Video, media::TStreamDescription, video);
+SAME_FIELD(TStreamDescription, Audio, media::TStreamDescription, audio);
 
-  EXPECT_EQ(sizeof(TMediaProgramEntry), sizeof(media::TMediaProgram));
-  EXPECT_SAME_FIELD(TMediaProgramEntry, ProgramId, media::TMediaProgram, programId);
-  EXPECT_SAME_FIELD(TMediaProgramEntry, StreamCount, media::TMediaProgram, streamCount);
-  EXPECT_SAME_FIELD(TMediaProgramEntry, Duration, media::TMediaProgram, duration);
-  EXPECT_SAME_FIELD(TMediaProgramEntry, VideoStreamCount, media::TMediaProgram, videoStreamCount);
-  EXPECT_SAME_FIELD(TMediaProgramEntry, AudioStreamCount, media::TMediaProgram, audioStreamCount);
-  EXPECT_SAME_FIELD(TMediaProgramEntry, SubStreamCount, media::TMediaProgram, subStreamCount);
-  EXPECT_SAME_FIELD(TMediaProgramEntry, VideoStream, media::TMediaProgram, video);
-  EXPECT_SAME_FIELD(TMediaProgramEntry, AudioStream, media::TMediaProgram, audio);
-  EXPECT_SAME_FIELD(TMediaProgramEntry, SubStreams, media::TMediaProgram, subStreams);
+static_assert(sizeof(TMediaProgramEntry) == sizeof(media::TMediaProgram));
+SAME_FIELD(TMediaProgramEntry, ProgramId, media::TMediaProgram, programId);
+SAME_FIELD(TMediaProgramEntry, StreamCount, media::TMediaProgram, streamCount);
+SAME_FIELD(TMediaProgramEntry, Duration, media::TMediaProgram, duration);
+SAME_FIELD(TMediaProgramEntry, VideoStreamCount, media::TMediaProgram, videoStreamCount);
+SAME_FIELD(TMediaProgramEntry, AudioStreamCount, media::TMediaProgram, audioStreamCount);
+SAME_FIELD(TMediaProgramEntry, SubStreamCount, media::TMediaProgram, subStreamCount);
+SAME_FIELD(TMediaProgramEntry, VideoStream, media::TMediaProgram, video);
+SAME_FIELD(TMediaProgramEntry, AudioStream, media::TMediaProgram, audio);
+SAME_FIELD(TMediaProgramEntry, SubStreams, media::TMediaProgram, subStreams);
 
-  EXPECT_EQ(sizeof(TMediaFileInfo), sizeof(media::TMediaFileInfo));
-  EXPECT_SAME_FIELD(TMediaFileInfo, Size, media::TMediaFileInfo, size);
-  EXPECT_SAME_FIELD(TMediaFileInfo, FormatName, media::TMediaFileInfo, formatName);
-  EXPECT_SAME_FIELD(TMediaFileInfo, Title, media::TMediaFileInfo, title);
-  EXPECT_SAME_FIELD(TMediaFileInfo, Duration, media::TMediaFileInfo, duration);
-  EXPECT_SAME_FIELD(TMediaFileInfo, BitRate, media::TMediaFileInfo, bitRate);
-  EXPECT_SAME_FIELD(TMediaFileInfo, ProgramCount, media::TMediaFileInfo, programCount);
-  EXPECT_SAME_FIELD(TMediaFileInfo, Programs, media::TMediaFileInfo, programs);
+static_assert(sizeof(TMediaFileInfo) == sizeof(media::TMediaFileInfo));
+SAME_FIELD(TMediaFileInfo, Size, media::TMediaFileInfo, size);
+SAME_FIELD(TMediaFileInfo, FormatName, media::TMediaFileInfo, formatName);
+SAME_FIELD(TMediaFileInfo, Title, media::TMediaFileInfo, title);
+SAME_FIELD(TMediaFileInfo, Duration, media::TMediaFileInfo, duration);
+SAME_FIELD(TMediaFileInfo, BitRate, media::TMediaFileInfo, bitRate);
+SAME_FIELD(TMediaFileInfo, ProgramCount, media::TMediaFileInfo, programCount);
+SAME_FIELD(TMediaFileInfo, Programs, media::TMediaFileInfo, programs);
 
-  EXPECT_EQ(sizeof(TQmBurnDiscInfo), sizeof(QmBurnDiscInfo));
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Present, QmBurnDiscInfo, present);
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Status, QmBurnDiscInfo, status);
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, IsDvd, QmBurnDiscInfo, isDvd);
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Erasable, QmBurnDiscInfo, erasable);
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Profile, QmBurnDiscInfo, profile);
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Capacity, QmBurnDiscInfo, capacity);
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Used, QmBurnDiscInfo, used);
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, Free, QmBurnDiscInfo, free);
-  EXPECT_SAME_FIELD(TQmBurnDiscInfo, TestDrive, QmBurnDiscInfo, testDrive);
-  EXPECT_EQ(sizeof(TQmBurnDiscSpace), sizeof(QmBurnDiscSpace));
-  EXPECT_SAME_FIELD(TQmBurnDiscSpace, liDiscFreeSpace, QmBurnDiscSpace, freeSpace);
-  EXPECT_SAME_FIELD(TQmBurnDiscSpace, liDiscUsedSpace, QmBurnDiscSpace, usedSpace);
-  EXPECT_SAME_FIELD(TQmBurnDiscSpace, liAvailableSpace, QmBurnDiscSpace, availableSpace);
-}
+static_assert(sizeof(TQmBurnDiscInfo) == sizeof(QmBurnDiscInfo));
+SAME_FIELD(TQmBurnDiscInfo, Present, QmBurnDiscInfo, present);
+SAME_FIELD(TQmBurnDiscInfo, Status, QmBurnDiscInfo, status);
+SAME_FIELD(TQmBurnDiscInfo, IsDvd, QmBurnDiscInfo, isDvd);
+SAME_FIELD(TQmBurnDiscInfo, Erasable, QmBurnDiscInfo, erasable);
+SAME_FIELD(TQmBurnDiscInfo, Profile, QmBurnDiscInfo, profile);
+SAME_FIELD(TQmBurnDiscInfo, Capacity, QmBurnDiscInfo, capacity);
+SAME_FIELD(TQmBurnDiscInfo, Used, QmBurnDiscInfo, used);
+SAME_FIELD(TQmBurnDiscInfo, Free, QmBurnDiscInfo, free);
+SAME_FIELD(TQmBurnDiscInfo, TestDrive, QmBurnDiscInfo, testDrive);
+static_assert(sizeof(TQmBurnDiscSpace) == sizeof(QmBurnDiscSpace));
+SAME_FIELD(TQmBurnDiscSpace, liDiscFreeSpace, QmBurnDiscSpace, freeSpace);
+SAME_FIELD(TQmBurnDiscSpace, liDiscUsedSpace, QmBurnDiscSpace, usedSpace);
+SAME_FIELD(TQmBurnDiscSpace, liAvailableSpace, QmBurnDiscSpace, availableSpace);
+
+#undef SAME_FIELD
 
 TEST(MediaInfoTest, FileInformationMatchesWhatTheFixtureWasMadeWith) {
   struct Case {
