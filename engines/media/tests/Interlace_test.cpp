@@ -121,7 +121,9 @@ TEST_P(WriterFieldOrder, IsWhatTheFileSays) {
   int count = 0;
   while (file->ReadVideo(picture)) {
     EXPECT_EQ(bool(picture.frame->interlaced_frame), c.interlaced);
-    if (c.interlaced) EXPECT_EQ(bool(picture.frame->top_field_first), c.topFirst);
+    if (c.interlaced) {
+      EXPECT_EQ(bool(picture.frame->top_field_first), c.topFirst);
+    }
     ++count;
   }
   EXPECT_EQ(count, 6);
