@@ -18,25 +18,20 @@ std::mutex& EnvironmentLock() {
   return lock;
 }
 
+// The program reads its command line with Windows' plain scanner: a double quote starts a
+// quoted run that ends at the next one, and nothing is escaped. So an argument with blanks or
+// control characters is quoted whole, and a double quote inside an argument, which that
+// scanner cannot express, is left out rather than turned into escapes it would read literally.
 std::string QuoteArgument(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  std::string out = "\"";
-  size_t backslashes = 0;
+  bool needsQuotes = argument.empty();
+  std::string text;
+  text.reserve(argument.size());
   for (const char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"') {
-      out.append(backslashes * 2 + 1, '\\');
-    } else {
-      out.append(backslashes, '\\');
-    }
-    backslashes = 0;
-    out += c;
+    if (c == '"') continue;
+    if (static_cast<unsigned char>(c) <= 32) needsQuotes = true;
+    text += c;
   }
-  out.append(backslashes * 2, '\\');
-  return out + "\"";
+  return needsQuotes ? "\"" + text + "\"" : text;
 }
 
 std::string CommandLineUtf8() {
