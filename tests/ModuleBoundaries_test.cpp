@@ -102,7 +102,8 @@ bool MayUse(const Module& user, const Module& used) {
   // of engines/ (common, media, tools) have plain words for names and need their path.
   const fs::path usedPath(used.path);
   const std::string name = usedPath.filename().string();
-  const bool libraryName = std::any_of(name.begin(), name.end(), [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
+  const bool libraryName =
+      std::any_of(name.begin(), name.end(), [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
   return usedPath.parent_path() == "engines" && libraryName && words.count(name);
 }
 
