@@ -28,15 +28,22 @@ std::string ReadText(const fs::path& path) {
   return text.str();
 }
 
+// Where a label starts an entry: at the start of a line or of a sentence, not quoted in text.
+size_t FindLabel(const std::string& readme, const std::string& label, size_t from) {
+  for (size_t at = readme.find(label, from); at != std::string::npos; at = readme.find(label, at + 1)) {
+    if (at == 0 || readme[at - 1] == '\n' || (at >= 2 && readme.compare(at - 2, 2, ". ") == 0)) return at;
+  }
+  return std::string::npos;
+}
+
 // The text of a README's labelled entry ("May use:" ...), up to the next label or the end
 // of its paragraph; nullopt when the README has no such entry.
 std::optional<std::string> Entry(const std::string& readme, const std::string& label) {
-  const size_t start = readme.find(label);
+  const size_t start = FindLabel(readme, label, 0);
   if (start == std::string::npos) return std::nullopt;
   size_t end = readme.find("\n\n", start);
   for (const char* next : {"May use:", "Used by:"}) {
-    const size_t at = readme.find(next, start + label.size());
-    if (at != std::string::npos) end = std::min(end, at);
+    end = std::min(end, FindLabel(readme, next, start + label.size()));
   }
   return readme.substr(start + label.size(), end == std::string::npos ? std::string::npos : end - start - label.size());
 }
@@ -200,6 +207,8 @@ TEST(ModuleBoundaries, UseLinesAreReadAsTheyAreWritten) {
   EXPECT_EQ(Entry(readme, "May use:"), " rtl,\nvcl. ");
   EXPECT_EQ(Entry(readme, "Used by:"), " nothing.");
   EXPECT_EQ(Entry("# x\n", "May use:"), std::nullopt);
+  // A label quoted in the text is not the entry.
+  EXPECT_EQ(Entry("- lists \"May use:\" lines.\n\nMay use: every module.\n", "May use:"), " every module.\n");
 }
 
 }  // namespace
