@@ -144,6 +144,25 @@ TEST(ModuleBoundaries, EveryModuleFolderHasAReadmeWithItsUseLines) {
   EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
 }
 
+// Calls visit(file, line) for every line of a module's program code: its .cpp and .h files,
+// without its test code and without nested modules (which are checked on their own).
+template <typename Visit>
+void ForEachProgramLine(const Module& module, Visit visit) {
+  for (auto it = fs::recursive_directory_iterator(kRoot / module.path); it != fs::recursive_directory_iterator();
+       ++it) {
+    if (it->is_directory()) {
+      if (IsTestFolder(it->path().filename()) || fs::exists(it->path() / "README.md")) it.disable_recursion_pending();
+      continue;
+    }
+    const std::string extension = it->path().extension().string();
+    if (extension != ".cpp" && extension != ".h") continue;
+    const std::string file = fs::relative(it->path(), kRoot).generic_string();
+    std::ifstream in(it->path());
+    std::string line;
+    while (std::getline(in, line)) visit(file, line);
+  }
+}
+
 TEST(ModuleBoundaries, ModulesIncludeOnlyWhatTheirReadmeAllows) {
   const std::vector<Module> modules = Modules();
   ASSERT_GT(modules.size(), 10u);
@@ -151,32 +170,33 @@ TEST(ModuleBoundaries, ModulesIncludeOnlyWhatTheirReadmeAllows) {
   std::vector<std::string> faults;
   size_t includesChecked = 0;
   for (const Module& module : modules) {
-    const fs::path folder = kRoot / module.path;
-    for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it) {
-      if (it->is_directory()) {
-        // Test code and nested modules (checked on their own) are not this module's code.
-        if (IsTestFolder(it->path().filename()) || fs::exists(it->path() / "README.md")) it.disable_recursion_pending();
-        continue;
+    ForEachProgramLine(module, [&](const std::string& file, const std::string& line) {
+      std::smatch match;
+      if (!std::regex_search(line, match, includeLine)) return;
+      const std::string include = match[1];
+      const Module* used = Owner(modules, include);
+      if (!used || used == &module) return;
+      ++includesChecked;
+      if (!MayUse(module, *used)) {
+        faults.push_back(file + " includes \"" + include + "\" from " + used->path + ", which " + module.path +
+                         "/README.md does not list under \"May use\"");
       }
-      const std::string extension = it->path().extension().string();
-      if (extension != ".cpp" && extension != ".h") continue;
-      std::ifstream in(it->path());
-      std::string line;
-      while (std::getline(in, line)) {
-        std::smatch match;
-        if (!std::regex_search(line, match, includeLine)) continue;
-        const std::string include = match[1];
-        const Module* used = Owner(modules, include);
-        if (!used || used == &module) continue;
-        ++includesChecked;
-        if (!MayUse(module, *used)) {
-          faults.push_back(fs::relative(it->path(), kRoot).generic_string() + " includes \"" + include + "\" from " +
-                           used->path + ", which " + module.path + "/README.md does not list under \"May use\"");
-        }
-      }
-    }
+    });
   }
   EXPECT_GT(includesChecked, 100u);
+  for (const std::string& fault : faults) ADD_FAILURE() << fault;
+}
+
+// The platform's internals are its own: the layers above use its public calls.
+TEST(ModuleBoundaries, NoProgramCodeOutsideThePlatformReachesIntoItsInternals) {
+  std::vector<std::string> faults;
+  for (const Module& module : Modules()) {
+    // The end-to-end tests are test code, free to reach in like every module's tests/.
+    if (module.path.rfind("platform/", 0) == 0 || module.path == "tests") continue;
+    ForEachProgramLine(module, [&](const std::string& file, const std::string& line) {
+      if (line.find("platform::detail") != std::string::npos) faults.push_back(file + ": " + line);
+    });
+  }
   for (const std::string& fault : faults) ADD_FAILURE() << fault;
 }
 
