@@ -57,7 +57,8 @@ endfunction()
 
 # Builds <folder>/*_test.cpp (and *_helper.cpp) into "<target>_tests", linked with target;
 # the folder is the module's tests/ unless FOLDER names another. The tests run with the built
-# program folder as their program folder, unless PROGRAM_DIR names a test-only one.
+# program folder as their program folder, unless PROGRAM_DIR names a test-only one; either way
+# BRANTWELL_BIN_DIR in their code is the program folder they run with.
 function(_brantwell_add_tests target)
   cmake_parse_arguments(T "" "FOLDER;PROGRAM_DIR" "TEST_LINK" ${ARGN})
   if(NOT T_FOLDER)
@@ -78,7 +79,7 @@ function(_brantwell_add_tests target)
   target_compile_definitions(${exe} PRIVATE
     BRANTWELL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     BRANTWELL_TEST_SOURCE_DIR="${T_FOLDER}"
-    BRANTWELL_BIN_DIR="${BRANTWELL_BIN_DIR}"
+    BRANTWELL_BIN_DIR="${T_PROGRAM_DIR}"
     BRANTWELL_TEST_BIN_DIR="${BRANTWELL_TEST_BIN_DIR}")
   set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${BRANTWELL_TEST_BIN_DIR}")
   gtest_discover_tests(${exe}
