@@ -13,6 +13,9 @@
 #
 #   brantwell_engine(QM_Log LINK engines_common)
 #
+# TEST_PROGRAM_DIR gives a module's tests a program folder of their own, for libraries that
+# exist only for tests and stay out of the real program folder.
+#
 # does the same for an engine: a shared library named QM_Log.so in the program folder.
 
 function(brantwell_add_modules)
@@ -53,11 +56,16 @@ function(_brantwell_link_packages target visibility)
 endfunction()
 
 # Builds <folder>/*_test.cpp (and *_helper.cpp) into "<target>_tests", linked with target;
-# the folder is the module's tests/ unless FOLDER names another.
+# the folder is the module's tests/ unless FOLDER names another. The tests run with the built
+# program folder as their program folder, unless PROGRAM_DIR names a test-only one; either way
+# BRANTWELL_BIN_DIR in their code is the program folder they run with.
 function(_brantwell_add_tests target)
-  cmake_parse_arguments(T "" "FOLDER" "TEST_LINK" ${ARGN})
+  cmake_parse_arguments(T "" "FOLDER;PROGRAM_DIR" "TEST_LINK" ${ARGN})
   if(NOT T_FOLDER)
     set(T_FOLDER "${CMAKE_CURRENT_SOURCE_DIR}/tests")
+  endif()
+  if(NOT T_PROGRAM_DIR)
+    set(T_PROGRAM_DIR "${BRANTWELL_BIN_DIR}")
   endif()
   file(GLOB tests CONFIGURE_DEPENDS "${T_FOLDER}/*_test.cpp")
   if(NOT tests)
@@ -71,7 +79,7 @@ function(_brantwell_add_tests target)
   target_compile_definitions(${exe} PRIVATE
     BRANTWELL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     BRANTWELL_TEST_SOURCE_DIR="${T_FOLDER}"
-    BRANTWELL_BIN_DIR="${BRANTWELL_BIN_DIR}"
+    BRANTWELL_BIN_DIR="${T_PROGRAM_DIR}"
     BRANTWELL_TEST_BIN_DIR="${BRANTWELL_TEST_BIN_DIR}")
   set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${BRANTWELL_TEST_BIN_DIR}")
   gtest_discover_tests(${exe}
@@ -79,11 +87,11 @@ function(_brantwell_add_tests target)
     WORKING_DIRECTORY "${CMAKE_BINARY_DIR}"
     PROPERTIES
       TIMEOUT 300
-      ENVIRONMENT "BRANTWELL_PROGRAM_DIR=${BRANTWELL_BIN_DIR};BRANTWELL_DISPLAY=headless")
+      ENVIRONMENT "BRANTWELL_PROGRAM_DIR=${T_PROGRAM_DIR};BRANTWELL_DISPLAY=headless")
 endfunction()
 
 function(brantwell_module target)
-  cmake_parse_arguments(M "HEADER_ONLY;SHARED" "" "LINK;PRIVATE_LINK;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
+  cmake_parse_arguments(M "HEADER_ONLY;SHARED" "TEST_PROGRAM_DIR" "LINK;PRIVATE_LINK;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
   list(APPEND sources ${M_SOURCES})
   if(M_HEADER_ONLY OR NOT sources)
@@ -104,7 +112,7 @@ function(brantwell_module target)
     _brantwell_link_packages(${target} PRIVATE ${M_PRIVATE_PKG})
   endif()
   _brantwell_publish_headers(${target})
-  _brantwell_add_tests(${target} TEST_LINK ${M_TEST_LINK})
+  _brantwell_add_tests(${target} TEST_LINK ${M_TEST_LINK} PROGRAM_DIR "${M_TEST_PROGRAM_DIR}")
 endfunction()
 
 # An engine: a shared library "<name>.so" in the program folder (or a sub-folder of it,

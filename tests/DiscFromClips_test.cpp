@@ -64,9 +64,8 @@ std::string WideClip() {
 class ScratchFolder {
  public:
   ScratchFolder() {
-    const fs::path base = fs::path(BRANTWELL_TEST_BIN_DIR) / "scratch";
-    fs::create_directories(base);
-    std::string pattern = (base / "e2e-XXXXXX").string();
+    // Straight in the test build folder: a shared parent would outlive the tests.
+    std::string pattern = (fs::path(BRANTWELL_TEST_BIN_DIR) / "scratch-e2e-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     m_path = pattern;
   }

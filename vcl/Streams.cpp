@@ -4,7 +4,6 @@
 
 #include "platform/kernel/ErrorText.h"
 #include "platform/kernel/FileApi.h"
-#include "platform/kernel/KernelObject.h"
 #include "platform/kernel/WinError.h"
 
 #include <unistd.h>
@@ -240,8 +239,7 @@ TFileStream::TFileStream(const AnsiString& fileName, Word mode) : THandleStream(
     if (create) throw EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
   }
-  auto object = platform::detail::GetKernelObject<platform::detail::FileObject>(FFile);
-  FHandle = object ? object->Descriptor() : -1;
+  FHandle = platform::FileDescriptorOf(FFile);
 }
 
 TFileStream::~TFileStream() {

@@ -45,12 +45,13 @@ int LanguageEngine::Init(std::u16string_view pattern) {
 void LanguageEngine::ScanLocked() {
   m_scanned = true;
   m_catalogue.clear();
-  std::string pattern = platform::detail::NormalizeDelimiters(platform::Utf16ToUtf8(m_pattern));
+  std::string pattern = platform::Utf16ToUtf8(m_pattern);
+  std::replace(pattern.begin(), pattern.end(), '\\', '/');
   if (pattern.front() != '/') pattern = platform::ProgramFolder() + "/" + pattern;
   const size_t slash = pattern.rfind('/');
   const std::string mask = pattern.substr(slash + 1);
   // The folder may differ in case from the pattern; the mask matches names without regard to case.
-  const std::string folder = platform::detail::ResolvePath(slash == 0 ? "/" : pattern.substr(0, slash));
+  const std::string folder = platform::FileSystemPath(slash == 0 ? "/" : pattern.substr(0, slash));
   DIR* dir = opendir(folder.c_str());
   if (!dir) {
     std::fprintf(stderr, "QM_Language: no folder of language files for '%s'\n", pattern.c_str());

@@ -622,6 +622,15 @@ HANDLE CreateFileUtf8(const std::string& fileName, DWORD access, DWORD share, DW
 
 }  // namespace platform::detail
 
+namespace platform {
+
+int FileDescriptorOf(HANDLE file) {
+  auto object = detail::GetKernelObject<detail::FileObject>(file);
+  return object ? object->Descriptor() : -1;
+}
+
+}  // namespace platform
+
 using namespace platform::detail;
 
 HANDLE CreateFileW(LPCWSTR fileName, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,

@@ -164,6 +164,16 @@ BOOL GetDiskFreeSpaceExW(LPCWSTR path, ULARGE_INTEGER* freeBytesAvailableToCalle
 BOOL GetDiskFreeSpaceExA(LPCSTR path, ULARGE_INTEGER* freeBytesAvailableToCaller, ULARGE_INTEGER* totalBytes,
                          ULARGE_INTEGER* totalFreeBytes);
 
+namespace platform {
+
+// The POSIX descriptor behind a file handle from CreateFile, for code that hands the open file
+// to a POSIX or C library call (read, write, fstat, mmap ...). The handle keeps owning the
+// descriptor: do not close it, and do not use it after CloseHandle. -1 when the handle is not
+// an open file (stale, INVALID_HANDLE_VALUE, or another kind of kernel object). Any thread.
+int FileDescriptorOf(HANDLE file);
+
+}  // namespace platform
+
 namespace platform::detail {
 
 // A file opened by CreateFile. Owns its descriptor; the share-mode locks go with it.

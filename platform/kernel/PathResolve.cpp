@@ -191,3 +191,9 @@ DWORD ErrorFromErrno(int error, std::string_view path) {
 void SetLastErrorFromErrno(int error, std::string_view path) { SetLastError(ErrorFromErrno(error, path)); }
 
 }  // namespace platform::detail
+
+namespace platform {
+
+std::string FileSystemPath(std::string_view path) { return detail::ResolvePath(path); }
+
+}  // namespace platform

@@ -13,6 +13,16 @@
 
 #include "platform/kernel/WinTypes.h"
 
+namespace platform {
+
+// The file-system path for a path of the program (UTF-8, "/" or "\" as delimiters): the
+// delimiters become "/", and where the exact name does not exist each component is matched
+// case-insensitively, as every kernel file call does. Use it before handing a program path to
+// a POSIX call (opendir, stat ...). Any thread.
+std::string FileSystemPath(std::string_view path);
+
+}  // namespace platform
+
 namespace platform::detail {
 
 // Replaces every "\" by "/".

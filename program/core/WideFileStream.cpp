@@ -10,12 +10,6 @@
 
 namespace {
 
-// The descriptor behind a kernel file handle (-1 when it is not a file).
-int DescriptorOf(HANDLE file) {
-  auto object = platform::detail::GetKernelObject<platform::detail::FileObject>(file);
-  return object ? object->Descriptor() : -1;
-}
-
 AnsiString ExpandedName(const WideString& fileName) {
   std::vector<char16_t> buffer(4096);
   const DWORD length = GetFullPathNameW(fileName.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
@@ -39,7 +33,7 @@ HANDLE OpenOrCreate(const WideString& fileName, Word mode) {
 
 TWideFileStream::TWideFileStream(const WideString& fileName, Word mode, uint32_t /*rights*/)
     : THandleStream(-1), m_file(OpenOrCreate(fileName, mode)), FFileName(fileName) {
-  FHandle = DescriptorOf(m_file);
+  FHandle = platform::FileDescriptorOf(m_file);
 }
 
 TWideFileStream::~TWideFileStream() {

@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "platform/testing/Pictures.h"
-#include "platform/user/Clock.h"
+#include "platform/testing/Synthetic.h"
+#include "platform/testing/Watchdog.h"
 #include "platform/user/Present.h"
-#include "platform/user/InputSink.h"
 #include "platform/user/Menus.h"
 #include "platform/user/MessageBox.h"
 #include "vcl/ActionList.h"
@@ -25,30 +25,32 @@
 
 namespace {
 
-using platform::detail::InjectKey;
-using platform::detail::InjectMouseButton;
-using platform::detail::InjectMouseMove;
-using platform::detail::MouseButton;
+using namespace std::chrono_literals;
+using platform::testing::Watchdog;
 
-// Ends the test program when a loop hangs, so it fails fast.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds) : m_thread([this, seconds] {
-    for (int i = 0; i < seconds * 10 && !m_done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (!m_done) {
-      std::fprintf(stderr, "watchdog: the test hung\n");
-      std::abort();
-    }
-  }) {}
-  ~Watchdog() {
-    m_done = true;
-    m_thread.join();
-  }
-
- private:
-  std::atomic<bool> m_done{false};
-  std::thread m_thread;
+// What a popup menu holds, read through the menu calls as the window manager shows it.
+struct MenuItemShown {
+  UINT type = 0;
+  UINT state = 0;
+  UINT id = 0;
+  HMENU submenu = nullptr;
+  std::u16string text;
 };
+
+std::vector<MenuItemShown> ItemsOf(HMENU menu) {
+  std::vector<MenuItemShown> items;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    char16_t text[256] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 256;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) break;
+    items.push_back({info.fType, info.fState, info.wID, info.hSubMenu, text});
+  }
+  return items;
+}
 
 class ControlsTest : public ::testing::Test {
  protected:
@@ -184,7 +186,7 @@ TEST_F(ControlsTest, AlignmentFillsEdgesInOrderAndAnchorsKeepDistances) {
 }
 
 TEST_F(ControlsTest, TabOrderAndDialogKeysMoveTheFocus) {
-  Watchdog watchdog(20);
+  Watchdog watchdog(20s);
   TForm* form = NewForm();
   form->SetBounds(100, 100, 300, 200);
   auto* a = new TBox(form);
@@ -236,7 +238,7 @@ TEST_F(ControlsTest, RecreatedWindowKeepsTextBoundsAndFocus) {
 }
 
 TEST_F(ControlsTest, SyntheticClickReachesAGraphicControlsHandler) {
-  Watchdog watchdog(20);
+  Watchdog watchdog(20s);
   TForm* form = NewForm();
   form->SetBorderStyle(bsNone);
   form->SetBounds(50, 60, 200, 100);
@@ -250,23 +252,21 @@ TEST_F(ControlsTest, SyntheticClickReachesAGraphicControlsHandler) {
   form->Show();
   Application->ProcessMessages();
   POINT inside{50 + 25, 60 + 35};
-  InjectMouseMove(inside);
-  InjectMouseButton(MouseButton::Left, true, inside);
-  InjectMouseButton(MouseButton::Left, false, inside);
+  platform::testing::Click(inside);
   Application->ProcessMessages();
   EXPECT_EQ(clicked, 1);
   EXPECT_EQ(entered, 1);
   // Pressed inside, released outside: no click.
-  InjectMouseButton(MouseButton::Left, true, inside);
-  InjectMouseMove({50 + 150, 60 + 80});
-  InjectMouseButton(MouseButton::Left, false, {50 + 150, 60 + 80});
+  platform::testing::MouseDown(inside);
+  platform::testing::MouseMove({50 + 150, 60 + 80});
+  platform::testing::MouseUp({50 + 150, 60 + 80});
   Application->ProcessMessages();
   EXPECT_EQ(clicked, 1);
   EXPECT_GT(probe->paints, 0);
 }
 
 TEST_F(ControlsTest, ModalFormReturnsItsResultAndSynchronizeRunsMeanwhile) {
-  Watchdog watchdog(30);
+  Watchdog watchdog(30s);
   TForm* main = NewForm();
   main->Show();
   TForm* dialog = NewForm();
@@ -296,7 +296,7 @@ TEST_F(ControlsTest, ModalFormReturnsItsResultAndSynchronizeRunsMeanwhile) {
 }
 
 TEST_F(ControlsTest, CloseQueryAndCloseActions) {
-  Watchdog watchdog(20);
+  Watchdog watchdog(20s);
   TForm* form = NewForm();
   form->Show();
   bool allow = false;
@@ -349,10 +349,10 @@ TEST_F(ControlsTest, DesignlessFormClassIsReportedAndDesignHookRuns) {
 }
 
 TEST_F(ControlsTest, TimerFiresOnTheManualClock) {
-  Watchdog watchdog(20);
-  platform::detail::UseManualClock(true);
+  Watchdog watchdog(20s);
+  platform::testing::UseManualClock(true);
   struct Restore {
-    ~Restore() { platform::detail::UseManualClock(false); }
+    ~Restore() { platform::testing::UseManualClock(false); }
   } restore;
   auto* timer = new TTimer(Application);
   int ticks = 0;
@@ -360,11 +360,11 @@ TEST_F(ControlsTest, TimerFiresOnTheManualClock) {
   timer->SetOnTimer(TNotifyEvent([&](TObject*) { ++ticks; }));
   Application->ProcessMessages();
   EXPECT_EQ(ticks, 0);
-  platform::detail::AdvanceManualClock(100);
+  platform::testing::AdvanceClock(100);
   Application->ProcessMessages();
   EXPECT_EQ(ticks, 1);
   timer->SetEnabled(false);
-  platform::detail::AdvanceManualClock(300);
+  platform::testing::AdvanceClock(300);
   Application->ProcessMessages();
   EXPECT_EQ(ticks, 1);
 }
@@ -446,7 +446,7 @@ TEST_F(ControlsTest, MenuCommandsAndRadioGroupsDispatch) {
 
 // A form with a coloured window-less control and a double-buffered windowed one, as shown.
 TEST_F(ControlsTest, FormPaintsItsControlsThroughTheParent) {
-  Watchdog watchdog(20);
+  Watchdog watchdog(20s);
   TForm* form = NewForm();
   form->SetBorderStyle(bsNone);
   form->SetBounds(0, 0, 160, 100);
@@ -462,21 +462,19 @@ TEST_F(ControlsTest, FormPaintsItsControlsThroughTheParent) {
   form->Show();
   Application->ProcessMessages();
   form->Update();
-  platform::detail::WindowPixels shot;
-  ASSERT_TRUE(platform::detail::ReadWindowPixels(form->Handle(), false, &shot));
+  const platform::testing::Image shot = platform::testing::ReadWindow(form->Handle());
   ASSERT_EQ(shot.width, 160);
   auto at = [&](int x, int y) { return shot.pixels[static_cast<size_t>(y) * shot.width + x] & 0xFFFFFF; };
   EXPECT_EQ(at(20, 20), 0xFF0000u);   // the probe's red
   EXPECT_EQ(at(5, 5), 0x0000FFu);     // the form's blue
   EXPECT_EQ(at(100, 60), 0x00C800u);  // the box's green, through its buffer
-  platform::testing::Image image{shot.width, shot.height, shot.pixels};
-  platform::testing::SavePng(image, BRANTWELL_TEST_BIN_DIR "/vcl-form.png");
+  platform::testing::SavePng(shot, BRANTWELL_TEST_BIN_DIR "/vcl-form.png");
 }
 
 // An error that reaches the application is shown in a message box with the application's
 // title; a worker thread's goes to the error stream.
 TEST_F(ControlsTest, ShowExceptionAsksInAMessageBox) {
-  Watchdog watchdog(20);
+  Watchdog watchdog(20s);
   Application->SetTitle("Brantwell test");
   HWND box = nullptr;
   char caption[64] = {};
@@ -505,7 +503,7 @@ TEST_F(ControlsTest, ShowExceptionAsksInAMessageBox) {
 // A popup menu is built from its items (separators, greyed, checked and radio items,
 // submenus, hidden items left out), tracked on its control's form, and the choice clicks the item.
 TEST_F(ControlsTest, PopupMenuTracksItsItemsAndClicksTheChoice) {
-  Watchdog watchdog(30);
+  Watchdog watchdog(30s);
   TForm* form = NewForm();
   form->SetBounds(100, 100, 300, 200);
   auto* box = new TBox(form);
@@ -540,18 +538,17 @@ TEST_F(ControlsTest, PopupMenuTracksItsItemsAndClicksTheChoice) {
   }
   large->SetChecked(true);
 
-  std::vector<platform::detail::MenuItemView> shown;
+  std::vector<MenuItemShown> shown;
   std::vector<int> keys;
   bool keysSent = false;
   auto original = form->WindowProc;
   form->WindowProc = [&](TMessage& m) {
     if (m.Msg == WM_INITMENUPOPUP && shown.empty())
-      platform::detail::SnapshotMenu(reinterpret_cast<HMENU>(m.WParam), &shown);
+      shown = ItemsOf(reinterpret_cast<HMENU>(m.WParam));
     if (m.Msg == WM_ENTERIDLE && m.WParam == MSGF_MENU && !keysSent) {
       keysSent = true;
       for (int key : keys) {
-        InjectKey(key, true);
-        InjectKey(key, false);
+        platform::testing::KeyPress(key);
       }
     }
     original(m);

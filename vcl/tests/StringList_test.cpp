@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 TEST(StringList, NameValuePairs) {
@@ -90,6 +92,10 @@ TEST(StringList, ChangeEventsOncePerUpdate) {
 
 TEST(StringList, FilesKeepTheTextWhole) {
   AnsiString path = AnsiString(BRANTWELL_TEST_BIN_DIR) + "/stringlist_test.txt";
+  struct RemoveFile {
+    const AnsiString& path;
+    ~RemoveFile() { std::remove(path.c_str()); }
+  } removeFile{path};
   TStringList list;
   list.SetText("caf\xc3\xa9\nline two\n");
   list.SaveToFile(path);

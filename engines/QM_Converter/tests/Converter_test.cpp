@@ -84,10 +84,17 @@ struct Sources {
   }
 };
 
+// One folder per test process, removed with what it holds when the process ends.
 fs::path OutputFolder() {
-  fs::path folder = fs::path(BRANTWELL_TEST_BIN_DIR) / ("converter-" + std::to_string(getpid()));
-  fs::create_directories(folder);
-  return folder;
+  static const struct Folder {
+    fs::path path = fs::path(BRANTWELL_TEST_BIN_DIR) / ("converter-" + std::to_string(getpid()));
+    ~Folder() {
+      std::error_code ignored;
+      fs::remove_all(path, ignored);
+    }
+  } folder;
+  fs::create_directories(folder.path);
+  return folder.path;
 }
 
 int ThreadCount() {

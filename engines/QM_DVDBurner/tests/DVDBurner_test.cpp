@@ -49,7 +49,7 @@ intptr_t WaitFor(uintptr_t code) {
 class DVDBurner : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::path(BRANTWELL_TEST_BIN_DIR) / "scratch" / ("burner-drives-" + std::to_string(getpid()));
+    folder = fs::path(BRANTWELL_TEST_BIN_DIR) / ("scratch-burner-drives-" + std::to_string(getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     // Deliberately out of order: the letters follow the paths, not this list.

@@ -20,36 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/Watchdog.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-// Aborts the test process when a test hangs instead of letting it eat the CI run.
-class Watchdog {
- public:
-  explicit Watchdog(std::chrono::seconds limit)
-      : m_thread([this, limit] {
-          std::unique_lock lock(m_mutex);
-          if (!m_done.wait_for(lock, limit, [this] { return m_finished; })) {
-            std::fprintf(stderr, "watchdog: test hung\n");
-            std::abort();
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard lock(m_mutex);
-      m_finished = true;
-    }
-    m_done.notify_one();
-    m_thread.join();
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_done;
-  bool m_finished = false;
-  std::thread m_thread;
-};
 
 std::vector<std::string> ReadLines(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -137,7 +112,7 @@ TEST_F(LogEngine, TextsAreWrittenAsUtf8LinesWithContinuations) {
 }
 
 TEST_F(LogEngine, ConcurrentThreadsNeverInterleaveLines) {
-  Watchdog watchdog(std::chrono::seconds(120));
+  platform::testing::Watchdog watchdog(std::chrono::seconds(120));
   ASSERT_EQ(QMLogInit(u"Log.txt", -1, 0, 0), 1);
   constexpr int kThreads = 8;
   constexpr int kLines = 2000;

@@ -66,9 +66,8 @@ void ClearMessages() {
 }
 
 TempFolder::TempFolder() {
-  const std::string base = std::string(BRANTWELL_TEST_BIN_DIR) + "/scratch";
-  fs::create_directories(base);
-  std::string pattern = base + "/run-XXXXXX";
+  // Straight in the test build folder: a shared parent would outlive the tests.
+  std::string pattern = std::string(BRANTWELL_TEST_BIN_DIR) + "/scratch-run-XXXXXX";
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   m_path = pattern;
 }

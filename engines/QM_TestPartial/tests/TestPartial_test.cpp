@@ -10,7 +10,7 @@ namespace {
 
 // The binding tests rely on exactly these entries being present or missing.
 TEST(TestPartialLibrary, ExportsItsDocumentedEntriesAndLacksTheOthers) {
-  const std::string path = std::string(BRANTWELL_BIN_DIR) + "/QM_TestPartial.so";
+  const std::string path = BRANTWELL_TEST_PARTIAL_PATH;
   void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << dlerror();
   const std::vector<std::pair<const char*, bool>> entries = {

@@ -33,6 +33,9 @@ struct RoundTrip {
   bool keepsAlpha;
 };
 
+// Test listings show the format's name instead of the record's bytes.
+void PrintTo(const RoundTrip& roundTrip, std::ostream* out) { *out << roundTrip.name; }
+
 class FormatRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(FormatRoundTrip, SavedImageReloadsWithItsPixels) {

@@ -12,6 +12,9 @@ struct LockCase {
   std::vector<uint8_t> expected;  // bytes of pixel (1, 0) locked in that format
 };
 
+// Test listings show the format's name instead of the record's bytes.
+void PrintTo(const LockCase& lockCase, std::ostream* out) { *out << lockCase.name; }
+
 class LockFormats : public ::testing::TestWithParam<LockCase> {};
 
 // A 3x2 ARGB bitmap whose pixel (1, 0) is half-transparent orange (0x80FF8000).

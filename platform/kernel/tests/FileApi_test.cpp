@@ -1,4 +1,5 @@
 #include "platform/kernel/FileApi.h"
+#include "platform/kernel/PathResolve.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -240,6 +241,10 @@ TEST_F(FileApiTest, PathsWithBackslashesCaseAndNonAsciiNames) {
     EXPECT_EQ(std::string(buffer, done), c.content);
     CloseHandle(file);
   }
+  // Callers that hand a program path to POSIX calls resolve it the same way; a missing name
+  // is kept as written under the folder that exists.
+  EXPECT_EQ(platform::FileSystemPath(m_root + "\\LANGUAGES\\english.dat"), Path("Languages/EngLish.dat"));
+  EXPECT_EQ(platform::FileSystemPath(Path("languages/Missing.dat")), Path("Languages/Missing.dat"));
   // Wide names reach the same files.
   const std::u16string wide = u"" + std::u16string(m_root.begin(), m_root.end()) + u"/vidÉos/ÉTÉ 2024.txt";
   EXPECT_EQ(GetFileAttributesW(wide.c_str()), FILE_ATTRIBUTE_NORMAL);
@@ -301,6 +306,22 @@ TEST_F(FileApiTest, AttributesMoveCopyDeleteAndFolders) {
   EXPECT_TRUE(RemoveDirectoryA(Path("FOLDER").c_str()));
   EXPECT_FALSE(DeleteFileA(Path("copy.txt/x").c_str()));
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(FileApiTest, DescriptorOfAFileHandle) {
+  Write("seven.bin", "1234567");
+  HANDLE file = Open(Path("seven.bin"), GENERIC_READ, FILE_SHARE_READ);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const int descriptor = platform::FileDescriptorOf(file);
+  ASSERT_GE(descriptor, 0);
+  struct stat info {};
+  ASSERT_EQ(fstat(descriptor, &info), 0);
+  EXPECT_EQ(info.st_size, 7);
+  CloseHandle(file);
+  // A closed, invalid or null handle has no descriptor.
+  EXPECT_EQ(platform::FileDescriptorOf(file), -1);
+  EXPECT_EQ(platform::FileDescriptorOf(INVALID_HANDLE_VALUE), -1);
+  EXPECT_EQ(platform::FileDescriptorOf(nullptr), -1);
 }
 
 TEST_F(FileApiTest, FileTimesRoundTrip) {

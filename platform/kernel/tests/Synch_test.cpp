@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -205,7 +206,25 @@ TEST(Mutexes, OwnerThreadEndingAbandonsTheMutex) {
   ReleaseMutex(mutex);
 }
 
+// Named mutexes are lock files in the user's runtime folder, and they stay when the last
+// handle goes (a file that any process may be about to lock cannot be removed safely). The
+// tests name theirs after the process, so they remove the files they made; declared before
+// the handles, the guard goes after them.
+struct RemoveLockFilesOfThisProcess {
+  ~RemoveLockFilesOfThisProcess() {
+    const std::string marker = "test";
+    const std::string pid = std::to_string(getpid());
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(platform::detail::UserRuntimeFolder(), error)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("mutex-", 0) == 0 && name.find(marker) != std::string::npos && name.find(pid) != std::string::npos)
+        std::filesystem::remove(entry.path(), error);
+    }
+  }
+};
+
 TEST(Mutexes, NamesAreSharedInTheProcess) {
+  RemoveLockFilesOfThisProcess removeLockFiles;
   const std::string name = "brantwell-test-local-" + std::to_string(getpid());
   Handle first(CreateMutexA(nullptr, TRUE, name.c_str()));
   ASSERT_NE(first.value, nullptr);
@@ -238,6 +257,7 @@ bool ReadByte(int fd, int timeoutMs) {
 }
 
 TEST(Mutexes, NamedMutexIsExclusiveAcrossProcesses) {
+  RemoveLockFilesOfThisProcess removeLockFiles;
   const std::string name = "Global\\brantwell test/cross " + std::to_string(getpid());
   int toParent[2], toChild[2];
   ASSERT_EQ(pipe(toParent), 0);

@@ -16,6 +16,7 @@
 
 #include "TestFolder.h"
 #include "platform/testing/Synthetic.h"
+#include "platform/testing/Watchdog.h"
 #include "program/core/FSXMLPersistent.h"
 #include "vcl/Application.h"
 #include "vcl/Collection.h"
@@ -27,26 +28,6 @@
 #include "vcl/Thread.h"
 
 namespace {
-
-// Ends the test program when a loop hangs, so it fails fast.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds) : m_thread([this, seconds] {
-    for (int i = 0; i < seconds * 10 && !m_done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (!m_done) {
-      std::fprintf(stderr, "watchdog: the test hung\n");
-      std::abort();
-    }
-  }) {}
-  ~Watchdog() {
-    m_done = true;
-    m_thread.join();
-  }
-
- private:
-  std::atomic<bool> m_done{false};
-  std::thread m_thread;
-};
 
 void PaintFace(TCanvas* canvas, TControl* control, const TRect& rect, const AnsiString& text) {
   canvas->Brush()->SetStyle(bsSolid);
@@ -265,7 +246,7 @@ class XMLFormWindow : public ::testing::Test {
 };
 
 TEST_F(XMLFormWindow, DesignReadIntoLiveControlsAndShown) {
-  Watchdog watchdog(30);
+  platform::testing::Watchdog watchdog(std::chrono::seconds(30));
   int pendingBefore = GlobalFixupCount();
   TDiscForm* form = nullptr;
   Application->CreateForm(form);
@@ -363,7 +344,7 @@ TEST_F(XMLFormWindow, DesignReadIntoLiveControlsAndShown) {
 }
 
 TEST_F(XMLFormWindow, ModalRunsReturnTheirResultWhileWorkersSynchronize) {
-  Watchdog watchdog(30);
+  platform::testing::Watchdog watchdog(std::chrono::seconds(30));
   TDiscForm* form = nullptr;
   Application->CreateForm(form);
   auto* tools = TCustomForm::Create<TToolsForm>(Application);
@@ -399,7 +380,7 @@ TEST_F(XMLFormWindow, ModalRunsReturnTheirResultWhileWorkersSynchronize) {
 }
 
 TEST_F(XMLFormWindow, BadDesignFailsTheCreationAndLeavesNothingBehind) {
-  Watchdog watchdog(30);
+  platform::testing::Watchdog watchdog(std::chrono::seconds(30));
   int formsBefore = Screen->FormCount();
   int ownedBefore = Application->ComponentCount();
   int pendingBefore = GlobalFixupCount();

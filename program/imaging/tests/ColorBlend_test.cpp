@@ -8,6 +8,12 @@
 
 #include "vcl/Graphics.h"
 
+// Test listings show the variant's name instead of its bytes (found by argument-dependent
+// lookup, so it lives beside the enum in the global namespace).
+static void PrintTo(TBlendVariant variant, std::ostream* out) {
+  *out << (variant == TBlendVariant::Plain ? "Plain" : "Sse2");
+}
+
 namespace {
 
 uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a << 24) | (r << 16) | (g << 8) | b; }
