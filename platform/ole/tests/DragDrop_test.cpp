@@ -17,36 +17,11 @@
 
 #include "platform/ole/Ole.h"
 #include "platform/testing/Synthetic.h"
+#include "platform/testing/Watchdog.h"
 
 namespace {
 
 using namespace platform::testing;
-
-// Ends the test program when a drag loop hangs, instead of eating the CI run.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds) : m_thread([this, seconds] {
-      std::unique_lock lock(m_mutex);
-      if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_disarmed; })) {
-        std::fprintf(stderr, "watchdog: the drag loop did not end\n");
-        std::abort();
-      }
-    }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard lock(m_mutex);
-      m_disarmed = true;
-    }
-    m_done.notify_all();
-    m_thread.join();
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_done;
-  bool m_disarmed = false;
-  std::thread m_thread;
-};
 
 // What the drop targets and the source heard, in order.
 std::vector<std::string> g_events;
@@ -166,7 +141,7 @@ class DragDropTest : public ::testing::Test {
     // The drag starts when the source window is pressed.
     g_reactions[source] = [this](HWND, UINT msg, WPARAM, LPARAM) {
       if (msg != WM_LBUTTONDOWN) return false;
-      Watchdog watchdog(20);
+      platform::testing::Watchdog watchdog(std::chrono::seconds(20));
       result = DoDragDrop(&data, &dragSource, okEffects, &effect);
       ++drags;
       return true;

@@ -22,38 +22,12 @@
 #include "engines/QM_Log/QM_Log.h"
 #include "platform/kernel/Unicode.h"
 #include "platform/testing/Synthetic.h"
+#include "platform/testing/Watchdog.h"
 
 namespace {
 
 using namespace platform::testing;
 using namespace std::string_literals;
-
-// Ends the test program when a drag loop hangs, instead of eating the CI run.
-class Watchdog {
- public:
-  explicit Watchdog(int seconds)
-      : m_thread([this, seconds] {
-          std::unique_lock lock(m_mutex);
-          if (!m_done.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_disarmed; })) {
-            std::fprintf(stderr, "watchdog: the drag loop did not end\n");
-            std::abort();
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard lock(m_mutex);
-      m_disarmed = true;
-    }
-    m_done.notify_all();
-    m_thread.join();
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_done;
-  bool m_disarmed = false;
-  std::thread m_thread;
-};
 
 const AnsiString kTwoPaths = "/home/me/Videos/one.mp4\0/home/me/Videos/two \xC3\xA9.mkv\0\0"s;
 
@@ -314,7 +288,7 @@ LRESULT LibraryProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg != WM_LBUTTONDOWN) return DefWindowProcW(hwnd, msg, wParam, lParam);
   auto* drop = new TFileDrop(kTwoPaths, "Timeline Video File");
   drop->SetData(nullptr, nullptr, FALSE);
-  Watchdog watchdog(20);
+  platform::testing::Watchdog watchdog(std::chrono::seconds(20));
   g_dragResult = DoDragDrop(drop, drop, DROPEFFECT_COPY, &g_dragEffect);
   drop->OleUninit();
   drop->Release();
