@@ -173,26 +173,22 @@ std::string MakePlan(const OCEncParam& block, const std::vector<TitleInfo>& titl
   if (!error.empty()) return error;
   plan.pages = pages;
 
-  // One title set per video and audio layout, in the order the layouts first appear.
+  // A title set holds one video and audio layout. A new set begins wherever the layout
+  // changes, so the disc numbers its titles in the job's order: grouping all titles of one
+  // layout together would move a later title of the first layout ahead of an earlier one.
   using Layout = std::tuple<int, int, bool, std::vector<std::pair<std::string, int>>>;
-  std::vector<Layout> layouts;
+  Layout previous;
   for (size_t i = 0; i < plan.titles.size(); ++i) {
     const TitleInfo& info = plan.titles[i].info;
     std::vector<std::pair<std::string, int>> audio;
     for (const AudioStreamInfo& a : info.audio) audio.emplace_back(a.codec, a.channels);
-    const Layout layout{info.width, info.height, info.wide, audio};
-    size_t set = 0;
-    while (set < layouts.size() && layouts[set] != layout) ++set;
-    if (set == layouts.size()) {
-      layouts.push_back(layout);
-      plan.titleSets.emplace_back();
-    }
-    plan.titleSets[set].push_back(static_cast<int>(i));
-    plan.titles[i].titleSet = static_cast<int>(set) + 1;
+    Layout layout{info.width, info.height, info.wide, audio};
+    if (i == 0 || layout != previous) plan.titleSets.emplace_back();
+    previous = std::move(layout);
+    plan.titleSets.back().push_back(static_cast<int>(i));
+    plan.titles[i].titleSet = static_cast<int>(plan.titleSets.size());
+    plan.titles[i].discNumber = static_cast<int>(i) + 1;
   }
-  int number = 0;
-  for (const auto& set : plan.titleSets)
-    for (int index : set) plan.titles[static_cast<size_t>(index)].discNumber = ++number;
   return {};
 }
 

@@ -25,7 +25,7 @@ struct PlannedTitle {
   TitleInfo info;
   std::vector<double> chapters;  // starts in seconds, the first 0
   int titleSet = 0;              // 1-based
-  int discNumber = 0;            // 1-based number on the disc (title sets in order)
+  int discNumber = 0;            // 1-based number on the disc: the job's order
 };
 
 struct Plan {

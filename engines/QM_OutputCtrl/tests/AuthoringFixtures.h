@@ -18,8 +18,8 @@ struct Clip {
   const char* arguments;  // ffmpeg output options
 };
 
-// Path of a 2-second clip: "ntsc43", "ntsc169", "pal43", "ntscmp2" (MPEG audio on NTSC).
-std::string ClipPath(const std::string& kind);
+// Path of a clip of the given length: "ntsc43", "ntsc169", "pal43", "ntscmp2" (MPEG audio on NTSC).
+std::string ClipPath(const std::string& kind, int seconds = 2);
 
 struct Posted {
   uintptr_t window;

@@ -34,10 +34,11 @@ std::string FixtureFolder() {
 
 }  // namespace
 
-std::string ClipPath(const std::string& kind) {
+std::string ClipPath(const std::string& kind, int seconds) {
   static std::mutex lock;
   std::lock_guard guard(lock);
-  const std::string path = FixtureFolder() + "/" + kind + ".mpg";
+  const std::string path =
+      FixtureFolder() + "/" + kind + (seconds == 2 ? "" : "_" + std::to_string(seconds) + "s") + ".mpg";
   if (fs::exists(path) && fs::file_size(path) > 0) return path;
   std::string size = "720x480", rate = "30000/1001", target = "ntsc-dvd", aspect = "4:3", audio;
   if (kind == "ntsc169") aspect = "16:9";
@@ -48,7 +49,7 @@ std::string ClipPath(const std::string& kind) {
   const std::string part = path + "." + std::to_string(getpid()) + ".part";
   const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=" + size + ":rate=" + rate +
                               " -f lavfi -i sine=frequency=440:sample_rate=48000 -ac 2 -target " + target +
-                              " -aspect " + aspect + " " + audio +  " -t 2 -f dvd '" + part + "' && mv '" + part + "' '" + path + "'";
+                              " -aspect " + aspect + " " + audio +  " -t " + std::to_string(seconds) + " -f dvd '" + part + "' && mv '" + part + "' '" + path + "'";
   if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not make the fixture " + kind);
   return path;
 }

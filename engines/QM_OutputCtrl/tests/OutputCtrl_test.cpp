@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <dvdread/dvd_reader.h>
+#include <dvdread/ifo_read.h>
+#include <dvdread/nav_read.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -29,6 +32,58 @@ void ExpectNoScratchLeft(const std::string& tempPath, const std::string& dvdFold
       EXPECT_NE(name.rfind(".dvd-", 0), 0u) << name;
     }
   }
+}
+
+// What a player sees on an authored disc: each title's aspect and length in the disc's
+// numbering, and the title each button of each main-menu page jumps to (0: not a title jump).
+struct PlayerView {
+  std::vector<std::pair<DvdAspect, double>> titles;
+  std::vector<std::vector<int>> buttonTitles;
+};
+
+double Seconds(const dvd_time_t& time) {
+  auto bcd = [](uint8_t v) { return (v >> 4) * 10 + (v & 0x0F); };
+  const double rate = (time.frame_u >> 6) == 1 ? 25.0 : 30000.0 / 1001;
+  return bcd(time.hour) * 3600 + bcd(time.minute) * 60 + bcd(time.second) + bcd(time.frame_u & 0x3F) / rate;
+}
+
+PlayerView ReadAsPlayer(const std::string& folder) {
+  PlayerView view;
+  dvd_reader_t* dvd = DVDOpen(folder.c_str());
+  if (!dvd) return view;
+  ifo_handle_t* vmg = ifoOpen(dvd, 0);
+  for (int t = 0; vmg && vmg->tt_srpt && t < vmg->tt_srpt->nr_of_srpts; ++t) {
+    const title_info_t& title = vmg->tt_srpt->title[t];
+    ifo_handle_t* vts = ifoOpen(dvd, title.title_set_nr);
+    if (!vts) break;
+    const int pgcNumber = vts->vts_ptt_srpt->title[title.vts_ttn - 1].ptt[0].pgcn;
+    const pgc_t* pgc = vts->vts_pgcit->pgci_srp[pgcNumber - 1].pgc;
+    const bool wide = vts->vtsi_mat->vts_video_attr.display_aspect_ratio == 3;
+    view.titles.emplace_back(wide ? DvdAspect::SixteenNine : DvdAspect::FourThree, Seconds(pgc->playback_time));
+    ifoClose(vts);
+  }
+  dvd_file_t* menus = DVDOpenFile(dvd, 0, DVD_READ_MENU_VOBS);
+  if (vmg && vmg->pgci_ut && menus) {
+    const pgcit_t* pages = vmg->pgci_ut->lu[0].pgcit;
+    for (int p = 0; p < pages->nr_of_pgci_srp; ++p) {
+      const pgc_t* pgc = pages->pgci_srp[p].pgc;
+      if (!pgc->cell_playback) continue;
+      unsigned char block[2048];
+      if (DVDReadBlocks(menus, static_cast<int>(pgc->cell_playback[0].first_sector), 1, block) != 1) continue;
+      pci_t pci{};
+      navRead_PCI(&pci, block + 0x2d);
+      std::vector<int> targets;
+      for (int b = 0; b < (pci.hli.hl_gi.btn_ns & 0x3F); ++b) {
+        const uint8_t* cmd = pci.hli.btnit[b].cmd.bytes;
+        targets.push_back(cmd[0] == 0x30 && (cmd[1] & 0x0F) == 0x02 ? cmd[5] : 0);  // JumpTT
+      }
+      view.buttonTitles.push_back(targets);
+    }
+  }
+  if (menus) DVDCloseFile(menus);
+  if (vmg) ifoClose(vmg);
+  DVDClose(dvd);
+  return view;
 }
 
 class OutputCtrl : public ::testing::Test {
@@ -110,6 +165,30 @@ TEST_F(OutputCtrl, WithoutMenuTheDiscStartsTheFirstTitle) {
   EXPECT_TRUE(check.summary.hasFirstPlay);
   EXPECT_EQ(check.summary.titles.size(), 2u);
   EXPECT_TRUE(check.summary.menuButtons.empty());
+}
+
+TEST_F(OutputCtrl, MixedAspectTitlesKeepTheJobsOrderOnTheDisc) {
+  // 16:9, 4:3, 16:9 of different lengths: the third title must not join the first one's set.
+  fixtures::Copy(fixtures::ClipPath("ntsc169"), temp / "Slide0.mpg");
+  fixtures::Copy(fixtures::ClipPath("ntsc43", 3), temp / "Slide1.mpg");
+  fixtures::Copy(fixtures::ClipPath("ntsc169", 1), temp / "Slide2.mpg");
+  const uintptr_t menu = OCMenuCreate();
+  fixtures::AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 2},
+                           {100, 200, 300, 250, OC_ACTION_PLAY_TITLE, 0},
+                           {100, 300, 300, 350, OC_ACTION_PLAY_TITLE, 1}});
+  const auto outcome = fixtures::Author(temp.path(), dvdFolder, menu, 0);
+  ASSERT_EQ(outcome.state, OC_STATE_COMPLETE) << outcome.error;
+
+  const PlayerView view = ReadAsPlayer(dvdFolder);
+  ASSERT_EQ(view.titles.size(), 3u);
+  const std::pair<DvdAspect, double> expected[] = {
+      {DvdAspect::SixteenNine, 2.0}, {DvdAspect::FourThree, 3.0}, {DvdAspect::SixteenNine, 1.0}};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(view.titles[i].first, expected[i].first) << "title " << i + 1;
+    EXPECT_NEAR(view.titles[i].second, expected[i].second, 0.1) << "title " << i + 1;
+  }
+  EXPECT_EQ(view.buttonTitles, (std::vector<std::vector<int>>{{3, 1, 2}}));
+  OCMenuRelease(menu);
 }
 
 TEST_F(OutputCtrl, RefusesWhatWouldMakeABrokenDisc) {
