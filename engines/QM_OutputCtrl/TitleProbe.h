@@ -1,7 +1,7 @@
 #pragma once
 
-// Reads what authoring needs to know of an encoded title with libavformat: its video format,
-// its audio streams and its length. Any thread.
+// What authoring needs to know of an encoded title, read through the media engines' probe
+// (engines/media/StreamProbe.h): its video format, its audio streams and its length. Any thread.
 
 #include <string>
 #include <vector>

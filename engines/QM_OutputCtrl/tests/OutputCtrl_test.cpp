@@ -15,7 +15,12 @@
 #include "AuthoringFixtures.h"
 #include "engines/DiscTools/DvdVerifier.h"
 #include "engines/QM_DVDTitleList/DVDTitleList.h"
+#include "engines/media/MediaLog.h"
 #include "platform/kernel/Unicode.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 namespace fs = std::filesystem;
 using disctools::DvdAspect;
@@ -189,6 +194,22 @@ TEST_F(OutputCtrl, MixedAspectTitlesKeepTheJobsOrderOnTheDisc) {
   }
   EXPECT_EQ(view.buttonTitles, (std::vector<std::vector<int>>{{3, 1, 2}}));
   OCMenuRelease(menu);
+}
+
+std::vector<std::string> loggedLines;
+void KeepLine(const char* line) { loggedLines.push_back(line); }
+
+TEST_F(OutputCtrl, MenuRenderingLeavesFfmpegsLogRoutedToOurs) {
+  const auto [list, menu] = fixtures::TwoTitlesWithTwoPageMenu();
+  ASSERT_EQ(fixtures::Author(temp.path(), dvdFolder, menu, list).state, OC_STATE_COMPLETE);
+  // Rendering menus must neither silence FFmpeg for the whole process nor bypass our log.
+  loggedLines.clear();
+  engines::media::SetLogHook(&KeepLine);
+  av_log(nullptr, AV_LOG_ERROR, "a decoder complains\n");
+  engines::media::SetLogHook(nullptr);
+  EXPECT_EQ(loggedLines, (std::vector<std::string>{"ffmpeg: a decoder complains"}));
+  OCMenuRelease(menu);
+  TLRelease(list);
 }
 
 TEST_F(OutputCtrl, RefusesWhatWouldMakeABrokenDisc) {
