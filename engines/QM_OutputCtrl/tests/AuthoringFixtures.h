@@ -46,9 +46,10 @@ class TempFolder {
 void Copy(const std::string& from, const std::string& to);
 void WriteScript(const std::string& path, const std::string& body);
 
-// A page of the disc's size: a gradient background; buttons as given.
+// A page of the disc's size: a gradient background; buttons as given; music from `audioFile`
+// when it is not empty.
 uintptr_t AddPage(uintptr_t menu, const std::vector<OCMenuButton>& buttons, int height = 480,
-                  const std::vector<uint8_t>* highlight = nullptr);
+                  const std::vector<uint8_t>* highlight = nullptr, const std::string& audioFile = {});
 
 // The disc most tests author: title 0 (Slide0, 4:3, chapters at 0 s and 1 s) and title 1
 // (Slide1, 16:9); page 0 plays either title or goes to page 1, page 1 plays title 1 or goes back.

@@ -91,7 +91,7 @@ void WriteScript(const std::string& path, const std::string& body) {
 }
 
 uintptr_t AddPage(uintptr_t menu, const std::vector<OCMenuButton>& buttons, int height,
-                  const std::vector<uint8_t>* highlight) {
+                  const std::vector<uint8_t>* highlight, const std::string& audioFile) {
   std::vector<uint8_t> background(720 * height * 4);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < 720; ++x) {
@@ -101,7 +101,9 @@ uintptr_t AddPage(uintptr_t menu, const std::vector<OCMenuButton>& buttons, int 
       p[2] = 80;
       p[3] = 255;
     }
-  OCMenuPageInfo info{720, height, 720 * 4, background.data(), highlight ? highlight->data() : nullptr, nullptr, nullptr};
+  const std::u16string music = platform::Utf8ToUtf16(audioFile);
+  OCMenuPageInfo info{720, height, 720 * 4, background.data(), highlight ? highlight->data() : nullptr, nullptr,
+                      audioFile.empty() ? nullptr : music.c_str()};
   const int32_t page = OCMenuAddPage(menu, &info);
   for (const OCMenuButton& b : buttons) OCMenuAddButton(menu, page, &b);
   return static_cast<uintptr_t>(page);

@@ -7,6 +7,7 @@
 #include <dvdread/nav_read.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -44,6 +45,7 @@ void ExpectNoScratchLeft(const std::string& tempPath, const std::string& dvdFold
 struct PlayerView {
   std::vector<std::pair<DvdAspect, double>> titles;
   std::vector<std::vector<int>> buttonTitles;
+  std::vector<double> pageSeconds;  // how long each main-menu page plays before it loops or holds
 };
 
 double Seconds(const dvd_time_t& time) {
@@ -83,6 +85,7 @@ PlayerView ReadAsPlayer(const std::string& folder) {
         targets.push_back(cmd[0] == 0x30 && (cmd[1] & 0x0F) == 0x02 ? cmd[5] : 0);  // JumpTT
       }
       view.buttonTitles.push_back(targets);
+      view.pageSeconds.push_back(Seconds(pgc->playback_time));
     }
   }
   if (menus) DVDCloseFile(menus);
@@ -210,6 +213,25 @@ TEST_F(OutputCtrl, MenuRenderingLeavesFfmpegsLogRoutedToOurs) {
   EXPECT_EQ(loggedLines, (std::vector<std::string>{"ffmpeg: a decoder complains"}));
   OCMenuRelease(menu);
   TLRelease(list);
+}
+
+TEST_F(OutputCtrl, APageWithMusicPlaysAsLongAsItsMusic) {
+  const std::string music = temp / "Musik.wav";
+  ASSERT_EQ(std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=44100 -t 2.5 "
+                         "-ac 1 '" + music + "'").c_str()),
+            0);
+  const uintptr_t menu = OCMenuCreate();
+  fixtures::AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 0}, {100, 200, 300, 250, OC_ACTION_GO_TO_PAGE, 1}},
+                    480, nullptr, music);
+  fixtures::AddPage(menu, {{100, 100, 300, 150, OC_ACTION_GO_TO_PAGE, 0}});
+  const auto outcome = fixtures::Author(temp.path(), dvdFolder, menu, 0);
+  ASSERT_EQ(outcome.state, OC_STATE_COMPLETE) << outcome.error;
+  const PlayerView view = ReadAsPlayer(dvdFolder);
+  ASSERT_EQ(view.pageSeconds.size(), 2u);
+  EXPECT_NEAR(view.pageSeconds[0], 2.5, 0.1);  // the music, resampled to 48 kHz
+  EXPECT_NEAR(view.pageSeconds[1], 1.0, 0.1);  // a silent still: the job's menu length
+  EXPECT_EQ(view.buttonTitles, (std::vector<std::vector<int>>{{1, 0}, {0}}));
+  OCMenuRelease(menu);
 }
 
 TEST_F(OutputCtrl, RefusesWhatWouldMakeABrokenDisc) {
