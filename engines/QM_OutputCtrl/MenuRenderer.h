@@ -1,7 +1,7 @@
 #pragma once
 
 // Makes the pieces of a still menu page: the background as a short MPEG-2 menu VOB with
-// AC-3 sound (silence, or the page's music), encoded in-process with FFmpeg's libraries, and
+// AC-3 sound (silence, or the page's music), written by the media engines' still writer, and
 // the sub-picture overlays as PNG files for spumux. Called on the authoring thread.
 
 #include <atomic>
