@@ -1,17 +1,23 @@
 # Helpers that give every module the same shape:
 #
-#   brantwell_module(platform_kernel LINK Threads::Threads PKG "glib-2.0>=2.74")
+#   brantwell_module(platform_gdi PUBLIC_LINK platform_kernel PUBLIC_PKG "pixman-1>=0.40"
+#                    PKG "pangocairo>=1.50")
 #
 # in a module folder makes a static library of the folder's *.cpp files, publishes the
 # folder's headers under its path from the source root (so the module above includes
 # "platform/kernel/Files.h", and only when it links the module), and builds the
 # folder's tests/*_test.cpp into one GoogleTest executable registered with CTest.
 #
+# LINK and PKG name what the module's own sources use: they stay private, so a module above
+# that includes them without naming them itself fails to build. PUBLIC_LINK and PUBLIC_PKG
+# name only what the module's headers include, which every user of the module needs too.
+# (PRIVATE_LINK and PRIVATE_PKG are older spellings of LINK and PKG.)
+#
 # With SHARED the module is a shared library in the program folder instead: the platform
 # layer is one, so that the program and the engines it loads share one set of handle tables,
 # windows and message queues.
 #
-#   brantwell_engine(QM_Log LINK engines_common)
+#   brantwell_engine(QM_Log PUBLIC_LINK engines_common LINK platform_kernel)
 #
 # does the same for an engine: a shared library named QM_Log.so in the program folder.
 
@@ -83,13 +89,16 @@ function(_brantwell_add_tests target)
 endfunction()
 
 function(brantwell_module target)
-  cmake_parse_arguments(M "HEADER_ONLY;SHARED" "" "LINK;PRIVATE_LINK;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
+  cmake_parse_arguments(M "HEADER_ONLY;SHARED" ""
+    "PUBLIC_LINK;LINK;PRIVATE_LINK;PUBLIC_PKG;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
+  list(APPEND M_LINK ${M_PRIVATE_LINK})
+  list(APPEND M_PKG ${M_PRIVATE_PKG})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
   list(APPEND sources ${M_SOURCES})
   if(M_HEADER_ONLY OR NOT sources)
     add_library(${target} INTERFACE)
-    target_link_libraries(${target} INTERFACE ${M_LINK})
-    _brantwell_link_packages(${target} INTERFACE ${M_PKG})
+    target_link_libraries(${target} INTERFACE ${M_PUBLIC_LINK} ${M_LINK})
+    _brantwell_link_packages(${target} INTERFACE ${M_PUBLIC_PKG} ${M_PKG})
   else()
     if(M_SHARED)
       add_library(${target} SHARED ${sources})
@@ -99,9 +108,9 @@ function(brantwell_module target)
     else()
       add_library(${target} STATIC ${sources})
     endif()
-    target_link_libraries(${target} PUBLIC ${M_LINK} PRIVATE ${M_PRIVATE_LINK})
-    _brantwell_link_packages(${target} PUBLIC ${M_PKG})
-    _brantwell_link_packages(${target} PRIVATE ${M_PRIVATE_PKG})
+    target_link_libraries(${target} PUBLIC ${M_PUBLIC_LINK} PRIVATE ${M_LINK})
+    _brantwell_link_packages(${target} PUBLIC ${M_PUBLIC_PKG})
+    _brantwell_link_packages(${target} PRIVATE ${M_PKG})
   endif()
   _brantwell_publish_headers(${target})
   _brantwell_add_tests(${target} TEST_LINK ${M_TEST_LINK})
@@ -110,11 +119,11 @@ endfunction()
 # An engine: a shared library "<name>.so" in the program folder (or a sub-folder of it,
 # given as FOLDER), exporting extern "C" entry points.
 function(brantwell_engine name)
-  cmake_parse_arguments(E "" "FOLDER" "LINK;PKG;TEST_LINK;SOURCES" ${ARGN})
+  cmake_parse_arguments(E "" "FOLDER" "PUBLIC_LINK;LINK;PKG;TEST_LINK;SOURCES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
   list(APPEND sources ${E_SOURCES})
   add_library(${name} SHARED ${sources})
-  target_link_libraries(${name} PRIVATE ${E_LINK})
+  target_link_libraries(${name} PUBLIC ${E_PUBLIC_LINK} PRIVATE ${E_LINK})
   _brantwell_link_packages(${name} PRIVATE ${E_PKG})
   set(out "${BRANTWELL_BIN_DIR}")
   if(E_FOLDER)
