@@ -1,14 +1,39 @@
-# Read by the sanitized build that fuzz/run-fuzz.sh configures (as CMAKE_PROJECT_INCLUDE, so the
-# main CMakeLists.txt knows nothing of it). Once the whole tree has been read, adds one libFuzzer
-# executable per target to fuzz/out/build/fuzz/, linked against the same module targets the
-# program uses; those are compiled with the sanitizers and coverage flags of this build.
+# The fuzz targets and what each links, read by two builds:
+#
+# - The normal build (fuzz/CMakeLists.txt) makes each target an ordinary program with a main
+#   that replays the target's seeds once (ReplaySeeds.cpp), registered with CTest as
+#   "FuzzSeeds.<target>", so that no target stops building or fails on its seeds unseen.
+# - The sanitized libFuzzer build that fuzz/run-fuzz.sh configures reads this file as
+#   CMAKE_PROJECT_INCLUDE (the main CMakeLists.txt knows nothing of it). Once the whole tree
+#   has been read, it adds one libFuzzer executable per target to fuzz/out/build/fuzz/, linked
+#   against the same module targets the program uses; those are compiled with the sanitizers
+#   and coverage flags of that build.
+#
+# A new target fuzz/<name>_fuzz.cpp gets one brantwell_fuzz_target line below and its seeds
+# in fuzz/seeds/<name>_fuzz/.
 
 function(brantwell_fuzz_target name)
   cmake_parse_arguments(F "" "" "LINK;SOURCES" ${ARGN})
-  add_executable(${name} "${CMAKE_SOURCE_DIR}/fuzz/${name}.cpp" ${F_SOURCES})
-  target_link_libraries(${name} PRIVATE ${F_LINK})
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
+  if(BRANTWELL_FUZZ_REPLAY)
+    add_executable(${name} "${CMAKE_SOURCE_DIR}/fuzz/${name}.cpp" "${CMAKE_SOURCE_DIR}/fuzz/ReplaySeeds.cpp"
+                   ${F_SOURCES})
+    target_link_libraries(${name} PRIVATE ${F_LINK})
+    # Like the tests' own code: built to run a handful of inputs, not to be fast.
+    target_compile_options(${name} PRIVATE $<$<NOT:$<CONFIG:Debug>>:${BRANTWELL_TEST_OPTIMIZATION}>)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${BRANTWELL_TEST_BIN_DIR}")
+    set(seeds "${CMAKE_SOURCE_DIR}/fuzz/seeds/${name}")
+    if(IS_DIRECTORY "${seeds}")
+      add_test(NAME FuzzSeeds.${name} COMMAND ${name} "${seeds}" WORKING_DIRECTORY "${CMAKE_BINARY_DIR}")
+      set_tests_properties(FuzzSeeds.${name} PROPERTIES
+        TIMEOUT 300
+        ENVIRONMENT "BRANTWELL_PROGRAM_DIR=${BRANTWELL_BIN_DIR};BRANTWELL_DISPLAY=headless")
+    endif()
+  else()
+    add_executable(${name} "${CMAKE_SOURCE_DIR}/fuzz/${name}.cpp" ${F_SOURCES})
+    target_link_libraries(${name} PRIVATE ${F_LINK})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
+  endif()
 endfunction()
 
 function(brantwell_add_fuzz_targets)
@@ -26,4 +51,6 @@ function(brantwell_add_fuzz_targets)
   target_include_directories(language_fuzz PRIVATE "${CMAKE_BINARY_DIR}/inc/QM_Language")
 endfunction()
 
-cmake_language(DEFER DIRECTORY "${CMAKE_SOURCE_DIR}" CALL brantwell_add_fuzz_targets)
+if(NOT BRANTWELL_FUZZ_REPLAY)
+  cmake_language(DEFER DIRECTORY "${CMAKE_SOURCE_DIR}" CALL brantwell_add_fuzz_targets)
+endif()
