@@ -37,11 +37,7 @@ function(brantwell_fuzz_target name)
 endfunction()
 
 function(brantwell_add_fuzz_targets)
-  # Engines are compiled in as sources: an engine library is linked with --no-undefined and
-  # so cannot take the sanitizers' runtime symbols from the executable.
-  file(GLOB core_sources "${CMAKE_SOURCE_DIR}/program/core/*.cpp" "${CMAKE_SOURCE_DIR}/engines/QM_Log/*.cpp")
-  brantwell_fuzz_target(xml_fuzz LINK vcl rtl platform_kernel engines_common brantwell_version SOURCES ${core_sources})
-  target_include_directories(xml_fuzz PRIVATE "${CMAKE_BINARY_DIR}/inc/program_core" "${CMAKE_BINARY_DIR}/inc/QM_Log")
+  brantwell_fuzz_target(xml_fuzz LINK program_core)
   brantwell_fuzz_target(image_fuzz LINK platform_gdiplus)
   brantwell_fuzz_target(bmp_fuzz LINK vcl rtl)
   brantwell_fuzz_target(ini_fuzz LINK platform_kernel)
