@@ -1,22 +1,43 @@
-# Read by the sanitized build that fuzz/run-fuzz.sh configures (as CMAKE_PROJECT_INCLUDE, so the
-# main CMakeLists.txt knows nothing of it). Once the whole tree has been read, adds one libFuzzer
-# executable per target to fuzz/out/build/fuzz/, linked against the same module targets the
-# program uses; those are compiled with the sanitizers and coverage flags of this build.
+# The fuzz targets and what each links, read by two builds:
+#
+# - The normal build (fuzz/CMakeLists.txt) makes each target an ordinary program with a main
+#   that replays the target's seeds once (ReplaySeeds.cpp), registered with CTest as
+#   "FuzzSeeds.<target>", so that no target stops building or fails on its seeds unseen.
+# - The sanitized libFuzzer build that fuzz/run-fuzz.sh configures reads this file as
+#   CMAKE_PROJECT_INCLUDE (the main CMakeLists.txt knows nothing of it). Once the whole tree
+#   has been read, it adds one libFuzzer executable per target to fuzz/out/build/fuzz/, linked
+#   against the same module targets the program uses; those are compiled with the sanitizers
+#   and coverage flags of that build.
+#
+# A new target fuzz/<name>_fuzz.cpp gets one brantwell_fuzz_target line below and its seeds
+# in fuzz/seeds/<name>_fuzz/.
 
 function(brantwell_fuzz_target name)
   cmake_parse_arguments(F "" "" "LINK;SOURCES" ${ARGN})
-  add_executable(${name} "${CMAKE_SOURCE_DIR}/fuzz/${name}.cpp" ${F_SOURCES})
-  target_link_libraries(${name} PRIVATE ${F_LINK})
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
+  if(BRANTWELL_FUZZ_REPLAY)
+    add_executable(${name} "${CMAKE_SOURCE_DIR}/fuzz/${name}.cpp" "${CMAKE_SOURCE_DIR}/fuzz/ReplaySeeds.cpp"
+                   ${F_SOURCES})
+    target_link_libraries(${name} PRIVATE ${F_LINK})
+    # Like the tests' own code: built to run a handful of inputs, not to be fast.
+    target_compile_options(${name} PRIVATE $<$<NOT:$<CONFIG:Debug>>:${BRANTWELL_TEST_OPTIMIZATION}>)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${BRANTWELL_TEST_BIN_DIR}")
+    set(seeds "${CMAKE_SOURCE_DIR}/fuzz/seeds/${name}")
+    if(IS_DIRECTORY "${seeds}")
+      add_test(NAME FuzzSeeds.${name} COMMAND ${name} "${seeds}" WORKING_DIRECTORY "${CMAKE_BINARY_DIR}")
+      set_tests_properties(FuzzSeeds.${name} PROPERTIES
+        TIMEOUT 300
+        ENVIRONMENT "BRANTWELL_PROGRAM_DIR=${BRANTWELL_BIN_DIR};BRANTWELL_DISPLAY=headless")
+    endif()
+  else()
+    add_executable(${name} "${CMAKE_SOURCE_DIR}/fuzz/${name}.cpp" ${F_SOURCES})
+    target_link_libraries(${name} PRIVATE ${F_LINK})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/fuzz")
+  endif()
 endfunction()
 
 function(brantwell_add_fuzz_targets)
-  # Engines are compiled in as sources: an engine library is linked with --no-undefined and
-  # so cannot take the sanitizers' runtime symbols from the executable.
-  file(GLOB core_sources "${CMAKE_SOURCE_DIR}/program/core/*.cpp" "${CMAKE_SOURCE_DIR}/engines/QM_Log/*.cpp")
-  brantwell_fuzz_target(xml_fuzz LINK vcl rtl platform_kernel engines_common brantwell_version SOURCES ${core_sources})
-  target_include_directories(xml_fuzz PRIVATE "${CMAKE_BINARY_DIR}/inc/program_core" "${CMAKE_BINARY_DIR}/inc/QM_Log")
+  brantwell_fuzz_target(xml_fuzz LINK program_core)
   brantwell_fuzz_target(image_fuzz LINK platform_gdiplus)
   brantwell_fuzz_target(bmp_fuzz LINK vcl rtl)
   brantwell_fuzz_target(ini_fuzz LINK platform_kernel)
@@ -26,4 +47,6 @@ function(brantwell_add_fuzz_targets)
   target_include_directories(language_fuzz PRIVATE "${CMAKE_BINARY_DIR}/inc/QM_Language")
 endfunction()
 
-cmake_language(DEFER DIRECTORY "${CMAKE_SOURCE_DIR}" CALL brantwell_add_fuzz_targets)
+if(NOT BRANTWELL_FUZZ_REPLAY)
+  cmake_language(DEFER DIRECTORY "${CMAKE_SOURCE_DIR}" CALL brantwell_add_fuzz_targets)
+endif()

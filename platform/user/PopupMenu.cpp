@@ -99,7 +99,11 @@ void PaintPopupMenu(HDC dc, const std::vector<MenuItemView>& items, const PopupL
     const COLORREF textColor = GetSysColor(hot ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
     const bool bold = (item.state & MFS_DEFAULT) != 0;
     SelectObject(dc, MenuFont(bold));
-    const auto [label, accel] = SplitText(item.text);
+    // Named pair members rather than a structured binding: the lambda below captures them,
+    // which clang 14 does not accept for structured bindings.
+    const auto split = SplitText(item.text);
+    const std::u16string& label = split.first;
+    const std::u16string& accel = split.second;
     // Greyed items are etched: a white copy one pixel down-right under the grey text,
     // except on the highlight, where only the grey shows.
     auto drawText = [&](int dx, COLORREF color) {
