@@ -81,9 +81,11 @@ ENGINE_API int32_t QEGetEncodeParam(EngineHandle converter, QEEncodeParam* param
 
 ENGINE_API void QEInitEncodeParam(QEEncodeParam* param) {
   if (!param) return;
-  QEEncodeParam zero{};
-  std::string unused;
-  Converter::Normalize(zero, *param, unused);
+  engines::Guarded("QEInitEncodeParam", [&] {
+    QEEncodeParam zero{};
+    std::string unused;
+    Converter::Normalize(zero, *param, unused);
+  });
 }
 
 ENGINE_API int32_t QEStart(EngineHandle converter, double begin, double length, int32_t, QECallback callback,

@@ -97,35 +97,37 @@ ENGINE_API int32_t TLGetTitleThumbnailPath(uintptr_t list, int32_t index, char16
 }
 
 ENGINE_API int32_t TLSetTitleThumbnail(uintptr_t list, int32_t index, const void* bitmapInfo, const void* bits) {
-  if (!bitmapInfo || !bits) return 0;
-  TLBitmapInfoHeader header;
-  std::memcpy(&header, bitmapInfo, sizeof header);
-  const int32_t width = header.width;
-  const int32_t height = header.height < 0 ? -header.height : header.height;
-  // Thumbnails are small; anything beyond 4096 on a side is not a thumbnail we can trust.
-  if (header.compression != 0 || (header.bitCount != 24 && header.bitCount != 32) || width <= 0 || height <= 0 ||
-      width > 4096 || height > 4096)
-    return 0;
-  const size_t sourceStride = ((static_cast<size_t>(width) * header.bitCount + 31) / 32) * 4;
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-  const auto* source = static_cast<const uint8_t*>(bits);
-  for (int32_t y = 0; y < height; ++y) {
-    const int32_t sourceRow = header.height > 0 ? height - 1 - y : y;
-    const uint8_t* row = source + sourceStride * sourceRow;
-    uint8_t* out = pixels.data() + static_cast<size_t>(y) * width * 4;
-    for (int32_t x = 0; x < width; ++x) {
-      const uint8_t* p = row + x * (header.bitCount / 8);
-      out[x * 4 + 0] = p[0];
-      out[x * 4 + 1] = p[1];
-      out[x * 4 + 2] = p[2];
-      out[x * 4 + 3] = 255;
+  return engines::Guarded("TLSetTitleThumbnail", int32_t(0), [&]() -> int32_t {
+    if (!bitmapInfo || !bits) return 0;
+    TLBitmapInfoHeader header;
+    std::memcpy(&header, bitmapInfo, sizeof header);
+    const int32_t width = header.width;
+    const int32_t height = header.height < 0 ? -header.height : header.height;
+    // Thumbnails are small; anything beyond 4096 on a side is not a thumbnail we can trust.
+    if (header.compression != 0 || (header.bitCount != 24 && header.bitCount != 32) || width <= 0 || height <= 0 ||
+        width > 4096 || height > 4096)
+      return 0;
+    const size_t sourceStride = ((static_cast<size_t>(width) * header.bitCount + 31) / 32) * 4;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    const auto* source = static_cast<const uint8_t*>(bits);
+    for (int32_t y = 0; y < height; ++y) {
+      const int32_t sourceRow = header.height > 0 ? height - 1 - y : y;
+      const uint8_t* row = source + sourceStride * sourceRow;
+      uint8_t* out = pixels.data() + static_cast<size_t>(y) * width * 4;
+      for (int32_t x = 0; x < width; ++x) {
+        const uint8_t* p = row + x * (header.bitCount / 8);
+        out[x * 4 + 0] = p[0];
+        out[x * 4 + 1] = p[1];
+        out[x * 4 + 2] = p[2];
+        out[x * 4 + 3] = 255;
+      }
     }
-  }
-  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
-    t.thumbnail = std::move(pixels);
-    t.thumbnailWidth = width;
-    t.thumbnailHeight = height;
-    return 1;
+    return WithTitle("TLSetTitleThumbnail", list, index, 0, [&](TitleEntry& t) {
+      t.thumbnail = std::move(pixels);
+      t.thumbnailWidth = width;
+      t.thumbnailHeight = height;
+      return 1;
+    });
   });
 }
 
@@ -175,11 +177,13 @@ ENGINE_API int32_t TLGetTitleAspect(uintptr_t list, int32_t index) {
 }
 
 ENGINE_API int32_t TLSetTitleChapters(uintptr_t list, int32_t index, const double* seconds, int32_t count) {
-  if (count < 0 || (count > 0 && !seconds)) return 0;
-  std::vector<double> chapters(seconds, seconds + count);
-  return WithTitle(__func__, list, index, 0, [&](TitleEntry& t) {
-    t.chapters = std::move(chapters);
-    return 1;
+  return engines::Guarded("TLSetTitleChapters", int32_t(0), [&]() -> int32_t {
+    if (count < 0 || (count > 0 && !seconds)) return 0;
+    std::vector<double> chapters(seconds, seconds + count);
+    return WithTitle("TLSetTitleChapters", list, index, 0, [&](TitleEntry& t) {
+      t.chapters = std::move(chapters);
+      return 1;
+    });
   });
 }
 
