@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/ClassicColors.h"
 #include "platform/user/DrawControls.h"
@@ -100,7 +101,7 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   const FrameLayout l = ComputeFrameLayout(style, width, height);
   const RECT box{0, 0, width, height};
-  const int saved = SaveDC(dc);
+  SavedDcState saved(dc);
   ExcludeClipRect(dc, l.client.left, l.client.top, l.client.right, l.client.bottom);
 
   // The frame itself.
@@ -178,7 +179,6 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
   bar(l.vscroll, true, vscroll, SB_VERT);
   bar(l.hscroll, false, hscroll, SB_HORZ);
   if (NotEmpty(l.sizeBox)) Fill(dc, l.sizeBox, kButtonFace);
-  RestoreDC(dc, saved);
 }
 
 // WM_NCPAINT: `region` is 1 for the whole frame, or a region in screen coordinates.
