@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/DcGuards.h"
 #include "vcl/Bitmap.h"
 
 namespace {
@@ -96,13 +97,10 @@ void TBitmap::SaveToStream(TStream& stream) {
   const int stride = BytesPerScanline(FWidth, bits, 32);
   std::vector<RGBQUAD> colors;
   if (bits <= 8) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, source->FHandle);
+    const platform::BitmapDc dc(source->FHandle);
     RGBQUAD table[256];
-    const UINT count = GetDIBColorTable(dc, 0, 256, table);
+    const UINT count = GetDIBColorTable(dc.get(), 0, 256, table);
     colors.assign(table, table + count);
-    SelectObject(dc, previous);
-    DeleteDC(dc);
   }
   const DWORD masksSize = source->FPixelFormat == pf16bit ? 12 : 0;
   const DWORD offset = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + masksSize +

@@ -7,6 +7,7 @@
 //   SelectedObject font(dc, newFont);  // SelectObject now, the previous object back at the end
 //   OwnedGdiObject<HBRUSH> brush(CreateSolidBrush(color));  // DeleteObject at the end
 //   OwnedDc memory(CreateCompatibleDC(dc));                 // DeleteDC at the end
+//   BitmapDc source(bitmap);  // a memory DC with the bitmap selected, for blits from it
 //
 // Guards are not copied or moved; they belong to the thread that uses the DC.
 
@@ -31,7 +32,9 @@ class SavedDcState {
 
 class SelectedObject {
  public:
-  SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
+  SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {
+    if (m_previous == HGDI_ERROR) m_previous = nullptr;
+  }
   ~SelectedObject() {
     if (m_previous) SelectObject(m_dc, m_previous);
   }
@@ -56,5 +59,20 @@ inline void DeleteDcHandle(HDC dc) { DeleteDC(dc); }
 template <typename Object>
 using OwnedGdiObject = UniqueHandle<Object, detail::DeleteGdiObject<Object>>;
 using OwnedDc = UniqueHandle<HDC, detail::DeleteDcHandle>;
+
+// A memory DC (compatible with `reference`, the screen when null) with one bitmap selected; the
+// bitmap is selected out before the DC is deleted, and must outlive it.
+class BitmapDc {
+ public:
+  explicit BitmapDc(HBITMAP bitmap, HDC reference = nullptr)
+      : m_dc(CreateCompatibleDC(reference)), m_selected(m_dc.get(), bitmap) {}
+  HDC get() const { return m_dc.get(); }
+  // True once the bitmap is selected.
+  bool Ready() const { return m_dc && m_selected.previous(); }
+
+ private:
+  OwnedDc m_dc;
+  SelectedObject m_selected;  // declared after the DC, so it is undone first
+};
 
 }  // namespace platform

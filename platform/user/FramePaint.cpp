@@ -134,15 +134,14 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
       if (NotEmpty(*b)) textRight = std::min<int>(textRight, b->left - 2);
     if (!title.empty() && textRight > textLeft) {
       const bool tool = (style.exStyle & WS_EX_TOOLWINDOW) != 0;
-      HFONT font = CreateFontW(tool ? -10 : -11, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
-      HGDIOBJ oldFont = SelectObject(dc, font);
+      const OwnedGdiObject<HFONT> font(
+          CreateFontW(tool ? -10 : -11, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma"));
+      const SelectedObject selectedFont(dc, font.get());
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, Color(active ? kCaptionText : kInactiveCaptionText));
       RECT text{textLeft, l.caption.top, textRight, l.caption.bottom};
       DrawTextW(dc, reinterpret_cast<LPCWSTR>(title.c_str()), static_cast<int>(title.size()), &text,
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-      SelectObject(dc, oldFont);
-      DeleteObject(font);
     }
     auto button = [&](const RECT& r, LRESULT hit, UINT glyph, bool disabled) {
       if (!NotEmpty(r)) return;

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/PictureReader.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/HandleTable.h"
@@ -54,10 +55,8 @@ bool ReadBitmap32(HBITMAP bitmap, int* width, int* height, std::vector<uint32_t>
   *height = bm.bmHeight;
   pixels->assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
   BITMAPINFO info = platform::TopDownBitmapInfo32(bm.bmWidth, bm.bmHeight);
-  HDC dc = CreateCompatibleDC(nullptr);
-  const int lines = GetDIBits(dc, bitmap, 0, bm.bmHeight, pixels->data(), &info, DIB_RGB_COLORS);
-  DeleteDC(dc);
-  return lines == bm.bmHeight;
+  const platform::OwnedDc dc(CreateCompatibleDC(nullptr));
+  return GetDIBits(dc.get(), bitmap, 0, bm.bmHeight, pixels->data(), &info, DIB_RGB_COLORS) == bm.bmHeight;
 }
 
 HBITMAP MakeDib(int width, int height, const uint32_t* pixels) {
@@ -130,35 +129,27 @@ HICON LoadFromResource(LPCWSTR name, bool cursor, int width, int height) {
 IconObject DrawStandardIcon(int id) {
   constexpr int kSize = 32;
   constexpr COLORREF kKey = RGB(255, 0, 255);
-  HDC dc = CreateCompatibleDC(nullptr);
   void* bits = nullptr;
   BITMAPINFO info = platform::TopDownBitmapInfo32(kSize, kSize);
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const platform::OwnedGdiObject<HBITMAP> bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const platform::BitmapDc memory(bitmap.get());
+  HDC dc = memory.get();
   RECT all{0, 0, kSize, kSize};
-  HBRUSH key = CreateSolidBrush(kKey);
-  FillRect(dc, &all, key);
-  DeleteObject(key);
+  FillRect(dc, &all, platform::OwnedGdiObject<HBRUSH>(CreateSolidBrush(kKey)).get());
 
   auto shape = [&](COLORREF fill, COLORREF edge, auto draw) {
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, edge);
-    HGDIOBJ ob = SelectObject(dc, brush), op = SelectObject(dc, pen);
+    const platform::OwnedGdiObject<HBRUSH> brush(CreateSolidBrush(fill));
+    const platform::OwnedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, edge));
+    const platform::SelectedObject selectedBrush(dc, brush.get()), selectedPen(dc, pen.get());
     draw();
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(brush);
-    DeleteObject(pen);
   };
   auto glyph = [&](const char16_t* text, COLORREF color) {
-    HFONT font = CreateFontW(-22, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans");
-    HGDIOBJ of = SelectObject(dc, font);
+    const platform::OwnedGdiObject<HFONT> font(CreateFontW(-22, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans"));
+    const platform::SelectedObject selectedFont(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color);
     RECT r{0, 1, kSize, kSize};
     DrawTextW(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, of);
-    DeleteObject(font);
   };
   switch (id) {
     case 32513:  // error: a red disc with a white cross
@@ -201,9 +192,6 @@ IconObject DrawStandardIcon(int id) {
   icon.width = icon.height = kSize;
   icon.pixels.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + kSize * kSize);
   for (uint32_t& p : icon.pixels) p = (p & 0x00FFFFFF) == kKey ? 0 : (p | 0xFF000000u);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   icon.shared = true;
   return icon;
 }
@@ -408,18 +396,11 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, H
       source[i] = alpha ? 0xFF000000u : 0xFFFFFFFFu;  // the AND mask: black where opaque
     }
   }
-  HBITMAP bitmap = MakeDib(object->width, object->height, source.data());
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BOOL ok;
-  if (image && mask) {
-    ok = AlphaBlend(dc, x, y, width, height, memory, 0, 0, object->width, object->height,
-                    BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
-  } else {
-    ok = StretchBlt(dc, x, y, width, height, memory, 0, 0, object->width, object->height, image ? SRCCOPY : SRCAND);
-  }
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  DeleteObject(bitmap);
-  return ok;
+  const platform::OwnedGdiObject<HBITMAP> bitmap(MakeDib(object->width, object->height, source.data()));
+  const platform::BitmapDc memory(bitmap.get(), dc);
+  if (image && mask)
+    return AlphaBlend(dc, x, y, width, height, memory.get(), 0, 0, object->width, object->height,
+                      BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
+  return StretchBlt(dc, x, y, width, height, memory.get(), 0, 0, object->width, object->height,
+                    image ? SRCCOPY : SRCAND);
 }
