@@ -255,7 +255,9 @@ uint8_t MaskedChannel(uint32_t pixel, uint32_t mask) {
   return static_cast<uint8_t>((value * 255 + max / 2) / max);
 }
 
-PictureResult ReadDib(ByteView dib, Dib* out, const PictureLimits& limits) { return ParseDib(dib, 0, false, limits, out); }
+PictureResult ReadDib(ByteView dib, Dib* out, const PictureLimits& limits) {
+  return ParseDib(dib, 0, false, limits, out);
+}
 
 PictureResult ReadBmp(ByteView file, Dib* out, const PictureLimits& limits) {
   const Reader r{file};
