@@ -40,6 +40,7 @@ function(brantwell_add_fuzz_targets)
   brantwell_fuzz_target(xml_fuzz LINK program_core)
   brantwell_fuzz_target(image_fuzz LINK platform_gdiplus)
   brantwell_fuzz_target(bmp_fuzz LINK vcl rtl)
+  brantwell_fuzz_target(picture_fuzz LINK platform_gdi)
   brantwell_fuzz_target(ini_fuzz LINK platform_kernel)
   # The parser is linked as source: the engine library exports only its C entry points.
   brantwell_fuzz_target(language_fuzz LINK platform_kernel

@@ -2,7 +2,7 @@
 # Builds one fuzz target with clang's libFuzzer and sanitizers (outside the main build, in
 # fuzz/out/build) and runs it for the given number of seconds on its seed corpus.
 #   fuzz/run-fuzz.sh TARGET SECONDS [JOBS]
-# TARGET is one of: xml_fuzz image_fuzz bmp_fuzz ini_fuzz language_fuzz.
+# TARGET is one of: xml_fuzz image_fuzz bmp_fuzz picture_fuzz ini_fuzz language_fuzz.
 # The corpus grows in fuzz/out/corpus/TARGET; crashes land in fuzz/out/artifacts/TARGET.
 set -euo pipefail
 usage="usage: run-fuzz.sh TARGET SECONDS [JOBS]"
@@ -20,6 +20,7 @@ case "$target" in
   xml_fuzz) max_len=8192 ;;
   image_fuzz) max_len=16384 ;;
   bmp_fuzz) max_len=8192 ;;
+  picture_fuzz) max_len=8192 ;;
   ini_fuzz) max_len=4096 ;;
   language_fuzz) max_len=4096 ;;
   *) echo "unknown target '$target'" >&2; echo "$usage" >&2; exit 2 ;;

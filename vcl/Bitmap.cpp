@@ -1,5 +1,6 @@
 #include "vcl/Bitmap.h"
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/Objects.h"
 
 #include <algorithm>
@@ -20,45 +21,27 @@ std::vector<TBitmapCanvas*>& CanvasList() {
 }
 
 // A memory DC with a bitmap selected, for the duration of a scope.
-class SelectedBitmap {
- public:
-  explicit SelectedBitmap(HBITMAP bitmap) : m_dc(CreateCompatibleDC(nullptr)) {
-    m_previous = SelectObject(m_dc, bitmap);
-  }
-  ~SelectedBitmap() {
-    SelectObject(m_dc, m_previous);
-    DeleteDC(m_dc);
-  }
-  SelectedBitmap(const SelectedBitmap&) = delete;
-  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
-  HDC dc() const { return m_dc; }
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_previous;
-};
+using SelectedBitmap = platform::BitmapDc;
 
 // The pixels of any bitmap as top-down 32-bit values (0xAARRGGBB).
 std::vector<uint32_t> ReadPixels32(HBITMAP bitmap, int width, int height) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
-  HDC dc = CreateCompatibleDC(nullptr);
-  GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-  DeleteDC(dc);
+  const platform::OwnedDc dc(CreateCompatibleDC(nullptr));
+  GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
   return pixels;
 }
 
 void WritePixels32(HBITMAP bitmap, int width, int height, const std::vector<uint32_t>& pixels) {
   BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
-  HDC dc = CreateCompatibleDC(nullptr);
-  SetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-  DeleteDC(dc);
+  const platform::OwnedDc dc(CreateCompatibleDC(nullptr));
+  SetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
 }
 
 std::vector<RGBQUAD> ColorTableOf(HBITMAP bitmap) {
   SelectedBitmap selected(bitmap);
   RGBQUAD colors[256];
-  const UINT count = GetDIBColorTable(selected.dc(), 0, 256, colors);
+  const UINT count = GetDIBColorTable(selected.get(), 0, 256, colors);
   return std::vector<RGBQUAD>(colors, colors + count);
 }
 
@@ -297,10 +280,10 @@ void TBitmap::SetSize(int width, int height) {
     // New pixels are white; the old picture keeps its place at the top left.
     SelectedBitmap target(created);
     RECT all{0, 0, width, height};
-    FillRect(target.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(target.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (FHandle) {
       SelectedBitmap source(FHandle);
-      BitBlt(target.dc(), 0, 0, std::min(width, FWidth), std::min(height, FHeight), source.dc(), 0, 0, SRCCOPY);
+      BitBlt(target.get(), 0, 0, std::min(width, FWidth), std::min(height, FHeight), source.get(), 0, 0, SRCCOPY);
     }
   }
   Adopt(created);
@@ -420,7 +403,7 @@ void TBitmap::Assign(TPersistent* source) {
     if (!created) throw EOutOfResources("Cannot create a bitmap");
     SelectedBitmap target(created);
     SelectedBitmap from(bitmap->FHandle);
-    BitBlt(target.dc(), 0, 0, bitmap->FWidth, bitmap->FHeight, from.dc(), 0, 0, SRCCOPY);
+    BitBlt(target.get(), 0, 0, bitmap->FWidth, bitmap->FHeight, from.get(), 0, 0, SRCCOPY);
   }
   Adopt(created);
   Changed(this);
@@ -437,7 +420,7 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& rect) {
     sourceDc = FCanvas->Handle();
   } else {
     own.emplace(FHandle);
-    sourceDc = own->dc();
+    sourceDc = own->get();
   }
   const int oldMode = GetStretchBltMode(dc);
   const bool stretched = rect.Width() != FWidth || rect.Height() != FHeight;
@@ -462,7 +445,7 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& rect) {
         }
       }
       SelectedBitmap premultiplied(copy.FHandle);
-      AlphaBlend(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), premultiplied.dc(), 0, 0, FWidth, FHeight,
+      AlphaBlend(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), premultiplied.get(), 0, 0, FWidth, FHeight,
                  blend);
     }
   } else {

@@ -18,6 +18,7 @@
 // A bitmap is used by one thread at a time; a worker that draws on a bitmap's canvas holds
 // the canvas lock.
 
+#include "platform/gdi/PictureReader.h"
 #include "vcl/Graphic.h"
 
 BRANTWELL_ENUM(TPixelFormat, pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom)
@@ -140,4 +141,7 @@ std::vector<RGBQUAD> DefaultColorTable(int bitsPerPixel);
 // Makes a DIB section; for 15/16 bits the masks of 5-5-5 or 5-6-5.
 HBITMAP CreateSection(TPixelFormat format, int width, int height, bool topDown, const std::vector<RGBQUAD>& colors,
                       void** bits);
+// A DIB section holding a decoded DIB in its own depth and row order; bit fields other than
+// 5-5-5, 5-6-5 and 8-8-8(-8) become 32-bit pixels. Throws EOutOfResources.
+HBITMAP SectionFromDib(const platform::picture::Dib& dib);
 }  // namespace vcl::detail

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/DcGuards.h"
 #include "vcl/Graphic.h"
 
 namespace {
@@ -184,25 +185,24 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
   Changing();
   RequiredState({csHandleValid, csBrushValid});
   static const WORD kChecker[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
-  HBITMAP pattern = CreateBitmap(8, 8, 1, 1, kChecker);
-  HBRUSH brush = CreatePatternBrush(pattern);
+  const platform::OwnedGdiObject<HBITMAP> pattern(CreateBitmap(8, 8, 1, 1, kChecker));
+  const platform::OwnedGdiObject<HBRUSH> brush(CreatePatternBrush(pattern.get()));
   const COLORREF text = ::SetTextColor(FHandle, RGB(0, 0, 0));
   const COLORREF back = ::SetBkColor(FHandle, RGB(255, 255, 255));
-  HGDIOBJ previous = SelectObject(FHandle, brush);
-  const int w = rect.Width(), h = rect.Height();
-  if (w > 0 && h > 0) {
-    PatBlt(FHandle, rect.Left, rect.Top, w, 1, PATINVERT);
-    if (h > 1) PatBlt(FHandle, rect.Left, rect.Bottom - 1, w, 1, PATINVERT);
-    if (h > 2) {
-      PatBlt(FHandle, rect.Left, rect.Top + 1, 1, h - 2, PATINVERT);
-      if (w > 1) PatBlt(FHandle, rect.Right - 1, rect.Top + 1, 1, h - 2, PATINVERT);
+  {
+    const platform::SelectedObject selected(FHandle, brush.get());
+    const int w = rect.Width(), h = rect.Height();
+    if (w > 0 && h > 0) {
+      PatBlt(FHandle, rect.Left, rect.Top, w, 1, PATINVERT);
+      if (h > 1) PatBlt(FHandle, rect.Left, rect.Bottom - 1, w, 1, PATINVERT);
+      if (h > 2) {
+        PatBlt(FHandle, rect.Left, rect.Top + 1, 1, h - 2, PATINVERT);
+        if (w > 1) PatBlt(FHandle, rect.Right - 1, rect.Top + 1, 1, h - 2, PATINVERT);
+      }
     }
   }
-  SelectObject(FHandle, previous);
   ::SetTextColor(FHandle, text);
   ::SetBkColor(FHandle, back);
-  DeleteObject(brush);
-  DeleteObject(pattern);
   Changed();
 }
 

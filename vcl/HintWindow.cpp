@@ -1,5 +1,6 @@
 #include "vcl/HintWindow.h"
 
+#include "platform/gdi/DcGuards.h"
 #include "vcl/Application.h"
 
 AnsiString GetShortHint(const AnsiString& hint) {
@@ -31,9 +32,10 @@ void THintWindow::CreateParams(TCreateParams& params) {
 TRect THintWindow::CalcHintRect(int maxWidth, const AnsiString& hint) {
   RECT r{0, 0, maxWidth > 0 ? maxWidth : 300, 0};
   HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, FFont->Handle());
-  DrawTextA(dc, hint.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-  SelectObject(dc, old);
+  {
+    const platform::SelectedObject font(dc, FFont->Handle());
+    DrawTextA(dc, hint.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  }
   ReleaseDC(nullptr, dc);
   return {0, 0, r.right + 6, r.bottom + 2};
 }

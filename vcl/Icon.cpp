@@ -31,13 +31,6 @@ static_assert(sizeof(IconDir) == 6 && sizeof(IconDirEntry) == 16);
 
 constexpr int kIconSize = 32;
 
-// An entry's DIB holds the image and its mask, so its height counts both. Icons are at most
-// 1024 pixels a side; anything else comes from a corrupt header.
-bool UsableIconSize(const BITMAPINFOHEADER& header) {
-  const int64_t height = std::abs(int64_t{header.biHeight}) / 2;
-  return header.biWidth > 0 && header.biWidth <= 1024 && height > 0 && height <= 1024;
-}
-
 bool HasAlpha(TBitmap* bitmap) {
   if (bitmap->PixelFormat() != pf32bit) return false;
   for (int y = 0; y < bitmap->Height(); ++y) {
@@ -175,6 +168,7 @@ void TIcon::Draw(TCanvas* canvas, const TRect& rect) {
 }
 
 void TIcon::LoadFromStream(TStream& stream) {
+  namespace picture = platform::picture;
   const int64_t start = stream.Position();
   const int64_t size = stream.Size() - start;
   if (size <= 0) {
@@ -185,95 +179,73 @@ void TIcon::LoadFromStream(TStream& stream) {
   if (size > (int64_t{1} << 28)) Invalid("file too large");
   RawByteString data(static_cast<size_t>(size), '\0');
   stream.ReadBuffer(data.data(), static_cast<int32_t>(size));
-  const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+  const picture::ByteView bytes(reinterpret_cast<const uint8_t*>(data.data()), data.size());
 
-  IconDir dir{};
-  if (data.size() < sizeof(dir)) Invalid("header too short");
-  std::memcpy(&dir, bytes, sizeof(dir));
-  if (dir.reserved != 0 || dir.type != 1 || dir.count == 0) Invalid("not an icon file");
-  if (sizeof(dir) + size_t{dir.count} * sizeof(IconDirEntry) > data.size()) Invalid("directory too short");
+  picture::IconDirectory directory;
+  if (const picture::PictureResult result = picture::ReadIconDirectory(bytes, &directory); !result)
+    Invalid(result.reason.c_str());
+  if (directory.cursor) Invalid("not an icon file");
 
-  // The entry nearest the icon size, then the deepest, among the bitmap entries.
-  int best = -1;
+  // The entry nearest the icon size, then the deepest. A damaged entry is passed over, so that
+  // it cannot hide a good one.
+  picture::IconImage best;
+  bool found = false;
   int64_t bestDistance = 0;
   int bestDepth = 0;
-  std::vector<IconDirEntry> entries(dir.count);
-  for (int i = 0; i < dir.count; ++i) {
-    IconDirEntry& entry = entries[i];
-    std::memcpy(&entry, bytes + sizeof(dir) + i * sizeof(IconDirEntry), sizeof(entry));
-    if (entry.imageOffset >= data.size() || entry.bytesInRes > data.size() - entry.imageOffset ||
-        entry.bytesInRes < sizeof(BITMAPINFOHEADER))
-      continue;
-    if (std::memcmp(bytes + entry.imageOffset, "\x89PNG", 4) == 0) continue;
-    BITMAPINFOHEADER header;
-    std::memcpy(&header, bytes + entry.imageOffset, sizeof(header));
-    // An entry with an impossible size is skipped, so that it cannot hide a good one.
-    if (!UsableIconSize(header)) continue;
-    const int64_t distance = std::abs(int64_t{header.biWidth} - kIconSize);
-    const int depth = header.biBitCount;
-    if (best < 0 || distance < bestDistance || (distance == bestDistance && depth > bestDepth)) {
-      best = i;
+  for (const picture::IconEntry& entry : directory.entries) {
+    picture::IconImage image;
+    if (!picture::ReadIconImage(bytes, entry, &image)) continue;
+    const int64_t distance = std::abs(int64_t{image.width} - kIconSize);
+    const int depth = image.png ? 32 : image.dib.bitsPerPixel;
+    if (!found || distance < bestDistance || (distance == bestDistance && depth > bestDepth)) {
+      best = std::move(image);
+      found = true;
       bestDistance = distance;
       bestDepth = depth;
     }
   }
-  if (best < 0) Invalid("no bitmap image of a usable size in the file");
+  if (!found) Invalid("no image of a usable size in the file");
 
-  // The image is a DIB of twice the height: the colour rows, then the 1-bit mask rows.
-  const IconDirEntry& entry = entries[best];
-  const uint8_t* image = bytes + entry.imageOffset;
-  BITMAPINFOHEADER header;
-  std::memcpy(&header, image, sizeof(header));
-  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > entry.bytesInRes) Invalid("bad image header");
-  const int width = header.biWidth;
-  const int height = static_cast<int>(std::abs(int64_t{header.biHeight}) / 2);
-  const int depth = header.biBitCount;
-  if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32 && depth != 16) Invalid("bad depth");
-  size_t colors = depth <= 8 ? (header.biClrUsed ? std::min<size_t>(header.biClrUsed, 256) : size_t{1} << depth) : 0;
-  const size_t colorStride = static_cast<size_t>(BytesPerScanline(width, depth, 32));
-  const size_t maskStride = static_cast<size_t>(BytesPerScanline(width, 1, 32));
-  const size_t tableOffset = header.biSize;
-  const size_t xorOffset = tableOffset + colors * 4;
-  const size_t andOffset = xorOffset + colorStride * height;
-  // Some writers leave the mask out of 32-bit images.
-  const bool hasMask = andOffset + maskStride * height <= entry.bytesInRes;
-  if (andOffset > entry.bytesInRes) Invalid("image data too short");
-
-  // Build a BMP of the colour rows and one of the mask rows and let TBitmap read them.
-  auto makeBmp = [&](int bits, const uint8_t* table, size_t tableEntries, const uint8_t* rows, size_t stride) {
-    TMemoryStream bmp;
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = static_cast<WORD>(bits);
-    info.biClrUsed = static_cast<DWORD>(tableEntries);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = static_cast<DWORD>(sizeof(file) + sizeof(info) + tableEntries * 4);
-    file.bfSize = static_cast<DWORD>(file.bfOffBits + stride * height);
-    bmp.WriteBuffer(&file, sizeof(file));
-    bmp.WriteBuffer(&info, sizeof(info));
-    if (tableEntries) bmp.WriteBuffer(table, static_cast<int32_t>(tableEntries * 4));
-    bmp.WriteBuffer(rows, static_cast<int32_t>(stride * height));
-    bmp.SetPosition(0);
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->LoadFromStream(bmp);
-    return bitmap;
-  };
-  static const uint8_t kMonoTable[8] = {0, 0, 0, 0, 255, 255, 255, 0};
-  auto color = makeBmp(depth, image + tableOffset, colors, image + xorOffset, colorStride);
+  // A PNG entry becomes a 32-bit picture with its alpha, and a mask where it is clear.
+  picture::Dib color = best.dib;
+  std::vector<uint8_t> maskRows = best.dib.mask;
+  const int width = best.width, height = best.height;
+  const int maskStride = BytesPerScanline(width, 1, 32);
+  if (best.png) {
+    color = picture::Dib{};
+    color.width = width;
+    color.height = height;
+    color.bitsPerPixel = 32;
+    color.masks[0] = 0xFF0000, color.masks[1] = 0xFF00, color.masks[2] = 0xFF, color.masks[3] = 0xFF000000;
+    color.stride = width * 4;
+    color.rows.resize(best.argb.size() * 4);
+    std::memcpy(color.rows.data(), best.argb.data(), color.rows.size());
+    maskRows.assign(static_cast<size_t>(maskStride) * height, 0);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if ((best.argb[static_cast<size_t>(y) * width + x] >> 24) == 0)
+          maskRows[static_cast<size_t>(y) * maskStride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  }
+  auto colorBitmap = std::make_unique<TBitmap>();
+  colorBitmap->SetHandle(vcl::detail::SectionFromDib(color));
   std::unique_ptr<TBitmap> mask;
-  if (hasMask) {
-    mask = makeBmp(1, kMonoTable, 2, image + andOffset, maskStride);
+  if (!maskRows.empty()) {
+    picture::Dib maskDib;
+    maskDib.width = width;
+    maskDib.height = height;
+    maskDib.bitsPerPixel = 1;
+    maskDib.palette = {0x000000, 0xFFFFFF};
+    maskDib.stride = maskStride;
+    maskDib.rows = std::move(maskRows);
+    mask = std::make_unique<TBitmap>();
+    mask->SetHandle(vcl::detail::SectionFromDib(maskDib));
   } else {
     mask = std::make_unique<TBitmap>(width, height, pf1bit);
     mask->Canvas()->Brush()->SetColor(clBlack);
     mask->Canvas()->FillRect(Rect(0, 0, width, height));
   }
   Clear();
-  FColor = std::move(color);
+  FColor = std::move(colorBitmap);
   FMask = std::move(mask);
   FData = std::move(data);
   Changed(this);

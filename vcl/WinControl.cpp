@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
 #include "rtl/SysUtils.h"
@@ -514,13 +515,12 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
     if (!visible) continue;
     RECT r{c->FLeft, c->FTop, c->FLeft + c->FWidth, c->FTop + c->FHeight};
     if (!RectVisible(dc, &r)) continue;
-    int saved = SaveDC(dc);
+    platform::SavedDcState saved(dc);
     POINT origin{};
     GetWindowOrgEx(dc, &origin);
     SetWindowOrgEx(dc, origin.x - c->FLeft, origin.y - c->FTop, nullptr);
     IntersectClipRect(dc, 0, 0, c->FWidth, c->FHeight);
     c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    RestoreDC(dc, saved);
   }
 }
 
@@ -679,26 +679,27 @@ void TWinControl::WMPaint(TWMPaint& m) {
   HDC dc = BeginPaint(FHandle, &ps);
   RECT client{};
   GetClientRect(FHandle, &client);
-  HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), reinterpret_cast<LPARAM>(memory));
-  TMessage inner{WM_PAINT, reinterpret_cast<WPARAM>(memory), 0, 0};
-  TWMPaint view(inner);
-  WMPaint(view);
-  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
+  {
+    platform::OwnedDc memoryDc(CreateCompatibleDC(dc));
+    platform::OwnedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    HDC memory = memoryDc.get();
+    platform::SelectedObject selected(memory, bitmap.get());
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), reinterpret_cast<LPARAM>(memory));
+    TMessage inner{WM_PAINT, reinterpret_cast<WPARAM>(memory), 0, 0};
+    TWMPaint view(inner);
+    WMPaint(view);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+  }
   EndPaint(FHandle, &ps);
 }
 
 void TWinControl::PaintHandler(TWMPaint& m) {
   PAINTSTRUCT ps{};
   HDC dc = m.DC ? m.DC : BeginPaint(FHandle, &ps);
-  int saved = SaveDC(dc);
-  PaintWindow(dc);
-  RestoreDC(dc, saved);
+  {
+    platform::SavedDcState saved(dc);
+    PaintWindow(dc);
+  }
   PaintControls(dc, nullptr);
   if (!m.DC) EndPaint(FHandle, &ps);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-// RAII holders for the FFmpeg objects the media engines use: each is a unique_ptr bound to the
-// object's release function.
+// RAII holders for the FFmpeg objects the media engines use: each is a UniqueHandle bound to
+// the object's release function.
 
-#include <memory>
+#include "platform/kernel/UniqueHandle.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -14,41 +14,52 @@ extern "C" {
 
 namespace engines::media {
 
+// The release functions FFmpeg declares with the handle's address, bound by value.
+inline void CloseInput(AVFormatContext* context) { avformat_close_input(&context); }
+inline void CloseOutput(AVFormatContext* context) {
+  if (context->pb && !(context->oformat->flags & AVFMT_NOFILE)) avio_closep(&context->pb);
+  avformat_free_context(context);
+}
+inline void FreeCodecContext(AVCodecContext* context) { avcodec_free_context(&context); }
+inline void FreeFrame(AVFrame* frame) { av_frame_free(&frame); }
+inline void FreePacket(AVPacket* packet) { av_packet_free(&packet); }
+inline void FreeSwr(SwrContext* context) { swr_free(&context); }
+inline void FreeDictionary(AVDictionary* dictionary) { av_dict_free(&dictionary); }
+
+// Deleters for std::unique_ptr, for code that holds FFmpeg objects that way.
 struct InputContextDeleter {
-  void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+  void operator()(AVFormatContext* context) const { CloseInput(context); }
 };
 struct OutputContextDeleter {
-  void operator()(AVFormatContext* context) const {
-    if (context->pb && !(context->oformat->flags & AVFMT_NOFILE)) avio_closep(&context->pb);
-    avformat_free_context(context);
-  }
+  void operator()(AVFormatContext* context) const { CloseOutput(context); }
 };
 struct CodecContextDeleter {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+  void operator()(AVCodecContext* context) const { FreeCodecContext(context); }
 };
 struct FrameDeleter {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+  void operator()(AVFrame* frame) const { FreeFrame(frame); }
 };
 struct PacketDeleter {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+  void operator()(AVPacket* packet) const { FreePacket(packet); }
 };
 struct SwsDeleter {
   void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
 struct SwrDeleter {
-  void operator()(SwrContext* context) const { swr_free(&context); }
+  void operator()(SwrContext* context) const { FreeSwr(context); }
 };
 struct DictionaryDeleter {
-  void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
+  void operator()(AVDictionary* dictionary) const { FreeDictionary(dictionary); }
 };
 
-using InputContextPtr = std::unique_ptr<AVFormatContext, InputContextDeleter>;
-using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
-using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
+using InputContextPtr = platform::UniqueHandle<AVFormatContext*, CloseInput>;
+using OutputContextPtr = platform::UniqueHandle<AVFormatContext*, CloseOutput>;
+using CodecContextPtr = platform::UniqueHandle<AVCodecContext*, FreeCodecContext>;
+using FramePtr = platform::UniqueHandle<AVFrame*, FreeFrame>;
+using PacketPtr = platform::UniqueHandle<AVPacket*, FreePacket>;
+using SwsPtr = platform::UniqueHandle<SwsContext*, sws_freeContext>;
+using SwrPtr = platform::UniqueHandle<SwrContext*, FreeSwr>;
+using DictionaryPtr = platform::UniqueHandle<AVDictionary*, FreeDictionary>;
 
 inline FramePtr MakeFrame() { return FramePtr(av_frame_alloc()); }
 inline PacketPtr MakePacket() { return PacketPtr(av_packet_alloc()); }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/GdiInternal.h"
 
 namespace platform::detail {
@@ -476,16 +477,11 @@ static BOOL BlitPicture(HDC dc, const Image& picture, int x, int y, int width, i
                         int sourceWidth, int sourceHeight, DWORD rop) {
   BITMAPINFO info = platform::TopDownBitmapInfo32(picture.width, picture.height);
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const platform::OwnedGdiObject<HBITMAP> bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap) return FALSE;
   std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * 4);
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  const BOOL ok = StretchBlt(dc, x, y, width, height, memory, sourceX, sourceY, sourceWidth, sourceHeight, rop);
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  DeleteObject(bitmap);
-  return ok;
+  const platform::BitmapDc memory(bitmap.get(), dc);
+  return StretchBlt(dc, x, y, width, height, memory.get(), sourceX, sourceY, sourceWidth, sourceHeight, rop);
 }
 
 int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY, UINT startScan,

@@ -11,7 +11,7 @@
 #include "platform/kernel/Unicode.h"
 
 // After our headers: glib defines TRUE and FALSE as macros.
-#include <pango/pangocairo.h>
+#include "platform/gdi/PangoHandles.h"
 
 namespace platform::detail {
 
@@ -21,53 +21,37 @@ namespace {
 // every text call holds this lock; GUI painting and the odd worker thread take turns.
 std::recursive_mutex g_textMutex;
 
-template <typename T, void (*Release)(T*)>
-struct Owned {
-  T* value = nullptr;
-  Owned() = default;
-  explicit Owned(T* v) : value(v) {}
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  Owned(Owned&& other) noexcept : value(other.value) { other.value = nullptr; }
-  ~Owned() {
-    if (value) Release(value);
-  }
-  T* get() const { return value; }
-};
-
-void UnrefLayout(PangoLayout* layout) { g_object_unref(layout); }
-using LayoutPtr = Owned<PangoLayout, UnrefLayout>;
-using SurfacePtr = Owned<cairo_surface_t, cairo_surface_destroy>;
-using CairoPtr = Owned<cairo_t, cairo_destroy>;
+using LayoutPtr = PangoLayoutRef;
+using SurfacePtr = CairoSurface;
+using CairoPtr = CairoContext;
 
 void ApplySmoothing(PangoContext* context, bool smooth) {
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_antialias(options, smooth ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-  pango_cairo_context_set_font_options(context, options);
-  cairo_font_options_destroy(options);
+  const CairoFontOptions options(cairo_font_options_create());
+  cairo_font_options_set_antialias(options.get(), smooth ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+  cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_SLIGHT);
+  cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_ON);
+  pango_cairo_context_set_font_options(context, options.get());
 }
 
 // One pango context per thread: pango objects are not shared between threads.
 PangoContext* ThreadContext() {
   struct Holder {
-    PangoFontMap* map = nullptr;
-    PangoContext* context = nullptr;
+    GObjectRef<PangoFontMap> map;
+    GObjectRef<PangoContext> context;
     ~Holder() {
       std::lock_guard lock(g_textMutex);
-      if (context) g_object_unref(context);
-      if (map) g_object_unref(map);
+      context.reset();
+      map.reset();
     }
   };
   thread_local Holder holder;
   if (!holder.context) {
-    holder.map = pango_cairo_font_map_new();
-    pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(holder.map), 96);
-    holder.context = pango_font_map_create_context(holder.map);
-    ApplySmoothing(holder.context, true);
+    holder.map.reset(pango_cairo_font_map_new());
+    pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(holder.map.get()), 96);
+    holder.context.reset(pango_font_map_create_context(holder.map.get()));
+    ApplySmoothing(holder.context.get(), true);
   }
-  return holder.context;
+  return holder.context.get();
 }
 
 // Grayscale glyph coverage, or none; metrics stay hinted to whole pixels either way.
@@ -113,10 +97,9 @@ PangoFontDescription* Describe(const FontObject& font, double emPixels) {
 }
 
 void CellMetrics(PangoFontDescription* description, double* ascent, double* descent) {
-  PangoFontMetrics* metrics = pango_context_get_metrics(ThreadContext(), description, nullptr);
-  *ascent = pango_font_metrics_get_ascent(metrics) / double(PANGO_SCALE);
-  *descent = pango_font_metrics_get_descent(metrics) / double(PANGO_SCALE);
-  pango_font_metrics_unref(metrics);
+  const PangoFontMetricsRef metrics(pango_context_get_metrics(ThreadContext(), description, nullptr));
+  *ascent = pango_font_metrics_get_ascent(metrics.get()) / double(PANGO_SCALE);
+  *descent = pango_font_metrics_get_descent(metrics.get()) / double(PANGO_SCALE);
 }
 
 LayoutPtr MakeLayout(FontObject& font, const std::string& text, const std::vector<std::pair<int, int>>& underlines = {}) {
@@ -125,17 +108,16 @@ LayoutPtr MakeLayout(FontObject& font, const std::string& text, const std::vecto
   pango_layout_set_font_description(layout.get(), static_cast<PangoFontDescription*>(font.description));
   pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
   pango_layout_set_text(layout.get(), text.data(), static_cast<int>(text.size()));
-  PangoAttrList* attributes = pango_attr_list_new();
-  if (font.logFont.lfUnderline) pango_attr_list_insert(attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-  if (font.logFont.lfStrikeOut) pango_attr_list_insert(attributes, pango_attr_strikethrough_new(TRUE));
+  const PangoAttrListRef attributes(pango_attr_list_new());
+  if (font.logFont.lfUnderline) pango_attr_list_insert(attributes.get(), pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+  if (font.logFont.lfStrikeOut) pango_attr_list_insert(attributes.get(), pango_attr_strikethrough_new(TRUE));
   for (const auto& [start, end] : underlines) {
     PangoAttribute* underline = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
     underline->start_index = static_cast<guint>(start);
     underline->end_index = static_cast<guint>(end);
-    pango_attr_list_insert(attributes, underline);
+    pango_attr_list_insert(attributes.get(), underline);
   }
-  pango_layout_set_attributes(layout.get(), attributes);
-  pango_attr_list_unref(attributes);
+  pango_layout_set_attributes(layout.get(), attributes.get());
   return layout;
 }
 
@@ -477,10 +459,9 @@ FontObject& MeasuredFont(FontObject& font) {
   const LONG requested = font.logFont.lfHeight == 0 ? -12 : font.logFont.lfHeight;
   double em = std::abs(requested);
   if (requested > 0) {
-    PangoFontDescription* probe = Describe(font, 100);
+    const PangoFontDescriptionPtr probe(Describe(font, 100));
     double ascent, descent;
-    CellMetrics(probe, &ascent, &descent);
-    pango_font_description_free(probe);
+    CellMetrics(probe.get(), &ascent, &descent);
     em = requested * 100.0 / std::max(ascent + descent, 1.0);
   }
   auto* description = Describe(font, em);
@@ -491,9 +472,8 @@ FontObject& MeasuredFont(FontObject& font) {
   font.ascent = static_cast<int>(std::ceil(ascent - 0.01));
   font.descent = static_cast<int>(std::ceil(descent - 0.01));
   if (requested > 0) font.descent = std::max(0, static_cast<int>(requested) - font.ascent);
-  PangoFontMetrics* metrics = pango_context_get_metrics(ThreadContext(), description, nullptr);
-  font.averageWidth = std::max(1, static_cast<int>(std::lround(pango_font_metrics_get_approximate_char_width(metrics) / double(PANGO_SCALE))));
-  pango_font_metrics_unref(metrics);
+  const PangoFontMetricsRef metrics(pango_context_get_metrics(ThreadContext(), description, nullptr));
+  font.averageWidth = std::max(1, static_cast<int>(std::lround(pango_font_metrics_get_approximate_char_width(metrics.get()) / double(PANGO_SCALE))));
   font.measured = true;
   return font;
 }

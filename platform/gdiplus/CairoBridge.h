@@ -3,22 +3,13 @@
 // Between frames and cairo image surfaces (premultiplied ARGB32, the layout of 32bppPARGB on
 // this machine), and the shared drawing of an image region into a cairo context.
 
-#include <cairo.h>
-
-#include <memory>
-
+#include "platform/gdi/CairoHandles.h"
 #include "platform/gdiplus/ImageModel.h"
 
 namespace platform::detail {
 
-struct SurfaceDeleter {
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct ContextDeleter {
-  void operator()(cairo_t* context) const { cairo_destroy(context); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
+using SurfacePtr = CairoSurface;
+using ContextPtr = CairoContext;
 
 // A premultiplied surface from ARGB pixels (width x height, no padding). Null on failure.
 SurfacePtr SurfaceFromArgb(const ARGB* pixels, int width, int height);

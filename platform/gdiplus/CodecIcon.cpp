@@ -9,29 +9,17 @@
 namespace platform::detail {
 
 GpStatus DecodeIcon(ByteSpan bytes, DecodedImage* image) {
-  ByteReader r{bytes};
-  if (!r.Has(0, 6) || r.U16(0) != 0 || r.U16(2) != 1) return GenericError;
-  int count = r.U16(4);
-  if (count == 0 || !r.Has(6, size_t(count) * 16)) return GenericError;
+  picture::IconDirectory directory;
+  if (GpStatus status = StatusOf(picture::ReadIconDirectory(bytes, &directory)); status != Ok) return status;
+  if (directory.cursor) return GenericError;
   int best = -1;
   int64_t bestScore = -1;
-  for (int i = 0; i < count; ++i) {
-    size_t entry = 6 + size_t(i) * 16;
-    uint32_t size = r.U32(entry + 8), offset = r.U32(entry + 12);
-    if (!r.Has(offset, size) || size < 8) continue;  // a damaged entry is skipped
-    ByteSpan data = bytes.subspan(offset, size);
-    Frame frame;
-    if (std::memcmp(data.data(), "\x89PNG", 4) == 0) {
-      DecodedImage png;
-      if (DecodePng(data, &png) != Ok) continue;
-      frame = FrameFromArgb(FrameToArgb(png.frames[0]), png.frames[0].width, png.frames[0].height, PixelFormat32bppARGB);
-    } else if (DecodeDib(data, 0, true, &frame, nullptr, nullptr) != Ok) {
-      continue;
-    }
-    int bits = r.U16(entry + 6);
-    int64_t score = int64_t(frame.width) * frame.height * 64 + bits;
+  for (const picture::IconEntry& entry : directory.entries) {
+    picture::IconImage icon;
+    if (!picture::ReadIconImage(bytes, entry, &icon, DecoderLimits())) continue;  // a damaged entry is skipped
+    const int64_t score = int64_t(icon.width) * icon.height * 64 + entry.bitCount;
     if (score > bestScore) bestScore = score, best = static_cast<int>(image->frames.size());
-    image->frames.push_back(std::move(frame));
+    image->frames.push_back(FrameFromArgb(icon.argb, icon.width, icon.height, PixelFormat32bppARGB));
   }
   if (image->frames.empty()) return GenericError;
   image->rawFormat = ImageFormatIcon;

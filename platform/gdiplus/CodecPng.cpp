@@ -1,6 +1,7 @@
-// PNG through libpng's simplified interface: palette images stay indexed (with their
+// PNG, read by the platform's picture reader: palette images stay indexed (with their
 // transparency in the palette), others become 24-bit RGB or 32-bit ARGB; 16-bit channels are
-// reduced to 8. The physical size chunk gives the resolution.
+// reduced to 8. The physical size chunk gives the resolution. Written through libpng's
+// simplified interface.
 
 #include <png.h>
 
@@ -21,59 +22,30 @@ struct PngImage {
   ~PngImage() { png_image_free(&image); }
 };
 
-// Reads pHYs ourselves: the simplified interface does not report it.
-bool ReadPhysicalSize(ByteSpan bytes, REAL* dpiX, REAL* dpiY) {
-  size_t p = 8;
-  while (p + 12 <= bytes.size()) {
-    uint32_t length = uint32_t(bytes[p]) << 24 | uint32_t(bytes[p + 1]) << 16 | uint32_t(bytes[p + 2]) << 8 | bytes[p + 3];
-    if (length > bytes.size() - p - 12) return false;
-    const uint8_t* type = bytes.data() + p + 4;
-    if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) return false;
-    if (std::memcmp(type, "pHYs", 4) == 0 && length == 9) {
-      const uint8_t* d = type + 4;
-      uint32_t x = uint32_t(d[0]) << 24 | uint32_t(d[1]) << 16 | uint32_t(d[2]) << 8 | d[3];
-      uint32_t y = uint32_t(d[4]) << 24 | uint32_t(d[5]) << 16 | uint32_t(d[6]) << 8 | d[7];
-      if (d[8] != 1 || x == 0 || y == 0) return false;  // unit must be the metre
-      *dpiX = static_cast<REAL>(std::round(x * 0.0254 * 100) / 100);
-      *dpiY = static_cast<REAL>(std::round(y * 0.0254 * 100) / 100);
-      return true;
-    }
-    p += 12 + length;
-  }
-  return false;
-}
-
 }  // namespace
 
 GpStatus DecodePng(ByteSpan bytes, DecodedImage* image) {
-  PngImage png;
-  if (!png_image_begin_read_from_memory(&png.image, bytes.data(), bytes.size())) return GenericError;
-  int64_t w = png.image.width, h = png.image.height;
-  if (!ImageSizeAcceptable(w, h)) return OutOfMemory;
-  Frame frame;
-  if (png.image.format & PNG_FORMAT_FLAG_COLORMAP) {
-    png.image.format = PNG_FORMAT_BGRA_COLORMAP;
-    frame = MakeFrame(static_cast<int>(w), static_cast<int>(h), PixelFormat8bppIndexed);
-    std::vector<uint8_t> colormap(PNG_IMAGE_COLORMAP_SIZE(png.image));
-    if (!png_image_finish_read(&png.image, nullptr, frame.pixels.data(), frame.stride, colormap.data()))
-      return GenericError;
-    frame.palette.assign(png.image.colormap_entries, 0);
-    for (size_t i = 0; i < frame.palette.size(); ++i) {
-      const uint8_t* c = colormap.data() + 4 * i;
-      frame.palette[i] = uint32_t(c[3]) << 24 | uint32_t(c[2]) << 16 | uint32_t(c[1]) << 8 | c[0];
-    }
+  picture::Png png;
+  if (GpStatus status = StatusOf(picture::ReadPng(bytes, &png, picture::PngLayout::Native, DecoderLimits()));
+      status != Ok)
+    return status;
+  const PixelFormat format = png.format == picture::Png::Format::Indexed8 ? PixelFormat8bppIndexed
+                             : png.format == picture::Png::Format::Bgr24  ? PixelFormat24bppRGB
+                                                                          : PixelFormat32bppARGB;
+  Frame frame = MakeFrame(png.width, png.height, format);
+  for (int y = 0; y < png.height; ++y)
+    std::memcpy(frame.Row(y), png.pixels.data() + size_t(y) * png.stride, size_t(png.stride));
+  if (format == PixelFormat8bppIndexed) {
+    frame.palette = png.palette;
     if (FrameHasAlpha(frame)) frame.paletteFlags |= PaletteFlagsHasAlpha;
-  } else {
-    bool alpha = png.image.format & PNG_FORMAT_FLAG_ALPHA;
-    png.image.format = alpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
-    frame = MakeFrame(static_cast<int>(w), static_cast<int>(h), alpha ? PixelFormat32bppARGB : PixelFormat24bppRGB);
-    if (!png_image_finish_read(&png.image, nullptr, frame.pixels.data(), frame.stride, nullptr))
-      return GenericError;
   }
   image->rawFormat = ImageFormatPNG;
   image->frames.push_back(std::move(frame));
-  REAL dpiX, dpiY;
-  if (ReadPhysicalSize(bytes, &dpiX, &dpiY)) image->dpiX = dpiX, image->dpiY = dpiY, image->hasRealDpi = true;
+  if (png.pixelsPerMetreX && png.pixelsPerMetreY) {
+    image->dpiX = DpiOf(png.pixelsPerMetreX);
+    image->dpiY = DpiOf(png.pixelsPerMetreY);
+    image->hasRealDpi = true;
+  }
   return Ok;
 }
 

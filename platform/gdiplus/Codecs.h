@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/gdi/PictureReader.h"
 #include "platform/gdiplus/ImageModel.h"
 
 namespace platform::detail {
@@ -25,10 +26,11 @@ GpStatus DecodeGif(ByteSpan bytes, DecodedImage* image);
 GpStatus DecodeTiff(ByteSpan bytes, DecodedImage* image);
 GpStatus DecodeIcon(ByteSpan bytes, DecodedImage* image);
 
-// A device-independent bitmap: the info header, masks, palette and pixels (no file header).
-// With iconMask the height in the header counts the image and its AND mask, and the mask makes
-// pixels transparent. pixelOffset is where the pixels start, 0 meaning right after the palette.
-GpStatus DecodeDib(ByteSpan dib, size_t pixelOffset, bool iconMask, Frame* frame, REAL* dpiX, REAL* dpiY);
+// BMP, icons and PNG are read by the platform's picture reader: its status as a GDI+ status, the
+// limits every decoder applies, and a resolution from pixels per metre.
+GpStatus StatusOf(const picture::PictureResult& result);
+picture::PictureLimits DecoderLimits();
+REAL DpiOf(int64_t pixelsPerMetre);
 
 // EXIF properties from the payload of a JPEG APP1 segment ("Exif\0\0" and the TIFF block).
 void ReadExifProperties(ByteSpan app1, std::vector<Property>* properties);

@@ -2,7 +2,7 @@
 
 #include "platform/testing/Pictures.h"
 
-#include <cairo.h>
+#include "platform/gdi/CairoHandles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -53,9 +53,8 @@ bool SavePng(const Image& image, const std::string& path, std::string* error, Al
     if (error) *error = "cannot save '" + path + "': the picture has fewer pixels than its size";
     return false;
   }
-  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
-      cairo_image_surface_create(alpha == Alpha::Keep ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, image.width, image.height),
-      cairo_surface_destroy);
+  const platform::CairoSurface surface(
+      cairo_image_surface_create(alpha == Alpha::Keep ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, image.width, image.height));
   // cairo hands back an error surface without pixels for sizes it cannot hold.
   if (const cairo_status_t status = cairo_surface_status(surface.get()); status != CAIRO_STATUS_SUCCESS) {
     if (error) *error = "cannot save '" + path + "': " + cairo_status_to_string(status);
@@ -99,8 +98,7 @@ bool SaveDcPng(HDC dc, const std::string& path, std::string* error) {
 }
 
 bool LoadPng(const std::string& path, Image* image, std::string* error) {
-  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
-      cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+  const platform::CairoSurface surface(cairo_image_surface_create_from_png(path.c_str()));
   const cairo_status_t status = cairo_surface_status(surface.get());
   if (status != CAIRO_STATUS_SUCCESS) {
     if (error) *error = "cannot load '" + path + "': " + cairo_status_to_string(status);

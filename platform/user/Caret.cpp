@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/SystemParams.h"
@@ -34,11 +35,8 @@ void Toggle(Caret& c) {
   HDC dc = GetDC(c.window);
   if (dc) {
     if (c.bitmap) {
-      HDC memory = CreateCompatibleDC(dc);
-      HGDIOBJ old = SelectObject(memory, c.bitmap);
-      BitBlt(dc, c.pos.x, c.pos.y, c.width, c.height, memory, 0, 0, SRCINVERT);
-      SelectObject(memory, old);
-      DeleteDC(memory);
+      const BitmapDc memory(c.bitmap, dc);
+      BitBlt(dc, c.pos.x, c.pos.y, c.width, c.height, memory.get(), 0, 0, SRCINVERT);
     } else {
       RECT r{c.pos.x, c.pos.y, c.pos.x + c.width, c.pos.y + c.height};
       InvertRect(dc, &r);
@@ -95,16 +93,12 @@ BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
     c->width = bm.bmWidth;
     c->height = bm.bmHeight;
     // A copy, so the caller may delete its bitmap.
-    HDC screen = CreateCompatibleDC(nullptr);
-    c->bitmap = CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
-    HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldFrom = SelectObject(from, bitmap), oldTo = SelectObject(to, c->bitmap);
-    BitBlt(to, 0, 0, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-    DeleteDC(from);
-    DeleteDC(to);
-    DeleteDC(screen);
+    {
+      const platform::OwnedDc screen(CreateCompatibleDC(nullptr));
+      c->bitmap = CreateCompatibleBitmap(screen.get(), bm.bmWidth, bm.bmHeight);
+    }
+    const platform::BitmapDc from(bitmap), to(c->bitmap);
+    BitBlt(to.get(), 0, 0, bm.bmWidth, bm.bmHeight, from.get(), 0, 0, SRCCOPY);
   } else {
     // Zero sizes take the system's caret width and border height.
     DWORD caretWidth = 1;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/SystemParams.h"
@@ -232,14 +233,12 @@ BOOL DrawButtonControl(HDC dc, RECT* rect, UINT state) {
   const bool inactive = (state & DFCS_INACTIVE) != 0;
   if (kind & (DFCS_BUTTONRADIO | DFCS_BUTTONRADIOIMAGE | DFCS_BUTTONRADIOMASK)) {
     const COLORREF face = GetSysColor((state & DFCS_PUSHED) || inactive ? COLOR_BTNFACE : COLOR_WINDOW);
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    HBRUSH brush = CreateSolidBrush(face);
-    HGDIOBJ oldPen = SelectObject(dc, pen), oldBrush = SelectObject(dc, brush);
-    Ellipse(dc, box.left, box.top, box.right - 1, box.bottom - 1);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(pen);
-    DeleteObject(brush);
+    {
+      const platform::OwnedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW)));
+      const platform::OwnedGdiObject<HBRUSH> brush(CreateSolidBrush(face));
+      const platform::SelectedObject selectedPen(dc, pen.get()), selectedBrush(dc, brush.get());
+      Ellipse(dc, box.left, box.top, box.right - 1, box.bottom - 1);
+    }
     if (state & DFCS_CHECKED) {
       const RECT dot = CenteredSquare(RECT{box.left, box.top, box.right - 1, box.bottom - 1}, 4);
       FillSolid(dc, dot, GetSysColor(inactive ? COLOR_GRAYTEXT : COLOR_BTNTEXT));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/ClassicColors.h"
 #include "platform/user/DrawControls.h"
@@ -100,7 +101,7 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   const FrameLayout l = ComputeFrameLayout(style, width, height);
   const RECT box{0, 0, width, height};
-  const int saved = SaveDC(dc);
+  SavedDcState saved(dc);
   ExcludeClipRect(dc, l.client.left, l.client.top, l.client.right, l.client.bottom);
 
   // The frame itself.
@@ -133,15 +134,14 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
       if (NotEmpty(*b)) textRight = std::min<int>(textRight, b->left - 2);
     if (!title.empty() && textRight > textLeft) {
       const bool tool = (style.exStyle & WS_EX_TOOLWINDOW) != 0;
-      HFONT font = CreateFontW(tool ? -10 : -11, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma");
-      HGDIOBJ oldFont = SelectObject(dc, font);
+      const OwnedGdiObject<HFONT> font(
+          CreateFontW(tool ? -10 : -11, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"Tahoma"));
+      const SelectedObject selectedFont(dc, font.get());
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, Color(active ? kCaptionText : kInactiveCaptionText));
       RECT text{textLeft, l.caption.top, textRight, l.caption.bottom};
       DrawTextW(dc, reinterpret_cast<LPCWSTR>(title.c_str()), static_cast<int>(title.size()), &text,
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-      SelectObject(dc, oldFont);
-      DeleteObject(font);
     }
     auto button = [&](const RECT& r, LRESULT hit, UINT glyph, bool disabled) {
       if (!NotEmpty(r)) return;
@@ -178,7 +178,6 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
   bar(l.vscroll, true, vscroll, SB_VERT);
   bar(l.hscroll, false, hscroll, SB_HORZ);
   if (NotEmpty(l.sizeBox)) Fill(dc, l.sizeBox, kButtonFace);
-  RestoreDC(dc, saved);
 }
 
 // WM_NCPAINT: `region` is 1 for the whole frame, or a region in screen coordinates.

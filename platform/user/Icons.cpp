@@ -3,14 +3,14 @@
 
 #include "platform/user/Icons.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <vector>
 
+#include "platform/gdi/DcGuards.h"
+#include "platform/gdi/PictureReader.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/HandleTable.h"
 #include "platform/kernel/WinError.h"
@@ -55,10 +55,8 @@ bool ReadBitmap32(HBITMAP bitmap, int* width, int* height, std::vector<uint32_t>
   *height = bm.bmHeight;
   pixels->assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
   BITMAPINFO info = platform::TopDownBitmapInfo32(bm.bmWidth, bm.bmHeight);
-  HDC dc = CreateCompatibleDC(nullptr);
-  const int lines = GetDIBits(dc, bitmap, 0, bm.bmHeight, pixels->data(), &info, DIB_RGB_COLORS);
-  DeleteDC(dc);
-  return lines == bm.bmHeight;
+  const platform::OwnedDc dc(CreateCompatibleDC(nullptr));
+  return GetDIBits(dc.get(), bitmap, 0, bm.bmHeight, pixels->data(), &info, DIB_RGB_COLORS) == bm.bmHeight;
 }
 
 HBITMAP MakeDib(int width, int height, const uint32_t* pixels) {
@@ -81,109 +79,29 @@ std::vector<uint32_t> Scale(const std::vector<uint32_t>& pixels, int width, int 
 
 // ---- .ico / .cur files -------------------------------------------------------------------
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-
-bool DecodePng(const uint8_t* data, size_t size, IconObject* icon) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, data, size)) return false;
-  image.format = PNG_FORMAT_BGRA;
-  if (image.width == 0 || image.height == 0 || image.width > 1024 || image.height > 1024) {
-    png_image_free(&image);
-    return false;
-  }
-  icon->width = static_cast<int>(image.width);
-  icon->height = static_cast<int>(image.height);
-  icon->pixels.assign(static_cast<size_t>(image.width) * image.height, 0);
-  if (!png_image_finish_read(&image, nullptr, icon->pixels.data(), 0, nullptr)) {
-    png_image_free(&image);
-    return false;
-  }
-  return true;
-}
-
-// A BMP entry: a BITMAPINFOHEADER whose height covers the colour rows and the mask rows.
-bool DecodeDib(const uint8_t* data, size_t size, IconObject* icon) {
-  if (size < 40 || Le32(data) < 40) return false;
-  const uint32_t headerSize = Le32(data);
-  const int32_t width = static_cast<int32_t>(Le32(data + 4));
-  const int32_t doubledHeight = static_cast<int32_t>(Le32(data + 8));
-  const uint16_t bits = Le16(data + 14);
-  const uint32_t compression = Le32(data + 16);
-  uint32_t colorsUsed = Le32(data + 32);
-  const int32_t height = doubledHeight / 2;
-  if (width <= 0 || height <= 0 || width > 1024 || height > 1024 || compression != BI_RGB) return false;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
-  if (bits <= 8 && (colorsUsed == 0 || colorsUsed > (1u << bits))) colorsUsed = 1u << bits;
-  if (bits > 8) colorsUsed = 0;
-  const size_t paletteOffset = headerSize;
-  const size_t colorOffset = paletteOffset + colorsUsed * 4;
-  const size_t colorStride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
-  const size_t maskStride = ((static_cast<size_t>(width) + 31) / 32) * 4;
-  const size_t maskOffset = colorOffset + colorStride * height;
-  if (maskOffset > size) return false;
-  const bool hasMask = maskOffset + maskStride * height <= size;
-  icon->width = width;
-  icon->height = height;
-  icon->pixels.assign(static_cast<size_t>(width) * height, 0);
-  bool anyAlpha = false;
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = data + colorOffset + colorStride * (height - 1 - y);  // bottom-up
-    for (int x = 0; x < width; ++x) {
-      uint32_t pixel = 0;
-      if (bits == 32) {
-        pixel = Le32(row + x * 4);
-        anyAlpha |= (pixel >> 24) != 0;
-      } else if (bits == 24) {
-        pixel = row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16);
-      } else {
-        const int perByte = 8 / bits;
-        const int index = (row[x / perByte] >> ((perByte - 1 - x % perByte) * bits)) & ((1 << bits) - 1);
-        pixel = Le32(data + paletteOffset + index * 4) & 0x00FFFFFF;
-      }
-      icon->pixels[static_cast<size_t>(y) * width + x] = pixel;
-    }
-  }
-  if (!anyAlpha) {
-    // Opacity comes from the mask: a set bit is transparent.
-    for (int y = 0; y < height; ++y) {
-      const uint8_t* row = hasMask ? data + maskOffset + maskStride * (height - 1 - y) : nullptr;
-      for (int x = 0; x < width; ++x) {
-        const bool transparent = row && ((row[x / 8] >> (7 - x % 8)) & 1);
-        uint32_t& p = icon->pixels[static_cast<size_t>(y) * width + x];
-        p = transparent ? 0 : (p | 0xFF000000u);
-      }
-    }
-  }
-  return true;
-}
-
 // Picks the entry nearest the wanted size (0: the largest) and decodes it.
 bool DecodeIconFile(const uint8_t* data, size_t size, int wantWidth, int wantHeight, bool wantCursor, IconObject* icon) {
-  if (size < 6 || Le16(data) != 0) return false;
-  const uint16_t kind = Le16(data + 2), count = Le16(data + 4);
-  if ((kind != 1 && kind != 2) || count == 0 || 6 + static_cast<size_t>(count) * 16 > size) return false;
-  int best = -1;
+  const picture::ByteView file(data, size);
+  picture::IconDirectory directory;
+  if (!picture::ReadIconDirectory(file, &directory)) return false;
+  const picture::IconEntry* best = nullptr;
   long bestScore = 0;
-  for (int i = 0; i < count; ++i) {
-    const uint8_t* e = data + 6 + i * 16;
-    const int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-    const long score = wantWidth > 0 ? -(std::labs(w - wantWidth) + std::labs(h - (wantHeight ? wantHeight : wantWidth))) * 1000 + Le16(e + 6)
-                                     : static_cast<long>(w) * h * 100 + (kind == 1 ? Le16(e + 6) : 0);
-    if (best < 0 || score > bestScore) {
-      best = i;
+  for (const picture::IconEntry& e : directory.entries) {
+    const int w = e.width, h = e.height;
+    const long score = wantWidth > 0 ? -(std::labs(w - wantWidth) + std::labs(h - (wantHeight ? wantHeight : wantWidth))) * 1000 + e.bitCount
+                                     : static_cast<long>(w) * h * 100 + (directory.cursor ? 0 : e.bitCount);
+    if (!best || score > bestScore) {
+      best = &e;
       bestScore = score;
     }
   }
-  const uint8_t* e = data + 6 + best * 16;
-  const uint32_t length = Le32(e + 8), offset = Le32(e + 12);
-  if (offset > size || length > size - offset) return false;
-  const uint8_t* image = data + offset;
-  const bool png = length >= 8 && std::memcmp(image, "\x89PNG\r\n\x1a\n", 8) == 0;
-  if (!(png ? DecodePng(image, length, icon) : DecodeDib(image, length, icon))) return false;
-  icon->isIcon = !(kind == 2 || wantCursor);
-  if (kind == 2) icon->hotspot = POINT{Le16(e + 4), Le16(e + 6)};
+  picture::IconImage image;
+  if (!picture::ReadIconImage(file, *best, &image)) return false;
+  icon->width = image.width;
+  icon->height = image.height;
+  icon->pixels = std::move(image.argb);
+  icon->isIcon = !(directory.cursor || wantCursor);
+  if (directory.cursor) icon->hotspot = POINT{best->hotspotX(), best->hotspotY()};
   return true;
 }
 
@@ -211,35 +129,27 @@ HICON LoadFromResource(LPCWSTR name, bool cursor, int width, int height) {
 IconObject DrawStandardIcon(int id) {
   constexpr int kSize = 32;
   constexpr COLORREF kKey = RGB(255, 0, 255);
-  HDC dc = CreateCompatibleDC(nullptr);
   void* bits = nullptr;
   BITMAPINFO info = platform::TopDownBitmapInfo32(kSize, kSize);
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const platform::OwnedGdiObject<HBITMAP> bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const platform::BitmapDc memory(bitmap.get());
+  HDC dc = memory.get();
   RECT all{0, 0, kSize, kSize};
-  HBRUSH key = CreateSolidBrush(kKey);
-  FillRect(dc, &all, key);
-  DeleteObject(key);
+  FillRect(dc, &all, platform::OwnedGdiObject<HBRUSH>(CreateSolidBrush(kKey)).get());
 
   auto shape = [&](COLORREF fill, COLORREF edge, auto draw) {
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, edge);
-    HGDIOBJ ob = SelectObject(dc, brush), op = SelectObject(dc, pen);
+    const platform::OwnedGdiObject<HBRUSH> brush(CreateSolidBrush(fill));
+    const platform::OwnedGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, edge));
+    const platform::SelectedObject selectedBrush(dc, brush.get()), selectedPen(dc, pen.get());
     draw();
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(brush);
-    DeleteObject(pen);
   };
   auto glyph = [&](const char16_t* text, COLORREF color) {
-    HFONT font = CreateFontW(-22, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans");
-    HGDIOBJ of = SelectObject(dc, font);
+    const platform::OwnedGdiObject<HFONT> font(CreateFontW(-22, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans"));
+    const platform::SelectedObject selectedFont(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color);
     RECT r{0, 1, kSize, kSize};
     DrawTextW(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, of);
-    DeleteObject(font);
   };
   switch (id) {
     case 32513:  // error: a red disc with a white cross
@@ -282,9 +192,6 @@ IconObject DrawStandardIcon(int id) {
   icon.width = icon.height = kSize;
   icon.pixels.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + kSize * kSize);
   for (uint32_t& p : icon.pixels) p = (p & 0x00FFFFFF) == kKey ? 0 : (p | 0xFF000000u);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   icon.shared = true;
   return icon;
 }
@@ -489,18 +396,11 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, H
       source[i] = alpha ? 0xFF000000u : 0xFFFFFFFFu;  // the AND mask: black where opaque
     }
   }
-  HBITMAP bitmap = MakeDib(object->width, object->height, source.data());
-  HDC memory = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BOOL ok;
-  if (image && mask) {
-    ok = AlphaBlend(dc, x, y, width, height, memory, 0, 0, object->width, object->height,
-                    BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
-  } else {
-    ok = StretchBlt(dc, x, y, width, height, memory, 0, 0, object->width, object->height, image ? SRCCOPY : SRCAND);
-  }
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  DeleteObject(bitmap);
-  return ok;
+  const platform::OwnedGdiObject<HBITMAP> bitmap(MakeDib(object->width, object->height, source.data()));
+  const platform::BitmapDc memory(bitmap.get(), dc);
+  if (image && mask)
+    return AlphaBlend(dc, x, y, width, height, memory.get(), 0, 0, object->width, object->height,
+                      BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
+  return StretchBlt(dc, x, y, width, height, memory.get(), 0, 0, object->width, object->height,
+                    image ? SRCCOPY : SRCAND);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
 #include "platform/kernel/Threads.h"
@@ -217,13 +218,13 @@ void CollectThreadWindows(std::vector<HWND>* out) {
 
 MessageBoxLayout LayoutMessageBox(const std::u16string& text, UINT type) {
   MessageBoxLayout layout;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, BoxFont());
   RECT textRect{0, 0, kMaxTextWidth, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
-            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  {
+    const OwnedDc dc(CreateCompatibleDC(nullptr));
+    const SelectedObject font(dc.get(), BoxFont());
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &textRect,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  }
   const int textWidth = textRect.right - textRect.left, textHeight = std::max<int>(textRect.bottom - textRect.top, 13);
   const bool icon = IconOf(type) != nullptr;
   const int contentHeight = std::max(textHeight, icon ? kIconSize : 0);
@@ -251,7 +252,7 @@ void PaintMessageBox(HDC dc, const std::u16string& text, UINT type, const Messag
   RECT all{0, 0, layout.client.cx, layout.client.cy};
   FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
   if (LPCWSTR icon = IconOf(type)) DrawIcon(dc, layout.icon.left, layout.icon.top, LoadIconW(nullptr, icon));
-  HGDIOBJ oldFont = SelectObject(dc, BoxFont());
+  const SelectedObject font(dc, BoxFont());
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColor = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   RECT textRect = layout.text;
@@ -280,7 +281,6 @@ void PaintMessageBox(HDC dc, const std::u16string& text, UINT type, const Messag
   }
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
-  SelectObject(dc, oldFont);
 }
 
 }  // namespace platform::detail

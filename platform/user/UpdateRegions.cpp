@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/WinUser.h"
@@ -39,26 +40,23 @@ LRESULT DefaultPrint(HWND hwnd, HDC dc, LPARAM flags) {
   // With the frame the DC's origin is the window's top-left; without it, the client's.
   const POINT clientOrigin = (flags & PRF_NONCLIENT) ? POINT{client.left, client.top} : POINT{0, 0};
   if (flags & PRF_NONCLIENT) {
-    const int saved = SaveDC(dc);
+    SavedDcState saved(dc);
     ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
     PaintNonClientInto(hwnd, dc);
-    RestoreDC(dc, saved);
   }
-  const int saved = SaveDC(dc);
+  SavedDcState saved(dc);
   OffsetViewportOrgEx(dc, clientOrigin.x, clientOrigin.y, nullptr);
   IntersectClipRect(dc, 0, 0, client.right - client.left, client.bottom - client.top);
   if (flags & PRF_ERASEBKGND) SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   if (flags & PRF_CLIENT) SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
   if (flags & PRF_CHILDREN) {
     for (const auto& [child, rect] : children) {
-      const int childSaved = SaveDC(dc);
+      SavedDcState childSaved(dc);
       OffsetViewportOrgEx(dc, rect.left, rect.top, nullptr);
       IntersectClipRect(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
       SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags | PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
-      RestoreDC(dc, childSaved);
     }
   }
-  RestoreDC(dc, saved);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "platform/gdi/DcGuards.h"
 #include "program/imaging/ColorBlend.h"
 
 using imaging::detail::NineGridAxis;
@@ -12,44 +13,8 @@ namespace {
 
 // ---- small owners of GDI objects ----------------------------------------------------------
 
-class OwnedBitmap {
- public:
-  explicit OwnedBitmap(HBITMAP bitmap) : m_bitmap(bitmap) {}
-  ~OwnedBitmap() {
-    if (m_bitmap) DeleteObject(m_bitmap);
-  }
-  OwnedBitmap(const OwnedBitmap&) = delete;
-  OwnedBitmap& operator=(const OwnedBitmap&) = delete;
-  HBITMAP Get() const { return m_bitmap; }
-
- private:
-  HBITMAP m_bitmap;
-};
-
-// A memory DC with one bitmap selected; the bitmap is selected out before the DC goes. The
-// bitmap must outlive it.
-class MemoryDC {
- public:
-  explicit MemoryDC(HBITMAP bitmap) : m_dc(CreateCompatibleDC(nullptr)) {
-    if (!m_dc || !bitmap) return;
-    HGDIOBJ previous = SelectObject(m_dc, bitmap);
-    if (previous && previous != HGDI_ERROR) m_previous = previous;
-  }
-  ~MemoryDC() {
-    if (!m_dc) return;
-    if (m_previous) SelectObject(m_dc, m_previous);
-    DeleteDC(m_dc);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  // True once the bitmap is selected.
-  bool Ready() const { return m_previous != nullptr; }
-  HDC Get() const { return m_dc; }
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_previous = nullptr;
-};
+using OwnedBitmap = platform::OwnedGdiObject<HBITMAP>;
+using MemoryDC = platform::BitmapDc;
 
 // A top-down 32-bit DIB section, so that AlphaBlendDC can blend in its memory.
 HBITMAP CreateBitmap32(int width, int height) {
@@ -220,14 +185,14 @@ bool DrawPlain(HDC dc, const TRect& destRect, HDC sourceDC, const TRect& sourceR
       // Blend at the source's own size on a copy of what lies under the destination, then
       // stretch the result into place.
       OwnedBitmap buffer(CreateBitmap32(sourceWidth, sourceHeight));
-      MemoryDC bufferDC(buffer.Get());
+      MemoryDC bufferDC(buffer.get());
       if (!bufferDC.Ready()) return false;
-      SetStretchBltMode(bufferDC.Get(), GetStretchBltMode(dc));
-      StretchBlt(bufferDC.Get(), 0, 0, sourceWidth, sourceHeight, dc, destRect.Left, destRect.Top, destWidth,
+      SetStretchBltMode(bufferDC.get(), GetStretchBltMode(dc));
+      StretchBlt(bufferDC.get(), 0, 0, sourceWidth, sourceHeight, dc, destRect.Left, destRect.Top, destWidth,
                  destHeight, SRCCOPY);
-      AlphaBlendDC(bufferDC.Get(), 0, 0, sourceWidth, sourceHeight, sourceDC, sourceRect.Left, sourceRect.Top,
+      AlphaBlendDC(bufferDC.get(), 0, 0, sourceWidth, sourceHeight, sourceDC, sourceRect.Left, sourceRect.Top,
                    sourceWidth, sourceHeight, kPerPixelAlpha);
-      return StretchBlt(dc, destRect.Left, destRect.Top, destWidth, destHeight, bufferDC.Get(), 0, 0, sourceWidth,
+      return StretchBlt(dc, destRect.Left, destRect.Top, destWidth, destHeight, bufferDC.get(), 0, 0, sourceWidth,
                         sourceHeight, SRCCOPY) != FALSE;
     }
     default: return false;
@@ -247,15 +212,15 @@ bool DrawGrid(HDC dc, const Grid& grid, HDC sourceDC, uint8_t mode, COLORREF tra
       });
     case NineGridMode::Alpha: {
       OwnedBitmap buffer(CreateBitmap32(grid.width, grid.height));
-      MemoryDC bufferDC(buffer.Get());
+      MemoryDC bufferDC(buffer.get());
       if (!bufferDC.Ready()) return false;
-      SetStretchBltMode(bufferDC.Get(), GetStretchBltMode(dc));
-      BitBlt(bufferDC.Get(), 0, 0, grid.width, grid.height, dc, 0, 0, SRCCOPY);
+      SetStretchBltMode(bufferDC.get(), GetStretchBltMode(dc));
+      BitBlt(bufferDC.get(), 0, 0, grid.width, grid.height, dc, 0, 0, SRCCOPY);
       DrawCells(grid, piece, kAlphaOrder, [&](const Box& d, const Box& s) {
-        return AlphaBlendDC(bufferDC.Get(), d.x, d.y, d.width, d.height, sourceDC, s.x, s.y, s.width, s.height,
+        return AlphaBlendDC(bufferDC.get(), d.x, d.y, d.width, d.height, sourceDC, s.x, s.y, s.width, s.height,
                             kPerPixelAlpha);
       });
-      return BitBlt(dc, 0, 0, grid.width, grid.height, bufferDC.Get(), 0, 0, SRCCOPY) != FALSE;
+      return BitBlt(dc, 0, 0, grid.width, grid.height, bufferDC.get(), 0, 0, SRCCOPY) != FALSE;
     }
     default: return false;
   }
@@ -308,7 +273,7 @@ bool DrawBitmapPart(HDC DC, const TRect& DestRect, HBITMAP Bitmap, const TRect& 
 
   if (Piece == NineGridPiece::All && SrcMargins.Left == 0 && SrcMargins.Right == 0 && SrcMargins.Top == 0 &&
       SrcMargins.Bottom == 0)
-    return DrawPlain(DC, DestRect, sourceDC.Get(), SrcRect, Mode, TransparentColor);
+    return DrawPlain(DC, DestRect, sourceDC.get(), SrcRect, Mode, TransparentColor);
 
   using namespace imaging::detail;
   using namespace NineGridPiece;
@@ -326,9 +291,9 @@ bool DrawBitmapPart(HDC DC, const TRect& DestRect, HBITMAP Bitmap, const TRect& 
             across.sourceMiddle,
             down.sourceMiddle};
 
-  WindowOriginScope sourceOrigin(sourceDC.Get(), SrcRect.Left, SrcRect.Top);
+  WindowOriginScope sourceOrigin(sourceDC.get(), SrcRect.Left, SrcRect.Top);
   WindowOffsetScope destOrigin(DC, -DestRect.Left, -DestRect.Top);
-  return DrawGrid(DC, grid, sourceDC.Get(), Mode, TransparentColor, Piece);
+  return DrawGrid(DC, grid, sourceDC.get(), Mode, TransparentColor, Piece);
 }
 
 bool StretchBltColorKey(HDC DestDC, int X, int Y, int DestWidth, int DestHeight, HDC SrcDC, int SrcX, int SrcY,
@@ -343,30 +308,30 @@ bool StretchBltColorKey(HDC DestDC, int X, int Y, int DestWidth, int DestHeight,
   OwnedBitmap mask(CreateBitmap(SrcWidth, SrcHeight, 1, 1, nullptr));
   OwnedBitmap stretchedMask(CreateBitmap(DestWidth, DestHeight, 1, depth, nullptr));
   OwnedBitmap stretchedColors(CreateBitmap(DestWidth, DestHeight, 1, depth, nullptr));
-  MemoryDC colorsDC(colors.Get());
-  MemoryDC maskDC(mask.Get());
-  MemoryDC stretchedMaskDC(stretchedMask.Get());
-  MemoryDC stretchedColorsDC(stretchedColors.Get());
+  MemoryDC colorsDC(colors.get());
+  MemoryDC maskDC(mask.get());
+  MemoryDC stretchedMaskDC(stretchedMask.get());
+  MemoryDC stretchedColorsDC(stretchedColors.get());
   if (!colorsDC.Ready() || !maskDC.Ready() || !stretchedMaskDC.Ready() || !stretchedColorsDC.Ready()) return false;
 
-  if (!BitBlt(colorsDC.Get(), 0, 0, SrcWidth, SrcHeight, SrcDC, SrcX, SrcY, SRCCOPY)) return false;
-  if (!PatBlt(maskDC.Get(), 0, 0, SrcWidth, SrcHeight, BLACKNESS)) return false;
-  SetBkColor(colorsDC.Get(), TransparentColor);
-  if (!BitBlt(maskDC.Get(), 0, 0, SrcWidth, SrcHeight, colorsDC.Get(), 0, 0, SRCINVERT)) return false;
+  if (!BitBlt(colorsDC.get(), 0, 0, SrcWidth, SrcHeight, SrcDC, SrcX, SrcY, SRCCOPY)) return false;
+  if (!PatBlt(maskDC.get(), 0, 0, SrcWidth, SrcHeight, BLACKNESS)) return false;
+  SetBkColor(colorsDC.get(), TransparentColor);
+  if (!BitBlt(maskDC.get(), 0, 0, SrcWidth, SrcHeight, colorsDC.get(), 0, 0, SRCINVERT)) return false;
   // Transparent pixels become black in the colour copy, so that they add nothing below.
-  SetBkColor(colorsDC.Get(), RGB(0, 0, 0));
-  SetTextColor(colorsDC.Get(), RGB(255, 255, 255));
-  if (!BitBlt(colorsDC.Get(), 0, 0, SrcWidth, SrcHeight, maskDC.Get(), 0, 0, SRCAND)) return false;
+  SetBkColor(colorsDC.get(), RGB(0, 0, 0));
+  SetTextColor(colorsDC.get(), RGB(255, 255, 255));
+  if (!BitBlt(colorsDC.get(), 0, 0, SrcWidth, SrcHeight, maskDC.get(), 0, 0, SRCAND)) return false;
 
   // The mask stretched: transparent pixels white, the others black.
-  SetStretchBltMode(stretchedMaskDC.Get(), COLORONCOLOR);
-  if (!StretchBlt(stretchedMaskDC.Get(), 0, 0, DestWidth, DestHeight, maskDC.Get(), 0, 0, SrcWidth, SrcHeight,
+  SetStretchBltMode(stretchedMaskDC.get(), COLORONCOLOR);
+  if (!StretchBlt(stretchedMaskDC.get(), 0, 0, DestWidth, DestHeight, maskDC.get(), 0, 0, SrcWidth, SrcHeight,
                   SRCCOPY))
     return false;
-  if (!StretchBlt(stretchedColorsDC.Get(), 0, 0, DestWidth, DestHeight, colorsDC.Get(), 0, 0, SrcWidth, SrcHeight,
+  if (!StretchBlt(stretchedColorsDC.get(), 0, 0, DestWidth, DestHeight, colorsDC.get(), 0, 0, SrcWidth, SrcHeight,
                   SRCCOPY))
     return false;
 
-  if (!BitBlt(DestDC, X, Y, DestWidth, DestHeight, stretchedMaskDC.Get(), 0, 0, SRCAND)) return false;
-  return BitBlt(DestDC, X, Y, DestWidth, DestHeight, stretchedColorsDC.Get(), 0, 0, SRCPAINT) != FALSE;
+  if (!BitBlt(DestDC, X, Y, DestWidth, DestHeight, stretchedMaskDC.get(), 0, 0, SRCAND)) return false;
+  return BitBlt(DestDC, X, Y, DestWidth, DestHeight, stretchedColorsDC.get(), 0, 0, SRCPAINT) != FALSE;
 }

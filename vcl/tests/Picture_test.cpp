@@ -225,3 +225,31 @@ TEST(Icon, CorruptEntrySizesAreSkippedOrRefused) {
     EXPECT_EQ(icon.Width(), 4);
   }
 }
+
+// An icon whose only entry is PNG-compressed (2 x 1: opaque red, blue at half opacity).
+TEST(Icon, ReadsPngEntries) {
+  const uint8_t png[] = {
+      0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+      0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0xF4, 0x22, 0x7F, 0x8A, 0x00, 0x00, 0x00,
+      0x0E, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0x00, 0x42, 0x0D, 0x00, 0x0F, 0x7A, 0x03,
+      0x7E, 0x77, 0xE9, 0x7F, 0x97, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+  std::string file("\0\0\1\0\1\0\2\1\0\0\1\0\x20\0", 14);
+  const uint32_t size = sizeof png, offset = 22;
+  file.append(reinterpret_cast<const char*>(&size), 4);
+  file.append(reinterpret_cast<const char*>(&offset), 4);
+  file.append(reinterpret_cast<const char*>(png), sizeof png);
+  TStringStream stream(file);
+  TIcon icon;
+  icon.LoadFromStream(stream);
+  ASSERT_EQ(icon.Width(), 2);
+  ASSERT_EQ(icon.Height(), 1);
+
+  TBitmap target(2, 1, pf32bit);
+  target.Canvas()->Brush()->SetColor(clWhite);
+  target.Canvas()->FillRect(Rect(0, 0, 2, 1));
+  target.Canvas()->Draw(0, 0, &icon);
+  EXPECT_EQ(target.Canvas()->Pixels(0, 0), clRed);
+  const TColor blended = target.Canvas()->Pixels(1, 0);
+  EXPECT_NEAR(GetRValue(blended), 127, 2) << "half of the white shows through";
+  EXPECT_EQ(GetBValue(blended), 255);
+}
