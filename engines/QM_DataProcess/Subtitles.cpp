@@ -7,27 +7,23 @@
 #include <string>
 
 #include "engines/media/MediaLog.h"
+#include "platform/kernel/UniqueHandle.h"
 
 namespace dataprocess {
 namespace {
 
 using CuePtr = std::shared_ptr<const engines::media::SubtitleCue>;
 
-struct CairoDeleter {
-  void operator()(cairo_t* cairo) const { cairo_destroy(cairo); }
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct GObjectDeleter {
-  void operator()(void* object) const { g_object_unref(object); }
-};
-struct FontDeleter {
-  void operator()(PangoFontDescription* font) const { pango_font_description_free(font); }
-};
+void UnrefLayout(PangoLayout* layout) { g_object_unref(layout); }
+using CairoContext = platform::UniqueHandle<cairo_t*, cairo_destroy>;
+using CairoSurface = platform::UniqueHandle<cairo_surface_t*, cairo_surface_destroy>;
+using LayoutPtr = platform::UniqueHandle<PangoLayout*, UnrefLayout>;
+using FontPtr = platform::UniqueHandle<PangoFontDescription*, pango_font_description_free>;
 
 void DrawText(cairo_t* cairo, const SubtitleStyle& style, const std::string& text, int width, int height,
               double scaleX, double scaleY) {
-  std::unique_ptr<PangoLayout, GObjectDeleter> layout(pango_cairo_create_layout(cairo));
-  std::unique_ptr<PangoFontDescription, FontDeleter> font(pango_font_description_new());
+  LayoutPtr layout(pango_cairo_create_layout(cairo));
+  FontPtr font(pango_font_description_new());
   const bool own = style.ownStyle;
   pango_font_description_set_family(font.get(), own || style.font.empty() ? "Sans" : style.font.c_str());
   pango_font_description_set_weight(font.get(), own || (style.flags & 1) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
@@ -85,7 +81,7 @@ void DrawPicture(cairo_t* cairo, const SubtitleStyle& style, const engines::medi
       for (int c = 0; c < 3; ++c) out[c] = uint8_t((in[c] * in[3] + 127) / 255);
       out[3] = in[3];
     }
-  std::unique_ptr<cairo_surface_t, CairoDeleter> picture(
+  CairoSurface picture(
       cairo_image_surface_create_for_data(pixels.data(), CAIRO_FORMAT_ARGB32, cue.width, cue.height, stride));
   // The picture's canvas is the stream's frame, or the source's when it names none.
   const double canvasWidth = cue.canvasWidth > 0 ? cue.canvasWidth : sourceWidth;
@@ -111,9 +107,9 @@ void DrawSubtitles(const SubtitleStyle& style, const std::vector<CuePtr>& cues, 
   if (!style.shown || cues.empty() || style.opacity <= 0 || !bgra || bgra->format != AV_PIX_FMT_BGRA) return;
   const int width = bgra->width, height = bgra->height;
   if (sourceWidth <= 0 || sourceHeight <= 0) sourceWidth = width, sourceHeight = height;
-  std::unique_ptr<cairo_surface_t, CairoDeleter> surface(
+  CairoSurface surface(
       cairo_image_surface_create_for_data(bgra->data[0], CAIRO_FORMAT_ARGB32, width, height, bgra->linesize[0]));
-  std::unique_ptr<cairo_t, CairoDeleter> cairo(cairo_create(surface.get()));
+  CairoContext cairo(cairo_create(surface.get()));
   if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) {
     engines::media::LogLine(std::string("cannot draw subtitles: ") + cairo_status_to_string(cairo_status(cairo.get())));
     return;

@@ -40,19 +40,17 @@ class MusicSource {
     const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
     if (!decoder) return "no decoder for the menu music '" + file + "'";
     m_decoder.reset(avcodec_alloc_context3(decoder));
-    avcodec_parameters_to_context(m_decoder.get(), par);
     if (!m_decoder) return LogAvError("avcodec_alloc_context3", AVERROR(ENOMEM), file);
+    if ((r = avcodec_parameters_to_context(m_decoder.get(), par)) < 0)
+      return LogAvError("avcodec_parameters_to_context", r, file);
     if ((r = avcodec_open2(m_decoder.get(), decoder, nullptr)) < 0)
       return LogAvError("avcodec_open2", r, file);
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    SwrContext* swr = nullptr;
-    r = swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_FLTP, 48000, &m_decoder->ch_layout,
+    SwrPtr swr;
+    r = swr_alloc_set_opts2(swr.put(), &stereo, AV_SAMPLE_FMT_FLTP, 48000, &m_decoder->ch_layout,
                             m_decoder->sample_fmt, m_decoder->sample_rate, 0, nullptr);
-    if (r < 0 || swr_init(swr) < 0) {
-      swr_free(&swr);
-      return "cannot convert the menu music to 48 kHz stereo";
-    }
-    m_resampler.reset(swr);
+    if (r < 0 || swr_init(swr.get()) < 0) return "cannot convert the menu music to 48 kHz stereo";
+    m_resampler = std::move(swr);
     return {};
   }
 
