@@ -93,7 +93,7 @@ bool HasAmPm(std::string_view picture) {
 class DateTimeWriter {
  public:
   DateTimeWriter(TDateTime value, const TFormatSettings& settings)
-      : m_value(value), m_settings(settings) {
+      : m_settings(settings) {
     const Split split = SplitDateTime(value);
     CivilFromDays(split.day - kUnixDay, m_year, m_month, m_day);
     m_dayOfWeek = static_cast<int>(((split.day % 7) + 7 + 6) % 7);  // 0 = Sunday
@@ -234,7 +234,6 @@ class DateTimeWriter {
     return c == 0 ? std::string() : WideToUTF8(std::u16string_view(&c, 1));
   }
 
-  TDateTime m_value;
   const TFormatSettings& m_settings;
   Word m_year = 0, m_month = 0, m_day = 0;
   int m_dayOfWeek = 0, m_hour = 0, m_minute = 0, m_second = 0, m_msec = 0;

@@ -454,14 +454,14 @@ void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
 
 void TCustomForm::SetWindowFocus() {
   if (!FHandle || !IsWindowVisible(FHandle)) return;
-  if (FActiveControl && (FActiveControl->HandleAllocated() ? FActiveControl->Handle() : nullptr) && FActiveControl->CanFocus()) ::SetFocus((FActiveControl->HandleAllocated() ? FActiveControl->Handle() : nullptr));
+  if (FActiveControl && FActiveControl->HandleAllocated() && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
   else if (GetFocus() != FHandle && GetActiveWindow() == FHandle) ::SetFocus(FHandle);
 }
 
 void TCustomForm::WMSetFocus(TWMFocus& m) {
   inherited::WMSetFocus(m);
-  if (FActiveControl && (FActiveControl->HandleAllocated() ? FActiveControl->Handle() : nullptr) && !FActiveControl->ControlState().Contains(csRecreating))
-    ::SetFocus((FActiveControl->HandleAllocated() ? FActiveControl->Handle() : nullptr));
+  if (FActiveControl && FActiveControl->HandleAllocated() && !FActiveControl->ControlState().Contains(csRecreating))
+    ::SetFocus(FActiveControl->Handle());
 }
 
 void TCustomForm::WMActivate(TWMActivate& m) {
