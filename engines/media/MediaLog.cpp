@@ -1,9 +1,8 @@
 #include "engines/media/MediaLog.h"
 
-#include <atomic>
 #include <cstdarg>
 #include <cstdio>
-#include <mutex>
+#include <string>
 
 extern "C" {
 #include <libavutil/error.h>
@@ -13,15 +12,36 @@ extern "C" {
 namespace engines::media {
 namespace {
 
+// FFmpeg often sends one line in pieces ("Packet corrupt (stream = 0, dts = 7)" and then
+// ".\n"). Each thread keeps the line it has begun until its newline comes, so the log gets
+// whole lines; the prefix ("[mov @ 0x...] ") is printed only at the start of a line.
+struct PartialLine {
+  std::string text;
+  int printPrefix = 1;
+};
+thread_local PartialLine t_partial;
+
+// A line that never ends is cut here rather than held without bound.
+constexpr size_t kMaxLine = 4096;
+
 void AvLogCallback(void* object, int level, const char* format, va_list args) {
   if (level > AV_LOG_WARNING) return;
-  char line[1024];
-  int printPrefix = 1;
-  av_log_format_line2(object, level, format, args, line, sizeof(line), &printPrefix);
-  std::string text = "ffmpeg: ";
-  text += line;
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  LogLine(text);
+  PartialLine& partial = t_partial;
+  char piece[1024];
+  av_log_format_line2(object, level, format, args, piece, sizeof(piece), &partial.printPrefix);
+  partial.text += piece;
+  size_t end;
+  while ((end = partial.text.find('\n')) != std::string::npos) {
+    std::string line = partial.text.substr(0, end);
+    partial.text.erase(0, end + 1);
+    while (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) LogLine("ffmpeg: " + line);
+  }
+  if (partial.text.size() > kMaxLine) {
+    LogLine("ffmpeg: " + partial.text);
+    partial.text.clear();
+    partial.printPrefix = 1;
+  }
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 // The media engines' side of the engines' log (engines/common/EngineLog.h): every failing
 // FFmpeg call is reported by name with FFmpeg's error text and the subject it failed on, and
-// av_log output (warnings and worse) is routed into the same log.
+// av_log output (warnings and worse) is routed into the same log, whole lines only (FFmpeg may
+// send a line in pieces).
 
 #include <string>
 
