@@ -44,7 +44,8 @@ bool FrameConverter::ScaleInto(const AVFrame* source, AVFrame* target, PixelRect
   m_context = sws_getCachedContext(m_context, source->width, source->height, AVPixelFormat(source->format),
                                    into.width, into.height, AVPixelFormat(target->format), SWS_BICUBIC,
                                    nullptr, nullptr, nullptr);
-  m_holder.release();
+  // The cached context may be the one held or a new one (the old one then freed by FFmpeg).
+  (void)m_holder.release();
   m_holder.reset(m_context);
   if (!m_context) {
     LogLine("sws_getCachedContext failed on a " + std::to_string(source->width) + "x" +

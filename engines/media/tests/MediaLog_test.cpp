@@ -17,7 +17,13 @@ extern "C" {
 namespace {
 
 const char* DemuxerName(void*) { return "mov"; }
-const AVClass kDemuxerClass = {"mov", DemuxerName, nullptr, LIBAVUTIL_VERSION_INT};
+const AVClass kDemuxerClass = [] {
+  AVClass demuxerClass{};
+  demuxerClass.class_name = "mov";
+  demuxerClass.item_name = DemuxerName;
+  demuxerClass.version = LIBAVUTIL_VERSION_INT;
+  return demuxerClass;
+}();
 struct Demuxer {
   const AVClass* avClass = &kDemuxerClass;
 } demuxer;
