@@ -142,7 +142,9 @@ function(_brantwell_add_tests target)
   _brantwell_test_settings(${exe} "${T_PROGRAM_DIR}")
   target_compile_definitions(${exe} PRIVATE BRANTWELL_TEST_SOURCE_DIR="${T_FOLDER}")
   set_target_properties(${exe} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${BRANTWELL_TEST_BIN_DIR}")
-  _brantwell_use_pch(${exe})
+  if(T_PROGRAM_DIR STREQUAL BRANTWELL_BIN_DIR)
+    _brantwell_use_pch(${exe})
+  endif()
   gtest_discover_tests(${exe}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY "${CMAKE_BINARY_DIR}"
