@@ -1,7 +1,6 @@
 #include "engines/media/StillWriter.h"
 
 extern "C" {
-#include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/samplefmt.h>
 }
@@ -9,9 +8,11 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "engines/media/AvPtr.h"
 #include "engines/media/DvdWriter.h"
+#include "engines/media/FileSource.h"
 #include "engines/media/MediaLog.h"
 
 namespace engines::media {
@@ -20,80 +21,53 @@ namespace {
 // Menu music longer than this is cut: a menu page is not a title.
 constexpr double kMaxMenuMusicSeconds = 120;
 
-struct FifoFree {
-  void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
-};
-
-// The page's music, decoded to 48 kHz stereo planar float.
+// The page's music, read through the media engines' audio decoder (48 kHz interleaved stereo
+// float, with its checks for a file that ends before its declared length or is damaged) and
+// handed out in the encoder's planar frames.
 class MusicSource {
  public:
   std::string Open(const std::string& file) {
-    AVFormatContext* raw = nullptr;
-    int r = avformat_open_input(&raw, file.c_str(), nullptr, nullptr);
-    if (r < 0) return "cannot open the menu music: " + LogAvError("avformat_open_input", r, file);
-    m_input.reset(raw);
-    if ((r = avformat_find_stream_info(raw, nullptr)) < 0)
-      return LogAvError("avformat_find_stream_info", r, file);
-    m_stream = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (m_stream < 0) return "the menu music '" + file + "' holds no sound";
-    const AVCodecParameters* par = raw->streams[m_stream]->codecpar;
-    const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
-    if (!decoder) return "no decoder for the menu music '" + file + "'";
-    m_decoder.reset(avcodec_alloc_context3(decoder));
-    if (!m_decoder) return LogAvError("avcodec_alloc_context3", AVERROR(ENOMEM), file);
-    if ((r = avcodec_parameters_to_context(m_decoder.get(), par)) < 0)
-      return LogAvError("avcodec_parameters_to_context", r, file);
-    if ((r = avcodec_open2(m_decoder.get(), decoder, nullptr)) < 0)
-      return LogAvError("avcodec_open2", r, file);
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    SwrPtr swr;
-    r = swr_alloc_set_opts2(swr.put(), &stereo, AV_SAMPLE_FMT_FLTP, 48000, &m_decoder->ch_layout,
-                            m_decoder->sample_fmt, m_decoder->sample_rate, 0, nullptr);
-    if (r < 0 || swr_init(swr.get()) < 0) return "cannot convert the menu music to 48 kHz stereo";
-    m_resampler = std::move(swr);
+    std::string error;
+    m_source = FileSource::Open(file, StreamKind::Audio, {}, error);
+    if (!m_source) return "cannot use the menu music '" + file + "': " + error;
+    m_file = file;
     return {};
   }
 
-  // Appends decoded samples to `fifo` until it holds `wanted` or the music ends.
-  void Fill(AVAudioFifo* fifo, int wanted) {
-    PacketPtr packet = MakePacket();
-    FramePtr frame = MakeFrame();
-    if (!packet || !frame) {
-      m_ended = true;
-      return;
-    }
-    while (!m_ended && av_audio_fifo_size(fifo) < wanted) {
-      if (av_read_frame(m_input.get(), packet.get()) < 0) {
-        avcodec_send_packet(m_decoder.get(), nullptr);
-        m_ended = true;
-      } else if (packet->stream_index == m_stream) {
-        avcodec_send_packet(m_decoder.get(), packet.get());
-      }
-      av_packet_unref(packet.get());
-      while (avcodec_receive_frame(m_decoder.get(), frame.get()) == 0) {
-        const int capacity = swr_get_out_samples(m_resampler.get(), frame->nb_samples);
-        uint8_t** data = nullptr;
-        if (av_samples_alloc_array_and_samples(&data, nullptr, 2, capacity, AV_SAMPLE_FMT_FLTP, 0) < 0) return;
-        const int got = swr_convert(m_resampler.get(), data, capacity, const_cast<const uint8_t**>(frame->extended_data),
-                                    frame->nb_samples);
-        if (got > 0) av_audio_fifo_write(fifo, reinterpret_cast<void**>(data), got);
-        av_freep(&data[0]);
-        av_freep(&data);
-      }
-    }
-  }
+  double Seconds() const { return m_source->Duration(); }
 
-  double Seconds() const {
-    const AVStream* s = m_input->streams[m_stream];
-    if (s->duration > 0) return s->duration * av_q2d(s->time_base);
-    return m_input->duration > 0 ? double(m_input->duration) / AV_TIME_BASE : 0;
+  // Writes the next `count` samples into the two planes, silence once the music has ended.
+  // False when the music cannot be read on (a damaged or cut-off file), with the reason.
+  bool Fill(float* left, float* right, int count, std::string& error) {
+    while (!m_ended && m_pending.size() - m_offset < static_cast<size_t>(count) * 2) {
+      AudioBlock block;
+      if (!m_source->ReadAudio(block)) {
+        m_ended = true;
+        const std::string reason = m_source->LastError();
+        if (!reason.empty()) {
+          error = "cannot read the menu music '" + m_file + "': " + reason;
+          return false;
+        }
+        break;
+      }
+      m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(m_offset));
+      m_offset = 0;
+      m_pending.insert(m_pending.end(), block.samples.begin(), block.samples.end());
+    }
+    for (int i = 0; i < count; ++i) {
+      const bool have = m_offset + 1 < m_pending.size();
+      left[i] = have ? m_pending[m_offset] : 0.0f;
+      right[i] = have ? m_pending[m_offset + 1] : 0.0f;
+      if (have) m_offset += 2;
+    }
+    return true;
   }
 
  private:
-  InputContextPtr m_input;
-  CodecContextPtr m_decoder;
-  SwrPtr m_resampler;
-  int m_stream = -1;
+  std::shared_ptr<FileSource> m_source;
+  std::string m_file;
+  std::vector<float> m_pending;  // interleaved stereo; m_offset floats of it already handed out
+  size_t m_offset = 0;
   bool m_ended = false;
 };
 
@@ -148,10 +122,10 @@ std::string WriteStill(const StillPicture& picture, const StillSettings& format,
   DvdWriter writer;
   std::string error;
   if (!writer.Open(settings, error)) return "encoding the menu page failed: " + error;
+  if (!format.musicFile.empty() && writer.AudioFormat() != AV_SAMPLE_FMT_FLTP)
+    return "the menu sound encoder does not take planar float samples";
   writer.StartThread();
 
-  std::unique_ptr<AVAudioFifo, FifoFree> fifo(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, 2, 48000));
-  if (!fifo) return "out of memory for the menu sound";
   const int64_t frames = std::max<int64_t>(1, std::llround(seconds * av_q2d(frameRate)));
   const int64_t samples = std::llround(double(frames) / av_q2d(frameRate) * 48000);
   const int audioFrameSize = writer.AudioFrameSize() > 0 ? writer.AudioFrameSize() : 1536;
@@ -174,9 +148,11 @@ std::string WriteStill(const StillPicture& picture, const StillSettings& format,
       av_channel_layout_copy(&sound->ch_layout, &stereo);
       if (av_frame_get_buffer(sound.get(), 0) < 0) return "out of memory for the menu sound";
       av_samples_set_silence(sound->extended_data, 0, audioFrameSize, 2, writer.AudioFormat());
-      if (!format.musicFile.empty()) {
-        music.Fill(fifo.get(), audioFrameSize);
-        av_audio_fifo_read(fifo.get(), reinterpret_cast<void**>(sound->extended_data), audioFrameSize);
+      if (!format.musicFile.empty() &&
+          !music.Fill(reinterpret_cast<float*>(sound->extended_data[0]),
+                      reinterpret_cast<float*>(sound->extended_data[1]), audioFrameSize, error)) {
+        writer.Stop();
+        return error;
       }
       sound->pts = samplesWritten;
       samplesWritten += audioFrameSize;

@@ -17,6 +17,7 @@
 #include "engines/DiscTools/DvdVerifier.h"
 #include "engines/QM_DVDTitleList/DVDTitleList.h"
 #include "engines/media/MediaLog.h"
+#include "engines/media/testing/MediaFixtures.h"
 #include "platform/kernel/Unicode.h"
 
 extern "C" {
@@ -231,6 +232,24 @@ TEST_F(OutputCtrl, APageWithMusicPlaysAsLongAsItsMusic) {
   EXPECT_NEAR(view.pageSeconds[0], 2.5, 0.1);  // the music, resampled to 48 kHz
   EXPECT_NEAR(view.pageSeconds[1], 1.0, 0.1);  // a silent still: the job's menu length
   EXPECT_EQ(view.buttonTitles, (std::vector<std::vector<int>>{{1, 0}, {0}}));
+  OCMenuRelease(menu);
+}
+
+// Music that breaks off long before its declared end fails the job, naming the file, instead of
+// becoming a page of silence reported as done: 5 s declared, the file cut at 40 % with its index
+// in front.
+TEST_F(OutputCtrl, APageWhoseMusicIsCutOffFailsTheJob) {
+  const std::string cut = temp / "cut.m4a";
+  ASSERT_EQ(engines::media::testing::RunProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi",
+                                                 "-i", "sine=frequency=660:sample_rate=48000:duration=5", "-ac", "2",
+                                                 "-c:a", "aac", "-movflags", "+faststart", cut}),
+            0);
+  fs::resize_file(cut, fs::file_size(cut) * 2 / 5);
+  const uintptr_t menu = OCMenuCreate();
+  fixtures::AddPage(menu, {{100, 100, 300, 150, OC_ACTION_PLAY_TITLE, 0}}, 480, nullptr, cut);
+  const auto outcome = fixtures::Author(temp.path(), dvdFolder, menu, 0);
+  EXPECT_EQ(outcome.state, OC_STATE_FAILED);
+  EXPECT_NE(outcome.error.find("cut.m4a"), std::string::npos) << outcome.error;
   OCMenuRelease(menu);
 }
 
