@@ -60,13 +60,19 @@ bool IsSkippedFolder(const fs::path& relative) {
   return first.empty() || first[0] == '.' || first.rfind("build", 0) == 0 || first == "cmake";
 }
 
+// A build folder anywhere (the fuzz build lives in fuzz/out/build), or a link into the sources
+// (build folders publish module headers through links): neither is a module of its own.
+bool IsOutsideTheSources(const fs::directory_entry& entry) {
+  return entry.is_symlink() || fs::exists(entry.path() / "CMakeCache.txt");
+}
+
 // Every folder below the root with a README.md, except the build folders.
 std::vector<Module> Modules() {
   std::vector<Module> modules;
   for (auto it = fs::recursive_directory_iterator(kRoot); it != fs::recursive_directory_iterator(); ++it) {
     if (!it->is_directory()) continue;
     const fs::path relative = fs::relative(it->path(), kRoot);
-    if (IsSkippedFolder(relative)) {
+    if (IsSkippedFolder(relative) || IsOutsideTheSources(*it)) {
       it.disable_recursion_pending();
       continue;
     }
@@ -126,7 +132,7 @@ TEST(ModuleBoundaries, EveryModuleFolderHasAReadmeWithItsUseLines) {
   for (auto it = fs::recursive_directory_iterator(kRoot); it != fs::recursive_directory_iterator(); ++it) {
     if (!it->is_directory()) continue;
     const fs::path relative = fs::relative(it->path(), kRoot);
-    if (IsSkippedFolder(relative) || IsTestFolder(relative.filename())) {
+    if (IsSkippedFolder(relative) || IsTestFolder(relative.filename()) || IsOutsideTheSources(*it)) {
       it.disable_recursion_pending();
       continue;
     }
@@ -151,7 +157,8 @@ void ForEachProgramLine(const Module& module, Visit visit) {
   for (auto it = fs::recursive_directory_iterator(kRoot / module.path); it != fs::recursive_directory_iterator();
        ++it) {
     if (it->is_directory()) {
-      if (IsTestFolder(it->path().filename()) || fs::exists(it->path() / "README.md")) it.disable_recursion_pending();
+      if (IsTestFolder(it->path().filename()) || fs::exists(it->path() / "README.md") || IsOutsideTheSources(*it))
+        it.disable_recursion_pending();
       continue;
     }
     const std::string extension = it->path().extension().string();

@@ -1,6 +1,7 @@
 #include "engines/media/StreamProbe.h"
 
 #include "engines/media/AvPtr.h"
+#include "engines/media/FileSource.h"
 #include "engines/media/MediaLog.h"
 
 namespace engines::media {
@@ -8,18 +9,10 @@ namespace engines::media {
 std::string ProbeStreams(const std::string& path, ProbedFile& probed) {
   probed = ProbedFile{};
   RouteAvLog();
-  AVFormatContext* raw = nullptr;
-  int result = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
-  if (result < 0) {
-    LogAvError("avformat_open_input", result, path);
-    return "cannot open '" + path + "': " + AvErrorText(result);
-  }
-  InputContextPtr context(raw);
-  result = avformat_find_stream_info(context.get(), nullptr);
-  if (result < 0) {
-    LogAvError("avformat_find_stream_info", result, path);
-    return "cannot read the streams of '" + path + "': " + AvErrorText(result);
-  }
+  // The same open as the file decoders and the file information (and its log lines).
+  std::string error;
+  InputContextPtr context = OpenInput(path, error);
+  if (!context) return error;
   probed.container = context->iformat ? context->iformat->name : "";
   if (context->duration > 0) probed.seconds = double(context->duration) / AV_TIME_BASE;
   for (unsigned i = 0; i < context->nb_streams; ++i) {
