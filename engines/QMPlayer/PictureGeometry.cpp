@@ -76,8 +76,11 @@ bool Scaler::ScaleDirect(const AVFrame* source, int cutLeft, int cutTop, int cut
                     ptrdiff_t(cutLeft >> shiftX) * bytes;
     strides[plane] = source->linesize[plane];
   }
-  m_context = sws_getCachedContext(m_context, cutWidth, cutHeight, format, width, height, AV_PIX_FMT_BGRA,
-                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
+  // YUV is turned to RGB with full chroma interpolation: the default path spoils the last
+  // few pixels of a row whose width is not a multiple of 8.
+  const int flags = (descriptor->flags & AV_PIX_FMT_FLAG_RGB) ? SWS_BILINEAR : SWS_BILINEAR | SWS_FULL_CHR_H_INT;
+  m_context = sws_getCachedContext(m_context, cutWidth, cutHeight, format, width, height, AV_PIX_FMT_BGRA, flags,
+                                   nullptr, nullptr, nullptr);
   if (!m_context) {
     engines::media::LogLine("cannot scale a picture of " + std::to_string(cutWidth) + "x" + std::to_string(cutHeight) +
                             " to " + std::to_string(width) + "x" + std::to_string(height));
