@@ -36,9 +36,12 @@ Playback::Playback(PlaybackSetup setup) : m_setup(std::move(setup)) {
   m_clock.Set(m_setup.start);
   if (m_setup.output) {
     m_setup.output->Clear();
-    m_setup.output->Pause(m_paused);
+    m_setup.output->Pause(true);
   }
-  if (!m_paused) m_clock.Resume();
+  // With a picture to show, the clock and the sound wait for it (a decoder's first picture
+  // can take a while), so the run starts without late pictures.
+  m_prerolling = !m_paused && m_setup.video;
+  if (!m_paused && !m_prerolling) StartClock();
   if (!m_setup.video) m_videoEnded = true;
   if (!m_setup.audio) m_audioDone = true;
   if (!m_setup.video && m_setup.tickAfterFirst) Post(kPlayerNotifyMessage, kPlayerNotifyTick);
@@ -93,11 +96,17 @@ Playback::~Playback() {
   }
 }
 
+void Playback::StartClock() {
+  m_clock.Resume();
+  if (m_setup.output) m_setup.output->Pause(false);
+}
+
 void Playback::Pause() {
   {
     std::lock_guard lock(m_mutex);
     if (m_paused) return;
     m_paused = true;
+    m_prerolling = false;
   }
   m_clock.Pause();
   if (m_setup.output) m_setup.output->Pause(true);
@@ -110,9 +119,9 @@ void Playback::Resume() {
     if (!m_paused) return;
     m_paused = false;
     m_steps = 0;
+    m_prerolling = false;
   }
-  m_clock.Resume();
-  if (m_setup.output) m_setup.output->Pause(false);
+  StartClock();
   m_changed.notify_all();
 }
 
@@ -298,6 +307,10 @@ void Playback::PresentWork() {
         lastTick = Steady::now();
       }
       lock.lock();
+      if (m_prerolling) {
+        m_prerolling = false;
+        StartClock();
+      }
       continue;
     }
     if (m_paused) {
@@ -305,6 +318,10 @@ void Playback::PresentWork() {
       if (m_steps > 0 && m_frames.empty() && m_videoEnded) m_steps = 0;
       if (!WaitFor(lock, 0.05)) return;
       continue;
+    }
+    if (m_prerolling && m_videoEnded && m_frames.empty()) {
+      m_prerolling = false;  // no picture came: the sound starts on its own
+      StartClock();
     }
     if (m_videoEnded && m_frames.empty() && m_audioDone) {
       double end = 0.0;

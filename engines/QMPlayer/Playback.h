@@ -8,7 +8,8 @@
 //
 // Made, paused, resumed, stepped and destroyed on the GUI thread; the destructor stops and
 // joins the threads, so nothing of the run is read, drawn or posted after it returns.
-// m_mutex guards m_frames, m_videoEnded, m_audioDone, m_paused, m_steps and m_stop.
+// m_mutex guards m_frames, m_videoEnded, m_audioDone, m_paused, m_prerolling, m_steps and
+// m_stop.
 
 #include <atomic>
 #include <condition_variable>
@@ -67,6 +68,7 @@ class Playback {
   bool ReadVideo(engines::media::VideoFrame& frame);
   bool ReadAudio(engines::media::AudioBlock& block);
   void Post(UINT message, WPARAM wParam);
+  void StartClock();
   // Waits on m_changed for at most `seconds`; false once stopping. `lock` holds m_mutex.
   bool WaitFor(std::unique_lock<std::mutex>& lock, double seconds);
 
@@ -81,6 +83,7 @@ class Playback {
   bool m_videoEnded = false;
   bool m_audioDone = false;
   bool m_paused = false;
+  bool m_prerolling = false;  // playing, waiting for the first picture before the clock runs
   int m_steps = 0;
   bool m_stop = false;
 
