@@ -260,9 +260,4 @@ void PlayerView::OnPaint(HWND hwnd) {
   EndPaint(hwnd, &paint);
 }
 
-void PlayerView::ForgetWindows() {
-  m_playerWindow = nullptr;
-  m_frameWindow = nullptr;
-}
-
 }  // namespace player

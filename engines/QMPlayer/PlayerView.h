@@ -55,7 +55,6 @@ class PlayerView final : public engines::EngineObject {
   void OnPaint(HWND hwnd);
   void OnPresent(HWND hwnd);
   void OnSize(int width, int height);
-  void ForgetWindows();
 
  private:
   PlayerView() = default;

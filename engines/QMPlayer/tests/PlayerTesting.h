@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -49,6 +50,8 @@ struct Message {
 
 // Records the player's messages delivered to the callback window.
 std::vector<Message>& Delivered();
+// Called for each recorded message, after recording it (empty: nothing).
+std::function<void(const Message&)>& OnDelivered();
 // A visible top-level window (no frame) whose procedure records the player's messages.
 HWND MakeTopWindow(int width, int height);
 

@@ -13,6 +13,7 @@ namespace {
 LRESULT RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kPlayerNotifyMessage || message == kPlayerCompleteMessage) {
     Delivered().push_back({message, wParam});
+    if (OnDelivered()) OnDelivered()(Delivered().back());
     return 0;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -32,6 +33,11 @@ class Environment : public ::testing::Environment {
 const auto* const registered = ::testing::AddGlobalTestEnvironment(new Environment);
 
 }  // namespace
+
+std::function<void(const Message&)>& OnDelivered() {
+  static std::function<void(const Message&)> handler;
+  return handler;
+}
 
 std::vector<Message>& Delivered() {
   static std::vector<Message> delivered;

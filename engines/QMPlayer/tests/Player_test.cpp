@@ -32,6 +32,7 @@ struct PlayerFixture : ::testing::Test {
     VPSetCallBack(player, top);
   }
   void TearDown() override {
+    OnDelivered() = nullptr;
     VPDestroy(player);
     DestroyWindow(top);
   }
@@ -137,6 +138,23 @@ TEST_F(PlayerFixture, NothingArrivesAfterStopOrDestroyReturns) {
   player = 0;
   PumpFor(300);
   EXPECT_TRUE(Delivered().empty());
+}
+
+// The program stops the player when the end arrives; the completion posted with the end is
+// still delivered once.
+TEST_F(PlayerFixture, StoppingOnTheEndKeepsTheCompletion) {
+  ClipSources clip(Clip("player_halves.mp4"));
+  Open(clip);
+  VPSetPlayTime(player, 0.0, 0.5);
+  OnDelivered() = [&](const Message& m) {
+    if (m.message == kPlayerNotifyMessage && m.wParam == kPlayerNotifyEnd) VPStop(player);
+  };
+  VPPlay(player);
+  ASSERT_TRUE(Pump([] { return CountOf(kPlayerCompleteMessage, 0) > 0; }));
+  PumpFor(300);
+  EXPECT_EQ(CountOf(kPlayerNotifyMessage, kPlayerNotifyEnd), 1);
+  EXPECT_EQ(CountOf(kPlayerCompleteMessage, 0), 1);
+  EXPECT_DOUBLE_EQ(VPGetPlayedTime(player), 0.0);
 }
 
 TEST_F(PlayerFixture, ThePlayRangeLimitsPlaybackAndTimesCountFromItsBegin) {
