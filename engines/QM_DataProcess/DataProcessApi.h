@@ -62,6 +62,8 @@ ENGINE_API void PCDestroyAudioProcessor(EngineHandle processor);
 // resize style (0..5, engines::media::ResizeStyle) says how the result fills the output frame.
 ENGINE_API void PCSetCropRect(EngineHandle processor, const RECT* rect);
 ENGINE_API void PCSetCropRectEx(EngineHandle processor, const RECT* rect, int32_t style);
+// The crop rectangle as set (all 0: none). 1 on success, 0 for a handle that is no video processor.
+ENGINE_API int32_t PCGetCropRect(EngineHandle processor, RECT* rect);
 ENGINE_API void PCSetVideoBrightness(EngineHandle processor, int32_t value);
 ENGINE_API void PCSetContrast(EngineHandle processor, int32_t value);
 ENGINE_API void PCSetVideoSaturation(EngineHandle processor, int32_t value);

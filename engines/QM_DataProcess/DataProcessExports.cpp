@@ -65,6 +65,15 @@ ENGINE_API void PCSetCropRect(EngineHandle processor, const RECT* rect) {
   UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.crop = crop; });
 }
 
+ENGINE_API int32_t PCGetCropRect(EngineHandle processor, RECT* rect) {
+  return engines::Guarded(__func__, int32_t(0), [&]() -> int32_t {
+    auto found = engines::Lookup<VideoProcessor>(processor);
+    if (!found || !rect) return 0;
+    const Crop crop = found->Settings().crop;
+    *rect = RECT{crop.left, crop.top, crop.right, crop.bottom};
+    return 1;
+  });
+}
 ENGINE_API void PCSetVideoBrightness(EngineHandle processor, int32_t value) {
   UpdateVideo(__func__, processor, [&](PictureSettings& s) { s.brightness = std::clamp(value, -100, 100); });
 }
