@@ -209,6 +209,36 @@ TEST_F(MediaPlayerTest, StoppingDropsTheTicksStillQueued) {
   DestroyWindow(parent);
 }
 
+TEST_F(MediaPlayerTest, ViewProcessorsAreHandedOutWithoutOwnership) {
+  HWND parent = MakeParent();
+  TMediaPlayer player;
+  ASSERT_TRUE(player.OpenFile(Wide(Clip()), 0, nullptr, nullptr));
+  const TPlayerSizeRecord size{160, 90, 0, 1};
+  const TEngineHandle source = player.CreateView(parent, RECT{0, 0, 320, 240}, false, nullptr);
+  const TEngineHandle output = player.CreateView(parent, RECT{320, 0, 640, 240}, true, &size);
+  ASSERT_TRUE(source && output);
+  EXPECT_EQ(player.MainView(), source);
+  const TEngineHandle handle = player.GetVideoDataProcessHandle(output);
+  ASSERT_NE(handle, 0u);
+  EXPECT_NE(handle, player.GetVideoDataProcessHandle(source));  // one processor per view
+  {
+    IntfPtr<TVideoMediaProcessor> processor = player.GetVideoProcessor(output);
+    EXPECT_EQ(processor->GetHandle(), handle);
+    processor->SetBrightness(20);
+  }
+  // Releasing the object left the view's processor alive.
+  IntfPtr<TVideoMediaProcessor> again = player.GetVideoProcessor(output);
+  EXPECT_EQ(again->GetHandle(), handle);
+  player.Update();
+  EXPECT_EQ(player.GetVideoDataProcessHandle(output), handle);
+
+  player.DestroyView(source);
+  EXPECT_EQ(player.MainView(), 0u);
+  EXPECT_EQ(player.GetPlayerHwnd(source), nullptr);
+  EXPECT_TRUE(IsWindow(player.GetPlayerHwnd(output)));
+  DestroyWindow(parent);
+}
+
 // Hooks a window the way CreateView does, to see the answer.
 class HookingPlayer : public TMediaPlayer {
  public:
