@@ -7,9 +7,6 @@
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/WinUser.h"
 
-extern "C" {
-#include <libavutil/frame.h>
-}
 
 namespace player {
 
@@ -82,31 +79,45 @@ void FrameView::Close() {
 }
 
 bool FrameView::Show(const QEPreviewFrame* frame) {
-  std::vector<uint8_t> planes;
-  int width = 0, height = 0;
+  engines::media::FramePtr picture;
   if (frame) {
-    width = frame->width;
-    height = frame->height;
+    const int width = frame->width, height = frame->height;
     if (frame->format != 0 || width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide ||
         frame->strideY < width || frame->strideUV < width / 2)
       return false;
-    const int chromaWidth = width / 2, chromaHeight = height / 2;
-    planes.resize(size_t(width) * height + 2 * size_t(chromaWidth) * chromaHeight);
+    // A frame of FFmpeg's own, whose padding the scaler may read past the last pixel.
+    picture = engines::media::MakeFrame();
+    if (!picture) return false;
+    picture->format = AV_PIX_FMT_YUV420P;
+    picture->width = width;
+    picture->height = height;
+    if (av_frame_get_buffer(picture.get(), 0) < 0) return false;
     const auto* in = reinterpret_cast<const uint8_t*>(frame + 1);
-    uint8_t* out = planes.data();
-    for (int y = 0; y < height; ++y, out += width) std::memcpy(out, in + ptrdiff_t(y) * frame->strideY, width);
-    in += ptrdiff_t(frame->strideY) * height;
-    for (int plane = 0; plane < 2; ++plane) {
-      for (int y = 0; y < chromaHeight; ++y, out += chromaWidth)
-        std::memcpy(out, in + ptrdiff_t(y) * frame->strideUV, chromaWidth);
-      in += ptrdiff_t(frame->strideUV) * chromaHeight;
+    for (int plane = 0; plane < 3; ++plane) {
+      const int rowBytes = plane ? width / 2 : width, rows = plane ? height / 2 : height;
+      const int stride = plane ? frame->strideUV : frame->strideY;
+      for (int y = 0; y < rows; ++y)
+        std::memcpy(picture->data[plane] + ptrdiff_t(y) * picture->linesize[plane], in + ptrdiff_t(y) * stride, rowBytes);
+      in += ptrdiff_t(stride) * rows;
+    }
+    // An odd width or height leaves a last chroma column or row the record does not carry.
+    if (width % 2 || height % 2) {
+      for (int plane = 1; plane < 3; ++plane) {
+        const int rows = (height + 1) / 2, columns = (width + 1) / 2;
+        for (int y = 0; y < rows; ++y) {
+          uint8_t* row = picture->data[plane] + ptrdiff_t(y) * picture->linesize[plane];
+          if (y >= height / 2) {
+            if (y > 0) std::memcpy(row, row - picture->linesize[plane], columns);
+            else std::memset(row, 128, columns);
+          }
+          if (width % 2) row[columns - 1] = columns > 1 ? row[columns - 2] : 128;
+        }
+      }
     }
   }
   {
     std::lock_guard lock(m_mutex);
-    m_planes = std::move(planes);
-    m_width = width;
-    m_height = height;
+    m_picture = std::move(picture);
     m_changed = true;
   }
   if (!m_presentPosted.exchange(true) && !PostMessageW(m_window, kPresentMessage, 0, 0)) m_presentPosted = false;
@@ -130,19 +141,9 @@ void FrameView::OnPaint(HWND hwnd) {
     m_changed = false;
     if (redraw) {
       m_back.Resize(client.right, client.bottom);
-      if (m_width > 0 && m_height > 0 && !m_planes.empty()) {
-        // A frame over the copied planes (no copy of its own).
-        AVFrame picture{};
-        picture.format = AV_PIX_FMT_YUV420P;
-        picture.width = m_width;
-        picture.height = m_height;
-        picture.data[0] = m_planes.data();
-        picture.data[1] = picture.data[0] + size_t(m_width) * m_height;
-        picture.data[2] = picture.data[1] + size_t(m_width / 2) * (m_height / 2);
-        picture.linesize[0] = m_width;
-        picture.linesize[1] = picture.linesize[2] = m_width / 2;
-        const RECT into = VideoRect(m_back.width, m_back.height, 1, PictureShape{m_width, m_height, 0, 0});
-        m_scaler.Scale(&picture, m_back, into);
+      if (m_picture) {
+        const RECT into = VideoRect(m_back.width, m_back.height, 1, PictureShape{m_picture->width, m_picture->height, 0, 0});
+        m_scaler.Scale(m_picture.get(), m_back, into);
       }
     }
   }

@@ -3,7 +3,7 @@
 // A frame view: a child window that shows pictures another thread hands over (the
 // converter's previews, planar YUV 4:2:0), letterboxed on black. Show copies the picture
 // under m_mutex and posts kPresentMessage; the window procedure (GUI thread) converts and
-// paints it. m_mutex guards m_planes, m_width, m_height and m_changed; m_back and the scaler
+// paints it. m_mutex guards m_picture and m_changed; m_back and the scaler
 // belong to the GUI thread.
 
 #include <atomic>
@@ -36,8 +36,7 @@ class FrameView final : public engines::EngineObject {
 
   HWND m_window = nullptr;
   std::mutex m_mutex;
-  std::vector<uint8_t> m_planes;  // Y, U, V without padding
-  int m_width = 0, m_height = 0;
+  engines::media::FramePtr m_picture;  // planar 4:2:0; null shows black
   bool m_changed = true;
   std::atomic<bool> m_presentPosted{false};
   BgraBuffer m_back;

@@ -47,6 +47,20 @@ void BgraBuffer::Resize(int w, int h) {
 
 void BgraBuffer::Clear() { std::fill(pixels.begin(), pixels.end(), 0xFF000000u); }
 
+void BgraBuffer::ClearAround(const RECT& keep) {
+  const int left = std::clamp<int>(keep.left, 0, width), right = std::clamp<int>(keep.right, left, width);
+  const int top = std::clamp<int>(keep.top, 0, height), bottom = std::clamp<int>(keep.bottom, top, height);
+  for (int y = 0; y < height; ++y) {
+    uint32_t* row = &pixels[size_t(y) * width];
+    if (y < top || y >= bottom || left >= right) {
+      std::fill(row, row + width, 0xFF000000u);
+      continue;
+    }
+    std::fill(row, row + left, 0xFF000000u);
+    std::fill(row + right, row + width, 0xFF000000u);
+  }
+}
+
 Scaler::~Scaler() { sws_freeContext(m_context); }
 
 bool Scaler::ScaleDirect(const AVFrame* source, int cutLeft, int cutTop, int cutWidth, int cutHeight,
@@ -76,8 +90,11 @@ bool Scaler::ScaleDirect(const AVFrame* source, int cutLeft, int cutTop, int cut
                     ptrdiff_t(cutLeft >> shiftX) * bytes;
     strides[plane] = source->linesize[plane];
   }
-  m_context = sws_getCachedContext(m_context, cutWidth, cutHeight, format, width, height, AV_PIX_FMT_BGRA,
-                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
+  // YUV is turned to RGB with full chroma interpolation: the default path spoils the last
+  // few pixels of a row whose width is not a multiple of 8.
+  const int flags = (descriptor->flags & AV_PIX_FMT_FLAG_RGB) ? SWS_FAST_BILINEAR : SWS_BILINEAR | SWS_FULL_CHR_H_INT;
+  m_context = sws_getCachedContext(m_context, cutWidth, cutHeight, format, width, height, AV_PIX_FMT_BGRA, flags,
+                                   nullptr, nullptr, nullptr);
   if (!m_context) {
     engines::media::LogLine("cannot scale a picture of " + std::to_string(cutWidth) + "x" + std::to_string(cutHeight) +
                             " to " + std::to_string(width) + "x" + std::to_string(height));

@@ -37,6 +37,7 @@ struct BgraBuffer {
 
   void Resize(int w, int h);  // black
   void Clear();               // black
+  void ClearAround(const RECT& keep);  // black outside `keep`
 };
 
 // Scales pictures with libswscale, keeping the context between calls. Not thread-safe.

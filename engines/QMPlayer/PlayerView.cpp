@@ -212,9 +212,12 @@ void PlayerView::Process() {
 
 void PlayerView::Render(bool post) {
   if (m_back.width != m_clientWidth || m_back.height != m_clientHeight) m_back.Resize(m_clientWidth, m_clientHeight);
-  else m_back.Clear();
   if (m_picture && m_back.width > 0 && m_back.height > 0) {
-    m_scaler.Scale(m_picture.get(), m_back, VideoRect(m_clientWidth, m_clientHeight, m_mode, ShapeLocked()));
+    const RECT into = VideoRect(m_clientWidth, m_clientHeight, m_mode, ShapeLocked());
+    m_back.ClearAround(into);
+    m_scaler.Scale(m_picture.get(), m_back, into);
+  } else {
+    m_back.Clear();
   }
   if (post && m_playerWindow && !m_presentPosted.exchange(true)) {
     if (!PostMessageW(m_playerWindow, kPresentMessage, 0, 0)) m_presentPosted = false;
