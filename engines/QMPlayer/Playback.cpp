@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engines/common/EngineGuard.h"
 #include "engines/common/EngineLog.h"
 #include "platform/user/WinUser.h"
 
@@ -41,9 +42,41 @@ Playback::Playback(PlaybackSetup setup) : m_setup(std::move(setup)) {
   if (!m_setup.video) m_videoEnded = true;
   if (!m_setup.audio) m_audioDone = true;
   if (!m_setup.video && m_setup.tickAfterFirst) Post(kPlayerNotifyMessage, kPlayerNotifyTick);
-  if (m_setup.video) m_videoThread = std::thread([this] { VideoWork(); });
-  if (m_setup.audio) m_audioThread = std::thread([this] { AudioWork(); });
-  m_presentThread = std::thread([this] { PresentWork(); });
+  // A failure inside a thread ends that part of the run: the video or the sound is taken as
+  // ended, and the presenting thread reports the end, so the program is never left waiting.
+  if (m_setup.video)
+    m_videoThread = std::thread([this] {
+      try {
+        VideoWork();
+      } catch (...) {
+        engines::LogCurrentException("the player's video reader");
+        std::lock_guard lock(m_mutex);
+        m_videoEnded = true;
+        m_changed.notify_all();
+      }
+    });
+  if (m_setup.audio)
+    m_audioThread = std::thread([this] {
+      try {
+        AudioWork();
+      } catch (...) {
+        engines::LogCurrentException("the player's sound thread");
+        std::lock_guard lock(m_mutex);
+        m_audioDone = true;
+        m_changed.notify_all();
+      }
+    });
+  m_presentThread = std::thread([this] {
+    try {
+      PresentWork();
+    } catch (...) {
+      engines::LogCurrentException("the player's presenting thread");
+      if (!m_ended.exchange(true)) {
+        Post(kPlayerNotifyMessage, kPlayerNotifyEnd);
+        Post(kPlayerCompleteMessage, 0);
+      }
+    }
+  });
 }
 
 Playback::~Playback() {

@@ -20,6 +20,8 @@ LPARAM NextTag() {
   return ++next;
 }
 
+constexpr int kLargestPicture = 8192;
+
 }  // namespace
 
 Player::Player() : m_tag(NextTag()) {}
@@ -228,6 +230,11 @@ PlaybackStatistics Player::Statistics() const {
 
 EngineHandle Player::CreateView(HWND parent, const RECT& rect, bool customSize, const TPlayerViewSize* size) {
   const int width = size ? size->width : 0, height = size ? size->height : 0;
+  // A custom size of 0 leaves the source's size.
+  if (customSize && (width < 0 || height < 0 || width > kLargestPicture || height > kLargestPicture))
+    throw engines::EngineError("a view's picture size must lie between 0x0 and " + std::to_string(kLargestPicture) + "x" +
+                               std::to_string(kLargestPicture) + ", not " + std::to_string(width) + "x" +
+                               std::to_string(height));
   std::shared_ptr<PlayerView> view = PlayerView::Create(parent, rect, customSize, width, height);
   view->SetSourceInfo(m_videoInfo, m_video ? m_video->Duration() : 0.0);
   const EngineHandle handle = engines::RegisterObject(view);

@@ -175,6 +175,10 @@ TEST_F(PlayerFixture, StaleHandlesAndBadArgumentsAnswerTheNeutralValue) {
   RECT rect{0, 0, 10, 10};
   EXPECT_EQ(VPCreateView(player, nullptr, &rect, nullptr), 0u);
   EXPECT_EQ(VPCreateView(player, top, nullptr, nullptr), 0u);
+  const TPlayerViewSize huge{100000, 100000, 0, 1}, negative{-5, 10, 0, 1}, none{0, 0, 0, 1};
+  EXPECT_EQ(VPCreateViewEx(player, top, &rect, 1, &huge), 0u);
+  EXPECT_EQ(VPCreateViewEx(player, top, &rect, 1, &negative), 0u);
+  EXPECT_NE(VPCreateViewEx(player, top, &rect, 1, &none), 0u);
   EXPECT_EQ(VPSetVolume(player, 201), 0);
   EXPECT_EQ(VPSetVolume(player, -1), 0);
   EXPECT_NE(VPSetVolume(player, 150), 0);
