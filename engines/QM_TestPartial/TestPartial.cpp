@@ -58,3 +58,10 @@ ENGINE_API int32_t TestPartialCallCount(const char* entry) {
 ENGINE_API void TestPartialResetCounts() {
   for (auto& count : g_counts) count = 0;
 }
+
+// Player views and frame views: VPCreateView is present but VPCreateViewEx is not, so the
+// view wrapper falls back to the older entry. VPCreate, EVCreate and VPGetCropRect are
+// missing: a media player made over this library has no engine player.
+ENGINE_API uintptr_t VPCreateView() { return 0x3301; }
+ENGINE_API int32_t VPSetVolume() { return 150; }
+ENGINE_API int32_t EVShowYUVImage() { return 2; }
