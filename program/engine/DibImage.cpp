@@ -24,7 +24,9 @@ using FileHandle = platform::UniqueHandle<HANDLE, CloseFile>;
 
 int64_t Stride64(int64_t width, int64_t bitsPerPixel) { return ((width * bitsPerPixel + 31) & ~int64_t{31}) / 8; }
 
-bool KnownBitCount(int64_t bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
+bool KnownBitCount(int64_t bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
 
 // Room after the BITMAPINFOHEADER: the colour table of an indexed picture, the bit-field masks
 // of a 16- or 32-bit one.
@@ -42,7 +44,9 @@ bool FitsLimits(int64_t width, int64_t height, int64_t bits, int64_t* imageBytes
 }
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 // Reads up to `count` bytes from the file's position; fewer at the end of the file.
 size_t ReadUpTo(HANDLE file, uint8_t* buffer, size_t count) {
@@ -155,8 +159,7 @@ bool TDibImage::LoadBmpFile(const WideString& fileName) {
                            (compression == BI_BITFIELDS && infoSize == kInfoHeaderSize ? int64_t{kMaskBytes} : 0);
   const int64_t entries = bits <= 8 ? (colorsUsed ? colorsUsed : int64_t{1} << bits) : 0;
   const int64_t pixelStart = pixelOffset >= masksEnd ? int64_t{pixelOffset} : masksEnd + 4 * entries;
-  if (pixelStart > fileSize.QuadPart && pixelStart > masksEnd + 4 * entries)
-    return fail("pixel data outside the file");
+  if (pixelStart > fileSize.QuadPart && pixelStart > masksEnd + 4 * entries) return fail("pixel data outside the file");
 
   // The whole file as far as the picture goes; a short file is padded with zeros.
   const size_t needed = static_cast<size_t>(pixelStart + imageBytes);

@@ -19,14 +19,14 @@ constexpr int32_t kTextStyleUnderline = 4;
 constexpr int32_t kTextStyleStrikeOut = 8;
 
 struct TNormalTextParam {
-  static constexpr size_t kTextCapacity = 1024;     // UTF-16 units, terminator included
+  static constexpr size_t kTextCapacity = 1024;  // UTF-16 units, terminator included
   static constexpr size_t kFaceNameCapacity = 128;
 
   char16_t Text[kTextCapacity] = {};
   char16_t FaceName[kFaceNameCapacity] = {};
-  uint32_t Color = 0;     // RGB as a COLORREF (0x00BBGGRR)
-  int32_t FontSize = 0;   // points
-  int32_t Style = 0;      // text style flags
+  uint32_t Color = 0;    // RGB as a COLORREF (0x00BBGGRR)
+  int32_t FontSize = 0;  // points
+  int32_t Style = 0;     // text style flags
   uint8_t Reserved[52] = {};
 
   // Copy at most 1023 and 127 units: the fields always end in a zero, as the engine reads them.

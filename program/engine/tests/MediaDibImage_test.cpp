@@ -52,8 +52,8 @@ bool Bluish(Bgra p) { return p.b > 200 && p.r < 60 && p.a == 255; }
 // A picture written by ffmpeg from a filter graph; empty on failure.
 fs::path MakePicture(const std::string& name, const std::string& graph, const std::vector<std::string>& options) {
   const fs::path path = FixtureFolder() / ("dibimage-" + std::to_string(getpid()) + "-" + name);
-  std::vector<std::string> arguments = {"ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-f", "lavfi", "-i", graph,
-                                        "-frames:v", "1"};
+  std::vector<std::string> arguments = {"ffmpeg", "-nostdin", "-y",  "-loglevel", "error", "-f",
+                                        "lavfi",  "-i",       graph, "-frames:v", "1"};
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(path.string());
   return engines::media::testing::RunProgram(arguments) == 0 ? path : fs::path();
@@ -66,17 +66,16 @@ fs::path PhotoTurnedClockwise() {
   if (source.empty()) return {};
   std::ifstream in(source, std::ios::binary);
   std::vector<uint8_t> jpeg{std::istreambuf_iterator<char>(in), {}};
-  const std::vector<uint8_t> segment = {
-      0xFF, 0xE1, 0, 34,                          // APP1, length 34
-      'E', 'x', 'i', 'f', 0, 0,                   // identifier
-      'I', 'I', 42, 0, 8, 0, 0, 0,                // little-endian TIFF header, directory at 8
-      1, 0,                                       // one entry:
-      0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0,  // orientation (SHORT) 6
-      0, 0, 0, 0};                                // no next directory
+  const std::vector<uint8_t> segment = {0xFF, 0xE1, 0,   34,               // APP1, length 34
+                                        'E',  'x',  'i', 'f', 0, 0,        // identifier
+                                        'I',  'I',  42,  0,   8, 0, 0, 0,  // little-endian TIFF header, directory at 8
+                                        1,    0,                           // one entry:
+                                        0x12, 0x01, 3,   0,   1, 0, 0, 0, 6, 0, 0, 0,  // orientation (SHORT) 6
+                                        0,    0,    0,   0};                           // no next directory
   jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
   const fs::path path = FixtureFolder() / ("dibimage-exif6-" + std::to_string(getpid()) + ".jpg");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
-                                              static_cast<std::streamsize>(jpeg.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
   return path;
 }
 
@@ -139,9 +138,9 @@ TEST(MediaDibImageTest, FromFile32ReadsEveryPictureFormat) {
     int redX, redY, blueX, blueY;  // a point in each half
   };
   const Case cases[] = {
-      {Fixture("photo.png"), 64, 48, 2, 2, 61, 45},  {Fixture("photo.jpg"), 64, 48, 2, 2, 61, 45},
-      {Fixture("photo.gif"), 64, 48, 2, 2, 61, 45},  {Fixture("photo.tif"), 64, 48, 2, 2, 61, 45},
-      {Fixture("photo.bmp"), 64, 48, 2, 2, 61, 45},  {icon.string(), 64, 48, 2, 2, 61, 45},
+      {Fixture("photo.png"), 64, 48, 2, 2, 61, 45}, {Fixture("photo.jpg"), 64, 48, 2, 2, 61, 45},
+      {Fixture("photo.gif"), 64, 48, 2, 2, 61, 45}, {Fixture("photo.tif"), 64, 48, 2, 2, 61, 45},
+      {Fixture("photo.bmp"), 64, 48, 2, 2, 61, 45}, {icon.string(), 64, 48, 2, 2, 61, 45},
       {turned.string(), 48, 64, 24, 5, 24, 58},  // red was stored on the left: upright it is on top
   };
   for (const Case& c : cases) {

@@ -21,8 +21,8 @@ TEST(NormalTextParamTest, FieldsAreCutToLeaveTheirTerminator) {
     size_t length;
     size_t textKept, faceKept;
   };
-  const Case cases[] = {{0, 0, 0}, {5, 5, 5}, {127, 127, 127}, {128, 128, 127}, {1023, 1023, 127},
-                        {1024, 1023, 127}, {5000, 1023, 127}};
+  const Case cases[] = {{0, 0, 0},         {5, 5, 5},         {127, 127, 127},  {128, 128, 127},
+                        {1023, 1023, 127}, {1024, 1023, 127}, {5000, 1023, 127}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
     TNormalTextParam param;
