@@ -53,7 +53,9 @@ LayoutPtr MakeLayout(PangoContext* context, const std::string& text, const TextL
 // size overflows. Any text that comes near that would make a picture far beyond kMaxSide, even
 // in the narrowest letters, so it is refused before it is laid out.
 void CheckLayoutRange(const std::string& text, double pixels) {
-  constexpr double kMaxEms = 262144.0;  // ems of a line, or lines of a text, times the em
+  // Characters of a line, or lines of a text, times the em in pixels: at up to four ems a
+  // character or line, a quarter of Pango's range.
+  constexpr double kMaxReach = 262144.0;
   size_t longestLine = 0, line = 0, lines = 1;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
@@ -64,7 +66,7 @@ void CheckLayoutRange(const std::string& text, double pixels) {
       longestLine = std::max(longestLine, ++line);
     }
   }
-  if (static_cast<double>(longestLine) * pixels > kMaxEms || static_cast<double>(lines) * pixels > kMaxEms)
+  if (static_cast<double>(longestLine) * pixels > kMaxReach || static_cast<double>(lines) * pixels > kMaxReach)
     throw EngineError("the text is too large to draw");
 }
 
@@ -83,8 +85,8 @@ Coverage DrawCoverage(const std::string& text, const TextLook& look, int border)
   pango_cairo_context_set_font_options(context.get(), options.get());
   const LayoutPtr layout = MakeLayout(context.get(), text, look);
 
-  PangoRectangle ink{}, logical{};
-  pango_layout_get_pixel_extents(layout.get(), &ink, &logical);
+  PangoRectangle ink{};
+  pango_layout_get_pixel_extents(layout.get(), &ink, nullptr);
   if (ink.width <= 0 || ink.height <= 0) return {};
   // Pango's ink rectangle is close but not exact (antialiasing, synthetic slant): draw with room
   // to spare and measure the ink from the pixels.

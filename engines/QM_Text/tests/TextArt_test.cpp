@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engines/QM_ImageProc/QM_ImageProc.h"
 #include "platform/testing/Pictures.h"
+#include "platform/testing/Watchdog.h"
 
 namespace {
 
@@ -265,6 +267,33 @@ TEST(TextArt, UnusableRecordsGiveNoImage) {
   const Image image(GenerateNormalTextEx(&full, 0));
   EXPECT_NE(image.handle, 0u);
   EXPECT_GT(DIGetWidth(image.handle), 1000);
+}
+
+// Threads draw at the same time, each the same picture as one thread alone.
+TEST(TextArt, ThreadsDrawAtTheSameTime) {
+  const platform::testing::Watchdog watchdog(std::chrono::seconds(60));
+  const TNormalTextParam record = Record(u"Grüße 日本\nzwei", 30, kTextBold | kTextUnderline);
+  const std::vector<Pixel> expected = Render(record).pixels;
+  ASSERT_FALSE(expected.empty());
+  std::vector<int> same(4, 0);
+  std::vector<std::thread> threads;
+  for (int& count : same) {
+    threads.emplace_back([&record, &expected, &count] {
+      for (int i = 0; i < 10; ++i) {
+        const Image image(GenerateNormalTextEx(&record, 0));
+        const auto* bits = static_cast<const uint8_t*>(DIGetBits(image.handle));
+        if (!bits || size_t(DIGetWidth(image.handle)) * DIGetHeight(image.handle) != expected.size()) continue;
+        // Compare bottom-up bits against the top-down pixels row by row.
+        const int width = DIGetWidth(image.handle), height = DIGetHeight(image.handle);
+        bool equal = true;
+        for (int y = 0; y < height && equal; ++y)
+          equal = std::memcmp(bits + size_t(height - 1 - y) * width * 4, &expected[size_t(y) * width], width * 4) == 0;
+        count += equal;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(same, std::vector<int>(4, 10));
 }
 
 TEST(TextArt, OnlyTheEntryTheProgramCallsIsExported) {
