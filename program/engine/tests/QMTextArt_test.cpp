@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <memory>
 
+#include "program/engine/EngineBinding.h"
+#include "program/engine/MediaDibImage.h"
 #include "program/engine/TextArtLibrary.h"
 #include "rtl/Exceptions.h"
 
@@ -71,6 +75,51 @@ TEST(TextArtLibraryTest, GenerateNormalTextExBindsItsLibraryAndAnswersZeroWithou
     EXPECT_NE(e.Message().find("NoSuchTextEngine.dll"), std::string::npos) << e.Message();
   }
   EXPECT_FALSE(missing.Loaded());
+}
+
+// The clip editor's text watermark: a request filled from a text and a font, drawn by the
+// text-art engine and wrapped as an owned image.
+TEST(TextArtLibraryTest, TheEngineDrawsTheRequestIntoAnImageTheProgramOwns) {
+  auto draw = [](const WideString& text, TFontStyles styles) {
+    TNormalTextParam param;
+    param.SetText(text);
+    param.SetFaceName(u"DejaVu Sans");
+    param.Color = 0x00281EC8;  // red 200, green 30, blue 40
+    param.FontSize = 20;
+    param.Style = FontStylesToTextStyle(styles);
+    const TEngineHandle handle = TextArtLibrary.GenerateNormalTextEx(&param, 0, 0, 0);
+    return handle ? MediaDibImage::TDibImage::CreateFromHandle(handle, true) : nullptr;
+  };
+  auto plain = draw(u"Brantwell", {});
+  const auto bold = draw(u"Brantwell", {fsBold});
+  ASSERT_NE(plain, nullptr);
+  ASSERT_NE(bold, nullptr);
+  EXPECT_GT(bold->GetWidth(), plain->GetWidth());
+  const BITMAPINFO* info = plain->GetBitmapInfo();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->bmiHeader.biBitCount, 32);
+  const auto* bits = static_cast<const uint8_t*>(plain->GetBits());
+  const int width = plain->GetWidth(), height = plain->GetHeight();
+  int opaque = 0;
+  for (int i = 0; i < width * height; ++i) {
+    const uint8_t* pixel = bits + i * 4;
+    if (pixel[3] != 255) continue;
+    ++opaque;
+    EXPECT_EQ((std::array<int, 3>{pixel[0], pixel[1], pixel[2]}), (std::array<int, 3>{40, 30, 200})) << i;
+  }
+  EXPECT_GT(opaque, 20);
+  for (int corner : {0, width - 1, (height - 1) * width, height * width - 1}) EXPECT_EQ(bits[corner * 4 + 3], 0);
+
+  // The image goes with its owner.
+  const TEngineHandle handle = plain->Handle();
+  plain.reset();
+  EXPECT_EQ(ImageProcLibrary.DIGetWidth(handle), 0);
+
+  // A text longer than its field arrives cut and terminated, so the engine still draws it.
+  WideString lines;
+  while (lines.size() < 1500) lines += u"A line of text\n";
+  EXPECT_NE(draw(lines, {}), nullptr);
+  EXPECT_EQ(draw(u"", {}), nullptr);  // nothing to draw
 }
 
 }  // namespace
