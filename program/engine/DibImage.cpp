@@ -125,7 +125,7 @@ bool TDibImage::LoadBmpFile(const WideString& fileName) {
 
   // The headers; bytes a short file lacks read as zero.
   uint8_t head[kFileHeaderSize + kLargestInfoHeader] = {};
-  const size_t headRead = ReadUpTo(file.get(), head, sizeof head);
+  ReadUpTo(file.get(), head, sizeof head);
   if (head[0] != 'B' || head[1] != 'M') return fail("not a BMP file");
   const uint32_t pixelOffset = U32(head + 10);
   const uint8_t* info = head + kFileHeaderSize;
@@ -158,23 +158,32 @@ bool TDibImage::LoadBmpFile(const WideString& fileName) {
   const int64_t masksEnd = int64_t{kFileHeaderSize} + infoSize +
                            (compression == BI_BITFIELDS && infoSize == kInfoHeaderSize ? int64_t{kMaskBytes} : 0);
   const int64_t entries = bits <= 8 ? (colorsUsed ? colorsUsed : int64_t{1} << bits) : 0;
-  const int64_t pixelStart = pixelOffset >= masksEnd ? int64_t{pixelOffset} : masksEnd + 4 * entries;
-  if (pixelStart > fileSize.QuadPart && pixelStart > masksEnd + 4 * entries) return fail("pixel data outside the file");
+  const int64_t tablesEnd = masksEnd + 4 * entries;
+  const int64_t pixelStart = pixelOffset >= masksEnd ? int64_t{pixelOffset} : tablesEnd;
+  if (pixelStart > fileSize.QuadPart && pixelStart > tablesEnd) return fail("pixel data outside the file");
 
-  // The whole file as far as the picture goes; a short file is padded with zeros.
-  const size_t needed = static_cast<size_t>(pixelStart + imageBytes);
-  std::vector<uint8_t> bytes(std::max(needed, sizeof head), 0);
-  std::memcpy(bytes.data(), head, sizeof head);
-  if (headRead == sizeof head) {
-    const int64_t available = std::min<int64_t>(fileSize.QuadPart, static_cast<int64_t>(needed));
-    if (available > static_cast<int64_t>(sizeof head))
-      ReadUpTo(file.get(), bytes.data() + sizeof head, static_cast<size_t>(available) - sizeof head);
-  }
+  // What the reader gets: the headers and tables as stored, then the rows. A gap the file header
+  // skips is left out (its pixel offset then points right after the tables), so memory stays
+  // within the picture's size whatever the file says. A short file reads as zeros past its end.
+  const int64_t front = std::min(pixelStart, tablesEnd);
+  std::vector<uint8_t> bytes(static_cast<size_t>(front + imageBytes), 0);
+  auto readAt = [&](int64_t offset, uint8_t* to, int64_t count) {
+    LARGE_INTEGER position{};
+    position.QuadPart = offset;
+    if (count > 0 && SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN))
+      ReadUpTo(file.get(), to, static_cast<size_t>(count));
+  };
+  readAt(0, bytes.data(), front);
+  readAt(pixelStart, bytes.data() + front, imageBytes);
   file.reset();
+  if (pixelStart > front) {
+    const uint32_t offset = static_cast<uint32_t>(front);
+    for (int i = 0; i < 4; ++i) bytes[10 + i] = static_cast<uint8_t>(offset >> (8 * i));
+  }
 
   platform::picture::Dib dib;
   const platform::picture::PictureResult result =
-      platform::picture::ReadBmp(std::span<const uint8_t>(bytes.data(), needed), &dib);
+      platform::picture::ReadBmp(std::span<const uint8_t>(bytes.data(), bytes.size()), &dib);
   if (!result) return fail(result.reason);
 
   // New blocks, zero from the start: nothing of an earlier picture survives.

@@ -245,6 +245,7 @@ TEST_F(DibImageFiles, ReadsEveryDepthHeaderVersionAndLayout) {
        Masks({0xFF, 0xFF00, 0xFF0000})},
       {"version 4, 8 bits", make(4, 2, 8, [](Bmp& b) { b.infoSize = 108, b.colorsUsed = 2, b.tables = Palette(2); }),
        Palette(2)},
+      {"colour table cut short by the pixel offset", make(3, 2, 8, [](Bmp& b) { b.tables = Palette(4); }), Palette(4)},
       {"pixels further on", make(3, 2, 24, [](Bmp& b) { b.gap = std::vector<uint8_t>(6, 0xEE); }), {}},
       {"size at the limit", make(2, 2, 24, [](Bmp& b) { b.sizeImage = 16 + 1024; }), {}},
   };
