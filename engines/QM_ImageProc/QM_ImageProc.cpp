@@ -1,8 +1,9 @@
 // The image engine: pictures decoded through the platform's GDI+ layer into 32-bit bottom-up
-// DIBs, turned upright by their EXIF orientation.
+// DIBs, turned upright by their EXIF orientation, or handed over by another engine of ours.
 
 #include "engines/QM_ImageProc/QM_ImageProc.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "engines/QM_ImageProc/ImagePicture.h"
 #include "engines/common/EngineGuard.h"
 #include "platform/gdiplus/Gdiplus.h"
 
@@ -69,6 +71,18 @@ int Orientation(GpBitmap* bitmap) {
   return value >= 1 && value <= 8 ? value : 1;
 }
 
+// The header of a 32-bit bottom-up picture of that size, whose bits are already in place.
+void FillHeader(Picture& picture, size_t width, size_t height) {
+  BITMAPINFOHEADER& header = picture.info.bmiHeader;
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biWidth = static_cast<LONG>(width);
+  header.biHeight = static_cast<LONG>(height);
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  header.biSizeImage = static_cast<DWORD>(std::min<size_t>(picture.bits.size(), UINT32_MAX));
+}
+
 // Decodes a file into an upright bottom-up picture; throws with the reason on failure.
 Picture Decode(const std::u16string& fileName) {
   EnsureGdiplus();
@@ -120,14 +134,7 @@ Picture Decode(const std::u16string& fileName) {
     }
   }
 
-  BITMAPINFOHEADER& header = picture.info.bmiHeader;
-  header.biSize = sizeof(BITMAPINFOHEADER);
-  header.biWidth = static_cast<LONG>(outWidth);
-  header.biHeight = static_cast<LONG>(outHeight);
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biCompression = BI_RGB;
-  header.biSizeImage = static_cast<DWORD>(std::min<size_t>(picture.bits.size(), UINT32_MAX));
+  FillHeader(picture, outWidth, outHeight);
   return picture;
 }
 
@@ -145,6 +152,32 @@ int32_t Load(const char* entry, EngineHandle handle, const char16_t* fileName) {
 }
 
 }  // namespace
+
+namespace engines::imageproc {
+
+bool SetPicture(EngineHandle image, int width, int height, const uint8_t* bgraTopDown, size_t stride) noexcept {
+  return engines::Guarded("SetPicture", false, [&] {
+    const auto found = Find(image);
+    // The header's image size is 32 bits wide.
+    if (!found || !bgraTopDown || width <= 0 || height <= 0 ||
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 > UINT32_MAX)
+      return false;
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    if (stride < rowBytes) return false;
+    Picture picture;
+    picture.bits.resize(rowBytes * static_cast<size_t>(height));
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+      std::memcpy(picture.bits.data() + (static_cast<size_t>(height) - 1 - y) * rowBytes, bgraTopDown + y * stride,
+                  rowBytes);
+    }
+    FillHeader(picture, static_cast<size_t>(width), static_cast<size_t>(height));
+    const std::lock_guard lock(found->mutex);
+    found->picture = std::move(picture);
+    return true;
+  });
+}
+
+}  // namespace engines::imageproc
 
 ENGINE_API EngineHandle DICreate() {
   return engines::Guarded("DICreate", EngineHandle{0},

@@ -65,3 +65,27 @@ ENGINE_API void TestPartialResetCounts() {
 ENGINE_API uintptr_t VPCreateView() { return 0x3301; }
 ENGINE_API int32_t VPSetVolume() { return 150; }
 ENGINE_API int32_t EVShowYUVImage() { return 2; }
+
+// ---- Image engine: DICreate, DIDestroy and DIGetWidth present; DICopyImage, DILoadImage32B,
+// DIGetHeight, DIGetBits and DIGetBitmapInfo missing. Text art: GenerateNormalTextEx missing.
+
+namespace {
+
+std::atomic<int> g_imagesCreated{0};
+std::atomic<int> g_imagesDestroyed{0};
+
+}  // namespace
+
+ENGINE_API uintptr_t DICreate() {
+  ++g_imagesCreated;
+  return 0x1D1D;
+}
+ENGINE_API void DIDestroy(uintptr_t) { ++g_imagesDestroyed; }
+ENGINE_API int32_t DIGetWidth(uintptr_t) { return 64; }
+
+// How often DICreate or DIDestroy ran since the library was loaded; -1 for any other name.
+ENGINE_API int32_t TestPartialImageCallCount(const char* entry) {
+  if (entry && std::strcmp(entry, "DICreate") == 0) return g_imagesCreated.load();
+  if (entry && std::strcmp(entry, "DIDestroy") == 0) return g_imagesDestroyed.load();
+  return -1;
+}

@@ -1,5 +1,7 @@
 #include "engines/QM_ImageProc/QM_ImageProc.h"
 
+#include "engines/QM_ImageProc/ImagePicture.h"
+
 #include <dlfcn.h>
 
 #include <cstring>
@@ -250,6 +252,42 @@ TEST(DibImageHandles, EmptyAndStaleImagesAnswerNeutralValues) {
     DIDestroy(handle);  // ignored
   }
   EXPECT_EQ(DIGetWidth(empty.handle), 0);
+}
+
+// Another engine hands over top-down rows with their own stride; the image holds them as its
+// usual bottom-up DIB, and a picture it refuses leaves the image as it was.
+TEST(DibImagePicture, PixelsHandedOverBecomeTheImagesPicture) {
+  // 2 x 3 pixels in rows of 12 bytes: pixel (x, y) is B = x, G = y, R = 7, A = 200.
+  std::vector<uint8_t> rows(12 * 3, 0xEE);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 2; ++x) {
+      uint8_t* p = &rows[y * 12 + x * 4];
+      p[0] = uint8_t(x), p[1] = uint8_t(y), p[2] = 7, p[3] = 200;
+    }
+  Image image;
+  ASSERT_TRUE(engines::imageproc::SetPicture(image.handle, 2, 3, rows.data(), 12));
+  const BITMAPINFOHEADER& header = DIGetBitmapInfo(image.handle)->bmiHeader;
+  EXPECT_EQ(header.biSize, 40u);
+  EXPECT_EQ(header.biWidth, 2);
+  EXPECT_EQ(header.biHeight, 3);
+  EXPECT_EQ(header.biBitCount, 32);
+  EXPECT_EQ(header.biSizeImage, 24u);
+  const auto* bits = static_cast<const uint8_t*>(DIGetBits(image.handle));
+  const std::vector<uint8_t> bottomUp = {0, 2, 7, 200, 1, 2, 7, 200, 0, 1, 7, 200, 1, 1, 7, 200,
+                                         0, 0, 7, 200, 1, 0, 7, 200};
+  EXPECT_EQ(std::vector<uint8_t>(bits, bits + 24), bottomUp);
+
+  const engines::EngineHandle stale = DICreate();
+  DIDestroy(stale);
+  EXPECT_FALSE(engines::imageproc::SetPicture(stale, 2, 3, rows.data(), 12));
+  EXPECT_FALSE(engines::imageproc::SetPicture(image.handle, 2, 3, rows.data(), 7)) << "stride shorter than a row";
+  EXPECT_FALSE(engines::imageproc::SetPicture(image.handle, 0, 3, rows.data(), 12));
+  EXPECT_FALSE(engines::imageproc::SetPicture(image.handle, 2, -1, rows.data(), 12));
+  EXPECT_FALSE(engines::imageproc::SetPicture(image.handle, 2, 3, nullptr, 12));
+  EXPECT_FALSE(engines::imageproc::SetPicture(image.handle, 65536, 65536, rows.data(), 65536 * 4))
+      << "beyond a DIB's 32-bit image size";
+  EXPECT_EQ(DIGetWidth(image.handle), 2);
+  EXPECT_EQ(std::vector<uint8_t>(bits, bits + 24), bottomUp);
 }
 
 // The program links the engine at build time and may also open it by its Windows name; both

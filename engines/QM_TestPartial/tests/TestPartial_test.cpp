@@ -41,3 +41,27 @@ TEST(TestPartialLibrary, ExportsItsDocumentedEntriesAndLacksTheOthers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TestPartialLibrary, ExportsSomeImageEntriesAndNoTextArt) {
+  void* library = dlopen(BRANTWELL_TEST_PARTIAL_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  const std::vector<std::pair<const char*, bool>> entries = {
+      {"DICreate", true},        {"DIDestroy", true}, {"DIGetWidth", true},      {"DICopyImage", false},
+      {"DILoadImage32B", false}, {"DIGetHeight", false}, {"DIGetBits", false}, {"DIGetBitmapInfo", false},
+      {"GenerateNormalTextEx", false},
+  };
+  for (const auto& [name, present] : entries) EXPECT_EQ(dlsym(library, name) != nullptr, present) << name;
+
+  auto count = reinterpret_cast<int (*)(const char*)>(dlsym(library, "TestPartialImageCallCount"));
+  auto destroy = reinterpret_cast<void (*)(uintptr_t)>(dlsym(library, "DIDestroy"));
+  ASSERT_TRUE(count && destroy);
+  const int before = count("DIDestroy");
+  destroy(0x1D1D);
+  EXPECT_EQ(count("DIDestroy"), before + 1);
+  EXPECT_EQ(count("DIGetWidth"), -1);
+  dlclose(library);
+}
+
+}  // namespace
