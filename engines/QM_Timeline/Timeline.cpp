@@ -68,7 +68,7 @@ std::shared_ptr<Timeline> Timeline::Create(HWND parent, const RECT& rect) {
       t->RaiseEvent(code, p3, p4);
     }
   };
-  HWND hwnd = CreateWindowExW(0, kWindowClass, u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_HSCROLL,
+  HWND hwnd = CreateWindowExW(0, kWindowClass, u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                               rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
                               nullptr, nullptr);
   if (!hwnd) {
@@ -185,6 +185,12 @@ void Timeline::UpdateScrollBar() {
   info.nPage = static_cast<UINT>(std::max<LONG>(0, client.right));
   info.nPos = m_scrollX;
   SetScrollInfo(hwnd, SB_HORZ, &info, TRUE);
+  // The bar shows only while the strip is wider than the window.
+  const bool wanted = maxScroll > 0;
+  if (wanted != m_scrollBarShown) {
+    m_scrollBarShown = wanted;
+    ShowScrollBar(hwnd, SB_HORZ, wanted);
+  }
 }
 
 void Timeline::ScrollTo(int x) {

@@ -98,6 +98,7 @@ class Timeline : public engines::EngineObject, public std::enable_shared_from_th
   DropTarget* m_dropTarget = nullptr;
 
   int m_scrollX = 0;
+  bool m_scrollBarShown = false;
   std::weak_ptr<Element> m_hover;
   std::weak_ptr<Element> m_anchor;  // the last element clicked or reached by an arrow key
   std::weak_ptr<Element> m_pressed;
