@@ -39,6 +39,8 @@ class TimelineTest : public ::testing::Test {
   std::vector<Call> calls;
   // Reactions of the program's callbacks, per code; the default answers 0.
   std::function<intptr_t(int32_t code, intptr_t p3, intptr_t p4)> onEvent, onQuery;
+  // Sees the parent window's messages first (a message box the parent owns idles there).
+  std::function<void(UINT message, WPARAM wParam, LPARAM lParam)> parentHook;
 };
 
 // A bitmap of `width` x `height` filled with a vertical gradient of `color` (0xRRGGBB);

@@ -25,6 +25,7 @@ intptr_t QueryCallback(intptr_t, int32_t code, intptr_t p3, intptr_t p4) {
 }
 
 LRESULT ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (g_current && g_current->parent == hwnd && g_current->parentHook) g_current->parentHook(message, wParam, lParam);
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -62,6 +63,9 @@ void TimelineTest::SetUp() {
 }
 
 void TimelineTest::TearDown() {
+  parentHook = nullptr;
+  onEvent = nullptr;
+  onQuery = nullptr;
   DestroyTimeline(timeline);
   if (IsWindow(parent)) DestroyWindow(parent);
   platform::testing::RunUntilIdle();

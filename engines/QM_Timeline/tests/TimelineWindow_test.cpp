@@ -241,9 +241,15 @@ TEST_F(TimelineWindowTest, DraggingAClipReordersAndReportsTheNewFirstClip) {
                                           {'e', kTimelineEventChanged, 0, intptr_t(clips[2])},
                                           {'e', kTimelineEventFirstClipChanged, 0, intptr_t(clips[2])}}));
 
-  // Moving the last clip between the others: 3 only.
+  // Moving the last clip between the others: 3 only. Mid-way the marker shows where it lands.
   ClearCalls();
-  Drag(CentreOf(clips[3]), CentreOf(clips[0]), 6);
+  const POINT target = CentreOf(clips[0]);
+  MouseDown(CentreOf(clips[3]));
+  MouseMove(ScreenPoint(hwnd, 500, 100));
+  MouseMove(target);
+  ASSERT_TRUE(RunUntilIdle());
+  ASSERT_TRUE(SaveWindowPng(parent, BRANTWELL_TEST_BIN_DIR "/timeline-moving.png"));
+  MouseUp(target);
   ASSERT_TRUE(RunUntilIdle());
   EXPECT_EQ(TTGetClip(track, 0), clips[2]);
   EXPECT_EQ(TTGetClipCount(track), 4);
