@@ -90,6 +90,9 @@ class Timeline : public engines::EngineObject, public std::enable_shared_from_th
   void MoveSelection(int step);
   void SelectOnly(const Element* element);
   void CancelDrag();
+  // The clip whose tile's right edge lies under a client point (a drag there trims it).
+  std::shared_ptr<Element> EdgeAt(const TimelineLayout& layout, int x, int y) const;
+  void FinishTrim();
 
   bool m_destroyed = false;
   bool m_destroyPending = false;
@@ -106,6 +109,13 @@ class Timeline : public engines::EngineObject, public std::enable_shared_from_th
   bool m_dragging = false;
   int m_insertAt = -1;   // the join a moved clip lands at
   int m_dropMarker = -1; // the join a drop lands at
+  // Trimming a clip by its right edge: the clip, where the press was, its length then, and
+  // every element's length then (each one that changes is reported).
+  std::weak_ptr<Element> m_trimmed;
+  int m_trimOriginX = 0;
+  double m_trimOriginLength = 0.0;
+  std::vector<std::pair<std::weak_ptr<Element>, double>> m_lengthsBefore;
+  bool m_overEdge = false;
 
   // The painting surface: a DIB section cairo draws into, kept while the size holds.
   HBITMAP m_surfaceBitmap = nullptr;

@@ -17,6 +17,8 @@ constexpr int kDragThreshold = 4;  // pixels the pointer moves before a press be
 constexpr double kZoomStep = 1.25;
 constexpr int kWheelScroll = 60;   // pixels per wheel notch
 constexpr int kLineScroll = 20;
+constexpr int kEdgeGrip = 4;             // pixels either side of a tile's right edge that trim
+constexpr double kShortestClip = 0.5;    // seconds a trim leaves at least
 
 intptr_t PackPoint(int x, int y) {
   return static_cast<intptr_t>((static_cast<uint32_t>(x) & 0xFFFF) | ((static_cast<uint32_t>(y) & 0xFFFF) << 16));
@@ -34,6 +36,12 @@ LRESULT Timeline::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && (m_overEdge || !m_trimmed.expired())) {
+        SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        return TRUE;
+      }
+      return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_SIZE:
       UpdateScrollBar();
       InvalidateRect(hwnd, nullptr, FALSE);
@@ -93,9 +101,26 @@ void Timeline::SelectOnly(const Element* element) {
   for (const auto& e : doc->Elements()) e->selected = e.get() == element;
 }
 
+std::shared_ptr<Element> Timeline::EdgeAt(const TimelineLayout& layout, int x, int y) const {
+  for (const Tile& tile : layout.transitions)
+    if (tile.box.Contains(x, y)) return nullptr;
+  for (const Tile& tile : layout.clips)
+    if (y >= tile.box.y && y < tile.box.Bottom() && std::abs(x - tile.box.Right()) <= kEdgeGrip) return tile.element;
+  return nullptr;
+}
+
 void Timeline::OnMouseDown(int x, int y, WPARAM keys) {
   SetFocus(hwnd);
   const TimelineLayout layout = Layout();
+  if (const std::shared_ptr<Element> edge = EdgeAt(layout, x, y); edge && !(keys & (MK_CONTROL | MK_SHIFT))) {
+    m_trimmed = edge;
+    m_trimOriginX = x;
+    m_trimOriginLength = edge->Length();
+    m_lengthsBefore.clear();
+    for (const auto& element : doc->Elements()) m_lengthsBefore.emplace_back(element, element->Length());
+    SetCapture(hwnd);
+    return;
+  }
   const Tile* tile = layout.HitTest(x, y);
   if (!tile) {
     doc->SelectClear();
@@ -128,7 +153,21 @@ void Timeline::OnMouseDown(int x, int y, WPARAM keys) {
 }
 
 void Timeline::OnMouseMove(int x, int y, WPARAM keys) {
+  if (const std::shared_ptr<Element> clip = m_trimmed.lock()) {
+    // The clip follows the pointer, within its source (when its length is known).
+    const double available = clip->physicalLength - clip->physicalBegin;
+    double length = m_trimOriginLength + (x - m_trimOriginX) / metrics.PixelsPerSecond();
+    length = std::max(length, std::min(kShortestClip, m_trimOriginLength));
+    if (available > 0) length = std::min(length, std::max(available, m_trimOriginLength));
+    if (length != clip->Length()) {
+      clip->length = length;
+      doc->video->Layout();
+      Update();
+    }
+    return;
+  }
   const TimelineLayout layout = Layout();
+  m_overEdge = EdgeAt(layout, x, y) != nullptr;
   const Tile* tile = layout.HitTest(x, y);
   const std::shared_ptr<Element> hover = tile ? tile->element : nullptr;
   if (hover != m_hover.lock()) {
@@ -150,13 +189,33 @@ void Timeline::OnMouseMove(int x, int y, WPARAM keys) {
 }
 
 void Timeline::CancelDrag() {
+  if (!m_trimmed.expired()) FinishTrim();
   if (m_dragging) InvalidateRect(hwnd, nullptr, FALSE);
   m_pressed.reset();
   m_dragging = false;
   m_insertAt = -1;
 }
 
+void Timeline::FinishTrim() {
+  m_trimmed.reset();
+  std::vector<std::shared_ptr<Element>> changed;
+  for (const auto& [weak, before] : m_lengthsBefore)
+    if (auto element = weak.lock(); element && element->Length() != before) changed.push_back(element);
+  m_lengthsBefore.clear();
+  if (GetCapture() == hwnd) ReleaseCapture();
+  if (changed.empty()) return;
+  for (const auto& element : changed) {
+    RaiseEvent(kTimelineEventLengthChanged, 0, HandleOf(element.get()));
+    if (!Alive()) return;
+  }
+  RaiseEvent(kTimelineEventChanged, 0, 0);
+}
+
 void Timeline::OnMouseUp(int, int) {
+  if (!m_trimmed.expired()) {
+    FinishTrim();
+    return;
+  }
   const std::shared_ptr<Element> moved = m_pressed.lock();
   const bool dragging = m_dragging;
   const int to = m_insertAt;

@@ -258,5 +258,47 @@ TEST_F(TimelineWindowTest, DraggingAClipReordersAndReportsTheNewFirstClip) {
   EXPECT_EQ(events[1].code, kTimelineEventChanged);
 }
 
+TEST_F(TimelineWindowTest, DraggingAClipsRightEdgeChangesItsLength) {
+  Watchdog watchdog(std::chrono::seconds(30));
+  const EngineHandle clip = AddClip(4, 2);
+  const EngineHandle next = AddClip(4);
+  TCSetPhysicalLength(clip, 10.0);
+  TCSetLength(clip, 4.0);
+  TTAdjustClipPos(track);
+  UpdateTimeline(timeline);
+  ASSERT_TRUE(RunUntilIdle());
+  const EngineHandle transition = TCGetClipTailTrans(clip);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  const int y = client.bottom - 20;  // the label strip, clear of the transition tile
+  const int edge = 8 + 3 * 30 - 1;   // the tile ends in the middle of the 2-s overlap
+
+  // One second longer: only the clip's length changed.
+  Drag(ScreenPoint(hwnd, edge, y), ScreenPoint(hwnd, edge + 30, y), 3);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_DOUBLE_EQ(TCGetLength(clip), 5.0);
+  EXPECT_DOUBLE_EQ(TCGetBeginTime(next), 3.0);
+  EXPECT_EQ(Calls('e'), (std::vector<Call>{{'e', kTimelineEventLengthChanged, 0, intptr_t(clip)},
+                                          {'e', kTimelineEventChanged, 0, 0}}));
+
+  // Down to 3 s: the transition is cut to 1.5 s and reported too.
+  calls.clear();
+  const int longer = 8 + 4 * 30 - 1;
+  Drag(ScreenPoint(hwnd, longer, y), ScreenPoint(hwnd, longer - 60, y), 3);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_DOUBLE_EQ(TCGetLength(clip), 3.0);
+  EXPECT_DOUBLE_EQ(TCGetLength(transition), 1.5);
+  EXPECT_EQ(Calls('e'), (std::vector<Call>{{'e', kTimelineEventLengthChanged, 0, intptr_t(clip)},
+                                          {'e', kTimelineEventLengthChanged, 0, intptr_t(transition)},
+                                          {'e', kTimelineEventChanged, 0, 0}}));
+
+  // Never past the end of its source.
+  calls.clear();
+  const int shorter = int(8 + (3 - 0.75) * 30) - 1;
+  Drag(ScreenPoint(hwnd, shorter, y), ScreenPoint(hwnd, shorter + 600, y), 3);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_DOUBLE_EQ(TCGetLength(clip), 10.0);
+}
+
 }  // namespace
 }  // namespace timeline_test
