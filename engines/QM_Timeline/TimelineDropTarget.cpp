@@ -36,6 +36,19 @@ POINT ClientPoint(HWND hwnd, POINTL point) {
   return p;
 }
 
+// Holds the target for one call: a drop may destroy the timeline, whose window's registration
+// lets go of the target while the target is still answering.
+class Hold {
+ public:
+  explicit Hold(IDropTarget* target) : m_target(target) { m_target->AddRef(); }
+  ~Hold() { m_target->Release(); }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+
+ private:
+  IDropTarget* m_target;
+};
+
 }  // namespace
 
 bool ReadDragText(IDataObject* data, unsigned format, std::string* text) {
@@ -96,6 +109,7 @@ DWORD DropTarget::Answer(POINTL point) {
 }
 
 HRESULT DropTarget::DragEnter(IDataObject* data, DWORD, POINTL point, DWORD* effect) {
+  Hold hold(this);
   return engines::Guarded("timeline DragEnter", E_UNEXPECTED, [&]() -> HRESULT {
     if (!effect) return E_INVALIDARG;
     m_kind = Offers(data, VideoFileFormat()) ? Kind::Files
@@ -107,6 +121,7 @@ HRESULT DropTarget::DragEnter(IDataObject* data, DWORD, POINTL point, DWORD* eff
 }
 
 HRESULT DropTarget::DragOver(DWORD, POINTL point, DWORD* effect) {
+  Hold hold(this);
   return engines::Guarded("timeline DragOver", E_UNEXPECTED, [&]() -> HRESULT {
     if (!effect) return E_INVALIDARG;
     *effect &= Answer(point);
@@ -115,6 +130,7 @@ HRESULT DropTarget::DragOver(DWORD, POINTL point, DWORD* effect) {
 }
 
 HRESULT DropTarget::DragLeave() {
+  Hold hold(this);
   return engines::Guarded("timeline DragLeave", E_UNEXPECTED, [&]() -> HRESULT {
     if (auto timeline = m_timeline.lock(); timeline && timeline->Alive()) timeline->SetDropMarker(-1);
     m_kind = Kind::None;
@@ -123,6 +139,7 @@ HRESULT DropTarget::DragLeave() {
 }
 
 HRESULT DropTarget::Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) {
+  Hold hold(this);
   return engines::Guarded("timeline Drop", E_UNEXPECTED, [&]() -> HRESULT {
     if (!effect) return E_INVALIDARG;
     const DWORD answer = *effect & Answer(point);

@@ -1,6 +1,7 @@
 // The timeline window on the headless display: what it draws, scrolling and zooming, and the
 // events its mouse and keyboard input raise.
 
+#include <array>
 #include <chrono>
 
 #include "TimelineFixture.h"
@@ -67,7 +68,13 @@ class TimelineWindowTest : public TimelineTest {
 
 TEST_F(TimelineWindowTest, DrawsTheTitleWithPicturesSelectionAndHover) {
   Watchdog watchdog(std::chrono::seconds(30));
+  static std::vector<std::array<intptr_t, 3>> draws;
+  draws.clear();
+  SetTimelineDrawCallback(timeline, [](intptr_t a, intptr_t b, intptr_t c) { draws.push_back({a, b, c}); }, 77);
   FillTitle();
+  // Once per paint, with the data and two zeros.
+  ASSERT_FALSE(draws.empty());
+  EXPECT_EQ(draws.back(), (std::array<intptr_t, 3>{77, 0, 0}));
   Click(CentreOf(clips[1]));
   MouseMove(CentreOf(clips[2]));
   ASSERT_TRUE(RunUntilIdle());
@@ -97,6 +104,13 @@ TEST_F(TimelineWindowTest, AsksOnceForMissingPicturesAndShowsTheEmptyHint) {
   ASSERT_TRUE(RunUntilIdle());
   ASSERT_TRUE(SaveWindowPng(parent, BRANTWELL_TEST_BIN_DIR "/timeline-empty.png"));
   EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(ReadWindow(hwnd).At(100, 50) & 0xFFFFFF, 0xE4E7ECu);  // the track's default colour
+  // The program's track colour, process-wide.
+  SetColors(kTimelineColorTrack, 0xFFCDDDF2);
+  UpdateTimeline(timeline);
+  ASSERT_TRUE(RunUntilIdle());
+  EXPECT_EQ(ReadWindow(hwnd).At(100, 50) & 0xFFFFFF, 0xCDDDF2u);
+  SetColors(kTimelineColorTrack, 0xFFE4E7EC);
 
   const EngineHandle clip = AddClip(5, 2);
   const EngineHandle transition = TCGetClipTailTrans(clip);
