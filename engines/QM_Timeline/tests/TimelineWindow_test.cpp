@@ -64,7 +64,10 @@ class TimelineWindowTest : public TimelineTest {
 
   HWND hwnd = nullptr;
   std::vector<EngineHandle> clips;
+  static TimelineWindowTest* s_test;
 };
+
+TimelineWindowTest* TimelineWindowTest::s_test = nullptr;
 
 TEST_F(TimelineWindowTest, DrawsTheTitleWithPicturesSelectionAndHover) {
   Watchdog watchdog(std::chrono::seconds(30));
@@ -312,6 +315,63 @@ TEST_F(TimelineWindowTest, DraggingAClipsRightEdgeChangesItsLength) {
   Drag(ScreenPoint(hwnd, shorter, y), ScreenPoint(hwnd, shorter + 600, y), 3);
   ASSERT_TRUE(RunUntilIdle());
   EXPECT_DOUBLE_EQ(TCGetLength(clip), 10.0);
+}
+
+// A program that destroys the title from inside any of the timeline's callbacks: the
+// timeline goes once the callback returns, and nothing of it is touched afterwards.
+TEST_F(TimelineWindowTest, ACallbackMayDestroyTheTimeline) {
+  Watchdog watchdog(std::chrono::seconds(30));
+  struct Case {
+    const char* name;
+    int32_t eventCode;  // destroy on this event (-1: not on events)
+    int32_t queryCode;  // destroy on this query (-1: not on queries)
+    bool fromDraw;
+  };
+  const Case cases[] = {
+      {"selection event", kTimelineEventSelected, -1, false},
+      {"deletion event", kTimelineEventDeleted, -1, false},
+      {"picture query while painting", -1, kTimelineQueryPicture, false},
+      {"draw callback", -1, -1, true},
+  };
+  static EngineHandle s_victim = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!GetTimelineHwnd(timeline)) {
+      // The previous case destroyed it: a fresh one in the same parent.
+      const RECT rect{0, 0, 820, 200};
+      timeline = CreateTimeline(parent, &rect, nullptr, 0);
+      doc = GetTimelineDoc(timeline);
+      track = TDGetTrack(doc, kTimelineVideoTrack, 0);
+      hwnd = GetTimelineHwnd(timeline);
+    }
+    const EngineHandle clip = AddClip(4, 2);
+    HWND window = hwnd;
+    s_victim = timeline;
+    onEvent = [&](int32_t code, intptr_t, intptr_t) -> intptr_t {
+      if (code == c.eventCode) DestroyTimeline(timeline);
+      return 0;
+    };
+    onQuery = [&](int32_t code, intptr_t, intptr_t) -> intptr_t {
+      if (code == c.queryCode) DestroyTimeline(timeline);
+      return 1;
+    };
+    SetTimelineEventCallback(timeline, [](intptr_t, int32_t code, intptr_t p3, intptr_t p4) -> intptr_t {
+      return s_test->onEvent(code, p3, p4);
+    }, 0);
+    s_test = this;
+    if (c.fromDraw) SetTimelineDrawCallback(timeline, [](intptr_t, intptr_t, intptr_t) { DestroyTimeline(s_victim); }, 0);
+    UpdateTimeline(timeline);
+    ASSERT_TRUE(RunUntilIdle());
+    if (c.eventCode == kTimelineEventSelected) Click(CentreOf(clip));
+    if (c.eventCode == kTimelineEventDeleted) {
+      TDSelectAllClips(doc);
+      TDDeleteSelectedClips(doc);
+    }
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(GetTimelineHwnd(timeline), nullptr);
+    EXPECT_EQ(TCGetType(clip), 0);
+  }
 }
 
 }  // namespace
