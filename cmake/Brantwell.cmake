@@ -169,7 +169,8 @@ function(brantwell_module target)
       add_library(${target} SHARED ${sources})
       set_target_properties(${target} PROPERTIES
         OUTPUT_NAME "brantwell_${target}"
-        LIBRARY_OUTPUT_DIRECTORY "${BRANTWELL_BIN_DIR}")
+        LIBRARY_OUTPUT_DIRECTORY "${BRANTWELL_BIN_DIR}"
+        BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "$ORIGIN")
     else()
       add_library(${target} STATIC ${sources})
     endif()
@@ -193,12 +194,18 @@ function(brantwell_engine name)
   _brantwell_use_pch(${name})
   _brantwell_link_packages(${name} PRIVATE ${E_PKG})
   set(out "${BRANTWELL_BIN_DIR}")
+  set(runpath "$ORIGIN")
   if(E_FOLDER)
     set(out "${BRANTWELL_BIN_DIR}/${E_FOLDER}")
+    set(runpath "$ORIGIN/..")
   endif()
+  # Named by its file (SONAME) and finding the libraries of the program folder relative to
+  # itself, so the program folder can move and LoadLibrary of an engine the program imports at
+  # link time answers the copy already loaded.
   set_target_properties(${name} PROPERTIES
     PREFIX "" SUFFIX ".so" OUTPUT_NAME "${name}"
     LIBRARY_OUTPUT_DIRECTORY "${out}"
+    BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "${runpath}"
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   # An engine must not leave symbols for the program to provide. Clang links its sanitizer
   # runtimes only into executables, so a sanitized clang build (the fuzz build) cannot check.
