@@ -14,6 +14,9 @@ namespace player {
 
 namespace {
 
+// Pixels libswscale writes at once along a row (more than any of its output paths uses).
+constexpr int kScalerBlock = 16;
+
 // Pascal's Round: halves to even (the default rounding mode).
 int RoundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
 
@@ -110,22 +113,25 @@ bool Scaler::Scale(const AVFrame* source, int cutLeft, int cutTop, int cutWidth,
                    const RECT& into) {
   const int width = into.right - into.left, height = into.bottom - into.top;
   if (!source || width <= 0 || height <= 0) return true;
+  // libswscale writes rows in blocks of pixels: a row whose width is not a multiple of the block
+  // gets a few pixels more than asked. Such a row is scaled into a padded picture of its own and
+  // copied, so the extra pixels never spoil the picture's edge or run past the target's end.
   const bool inside = into.left >= 0 && into.top >= 0 && into.right <= target.width && into.bottom <= target.height;
-  if (inside) {
+  if (inside && width % kScalerBlock == 0) {
     uint8_t* origin = reinterpret_cast<uint8_t*>(target.pixels.data()) +
                       (ptrdiff_t(into.top) * target.width + into.left) * 4;
     return ScaleDirect(source, cutLeft, cutTop, cutWidth, cutHeight, origin, target.width * 4, width, height);
   }
-  // Past the target's edges (a wide picture filling the height): scale whole, copy the visible part.
-  if (m_clip.width != width || m_clip.height != height) m_clip.Resize(width, height);
+  const int padded = (width + kScalerBlock - 1) / kScalerBlock * kScalerBlock + kScalerBlock;
+  if (m_clip.width != padded || m_clip.height != height) m_clip.Resize(padded, height);
   if (!ScaleDirect(source, cutLeft, cutTop, cutWidth, cutHeight, reinterpret_cast<uint8_t*>(m_clip.pixels.data()),
-                   width * 4, width, height))
+                   padded * 4, width, height))
     return false;
   const int left = std::max<int>(0, into.left), right = std::min<int>(target.width, into.right);
   const int top = std::max<int>(0, into.top), bottom = std::min<int>(target.height, into.bottom);
   for (int y = top; y < bottom && left < right; ++y) {
     std::memcpy(&target.pixels[size_t(y) * target.width + left],
-                &m_clip.pixels[size_t(y - into.top) * width + (left - into.left)], size_t(right - left) * 4);
+                &m_clip.pixels[size_t(y - into.top) * padded + (left - into.left)], size_t(right - left) * 4);
   }
   return true;
 }

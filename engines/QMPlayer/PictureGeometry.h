@@ -62,7 +62,7 @@ class Scaler {
                    int stride, int width, int height);
 
   SwsContext* m_context = nullptr;
-  BgraBuffer m_clip;  // a picture that reaches past the target is scaled here first
+  BgraBuffer m_clip;  // pictures that need padding or reach past the target are scaled here first
 };
 
 // Places a processed picture into a frame of `width` x `height` by its resize style, as an

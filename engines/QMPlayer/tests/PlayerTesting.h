@@ -27,6 +27,10 @@ inline std::string Clip(const std::string& name) {
        {"-f", "lavfi", "-i", "color=c=red:size=320x240:rate=25:duration=2,drawbox=x=160:y=0:w=160:h=240:c=blue:t=fill",
         "-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=48000:duration=2", "-ac", "2", "-c:v", "libx264",
         "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-g", "25", "-c:a", "aac", "-shortest"}},
+      // 1 s, an upright phone-shaped picture (360x640), red left half and blue right half.
+      {"player_portrait.mp4",
+       {"-f", "lavfi", "-i", "color=c=red:size=360x640:rate=25:duration=1,drawbox=x=180:y=0:w=180:h=640:c=blue:t=fill",
+        "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-g", "25"}},
       // 1.5 s of a 1 kHz tone, plain PCM.
       {"player_tone.wav", {"-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=48000:duration=1.5", "-ac", "2"}},
   };

@@ -170,6 +170,35 @@ TEST_F(ViewsFixture, ModesPutThePictureWhereTheViewsRectangleSays) {
   }
 }
 
+// The scaler writes rows in blocks of pixels: a picture whose width is not a whole number of
+// blocks must still end at its own edge (and never write past the view's last row).
+TEST_F(ViewsFixture, APictureOfNoWholeBlocksOfPixelsEndsAtItsEdge) {
+  ClipSources clip(Clip("player_portrait.mp4"), true, false);
+  ordinal_3(player, clip.video, 0);
+  struct EdgeCase {
+    int width, height, left, right;  // the picture's columns [left, right)
+  };
+  const EdgeCase cases[] = {
+      {640, 360, 219, 421},  // 360 x 9/16 = 202.5 -> 202
+      {202, 360, 0, 202},    // the picture fills the view's width (its height less one row)
+  };
+  for (const EdgeCase& c : cases) {
+    RECT rect{0, 0, c.width, c.height};
+    const EngineHandle view = VPCreateView(player, top, &rect, nullptr);
+    ASSERT_NE(view, 0u);
+    ShowPausedAt(0.2);
+    const HWND window = VPGetPlayerHwnd(player, view);
+    const Image image = ReadWindow(window);
+    ASSERT_EQ(image.width, c.width);
+    for (int y : {0, c.height / 2, c.height - 2}) {
+      EXPECT_TRUE(IsBlue(image.At(c.right - 1, y))) << c.width << " row " << y;
+      if (c.right < c.width) EXPECT_TRUE(IsBlack(image.At(c.right, y))) << c.width << " row " << y;
+      if (c.left > 0) EXPECT_TRUE(IsBlack(image.At(c.left - 1, y))) << c.width << " row " << y;
+    }
+    VPDestroyView(player, view);
+  }
+}
+
 TEST_F(ViewsFixture, FullScreenByMovingTheFrameToTheTopLevelRedrawsAtTheNewSize) {
   ClipSources clip(Clip("player_halves.mp4"), true, false);
   RECT rect{10, 10, 330, 250};
