@@ -104,6 +104,53 @@ RgbaImage DrawSheet(const Manifest& manifest, const Sheet& sheet) {
   return ToRgba(surface.get());
 }
 
+
+SurfacePtr ToSurface(const RgbaImage& image) {
+  SurfacePtr picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height), cairo_surface_destroy);
+  unsigned char* data = cairo_image_surface_get_data(picture.get());
+  const int stride = cairo_image_surface_get_stride(picture.get());
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const uint8_t* p = &image.pixels[(size_t(y) * image.width + x) * 4];
+      const unsigned a = p[3];
+      auto pre = [&](unsigned c) { return (c * a + 127) / 255; };
+      reinterpret_cast<uint32_t*>(data + size_t(y) * stride)[x] = (a << 24) | (pre(p[0]) << 16) | (pre(p[1]) << 8) | pre(p[2]);
+    }
+  }
+  cairo_surface_mark_dirty(picture.get());
+  return picture;
+}
+
+// Copies the source rectangle of a sheet into a target rectangle, stretched.
+void Blit(cairo_t* cr, cairo_surface_t* sheet, double sx, double sy, double sw, double sh, double dx, double dy,
+          double dw, double dh) {
+  if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+  cairo_save(cr);
+  cairo_rectangle(cr, dx, dy, dw, dh);
+  cairo_clip(cr);
+  cairo_translate(cr, dx, dy);
+  cairo_scale(cr, dw / sw, dh / sh);
+  cairo_set_source_surface(cr, sheet, -sx, -sy);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  cairo_paint(cr);
+  cairo_restore(cr);
+}
+
+// A state drawn into a target rectangle with its nine-grid margins, as the skin draws it.
+void DrawNineGrid(cairo_t* cr, cairo_surface_t* sheet, const PartSpec& part, int top, size_t state, double dx, double dy,
+                  double dw, double dh) {
+  const Margins g = part.grid.value_or(Margins{});
+  const double sx = double(state) * part.width, sy = top, sw = part.width, sh = part.height;
+  const double xs[4] = {0, double(g.left), sw - g.right, sw}, ys[4] = {0, double(g.top), sh - g.bottom, sh};
+  const double xd[4] = {0, double(g.left), dw - g.right, dw}, yd[4] = {0, double(g.top), dh - g.bottom, dh};
+  for (int row = 0; row < 3; ++row) {
+    for (int column = 0; column < 3; ++column) {
+      Blit(cr, sheet, sx + xs[column], sy + ys[row], xs[column + 1] - xs[column], ys[row + 1] - ys[row], dx + xd[column],
+           dy + yd[row], xd[column + 1] - xd[column], yd[row + 1] - yd[row]);
+    }
+  }
+}
+
 std::string Escape(const std::string& text) {
   std::string out;
   for (char c : text) {
@@ -217,47 +264,63 @@ void WriteContactSheet(const Manifest& manifest, const std::string& skinFolder, 
   std::vector<Sheet> sheets;
   std::map<std::string, Placement> placements;
   Layout(manifest, sheets, placements);
-  constexpr int kScale = 2, kGap = 12;
-  int width = 0, height = kGap;
+  std::map<std::string, SurfacePtr> pictures;
+  for (const Sheet& sheet : sheets) {
+    pictures.emplace(sheet.name, ToSurface(ReadPng((fs::path(skinFolder) / (sheet.name + ".png")).string())));
+  }
+  // Below the sheets, every window frame as a small window, inactive and active, with its
+  // caption buttons in their places.
+  std::vector<const ItemSpec*> windows;
+  for (const FileSpec& file : manifest.files) {
+    for (const ItemSpec& item : file.items) {
+      if (!item.parts.empty() && item.parts[0].margins && item.parts[0].HasImage() && item.parts[0].grid) windows.push_back(&item);
+    }
+  }
+  constexpr int kScale = 2, kGap = 12, kWindowWidth = 300, kWindowHeight = 110;
+  int width = 2 * kWindowWidth * kScale + 3 * kGap, height = kGap;
   for (const Sheet& sheet : sheets) {
     width = std::max(width, 2 * sheet.width * kScale + 3 * kGap);
     height += sheet.height * kScale + kGap;
   }
+  height += int(windows.size()) * (kWindowHeight * kScale + kGap);
   SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height), cairo_surface_destroy);
-  ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
-  cairo_set_source_rgb(cr.get(), 0.6, 0.6, 0.6);
-  cairo_paint(cr.get());
+  ContextPtr owner(cairo_create(surface.get()), cairo_destroy);
+  cairo_t* cr = owner.get();
+  cairo_set_source_rgb(cr, 0.6, 0.6, 0.6);
+  cairo_paint(cr);
   int top = kGap;
   for (const Sheet& sheet : sheets) {
-    const RgbaImage image = ReadPng((fs::path(skinFolder) / (sheet.name + ".png")).string());
-    SurfacePtr picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height), cairo_surface_destroy);
-    unsigned char* data = cairo_image_surface_get_data(picture.get());
-    const int stride = cairo_image_surface_get_stride(picture.get());
-    for (int y = 0; y < image.height; ++y) {
-      for (int x = 0; x < image.width; ++x) {
-        const uint8_t* p = &image.pixels[(size_t(y) * image.width + x) * 4];
-        const unsigned a = p[3];
-        auto pre = [&](unsigned c) { return (c * a + 127) / 255; };
-        reinterpret_cast<uint32_t*>(data + size_t(y) * stride)[x] = (a << 24) | (pre(p[0]) << 16) | (pre(p[1]) << 8) | pre(p[2]);
-      }
-    }
-    cairo_surface_mark_dirty(picture.get());
     const char* backgrounds[2] = {"window", "surface"};
     for (int i = 0; i < 2; ++i) {
       const double left = kGap + i * (sheet.width * kScale + kGap);
       const Rgba& back = manifest.Color(backgrounds[i]);
-      cairo_rectangle(cr.get(), left, top, sheet.width * kScale, sheet.height * kScale);
-      cairo_set_source_rgb(cr.get(), back.r, back.g, back.b);
-      cairo_fill(cr.get());
-      cairo_save(cr.get());
-      cairo_translate(cr.get(), left, top);
-      cairo_scale(cr.get(), kScale, kScale);
-      cairo_set_source_surface(cr.get(), picture.get(), 0, 0);
-      cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_NEAREST);
-      cairo_paint(cr.get());
-      cairo_restore(cr.get());
+      cairo_rectangle(cr, left, top, sheet.width * kScale, sheet.height * kScale);
+      cairo_set_source_rgb(cr, back.r, back.g, back.b);
+      cairo_fill(cr);
+      Blit(cr, pictures.at(sheet.name).get(), 0, 0, sheet.width, sheet.height, left, top, sheet.width * kScale,
+           sheet.height * kScale);
     }
     top += sheet.height * kScale + kGap;
+  }
+  for (const ItemSpec* item : windows) {
+    for (size_t state = 0; state < 2 && state < item->parts[0].states.size(); ++state) {
+      cairo_save(cr);
+      cairo_translate(cr, kGap + state * (kWindowWidth * kScale + kGap), top);
+      cairo_scale(cr, kScale, kScale);
+      const auto draw = [&](const PartSpec& part, size_t index, double x, double y, double w, double h) {
+        const Placement& at = placements.at(Key(item->name, part.id));
+        DrawNineGrid(cr, pictures.at(at.sheet).get(), part, at.top, index, x, y, w, h);
+      };
+      draw(item->parts[0], state, 0, 0, kWindowWidth, kWindowHeight);
+      for (const PartSpec& part : item->parts) {
+        if (part.id < 3 || part.id > 6 || !part.position || part.position->relPos != 1 || !part.HasImage()) continue;
+        if (part.id == 3) continue;  // restore shares the maximize button's place
+        const PartPosition& p = *part.position;
+        draw(part, part.id == 6 && state == 1 ? 1 : 0, kWindowWidth - p.x - p.width, p.y, p.width, p.height);
+      }
+      cairo_restore(cr);
+    }
+    top += kWindowHeight * kScale + kGap;
   }
   WritePng(path, ToRgba(surface.get()));
 }
