@@ -606,50 +606,51 @@ class Painter {
   }
 };
 
-// The face that the wordmark is set in, loaded from the file fontconfig names for it, so the
-// drawing does not depend on which family a pattern falls back to.
-class WordmarkFace {
- public:
-  explicit WordmarkFace(const std::string& family) {
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>((family + ":style=Bold").c_str()));
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    FcChar8* file = nullptr;
-    FcChar8* found = nullptr;
-    int bold = 0;
-    if (match && FcPatternGetString(match, FC_FAMILY, 0, &found) == FcResultMatch && family == reinterpret_cast<char*>(found) &&
-        FcPatternGetInteger(match, FC_WEIGHT, 0, &bold) == FcResultMatch && bold >= FC_WEIGHT_BOLD &&
-        FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-      m_file = reinterpret_cast<char*>(file);
-    }
-    if (match) FcPatternDestroy(match);
-    if (m_file.empty()) throw std::runtime_error("the font \"" + family + " Bold\" is not installed");
-    if (FT_Init_FreeType(&m_library) || FT_New_Face(m_library, m_file.c_str(), 0, &m_face)) {
-      throw std::runtime_error("cannot open the font file \"" + m_file + "\"");
-    }
-    m_cairoFace = cairo_ft_font_face_create_for_ft_face(m_face, 0);
+// The face that the wordmark is set in, opened from the file fontconfig names for it (the
+// family must match exactly, so the drawing never depends on a fallback family). The caller
+// owns the returned reference; the FreeType face lives as long as cairo keeps the font face.
+cairo_font_face_t* OpenWordmarkFace(const std::string& family) {
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>((family + ":style=Bold").c_str()));
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPatternDestroy(pattern);
+  std::string path;
+  FcChar8* file = nullptr;
+  FcChar8* found = nullptr;
+  int weight = 0;
+  if (match && FcPatternGetString(match, FC_FAMILY, 0, &found) == FcResultMatch &&
+      family == reinterpret_cast<char*>(found) && FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch &&
+      weight >= FC_WEIGHT_BOLD && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+    path = reinterpret_cast<char*>(file);
   }
-  ~WordmarkFace() {
-    cairo_font_face_destroy(m_cairoFace);
-    FT_Done_Face(m_face);
-    FT_Done_FreeType(m_library);
+  if (match) FcPatternDestroy(match);
+  if (path.empty()) throw std::runtime_error("the font \"" + family + " Bold\" is not installed");
+  static FT_Library library = [] {
+    FT_Library made = nullptr;
+    return FT_Init_FreeType(&made) == 0 ? made : nullptr;
+  }();
+  FT_Face face = nullptr;
+  if (!library || FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+    throw std::runtime_error("cannot open the font file \"" + path + "\"");
   }
-  cairo_font_face_t* Face() const { return m_cairoFace; }
-
- private:
-  std::string m_file;
-  FT_Library m_library = nullptr;
-  FT_Face m_face = nullptr;
-  cairo_font_face_t* m_cairoFace = nullptr;
-};
+  cairo_font_face_t* cairoFace = cairo_ft_font_face_create_for_ft_face(face, 0);
+  static const cairo_user_data_key_t kFaceKey{};
+  if (cairo_font_face_set_user_data(cairoFace, &kFaceKey, face, [](void* data) { FT_Done_Face(static_cast<FT_Face>(data)); }) !=
+      CAIRO_STATUS_SUCCESS) {
+    cairo_font_face_destroy(cairoFace);
+    FT_Done_Face(face);
+    throw std::runtime_error("cannot use the font file \"" + path + "\"");
+  }
+  return cairoFace;
+}
 
 void Painter::Wordmark(double cx, double baseline, double size) const {
-  const WordmarkFace face("DejaVu Sans");
+  std::unique_ptr<cairo_font_face_t, decltype(&cairo_font_face_destroy)> face(OpenWordmarkFace("DejaVu Sans"),
+                                                                              cairo_font_face_destroy);
   cairo_save(cr);
-  cairo_set_font_face(cr, face.Face());
+  cairo_set_font_face(cr, face.get());
   cairo_set_font_size(cr, size);
   cairo_font_options_t* options = cairo_font_options_create();
   cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
