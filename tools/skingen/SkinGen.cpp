@@ -1,0 +1,40 @@
+// skingen: draws the default skin.
+//   skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG]
+// writes every skin file and image of the default skin into OUTPUT_FOLDER; with
+// --contact-sheet also a picture of all its images for a person to look at.
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "tools/skingen/Manifest.h"
+#include "tools/skingen/SkinGenerator.h"
+
+int main(int argc, char** argv) {
+  std::string folder, manifestPath = SKINGEN_MANIFEST, sheet;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if ((argument == "--manifest" || argument == "--contact-sheet") && i + 1 < argc) {
+      (argument == "--manifest" ? manifestPath : sheet) = argv[++i];
+    } else if (!argument.empty() && argument[0] != '-' && folder.empty()) {
+      folder = argument;
+    } else {
+      folder.clear();
+      break;
+    }
+  }
+  if (folder.empty()) {
+    std::fprintf(stderr, "usage: skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG]\n");
+    return 2;
+  }
+  try {
+    const skingen::Manifest manifest = skingen::LoadManifest(manifestPath);
+    const auto written = skingen::GenerateSkin(manifest, folder);
+    if (!sheet.empty()) skingen::WriteContactSheet(manifest, folder, sheet);
+    std::printf("skingen: wrote %zu files into %s\n", written.size(), folder.c_str());
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "skingen: %s\n", error.what());
+    return 1;
+  }
+}
