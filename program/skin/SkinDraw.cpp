@@ -101,6 +101,8 @@ bool TSkinItemState::ImagePass(HDC dc, const TRect& rect, int frameIndex, int pi
     if (!shared) return false;
     stateRect = Rect;
     grayed.reset(CreatePartBitmap(shared, source, mode, Part ? Part->TransparentColor : clFuchsia));
+    // The copy may go through the image's canvas, which keeps it selected in a DC.
+    shared->Dormant();
     if (!grayed) return false;
     source = Moved(source, -stateRect.Left, -stateRect.Top);
     stateRect = Moved(stateRect, -stateRect.Left, -stateRect.Top);
@@ -112,6 +114,8 @@ bool TSkinItemState::ImagePass(HDC dc, const TRect& rect, int frameIndex, int pi
   if (!image) return false;
   // GetBitmap may have emptied a rectangle that lies outside the image.
   if (GetWidth() <= 0 || GetHeight() <= 0) return false;
+  // A bitmap selected into its own canvas cannot be drawn from.
+  image->Dormant();
   HBITMAP handle = image->Handle();
   const TNineGridMargins srcMargins = GridMargins(Margins), destMargins = GridMargins(DestMargins);
   const COLORREF key = ColorToRGB(Part ? Part->TransparentColor : clFuchsia);
@@ -242,6 +246,13 @@ bool IsEmptyRect(const TRect& rect) { return rect.Right <= rect.Left || rect.Bot
 
 }  // namespace
 
+AnsiString FormatSkinProgressPercent(int position, int min, int max) {
+  if (max <= min) return "0%";
+  const int64_t range = static_cast<int64_t>(max) - min;
+  const int64_t done = static_cast<int64_t>(position < min ? min : position > max ? max : position) - min;
+  return Format("%u%%", {static_cast<int>((done * 100 * 2 + range) / (2 * range))});
+}
+
 void DrawSkinProgress(TCanvas* canvas, const TRect& rect, TSkinItemPart* part, int position, int min, int max,
                       bool showPercent) {
   TSkinItemState* track = part ? part->GetState(0) : nullptr;
@@ -256,8 +267,7 @@ void DrawSkinProgressStates(TCanvas* canvas, const TRect& rect, TSkinItemState* 
   const int64_t range = max > min ? static_cast<int64_t>(max) - min : 0;
   int64_t done = 0;
   if (range > 0) done = static_cast<int64_t>(position < min ? min : position > max ? max : position) - min;
-  const int percent = range > 0 ? static_cast<int>((done * 100 * 2 + range) / (2 * range)) : 0;
-  const AnsiString text = showPercent ? Format("%u%%", {percent}) : AnsiString();
+  const AnsiString text = showPercent ? FormatSkinProgressPercent(position, min, max) : AnsiString();
   const int w = rect.Right - rect.Left;
 
   if (!track || !bar) {

@@ -7,6 +7,9 @@
 
 #include "program/skin/SkinItem.h"
 
+// The percentage text of a progress: Position clamped into [min, max] ("0%" for max <= min).
+AnsiString FormatSkinProgressPercent(int position, int min, int max);
+
 // The part's state 0 as track and state 1 as bar.
 void DrawSkinProgress(TCanvas* canvas, const TRect& rect, TSkinItemPart* part, int position, int min, int max,
                       bool showPercent);

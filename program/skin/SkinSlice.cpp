@@ -45,6 +45,7 @@ void TSkinItemSlice::Draw(TCanvas* canvas, const TRect& rect) {
   const uint8_t mode = HasColorKey()                      ? NineGridMode::ColorKey
                        : image->PixelFormat() == pf32bit ? NineGridMode::Alpha
                                                          : NineGridMode::Copy;
+  image->Dormant();
   const TNineGridMargins margins{Margins.Left, Margins.Right, Margins.Top, Margins.Bottom};
   DrawBitmapPart(canvas->Handle(), rect, image->Handle(), Rect, margins, margins, mode,
                  HasColorKey() ? ColorToRGB(TransparentColor) : 0, NineGridPiece::All, nullptr);
