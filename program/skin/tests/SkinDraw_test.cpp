@@ -217,3 +217,42 @@ TEST_F(SkinDraw, ProgressFillsTheBarShareAndTheTrackTheRest) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinDraw, UserStylePensDrawSolidAndAlternatePensEveryOtherPixel) {
+  TSkinItem* item = LoadItem("Pens", "Pens", R"(<Part>
+      <State type="horizontalline" Left="0" Top="0" Right="8" Bottom="0"><Pen Color="clBlack" Style="userstyle"/></State>
+      <State type="horizontalline" Left="0" Top="0" Right="8" Bottom="0"><Pen Color="clBlack" Style="alternate"/></State>
+    </Part>)");
+  ASSERT_NE(item, nullptr);
+  Surface solid(8, 1);
+  item->GetPart(0)->GetState(0)->Draw(solid.canvas(), TRect(0, 0, 8, 1));
+  EXPECT_EQ(solid.Rows(8, 1, kBlack), "########\n");
+  Surface alternate(8, 1);
+  item->GetPart(0)->GetState(1)->Draw(alternate.canvas(), TRect(0, 0, 8, 1));
+  EXPECT_EQ(alternate.Rows(8, 1, kBlack), "#.#.#.#.\n");
+}
+
+TEST_F(SkinDraw, ImageReferencesGiveBitmapsOrGdiPlusPicturesOnRequest) {
+  auto image = MakeImage(3, 2, [](int, int) { return 0xFF00FF00u; });
+  image->SaveToFile((folder / "pic.bmp").string());
+  TSkinItem* item = LoadItem("Kinds", "Kinds", R"(<Graphic Name="pic.bmp"/><Part/>)");
+  ASSERT_NE(item, nullptr);
+  TGraphic* picture = item->Graphic.GetImage(TSkinImageRef::KindGPGraphic, true);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(dynamic_cast<TBitmap*>(picture), nullptr);
+  EXPECT_EQ(picture->Width(), 3);
+  TGraphic* bitmap = item->Graphic.GetImage(TSkinImageRef::KindBitmap, true);
+  ASSERT_NE(dynamic_cast<TBitmap*>(bitmap), nullptr) << "an entry of the other class is replaced";
+  EXPECT_EQ(SkinEngine->SharedImages.Count(), 1);
+  std::unique_ptr<TGraphic> own(item->Graphic.GetImage(TSkinImageRef::KindAny, false));
+  ASSERT_NE(own, nullptr);
+  EXPECT_NE(own.get(), bitmap) << "without sharing the caller owns a new one";
+  TSkinImageRef none(SkinEngine);
+  EXPECT_EQ(none.GetImage(TSkinImageRef::KindBitmap, true), nullptr);
+  EXPECT_EQ(SkinFileType("a.b/c"), "");
+  EXPECT_EQ(SkinFileType("dir.x\\pic.PNG"), "PNG");
+}
+
+}  // namespace
