@@ -57,7 +57,7 @@ class TSkinItemState : public TPersistent {
   // The first call empties a rectangle that does not lie inside the image.
   TBitmap* GetBitmap();
 
-  // Drawing (a null state draws nothing and returns false).
+  // Drawing. Callers check for a missing state (a part without the state they asked for).
   bool Draw(TCanvas* canvas, const TRect& rect, int frameIndex = 0, int piece = 0, const TRect* clipRect = nullptr,
             bool center = false, bool skipIfLarger = false);
   bool DrawAt(TCanvas* canvas, int x, int y, int frameIndex = 0, int piece = 0, const TRect* clipRect = nullptr);
