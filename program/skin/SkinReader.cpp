@@ -1,6 +1,7 @@
 #include "program/skin/SkinReader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -18,10 +19,22 @@ using namespace skin;
 
 namespace {
 
+// A + B held to the 32-bit range: skin files may hold any numbers.
+int32_t Sum(int64_t a, int64_t b) {
+  const int64_t sum = a + b;
+  return static_cast<int32_t>(sum < INT32_MIN ? INT32_MIN : sum > INT32_MAX ? INT32_MAX : sum);
+}
+
 bool HasDirectoryPart(const AnsiString& name) { return name.find_first_of("\\/") != AnsiString::npos; }
 
 AnsiString JoinPath(const AnsiString& folder, const AnsiString& name) {
   return IncludeTrailingPathDelimiter(folder) + name;
+}
+
+// The folder of the skins: the root folder under the program folder, unless it is absolute.
+AnsiString RootPath(const AnsiString& rootFolder) {
+  if (!rootFolder.empty() && (rootFolder[0] == '/' || rootFolder[0] == '\\')) return rootFolder;
+  return JoinPath(platform::ProgramFolder(), rootFolder);
 }
 
 // Fill keywords of "FillMode" and "Stretch".
@@ -77,8 +90,8 @@ void ReadState(TSkinItemPart* part, const IXMLNodePtr& element) {
   r.Top = AttrInt(element, "Top", previousBottom);
   r.Right = AttrInt(element, "Right", 0);
   r.Bottom = AttrInt(element, "Bottom", 0);
-  if (r.Right == 0) r.Right = r.Left + AttrInt(element, "Width", 0);
-  if (r.Bottom == 0) r.Bottom = r.Top + AttrInt(element, "Height", 0);
+  if (r.Right == 0) r.Right = Sum(r.Left, AttrInt(element, "Width", 0));
+  if (r.Bottom == 0) r.Bottom = Sum(r.Top, AttrInt(element, "Height", 0));
 
   int margins = 0;
   ForEachElement(element, [&](const IXMLNodePtr& child) {
@@ -153,7 +166,7 @@ void ReadSlice(TSkinItem* item, const IXMLNodePtr& element) {
   auto slice = std::make_unique<TSkinItemSlice>(item);
   slice->Id = Attr(element, "Id");
   const int left = AttrInt(element, "Left", 0), top = AttrInt(element, "Top", 0);
-  slice->Rect = TRect(left, top, left + AttrInt(element, "Width", 0), top + AttrInt(element, "Height", 0));
+  slice->Rect = TRect(left, top, Sum(left, AttrInt(element, "Width", 0)), Sum(top, AttrInt(element, "Height", 0)));
   slice->TransparentColor = AttrColor(element, "TransparentColor", clDefault);
   if (slice->Rect.Right <= slice->Rect.Left || slice->Rect.Bottom <= slice->Rect.Top) {
     bool present = false;
@@ -186,8 +199,8 @@ void ParseSkinRectText(const AnsiString& text, TRect& rect) {
     switch (i) {
       case 0: rect.Left = values[0]; break;
       case 1: rect.Top = values[1]; break;
-      case 2: rect.Right = values[0] + values[2]; break;
-      case 3: rect.Bottom = values[1] + values[3]; break;
+      case 2: rect.Right = Sum(values[0], values[2]); break;
+      case 3: rect.Bottom = Sum(values[1], values[3]); break;
     }
     if (comma == AnsiString::npos) return;
     start = comma + 1;
@@ -204,7 +217,7 @@ void ReadSkinItem(TSkinItem* item, const IXMLNodePtr& element) {
       Integer id = 0;
       part->Id = TryStrToInt(Trim(Attr(child, "id")), id) ? id : static_cast<int32_t>(runningId);
       ReadPart(part.get(), child);
-      runningId = static_cast<int64_t>(part->Id) + 1;
+      runningId = std::min<int64_t>(static_cast<int64_t>(part->Id) + 1, INT32_MAX);
       item->Parts.push_back(std::move(part));
     } else if (NameIs(child, "Slice")) {
       ReadSlice(item, child);
@@ -242,7 +255,7 @@ void ReadSkinFileRoot(TSkinFile* file, const IXMLNodePtr& root, bool& hadItem) {
 // ---- TFSFileSkinReader ----------------------------------------------------------------------
 
 int TFSFileSkinReader::EnumSkins(intptr_t a, intptr_t b, const TEnumSkinCallback& callback) {
-  const std::filesystem::path root = std::filesystem::path(platform::ProgramFolder()) / RootFolder;
+  const std::filesystem::path root(RootPath(RootFolder));
   std::vector<AnsiString> names;
   std::error_code error;
   for (std::filesystem::directory_iterator it(root, error), end; !error && it != end; it.increment(error))
@@ -258,7 +271,7 @@ int TFSFileSkinReader::EnumSkins(intptr_t a, intptr_t b, const TEnumSkinCallback
 
 bool TFSFileSkinReader::SetSkin(const AnsiString& name) {
   SkinName = name;
-  const AnsiString folder = HasDirectoryPart(name) ? name : JoinPath(JoinPath(platform::ProgramFolder(), RootFolder), name);
+  const AnsiString folder = HasDirectoryPart(name) ? name : JoinPath(RootPath(RootFolder), name);
   std::error_code error;
   const bool exists = std::filesystem::is_directory(std::filesystem::path(folder), error);
   SetSkinPath(folder);

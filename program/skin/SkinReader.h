@@ -46,7 +46,7 @@ class TFSFileSkinReader : public TFSSkinReader {
  public:
   explicit TFSFileSkinReader(TFSSkinEngine* engine) : TFSSkinReader(engine) {}
 
-  // The sub-folders of the program folder's RootFolder.
+  // The sub-folders of the program folder's RootFolder (an absolute RootFolder stands alone).
   int EnumSkins(intptr_t a, intptr_t b, const TEnumSkinCallback& callback) override;
   // RootFolder/Name (or Name itself when it holds a delimiter) becomes the skin path; true
   // when that folder exists.

@@ -246,6 +246,44 @@ TEST_F(SkinReader, AFileWithABadValueIsDiscardedAndNamed) {
   EXPECT_EQ(item->GetPart(2)->Font.Charset, 238);
 }
 
+TEST_F(SkinReader, ExtremeNumbersAreHeldToTheirRange) {
+  TSkinItem* item = LoadItem("Big", "Big", R"(<Part id="2147483647"/><Part/>
+      <Part><State Left="2147483647" Top="-2147483648" Width="9" Height="-9"/></Part>
+      <Slice rect="2147483647,0,5,5"/>)");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->GetPart(0)->Id, 2147483647);
+  EXPECT_EQ(item->GetPart(1)->Id, 2147483647) << "the running id stops at the top";
+  EXPECT_EQ(item->GetPart(2)->GetState(0)->Rect, TRect(2147483647, -2147483647 - 1, 2147483647, -2147483647 - 1));
+  EXPECT_EQ(item->Slices->Items(0)->Rect, TRect(2147483647, 0, 2147483647, 5));
+}
+
+TEST_F(SkinReader, SkinsAreTheFoldersOfTheRootFolder) {
+  WriteSkin("Blue/Controls.xml", R"(<Skin><Item name="Button"><Part/></Item></Skin>)");
+  WriteSkin("Green/Controls.xml", R"(<Skin><Item name="Button"><Part/><Part/></Item></Skin>)");
+  WriteSkin("loose.xml", "<Skin/>");
+  auto* reader = static_cast<TFSFileSkinReader*>(SkinEngine->Reader.get());
+  reader->RootFolder = folder.string();
+  std::vector<std::string> seen;
+  auto collect = [&](const AnsiString& name, const AnsiString& skinFolder, intptr_t a, intptr_t b) {
+    EXPECT_EQ(name, skinFolder);
+    EXPECT_EQ(a + b, 3);
+    seen.push_back(name);
+    return true;
+  };
+  EXPECT_EQ(reader->EnumSkins(1, 2, collect), 2);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Blue", "Green"}));
+  EXPECT_EQ(reader->EnumSkins(1, 2, [](const AnsiString&, const AnsiString&, intptr_t, intptr_t) { return false; }), 0);
+
+  EXPECT_TRUE(reader->SetSkin("Green"));
+  EXPECT_EQ(reader->SkinName, "Green");
+  EXPECT_EQ(SkinEngine->FindSkinItem("Button")->GetPartCount(), 2) << "a new skin reloads";
+  EXPECT_TRUE(reader->SetSkin((folder / "Blue").string())) << "a name with a folder is the folder";
+  EXPECT_EQ(SkinEngine->FindSkinItem("Button")->GetPartCount(), 1);
+  EXPECT_FALSE(reader->SetSkin("Purple"));
+  EXPECT_EQ(reader->SkinPath, (folder / "Purple").string()) << "set all the same";
+  EXPECT_EQ(SkinEngine->FindSkinItem("Button"), nullptr);
+}
+
 TEST(SkinReaderShareList, NamesWithoutCaseAndTheFirstEntryStays) {
   TSkinShareImageList list;
   TGraphic* first = list.Add("A.png", std::make_unique<TBitmap>(1, 1));
