@@ -10,6 +10,7 @@
 #include "platform/kernel/Synch.h"
 #include "platform/testing/Watchdog.h"
 #include "program/skin/SkinAnimator.h"
+#include "vcl/Control.h"
 
 using namespace skin_test;
 
@@ -231,6 +232,23 @@ TEST_F(SkinAnimators, APaintDuringAFadeShowsTheBlendOfBothLooks) {
   EXPECT_FALSE(paint(RGB(0, 255, 0))) << "later steps are drawn by the animator";
   EXPECT_TRUE(near(surface.Pixel(2, 2), 64, 191)) << std::hex << surface.Pixel(2, 2);
   EXPECT_EQ(surface.Pixel(0, 0), 0xFFFFFFu);
+}
+
+TEST_F(SkinAnimators, AControlBeingDesignedNeverFadesOrRegisters) {
+  TControl control(nullptr);
+  control.SetDesigning(true);
+  TControlSkinFadeAnimator fade(&control, true);
+  EXPECT_TRUE(fade.Disabled);
+  EXPECT_FALSE(fade.Active);
+  fade.SetStates(true, false, false, false);
+  fade.SetStates(true, true, false, false);
+  EXPECT_FALSE(fade.Registered);
+  EXPECT_FALSE(SkinAnimatorThreadRunning());
+  Surface surface(4, 4);
+  HDC capture = nullptr;
+  EXPECT_TRUE(fade.BeginPaintDC(surface.canvas()->Handle(), TRect(0, 0, 4, 4), capture));
+  EXPECT_EQ(capture, nullptr) << "the control paints straight on the screen";
+  fade.EndPaint(true);
 }
 
 }  // namespace
