@@ -90,6 +90,7 @@ TEST_F(SkinEngineTest, AReloadNotifiesTwiceWithTheOldSkinStillAlive) {
   EXPECT_EQ(order, (std::vector<std::string>{"reload", "change"}));
   TSkinItem* fresh = SkinEngine->FindSkinItem("Button");
   EXPECT_EQ(fresh->GetPartCount(), 2);
+  listener.old = nullptr;  // freed with the old skin
 
   // The same path does not reload; a reload never hands out an item of the old files, even
   // the one cached last.
