@@ -41,7 +41,7 @@ TFSSkinEngine::TFSSkinEngine(TComponent* owner)
   FileNames.Add("Controls");
   if (std::getenv("BRANTWELL_DEBUG_OUTPUT")) {
     m_lookupMiss = [this](const AnsiString& name, int id) {
-      if (!m_loggedMisses.insert(UpperCase(name)).second) return;
+      if (!m_loggedMisses.insert(UpperCase(name) + "(" + std::to_string(id) + ")").second) return;
       SkinDiagnostic(id < 0 ? Format("Skin item not found: %s", {name})
                             : Format("Skin part not found: %s(%d)", {name, id}),
                      false);

@@ -161,6 +161,23 @@ TEST_F(SkinEngineTest, TheMissHookHearsOfEveryFailedLookup) {
   EXPECT_EQ(misses, (std::vector<std::string>{"Button/4", "Ghost/-1", "Ghost/-1"}));
 }
 
+TEST_F(SkinEngineTest, WithDebugOutputEachMissedNameIsLoggedOnce) {
+  StopSkinModule();
+  setenv("BRANTWELL_DEBUG_OUTPUT", "1", 1);
+  StartSkinModule();
+  unsetenv("BRANTWELL_DEBUG_OUTPUT");
+  WriteSkin("Controls.xml", R"(<Skin><Item name="Button"><Part/></Item></Skin>)");
+  UseFolder();
+  diagnostics.clear();
+  SkinEngine->GetSkinItem("Ghost");
+  SkinEngine->GetSkinItem("ghost");
+  SkinEngine->GetSkinPart("Button", 9);
+  SkinEngine->GetSkinPart("Button", 9);
+  ASSERT_EQ(diagnostics.size(), 2u);
+  EXPECT_EQ(diagnostics[0], "Skin item not found: Ghost");
+  EXPECT_EQ(diagnostics[1], "Skin part not found: Button(9)");
+}
+
 struct Recorder : TWinControl {
   explicit Recorder(std::vector<std::string>* log, std::string name) : TWinControl(nullptr), m_log(log), m_name(std::move(name)) {}
   void WndProc(TMessage& message) override {
