@@ -4,6 +4,42 @@
 #include <cstring>
 
 #include "platform/kernel/SysInfo.h"
+#include "rtl/Strings.h"
+
+namespace {
+
+struct CharsetName {
+  uint8_t value;
+  const char* name;
+};
+
+constexpr CharsetName kCharsetNames[] = {
+    {0, "ANSI_CHARSET"},        {1, "DEFAULT_CHARSET"},   {2, "SYMBOL_CHARSET"},  {77, "MAC_CHARSET"},
+    {128, "SHIFTJIS_CHARSET"},  {129, "HANGEUL_CHARSET"}, {130, "JOHAB_CHARSET"}, {134, "GB2312_CHARSET"},
+    {136, "CHINESEBIG5_CHARSET"}, {161, "GREEK_CHARSET"}, {162, "TURKISH_CHARSET"}, {163, "VIETNAMESE_CHARSET"},
+    {177, "HEBREW_CHARSET"},    {178, "ARABIC_CHARSET"},  {186, "BALTIC_CHARSET"}, {204, "RUSSIAN_CHARSET"},
+    {222, "THAI_CHARSET"},      {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"},
+};
+
+}  // namespace
+
+bool CharsetToIdent(Int64 charset, AnsiString& ident) {
+  for (const CharsetName& entry : kCharsetNames)
+    if (entry.value == charset) {
+      ident = entry.name;
+      return true;
+    }
+  return false;
+}
+
+bool IdentToCharset(std::string_view ident, Int64& charset) {
+  for (const CharsetName& entry : kCharsetNames)
+    if (SameText(ident, entry.name)) {
+      charset = entry.value;
+      return true;
+    }
+  return false;
+}
 
 TFont::TFont() = default;
 

@@ -6,6 +6,8 @@
 // Height = -MulDiv(Size, PixelsPerInch, 72). The HFONT is made from a LOGFONT on demand
 // and made again after any change; the font owns it.
 
+#include <string_view>
+
 #include "vcl/GraphicsObject.h"
 
 BRANTWELL_ENUM(TFontStyle, fsBold, fsItalic, fsUnderline, fsStrikeOut)
@@ -15,6 +17,12 @@ BRANTWELL_ENUM(TFontQuality, fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAn
                fqClearTypeNatural)
 using TFontCharset = uint8_t;
 using TFontName = AnsiString;
+
+// The charset identifiers of font descriptions ("ANSI_CHARSET" ... "OEM_CHARSET") with their
+// LOGFONT values. CharsetToIdent is false for a value without a name; IdentToCharset compares
+// without ASCII case and is false for an unknown name (charset left as it was).
+bool CharsetToIdent(Int64 charset, AnsiString& ident);
+bool IdentToCharset(std::string_view ident, Int64& charset);
 
 class TFont : public TGraphicsObject {
   BRANTWELL_CLASS(TFont, TGraphicsObject)

@@ -57,7 +57,9 @@ class TScreen : public TComponent {
   HCURSOR Cursors(int index);
   void SetCursors(int index, HCURSOR handle);
 
-  int PixelsPerInch() const { return 96; }
+  // 96 on this platform's desktop; tests set other densities to check scaling.
+  int PixelsPerInch() const { return FPixelsPerInch; }
+  void SetPixelsPerInch(int value) { FPixelsPerInch = value > 0 ? value : 96; }
   int Width() const;
   int Height() const;
   TRect DesktopRect() const { return {0, 0, Width(), Height()}; }
@@ -88,4 +90,5 @@ class TScreen : public TComponent {
   TCursor FCursor = crDefault;
   std::map<int, HCURSOR> FCursors;
   std::vector<std::unique_ptr<TMonitor>> FMonitors;
+  int FPixelsPerInch = 96;
 };

@@ -98,3 +98,31 @@ TEST(Font, LogFontFollowsTheDescription) {
   EXPECT_EQ(other.Name(), "DejaVu Sans");
   EXPECT_EQ(other.Style(), (TFontStyles{fsBold, fsItalic, fsStrikeOut}));
 }
+
+TEST(Colors, CharsetIdentifiersConvertBothWays) {
+  struct Case {
+    Int64 value;
+    const char* name;
+  };
+  const Case cases[] = {{0, "ANSI_CHARSET"},   {1, "DEFAULT_CHARSET"},  {2, "SYMBOL_CHARSET"},
+                        {128, "SHIFTJIS_CHARSET"}, {204, "RUSSIAN_CHARSET"}, {238, "EASTEUROPE_CHARSET"},
+                        {255, "OEM_CHARSET"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    AnsiString ident;
+    ASSERT_TRUE(CharsetToIdent(c.value, ident));
+    EXPECT_EQ(ident, c.name);
+    Int64 value = -1;
+    ASSERT_TRUE(IdentToCharset(c.name, value));
+    EXPECT_EQ(value, c.value);
+  }
+  Int64 value = 7;
+  EXPECT_TRUE(IdentToCharset("greek_charset", value));
+  EXPECT_EQ(value, 161);
+  value = 7;
+  EXPECT_FALSE(IdentToCharset("KLINGON_CHARSET", value));
+  EXPECT_EQ(value, 7) << "an unknown name leaves the value";
+  AnsiString ident = "kept";
+  EXPECT_FALSE(CharsetToIdent(3, ident));
+  EXPECT_EQ(ident, "kept");
+}

@@ -591,3 +591,11 @@ TEST_F(ControlsTest, PopupMenuTracksItsItemsAndClicksTheChoice) {
 }
 
 }  // namespace
+
+TEST(ScreenDensity, TestsMaySetItAndTheDesktopStaysAt96) {
+  EXPECT_EQ(Screen->PixelsPerInch(), 96);
+  Screen->SetPixelsPerInch(144);
+  EXPECT_EQ(Screen->PixelsPerInch(), 144);
+  Screen->SetPixelsPerInch(0);
+  EXPECT_EQ(Screen->PixelsPerInch(), 96) << "no density is the desktop's";
+}

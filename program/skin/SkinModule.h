@@ -1,0 +1,9 @@
+#pragma once
+
+// Start and stop of the skin module, called by the program's start-up and shut-down in their
+// fixed order (tests call them from a fixture). Start creates the global SkinEngine (no skin
+// folder yet: the start-up sets it, which loads the skin); stop frees the skin animator
+// thread and then the engine. Nothing here relies on static initialisation. GUI thread.
+
+void StartSkinModule();
+void StopSkinModule();
