@@ -208,7 +208,9 @@ TEST_F(SkinDraw, ProgressFillsTheBarShareAndTheTrackTheRest) {
     Surface surface(20, 4);
     DrawSkinProgress(surface.canvas(), TRect(0, 0, 20, 4), item->GetPart(0), c.position, c.min, c.max, false);
     EXPECT_EQ(surface.Pixel(c.firstTrackColumn, 2), kGreen);
-    if (c.firstTrackColumn > 0) EXPECT_EQ(surface.Pixel(c.firstTrackColumn - 1, 2), kRed);
+    if (c.firstTrackColumn > 0) {
+      EXPECT_EQ(surface.Pixel(c.firstTrackColumn - 1, 2), kRed);
+    }
   }
   // Too narrow for its states: nothing is drawn.
   Surface narrow(8, 4);
