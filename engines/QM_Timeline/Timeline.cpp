@@ -234,13 +234,7 @@ void Timeline::Paint() {
   const int width = std::max<LONG>(1, client.right), height = std::max<LONG>(1, client.bottom);
   if (!m_surfaceBitmap || width != m_surfaceWidth || height != m_surfaceHeight) {
     if (m_surfaceBitmap) DeleteObject(m_surfaceBitmap);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
     m_surfaceBits = nullptr;
     m_surfaceBitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &m_surfaceBits, nullptr, 0);
     m_surfaceWidth = width;

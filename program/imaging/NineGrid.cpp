@@ -18,13 +18,7 @@ using MemoryDC = platform::BitmapDc;
 
 // A top-down 32-bit DIB section, so that AlphaBlendDC can blend in its memory.
 HBITMAP CreateBitmap32(int width, int height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
   void* bits = nullptr;
   return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
