@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engines/media/MediaLog.h"
+#include "platform/gdi/WinGdi.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -62,6 +63,12 @@ void BgraBuffer::ClearAround(const RECT& keep) {
     std::fill(row, row + left, 0xFF000000u);
     std::fill(row + right, row + width, 0xFF000000u);
   }
+}
+
+void BgraBuffer::PaintTo(HDC dc) const {
+  if (width <= 0 || height <= 0) return;
+  const BITMAPINFO info = platform::TopDownBitmapInfo32(width, height);
+  SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
 }
 
 Scaler::~Scaler() { sws_freeContext(m_context); }

@@ -9,6 +9,7 @@
 
 #include "engines/media/AvPtr.h"
 #include "engines/media/MediaSource.h"
+#include "platform/gdi/GdiTypes.h"
 #include "platform/kernel/WinTypes.h"
 
 namespace player {
@@ -38,6 +39,7 @@ struct BgraBuffer {
   void Resize(int w, int h);  // black
   void Clear();               // black
   void ClearAround(const RECT& keep);  // black outside `keep`
+  void PaintTo(HDC dc) const;         // at the device context's origin (nothing while empty)
 };
 
 // Scales pictures with libswscale, keeping the context between calls. Not thread-safe.

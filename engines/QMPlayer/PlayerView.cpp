@@ -251,11 +251,7 @@ void PlayerView::OnPaint(HWND hwnd) {
       m_clientHeight = client.bottom;
       Render(false);
     }
-    if (m_back.width > 0 && m_back.height > 0) {
-      const BITMAPINFO info = platform::TopDownBitmapInfo32(m_back.width, m_back.height);
-      SetDIBitsToDevice(dc, 0, 0, m_back.width, m_back.height, 0, 0, 0, m_back.height, m_back.pixels.data(), &info,
-                        DIB_RGB_COLORS);
-    }
+    m_back.PaintTo(dc);
   }
   EndPaint(hwnd, &paint);
 }

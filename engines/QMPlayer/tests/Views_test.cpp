@@ -192,8 +192,12 @@ TEST_F(ViewsFixture, APictureOfNoWholeBlocksOfPixelsEndsAtItsEdge) {
     ASSERT_EQ(image.width, c.width);
     for (int y : {0, c.height / 2, c.height - 2}) {
       EXPECT_TRUE(IsBlue(image.At(c.right - 1, y))) << c.width << " row " << y;
-      if (c.right < c.width) EXPECT_TRUE(IsBlack(image.At(c.right, y))) << c.width << " row " << y;
-      if (c.left > 0) EXPECT_TRUE(IsBlack(image.At(c.left - 1, y))) << c.width << " row " << y;
+      if (c.right < c.width) {
+        EXPECT_TRUE(IsBlack(image.At(c.right, y))) << c.width << " row " << y;
+      }
+      if (c.left > 0) {
+        EXPECT_TRUE(IsBlack(image.At(c.left - 1, y))) << c.width << " row " << y;
+      }
     }
     VPDestroyView(player, view);
   }
