@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char16_t* kWindowClass = u"BrantwellTimeline";
 
-TimelineQueryCallback g_queryCallback = nullptr;
+TimelineQueryProc g_queryCallback = nullptr;
 intptr_t g_queryData = 0;
 
 LRESULT TimelineWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -91,7 +91,7 @@ std::shared_ptr<Timeline> Timeline::Create(HWND parent, const RECT& rect) {
 
 std::shared_ptr<Timeline> FindTimeline(EngineHandle handle) { return engines::Lookup<Timeline>(handle); }
 
-void SetQueryCallback(TimelineQueryCallback callback, intptr_t data) {
+void SetQueryCallback(TimelineQueryProc callback, intptr_t data) {
   g_queryCallback = callback;
   g_queryData = data;
 }
@@ -115,14 +115,14 @@ intptr_t Timeline::Call(Function&& function) {
 
 intptr_t Timeline::RaiseEvent(int32_t code, intptr_t p3, intptr_t p4) {
   if (m_destroyed || !eventCallback) return 0;
-  const TimelineEventCallback callback = eventCallback;
+  const TimelineEventProc callback = eventCallback;
   const intptr_t data = eventData;
   return Call([&] { return callback(data, code, p3, p4); });
 }
 
 intptr_t Timeline::Query(int32_t code, intptr_t p3, intptr_t p4) {
   if (m_destroyed || !g_queryCallback) return 0;
-  const TimelineQueryCallback callback = g_queryCallback;
+  const TimelineQueryProc callback = g_queryCallback;
   const intptr_t data = g_queryData;
   return Call([&] { return callback(data, code, p3, p4); });
 }
@@ -263,7 +263,7 @@ void Timeline::Paint() {
   }
   EndPaint(hwnd, &ps);
   if (drawCallback) {
-    const TimelineDrawCallback callback = drawCallback;
+    const TimelineDrawProc callback = drawCallback;
     const intptr_t data = drawData;
     Call([&]() -> intptr_t {
       callback(data, 0, 0);

@@ -33,9 +33,9 @@ class Timeline : public engines::EngineObject, public std::enable_shared_from_th
   HWND hwnd = nullptr;
   std::shared_ptr<Document> doc;
   Metrics metrics;
-  TimelineEventCallback eventCallback = nullptr;
+  TimelineEventProc eventCallback = nullptr;
   intptr_t eventData = 0;
-  TimelineDrawCallback drawCallback = nullptr;
+  TimelineDrawProc drawCallback = nullptr;
   intptr_t drawData = 0;
 
   bool Alive() const { return !m_destroyed; }
@@ -126,6 +126,6 @@ class Timeline : public engines::EngineObject, public std::enable_shared_from_th
 std::shared_ptr<Timeline> FindTimeline(EngineHandle handle);
 
 // The process-wide query callback.
-void SetQueryCallback(TimelineQueryCallback callback, intptr_t data);
+void SetQueryCallback(TimelineQueryProc callback, intptr_t data);
 
 }  // namespace qmtimeline

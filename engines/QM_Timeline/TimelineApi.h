@@ -164,10 +164,10 @@ static_assert(offsetof(TClipSubPicRec, y) == 0x140);
 static_assert(offsetof(TClipSubPicRec, transparency) == 0x144);
 
 // Callbacks. The event callback answers 0; the query callback an integer or a handle.
-using TimelineEventCallback = intptr_t (*)(intptr_t data, int32_t code, intptr_t p3, intptr_t p4);
-using TimelineQueryCallback = intptr_t (*)(intptr_t data, int32_t code, intptr_t p3, intptr_t p4);
+using TimelineEventProc = intptr_t (*)(intptr_t data, int32_t code, intptr_t p3, intptr_t p4);
+using TimelineQueryProc = intptr_t (*)(intptr_t data, int32_t code, intptr_t p3, intptr_t p4);
 // Called after each paint of the timeline with (data, 0, 0).
-using TimelineDrawCallback = void (*)(intptr_t data, intptr_t b, intptr_t c);
+using TimelineDrawProc = void (*)(intptr_t data, intptr_t b, intptr_t c);
 
 // Timelines. `rect` is the window's place in its parent; `options` (five integers, may be
 // null) are kept for the program's sake and change nothing. 0 when the window cannot be made.
@@ -181,10 +181,10 @@ ENGINE_API void UpdateTimeline(EngineHandle timeline);  // redraws from the docu
 ENGINE_API EngineHandle GetTimelineDoc(EngineHandle timeline);
 // kTimelineCommandLayout answers 1 when applied; other commands answer 0.
 ENGINE_API intptr_t SendTimelineCommand(EngineHandle timeline, int32_t command, intptr_t wParam, const void* lParam);
-ENGINE_API void SetTimelineEventCallback(EngineHandle timeline, TimelineEventCallback callback, intptr_t data);
-ENGINE_API void SetTimelineDrawCallback(EngineHandle timeline, TimelineDrawCallback callback, intptr_t data);
+ENGINE_API void SetTimelineEventCallback(EngineHandle timeline, TimelineEventProc callback, intptr_t data);
+ENGINE_API void SetTimelineDrawCallback(EngineHandle timeline, TimelineDrawProc callback, intptr_t data);
 // One query callback for every timeline of the process.
-ENGINE_API void SetTimelineQueryCallback(TimelineQueryCallback callback, intptr_t data);
+ENGINE_API void SetTimelineQueryCallback(TimelineQueryProc callback, intptr_t data);
 // Process-wide palette and texts; every timeline redraws with them.
 ENGINE_API void SetColors(int32_t index, uint32_t argb);
 ENGINE_API void SetLanguageText(int32_t id, const char16_t* text);

@@ -65,21 +65,21 @@ ENGINE_API intptr_t SendTimelineCommand(EngineHandle timeline, int32_t command, 
   });
 }
 
-ENGINE_API void SetTimelineEventCallback(EngineHandle timeline, TimelineEventCallback callback, intptr_t data) {
+ENGINE_API void SetTimelineEventCallback(EngineHandle timeline, TimelineEventProc callback, intptr_t data) {
   WithTimeline("SetTimelineEventCallback", timeline, [&](Timeline& t) {
     t.eventCallback = callback;
     t.eventData = data;
   });
 }
 
-ENGINE_API void SetTimelineDrawCallback(EngineHandle timeline, TimelineDrawCallback callback, intptr_t data) {
+ENGINE_API void SetTimelineDrawCallback(EngineHandle timeline, TimelineDrawProc callback, intptr_t data) {
   WithTimeline("SetTimelineDrawCallback", timeline, [&](Timeline& t) {
     t.drawCallback = callback;
     t.drawData = data;
   });
 }
 
-ENGINE_API void SetTimelineQueryCallback(TimelineQueryCallback callback, intptr_t data) {
+ENGINE_API void SetTimelineQueryCallback(TimelineQueryProc callback, intptr_t data) {
   engines::Guarded("SetTimelineQueryCallback", [&] { SetQueryCallback(callback, data); });
 }
 

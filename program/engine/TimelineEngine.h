@@ -5,9 +5,10 @@
 // header, so the program and the engine cannot disagree about a declaration or a record's
 // layout. This header adds what the program hands the engine when it makes a title's timeline.
 //
-// GUI thread: the entries and the program's callbacks run there. The engine's header takes the
-// global names TimelineEventCallback, TimelineQueryCallback and TimelineDrawCallback for the
-// callback types, so the program's callback functions live in its main form's class.
+// GUI thread: the entries and the program's callbacks run there. The callback types are
+// TimelineEventProc, TimelineQueryProc and TimelineDrawProc, which leaves the names
+// TimelineEventCallback, TimelineQueryCallback and TimelineDrawCallback to the program's own
+// callback functions.
 
 #include <cstdint>
 
