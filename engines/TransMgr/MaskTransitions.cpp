@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "engines/TransMgr/Renderers.h"
 
@@ -51,13 +52,6 @@ void BarnDoors(const Frame& frame, bool vertical) {
   });
 }
 
-// Distance from (x, y) to the ray from the origin at `angle` (clockwise from straight up).
-double DistanceToRay(double x, double y, double angle) {
-  const double rayX = std::sin(angle), rayY = -std::cos(angle);
-  if (x * rayX + y * rayY <= 0) return std::hypot(x, y);
-  return std::abs(x * rayY - y * rayX);
-}
-
 // A shape growing from the centre: `distanceInside(x, y, size)` is the signed distance in
 // pixels of a point inside the shape of that size (negative outside); the size runs from
 // `smallest` to `largest`.
@@ -82,17 +76,40 @@ uint32_t Hash(uint32_t x, uint32_t y) {
 }
 
 // Smooth noise in [0, 1) on a grid of `cell` pixels: a fixed random value at each grid point,
-// blended smoothly between them.
-double ValueNoise(double x, double y, double cell, uint32_t layer) {
-  const double gridX = x / cell, gridY = y / cell;
-  const double floorX = std::floor(gridX), floorY = std::floor(gridY);
-  const uint32_t i = static_cast<uint32_t>(floorX), j = static_cast<uint32_t>(floorY) + layer * 7919u;
-  const double u = Ease(gridX - floorX), v = Ease(gridY - floorY);
-  auto at = [](uint32_t a, uint32_t b) { return (Hash(a, b) >> 8) * (1.0 / 16777216.0); };
-  const double top = at(i, j) + (at(i + 1, j) - at(i, j)) * u;
-  const double bottom = at(i, j + 1) + (at(i + 1, j + 1) - at(i, j + 1)) * u;
-  return top + (bottom - top) * v;
-}
+// blended smoothly between them. Laid out for drawing row by row: the columns' grid positions
+// once, then per row the grid values already blended down to that row.
+class ValueNoise {
+ public:
+  ValueNoise(int width, double cell, uint32_t layer) : m_cell(cell), m_layer(layer) {
+    for (int x = 0; x < width; ++x) {
+      const double grid = (x + 0.5) / cell;
+      m_column.push_back(static_cast<int>(grid));
+      m_across.push_back(Ease(grid - std::floor(grid)));
+    }
+    m_blended.resize(size_t(m_column.back()) + 2);
+  }
+  void StartRow(int y) {
+    const double grid = (y + 0.5) / m_cell;
+    const uint32_t row = static_cast<uint32_t>(grid) + m_layer * 7919u;
+    const double down = Ease(grid - std::floor(grid));
+    for (size_t i = 0; i < m_blended.size(); ++i) {
+      const double top = At(uint32_t(i), row), bottom = At(uint32_t(i), row + 1);
+      m_blended[i] = top + (bottom - top) * down;
+    }
+  }
+  double operator()(int x) const {
+    const int i = m_column[x];
+    return m_blended[i] + (m_blended[i + 1] - m_blended[i]) * m_across[x];
+  }
+
+ private:
+  static double At(uint32_t a, uint32_t b) { return (Hash(a, b) >> 8) * (1.0 / 16777216.0); }
+
+  double m_cell;
+  uint32_t m_layer;
+  std::vector<int> m_column;
+  std::vector<double> m_across, m_blended;
+};
 
 }  // namespace
 
@@ -130,13 +147,21 @@ void ClockWipe(const Frame& frame) {
   // frames show no half-revealed line at twelve o'clock.
   const double softness = EdgeSoftness(frame) * Clamp01(std::min(sweep, 2 * kPi - sweep) / 0.5);
   const double centreX = frame.Width() / 2.0, centreY = frame.Height() / 2.0;
+  // Screen directions (y down) of the two edges: twelve o'clock and the hand.
+  const double startX = 0, startY = -1, handX = std::sin(sweep), handY = -std::cos(sweep);
+  // b lies clockwise of a, less than half a turn on, when their cross product is positive.
+  auto clockwiseOf = [](double ax, double ay, double bx, double by) { return ax * by - ay * bx >= 0; };
+  auto distanceToRay = [](double x, double y, double rayX, double rayY) {
+    return x * rayX + y * rayY <= 0 ? std::hypot(x, y) : std::abs(x * rayY - y * rayX);
+  };
   DrawMasked(frame, [&](double x, double y) {
     const double dx = x - centreX, dy = y - centreY;
-    double angle = std::atan2(dx, -dy);
-    if (angle < 0) angle += 2 * kPi;
-    const double distance = std::min(DistanceToRay(dx, dy, 0), DistanceToRay(dx, dy, sweep));
-    if (softness <= 0) return angle <= sweep ? 1.0 : 0.0;
-    return SoftEdge(angle <= sweep ? distance : -distance, softness);
+    const bool swept = sweep <= kPi
+                           ? clockwiseOf(startX, startY, dx, dy) && clockwiseOf(dx, dy, handX, handY)
+                           : !(clockwiseOf(handX, handY, dx, dy) && clockwiseOf(dx, dy, startX, startY));
+    if (softness <= 0) return swept ? 1.0 : 0.0;
+    const double distance = std::min(distanceToRay(dx, dy, startX, startY), distanceToRay(dx, dy, handX, handY));
+    return SoftEdge(swept ? distance : -distance, softness);
   });
 }
 
@@ -214,10 +239,18 @@ void Dissolve(const Frame& frame) {
   constexpr double kBand = 0.25;
   const double cell = std::max(2.0, frame.Height() / 40.0);
   const double threshold = frame.progress * (1 + kBand);
-  DrawMasked(frame, [&](double x, double y) {
-    const double noise = 0.6 * ValueNoise(x, y, cell, 0) + 0.4 * ValueNoise(x, y, cell / 3, 1);
-    return (threshold - noise) / kBand;
-  });
+  ValueNoise coarse(frame.Width(), cell, 0), fine(frame.Width(), cell / 3, 1);
+  for (int y = 0; y < frame.Height(); ++y) {
+    coarse.StartRow(y);
+    fine.StartRow(y);
+    const uint8_t* from = frame.FromRow(y);
+    const uint8_t* to = frame.ToRow(y);
+    uint8_t* out = frame.OutRow(y);
+    for (int x = 0; x < frame.Width(); ++x) {
+      const double noise = 0.6 * coarse(x) + 0.4 * fine(x);
+      MixPixel(from + 4 * x, to + 4 * x, Weight((threshold - noise) / kBand), out + 4 * x);
+    }
+  }
 }
 
 }  // namespace engines::transitions::render

@@ -30,11 +30,13 @@ struct Axis {
   int taps = 1;
   std::vector<int> first, second, weight;
   std::vector<int> coverage;
+  int coveredBegin = 0, coveredEnd = 0;  // the output positions with some coverage
 };
 
 Axis MapAxis(int size, double scale, double offset) {
   Axis axis;
-  axis.taps = scale < 1 ? std::clamp(static_cast<int>(std::ceil(1 / scale)), 1, kMaxTaps) : 1;
+  // Bilinear sampling alone holds up to a shrink of about four fifths.
+  axis.taps = scale < 1 ? std::clamp(static_cast<int>(std::ceil(1 / scale - 0.25)), 1, kMaxTaps) : 1;
   const size_t samples = size_t(size) * axis.taps;
   axis.first.resize(samples);
   axis.second.resize(samples);
@@ -55,6 +57,9 @@ Axis MapAxis(int size, double scale, double offset) {
     const double covered = std::min<double>(at + 1, end) - std::max<double>(at, begin);
     axis.coverage[at] = static_cast<int>(Clamp01(covered) * 256 + 0.5);
   }
+  while (axis.coveredBegin < size && axis.coverage[axis.coveredBegin] == 0) ++axis.coveredBegin;
+  axis.coveredEnd = size;
+  while (axis.coveredEnd > axis.coveredBegin && axis.coverage[axis.coveredEnd - 1] == 0) --axis.coveredEnd;
   return axis;
 }
 
@@ -62,57 +67,101 @@ struct MappedLayer {
   const ConstPicture* picture;
   int opacity;
   Axis x, y;
+  bool inPlace;  // neither scaled nor moved: output pixels are the picture's own
 };
 
-// The colour of `layer` at output (column, row): the mean of its taps, each bilinear.
-void Sample(const MappedLayer& layer, int column, int row, int colour[3]) {
+// The colours (three per pixel) of `layer` along output row `row`, columns [begin, end): the
+// mean of its taps, each bilinear. Plain pointers in the loops: stores through bytes may alias anything, so the
+// compiler would reload a vector's data at every pixel.
+void SampleRow(const MappedLayer& layer, int row, int begin, int end, int* colours) {
+  const uint8_t* bits = layer.picture->bits;
+  const std::ptrdiff_t stride = layer.picture->stride;
+  if (layer.inPlace) {
+    const uint8_t* p = bits + row * stride + 4 * begin;
+    colours += 3 * begin;
+    for (int column = begin; column < end; ++column, p += 4, colours += 3)
+      colours[0] = p[0], colours[1] = p[1], colours[2] = p[2];
+    return;
+  }
   const int tapsX = layer.x.taps, tapsY = layer.y.taps;
-  int64_t sum[3] = {0, 0, 0};
-  for (int ty = 0; ty < tapsY; ++ty) {
-    const size_t yi = size_t(row) * tapsY + ty;
-    const uint8_t* top = layer.picture->bits + std::ptrdiff_t(layer.y.first[yi]) * layer.picture->stride;
-    const uint8_t* bottom = layer.picture->bits + std::ptrdiff_t(layer.y.second[yi]) * layer.picture->stride;
-    const int wy = layer.y.weight[yi];
-    for (int tx = 0; tx < tapsX; ++tx) {
-      const size_t xi = size_t(column) * tapsX + tx;
-      const int left = 4 * layer.x.first[xi], right = 4 * layer.x.second[xi], wx = layer.x.weight[xi];
+  const int* firsts = layer.x.first.data();
+  const int* seconds = layer.x.second.data();
+  const int* weights = layer.x.weight.data();
+  if (tapsX == 1 && tapsY == 1) {
+    // One bilinear sample: the sums stay within 32 bits (255 * 256 * 256).
+    const uint8_t* top = bits + layer.y.first[row] * stride;
+    const uint8_t* bottom = bits + layer.y.second[row] * stride;
+    const int wy = layer.y.weight[row];
+    colours += 3 * begin;
+    for (int column = begin; column < end; ++column, colours += 3) {
+      const int left = 4 * firsts[column], right = 4 * seconds[column], wx = weights[column];
       for (int c = 0; c < 3; ++c) {
         const int upper = top[left + c] * (256 - wx) + top[right + c] * wx;
         const int lower = bottom[left + c] * (256 - wx) + bottom[right + c] * wx;
-        sum[c] += int64_t(upper) * (256 - wy) + int64_t(lower) * wy;
+        colours[c] = (upper * (256 - wy) + lower * wy + 32768) >> 16;
       }
     }
+    return;
   }
   const int64_t divisor = int64_t(65536) * tapsX * tapsY;
-  for (int c = 0; c < 3; ++c) colour[c] = static_cast<int>((sum[c] + divisor / 2) / divisor);
+  colours += 3 * begin;
+  for (int column = begin; column < end; ++column, colours += 3) {
+    int64_t sum[3] = {0, 0, 0};
+    for (int ty = 0; ty < tapsY; ++ty) {
+      const size_t yi = size_t(row) * tapsY + ty;
+      const uint8_t* top = bits + layer.y.first[yi] * stride;
+      const uint8_t* bottom = bits + layer.y.second[yi] * stride;
+      const int wy = layer.y.weight[yi];
+      for (int tx = 0; tx < tapsX; ++tx) {
+        const size_t xi = size_t(column) * tapsX + tx;
+        const int left = 4 * firsts[xi], right = 4 * seconds[xi], wx = weights[xi];
+        for (int c = 0; c < 3; ++c) {
+          const int upper = top[left + c] * (256 - wx) + top[right + c] * wx;
+          const int lower = bottom[left + c] * (256 - wx) + bottom[right + c] * wx;
+          sum[c] += int64_t(upper) * (256 - wy) + int64_t(lower) * wy;
+        }
+      }
+    }
+    for (int c = 0; c < 3; ++c) colours[c] = static_cast<int>((sum[c] + divisor / 2) / divisor);
+  }
 }
 
 // Draws `background` filling the frame and `layers` over it in order.
 void DrawLayers(const Frame& frame, const Layer& background, std::initializer_list<Layer> layers) {
+  const int width = frame.Width();
   std::vector<MappedLayer> mapped;
   auto map = [&](const Layer& layer) {
-    mapped.push_back({layer.picture, layer.opacity, MapAxis(frame.Width(), layer.scale, layer.offsetX),
-                      MapAxis(frame.Height(), layer.scale, layer.offsetY)});
+    mapped.push_back({layer.picture, layer.opacity, MapAxis(width, layer.scale, layer.offsetX),
+                      MapAxis(frame.Height(), layer.scale, layer.offsetY),
+                      layer.scale == 1 && layer.offsetX == 0 && layer.offsetY == 0});
   };
   map(background);
   for (const Layer& layer : layers)
     if (layer.scale > kSmallest && layer.opacity > 0) map(layer);
+  std::vector<int> colours(size_t(width) * 3), over(size_t(width) * 3);
   for (int row = 0; row < frame.Height(); ++row) {
-    uint8_t* out = frame.OutRow(row);
-    for (int column = 0; column < frame.Width(); ++column, out += 4) {
-      int colour[3];
-      Sample(mapped[0], column, row, colour);
-      for (size_t n = 1; n < mapped.size(); ++n) {
-        const MappedLayer& layer = mapped[n];
-        const int cover = (layer.x.coverage[column] * layer.y.coverage[row] / 256) * layer.opacity / 256;
-        if (cover == 0) continue;
-        int over[3];
-        Sample(layer, column, row, over);
-        for (int c = 0; c < 3; ++c) colour[c] += ((over[c] - colour[c]) * cover + 128) >> 8;
+    int* colour = colours.data();
+    SampleRow(mapped[0], row, 0, width, colour);
+    for (size_t n = 1; n < mapped.size(); ++n) {
+      const MappedLayer& layer = mapped[n];
+      const int rowCover = layer.y.coverage[row] * layer.opacity / 256;
+      if (rowCover == 0) continue;
+      int* sample = over.data();
+      SampleRow(layer, row, layer.x.coveredBegin, layer.x.coveredEnd, sample);
+      const int* columnCover = layer.x.coverage.data();
+      for (int column = layer.x.coveredBegin; column < layer.x.coveredEnd; ++column) {
+        const int cover = columnCover[column] * rowCover / 256;
+        for (int c = 0; c < 3; ++c) {
+          int& value = colour[3 * column + c];
+          value += ((sample[3 * column + c] - value) * cover + 128) >> 8;
+        }
       }
-      out[0] = static_cast<uint8_t>(colour[0]);
-      out[1] = static_cast<uint8_t>(colour[1]);
-      out[2] = static_cast<uint8_t>(colour[2]);
+    }
+    uint8_t* out = frame.OutRow(row);
+    for (int column = 0; column < width; ++column, out += 4) {
+      out[0] = static_cast<uint8_t>(colour[3 * column]);
+      out[1] = static_cast<uint8_t>(colour[3 * column + 1]);
+      out[2] = static_cast<uint8_t>(colour[3 * column + 2]);
       out[3] = 255;
     }
   }
