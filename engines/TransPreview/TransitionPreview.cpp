@@ -150,6 +150,8 @@ void TransitionPreview::SetTransition(std::string id, double seconds) {
                      "playing for 2 seconds");
     seconds = kDefaultSeconds;
   }
+  if (!engines::transitions::IsKnownTransition(id))
+    engines::LogLine("TPSetTransID: no transition is called '" + id + "'; playing CrossFade");
   m_id = std::move(id);
   m_seconds = seconds;
   Stop();
