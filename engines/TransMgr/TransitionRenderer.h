@@ -9,8 +9,8 @@
 
 namespace engines::transitions {
 
-// A BGRA picture (straight alpha ignored: transitions work on opaque pictures), rows of
-// `stride` bytes from the top.
+// A BGRA picture (straight alpha ignored: transitions work on opaque pictures; what they draw
+// is opaque, alpha 255), rows of `stride` bytes from the top.
 struct Picture {
   uint8_t* bits = nullptr;
   int width = 0, height = 0, stride = 0;
@@ -24,7 +24,8 @@ struct ConstPicture {
 // Draws the transition `id` between `from` and `to` (both of `out`'s size) at `progress`
 // (0 = `from`, 1 = `to`; clamped) into `out`, which may not alias either input. An unknown or
 // empty id draws "CrossFade". Deterministic: the same arguments give the same picture.
-// Returns false only when the pictures' sizes differ or a picture is missing.
+// Returns false when the pictures' sizes differ, a picture is missing or its stride is shorter
+// than a row, `out` overlaps an input, or memory runs out.
 [[gnu::visibility("default")]] bool RenderTransition(const std::string& id, const ConstPicture& from,
                                                      const ConstPicture& to, double progress,
                                                      const Picture& out) noexcept;
