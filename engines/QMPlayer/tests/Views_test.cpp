@@ -215,8 +215,19 @@ TEST_F(ViewsFixture, FullScreenByMovingTheFrameToTheTopLevelRedrawsAtTheNewSize)
   SetParent(frame, nullptr);
   ShowWindow(frame, SW_MAXIMIZE);
   ShowWindow(window, SW_MAXIMIZE);
-  PumpFor(200);
-  RECT frameClient, client;
+  // The view draws again once it has been sized and painted: wait for the picture's middle,
+  // whatever the machine's load.
+  RECT frameClient{}, client{};
+  const auto shownAtItsSize = [&](int width) {
+    GetClientRect(window, &client);
+    if (client.right != width || client.bottom <= 0) return false;
+    const RECT shown = player::VideoRect(client.right, client.bottom, 1, {320, 240, 4, 3});
+    const Image now = ReadWindow(window);
+    return now.width == client.right && IsRed(now.At(shown.left + 4, client.bottom / 2)) &&
+           IsBlue(now.At(shown.right - 4, client.bottom / 2));
+  };
+  GetClientRect(frame, &frameClient);
+  EXPECT_TRUE(Pump([&] { return shownAtItsSize(frameClient.right); }));
   GetClientRect(frame, &frameClient);
   GetClientRect(window, &client);
   EXPECT_GT(frameClient.right, 320);
@@ -241,7 +252,7 @@ TEST_F(ViewsFixture, FullScreenByMovingTheFrameToTheTopLevelRedrawsAtTheNewSize)
   ShowWindow(frame, SW_RESTORE);
   ShowWindow(window, SW_RESTORE);
   SendMessageW(frame, WM_SIZE, 0, MAKELPARAM(320, 240));
-  PumpFor(200);
+  EXPECT_TRUE(Pump([&] { return shownAtItsSize(320); }));
   GetClientRect(window, &client);
   EXPECT_EQ(client.right, 320);
   const Image back = ReadWindow(window);
