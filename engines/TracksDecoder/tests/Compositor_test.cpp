@@ -256,6 +256,31 @@ TEST_F(Compositor, PhotosAndClipsWithoutSoundAreSilentAndTheLastTransitionFadesO
   EXPECT_LT(Rms(all, 2.9, 3.0), 0.25 * full);
 }
 
+// A clip plays from its physical begin for its length: the second half of "halftime" (blue,
+// silent), then its first half (red, with its tone).
+TEST_F(Compositor, AClipPlaysFromItsPhysicalBeginForItsLength) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(120));
+  const EngineHandle second = Add(Clip("halftime.mp4"), 1.0);
+  TCSetPhysicalBegin(second, 0.5);
+  TCSetLength(second, 0.5);
+  const EngineHandle first = Add(Clip("halftime.mp4"), 1.0);
+  TCSetLength(first, 0.5);
+  TTAdjustClipPos(track);
+  ASSERT_NEAR(TDGetLength(doc), 1.0, 1e-9);
+  MediaSource* video = Video();
+  MediaSource* audio = Audio();
+  ASSERT_TRUE(video && audio);
+  for (const auto& [frame, colour] : std::vector<std::pair<int, Rgb>>{{2, kBlue}, {11, kBlue}, {14, kRed}, {24, kRed}}) {
+    ASSERT_TRUE(video->Seek(frame / 25.0));
+    VideoFrame picture;
+    ASSERT_TRUE(video->ReadVideo(picture)) << video->LastError();
+    EXPECT_TRUE(Near(PixelAt(ToBgra(picture).get(), 80, 60), colour)) << frame;
+  }
+  const std::vector<float> all = ReadAll(*audio);
+  EXPECT_LT(Rms(all, 0.05, 0.45), 0.01);
+  EXPECT_GT(Rms(all, 0.55, 0.95), 0.2);
+}
+
 TEST_F(Compositor, ASeekIntoATransitionEqualsReadingThrough) {
   platform::testing::Watchdog watchdog(std::chrono::seconds(120));
   Add(Clip("pattern.mp4"), 1.0, 0.4);

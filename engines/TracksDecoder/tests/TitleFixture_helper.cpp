@@ -23,6 +23,12 @@ const std::map<std::string, std::vector<std::string>>& Recipes() {
        {"-f", "lavfi", "-i", "color=c=blue:size=160x120:rate=25:duration=1", "-f", "lavfi", "-i",
         "sine=frequency=880:sample_rate=48000:duration=1", "-ac", "2", "-c:v", "libx264", "-preset", "ultrafast",
         "-pix_fmt", "yuv420p", "-g", "5", "-c:a", "aac", "-b:a", "128k", "-shortest"}},
+      // Red with a tone for 0.5 s, then blue and silent for 0.5 s.
+      {"halftime.mp4",
+       {"-f", "lavfi", "-i", "color=c=red:size=160x120:rate=25:duration=1,drawbox=c=blue:t=fill:enable='gte(t,0.5)'",
+        "-f", "lavfi", "-i", "aevalsrc=if(lt(t\\,0.5)\\,0.5*sin(2*PI*440*t)\\,0):s=48000:d=1", "-ac", "2", "-c:v",
+        "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-g", "5", "-c:a", "aac", "-b:a", "128k",
+        "-shortest"}},
       {"green.mp4",
        {"-f", "lavfi", "-i", "color=c=green:size=160x120:rate=25:duration=1", "-c:v", "libx264", "-preset",
         "ultrafast", "-pix_fmt", "yuv420p", "-an"}},
