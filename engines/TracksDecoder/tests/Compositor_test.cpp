@@ -316,6 +316,30 @@ TEST_F(Compositor, ASeekIntoATransitionEqualsReadingThrough) {
   EXPECT_LT(difference, 0.02);
 }
 
+// Files of generated clips this process holds open.
+int OpenClipFiles() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (!error && target.find("media-fixtures/title-") != std::string::npos) ++count;
+  }
+  return count;
+}
+
+TEST_F(Compositor, AtMostTheClipsOfATransitionAndTheNextAreOpen) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(120));
+  for (int i = 0; i < 5; ++i) Add(Clip(i % 2 ? "blue.mp4" : "red.mp4"), 1.0, 0.4);
+  MediaSource* video = Video();
+  ASSERT_TRUE(video);
+  int most = 0;
+  VideoFrame frame;
+  while (video->ReadVideo(frame)) most = std::max(most, OpenClipFiles());
+  EXPECT_GE(most, 2);
+  EXPECT_LE(most, 3);
+  EXPECT_LE(OpenClipFiles(), 1);  // at the end only the last clip
+}
+
 TEST_F(Compositor, LaterEditsDoNotReachADecoder) {
   platform::testing::Watchdog watchdog(std::chrono::seconds(120));
   const EngineHandle red = Add(Clip("red.mp4"), 1.0);
