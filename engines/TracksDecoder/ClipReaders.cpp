@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engines/QM_DataProcess/DataProcessApi.h"
+#include "engines/media/FieldRate.h"
 #include "engines/media/FileSource.h"
 
 using namespace engines::media;
@@ -52,15 +53,19 @@ HandleSource::~HandleSource() {
   if (decoder) engines::UnregisterObject(decoder);
 }
 
-std::unique_ptr<ClipVideo> ClipVideo::Open(const ClipPlan& clip, double local, std::string& error) {
+std::unique_ptr<ClipVideo> ClipVideo::Open(const ClipPlan& clip, double local, bool deinterlace,
+                                           std::string& error) {
   DecoderOptions options;
   options.subtitleStreamId = clip.subtitleStyle.empty() ? 0 : clip.subtitleStream;
   std::string why;
-  auto decoder = FileSource::Open(clip.path, StreamKind::Video, options, why);
-  if (!decoder) {
+  auto file = FileSource::Open(clip.path, StreamKind::Video, options, why);
+  if (!file) {
     error = "cannot open '" + clip.path + "': " + (why.empty() ? "no pictures" : why);
     return nullptr;
   }
+  std::shared_ptr<MediaSource> decoder = file;
+  if (deinterlace && clip.deinterlace == 0 && IsInterlaced(file->FieldOrder()))
+    decoder = std::make_shared<FieldRateSource>(file, file->FieldOrder());
   auto reader = std::make_unique<ClipVideo>();
   reader->m_clip = &clip;
   reader->m_handles.video = true;

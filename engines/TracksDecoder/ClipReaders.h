@@ -26,7 +26,9 @@ struct HandleSource {
 class ClipVideo {
  public:
   // Opens the clip's pictures positioned at `local`; nullptr with `error` naming the file.
-  static std::unique_ptr<ClipVideo> Open(const ClipPlan& clip, double local, std::string& error);
+  // `deinterlace`: an interlaced clip whose own settings do not deinterlace it gives a picture
+  // per field (so each moment is shown whole, as for a DVD frame).
+  static std::unique_ptr<ClipVideo> Open(const ClipPlan& clip, double local, bool deinterlace, std::string& error);
 
   // The picture shown at `local` (the last one that started at or before it; a still's only
   // picture). False with `error` naming the file when the clip cannot be read.

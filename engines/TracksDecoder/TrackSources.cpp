@@ -43,6 +43,7 @@ VideoTrack::VideoTrack(TitlePlan plan, int width, int height, double fps, bool o
       m_width(width),
       m_height(height),
       m_fps(fps),
+      m_outputFrame(outputFrame),
       m_display(outputFrame ? 4.0 / 3.0 : double(width) / height) {
   m_frameCount = std::llround(m_plan.length * m_fps);
   Describe();
@@ -87,7 +88,7 @@ ClipVideo* VideoTrack::Reader(size_t index, double t) {
   auto found = m_readers.find(index);
   if (found != m_readers.end()) return found->second.get();
   const ClipPlan& clip = m_plan.clips[index];
-  auto reader = ClipVideo::Open(clip, std::max(0.0, t - clip.begin), m_error);
+  auto reader = ClipVideo::Open(clip, std::max(0.0, t - clip.begin), m_outputFrame, m_error);
   if (!reader) return nullptr;
   return m_readers.emplace(index, std::move(reader)).first->second.get();
 }
@@ -105,7 +106,7 @@ void VideoTrack::KeepReaders(double t) {
       if (!m_readers.count(i) && m_openedAhead != i) {
         m_openedAhead = i;  // tried once; a failure is reported when the clip's picture is due
         std::string ignored;
-        if (auto reader = ClipVideo::Open(clip, 0.0, ignored)) m_readers.emplace(i, std::move(reader));
+        if (auto reader = ClipVideo::Open(clip, 0.0, m_outputFrame, ignored)) m_readers.emplace(i, std::move(reader));
       }
       break;
     }

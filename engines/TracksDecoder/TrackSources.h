@@ -50,6 +50,7 @@ class VideoTrack final : public engines::media::MediaSource {
   TitlePlan m_plan;
   int m_width, m_height;
   double m_fps;
+  bool m_outputFrame;  // a DVD frame: interlaced clips are deinterlaced
   double m_display;
   int64_t m_frameCount = 0;
   int64_t m_nextFrame = 0;

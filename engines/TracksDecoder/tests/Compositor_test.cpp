@@ -316,6 +316,26 @@ TEST_F(Compositor, ASeekIntoATransitionEqualsReadingThrough) {
   EXPECT_LT(difference, 0.02);
 }
 
+// How much neighbouring lines of a picture differ (the comb of a moving interlaced picture).
+double Comb(const AVFrame* bgra) {
+  double sum = 0.0;
+  for (int y = 1; y < bgra->height; ++y)
+    for (int x = 0; x < bgra->width; ++x) sum += std::abs(PixelAt(bgra, x, y).g - PixelAt(bgra, x, y - 1).g);
+  return sum / (double(bgra->width) * (bgra->height - 1));
+}
+
+// A DVD frame shows each moment of an interlaced clip whole; a preview may show its fields woven.
+TEST_F(Compositor, AnInterlacedClipIsDeinterlacedForTheOutputFrame) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(120));
+  Add(Clip("interlaced.mpg"), 1.0);
+  MediaSource* preview = Video(320, 240, 25.0, kMTDPreview);
+  MediaSource* output = Video(320, 240, 25.0, kMTDOutputFrame);
+  ASSERT_TRUE(preview && output);
+  FramePtr woven = FrameAt(*preview, 8), whole = FrameAt(*output, 8);
+  ASSERT_TRUE(woven && whole);
+  EXPECT_GT(Comb(woven.get()), 4 * Comb(whole.get()));
+}
+
 // Files of generated clips this process holds open.
 int OpenClipFiles() {
   int count = 0;

@@ -21,7 +21,7 @@ namespace title_test {
 // Generated clips (made on first use): 1 s, 160x120 at 25 fps.
 //   "red.mp4" red with a 440 Hz tone, "blue.mp4" blue with an 880 Hz tone,
 //   "green.mp4" green without sound, "halftime.mp4" red with a tone for 0.5 s then blue and
-//   silent, "halves.png" a 64x48 photo red on the left, blue on the
+//   silent, "interlaced.mpg" (320x240, top field first) a white bar moving fast, "halves.png" a 64x48 photo red on the left, blue on the
 //   right, "mark.png" a 16x16 green square, "circle.png" a 320x240 photo of a white circle on
 //   black, "subtitled.mkv" grey with a subtitle from 0 to 1 s.
 std::string Clip(const std::string& name);

@@ -29,6 +29,12 @@ const std::map<std::string, std::vector<std::string>>& Recipes() {
         "-f", "lavfi", "-i", "aevalsrc=if(lt(t\\,0.5)\\,0.5*sin(2*PI*440*t)\\,0):s=48000:d=1", "-ac", "2", "-c:v",
         "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-g", "5", "-c:a", "aac", "-b:a", "128k",
         "-shortest"}},
+      // Interlaced, top field first: a white bar moving fast across black.
+      {"interlaced.mpg",
+       {"-f", "lavfi", "-i",
+        "nullsrc=size=320x240:rate=50:duration=1,geq=lum='if(between(X\\,mod(T*600\\,300)\\,mod(T*600\\,300)+20)\\,"
+        "235\\,16)':cb=128:cr=128,interlace",
+        "-c:v", "mpeg2video", "-q:v", "2", "-flags", "+ilme+ildct", "-top", "1", "-an"}},
       {"green.mp4",
        {"-f", "lavfi", "-i", "color=c=green:size=160x120:rate=25:duration=1", "-c:v", "libx264", "-preset",
         "ultrafast", "-pix_fmt", "yuv420p", "-an"}},
