@@ -65,7 +65,7 @@ void VideoTrack::Describe() {
 }
 
 void VideoTrack::SetOutputFormat(int width, int height, double displayAspect) {
-  if (width <= 0 || height <= 0 || width % 2 || height % 2) return;
+  if (width < 2 || height < 2 || width > 4096 || height > 4096) return;
   m_width = width;
   m_height = height;
   m_display = displayAspect > 0.0 ? displayAspect : double(width) / height;

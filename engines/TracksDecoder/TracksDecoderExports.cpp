@@ -11,9 +11,9 @@ using engines::media::LogLine;
 
 ENGINE_API EngineHandle MTDVideoCreate(EngineHandle doc, int32_t width, int32_t height, double fps, int32_t flag) {
   return engines::Guarded(__func__, EngineHandle(0), [&]() -> EngineHandle {
-    if (width <= 0 || height <= 0 || width % 2 || height % 2 || width > 4096 || height > 4096) {
+    if (width < 2 || height < 2 || width > 4096 || height > 4096) {
       LogLine("cannot make a title's video decoder: the frame size " + std::to_string(width) + "x" +
-              std::to_string(height) + " is not a positive even size");
+              std::to_string(height) + " is out of range");
       return 0;
     }
     if (!std::isfinite(fps) || fps < 1.0 || fps > 120.0) {

@@ -60,7 +60,7 @@ TEST_F(Compositor, AnEmptyTitleOrBadArgumentsMakeNoDecoder) {
   EXPECT_EQ(MTDVideoCreate(doc, 160, 120, 25.0, 0), 0u);
   EXPECT_EQ(MTDAudioCreate(doc, 48000, 2), 0u);
   Add(Clip("red.mp4"), 1.0);
-  EXPECT_EQ(MTDVideoCreate(doc, 161, 120, 25.0, 0), 0u);
+  EXPECT_EQ(MTDVideoCreate(doc, 0, 120, 25.0, 0), 0u);
   EXPECT_EQ(MTDVideoCreate(doc, 160, 120, 0.0, 0), 0u);
   EXPECT_EQ(MTDAudioCreate(doc, 44100, 2), 0u);
   EXPECT_EQ(MTDVideoCreate(12345, 160, 120, 25.0, 0), 0u);
@@ -138,6 +138,8 @@ TEST_F(Compositor, ClipSettingsAreSeenInTheComposedPicture) {
       {"keep aspect", [](EngineHandle c) { TCSetResizeStyle(c, 1); }, 192, 108,
        {{4, 54, kBlack}, {187, 54, kBlack}, {40, 54, kRed}, {150, 54, kBlue}}},
       {"stretch", [](EngineHandle c) { TCSetResizeStyle(c, 0); }, 192, 108, {{4, 54, kRed}, {187, 54, kBlue}}},
+      // A preview window of odd size gets pictures of exactly its size.
+      {"odd size", [](EngineHandle) {}, 161, 121, {{2, 60, kRed}, {158, 120, kBlue}}},
       {"picture watermark",
        [](EngineHandle c) {
          TWaterMarkData mark{};
@@ -159,6 +161,8 @@ TEST_F(Compositor, ClipSettingsAreSeenInTheComposedPicture) {
     ASSERT_TRUE(video);
     FramePtr picture = FrameAt(*video, 5);
     ASSERT_TRUE(picture) << video->LastError();
+    ASSERT_EQ(picture->width, c.width);
+    ASSERT_EQ(picture->height, c.height);
     for (const auto& [x, y, colour] : c.pixels)
       EXPECT_TRUE(Near(PixelAt(picture.get(), x, y), colour, 40)) << x << "," << y << ": " << PixelAt(picture.get(), x, y);
   }
