@@ -8,6 +8,7 @@
 #include "TitleFixture.h"
 #include "engines/QM_Converter/ConverterApi.h"
 #include "engines/QM_Converter/tests/ConvertedPictures.h"
+#include "engines/media/testing/LogCapture.h"
 #include "engines/media/testing/MediaFixtures.h"
 #include "platform/kernel/Unicode.h"
 #include "platform/testing/Watchdog.h"
@@ -102,6 +103,40 @@ TEST_F(ThroughConverter, AWideAndAStandardJobKeepTheCircleRoundAndTheTitleLength
     EXPECT_TRUE(fs::exists(dvd / "VIDEO_TS" / "VTS_01_1.VOB"));
     fs::remove_all(dvd);
   }
+}
+
+// A title with a clip that cannot be read is not encoded with a gap: the job fails naming the
+// file and leaves no output behind.
+TEST_F(ThroughConverter, AnUnreadableClipFailsTheJobWithItsFileNamed) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(120));
+  Add(Clip("red.mp4"), 1.0, 0.5);
+  Add("/nonexistent/gone.mp4", 1.0);
+  engines::media::testing::LogCapture log;
+  const EngineHandle video = MTDVideoCreate(doc, 720, 576, 25.0, kMTDOutputFrame);
+  const EngineHandle audio = MTDAudioCreate(doc, 48000, 2);
+  ASSERT_TRUE(video && audio);
+  videos.push_back(video);
+  audios.push_back(audio);
+  const EngineHandle converter = QECreate(video, audio);
+  ASSERT_NE(converter, 0u);
+  const std::string output = (converted::OutputFolder("title-encode") / "gap.mpg").string();
+  QESetOutputFile(converter, platform::Utf8ToUtf16(output).c_str());
+  QEEncodeParam param;
+  QEInitEncodeParam(&param);
+  param.width = 720;
+  param.height = 576;
+  param.frameRate = 25.0;
+  ASSERT_EQ(QESetEncodeParam(converter, &param), 1);
+  converted::EndWaiter waiter;
+  ASSERT_EQ(QEStart(converter, 0.0, 0.0, 0, &converted::EndWaiter::Callback, &waiter), 0);
+  {
+    std::unique_lock lock(waiter.mutex);
+    waiter.changed.wait(lock, [&] { return waiter.endCode >= 0; });
+  }
+  QEDestroy(converter);
+  EXPECT_EQ(waiter.endCode, kQEEndFailed);
+  EXPECT_NE(log.Text().find("/nonexistent/gone.mp4"), std::string::npos) << log.Text();
+  EXPECT_FALSE(fs::exists(output));
 }
 
 }  // namespace
