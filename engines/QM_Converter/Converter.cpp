@@ -11,6 +11,7 @@
 #include "engines/media/FieldRate.h"
 #include "engines/media/FrameConvert.h"
 #include "engines/media/MediaLog.h"
+#include "engines/media/Placement.h"
 
 using namespace engines::media;
 
@@ -19,40 +20,6 @@ namespace {
 constexpr double kNtscRate = 30000.0 / 1001.0;
 
 bool Near(double a, double b) { return std::fabs(a - b) < 0.01; }
-
-// Where a picture of aspect `picture` goes in a frame of `width` x `height` displayed at
-// aspect `display`, and which part of the source is used (fractions cut from each side).
-struct Placement {
-  PixelRect into;
-  double cutX = 0.0, cutY = 0.0;
-};
-
-Placement Place(ResizeStyle style, double picture, double display, int width, int height) {
-  Placement p;
-  p.into = {0, 0, width, height};
-  if (style == ResizeStyle::Stretch) return p;
-  if (style == ResizeStyle::Wide) picture = 16.0 / 9.0;
-  if (style == ResizeStyle::Standard) picture = 4.0 / 3.0;
-  const double ratio = picture / display;  // > 1: the picture is wider than the frame
-  auto even = [](double v) { return std::max(2, int(std::lround(v / 2.0)) * 2); };
-  if (style == ResizeStyle::Fill) {
-    if (ratio > 1.0) p.cutX = (1.0 - 1.0 / ratio) / 2.0;
-    else p.cutY = (1.0 - ratio) / 2.0;
-    return p;
-  }
-  if (style == ResizeStyle::FillHeight && ratio > 1.0) {
-    p.cutX = (1.0 - 1.0 / ratio) / 2.0;
-    return p;
-  }
-  if (ratio > 1.0) {
-    p.into.height = std::min(height, even(height / ratio));
-    p.into.top = (height - p.into.height) / 2;
-  } else {
-    p.into.width = std::min(width, even(width * ratio));
-    p.into.left = (width - p.into.width) / 2;
-  }
-  return p;
-}
 
 // An aborted or failed title leaves no half-written file behind; only a regular file is
 // removed (the output may be a device).
@@ -178,6 +145,8 @@ int Converter::Start(double begin, double length, QECallback callback, void* use
     }
     m_display = source > std::sqrt(4.0 / 3.0 * 16.0 / 9.0) ? 16.0 / 9.0 : 4.0 / 3.0;
   }
+  // A source that composes whole frames composes them into this job's frame.
+  if (m_video) m_video->SetOutputFormat(m_param.width, m_param.height, m_display);
   DvdWriter::Settings settings;
   settings.path = m_outputPath;
   settings.width = m_param.width;
@@ -370,14 +339,10 @@ void Converter::Job::SeekSources() {
 FramePtr Converter::Job::MakePicture(const VideoFrame& in) {
   FramePtr out = MakeBlackFrame(AV_PIX_FMT_YUV420P, m_width, m_height);
   if (!out) return nullptr;
-  Placement place = Place(in.style, in.Aspect(), m_owner.m_display, m_width, m_height);
-  FramePtr source = RefFrame(in.frame.get());
-  if (place.cutX > 0.0 || place.cutY > 0.0) {
-    source->crop_left = source->crop_right = size_t(source->width * place.cutX);
-    source->crop_top = source->crop_bottom = size_t(source->height * place.cutY);
-    av_frame_apply_cropping(source.get(), AV_FRAME_CROP_UNALIGNED);
-  }
-  if (!m_scaler.ScaleInto(source.get(), out.get(), place.into)) return nullptr;
+  // A composed picture is already the output frame: only its pixel format may change.
+  const bool whole = in.composed && in.frame->width == m_width && in.frame->height == m_height;
+  const ResizeStyle style = whole ? ResizeStyle::Stretch : in.style;
+  if (!PlaceInto(m_scaler, in.frame.get(), style, in.Aspect(), m_owner.m_display, out.get())) return nullptr;
   return out;
 }
 

@@ -67,6 +67,9 @@ struct VideoFrame {
   // The subtitles of the selected subtitle stream on screen at this picture, in the order
   // they started; drawn by whoever shows the subtitles (the data process engine).
   std::vector<std::shared_ptr<const SubtitleCue>> subtitles;
+  // The picture is already the consumer's whole output frame (the size and display aspect it
+  // asked for through SetOutputFormat), placed and bordered: it is not placed again.
+  bool composed = false;
 
   double Aspect() const {
     if (displayAspect > 0.0) return displayAspect;
@@ -99,6 +102,13 @@ class __attribute__((visibility("default"))) MediaSource : public engines::Engin
   // the file information; 0 = none). Called by the consumer thread. False when the source has
   // no such stream; sources without subtitles accept only 0.
   virtual bool SelectSubtitles(int32_t streamId) { return streamId == 0; }
+  // The consumer's output frame: `width` x `height` pixels displayed at `displayAspect`.
+  // Called by the consumer before its first read. A source that composes whole frames (a
+  // title's track decoder) then delivers pictures of exactly that frame, marked `composed`;
+  // others ignore it.
+  virtual void SetOutputFormat(int width, int height, double displayAspect) {
+    (void)width, (void)height, (void)displayAspect;
+  }
 };
 
 }  // namespace engines::media
