@@ -232,36 +232,42 @@ TEST_F(DefaultSkin, AlphaStatesBlendOverTheBackgroundAsTheirAlphaSays) {
     ASSERT_NE(state, nullptr) << where;
     const TRect rect = state->GetRect();
     const skingen::RgbaImage picture = skingen::ReadPng((kSkinFolder / part->Graphic.Name.c_str()).string());
+    int partial = 0;
 
-    skin_test::Surface surface(rect.Right - rect.Left, rect.Bottom - rect.Top, background);
-    ASSERT_TRUE(state->Draw(surface.canvas(), TRect(0, 0, rect.Right - rect.Left, rect.Bottom - rect.Top))) << where;
-
-    int partial = 0, wrong = 0;
-    std::string first;
-    for (int y = rect.Top; y < rect.Bottom; ++y)
-      for (int x = rect.Left; x < rect.Right; ++x) {
-        const uint8_t* p = &picture.pixels[(static_cast<size_t>(y) * picture.width + x) * 4];
-        const int a = p[3];
-        if (a > 0 && a < 255) ++partial;
-        uint32_t expected = 0;
-        for (int channel = 0; channel < 3; ++channel) {
-          const int under = (background >> (16 - 8 * channel)) & 0xFF;
-          const int value = static_cast<int>(std::lround((p[channel] * a + under * (255 - a)) / 255.0));
-          expected |= static_cast<uint32_t>(value) << (16 - 8 * channel);
+    // At its own size, and doubled where the picture has no grid (each target pixel then
+    // shows one picture pixel).
+    for (int scale : {1, 2}) {
+      if (scale == 2 && !state->Margins.IsEmpty()) continue;
+      const int width = (rect.Right - rect.Left) * scale, height = (rect.Bottom - rect.Top) * scale;
+      skin_test::Surface surface(width, height, background);
+      ASSERT_TRUE(state->Draw(surface.canvas(), TRect(0, 0, width, height))) << where;
+      int wrong = 0;
+      std::string first;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+          const int px = rect.Left + x / scale, py = rect.Top + y / scale;
+          const uint8_t* p = &picture.pixels[(static_cast<size_t>(py) * picture.width + px) * 4];
+          const int a = p[3];
+          if (scale == 1 && a > 0 && a < 255) ++partial;
+          uint32_t expected = 0;
+          for (int channel = 0; channel < 3; ++channel) {
+            const int under = (background >> (16 - 8 * channel)) & 0xFF;
+            const int value = static_cast<int>(std::lround((p[channel] * a + under * (255 - a)) / 255.0));
+            expected |= static_cast<uint32_t>(value) << (16 - 8 * channel);
+          }
+          const uint32_t actual = surface.Pixel(x, y);
+          bool near = true;
+          for (int shift : {0, 8, 16})
+            near = near && std::abs(static_cast<int>((actual >> shift) & 0xFF) -
+                                    static_cast<int>((expected >> shift) & 0xFF)) <= 2;
+          if (!near && wrong++ == 0) {
+            char text[96];
+            std::snprintf(text, sizeof text, "at %d,%d: %06X, expected %06X (alpha %d)", x, y, actual, expected, a);
+            first = text;
+          }
         }
-        const uint32_t actual = surface.Pixel(x - rect.Left, y - rect.Top);
-        bool near = true;
-        for (int shift : {0, 8, 16})
-          near = near && std::abs(static_cast<int>((actual >> shift) & 0xFF) -
-                                  static_cast<int>((expected >> shift) & 0xFF)) <= 2;
-        if (!near && wrong++ == 0) {
-          char text[96];
-          std::snprintf(text, sizeof text, "at %d,%d: %06X, expected %06X (alpha %d)", x - rect.Left, y - rect.Top,
-                        actual, expected, a);
-          first = text;
-        }
-      }
-    EXPECT_EQ(wrong, 0) << where << ": " << wrong << " pixels differ, first " << first;
+      EXPECT_EQ(wrong, 0) << where << " at scale " << scale << ": " << wrong << " pixels differ, first " << first;
+    }
     EXPECT_GT(partial, 0) << where << " has no partly transparent pixel to check";
   }
 }
