@@ -77,9 +77,10 @@ void Label(TCanvas* canvas, int x, int y, const AnsiString& text, TColor color =
   canvas->Brush()->SetStyle(bsSolid);
 }
 
-AnsiString StateLabel(const Cell& cell) {
+// The state's index, and its name where the part is drawn by control state (five states).
+AnsiString StateLabel(const Cell& cell, int stateCount) {
   AnsiString text = std::to_string(cell.index);
-  if (cell.index < 5) text += std::string(" ") + kStateNames[cell.index];
+  if (stateCount == 5) text += std::string(" ") + kStateNames[cell.index];
   if (cell.state->StateType != SkinStateType::Image) text += " (shape)";
   return text;
 }
@@ -174,7 +175,7 @@ int main(int argc, char** argv) {
       if (row.cells.empty()) Label(canvas, kGap, y + kLabelHeight, "no states", TColor(0x808080));
       int x = kLabelColumn;
       for (const Cell& cell : row.cells) {
-        Label(canvas, x, y, StateLabel(cell), TColor(0x505050));
+        Label(canvas, x, y, StateLabel(cell, static_cast<int>(row.cells.size())), TColor(0x505050));
         const int top = y + kLabelHeight;
         const TRect natural(x, top, x + cell.natural.cx, top + cell.natural.cy);
         const TRect stretched(natural.Right + kGap, top, natural.Right + kGap + cell.stretched.cx,
