@@ -46,6 +46,7 @@ function(brantwell_add_fuzz_targets)
   brantwell_fuzz_target(language_fuzz LINK platform_kernel
                         SOURCES "${CMAKE_SOURCE_DIR}/engines/QM_Language/LanguageFile.cpp")
   target_include_directories(language_fuzz PRIVATE "${CMAKE_BINARY_DIR}/inc/QM_Language")
+  brantwell_fuzz_target(skin_fuzz LINK program_skin)
 endfunction()
 
 if(NOT BRANTWELL_FUZZ_REPLAY)

@@ -2,7 +2,7 @@
 # Builds one fuzz target with clang's libFuzzer and sanitizers (outside the main build, in
 # fuzz/out/build) and runs it for the given number of seconds on its seed corpus.
 #   fuzz/run-fuzz.sh TARGET SECONDS [JOBS]
-# TARGET is one of: xml_fuzz image_fuzz bmp_fuzz picture_fuzz ini_fuzz language_fuzz.
+# TARGET is one of: xml_fuzz image_fuzz bmp_fuzz picture_fuzz ini_fuzz language_fuzz skin_fuzz.
 # The corpus grows in fuzz/out/corpus/TARGET; crashes land in fuzz/out/artifacts/TARGET.
 set -euo pipefail
 usage="usage: run-fuzz.sh TARGET SECONDS [JOBS]"
@@ -23,6 +23,7 @@ case "$target" in
   picture_fuzz) max_len=8192 ;;
   ini_fuzz) max_len=4096 ;;
   language_fuzz) max_len=4096 ;;
+  skin_fuzz) max_len=8192 ;;
   *) echo "unknown target '$target'" >&2; echo "$usage" >&2; exit 2 ;;
 esac
 
@@ -38,6 +39,8 @@ logs="$out/logs/$target"
 mkdir -p "$corpus" "$artifacts" "$logs"
 cp -n "$here/seeds/$target"/* "$corpus/" 2>/dev/null || true
 cd "$logs"
+# Caches of system libraries that live as long as the process are not reported as leaks.
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 options=(-max_total_time="$seconds" -max_len="$max_len" -timeout=10 -artifact_prefix="$artifacts/")
 if [ "$jobs" -gt 1 ]; then
   options+=(-jobs="$jobs" -workers="$jobs")

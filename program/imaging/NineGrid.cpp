@@ -285,7 +285,9 @@ bool DrawBitmapPart(HDC DC, const TRect& DestRect, HBITMAP Bitmap, const TRect& 
             across.sourceMiddle,
             down.sourceMiddle};
 
-  WindowOriginScope sourceOrigin(sourceDC.get(), SrcRect.Left, SrcRect.Top);
+  // The cells address the source relative to SrcRect's corner: logical (0, 0) of the source
+  // DC is device (SrcRect.Left, SrcRect.Top), as logical (0, 0) of the target is DestRect's.
+  WindowOriginScope sourceOrigin(sourceDC.get(), -SrcRect.Left, -SrcRect.Top);
   WindowOffsetScope destOrigin(DC, -DestRect.Left, -DestRect.Top);
   return DrawGrid(DC, grid, sourceDC.get(), Mode, TransparentColor, Piece);
 }

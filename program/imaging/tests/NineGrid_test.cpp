@@ -52,6 +52,18 @@ std::unique_ptr<TBitmap> SkinImage() {
   return image;
 }
 
+// The same 6 x 6 image at (left, top) of a larger sheet, as skin images hold many states
+// side by side; the pixels around it are a colour of no cell.
+std::unique_ptr<TBitmap> SkinSheet(int left, int top) {
+  auto image = std::make_unique<TBitmap>(left + 9, top + 8, pf32bit);
+  for (int y = 0; y < image->Height(); ++y)
+    for (int x = 0; x < image->Width(); ++x) {
+      const bool inside = x >= left && x < left + 6 && y >= top && y < top + 6;
+      static_cast<uint32_t*>(image->ScanLine(y))[x] = inside ? SkinPixel(x - left, y - top) : 0xFF0A0B0C;
+    }
+  return image;
+}
+
 struct Target {
   Target(int width, int height) : bitmap(std::make_unique<TBitmap>(width, height, pf32bit)), lock(bitmap->Canvas()) {
     for (int y = 0; y < height; ++y)
@@ -91,31 +103,37 @@ std::string ExpectedCell(uint8_t piece, int x, int y, int W, int H) {
 
 // Every piece in every mode puts each cell where it belongs: corners at their own size,
 // edges stretched along their edge only, the centre both ways; nothing outside DestRect.
+// The source rectangle may lie anywhere in its image: one at the sheet's corner and one
+// further in draw alike.
 TEST(DrawBitmapPart, DrawsEachPieceInEachMode) {
-  auto skin = SkinImage();
   const int W = 14, H = 9;
-  for (uint8_t mode : {NineGridMode::Copy, NineGridMode::ColorKey, NineGridMode::Alpha}) {
-    for (uint8_t piece = 0; piece <= 8; ++piece) {
-      Target target(W + 4, H + 3);
-      ASSERT_TRUE(DrawBitmapPart(target.DC(), TRect(3, 1, 3 + W, 1 + H), skin->Handle(), TRect(0, 0, 6, 6), kMargins,
-                                 kMargins, mode, RGB(1, 2, 3), piece, nullptr))
-          << "mode " << +mode << " piece " << +piece;
-      for (int y = 0; y < H + 3; ++y)
-        for (int x = 0; x < W + 4; ++x) {
-          const bool inside = x >= 3 && x < 3 + W && y >= 1 && y < 1 + H;
-          const std::string expected = inside ? ExpectedCell(piece, x - 3, y - 1, W, H) : "-";
-          ASSERT_EQ(CellOf(target.Pixel(x, y)), expected)
-              << "mode " << +mode << " piece " << +piece << " at " << x << "," << y;
-        }
-      if (piece == NineGridPiece::All) {
-        // Corners are copied pixel for pixel; edges keep their rows (top) or columns (left).
-        for (int y = 0; y < 2; ++y)
-          for (int x = 0; x < 2; ++x) {
-            EXPECT_EQ(Rgb(target.Pixel(3 + x, 1 + y)), Rgb(SkinPixel(x, y))) << +mode;
-            EXPECT_EQ(Rgb(target.Pixel(3 + W - 2 + x, 1 + H - 2 + y)), Rgb(SkinPixel(4 + x, 4 + y)));
+  for (const TPoint at : {TPoint(0, 0), TPoint(5, 3), TPoint(7, 0)}) {
+    auto skin = SkinSheet(at.X, at.Y);
+    const TRect source(at.X, at.Y, at.X + 6, at.Y + 6);
+    SCOPED_TRACE(testing::Message() << "source at " << at.X << "," << at.Y);
+    for (uint8_t mode : {NineGridMode::Copy, NineGridMode::ColorKey, NineGridMode::Alpha}) {
+      for (uint8_t piece = 0; piece <= 8; ++piece) {
+        Target target(W + 4, H + 3);
+        ASSERT_TRUE(DrawBitmapPart(target.DC(), TRect(3, 1, 3 + W, 1 + H), skin->Handle(), source, kMargins, kMargins,
+                                   mode, RGB(1, 2, 3), piece, nullptr))
+            << "mode " << +mode << " piece " << +piece;
+        for (int y = 0; y < H + 3; ++y)
+          for (int x = 0; x < W + 4; ++x) {
+            const bool inside = x >= 3 && x < 3 + W && y >= 1 && y < 1 + H;
+            const std::string expected = inside ? ExpectedCell(piece, x - 3, y - 1, W, H) : "-";
+            ASSERT_EQ(CellOf(target.Pixel(x, y)), expected)
+                << "mode " << +mode << " piece " << +piece << " at " << x << "," << y;
           }
-        for (int x = 2; x < W - 2; ++x) EXPECT_EQ(Rgb(target.Pixel(3 + x, 2)), Rgb(SkinPixel(2, 1)));
-        for (int y = 2; y < H - 2; ++y) EXPECT_EQ(Rgb(target.Pixel(4, 1 + y)), Rgb(SkinPixel(1, 2)));
+        if (piece == NineGridPiece::All) {
+          // Corners are copied pixel for pixel; edges keep their rows (top) or columns (left).
+          for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x) {
+              EXPECT_EQ(Rgb(target.Pixel(3 + x, 1 + y)), Rgb(SkinPixel(x, y))) << +mode;
+              EXPECT_EQ(Rgb(target.Pixel(3 + W - 2 + x, 1 + H - 2 + y)), Rgb(SkinPixel(4 + x, 4 + y)));
+            }
+          for (int x = 2; x < W - 2; ++x) EXPECT_EQ(Rgb(target.Pixel(3 + x, 2)), Rgb(SkinPixel(2, 1)));
+          for (int y = 2; y < H - 2; ++y) EXPECT_EQ(Rgb(target.Pixel(4, 1 + y)), Rgb(SkinPixel(1, 2)));
+        }
       }
     }
   }
@@ -172,8 +190,11 @@ TEST(DrawBitmapPart, RefusesEmptyTargetsAndUnknownModes) {
     uint8_t mode;
     uint8_t piece;
   };
-  const Case cases[] = {{TRect(2, 2, 2, 6), 0, 0}, {TRect(2, 2, 6, 1), 0, 1}, {TRect(0, 0, 6, 6), 3, 0},
-                        {TRect(0, 0, 6, 6), 3, 1}, {TRect(0, 0, 6, 6), 0, 9}};
+  const Case cases[] = {{TRect(2, 2, 2, 6), 0, 0},
+                        {TRect(2, 2, 6, 1), 0, 1},
+                        {TRect(0, 0, 6, 6), 3, 0},
+                        {TRect(0, 0, 6, 6), 3, 1},
+                        {TRect(0, 0, 6, 6), 0, 9}};
   for (const Case& c : cases)
     EXPECT_FALSE(DrawBitmapPart(target.DC(), c.dest, skin->Handle(), TRect(0, 0, 6, 6), kMargins, kMargins, c.mode, 0,
                                 c.piece, nullptr));
