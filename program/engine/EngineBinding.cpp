@@ -1,5 +1,7 @@
 #include "program/engine/EngineBinding.h"
 
+#include "engines/TransMgr/TransMgrApi.h"
+
 TImageProcLibrary ImageProcLibrary;
 TTextArtLibrary TextArtLibrary;
 TDataProcessLibrary DataProcessLibrary;
@@ -10,6 +12,13 @@ TConverterLibrary ConverterLibrary;
 TPlayerLibrary PlayerLibrary;
 TBurnerLibrary BurnerLibrary;
 
+namespace {
+// The start-up's one TMInitTransMgr, released once at exit.
+bool transitionManagerStarted = false;
+}  // namespace
+
+bool TransitionManagerStarted() { return transitionManagerStarted; }
+
 void BindStartupEngines() {
   DataProcessLibrary.Load();
   PlayerLibrary.Load(nullptr);
@@ -18,6 +27,10 @@ void BindStartupEngines() {
   DecoderLibrary.Load(nullptr);
   DecoderLibrary.Start();
   EncoderLibrary.Start();
+  if (!transitionManagerStarted) {
+    TMInitTransMgr();
+    transitionManagerStarted = true;
+  }
 }
 
 void UnloadEngineLibraries() {
@@ -25,4 +38,8 @@ void UnloadEngineLibraries() {
                                &DecoderLibrary,   &SwfDecoderLibrary, &EncoderLibrary,
                                &ConverterLibrary, &PlayerLibrary,  &BurnerLibrary};
   for (TEngineLibrary* record : records) record->Unload();
+  if (transitionManagerStarted) {
+    TMUninitTransMgr();
+    transitionManagerStarted = false;
+  }
 }

@@ -23,11 +23,15 @@ extern TPlayerLibrary PlayerLibrary;
 extern TBurnerLibrary BurnerLibrary;
 
 // Binds the start-up engines in order: data process, player, encoder manager, converter,
-// decoder manager; then starts the decoder manager and the encoder manager. A library that
-// cannot be loaded raises EOSError naming it. The image, text, burner and Flash decoder
+// decoder manager; then starts the decoder manager and the encoder manager, and last the
+// transition manager (imported at link time; started once however often this runs). A
+// library that cannot be loaded raises EOSError naming it. The image, text, burner and Flash decoder
 // records are bound later by their first user.
 void BindStartupEngines();
 
-// Unloads every record (a manager still started is stopped first, once). No entry point is
-// called afterwards.
+// Unloads every record (a manager still started is stopped first, once) and releases the
+// transition manager's start. No entry point is called afterwards.
 void UnloadEngineLibraries();
+
+// True between the start-up's start of the transition manager and its release at exit.
+bool TransitionManagerStarted();

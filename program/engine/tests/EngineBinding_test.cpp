@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engines/TransMgr/TransMgrApi.h"
 #include "rtl/Exceptions.h"
 
 namespace {
@@ -39,9 +40,14 @@ class ProgramFolder {
   std::string m_saved;
 };
 
-TEST(EngineBindingTest, StartupBindsTheSevenStepsOnTheProgramFolderAndExitUnloadsThem) {
+TEST(EngineBindingTest, StartupBindsTheEightStepsOnTheProgramFolderAndExitUnloadsThem) {
   BindStartupEngines();
   for (const Step& step : StartupSteps()) EXPECT_TRUE(step.record->Loaded()) << step.library;
+  // The transition manager answers its catalogue; a second start-up does not start it twice.
+  EXPECT_TRUE(TransitionManagerStarted());
+  EXPECT_GE(TMGetTransTypeCount(), 6);
+  EXPECT_STREQ(TMGetTransID(0, 0), "CrossFade");
+  BindStartupEngines();
   EXPECT_TRUE(DecoderLibrary.Started());
   EXPECT_NE(EncoderLibrary.EngineHandle(), 0);
   // The player's entries the program calls are all there.
@@ -59,6 +65,8 @@ TEST(EngineBindingTest, StartupBindsTheSevenStepsOnTheProgramFolderAndExitUnload
   for (const Step& step : StartupSteps()) EXPECT_FALSE(step.record->Loaded()) << step.library;
   EXPECT_FALSE(DecoderLibrary.Started());
   EXPECT_EQ(EncoderLibrary.EngineHandle(), 0);
+  EXPECT_FALSE(TransitionManagerStarted());
+  EXPECT_EQ(TMGetTransTypeCount(), 0) << "one start, one release";
 }
 
 TEST(EngineBindingTest, StartupBindsInOrderAndStopsAtTheFirstMissingEngine) {
@@ -86,6 +94,7 @@ TEST(EngineBindingTest, StartupBindsInOrderAndStopsAtTheFirstMissingEngine) {
     for (size_t i = 0; i < steps.size(); ++i) EXPECT_EQ(steps[i].record->Loaded(), i < missing) << steps[i].library;
     // The managers start only after every engine is bound.
     EXPECT_FALSE(DecoderLibrary.Started());
+    EXPECT_FALSE(TransitionManagerStarted());
     EXPECT_EQ(EncoderLibrary.EngineHandle(), 0);
     UnloadEngineLibraries();
     fs::remove_all(folder);
