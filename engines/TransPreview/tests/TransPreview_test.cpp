@@ -44,7 +44,8 @@ Dib MakeDib(int width, int height, int bitCount, bool topDown, uint32_t colour, 
   dib.info.header.biCompression = BI_RGB;
   const size_t stride = (size_t(width) * bitCount + 31) / 32 * 4;
   dib.bits.assign(stride * height, 0xEE);  // row padding that must not show
-  for (int y = 0; y < height; ++y) {
+  // Only 24- and 32-bit pictures are painted; the others (which the preview refuses) keep the fill.
+  for (int y = 0; bitCount >= 24 && y < height; ++y) {
     const uint32_t c = y < height / 8 ? band : colour;
     uint8_t* row = dib.bits.data() + stride * (topDown ? y : height - 1 - y);
     for (int x = 0; x < width; ++x) {
