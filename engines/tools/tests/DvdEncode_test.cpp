@@ -15,84 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "ToolRun.h"
 #include "engines/media/testing/MediaFixtures.h"
 
 namespace fs = std::filesystem;
 using engines::media::testing::Fixture;
+using tools_test::ToolRun;
 
 namespace {
-
-// One run of the tool with its stderr read through a pipe. Every wait has a watchdog: a run
-// that hangs is killed and fails the test.
-class ToolRun {
- public:
-  explicit ToolRun(const std::vector<std::string>& arguments) {
-    std::vector<std::string> all = {std::string(BRANTWELL_BIN_DIR) + "/dvd-encode"};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : all) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
-    if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    m_stderr = fds[0];
-  }
-  ~ToolRun() {
-    if (m_pid > 0) {
-      kill(m_pid, SIGKILL);
-      waitpid(m_pid, nullptr, 0);
-    }
-    if (m_stderr >= 0) close(m_stderr);
-  }
-
-  bool Started() const { return m_pid > 0; }
-  const std::string& Errors() const { return m_errors; }
-
-  // Reads stderr until `seen` holds for what was read, or it closes; false on neither.
-  bool ReadUntil(const std::function<bool(const std::string&)>& seen) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!seen(m_errors)) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return false;
-      pollfd wait{m_stderr, POLLIN, 0};
-      if (poll(&wait, 1, int(left.count())) <= 0) continue;
-      char buffer[4096];
-      const ssize_t got = read(m_stderr, buffer, sizeof(buffer));
-      if (got <= 0) {
-        m_closed = true;
-        return seen(m_errors);
-      }
-      m_errors.append(buffer, size_t(got));
-    }
-    return true;
-  }
-
-  void Signal(int number) { kill(m_pid, number); }
-
-  // The exit status once stderr closed, or -1 when the tool was killed by a signal or hung.
-  int Wait() {
-    m_closed = false;
-    ReadUntil([this](const std::string&) { return m_closed; });
-    if (!m_closed) return -1;
-    int status = 0;
-    const pid_t pid = m_pid;
-    m_pid = -1;
-    if (waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t m_pid = -1;
-  int m_stderr = -1;
-  std::string m_errors;
-  bool m_closed = false;
-};
 
 fs::path OutputFolder() {
   fs::path folder = fs::path(BRANTWELL_TEST_BIN_DIR) / ("dvd-encode-" + std::to_string(getpid()));
@@ -152,7 +82,7 @@ TEST(DvdEncode, RefusesOptionsItCannotUse) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.front() + " " + c.said);
-    ToolRun run(c.arguments);
+    ToolRun run("dvd-encode", c.arguments);
     ASSERT_TRUE(run.Started());
     EXPECT_EQ(run.Wait(), 2);
     EXPECT_NE(run.Errors().find(c.said), std::string::npos) << run.Errors();
@@ -164,7 +94,7 @@ TEST(DvdEncode, ASoundlessSourceIsANoteAndProgressEndsAtAHundred) {
   const std::string input = Fixture("scope_235.mp4");  // pictures only
   ASSERT_FALSE(input.empty());
   const std::string output = (OutputFolder() / "soundless.mpg").string();
-  ToolRun run({"--bitrate", "4000", input, output});
+  ToolRun run("dvd-encode", {"--bitrate", "4000", input, output});
   ASSERT_TRUE(run.Started());
   ASSERT_EQ(run.Wait(), 0) << run.Errors();
   const std::string& errors = run.Errors();
@@ -191,7 +121,7 @@ TEST(DvdEncode, AnInputThatCannotBeReadIsReportedOnce) {
   for (const std::string& input : {missing, text}) {
     SCOPED_TRACE(input);
     const std::string output = (folder / "unread.mpg").string();
-    ToolRun run({input, output});
+    ToolRun run("dvd-encode", {input, output});
     ASSERT_TRUE(run.Started());
     EXPECT_EQ(run.Wait(), 1);
     EXPECT_EQ(Count(run.Errors(), input), 1u) << run.Errors();
@@ -206,7 +136,7 @@ TEST(DvdEncode, AnInterruptedRunRemovesItsPartialOutput) {
   for (const int number : {SIGINT, SIGTERM}) {
     SCOPED_TRACE(strsignal(number));
     const std::string output = (OutputFolder() / "interrupted.mpg").string();
-    ToolRun run({input, output});
+    ToolRun run("dvd-encode", {input, output});
     ASSERT_TRUE(run.Started());
     // Interrupted once it is encoding, with its output open.
     ASSERT_TRUE(run.ReadUntil([](const std::string& errors) { return errors.find('%') != std::string::npos; }))

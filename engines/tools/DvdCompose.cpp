@@ -1,0 +1,469 @@
+// dvd-compose: several files made into one title, with a transition between each two, and
+// encoded into a DVD-Video MPEG-2 program stream through the timeline, the title compositor and
+// the converter, as the program's output job drives them.
+//
+// Exit status: 0 when the file was written (or the catalogue listed), 1 when it could not be,
+// 2 for a bad command line, 128 + the signal's number when SIGINT or SIGTERM ended the run (its
+// partial output removed).
+
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engines/QM_Converter/ConverterApi.h"
+#include "engines/QM_Timeline/TimelineApi.h"
+#include "engines/TracksDecoder/TracksDecoderApi.h"
+#include "engines/TransMgr/TransMgrApi.h"
+#include "engines/media/DecoderApi.h"
+#include "platform/kernel/Unicode.h"
+#include "platform/user/WinUser.h"
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// What a still picture lasts in the title.
+constexpr double kPhotoSeconds = 5.0;
+// The longest transition the command line takes, in seconds.
+constexpr double kMaxTransitionSeconds = 60.0;
+
+std::atomic<int> g_signal{0};
+
+void OnSignal(int number) { g_signal.store(number); }
+
+// stderr, shared by the progress line (rewritten in place with '\r') and the engines' log
+// lines, which start on a line of their own. Called from the main thread, the converter's
+// thread and any engine thread that logs.
+class Terminal {
+ public:
+  static void Progress(const std::string& text) {
+    std::lock_guard lock(Mutex());
+    std::fprintf(stderr, "\r%s", text.c_str());
+    std::fflush(stderr);
+    Open() = true;
+  }
+  static void Line(const std::string& text) {
+    std::lock_guard lock(Mutex());
+    if (Open()) std::fputc('\n', stderr);
+    Open() = false;
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+  static void EndProgress() {
+    std::lock_guard lock(Mutex());
+    if (Open()) std::fputc('\n', stderr);
+    Open() = false;
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static bool& Open() {
+    static bool open = false;
+    return open;
+  }
+};
+
+// The engines' log. While the input is being opened its lines are held back, so that one
+// reason is printed once (the file is opened for each stream) and a missing stream can be
+// told as a note; afterwards they are printed as they come.
+class EngineLog {
+ public:
+  static void Hook(const char* line) {
+    std::lock_guard lock(Mutex());
+    if (Holding()) {
+      Held().push_back(line);
+    } else {
+      Terminal::Line(line);
+    }
+  }
+  static void Hold() {
+    std::lock_guard lock(Mutex());
+    Holding() = true;
+    Held().clear();
+  }
+  // The lines held since Hold, and the log printed from now on.
+  static std::vector<std::string> Release() {
+    std::lock_guard lock(Mutex());
+    Holding() = false;
+    return std::move(Held());
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static bool& Holding() {
+    static bool holding = false;
+    return holding;
+  }
+  static std::vector<std::string>& Held() {
+    static std::vector<std::string> held;
+    return held;
+  }
+};
+
+std::string ProgressText(const QEProgress& progress) {
+  char text[96];
+  std::snprintf(text, sizeof(text), "%3d%%  %6.1f s  %lld KiB", progress.percent, progress.secondsDone,
+                static_cast<long long>(progress.bytesWritten / 1024));
+  return text;
+}
+
+struct Job {
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool done = false;
+  int code = -1;
+  int lastPercent = -1;
+};
+
+int32_t OnProgress(void* userData, int32_t message, int32_t code, QEProgress* progress) {
+  auto* job = static_cast<Job*>(userData);
+  if (message == kQEMessageProgress && progress && progress->percent != job->lastPercent) {
+    job->lastPercent = progress->percent;
+    Terminal::Progress(ProgressText(*progress));
+  } else if (message == kQEMessageEnd) {
+    // A finished file reports 100 % with its size; the line ends here either way.
+    if (code == kQEEndDone && progress) Terminal::Progress(ProgressText(*progress));
+    Terminal::EndProgress();
+    std::lock_guard lock(job->mutex);
+    job->done = true;
+    job->code = code;
+    job->ended.notify_all();
+  }
+  return -1;
+}
+
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: dvd-compose [--pal] [--aspect 4:3|16:9] [--transition ID|random]\n"
+               "                   [--transition-length S] OUTPUT.mpg INPUT...\n"
+               "       dvd-compose --list-transitions\n");
+}
+
+int Refuse(const std::string& why) {
+  std::fprintf(stderr, "dvd-compose: %s\n", why.c_str());
+  PrintUsage(stderr);
+  return kExitUsage;
+}
+
+// The transition manager, started for as long as the tool needs its catalogue.
+class Catalogue {
+ public:
+  Catalogue() { TMInitTransMgr(); }
+  ~Catalogue() { TMUninitTransMgr(); }
+  Catalogue(const Catalogue&) = delete;
+  Catalogue& operator=(const Catalogue&) = delete;
+
+  bool Has(const std::string& id) const {
+    for (int type = 0; type < TMGetTransTypeCount(); ++type) {
+      for (int index = 0; index < TMGetTransCount(type); ++index) {
+        if (id == TMGetTransID(type, index)) return true;
+      }
+    }
+    return false;
+  }
+  void List() const {
+    for (int type = 0; type < TMGetTransTypeCount(); ++type) {
+      for (int index = 0; index < TMGetTransCount(type); ++index) {
+        std::printf("%d %d\t%s\n", type, index, TMGetTransID(type, index));
+      }
+    }
+  }
+};
+
+// A number of seconds above 0 and up to the longest transition, or nothing.
+std::optional<double> ParseSeconds(const std::string& text) {
+  double value = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end || !std::isfinite(value) || value <= 0.0 || value > kMaxTransitionSeconds) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+struct Options {
+  QEEncodeParam param;
+  double fps = 30000.0 / 1001.0;
+  std::string transition = "CrossFade";  // or "random"
+  double transitionSeconds = 2.0;
+  bool list = false;
+  std::string output;
+  std::vector<std::string> inputs;
+};
+
+// Reads the command line into `options`; returns an exit status when the run ends here.
+std::optional<int> ParseCommandLine(int argc, char** argv, Options& options, const Catalogue& catalogue) {
+  QEEncodeParam& param = options.param;
+  QEInitEncodeParam(&param);
+  param.aspect = 2;  // 4:3 unless asked otherwise
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    const bool takesValue = argument == "--aspect" || argument == "--transition" || argument == "--transition-length";
+    if (takesValue && i + 1 >= argc) return Refuse(argument + " needs a value");
+    const std::string value = takesValue ? argv[++i] : "";
+    if (argument == "--help" || argument == "-h") {
+      PrintUsage(stdout);
+      return 0;
+    } else if (argument == "--list-transitions") {
+      options.list = true;
+    } else if (argument == "--pal") {
+      param.height = 576;
+      param.frameRate = 25.0;
+      param.gopSize = 15;
+      options.fps = 25.0;
+    } else if (argument == "--aspect") {
+      if (value != "4:3" && value != "16:9") return Refuse("--aspect is 4:3 or 16:9, not '" + value + "'");
+      param.aspect = value == "16:9" ? 3 : 2;
+    } else if (argument == "--transition") {
+      if (value != "random" && !catalogue.Has(value)) {
+        return Refuse("no transition is called '" + value + "' (see --list-transitions)");
+      }
+      options.transition = value;
+    } else if (argument == "--transition-length") {
+      const std::optional<double> seconds = ParseSeconds(value);
+      if (!seconds) {
+        char most[16];
+        std::snprintf(most, sizeof(most), "%g", kMaxTransitionSeconds);
+        return Refuse("--transition-length takes seconds above 0 and up to " + std::string(most) + ", not '" + value +
+                      "'");
+      }
+      options.transitionSeconds = *seconds;
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      return Refuse("unknown option '" + argument + "'");
+    } else if (options.output.empty()) {
+      options.output = argument;
+    } else {
+      options.inputs.push_back(argument);
+    }
+  }
+  if (options.list) {
+    if (!options.output.empty()) return Refuse("--list-transitions takes no files");
+    catalogue.List();
+    return 0;
+  }
+  if (options.output.empty() || options.inputs.empty()) return Refuse("an output and at least one input file are needed");
+  for (const std::string& input : options.inputs) {
+    std::error_code ignored;
+    if (std::filesystem::equivalent(input, options.output, ignored)) {
+      std::fprintf(stderr, "dvd-compose: the output '%s' is also an input\n", options.output.c_str());
+      return kExitUsage;
+    }
+  }
+  return std::nullopt;
+}
+
+// A timeline on a window of its own (never shown) holding the title's document, as the
+// program's storyboard holds it.
+class Title {
+ public:
+  Title() {
+    static const ATOM atom = [] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = DefWindowProcW;
+      wc.lpszClassName = u"DvdComposeTitle";
+      return RegisterClassW(&wc);
+    }();
+    if (atom == 0) return;
+    m_parent = CreateWindowExW(0, u"DvdComposeTitle", u"Title", WS_POPUP, 0, 0, 400, 120, nullptr, nullptr, nullptr,
+                               nullptr);
+    if (!m_parent) return;
+    const RECT rect{0, 0, 400, 120};
+    m_timeline = CreateTimeline(m_parent, &rect, nullptr, 0);
+    if (m_timeline) {
+      m_doc = GetTimelineDoc(m_timeline);
+      m_track = TDGetTrack(m_doc, kTimelineVideoTrack, 0);
+    }
+  }
+  ~Title() {
+    if (m_timeline) DestroyTimeline(m_timeline);
+    if (m_parent && IsWindow(m_parent)) DestroyWindow(m_parent);
+  }
+  Title(const Title&) = delete;
+  Title& operator=(const Title&) = delete;
+
+  bool Ready() const { return m_track != 0; }
+  EngineHandle Doc() const { return m_doc; }
+
+  // Appends a clip of the file lasting `seconds` from its start; answers the clip or 0.
+  EngineHandle Add(const std::string& file, double seconds) {
+    const EngineHandle clip = TCCreate(kTimelineVideoClip);
+    if (!clip) return 0;
+    TCSetFileName(clip, platform::Utf8ToUtf16(file).c_str());
+    TCSetPhysicalBegin(clip, 0.0);
+    TCSetPhysicalLength(clip, seconds);
+    const bool inserted = TTInsertClipIndex(m_track, clip, -1) >= 0;
+    TCRelease(clip);
+    return inserted ? clip : 0;
+  }
+  bool SetTailTransition(EngineHandle clip, const std::string& id, double seconds) {
+    return TTSetClipTailTransID(m_track, clip, platform::Utf8ToUtf16(id).c_str(), seconds) != 0;
+  }
+
+ private:
+  HWND m_parent = nullptr;
+  EngineHandle m_timeline = 0, m_doc = 0, m_track = 0;
+};
+
+void PrintHeld(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) Terminal::Line("dvd-compose: " + line);
+}
+
+// The file's length in the title: a film's duration, a still picture's kPhotoSeconds. Nothing
+// when the file cannot be read or has neither pictures nor sound; why is printed.
+std::optional<double> ClipSeconds(const std::string& input) {
+  EngineLog::Hold();
+  TMediaFileInfo* info = QDMGetFileInfo(platform::Utf8ToUtf16(input).c_str(), 0);
+  std::vector<std::string> reason = EngineLog::Release();
+  if (!info) {
+    if (reason.empty()) reason.push_back("cannot read '" + input + "'");
+    PrintHeld(reason);
+    return std::nullopt;
+  }
+  const bool hasVideo = info->programCount > 0 && info->programs[0].video;
+  const bool hasAudio = info->programCount > 0 && info->programs[0].audio;
+  const double duration = info->duration;
+  QDMFreeFileInfo(info);
+  if (!hasVideo && !hasAudio) {
+    Terminal::Line("dvd-compose: '" + input + "' has neither pictures nor sound");
+    return std::nullopt;
+  }
+  if (std::isfinite(duration) && duration > 0.0) return duration;
+  if (hasVideo) return kPhotoSeconds;
+  Terminal::Line("dvd-compose: '" + input + "' has no length");
+  return std::nullopt;
+}
+
+// Lays the inputs out as one title; false (with why printed) when an input cannot be used.
+bool BuildTitle(const Options& options, Title& title) {
+  if (!title.Ready()) {
+    Terminal::Line("dvd-compose: the title's timeline could not be made");
+    return false;
+  }
+  std::vector<EngineHandle> clips;
+  bool readable = true;
+  for (const std::string& input : options.inputs) {
+    const std::optional<double> seconds = ClipSeconds(input);
+    if (!seconds) {
+      readable = false;  // every unreadable input is named, not only the first
+      continue;
+    }
+    const EngineHandle clip = title.Add(input, *seconds);
+    if (!clip) {
+      Terminal::Line("dvd-compose: '" + input + "' could not be added to the title");
+      return false;
+    }
+    clips.push_back(clip);
+  }
+  if (!readable) return false;
+  // A transition between each two clips; none after the last, which would fade it to black.
+  for (size_t i = 0; i + 1 < clips.size(); ++i) {
+    const std::string id = options.transition == "random" ? TMGetRandomID() : options.transition;
+    if (id.empty() || !title.SetTailTransition(clips[i], id, options.transitionSeconds)) {
+      Terminal::Line("dvd-compose: the transition '" + id + "' could not be set");
+      return false;
+    }
+  }
+  return true;
+}
+
+// Waits for the end report; a signal aborts the encoding first (the converter removes what it
+// had written) and the wait goes on for the report that follows.
+int WaitForEnd(EngineHandle converter, Job& job) {
+  std::unique_lock lock(job.mutex);
+  bool aborted = false;
+  while (!job.done) {
+    job.ended.wait_for(lock, std::chrono::milliseconds(100));
+    if (g_signal.load() != 0 && !aborted) {
+      aborted = true;
+      lock.unlock();
+      QEAbort(converter, 0, 0);
+      lock.lock();
+    }
+  }
+  return job.code;
+}
+
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Catalogue catalogue;
+  Options options;
+  if (const std::optional<int> status = ParseCommandLine(argc, argv, options, catalogue)) return *status;
+
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  action.sa_flags = SA_RESTART;  // the engines' threads read and write on undisturbed
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  MediaSetLogHook(&EngineLog::Hook);
+  QDMStart();
+  int status = kExitFailed;
+  {
+    Title title;
+    EngineHandle video = 0, audio = 0, converter = 0;
+    if (BuildTitle(options, title)) {
+      const double length = TDGetLength(title.Doc());
+      char said[128];
+      std::snprintf(said, sizeof(said), "dvd-compose: %zu clips, %.3f s", options.inputs.size(), length);
+      Terminal::Line(said);
+      video = MTDVideoCreate(title.Doc(), 720, options.param.height, options.fps, kMTDOutputFrame);
+      audio = MTDAudioCreate(title.Doc(), 48000, 2);
+      if (!video || !audio) {
+        Terminal::Line("dvd-compose: the title could not be composed");
+      } else {
+        converter = QECreate(video, audio);
+        if (!converter) Terminal::Line("dvd-compose: the converter could not take the title");
+      }
+    }
+    if (!converter) {
+      // Why was printed above.
+    } else if (!QESetOutputFile(converter, platform::Utf8ToUtf16(options.output).c_str()) ||
+               !QESetEncodeParam(converter, &options.param)) {
+      Terminal::Line("dvd-compose: the output settings were refused");
+    } else if (g_signal.load() == 0) {
+      Job job;
+      if (QEStart(converter, 0.0, 0.0, 0, &OnProgress, &job) != 0) {
+        Terminal::Line("dvd-compose: the encoding of '" + options.output + "' did not start");
+      } else {
+        const int code = WaitForEnd(converter, job);
+        if (code == kQEEndDone) {
+          status = 0;
+        } else if (code == kQEEndNoSpace) {
+          Terminal::Line("dvd-compose: no space left for '" + options.output + "'");
+        } else if (code != kQEEndAborted) {
+          Terminal::Line("dvd-compose: the encoding of '" + options.output + "' failed");
+        }
+      }
+    }
+    QEDestroy(converter);
+    MTDVideoDestroy(video);
+    MTDAudioDestroy(audio);
+  }
+  QDMStop();
+  MediaSetLogHook(nullptr);
+  if (const int number = g_signal.load(); number != 0 && status != 0) {
+    std::fprintf(stderr, "dvd-compose: interrupted; nothing was kept of '%s'\n", options.output.c_str());
+    return 128 + number;
+  }
+  return status;
+}
