@@ -22,123 +22,17 @@
 #include "engines/media/DecoderApi.h"
 #include "platform/kernel/Unicode.h"
 
+#include "ToolSession.h"
+
 namespace {
+
+using namespace engine_tools;
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 // The highest video bit rate a DVD carries, in kbit/s.
 constexpr int kMaxKbits = 9800;
-
-std::atomic<int> g_signal{0};
-
-void OnSignal(int number) { g_signal.store(number); }
-
-// stderr, shared by the progress line (rewritten in place with '\r') and the engines' log
-// lines, which start on a line of their own. Called from the main thread, the converter's
-// thread and any engine thread that logs.
-class Terminal {
- public:
-  static void Progress(const std::string& text) {
-    std::lock_guard lock(Mutex());
-    std::fprintf(stderr, "\r%s", text.c_str());
-    std::fflush(stderr);
-    Open() = true;
-  }
-  static void Line(const std::string& text) {
-    std::lock_guard lock(Mutex());
-    if (Open()) std::fputc('\n', stderr);
-    Open() = false;
-    std::fprintf(stderr, "%s\n", text.c_str());
-  }
-  static void EndProgress() {
-    std::lock_guard lock(Mutex());
-    if (Open()) std::fputc('\n', stderr);
-    Open() = false;
-  }
-
- private:
-  static std::mutex& Mutex() {
-    static std::mutex mutex;
-    return mutex;
-  }
-  static bool& Open() {
-    static bool open = false;
-    return open;
-  }
-};
-
-// The engines' log. While the input is being opened its lines are held back, so that one
-// reason is printed once (the file is opened for each stream) and a missing stream can be
-// told as a note; afterwards they are printed as they come.
-class EngineLog {
- public:
-  static void Hook(const char* line) {
-    std::lock_guard lock(Mutex());
-    if (Holding()) {
-      Held().push_back(line);
-    } else {
-      Terminal::Line(line);
-    }
-  }
-  static void Hold() {
-    std::lock_guard lock(Mutex());
-    Holding() = true;
-    Held().clear();
-  }
-  // The lines held since Hold, and the log printed from now on.
-  static std::vector<std::string> Release() {
-    std::lock_guard lock(Mutex());
-    Holding() = false;
-    return std::move(Held());
-  }
-
- private:
-  static std::mutex& Mutex() {
-    static std::mutex mutex;
-    return mutex;
-  }
-  static bool& Holding() {
-    static bool holding = false;
-    return holding;
-  }
-  static std::vector<std::string>& Held() {
-    static std::vector<std::string> held;
-    return held;
-  }
-};
-
-std::string ProgressText(const QEProgress& progress) {
-  char text[96];
-  std::snprintf(text, sizeof(text), "%3d%%  %6.1f s  %lld KiB", progress.percent, progress.secondsDone,
-                static_cast<long long>(progress.bytesWritten / 1024));
-  return text;
-}
-
-struct Job {
-  std::mutex mutex;
-  std::condition_variable ended;
-  bool done = false;
-  int code = -1;
-  int lastPercent = -1;
-};
-
-int32_t OnProgress(void* userData, int32_t message, int32_t code, QEProgress* progress) {
-  auto* job = static_cast<Job*>(userData);
-  if (message == kQEMessageProgress && progress && progress->percent != job->lastPercent) {
-    job->lastPercent = progress->percent;
-    Terminal::Progress(ProgressText(*progress));
-  } else if (message == kQEMessageEnd) {
-    // A finished file reports 100 % with its size; the line ends here either way.
-    if (code == kQEEndDone && progress) Terminal::Progress(ProgressText(*progress));
-    Terminal::EndProgress();
-    std::lock_guard lock(job->mutex);
-    job->done = true;
-    job->code = code;
-    job->ended.notify_all();
-  }
-  return -1;
-}
 
 void PrintUsage(std::FILE* to) {
   std::fprintf(to,
