@@ -163,19 +163,19 @@ TEST_F(DefaultSkin, EveryManifestEntryResolvesWithItsStatesAtTheirSize) {
                   SameText(ChangeFileExt(ExtractFileName(loaded->SkinFile->FileName), ""), AnsiString(file.name)))
           << item.name << " comes from " << loaded->SkinFile->FileName;
       EXPECT_EQ(loaded->GetPartCount(), static_cast<int>(item.parts.size())) << item.name;
-      for (const skingen::PartSpec& spec : item.parts) {
-        const std::string where = item.name + "(" + std::to_string(spec.id) + ")";
-        TSkinItemPart* part = loaded->FindPart(spec.id);
+      for (const skingen::PartSpec& partSpec : item.parts) {
+        const std::string where = item.name + "(" + std::to_string(partSpec.id) + ")";
+        TSkinItemPart* part = loaded->FindPart(partSpec.id);
         ASSERT_NE(part, nullptr) << where;
-        if (!spec.name.empty()) {
-          EXPECT_EQ(part->Name, AnsiString(spec.name)) << where;
+        if (!partSpec.name.empty()) {
+          EXPECT_EQ(part->Name, AnsiString(partSpec.name)) << where;
         }
-        EXPECT_EQ(part->GetStateCount(), static_cast<int>(spec.states.size())) << where;
-        ExpectDrawnStates(part, where, std::min<int>(part->GetStateCount(), spec.states.size()), spec.HasImage());
-        if (!spec.HasImage()) continue;
+        EXPECT_EQ(part->GetStateCount(), static_cast<int>(partSpec.states.size())) << where;
+        ExpectDrawnStates(part, where, std::min<int>(part->GetStateCount(), partSpec.states.size()), partSpec.HasImage());
+        if (!partSpec.HasImage()) continue;
         for (int s = 0; s < part->GetStateCount(); ++s) {
-          EXPECT_EQ(part->GetState(s)->GetWidth(), spec.width) << where << " state " << s;
-          EXPECT_EQ(part->GetState(s)->GetHeight(), spec.height) << where << " state " << s;
+          EXPECT_EQ(part->GetState(s)->GetWidth(), partSpec.width) << where << " state " << s;
+          EXPECT_EQ(part->GetState(s)->GetHeight(), partSpec.height) << where << " state " << s;
         }
       }
     }
