@@ -279,21 +279,6 @@ bool BuildTitle(const Options& options, Title& title) {
 
 // Waits for the end report; a signal aborts the encoding first (the converter removes what it
 // had written) and the wait goes on for the report that follows.
-int WaitForEnd(EngineHandle converter, Job& job) {
-  std::unique_lock lock(job.mutex);
-  bool aborted = false;
-  while (!job.done) {
-    job.ended.wait_for(lock, std::chrono::milliseconds(100));
-    if (g_signal.load() != 0 && !aborted) {
-      aborted = true;
-      lock.unlock();
-      QEAbort(converter, 0, 0);
-      lock.lock();
-    }
-  }
-  return job.code;
-}
-
 
 }  // namespace
 
@@ -334,20 +319,8 @@ int main(int argc, char** argv) {
     } else if (!QESetOutputFile(converter, platform::Utf8ToUtf16(options.output).c_str()) ||
                !QESetEncodeParam(converter, &options.param)) {
       Terminal::Line("dvd-compose: the output settings were refused");
-    } else if (g_signal.load() == 0) {
-      Job job;
-      if (QEStart(converter, 0.0, 0.0, 0, &OnProgress, &job) != 0) {
-        Terminal::Line("dvd-compose: the encoding of '" + options.output + "' did not start");
-      } else {
-        const int code = WaitForEnd(converter, job);
-        if (code == kQEEndDone) {
-          status = 0;
-        } else if (code == kQEEndNoSpace) {
-          Terminal::Line("dvd-compose: no space left for '" + options.output + "'");
-        } else if (code != kQEEndAborted) {
-          Terminal::Line("dvd-compose: the encoding of '" + options.output + "' failed");
-        }
-      }
+    } else if (g_signal.load() == 0 && RunEncoding(converter, "dvd-compose", options.output)) {
+      status = 0;
     }
     QEDestroy(converter);
     MTDVideoDestroy(video);

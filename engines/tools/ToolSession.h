@@ -5,6 +5,7 @@
 // progress and the end. One copy per tool (everything here is inline).
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -123,6 +124,40 @@ inline int32_t OnProgress(void* userData, int32_t message, int32_t code, QEProgr
     job->ended.notify_all();
   }
   return -1;
+}
+
+// Waits for the converter's end, aborting it once when a signal arrives; the end's code.
+inline int WaitForEnd(engines::EngineHandle converter, Job& job) {
+  std::unique_lock lock(job.mutex);
+  bool aborted = false;
+  while (!job.done) {
+    job.ended.wait_for(lock, std::chrono::milliseconds(100));
+    if (g_signal.load() != 0 && !aborted) {
+      aborted = true;
+      lock.unlock();
+      QEAbort(converter, 0, 0);
+      lock.lock();
+    }
+  }
+  return job.code;
+}
+
+// Runs a converter that is set up to its end, with the progress line; says on stderr, under the
+// tool's name, why an encoding did not start or did not finish (an abort says nothing: the
+// caller reports the signal). True when the output was written.
+inline bool RunEncoding(engines::EngineHandle converter, const char* tool, const std::string& output) {
+  Job job;
+  if (QEStart(converter, 0.0, 0.0, 0, &OnProgress, &job) != 0) {
+    Terminal::Line(std::string(tool) + ": the encoding of '" + output + "' did not start");
+    return false;
+  }
+  const int code = WaitForEnd(converter, job);
+  if (code == kQEEndNoSpace) {
+    Terminal::Line(std::string(tool) + ": no space left for '" + output + "'");
+  } else if (code != kQEEndDone && code != kQEEndAborted) {
+    Terminal::Line(std::string(tool) + ": the encoding of '" + output + "' failed");
+  }
+  return code == kQEEndDone;
 }
 
 }  // namespace engine_tools
