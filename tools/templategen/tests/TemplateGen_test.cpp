@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -74,16 +75,25 @@ TEST(TemplateGen, RegeneratesTheCommittedTemplatesByteForByte) {
   }
 }
 
-TEST(TemplateGen, SheetShowsEveryPageTwoARow) {
+TEST(TemplateGen, SheetShowsEveryComposedPageTwoARow) {
   TemporaryFolder output;
   std::string error;
   fs::create_directories(output.path);
   ASSERT_TRUE(templategen::WriteSheet(output.path / "sheet.png", &error)) << error;
   templategen::RgbaImage sheet;
   ASSERT_TRUE(templategen::ReadPng(output.path / "sheet.png", &sheet, &error)) << error;
-  const int rows = int(templategen::Catalogue().size() + 1) / 2;
-  EXPECT_EQ(sheet.width, 2 * templategen::kCanvasWidth + 3 * 8);
-  EXPECT_EQ(sheet.height, rows * templategen::kCanvasHeight + (rows + 1) * 8);
+  const std::vector<templategen::TemplateSpec> all = templategen::Catalogue();
+  constexpr int kGap = 8, kWidth = templategen::kCanvasWidth, kHeight = templategen::kCanvasHeight;
+  const int rows = int(all.size() + 1) / 2;
+  ASSERT_EQ(sheet.width, 2 * kWidth + 3 * kGap);
+  ASSERT_EQ(sheet.height, rows * kHeight + (rows + 1) * kGap);
+  // The fourth page sits in the second column of the second row, as composed.
+  const templategen::RgbaImage page = templategen::ComposePage(all[3]);
+  int different = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      different += std::memcmp(page.At(x, y), sheet.At(2 * kGap + kWidth + x, 2 * kGap + kHeight + y), 4) != 0;
+  EXPECT_EQ(different, 0);
 }
 
 TEST(TemplateGen, RefusesBadCommandLinesAndReportsUnwritableFolders) {
