@@ -162,14 +162,28 @@ bool RenderDiscPage(const PageView& view, const MenuFormat& format, MenuPagePict
 
   const DiscGeometry geometry(format);
   {
+    // The page is drawn with square pixels at the display's size first and then squeezed into
+    // the stored frame: text laid out under an uneven scale spaces its letters unevenly.
+    const int displayWidth = static_cast<int>(std::lround(geometry.displayWidth));
+    SurfacePtr display(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, displayWidth, kCanvasHeight));
+    {
+      CairoPtr cr(cairo_create(display.get()));
+      cairo_set_source_rgb(cr.get(), 0, 0, 0);
+      cairo_paint(cr.get());
+      DrawBackground(cr.get(), content, 0, 0, displayWidth, kCanvasHeight);
+      cairo_translate(cr.get(), geometry.offsetX, 0);
+      DrawElements(cr.get(), view);
+    }
     SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, format.width, format.height));
-    CairoPtr cr(cairo_create(surface.get()));
-    cairo_set_source_rgb(cr.get(), 0, 0, 0);
-    cairo_paint(cr.get());
-    cairo_scale(cr.get(), geometry.scaleX, geometry.scaleY);
-    DrawBackground(cr.get(), content, 0, 0, geometry.displayWidth, kCanvasHeight);
-    cairo_translate(cr.get(), geometry.offsetX, 0);
-    DrawElements(cr.get(), view);
+    {
+      CairoPtr cr(cairo_create(surface.get()));
+      cairo_scale(cr.get(), static_cast<double>(format.width) / displayWidth,
+                  static_cast<double>(format.height) / kCanvasHeight);
+      cairo_set_source_surface(cr.get(), display.get(), 0, 0);
+      cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_GOOD);
+      cairo_pattern_set_extend(cairo_get_source(cr.get()), CAIRO_EXTEND_PAD);
+      cairo_paint(cr.get());
+    }
     cairo_surface_flush(surface.get());
     const uint8_t* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());

@@ -142,6 +142,14 @@ Rect ThumbnailRectWith(const PageContent& content, int slot, int title) {
 LayoutPtr TextLayout(cairo_t* cr, const std::u16string& text, const std::u16string& font, int size, uint32_t style,
                      int width) {
   LayoutPtr layout(pango_cairo_create_layout(cr));
+  // Pages are drawn scaled, and unevenly for wide discs: metrics hinted at the canvas's size
+  // would space the letters unevenly once scaled.
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  pango_cairo_context_set_font_options(pango_layout_get_context(layout.get()), options);
+  cairo_font_options_destroy(options);
+  pango_layout_context_changed(layout.get());
   PangoFontDescription* description = pango_font_description_new();
   pango_font_description_set_family(description, platform::Utf16ToUtf8(font).c_str());
   pango_font_description_set_absolute_size(description, std::max(1, size) * PANGO_SCALE);
