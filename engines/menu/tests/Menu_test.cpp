@@ -213,6 +213,20 @@ TEST(MenuXml, DamagedXmlIsRefusedAndTheMenuStaysAsItWas) {
   }
 }
 
+TEST(MenuXml, WhatTheMenuWritesItCanReadBack) {
+  // Texts with characters XML cannot hold, and a text item without a box yet.
+  const auto menu = MenuWithTitles(1);
+  menu->EditPage(*menu->PageAt(0), [](PageContent& content) {
+    TextItem item;
+    item.text = u"bell\x07 and \xFFFF, lone \xD800 half";
+    content.texts.push_back(item);
+    return true;
+  });
+  std::string error;
+  ASSERT_TRUE(menu->FromXml(menu->ToXml(), error)) << error;
+  EXPECT_EQ(menu->Content(0).texts.back().text, u"bell and , lone \xFFFD half");
+}
+
 TEST(MenuXml, OverlongTextsAreCutToTheRecord) {
   const auto menu = MenuWithTitles(1);
   menu->EditPage(*menu->PageAt(0), [](PageContent& content) {
