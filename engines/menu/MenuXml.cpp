@@ -319,6 +319,8 @@ bool ReadMenuXml(std::u16string_view xml, MenuDocument& document, std::string& e
   }
   xmlNode* root = xmlDocGetRootElement(doc.get());
   try {
+    // The menu never writes a document type; one in the text can only define entities.
+    if (doc->intSubset || doc->extSubset) throw Damaged{"a menu carries no document type"};
     if (!root || !Is(root, "menu")) throw Damaged{"the root element is not <menu>"};
     if (IntAttribute(root, "version", 1, 1000000) > kVersion) throw Damaged{"the menu was written by a newer version"};
     MenuDocument read;

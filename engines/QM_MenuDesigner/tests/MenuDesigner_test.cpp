@@ -56,6 +56,37 @@ TEST_F(MenuDesignerTest, ATemplateGivesThePageItsPicturesSlotsAndHeading) {
   EXPECT_EQ(MGGetPageCount(manager), 2);
 }
 
+TEST_F(MenuDesignerTest, AnotherTemplateKeepsTheUsersTextsAndMusic) {
+  const auto a = engines::menu::fixtures::WriteTemplate(folder.Path() / "a", {.heading = "Main Menu"});
+  const auto b = engines::menu::fixtures::WriteTemplate(folder.Path() / "b", {.heading = "Our Films"});
+  ASSERT_EQ(MDSetTemplatePath(Page(), U16(a).c_str()), 1);
+  MDSetBackgndAudio(Page(), u"/music.mp3");
+  MDAddTextItem(Page());
+  MDSetTextContent(Page(), u"Summer");
+  auto texts = [&] {  // the page's text items, from the menu XML
+    std::vector<std::u16string> result;
+    std::u16string xml(static_cast<size_t>(MGGetXmlText(manager, nullptr, 0)), u'\0');
+    MGGetXmlText(manager, xml.data(), static_cast<int32_t>(xml.size()) + 1);
+    for (size_t at = xml.find(u"<text text=\""); at != std::u16string::npos; at = xml.find(u"<text text=\"", at + 1)) {
+      const size_t start = at + 12;
+      result.push_back(xml.substr(start, xml.find(u'"', start) - start));
+    }
+    return result;
+  };
+  EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Main Menu", u"Summer"}));
+  // An untouched heading becomes the new template's.
+  ASSERT_EQ(MDSetTemplatePath(Page(), U16(b).c_str()), 1);
+  EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Our Films", u"Summer"}));
+  // A heading the user rewrote keeps its words.
+  MGSetMDFocus(manager, 6, 0);
+  MDSetTextContent(Page(), u"Holiday 2026");
+  ASSERT_EQ(MDSetTemplatePath(Page(), U16(a).c_str()), 1);
+  EXPECT_EQ(texts(), (std::vector<std::u16string>{u"Holiday 2026", u"Summer"}));
+  char16_t audio[32];
+  MDGetBackgndAudio(Page(), audio, 32);
+  EXPECT_EQ(std::u16string(audio), u"/music.mp3");
+}
+
 TEST_F(MenuDesignerTest, PathsOutEndInsideTheCallersBuffer) {
   const auto t = engines::menu::fixtures::WriteTemplate(folder.Path() / "a-template-folder-with-a-long-name");
   ASSERT_EQ(MDSetTemplatePath(Page(), U16(t).c_str()), 1);

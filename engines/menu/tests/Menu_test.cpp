@@ -196,6 +196,7 @@ TEST(MenuXml, DamagedXmlIsRefusedAndTheMenuStaysAsItWas) {
       {"cut in half", xml.substr(0, xml.size() / 2)},
       {"not XML", u"menu: yes"},
       {"another root", u"<project version=\"1\"/>"},
+      {"a document type", u"<!DOCTYPE menu [<!ENTITY a \"aaaa\">]>" + xml},
       {"no page", u"<menu version=\"1\"><titles/></menu>"},
       {"newer version", replace(u"version=\"1\"", u"version=\"2\"")},
       {"bad rectangle", replace(u"rect=\"100,", u"rect=\"x100,")},
