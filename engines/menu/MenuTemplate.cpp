@@ -172,8 +172,8 @@ bool LoadMenuTemplate(const std::u16string& folder, MenuTemplate& result, std::s
   t.frame = picture("main", "frame0_image");
   if (!rect("main", "frame_window", t.frameWindow, false)) return fail("frame_window is not left,top,right,bottom");
   int slots = 0;
-  if (!ParseInt(Value(ini, "main", "slots"), slots) || slots < 1 || slots > 64)
-    return fail("slots must be a number from 1 to 64");
+  if (!ParseInt(Value(ini, "main", "slots"), slots) || slots < 1 || slots > kMaxSlots)
+    return fail("slots must be a number from 1 to " + std::to_string(kMaxSlots));
   for (int i = 0; i < slots; ++i) {
     const std::string key = "slot" + std::to_string(i);
     Rect slot;
@@ -192,11 +192,8 @@ bool LoadMenuTemplate(const std::u16string& folder, MenuTemplate& result, std::s
       !colour("highlight", "select_color", t.selectColor))
     return fail("a colour is not #RRGGBB");
   t.buttons = {picture("buttons", "prevbtn"), picture("buttons", "playbtn"), picture("buttons", "nextbtn")};
-  const MenuTemplate defaults;
-  static const Rect kDefaultButtons[kPageButtonCount] = {{80, 450, 144, 514}, {328, 450, 392, 514}, {576, 450, 640, 514}};
   const char* rectKeys[kPageButtonCount] = {"prev_rect", "play_rect", "next_rect"};
   for (int i = 0; i < kPageButtonCount; ++i) {
-    t.buttonRects[i] = kDefaultButtons[i];
     if (!rect("buttons", rectKeys[i], t.buttonRects[i], false))
       return fail(std::string(rectKeys[i]) + " is not left,top,right,bottom");
   }
