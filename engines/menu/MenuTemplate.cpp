@@ -68,7 +68,6 @@ std::string Value(const IniFile& ini, const std::string& section, const std::str
 }
 
 bool ParseInt(std::string_view text, int& value) {
-  text = std::string_view(text).substr(0, text.size());
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -166,6 +165,12 @@ bool LoadMenuTemplate(const std::u16string& folder, MenuTemplate& result, std::s
   };
 
   t.name = text("main", "name");
+  if (t.name.empty()) {
+    // Unnamed: the folder's own name.
+    std::u16string trimmed = t.folder.substr(0, t.folder.size() - 1);
+    const auto slash = trimmed.find_last_of(u"/\\");
+    t.name = slash == std::u16string::npos ? trimmed : trimmed.substr(slash + 1);
+  }
   t.category = text("main", "category");
   t.preview = picture("main", "preview");
   t.background = picture("main", "background");
