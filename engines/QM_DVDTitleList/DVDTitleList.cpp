@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "engines/common/EngineGuard.h"
+#include "engines/QM_ImageProc/QM_ImageProc.h"
 #include "engines/common/EngineHandles.h"
+#include "engines/common/EngineLog.h"
+#include "engines/menu/MenuXml.h"
 
 namespace {
 
@@ -39,6 +42,30 @@ Result WithTitle(const char* entry, uintptr_t handle, int32_t index, Result miss
     if (index < 0 || index >= static_cast<int32_t>(list->titles.size())) return missing;
     return action(list->titles[static_cast<size_t>(index)]);
   });
+}
+
+// Reads the picture of a thumbnail path into `title` (top-down BGRA, opaque); leaves it without
+// a picture when the path is blank or does not load.
+void LoadThumbnail(const std::u16string& path, TitleEntry& title) {
+  if (path.find_first_not_of(u' ') == std::u16string::npos) return;
+  const engines::EngineHandle image = DICreate();
+  if (!image) return;
+  if (DILoadImage32B(image, path.c_str())) {
+    const int32_t width = DIGetWidth(image);
+    const int32_t height = DIGetHeight(image);
+    const auto* bits = static_cast<const uint8_t*>(DIGetBits(image));
+    if (bits && width > 0 && height > 0) {
+      title.thumbnail.resize(static_cast<size_t>(width) * height * 4);
+      const size_t stride = static_cast<size_t>(width) * 4;
+      // The image's DIB is bottom-up.
+      for (int32_t y = 0; y < height; ++y)
+        std::copy_n(bits + stride * (height - 1 - y), stride, title.thumbnail.data() + stride * y);
+      for (size_t i = 3; i < title.thumbnail.size(); i += 4) title.thumbnail[i] = 255;
+      title.thumbnailWidth = width;
+      title.thumbnailHeight = height;
+    }
+  }
+  DIDestroy(image);
 }
 
 void Release(uintptr_t handle) {
@@ -91,9 +118,37 @@ ENGINE_API int32_t TLSetTitleThumbnailPath(uintptr_t list, int32_t index, const 
   });
 }
 
-ENGINE_API int32_t TLGetTitleThumbnailPath(uintptr_t list, int32_t index, char16_t* buffer) {
+ENGINE_API int32_t TLGetTitleThumbnailPath(uintptr_t list, int32_t index, char16_t* buffer, int32_t capacity) {
   return WithTitle(__func__, list, index, 0,
-                   [&](TitleEntry& t) { return engines::CopyText(t.thumbnailPath, buffer, TL_PATH_UNITS); });
+                   [&](TitleEntry& t) { return engines::CopyText(t.thumbnailPath, buffer, capacity); });
+}
+
+ENGINE_API int32_t TLSetMenuXml(uintptr_t handle, const char16_t* xml) {
+  return engines::Guarded("TLSetMenuXml", int32_t(0), [&]() -> int32_t {
+    auto list = engines::Lookup<TitleList>(handle);
+    if (!list || !xml) return 0;
+    engines::menu::MenuDocument document;
+    std::string error;
+    if (!engines::menu::ReadMenuXml(engines::ReadText(xml), document, error)) {
+      engines::LogLine("TLSetMenuXml: the thumbnails are kept: " + error);
+      return 0;
+    }
+    // Pictures are decoded before the list is locked: decoding takes a while.
+    std::vector<TitleEntry> pictures(document.thumbnails.size());
+    for (size_t i = 0; i < document.thumbnails.size(); ++i) {
+      pictures[i].thumbnailPath = document.thumbnails[i];
+      LoadThumbnail(document.thumbnails[i], pictures[i]);
+    }
+    std::lock_guard guard(list->lock);
+    for (size_t i = 0; i < pictures.size() && i < list->titles.size(); ++i) {
+      TitleEntry& title = list->titles[i];
+      title.thumbnailPath = std::move(pictures[i].thumbnailPath);
+      title.thumbnail = std::move(pictures[i].thumbnail);
+      title.thumbnailWidth = pictures[i].thumbnailWidth;
+      title.thumbnailHeight = pictures[i].thumbnailHeight;
+    }
+    return 1;
+  });
 }
 
 ENGINE_API int32_t TLSetTitleThumbnail(uintptr_t list, int32_t index, const void* bitmapInfo, const void* bits) {

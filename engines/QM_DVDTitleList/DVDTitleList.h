@@ -15,8 +15,9 @@
 //                                               appends; answers the entry's index
 //   TLRemoveTitle(list, index) -> 1/0
 //   TLSetTitleThumbnailPath(list, index, path) -> 1/0
-//   TLGetTitleThumbnailPath(list, index, buffer) -> length
-//                                               buffer holds 260 UTF-16 units (TL_PATH_UNITS)
+//   TLGetTitleThumbnailPath(list, index, buffer, capacity) -> length of the path
+//                                               at most capacity - 1 units and a terminator; a
+//                                               null buffer or capacity 0 copies nothing
 //   TLSetTitleThumbnail(list, index, bitmapInfo, bits) -> 1/0
 //                                               copies a 24- or 32-bit uncompressed device-
 //                                               independent bitmap (BITMAPINFOHEADER layout,
@@ -24,6 +25,12 @@
 //   TLGetTitleThumbnail(list, index, &width, &height, bgra, capacityBytes) -> bytes needed
 //                                               top-down BGRA, 4 bytes a pixel; a null buffer
 //                                               or a small capacity copies nothing
+//   TLSetMenuXml(list, xml) -> 1/0              the thumbnail paths of a menu XML (the menu
+//                                               manager's MGGetXmlText) for the titles the list
+//                                               has, with their pictures loaded from those files
+//                                               (a path that does not load leaves the title no
+//                                               picture); 0 for a null or damaged text, and then
+//                                               nothing changes
 //   TLSetTitleFile / TLGetTitleFile(list, index, buffer, capacity)
 //                                               the title's MPEG-2 program stream; empty means
 //                                               authoring uses the job's encoded file for it
@@ -38,6 +45,7 @@
 
 #include "engines/common/EngineApi.h"
 
+// The buffer the program passes for a thumbnail path (a path may be longer: it is then cut).
 constexpr int TL_PATH_UNITS = 260;
 
 enum TLAspect : int32_t { TL_ASPECT_AS_ENCODED = -1, TL_ASPECT_4_3 = 0, TL_ASPECT_16_9 = 1 };
@@ -65,7 +73,8 @@ ENGINE_API int32_t TLGetTitleCount(uintptr_t list);
 ENGINE_API int32_t TLInsertTitle(uintptr_t list, int32_t index);
 ENGINE_API int32_t TLRemoveTitle(uintptr_t list, int32_t index);
 ENGINE_API int32_t TLSetTitleThumbnailPath(uintptr_t list, int32_t index, const char16_t* path);
-ENGINE_API int32_t TLGetTitleThumbnailPath(uintptr_t list, int32_t index, char16_t* buffer);
+ENGINE_API int32_t TLGetTitleThumbnailPath(uintptr_t list, int32_t index, char16_t* buffer, int32_t capacity);
+ENGINE_API int32_t TLSetMenuXml(uintptr_t list, const char16_t* xml);
 ENGINE_API int32_t TLSetTitleThumbnail(uintptr_t list, int32_t index, const void* bitmapInfo, const void* bits);
 ENGINE_API int32_t TLGetTitleThumbnail(uintptr_t list, int32_t index, int32_t* width, int32_t* height,
                                        uint8_t* bgra, int32_t capacityBytes);

@@ -24,10 +24,10 @@ TEST(DVDTitleList, InsertKeepsStoryboardOrderAndRemoveShifts) {
   TLGetTitleFile(list, 1, buffer, 64);
   EXPECT_EQ(std::u16string(buffer), u"/b.mpg");
 
-  // A blank path (the program's way of clearing) round-trips; the buffer is 260 units.
+  // A blank path (the program's way of clearing) round-trips.
   EXPECT_EQ(TLSetTitleThumbnailPath(list, 0, u" "), 1);
   char16_t path[TL_PATH_UNITS];
-  EXPECT_EQ(TLGetTitleThumbnailPath(list, 0, path), 1);
+  EXPECT_EQ(TLGetTitleThumbnailPath(list, 0, path, TL_PATH_UNITS), 1);
   EXPECT_EQ(std::u16string(path), u" ");
 
   TLRlease(list);
