@@ -216,6 +216,28 @@ INSTANTIATE_TEST_SUITE_P(Formats, MenuDisc,
                          ::testing::Values(DiscFormat{"NtscWide", false, true}, DiscFormat{"Pal", true, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Every template the program ships loads, renders and authors a disc of one title: its frame
+// and the play button, and no page buttons.
+TEST(MenuDiscTemplates, EveryShippedTemplateAuthorsAOneTitleDisc) {
+  const std::vector<std::string> clips = FiveClips();
+  ASSERT_EQ(clips.size(), 5u) << "ffmpeg could not make the clips";
+  std::vector<fs::path> templates;
+  for (const auto& entry : fs::recursive_directory_iterator(fs::path(BRANTWELL_BIN_DIR) / "templates"))
+    if (entry.path().extension() == ".ini") templates.push_back(entry.path().parent_path());
+  ASSERT_GE(templates.size(), 6u);
+  for (const fs::path& folder : templates) {
+    SCOPED_TRACE(folder.string());
+    Scratch scratch;
+    ASSERT_EQ(RunProgram({std::string(BRANTWELL_BIN_DIR) + "/menu-disc", "--template", folder.string(), "--shot",
+                          scratch / "page.png", scratch / "DVD", clips[0]}),
+              0);
+    const auto check = disctools::InspectDvd(scratch / "DVD");
+    ASSERT_TRUE(check.ok) << check.error;
+    EXPECT_EQ(check.summary.titles.size(), 1u);
+    EXPECT_EQ(check.summary.menuButtons, (std::vector<int>{2}));
+  }
+}
+
 TEST(MenuDiscTool, RefusesABadCommandLineAndNamesAnUnreadableTitle) {
   Scratch scratch;
   const std::string bin = std::string(BRANTWELL_BIN_DIR) + "/menu-disc";

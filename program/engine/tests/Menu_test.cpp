@@ -312,3 +312,39 @@ TEST_F(MenuTest, PlayingATitleReleasesTheDecodersOfTheTitleBefore) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MenuTest, PagesFollowTheTitlesAndTextItemsComeBackWhole) {
+  const fs::path sea = fs::path(BRANTWELL_BIN_DIR) / "templates" / "Landscape" / "sea1";
+  ASSERT_TRUE(fs::exists(sea)) << sea;
+  menu->SetTemplatePath(Wide(sea));
+  for (int i = 0; i < 5; ++i) menu->InsertTitle(i);
+  uMenu::TMenuButtonState state = menu->GetButtonState();
+  EXPECT_EQ(state.Values[0], 0);
+  EXPECT_NE(state.Values[2], 0) << "a fifth title needs a second page";
+  menu->NextPage();
+  state = menu->GetButtonState();
+  EXPECT_NE(state.Values[0], 0);
+  EXPECT_EQ(state.Values[2], 0);
+  menu->RemoveTitle(4);
+  menu->PrevPage();
+  EXPECT_EQ(menu->GetButtonState().Values[2], 0) << "four titles fit one page";
+
+  menu->AddTextItem();
+  menu->SetTextContent(WideString(300, u'x'));
+  menu->SetTextFontSize(0);  // ignored
+  menu->SetTextColor(0x0000FF);
+  const uMenu::TMenuTextItem item = menu->GetCurrentTextItem();
+  EXPECT_EQ(WideString(item.Text), WideString(255, u'x')) << "cut inside the record, with its terminator";
+  EXPECT_GT(item.FontSize, 0);
+  EXPECT_EQ(item.Color, 0x0000FFu);
+
+  ASSERT_GT(menu->GetSupportFontCount(), 0);
+  const WideString font = menu->GetSupportFontName(0);
+  EXPECT_FALSE(font.empty());
+  EXPECT_LT(font.size(), 32u);
+  EXPECT_TRUE(menu->GetPageAudio(7).empty()) << "no such page";
+}
+
+}  // namespace
