@@ -243,3 +243,23 @@ TEST(MenuXml, OverlongTextsAreCutToTheRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Menu, ElementsMoveAndResizeInsideTheCanvas) {
+  const auto menu = MenuWithTitles(2);
+  const auto page = menu->PageAt(0);
+  menu->AddTextItem(*page);
+  EXPECT_TRUE(menu->SetElementRect(*page, ElementKind::Frame, 1, {400, 100, 600, 250}));
+  EXPECT_TRUE(menu->SetElementRect(*page, ElementKind::Next, 0, {700, 500, 764, 564}));  // dragged past the corner
+  EXPECT_TRUE(menu->SetElementRect(*page, ElementKind::Text, 0, {-40, 10, 60, 50}));
+  const auto content = menu->Content(0);
+  EXPECT_EQ(content.slots[1], (Rect{400, 100, 600, 250}));
+  EXPECT_EQ(content.buttonRects[2], (Rect{656, 476, 720, 540}));
+  EXPECT_EQ(content.texts[0].box, (Rect{0, 10, 100, 50}));
+  EXPECT_FALSE(menu->SetElementRect(*page, ElementKind::Background, 0, {0, 0, 10, 10}));
+  EXPECT_FALSE(menu->SetElementRect(*page, ElementKind::Text, 5, {0, 0, 10, 10}));
+  EXPECT_FALSE(menu->SetElementRect(*page, ElementKind::Frame, 0, {10, 10, 10, 40}));
+}
+
+}  // namespace
