@@ -12,6 +12,7 @@ namespace {
 constexpr double kWidth = kCanvasWidth, kHeight = kCanvasHeight;
 constexpr double kTau = 2 * M_PI;
 
+// Owns a cairo pattern; passes for the pattern where one is asked for.
 struct Pattern {
   cairo_pattern_t* pattern;
   ~Pattern() { cairo_pattern_destroy(pattern); }
@@ -39,7 +40,7 @@ void Glow(cairo_t* cr, double x, double y, double radius, uint32_t rgb, double a
   cairo_fill(cr);
 }
 
-// A soft horizontal ellipse (clouds, mist).
+// A soft horizontal ellipse: a thin cloud.
 void SoftEllipse(cairo_t* cr, double x, double y, double rx, double ry, uint32_t rgb, double alpha) {
   cairo_save(cr);
   cairo_translate(cr, x, y);
@@ -48,7 +49,7 @@ void SoftEllipse(cairo_t* cr, double x, double y, double rx, double ry, uint32_t
   cairo_restore(cr);
 }
 
-// Smooth noise along x: random heights at every `step` pixels, eased between (0..1).
+// Smooth noise along x (0..1): random heights every `step` pixels, eased between.
 class Ridge {
  public:
   Ridge(uint64_t seed, double step, int count) : m_step(step) {
@@ -59,9 +60,8 @@ class Ridge {
     const double position = x / m_step;
     const int n = int(std::floor(position));
     const double t = position - n, eased = (1 - std::cos(t * M_PI)) / 2;
-    auto height = [&](int i) {
-      return m_heights[size_t(((i % int(m_heights.size())) + int(m_heights.size())) % int(m_heights.size()))];
-    };
+    const int count = int(m_heights.size());  // the heights repeat along x
+    auto height = [&](int i) { return m_heights[size_t((i % count + count) % count)]; };
     return height(n) + (height(n + 1) - height(n)) * eased;
   }
 
