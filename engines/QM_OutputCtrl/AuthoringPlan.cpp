@@ -93,7 +93,7 @@ std::string CheckMenu(const std::vector<MenuPage>& pages, size_t titleCount, boo
       } else if (button.action == OC_ACTION_GO_TO_PAGE) {
         if (button.target < 0 || static_cast<size_t>(button.target) >= pages.size())
           return buttonName + " goes to page " + std::to_string(button.target + 1) + ", which the menu does not have";
-      } else {
+      } else if (button.action != OC_ACTION_PLAY_ALL) {
         return buttonName + " has no action";
       }
       for (size_t o = 0; o < b; ++o) {
@@ -194,6 +194,14 @@ std::string MakePlan(const OCEncParam& block, const std::vector<TitleInfo>& titl
 
 std::string DvdauthorXml(const Plan& plan, const std::string& destination, const std::vector<std::string>& menuVobs) {
   const bool hasMenu = !plan.pages.empty();
+  // With a menu, each page notes itself in g2 when it shows; a frame's button jumps straight
+  // to its title. Every title ends in the dispatcher menu after the pages: it plays the next
+  // title of a "play all" (g3: the next title, 0 when none; g4: the title it plays now) or
+  // hands over to the return menu, which shows the page g2 names. "Play all" starts in a
+  // menu of its own, as a button holds one command.
+  const std::string playAll = std::to_string(plan.pages.size() + 1);
+  const std::string dispatcher = std::to_string(plan.pages.size() + 2);
+  const std::string returner = std::to_string(plan.pages.size() + 3);
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   xml += "<dvdauthor dest=\"" + XmlEscape(destination) + "\" format=\"" + (plan.pal ? "pal" : "ntsc") + "\">\n";
   xml += " <vmgm>\n";
@@ -204,13 +212,20 @@ std::string DvdauthorXml(const Plan& plan, const std::string& destination, const
   if (hasMenu) {
     for (size_t p = 0; p < plan.pages.size(); ++p) {
       const MenuPage& page = plan.pages[p];
+      const std::string here = std::to_string(p + 1);
       xml += std::string("   <pgc") + (p == 0 ? " entry=\"title\"" : "") + ">\n";
+      // The page the titles come back to; a viewer who left a "play all" through the menu
+      // key has ended it.
+      xml += "    <pre>g2 = " + here + "; g3 = 0;</pre>\n";
       for (size_t b = 0; b < page.buttons.size(); ++b) {
         const OCMenuButton& button = page.buttons[b];
-        const std::string command =
-            button.action == OC_ACTION_PLAY_TITLE
-                ? "jump title " + std::to_string(plan.titles[static_cast<size_t>(button.target)].discNumber) + ";"
-                : "jump menu " + std::to_string(button.target + 1) + ";";
+        std::string command;
+        if (button.action == OC_ACTION_PLAY_TITLE)
+          command = "jump title " + std::to_string(plan.titles[static_cast<size_t>(button.target)].discNumber) + ";";
+        else if (button.action == OC_ACTION_PLAY_ALL)
+          command = "jump menu " + playAll + ";";
+        else
+          command = "jump menu " + std::to_string(button.target + 1) + ";";
         xml += "    <button name=\"b" + std::to_string(b + 1) + "\">" + command + "</button>\n";
       }
       // A silent page holds its still picture; a page with music plays it again and again.
@@ -218,6 +233,16 @@ std::string DvdauthorXml(const Plan& plan, const std::string& destination, const
       if (!page.audioFile.empty()) xml += "    <post>jump cell 1;</post>\n";
       xml += "   </pgc>\n";
     }
+    const std::string titleCount = std::to_string(plan.titles.size());
+    xml += "   <pgc>\n    <pre>g3 = 2; jump title " + std::to_string(plan.titles.front().discNumber) + ";</pre>\n   </pgc>\n";
+    xml += "   <pgc>\n    <pre>g4 = g3; if (g3 != 0) g3 += 1; if (g3 &gt; " + titleCount + ") g3 = 0; ";
+    for (size_t i = 0; i < plan.titles.size(); ++i)
+      xml += "if (g4 == " + std::to_string(i + 1) + ") jump title " + std::to_string(plan.titles[i].discNumber) + "; ";
+    xml += "jump menu " + returner + ";</pre>\n   </pgc>\n";
+    xml += "   <pgc>\n    <pre>";
+    for (size_t p = 1; p < plan.pages.size(); ++p)
+      xml += "if (g2 == " + std::to_string(p + 1) + ") jump menu " + std::to_string(p + 1) + "; ";
+    xml += "jump menu 1;</pre>\n   </pgc>\n";
   } else {
     xml += "   <pgc entry=\"title\">\n    <pre>";
     for (size_t i = 0; i < plan.titles.size(); ++i)
@@ -234,7 +259,7 @@ std::string DvdauthorXml(const Plan& plan, const std::string& destination, const
       for (double at : title.chapters) marks += (marks.empty() ? "" : ",") + Seconds(at);
       std::string post;
       if (hasMenu) {
-        post = "call vmgm menu 1;";
+        post = "call vmgm menu " + dispatcher + ";";
       } else if (static_cast<size_t>(index) + 1 < plan.titles.size()) {
         post = "{ g1 = " + std::to_string(index + 2) + "; call vmgm menu 1; }";
       } else {

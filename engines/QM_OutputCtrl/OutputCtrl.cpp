@@ -17,10 +17,12 @@
 #include "engines/QM_OutputCtrl/AuthoringPlan.h"
 #include "engines/QM_OutputCtrl/MenuDescription.h"
 #include "engines/QM_OutputCtrl/MenuRenderer.h"
+#include "engines/QM_OutputCtrl/MenuSourcePages.h"
 #include "engines/QM_OutputCtrl/TitleProbe.h"
 #include "engines/common/EngineGuard.h"
 #include "engines/common/EngineHandles.h"
 #include "engines/common/JobThreads.h"
+#include "engines/common/MenuSource.h"
 #include "engines/common/WindowPoster.h"
 #include "platform/kernel/Unicode.h"
 
@@ -200,13 +202,23 @@ class Controller : public engines::EngineObject, public std::enable_shared_from_
     return {};
   }
 
-  std::string MenuPages(const Settings& s, std::vector<MenuPage>& pages) {
+  // The menu handle is either a description built through the OCMenu* calls or a menu data
+  // object that renders its pages now, at the job's format.
+  static std::string MenuPages(const Settings& s, size_t titleCount, std::vector<MenuPage>& pages) {
     if (!s.menu) return {};
-    auto menu = engines::Lookup<MenuDescription>(s.menu);
-    if (!menu) return "the menu data handed to authoring is not a menu description";
-    std::lock_guard guard(menu->lock);
-    pages = menu->pages;
-    return {};
+    if (auto menu = engines::Lookup<MenuDescription>(s.menu)) {
+      std::lock_guard guard(menu->lock);
+      pages = menu->pages;
+      return {};
+    }
+    auto source = engines::Lookup<engines::MenuSource>(s.menu);
+    if (!source) return "the menu data handed to authoring is neither a menu description nor a menu";
+    engines::MenuFormat format;
+    format.width = 720;
+    format.height = s.block.height;
+    format.wide = s.block.aspect == kEncodeAspect16x9;
+    format.titleCount = static_cast<int>(titleCount);
+    return PagesFromSource(*source, format, pages);
   }
 
   std::string MakeMenus(const Settings& s, const Plan& plan, const std::string& work, std::vector<std::string>& vobs) {
@@ -320,7 +332,7 @@ class Controller : public engines::EngineObject, public std::enable_shared_from_
     std::string error = CollectTitles(s, titles, chapters);
     if (!error.empty()) return error;
     std::vector<MenuPage> pages;
-    if (!(error = MenuPages(s, pages)).empty()) return error;
+    if (!(error = MenuPages(s, titles.size(), pages)).empty()) return error;
     Plan plan;
     if (!(error = MakePlan(s.block, titles, chapters, pages, plan)).empty()) return error;
 

@@ -14,7 +14,9 @@
 //   OCInitEncParam(block)               fills the 112-byte OCEncParam with defaults (NTSC 4:3)
 //                                       that the converter accepts as they stand
 //   OCRegisterMsgHwnd(ctrl, window)     the window that receives the two messages below
-//   OCSetMenuData(ctrl, menu)           a menu description handle (below); 0 = disc without menu
+//   OCSetMenuData(ctrl, menu)           a menu description handle (below), or a menu data object
+//                                       (engines::MenuSource, engines/common/MenuSource.h) that
+//                                       renders its pages when the job starts; 0 = disc without menu
 //   OCSetTitleList(ctrl, list)          a QM_DVDTitleList handle (chapters, files); may be 0
 //   OCSetTempPath(ctrl, folder)         the folder holding the encoded titles Slide0.mpg,
 //                                       Slide1.mpg ... (the titles are these files, in order)
@@ -49,6 +51,15 @@
 //   OCMenuAddPage(menu, const OCMenuPageInfo*) -> page index, or -1 (the pixels are copied)
 //   OCMenuAddButton(menu, page, const OCMenuButton*) -> button index, or -1
 //
+// A menu data object is asked on the job's thread, when it starts, for its pages at the job's
+// format: 720 x 480 or 576 by the block's height, 16:9 when the block's aspect is
+// kEncodeAspect16x9 (else 4:3), and the number of titles the job found.
+//
+// On the disc a frame's title plays and then returns to the page its button is on; "play all"
+// plays every title in the disc's order and then returns to its page (general registers 2
+// and 3 hold the page to return to and the next title of a "play all"); a page with music
+// loops it.
+//
 // A disc without a menu starts the first title and plays the titles one after the other.
 
 #include <cstddef>
@@ -75,7 +86,7 @@ enum OCDvdType : int32_t { OC_TYPE_DISC = 1, OC_TYPE_FOLDER = 2, OC_TYPE_ISO = 3
 // height and rate (the disc's TV standard), the aspect (of the menus) and menuSeconds.
 using OCEncParam = DvdEncodeParam;
 
-enum OCButtonAction : int32_t { OC_ACTION_PLAY_TITLE = 1, OC_ACTION_GO_TO_PAGE = 2 };
+enum OCButtonAction : int32_t { OC_ACTION_PLAY_TITLE = 1, OC_ACTION_GO_TO_PAGE = 2, OC_ACTION_PLAY_ALL = 3 };
 
 struct OCMenuPageInfo {
   int32_t width;                 // 720
@@ -90,7 +101,8 @@ struct OCMenuPageInfo {
 struct OCMenuButton {
   int32_t left, top, right, bottom;  // pixels of the page, right and bottom exclusive
   int32_t action;                    // OCButtonAction
-  int32_t target;                    // title index (0-based, in disc order) or page index
+  int32_t target;                    // title index (0-based, in disc order) or page index;
+                                     // not used by OC_ACTION_PLAY_ALL
 };
 static_assert(sizeof(OCMenuButton) == 24);
 
