@@ -1,0 +1,318 @@
+#include "engines/menu/PreviewWindow.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "engines/common/EngineGuard.h"
+#include "engines/common/EngineLog.h"
+#include "engines/common/WindowPoster.h"
+#include "platform/gdi/WinGdi.h"
+#include "platform/user/WinUser.h"
+
+namespace engines::menu {
+
+namespace {
+
+constexpr char16_t kWindowClass[] = u"BrantwellMenuPreviewer";
+constexpr char16_t kObjectProperty[] = u"BrantwellMenuPreviewerObject";
+constexpr UINT_PTR kActivationTimer = 1;
+// The page shows at the disc's display aspect.
+constexpr int kDisplayAspectWidth = 4, kDisplayAspectHeight = 3;
+
+struct SurfaceDeleter {
+  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextDeleter {
+  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using Context = std::unique_ptr<cairo_t, ContextDeleter>;
+
+PreviewWindow* PreviewOf(HWND hwnd) { return static_cast<PreviewWindow*>(GetPropW(hwnd, kObjectProperty)); }
+
+LRESULT PreviewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  PreviewWindow* preview = PreviewOf(hwnd);
+  if (!preview) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return engines::Guarded("menu previewer window", LRESULT(0),
+                          [&] { return preview->Handle(message, wParam, lParam); });
+}
+
+void RegisterWindowClass() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    WNDCLASSW windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = PreviewProc;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassW(&windowClass);
+  });
+}
+
+bool Overlaps(int a1, int a2, int b1, int b2) { return a1 < b2 && b1 < a2; }
+
+}  // namespace
+
+int NearestButton(const std::vector<MenuButtonInfo>& buttons, int from, PreviewDirection direction) {
+  if (from < 0 || from >= int(buttons.size())) return buttons.empty() ? -1 : 0;
+  const MenuButtonInfo& here = buttons[size_t(from)];
+  const double hereX = (here.left + here.right) / 2.0, hereY = (here.top + here.bottom) / 2.0;
+  const bool across = direction == PreviewDirection::Left || direction == PreviewDirection::Right;
+  const bool forward = direction == PreviewDirection::Right || direction == PreviewDirection::Down;
+  int best = from;
+  // Buttons in the same row (for left and right) or column (for up and down) come first, so
+  // that a grid is walked along its rows and columns; then the distance, sideways counting double.
+  std::pair<int, double> bestScore{2, 0};
+  for (int index = 0; index < int(buttons.size()); ++index) {
+    if (index == from) continue;
+    const MenuButtonInfo& there = buttons[size_t(index)];
+    const double dx = (there.left + there.right) / 2.0 - hereX, dy = (there.top + there.bottom) / 2.0 - hereY;
+    double ahead = across ? dx : dy;
+    if (!forward) ahead = -ahead;
+    if (ahead <= 0) continue;
+    const double sideways = std::abs(across ? dy : dx);
+    const bool inLine = across ? Overlaps(here.top, here.bottom, there.top, there.bottom)
+                               : Overlaps(here.left, here.right, there.left, there.right);
+    const std::pair<int, double> score{inLine ? 0 : 1, ahead + 2 * sideways};
+    if (score < bestScore) {
+      bestScore = score;
+      best = index;
+    }
+  }
+  return best;
+}
+
+std::unique_ptr<PreviewWindow> PreviewWindow::Create(HWND parent, int x, int y, int width, int height) {
+  RegisterWindowClass();
+  std::unique_ptr<PreviewWindow> preview(new PreviewWindow);
+  preview->m_window = CreateWindowExW(0, kWindowClass, u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                                      std::max(0, width), std::max(0, height), parent, nullptr, nullptr, nullptr);
+  if (!preview->m_window) throw engines::EngineError("cannot create the menu previewer's window");
+  SetPropW(preview->m_window, kObjectProperty, preview.get());
+  return preview;
+}
+
+PreviewWindow::~PreviewWindow() {
+  if (m_window && IsWindow(m_window)) {
+    KillTimer(m_window, kActivationTimer);
+    RemovePropW(m_window, kObjectProperty);
+    DestroyWindow(m_window);
+  }
+}
+
+void PreviewWindow::SetMenuData(std::shared_ptr<MenuData> data) {
+  m_data = data;
+  if (!data) {
+    if (m_window) KillTimer(m_window, kActivationTimer);
+    m_activating = false;
+    m_pictures = {};
+    m_highlight = -1;
+    m_page = 0;
+    m_pageCount = 0;
+    if (m_window) InvalidateRect(m_window, nullptr, FALSE);
+    return;
+  }
+  ShowPage(0);
+}
+
+void PreviewWindow::ShowPage(int index) {
+  if (m_window) KillTimer(m_window, kActivationTimer);
+  m_activating = false;
+  m_pictures = {};
+  const std::shared_ptr<MenuData> data = m_data.lock();
+  if (data) {
+    // The disc holds every title the menu shows.
+    const std::shared_ptr<Menu> menu = data->GetMenu();
+    m_format = MenuFormat{};
+    m_format.titleCount = menu ? menu->TitleCount() : 0;
+    m_pageCount = data->DiscPageCount(m_format);
+    std::string error;
+    if (!data->DescribePage(m_format, index, m_pictures, error)) {
+      engines::LogLine("menu preview: page " + std::to_string(index + 1) + " cannot be shown: " + error);
+      m_pictures = {};
+    }
+  }
+  m_page = index;
+  m_highlight = m_pictures.buttons.empty() ? -1 : 0;
+  Post(kPreviewPageShown, index);
+  if (m_window) InvalidateRect(m_window, nullptr, FALSE);
+}
+
+void PreviewWindow::Post(uintptr_t what, intptr_t value) const {
+  if (m_notify) engines::PostToWindow(m_notify, kPreviewNotify, what, value);
+}
+
+void PreviewWindow::MoveHighlight(PreviewDirection direction) {
+  if (m_activating) return;
+  const int next = NearestButton(m_pictures.buttons, m_highlight, direction);
+  if (next == m_highlight) return;
+  m_highlight = next;
+  InvalidateRect(m_window, nullptr, FALSE);
+}
+
+void PreviewWindow::ActivateHighlighted() {
+  if (!m_activating && m_highlight >= 0) Activate(m_highlight);
+}
+
+void PreviewWindow::Activate(int button) {
+  m_highlight = button;
+  m_activating = true;
+  InvalidateRect(m_window, nullptr, FALSE);
+  SetTimer(m_window, kActivationTimer, kActivationMs, nullptr);
+}
+
+void PreviewWindow::Act(const MenuButtonInfo& button) {
+  switch (button.action) {
+    case MenuAction::PlayTitle:
+      Post(kPreviewTitleChosen, button.target);
+      break;
+    case MenuAction::PlayAll:
+      Post(kPreviewTitleChosen, 0);
+      break;
+    case MenuAction::GoToPage:
+      ShowPage(button.target);
+      break;
+  }
+}
+
+RECT PreviewWindow::Place() const {
+  RECT client{};
+  GetClientRect(m_window, &client);
+  int width = client.right, height = client.right * kDisplayAspectHeight / kDisplayAspectWidth;
+  if (height > client.bottom) {
+    height = client.bottom;
+    width = client.bottom * kDisplayAspectWidth / kDisplayAspectHeight;
+  }
+  const int left = (client.right - width) / 2, top = (client.bottom - height) / 2;
+  return RECT{left, top, left + width, top + height};
+}
+
+int PreviewWindow::ButtonAt(int x, int y) const {
+  const RECT place = Place();
+  const int width = place.right - place.left, height = place.bottom - place.top;
+  if (width <= 0 || height <= 0 || x < place.left || x >= place.right || y < place.top || y >= place.bottom) return -1;
+  const double storedX = double(x - place.left) * m_format.width / width;
+  const double storedY = double(y - place.top) * m_format.height / height;
+  for (int index = 0; index < int(m_pictures.buttons.size()); ++index) {
+    const MenuButtonInfo& button = m_pictures.buttons[size_t(index)];
+    if (storedX >= button.left && storedX < button.right && storedY >= button.top && storedY < button.bottom)
+      return index;
+  }
+  return -1;
+}
+
+LRESULT PreviewWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers every pixel
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+    case WM_MOUSEMOVE:
+      if (!m_activating) {
+        const int button = ButtonAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (button >= 0 && button != m_highlight) {
+          m_highlight = button;
+          InvalidateRect(m_window, nullptr, FALSE);
+        }
+      }
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(m_window);
+      if (!m_activating) {
+        const int button = ButtonAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (button >= 0) Activate(button);
+      }
+      return 0;
+    case WM_KEYDOWN:
+      switch (int(wParam)) {
+        case VK_LEFT: MoveHighlight(PreviewDirection::Left); return 0;
+        case VK_RIGHT: MoveHighlight(PreviewDirection::Right); return 0;
+        case VK_UP: MoveHighlight(PreviewDirection::Up); return 0;
+        case VK_DOWN: MoveHighlight(PreviewDirection::Down); return 0;
+        case VK_RETURN: ActivateHighlighted(); return 0;
+      }
+      break;
+    case WM_TIMER:
+      if (wParam == kActivationTimer) {
+        KillTimer(m_window, kActivationTimer);
+        if (m_activating) {
+          m_activating = false;
+          InvalidateRect(m_window, nullptr, FALSE);
+          if (m_highlight >= 0 && m_highlight < int(m_pictures.buttons.size())) {
+            const MenuButtonInfo button = m_pictures.buttons[size_t(m_highlight)];
+            Act(button);
+          }
+        }
+        return 0;
+      }
+      break;
+    case WM_NCDESTROY:
+      RemovePropW(m_window, kObjectProperty);
+      m_window = nullptr;
+      m_activating = false;
+      return 0;
+  }
+  return DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+void PreviewWindow::Paint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(m_window, &paint);
+  RECT client{};
+  GetClientRect(m_window, &client);
+  engines::Guarded("menu preview paint", [&] {
+    if (client.right <= 0 || client.bottom <= 0) return;
+    Surface target(cairo_image_surface_create(CAIRO_FORMAT_RGB24, client.right, client.bottom));
+    if (cairo_surface_status(target.get()) != CAIRO_STATUS_SUCCESS) return;
+    Context cr(cairo_create(target.get()));
+    cairo_set_source_rgb(cr.get(), 0, 0, 0);
+    cairo_paint(cr.get());
+
+    const int width = m_format.width, height = m_format.height;
+    const size_t bytes = size_t(width) * height * 4;
+    if (m_pictures.background.size() == bytes) {
+      // The page as a player composes it: the highlighted button's overlay (the select overlay
+      // while it is being activated) over the picture, inside that button's rectangle only.
+      std::vector<uint8_t> shown = m_pictures.background;
+      const std::vector<uint8_t>& overlay = m_activating ? m_pictures.select : m_pictures.highlight;
+      if (m_highlight >= 0 && m_highlight < int(m_pictures.buttons.size()) && overlay.size() == bytes) {
+        const MenuButtonInfo& button = m_pictures.buttons[size_t(m_highlight)];
+        for (int y = std::max(0, button.top); y < std::min(height, button.bottom); ++y)
+          for (int x = std::max(0, button.left); x < std::min(width, button.right); ++x) {
+            const size_t at = (size_t(y) * width + x) * 4;
+            if (overlay[at + 3] == 0) continue;
+            std::memcpy(&shown[at], &overlay[at], 3);
+          }
+      }
+      Surface page(cairo_image_surface_create_for_data(shown.data(), CAIRO_FORMAT_RGB24, width, height, width * 4));
+      const RECT place = Place();
+      if (cairo_surface_status(page.get()) == CAIRO_STATUS_SUCCESS && place.right > place.left &&
+          place.bottom > place.top) {
+        cairo_translate(cr.get(), place.left, place.top);
+        cairo_scale(cr.get(), double(place.right - place.left) / width, double(place.bottom - place.top) / height);
+        cairo_set_source_surface(cr.get(), page.get(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_GOOD);
+        cairo_pattern_set_extend(cairo_get_source(cr.get()), CAIRO_EXTEND_PAD);
+        cairo_rectangle(cr.get(), 0, 0, width, height);
+        cairo_fill(cr.get());
+      }
+      cr.reset();  // done with `shown` before it goes
+      page.reset();
+    }
+    cairo_surface_flush(target.get());
+    const BITMAPINFO info = platform::TopDownBitmapInfo32(client.right, client.bottom);
+    SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom,
+                      cairo_image_surface_get_data(target.get()), &info, DIB_RGB_COLORS);
+  });
+  EndPaint(m_window, &paint);
+}
+
+}  // namespace engines::menu
