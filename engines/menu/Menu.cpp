@@ -260,6 +260,31 @@ std::vector<PageView> Menu::Snapshot() const {
   return views;
 }
 
+std::vector<PageView> Menu::ViewsForTitles(int titleCount) const {
+  titleCount = std::max(0, titleCount);
+  std::lock_guard guard(m_lock);
+  std::vector<PageContent> contents;
+  for (const auto& slot : m_pages) contents.push_back(slot.content);
+  FitPagesToTitles(contents, titleCount);
+  const int known = m_titles ? m_titles->Count() : 0;
+  std::vector<PageView> views;
+  int first = 0;
+  for (size_t i = 0; i < contents.size(); ++i) {
+    PageView view;
+    view.index = static_cast<int>(i);
+    view.firstTitle = first;
+    view.titleCount = std::clamp(titleCount - first, 0, SlotCount(contents[i]));
+    view.hasPrevious = i > 0;
+    view.hasNext = i + 1 < contents.size();
+    for (int t = 0; t < view.titleCount; ++t)
+      view.titles.push_back(first + t < known ? m_titles->Title(first + t) : TitleThumbnail{});
+    first += SlotCount(contents[i]);
+    view.content = std::move(contents[i]);
+    views.push_back(std::move(view));
+  }
+  return views;
+}
+
 // --- selection ---
 
 Selection Menu::GetSelection() const {

@@ -98,6 +98,9 @@ class Menu : public std::enable_shared_from_this<Menu> {
   // --- what is drawn ---
   PageView View(int index) const;        // with the titles' thumbnails
   std::vector<PageView> Snapshot() const;
+  // The pages as a disc of `titleCount` titles shows them: pages added (taking the last page's
+  // template) or left out as those titles need, frames only for titles below `titleCount`.
+  std::vector<PageView> ViewsForTitles(int titleCount) const;
 
   // --- the designer's selection on the current page ---
   Selection GetSelection() const;

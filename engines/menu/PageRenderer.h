@@ -44,8 +44,17 @@ Rect MeasureTextBox(const TextItem& item, int centreX, int centreY);
 // Pictures that do not load are left out; `missing` (when not null) gets their paths.
 void DrawPage(cairo_t* cr, const PageView& view, std::vector<std::u16string>* missing = nullptr);
 
+// Draws everything but the background (frames, captions, buttons, text items) on `cr` in
+// canvas coordinates.
+void DrawElements(cairo_t* cr, const PageView& view, std::vector<std::u16string>* missing = nullptr);
+
 // Draws only the background, scaled to cover the rectangle (x, y, width, height) of `cr`.
 void DrawBackground(cairo_t* cr, const PageContent& content, double x, double y, double width, double height);
+
+// Draws button `button` of the page (its picture, or a plain round glyph button when it has
+// none or the picture does not load) scaled into `rect` of `cr`'s user space.
+void DrawButton(cairo_t* cr, const PageContent& content, PageButton button, double x, double y, double width,
+                double height);
 
 // Renders the page into a new image surface of `width` x `height` (ARGB32, opaque): the canvas
 // stretched to it. The caller destroys the surface.
