@@ -124,17 +124,33 @@ void PreviewWindow::ShowPage(int index) {
   if (m_window) KillTimer(m_window, kActivationTimer);
   m_activating = false;
   m_pictures = {};
+  m_error.clear();
   const std::shared_ptr<MenuData> data = m_data.lock();
   if (data) {
-    // The disc holds every title the menu shows.
-    const std::shared_ptr<Menu> menu = data->GetMenu();
-    m_format = MenuFormat{};
-    m_format.titleCount = menu ? menu->TitleCount() : 0;
-    m_pageCount = data->DiscPageCount(m_format);
+    // The pages as the menu data describes them to authoring, rendered one at a time.
     std::string error;
-    if (!data->DescribePage(m_format, index, m_pictures, error)) {
-      engines::LogLine("menu preview: page " + std::to_string(index + 1) + " cannot be shown: " + error);
-      m_pictures = {};
+    const std::shared_ptr<Menu> menu = data->GetMenu();
+    if (!menu) {
+      error = "the menu data belongs to no menu";
+      m_pageCount = 0;
+    } else {
+      m_format = MenuFormat{};
+      m_format.titleCount = menu->TitleCount();  // the disc holds every title the menu shows
+      std::vector<PageView> views = DiscPageViews(*menu, m_format);
+      m_pageCount = int(views.size());
+      if (index < 0 || index >= m_pageCount) {
+        error = "the menu has no page " + std::to_string(index + 1);
+      } else {
+        // The program plays the page's music itself (and none when its file is gone), so a
+        // missing music file must not keep the page from showing.
+        PageView& view = views[size_t(index)];
+        view.content.audio.clear();
+        if (!RenderDiscPage(view, m_format, m_pictures, error)) m_pictures = {};
+      }
+    }
+    if (!error.empty()) {
+      m_error = "Menu page " + std::to_string(index + 1) + " cannot be shown: " + error;
+      engines::LogLine("menu preview: " + m_error);
     }
   }
   m_page = index;
@@ -306,6 +322,34 @@ void PreviewWindow::Paint() {
       }
       cr.reset();  // done with `shown` before it goes
       page.reset();
+    } else if (!m_error.empty()) {
+      // Say why the page is missing rather than show a black window.
+      cairo_select_font_face(cr.get(), "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+      cairo_set_font_size(cr.get(), 13);
+      cairo_set_source_rgb(cr.get(), 0.85, 0.85, 0.85);
+      // Word-wrapped to the window, each line centred.
+      std::vector<std::string> lines{""};
+      size_t start = 0;
+      while (start < m_error.size()) {
+        size_t end = m_error.find(' ', start);
+        if (end == std::string::npos) end = m_error.size();
+        const std::string word = m_error.substr(start, end - start);
+        const std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr.get(), longer.c_str(), &extents);
+        if (extents.x_advance > client.right - 16 && !lines.back().empty()) lines.push_back(word);
+        else lines.back() = longer;
+        start = end + 1;
+      }
+      const double lineHeight = 18;
+      double y = client.bottom / 2.0 - lineHeight * (double(lines.size()) - 1) / 2;
+      for (const std::string& line : lines) {
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr.get(), line.c_str(), &extents);
+        cairo_move_to(cr.get(), std::max(4.0, (client.right - extents.x_advance) / 2), y);
+        cairo_show_text(cr.get(), line.c_str());
+        y += lineHeight;
+      }
     }
     cairo_surface_flush(target.get());
     const BITMAPINFO info = platform::TopDownBitmapInfo32(client.right, client.bottom);

@@ -13,11 +13,15 @@
 // whenever a page shows (the first on SetMenuData too), wParam kPreviewTitleChosen with the
 // title's index when a frame is activated (play: title 0).
 //
+// A page that cannot be rendered (its background no longer loads, say) shows the reason in its
+// place and goes to the engines' log.
+//
 // GUI thread only: the object, its window and its timer belong to the thread that made them.
 // The window keeps a plain pointer to the object (a window property), removed when either goes.
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engines/common/MenuSource.h"
@@ -80,6 +84,7 @@ class PreviewWindow {
   int m_page = 0;
   int m_pageCount = 0;
   MenuPagePictures m_pictures;  // the page shown
+  std::string m_error;          // why the page could not be shown, shown instead of it
   int m_highlight = -1;
   bool m_activating = false;    // the highlighted button shows its select colour until the timer
 };

@@ -30,7 +30,7 @@ TEST(MenuPreviewer, ShowsTheMenuDataItIsGivenAndPostsPagesAndTitles) {
   MGSetTitleList(manager, list);
   MGSetMenuData(manager, data);
   const std::u16string folder =
-      WriteTemplate(std::filesystem::path(BRANTWELL_TEST_BIN_DIR) / "menu-previewer-template", GridLayout());
+      WriteTemplate(TestFolder("menu-previewer-template"), GridLayout());
   ASSERT_EQ(MDSetTemplatePath(MGGetCurrentPage(manager), folder.c_str()), 1);
   for (int i = 0; i < 5; ++i) {
     ASSERT_EQ(TLInsertTitle(list, i), i);

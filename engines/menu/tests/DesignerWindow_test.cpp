@@ -27,7 +27,7 @@ TemplateLayout TwoSlots() { return {{{60, 120, 300, 300}, {420, 120, 660, 300}}}
 
 struct DesignerFixture : ::testing::Test {
   platform::testing::Watchdog watchdog{std::chrono::seconds(120)};
-  std::filesystem::path folder = std::filesystem::path(BRANTWELL_TEST_BIN_DIR) / "designer-window-template";
+  std::filesystem::path folder = TestFolder("designer-window-template");
   HWND top = nullptr;
   std::shared_ptr<Menu> menu;
   DesignerWindowPtr designer;

@@ -68,6 +68,12 @@ inline TemplateLayout GridLayout() {
   return {{{60, 100, 300, 260}, {420, 100, 660, 260}, {60, 280, 300, 440}, {420, 280, 660, 440}}};
 }
 
+// A folder of its own for the running test (the tests of a program may run at once).
+inline std::filesystem::path TestFolder(const std::string& prefix) {
+  return std::filesystem::path(BRANTWELL_TEST_BIN_DIR) /
+         (prefix + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
 // Writes a template into `folder` (made if missing) and answers the folder with its delimiter.
 inline std::u16string WriteTemplate(const std::filesystem::path& folder, const TemplateLayout& layout) {
   std::filesystem::create_directories(folder);

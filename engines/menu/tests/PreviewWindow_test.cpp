@@ -23,7 +23,7 @@ constexpr UINT kAction = WM_USER + 1504;
 
 struct PreviewFixture : ::testing::Test {
   platform::testing::Watchdog watchdog{std::chrono::seconds(120)};
-  std::filesystem::path folder = std::filesystem::path(BRANTWELL_TEST_BIN_DIR) / "preview-window-template";
+  std::filesystem::path folder = TestFolder("preview-window-template");
   HWND top = nullptr;
   std::shared_ptr<Menu> menu;
   std::shared_ptr<MenuData> data = std::make_shared<MenuData>();
@@ -197,6 +197,31 @@ TEST_F(PreviewFixture, WithoutMenuDataItShowsBlackAndPostsNothing) {
   platform::testing::KeyPress(VK_RETURN);
   Advance(kActivationMs + 10);
   EXPECT_TRUE(Actions().empty());
+}
+
+TEST_F(PreviewFixture, APageWithoutItsMusicShowsAndOneWithoutItsBackgroundSaysWhy) {
+  menu->EditPage(*menu->PageAt(0), [](PageContent& content) {
+    content.audio = u"/no/such/music.mp3";
+    return true;
+  });
+  preview->SetMenuData(data);
+  Run();
+  EXPECT_EQ(Actions(), (std::vector<std::pair<WPARAM, LPARAM>>{{1, 0}}));
+  EXPECT_EQ(preview->Buttons().size(), 6u);
+  EXPECT_TRUE(Near(ReadWindow(preview->Window()).At(20, 40), kBackgroundRgb));
+
+  menu->EditPage(*menu->PageAt(0), [](PageContent& content) {
+    content.background = u"/no/such/background.png";
+    return true;
+  });
+  preview->SetMenuData(data);
+  Run();
+  EXPECT_EQ(Actions(), (std::vector<std::pair<WPARAM, LPARAM>>{{1, 0}}));
+  EXPECT_TRUE(preview->Buttons().empty());
+  EXPECT_EQ(preview->Highlighted(), -1);
+  SaveShot(top, "menu-preview-missing-background.png");
+  // Black, with the reason written across the middle.
+  EXPECT_GT(CountNear(ReadWindow(preview->Window()), 0, 200, kWidth, 260, 0xD9D9D9, 60), 50);
 }
 
 TEST(PreviewNavigation, NearestButtonPrefersItsRowAndColumn) {
