@@ -64,13 +64,22 @@ ENGINE_API int32_t MDSetTemplatePath(EngineHandle handle, const char16_t* folder
       return 0;
     }
     return menu.EditPage(page, [&](PageContent& content) {
-      // The page's own music and text items other than the template's heading stay.
       PageContent fresh = engines::menu::ContentFromTemplate(layout);
+      // The page's music and the user's text items stay. A heading the user rewrote keeps its
+      // words in the new template's heading style; an untouched one becomes the new heading.
       fresh.audio = content.audio;
-      for (size_t i = 0; i < content.texts.size(); ++i) {
-        const bool wasHeading = i == 0 && !content.layout.heading.empty() && content.texts[0].text == content.layout.heading;
-        if (!wasHeading) fresh.texts.push_back(content.texts[i]);
+      size_t firstOwn = 0;
+      if (!content.layout.heading.empty() && !content.texts.empty()) {
+        firstOwn = 1;
+        const auto& oldHeading = content.texts[0];
+        if (oldHeading.text != content.layout.heading) {
+          if (!fresh.texts.empty() && !layout.heading.empty())
+            fresh.texts[0].text = oldHeading.text;
+          else
+            fresh.texts.push_back(oldHeading);
+        }
       }
+      for (size_t i = firstOwn; i < content.texts.size(); ++i) fresh.texts.push_back(content.texts[i]);
       content = std::move(fresh);
       return true;
     }) ? 1 : 0;

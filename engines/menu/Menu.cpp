@@ -232,6 +232,32 @@ bool Menu::EditPage(const MenuPage& page, const std::function<bool(PageContent&)
   return true;
 }
 
+bool Menu::SetElementRect(const MenuPage& page, ElementKind kind, int index, Rect rect) {
+  if (rect.Empty()) return false;
+  rect = KeepInsideCanvas(rect);
+  return EditPage(page, [&](PageContent& content) {
+    Rect* target = nullptr;
+    switch (kind) {
+      case ElementKind::Frame:
+        if (index >= 0 && index < SlotCount(content)) target = &content.slots[static_cast<size_t>(index)];
+        break;
+      case ElementKind::Previous:
+      case ElementKind::Play:
+      case ElementKind::Next:
+        target = &content.buttonRects[static_cast<size_t>(static_cast<int>(kind) - static_cast<int>(ElementKind::Previous))];
+        break;
+      case ElementKind::Text:
+        if (index >= 0 && index < static_cast<int>(content.texts.size())) target = &content.texts[static_cast<size_t>(index)].box;
+        break;
+      case ElementKind::Background:
+        break;
+    }
+    if (!target || *target == rect) return false;
+    *target = rect;
+    return true;
+  });
+}
+
 // --- what is drawn ---
 
 PageView Menu::ViewLocked(int index, int titleCount) const {

@@ -95,6 +95,10 @@ class Menu : public std::enable_shared_from_this<Menu> {
   // page is gone or `edit` answers false (nothing changed).
   bool EditPage(const MenuPage& page, const std::function<bool(PageContent&)>& edit);
 
+  // Moves or resizes an element of a page (a frame's slot, a button, a text item's box), kept
+  // inside the canvas. False for the background, an element the page lacks or an empty rect.
+  bool SetElementRect(const MenuPage& page, ElementKind kind, int index, Rect rect);
+
   // --- what is drawn ---
   PageView View(int index) const;        // with the titles' thumbnails
   std::vector<PageView> Snapshot() const;

@@ -27,7 +27,7 @@ struct MenuTemplate {
   Rect frameWindow;           // where the thumbnail shows inside the frame picture (its pixels)
   std::vector<Rect> slots;    // at least one
   std::u16string heading;     // empty: no default heading
-  Rect headingRect;
+  Rect headingRect{60, 40, 660, 110};
   std::u16string headingFont = u"DejaVu Sans";
   int headingSize = 36;
   uint32_t headingColor = 0xFFFFFF;  // COLORREF 0x00BBGGRR
@@ -35,7 +35,8 @@ struct MenuTemplate {
   int titleSize = 16;
   uint32_t titleColor = 0xFFFFFF;
   std::array<std::u16string, kPageButtonCount> buttons;
-  std::array<Rect, kPageButtonCount> buttonRects;
+  std::array<Rect, kPageButtonCount> buttonRects{Rect{80, 450, 144, 514}, Rect{328, 450, 392, 514},
+                                                 Rect{576, 450, 640, 514}};
   uint32_t highlightColor = 0x4AD2FF;  // COLORREF
   uint32_t selectColor = 0x1A7AFF;
 

@@ -49,7 +49,15 @@ std::string ColourText(uint32_t colorref) {
 xmlNode* Child(xmlNode* parent, const char* name) { return xmlNewChild(parent, nullptr, X(name), nullptr); }
 
 void Set(xmlNode* node, const char* name, const std::string& value) { xmlNewProp(node, X(name), X(value.c_str())); }
-void Set(xmlNode* node, const char* name, const std::u16string& value) { Set(node, name, Utf8(value)); }
+// Characters XML 1.0 cannot carry (control characters other than tab and line breaks) are
+// left out, so that the menu can always read back what it wrote.
+void Set(xmlNode* node, const char* name, const std::u16string& value) {
+  std::u16string clean;
+  clean.reserve(value.size());
+  for (const char16_t c : value)
+    if ((c >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r') && c != 0xFFFE && c != 0xFFFF) clean += c;
+  Set(node, name, Utf8(clean));
+}
 void Set(xmlNode* node, const char* name, int value) { Set(node, name, std::to_string(value)); }
 
 const char* const kButtonNames[kPageButtonCount] = {"previous", "play", "next"};
@@ -217,7 +225,7 @@ MenuTemplate ReadTemplate(xmlNode* node) {
     } else if (Is(child, "button")) {
       const int i = ButtonIndex(child);
       t.buttons[static_cast<size_t>(i)] = TextAttribute(child, "path");
-      t.buttonRects[static_cast<size_t>(i)] = RectAttribute(child, "rect");
+      t.buttonRects[static_cast<size_t>(i)] = RectAttribute(child, "rect", true);
     }
   }
   if (t.slots.empty() || t.slots.size() > 64) throw Damaged{"a page's template has no slots or too many"};
@@ -240,11 +248,11 @@ PageContent ReadPage(xmlNode* node) {
     } else if (Is(child, "title_frame")) {
       page.titleFrames[IntAttribute(child, "title", 0, 1 << 20)] = TextAttribute(child, "path");
     } else if (Is(child, "slot")) {
-      page.slots.push_back(RectAttribute(child, "rect"));
+      page.slots.push_back(RectAttribute(child, "rect", true));
     } else if (Is(child, "button")) {
       const int i = ButtonIndex(child);
       page.buttons[static_cast<size_t>(i)] = TextAttribute(child, "path");
-      page.buttonRects[static_cast<size_t>(i)] = RectAttribute(child, "rect");
+      page.buttonRects[static_cast<size_t>(i)] = RectAttribute(child, "rect", true);
     } else if (Is(child, "text")) {
       TextItem item;
       item.text = Limited(TextAttribute(child, "text"));
@@ -311,6 +319,8 @@ bool ReadMenuXml(std::u16string_view xml, MenuDocument& document, std::string& e
   }
   xmlNode* root = xmlDocGetRootElement(doc.get());
   try {
+    // The menu never writes a document type; one in the text can only define entities.
+    if (doc->intSubset || doc->extSubset) throw Damaged{"a menu carries no document type"};
     if (!root || !Is(root, "menu")) throw Damaged{"the root element is not <menu>"};
     if (IntAttribute(root, "version", 1, 1000000) > kVersion) throw Damaged{"the menu was written by a newer version"};
     MenuDocument read;

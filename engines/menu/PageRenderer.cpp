@@ -128,8 +128,14 @@ Rect ThumbnailRectWith(const PageContent& content, int slot, int title) {
   Rect window;
   if (frame) {
     // The template names its own frame's window; any other frame picture shows its own.
-    window = framePath == content.layout.frame && !content.layout.frameWindow.Empty() ? content.layout.frameWindow
-                                                                                        : WindowOfFrame(*frame);
+    if (framePath == content.layout.frame && !content.layout.frameWindow.Empty()) {
+      const Rect& w = content.layout.frameWindow;  // in pixels of the file
+      const double s = frame->Scale();
+      window = {static_cast<int>(std::lround(w.left * s)), static_cast<int>(std::lround(w.top * s)),
+                static_cast<int>(std::lround(w.right * s)), static_cast<int>(std::lround(w.bottom * s))};
+    } else {
+      window = WindowOfFrame(*frame);
+    }
   }
   if (!frame || window.Empty()) return Inset(box, std::max(2, box.Width() / 20), std::max(2, box.Height() / 20));
   const double sx = static_cast<double>(box.Width()) / frame->Width();

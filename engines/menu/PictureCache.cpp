@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -53,14 +54,41 @@ cairo_surface_t* SurfaceFromRows(int width, int height, const uint8_t* first, pt
 }
 
 struct CacheEntry {
-  time_t modified = 0;
+  int64_t modified = 0;  // nanoseconds
   off_t size = 0;
   std::shared_ptr<const Picture> picture;
 };
 
-std::mutex g_lock;  // guards g_cache
+int64_t ModifiedOf(const struct stat& info) {
+  return static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+std::mutex g_lock;  // guards g_cache and g_cacheBytes
 std::map<std::u16string, CacheEntry> g_cache;
-constexpr size_t kCacheEntries = 64;
+size_t g_cacheBytes = 0;
+constexpr size_t kCacheBytes = 192u << 20;
+// The longest side kept of a picture: twice the canvas covers any page at twice its size.
+constexpr int kLargestSide = 2048;
+
+size_t BytesOf(const Picture& picture) { return static_cast<size_t>(picture.Width()) * picture.Height() * 4; }
+
+// A picture reduced to fit kLargestSide (cairo's good filter averages when it shrinks).
+std::shared_ptr<const Picture> Reduced(cairo_surface_t* surface, int width, int height) {
+  const double scale = static_cast<double>(kLargestSide) / std::max(width, height);
+  const int w = std::max(1, static_cast<int>(width * scale + 0.5));
+  const int h = std::max(1, static_cast<int>(height * scale + 0.5));
+  cairo_surface_t* reduced = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  cairo_t* cr = cairo_create(reduced);
+  cairo_scale(cr, static_cast<double>(w) / width, static_cast<double>(h) / height);
+  cairo_set_source_surface(cr, surface, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  cairo_surface_flush(reduced);
+  return std::make_shared<Picture>(reduced, static_cast<double>(w) / width);
+}
 
 std::shared_ptr<const Picture> Decode(const std::u16string& path, std::string& error) {
   const EngineHandle image = DICreate();
@@ -77,7 +105,8 @@ std::shared_ptr<const Picture> Decode(const std::u16string& path, std::string& e
       // The image engine's DIB is bottom-up: start at the last row and walk backwards.
       const ptrdiff_t stride = static_cast<ptrdiff_t>(width) * 4;
       if (cairo_surface_t* surface = SurfaceFromRows(width, height, bits + stride * (height - 1), -stride))
-        picture = std::make_shared<Picture>(surface);
+        picture = std::max(width, height) > kLargestSide ? Reduced(surface, width, height)
+                                                         : std::make_shared<Picture>(surface);
     }
   }
   DIDestroy(image);
@@ -101,14 +130,22 @@ std::shared_ptr<const Picture> LoadPicture(const std::u16string& path, std::stri
   {
     std::lock_guard guard(g_lock);
     const auto found = g_cache.find(path);
-    if (found != g_cache.end() && found->second.modified == info.st_mtime && found->second.size == info.st_size)
+    if (found != g_cache.end() && found->second.modified == ModifiedOf(info) && found->second.size == info.st_size)
       return found->second.picture;
   }
   auto picture = Decode(path, error);
   if (!picture) return nullptr;
   std::lock_guard guard(g_lock);
-  if (g_cache.size() >= kCacheEntries) g_cache.clear();
-  g_cache[path] = {info.st_mtime, info.st_size, picture};
+  // A simple bound: when the cache would grow past its budget it starts again empty (pictures
+  // in use stay alive with their users).
+  if (g_cacheBytes + BytesOf(*picture) > kCacheBytes) {
+    g_cache.clear();
+    g_cacheBytes = 0;
+  }
+  auto& entry = g_cache[path];
+  if (entry.picture) g_cacheBytes -= BytesOf(*entry.picture);
+  entry = {ModifiedOf(info), info.st_size, picture};
+  g_cacheBytes += BytesOf(*picture);
   return picture;
 }
 

@@ -5,26 +5,31 @@
 
 #include <cairo.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 namespace engines::menu {
 
 // A decoded picture as a cairo image surface (ARGB32, premultiplied). Owns the surface.
+// Pictures far larger than a page needs are kept reduced: Scale() is the kept picture's pixels
+// per pixel of the file (1 for all but very large files).
 class Picture {
  public:
-  explicit Picture(cairo_surface_t* surface) : m_surface(surface) {}
+  explicit Picture(cairo_surface_t* surface, double scale = 1.0) : m_surface(surface), m_scale(scale) {}
   ~Picture();
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
   cairo_surface_t* Surface() const { return m_surface; }
   int Width() const;
   int Height() const;
+  double Scale() const { return m_scale; }
   // Straight alpha of the pixel at (x, y), 0 outside.
   uint8_t AlphaAt(int x, int y) const;
 
  private:
   cairo_surface_t* m_surface;
+  double m_scale;
 };
 
 // The picture of `path` (a program path, UTF-16), decoded through the image engine; null with

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "engines/menu/Menu.h"
+#include "engines/menu/MenuXml.h"
+
 #include <string>
 #include <vector>
 
@@ -53,6 +56,54 @@ TEST(DVDTitleList, ThumbnailIsCopiedAndTurnedTopDown) {
 
   header.compression = 1;  // run-length encoded: refused
   EXPECT_EQ(TLSetTitleThumbnail(list, 0, &header, bits.data()), 0);
+  TLRelease(list);
+}
+
+TEST(DVDTitleList, ThumbnailPathsFillTheCallersCapacityAndNoMore) {
+  const uintptr_t list = TLCreate();
+  TLInsertTitle(list, 0);
+  // Longer than the 260 units the program used to assume.
+  const std::u16string path = u"/pictures/" + std::u16string(300, u'p') + u".jpg";
+  TLSetTitleThumbnailPath(list, 0, path.c_str());
+  std::vector<char16_t> buffer(400, u'#');
+  EXPECT_EQ(TLGetTitleThumbnailPath(list, 0, nullptr, 0), static_cast<int32_t>(path.size()));
+  EXPECT_EQ(TLGetTitleThumbnailPath(list, 0, buffer.data(), 0), static_cast<int32_t>(path.size()));
+  EXPECT_EQ(buffer[0], u'#');
+  EXPECT_EQ(TLGetTitleThumbnailPath(list, 0, buffer.data(), 5), static_cast<int32_t>(path.size()));
+  EXPECT_EQ(std::u16string(buffer.data()), u"/pic");
+  EXPECT_EQ(buffer[5], u'#');
+  TLGetTitleThumbnailPath(list, 0, buffer.data(), 400);
+  EXPECT_EQ(std::u16string(buffer.data()), path);
+  TLRelease(list);
+}
+
+TEST(DVDTitleList, MenuXmlGivesThumbnailPathsToTheTitlesItHas) {
+  const uintptr_t list = TLCreate();
+  TLInsertTitle(list, 0);
+  TLInsertTitle(list, 1);
+  TLSetTitleThumbnailPath(list, 0, u"/kept.jpg");
+  TLSetTitleThumbnailPath(list, 1, u"/kept.jpg");
+  engines::menu::MenuDocument document;
+  document.pages.push_back(engines::menu::ContentFromTemplate(engines::menu::DefaultLayout()));
+  document.thumbnails = {u"/missing/a.jpg"};  // fewer titles than the list: the rest keep theirs
+  const std::u16string xml = engines::menu::WriteMenuXml(document);
+
+  // Damaged or missing text changes nothing.
+  EXPECT_EQ(TLSetMenuXml(list, nullptr), 0);
+  EXPECT_EQ(TLSetMenuXml(list, xml.substr(0, xml.size() / 2).c_str()), 0);
+  EXPECT_EQ(TLSetMenuXml(list, u"<menu version=\"1\"/>"), 0);
+  char16_t path[TL_PATH_UNITS];
+  TLGetTitleThumbnailPath(list, 0, path, TL_PATH_UNITS);
+  EXPECT_EQ(std::u16string(path), u"/kept.jpg");
+
+  // A path whose file is gone still comes back (the program lists it as missing), without pixels.
+  ASSERT_EQ(TLSetMenuXml(list, xml.c_str()), 1);
+  TLGetTitleThumbnailPath(list, 0, path, TL_PATH_UNITS);
+  EXPECT_EQ(std::u16string(path), u"/missing/a.jpg");
+  EXPECT_EQ(TLGetTitleThumbnail(list, 0, nullptr, nullptr, nullptr, 0), 0);
+  TLGetTitleThumbnailPath(list, 1, path, TL_PATH_UNITS);
+  EXPECT_EQ(std::u16string(path), u"/kept.jpg");
+  EXPECT_EQ(TLSetMenuXml(0, xml.c_str()), 0);
   TLRelease(list);
 }
 

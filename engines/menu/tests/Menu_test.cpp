@@ -196,6 +196,7 @@ TEST(MenuXml, DamagedXmlIsRefusedAndTheMenuStaysAsItWas) {
       {"cut in half", xml.substr(0, xml.size() / 2)},
       {"not XML", u"menu: yes"},
       {"another root", u"<project version=\"1\"/>"},
+      {"a document type", u"<!DOCTYPE menu [<!ENTITY a \"aaaa\">]>" + xml},
       {"no page", u"<menu version=\"1\"><titles/></menu>"},
       {"newer version", replace(u"version=\"1\"", u"version=\"2\"")},
       {"bad rectangle", replace(u"rect=\"100,", u"rect=\"x100,")},
@@ -213,6 +214,20 @@ TEST(MenuXml, DamagedXmlIsRefusedAndTheMenuStaysAsItWas) {
   }
 }
 
+TEST(MenuXml, WhatTheMenuWritesItCanReadBack) {
+  // Texts with characters XML cannot hold, and a text item without a box yet.
+  const auto menu = MenuWithTitles(1);
+  menu->EditPage(*menu->PageAt(0), [](PageContent& content) {
+    TextItem item;
+    item.text = u"bell\x07 and \xFFFF, lone \xD800 half";
+    content.texts.push_back(item);
+    return true;
+  });
+  std::string error;
+  ASSERT_TRUE(menu->FromXml(menu->ToXml(), error)) << error;
+  EXPECT_EQ(menu->Content(0).texts.back().text, u"bell and , lone \xFFFD half");
+}
+
 TEST(MenuXml, OverlongTextsAreCutToTheRecord) {
   const auto menu = MenuWithTitles(1);
   menu->EditPage(*menu->PageAt(0), [](PageContent& content) {
@@ -225,6 +240,26 @@ TEST(MenuXml, OverlongTextsAreCutToTheRecord) {
   std::string error;
   ASSERT_TRUE(menu->FromXml(xml, error)) << error;
   EXPECT_EQ(menu->Content(0).texts.back().text, std::u16string(255, u'x'));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Menu, ElementsMoveAndResizeInsideTheCanvas) {
+  const auto menu = MenuWithTitles(2);
+  const auto page = menu->PageAt(0);
+  menu->AddTextItem(*page);
+  EXPECT_TRUE(menu->SetElementRect(*page, ElementKind::Frame, 1, {400, 100, 600, 250}));
+  EXPECT_TRUE(menu->SetElementRect(*page, ElementKind::Next, 0, {700, 500, 764, 564}));  // dragged past the corner
+  EXPECT_TRUE(menu->SetElementRect(*page, ElementKind::Text, 0, {-40, 10, 60, 50}));
+  const auto content = menu->Content(0);
+  EXPECT_EQ(content.slots[1], (Rect{400, 100, 600, 250}));
+  EXPECT_EQ(content.buttonRects[2], (Rect{656, 476, 720, 540}));
+  EXPECT_EQ(content.texts[0].box, (Rect{0, 10, 100, 50}));
+  EXPECT_FALSE(menu->SetElementRect(*page, ElementKind::Background, 0, {0, 0, 10, 10}));
+  EXPECT_FALSE(menu->SetElementRect(*page, ElementKind::Text, 5, {0, 0, 10, 10}));
+  EXPECT_FALSE(menu->SetElementRect(*page, ElementKind::Frame, 0, {10, 10, 10, 40}));
 }
 
 }  // namespace
