@@ -62,26 +62,6 @@ int Snap(double value, bool free) {
   return free ? int(std::lround(value)) : int(std::lround(value / kDesignGrid)) * kDesignGrid;
 }
 
-// The content field that holds an element's place; null when the page has no such element.
-Rect* PlaceOf(PageContent& content, const Selection& element) {
-  const auto index = static_cast<size_t>(element.index);
-  switch (element.kind) {
-    case ElementKind::Frame:
-      return index < content.slots.size() ? &content.slots[index] : nullptr;
-    case ElementKind::Previous:
-      return &content.buttonRects[int(PageButton::Previous)];
-    case ElementKind::Play:
-      return &content.buttonRects[int(PageButton::Play)];
-    case ElementKind::Next:
-      return &content.buttonRects[int(PageButton::Next)];
-    case ElementKind::Text:
-      return index < content.texts.size() ? &content.texts[index].box : nullptr;
-    case ElementKind::Background:
-      break;
-  }
-  return nullptr;
-}
-
 LRESULT DesignerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 void RegisterWindowClass() {
@@ -199,8 +179,7 @@ class DesignerWindow {
     Selection element;
     int handle = -1;
     POINT start{};
-    Rect layoutStart;   // where the element showed when pressed
-    Rect contentStart;  // its place in the page content when pressed
+    Rect startRect;  // where the element was when pressed
     bool moving = false;
   };
 
@@ -277,10 +256,7 @@ class DesignerWindow {
     m_menu->NotifyElementChosen(element.kind);
     Update();
     if (!Movable(element.kind)) return;
-    PageContent content = m_menu->Content(view.index);
-    const Rect* stored = PlaceOf(content, chosen);
-    if (!stored) return;
-    m_drag = Drag{chosen, handle, point, element.rect, *stored, false};
+    m_drag = Drag{chosen, handle, point, element.rect, false};
     SetCapture(m_window);
   }
 
@@ -293,36 +269,24 @@ class DesignerWindow {
     }
     const RECT place = Place();
     const double dx = (point.x - drag.start.x) * ScaleX(place), dy = (point.y - drag.start.y) * ScaleY(place);
-    const Rect& from = drag.layoutStart;
-    Rect shown = from;
-    Rect stored = drag.contentStart;
+    const Rect& from = drag.startRect;
+    Rect placed = from;
     if (drag.handle < 0) {
       // The element keeps its size and stays inside the page.
       const int left = std::clamp(Snap(from.left + dx, free), 0, std::max(0, kCanvasWidth - from.Width()));
       const int top = std::clamp(Snap(from.top + dy, free), 0, std::max(0, kCanvasHeight - from.Height()));
-      stored.left += left - from.left;
-      stored.right += left - from.left;
-      stored.top += top - from.top;
-      stored.bottom += top - from.top;
+      placed = Rect{left, top, left + from.Width(), top + from.Height()};
     } else {
       const HandleSpec& spec = kHandles[drag.handle];
-      if (spec.left) shown.left = std::max(0, std::min(Snap(from.left + dx, free), from.right - kMinimumElementSize));
+      if (spec.left) placed.left = std::max(0, std::min(Snap(from.left + dx, free), from.right - kMinimumElementSize));
       if (spec.right)
-        shown.right = std::min(kCanvasWidth, std::max(Snap(from.right + dx, free), from.left + kMinimumElementSize));
-      if (spec.top) shown.top = std::max(0, std::min(Snap(from.top + dy, free), from.bottom - kMinimumElementSize));
+        placed.right = std::min(kCanvasWidth, std::max(Snap(from.right + dx, free), from.left + kMinimumElementSize));
+      if (spec.top) placed.top = std::max(0, std::min(Snap(from.top + dy, free), from.bottom - kMinimumElementSize));
       if (spec.bottom)
-        shown.bottom = std::min(kCanvasHeight, std::max(Snap(from.bottom + dy, free), from.top + kMinimumElementSize));
-      stored = shown;
+        placed.bottom = std::min(kCanvasHeight, std::max(Snap(from.bottom + dy, free), from.top + kMinimumElementSize));
     }
-    const std::shared_ptr<MenuPage> page = m_menu->PageAt(m_menu->CurrentPageIndex());
-    if (!page) return;
-    const Selection element = drag.element;
-    m_menu->EditPage(*page, [&](PageContent& content) {
-      Rect* field = PlaceOf(content, element);
-      if (!field || *field == stored) return false;
-      *field = stored;
-      return true;
-    });
+    if (const std::shared_ptr<MenuPage> page = m_menu->PageAt(m_menu->CurrentPageIndex()))
+      m_menu->SetElementRect(*page, drag.element.kind, drag.element.index, placed);
   }
 
   void Paint() {

@@ -54,38 +54,7 @@ void RegisterWindowClass() {
   });
 }
 
-bool Overlaps(int a1, int a2, int b1, int b2) { return a1 < b2 && b1 < a2; }
-
 }  // namespace
-
-int NearestButton(const std::vector<MenuButtonInfo>& buttons, int from, PreviewDirection direction) {
-  if (from < 0 || from >= int(buttons.size())) return buttons.empty() ? -1 : 0;
-  const MenuButtonInfo& here = buttons[size_t(from)];
-  const double hereX = (here.left + here.right) / 2.0, hereY = (here.top + here.bottom) / 2.0;
-  const bool across = direction == PreviewDirection::Left || direction == PreviewDirection::Right;
-  const bool forward = direction == PreviewDirection::Right || direction == PreviewDirection::Down;
-  int best = from;
-  // Buttons in the same row (for left and right) or column (for up and down) come first, so
-  // that a grid is walked along its rows and columns; then the distance, sideways counting double.
-  std::pair<int, double> bestScore{2, 0};
-  for (int index = 0; index < int(buttons.size()); ++index) {
-    if (index == from) continue;
-    const MenuButtonInfo& there = buttons[size_t(index)];
-    const double dx = (there.left + there.right) / 2.0 - hereX, dy = (there.top + there.bottom) / 2.0 - hereY;
-    double ahead = across ? dx : dy;
-    if (!forward) ahead = -ahead;
-    if (ahead <= 0) continue;
-    const double sideways = std::abs(across ? dy : dx);
-    const bool inLine = across ? Overlaps(here.top, here.bottom, there.top, there.bottom)
-                               : Overlaps(here.left, here.right, there.left, there.right);
-    const std::pair<int, double> score{inLine ? 0 : 1, ahead + 2 * sideways};
-    if (score < bestScore) {
-      bestScore = score;
-      best = index;
-    }
-  }
-  return best;
-}
 
 std::unique_ptr<PreviewWindow> PreviewWindow::Create(HWND parent, int x, int y, int width, int height) {
   RegisterWindowClass();
@@ -163,10 +132,12 @@ void PreviewWindow::Post(uintptr_t what, intptr_t value) const {
   if (m_notify) engines::PostToWindow(m_notify, kPreviewNotify, what, value);
 }
 
-void PreviewWindow::MoveHighlight(PreviewDirection direction) {
+void PreviewWindow::MoveHighlight(Direction direction) {
   if (m_activating) return;
-  const int next = NearestButton(m_pictures.buttons, m_highlight, direction);
-  if (next == m_highlight) return;
+  if (m_pictures.buttons.empty()) return;
+  // The disc's own navigation between its buttons; from no button, the first.
+  const int next = m_highlight < 0 ? 0 : NeighbourButton(m_pictures.buttons, m_highlight, direction);
+  if (next < 0 || next == m_highlight) return;
   m_highlight = next;
   InvalidateRect(m_window, nullptr, FALSE);
 }
@@ -249,10 +220,10 @@ LRESULT PreviewWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_KEYDOWN:
       switch (int(wParam)) {
-        case VK_LEFT: MoveHighlight(PreviewDirection::Left); return 0;
-        case VK_RIGHT: MoveHighlight(PreviewDirection::Right); return 0;
-        case VK_UP: MoveHighlight(PreviewDirection::Up); return 0;
-        case VK_DOWN: MoveHighlight(PreviewDirection::Down); return 0;
+        case VK_LEFT: MoveHighlight(Direction::Left); return 0;
+        case VK_RIGHT: MoveHighlight(Direction::Right); return 0;
+        case VK_UP: MoveHighlight(Direction::Up); return 0;
+        case VK_DOWN: MoveHighlight(Direction::Down); return 0;
         case VK_RETURN: ActivateHighlighted(); return 0;
       }
       break;

@@ -5,7 +5,7 @@
 // highlight and select overlays authoring puts on the disc, at 720 x 480), shown at 4:3 with its
 // proportions kept, black around it. One button is highlighted at a time, as on a player: the
 // first when a page shows, then the one under the pointer or the one the arrow keys move to
-// (the nearest button in that direction). A click or Enter activates a button: it shows in the
+// (MenuNavigation's neighbour, as on the disc). A click or Enter activates a button: it shows in the
 // select colour for kActivationMs, then acts: a frame or play posts the title to play, previous
 // and next show their page.
 //
@@ -26,6 +26,7 @@
 
 #include "engines/common/MenuSource.h"
 #include "engines/menu/MenuData.h"
+#include "engines/menu/MenuNavigation.h"
 #include "platform/user/UserTypes.h"
 
 namespace engines::menu {
@@ -34,8 +35,6 @@ constexpr UINT kPreviewNotify = 0x0400 + 1504;
 constexpr uintptr_t kPreviewTitleChosen = 0;
 constexpr uintptr_t kPreviewPageShown = 1;
 constexpr unsigned kActivationMs = 150;
-
-enum class PreviewDirection { Left, Right, Up, Down };
 
 class PreviewWindow {
  public:
@@ -58,7 +57,7 @@ class PreviewWindow {
   bool Activating() const { return m_activating; }
 
   // What the remote's keys do: move the highlight, activate the highlighted button.
-  void MoveHighlight(PreviewDirection direction);
+  void MoveHighlight(Direction direction);
   void ActivateHighlighted();
 
   // From the window procedure.
@@ -88,9 +87,5 @@ class PreviewWindow {
   int m_highlight = -1;
   bool m_activating = false;    // the highlighted button shows its select colour until the timer
 };
-
-// The button that `direction` leads to from button `from` among `buttons`: the nearest whose
-// centre lies that way, a sideways offset counting double. `from` itself when there is none.
-int NearestButton(const std::vector<MenuButtonInfo>& buttons, int from, PreviewDirection direction);
 
 }  // namespace engines::menu

@@ -224,21 +224,4 @@ TEST_F(PreviewFixture, APageWithoutItsMusicShowsAndOneWithoutItsBackgroundSaysWh
   EXPECT_GT(CountNear(ReadWindow(preview->Window()), 0, 200, kWidth, 260, 0xD9D9D9, 60), 50);
 }
 
-TEST(PreviewNavigation, NearestButtonPrefersItsRowAndColumn) {
-  // A 2 x 2 grid of frames above a play button in the middle.
-  const std::vector<MenuButtonInfo> buttons = {
-      {60, 90, 300, 230}, {420, 90, 660, 230}, {60, 250, 300, 390}, {420, 250, 660, 390}, {340, 412, 404, 470}};
-  struct Case {
-    int from;
-    PreviewDirection direction;
-    int expected;
-  };
-  const Case cases[] = {
-      {2, PreviewDirection::Right, 3}, {2, PreviewDirection::Down, 4}, {4, PreviewDirection::Up, 3},
-      {4, PreviewDirection::Left, 2},  {0, PreviewDirection::Up, 0},   {-1, PreviewDirection::Down, 0},
-  };
-  for (const Case& c : cases) EXPECT_EQ(NearestButton(buttons, c.from, c.direction), c.expected) << c.from;
-  EXPECT_EQ(NearestButton({}, -1, PreviewDirection::Left), -1);
-}
-
 }  // namespace
