@@ -46,25 +46,67 @@ Result WithTitle(const char* entry, uintptr_t handle, int32_t index, Result miss
 
 // Reads the picture of a thumbnail path into `title` (top-down BGRA, opaque); leaves it without
 // a picture when the path is blank or does not load.
+// The longest side a thumbnail is kept at; larger pictures (a camera's photo chosen as a
+// title's picture) are reduced by a whole factor, averaging the pixels they merge.
+constexpr int32_t kThumbnailSide = 1024;
+// Beyond this a bitmap's header is not believed.
+constexpr int32_t kLargestBitmapSide = 32768;
+
+// Copies an uncompressed 24- or 32-bit DIB (bottom-up when `signedHeight` is positive) into
+// `title` as top-down opaque BGRA, reduced to fit kThumbnailSide. False for a bitmap it
+// cannot take.
+bool CopyBitmap(const uint8_t* bits, int32_t width, int32_t signedHeight, int bitCount, TitleEntry& title) {
+  const int32_t height = signedHeight < 0 ? -signedHeight : signedHeight;
+  if (!bits || (bitCount != 24 && bitCount != 32) || width <= 0 || height <= 0 || width > kLargestBitmapSide ||
+      height > kLargestBitmapSide)
+    return false;
+  const int32_t factor = (std::max(width, height) + kThumbnailSide - 1) / kThumbnailSide;
+  const int32_t outWidth = std::max(1, width / factor);
+  const int32_t outHeight = std::max(1, height / factor);
+  const size_t sourceStride = ((static_cast<size_t>(width) * bitCount + 31) / 32) * 4;
+  const int bytes = bitCount / 8;
+  std::vector<uint8_t> pixels(static_cast<size_t>(outWidth) * outHeight * 4);
+  std::vector<uint32_t> sums(static_cast<size_t>(outWidth) * 3);
+  // A side shorter than the factor gives one pixel made of what there is.
+  const int32_t rowsPerPixel = std::min(factor, height);
+  const int32_t columns = std::min(outWidth * factor, width);
+  const int32_t columnsPerPixel = std::min(factor, width);
+  for (int32_t y = 0; y < outHeight; ++y) {
+    std::fill(sums.begin(), sums.end(), 0);
+    for (int32_t dy = 0; dy < rowsPerPixel; ++dy) {
+      const int32_t top = y * factor + dy;  // row from the top
+      const int32_t sourceRow = signedHeight > 0 ? height - 1 - top : top;
+      const uint8_t* row = bits + sourceStride * static_cast<size_t>(sourceRow);
+      for (int32_t x = 0; x < columns; ++x) {
+        const uint8_t* p = row + static_cast<size_t>(x) * bytes;
+        uint32_t* sum = &sums[static_cast<size_t>(x / factor) * 3];
+        sum[0] += p[0];
+        sum[1] += p[1];
+        sum[2] += p[2];
+      }
+    }
+    const uint32_t count = static_cast<uint32_t>(rowsPerPixel) * columnsPerPixel;
+    uint8_t* out = pixels.data() + static_cast<size_t>(y) * outWidth * 4;
+    for (int32_t x = 0; x < outWidth; ++x) {
+      for (int c = 0; c < 3; ++c) out[x * 4 + c] = static_cast<uint8_t>((sums[static_cast<size_t>(x) * 3 + c] + count / 2) / count);
+      out[x * 4 + 3] = 255;
+    }
+  }
+  title.thumbnail = std::move(pixels);
+  title.thumbnailWidth = outWidth;
+  title.thumbnailHeight = outHeight;
+  return true;
+}
+
+// Reads the picture of a thumbnail path into `title`; leaves it without a picture when the
+// path is blank or does not load.
 void LoadThumbnail(const std::u16string& path, TitleEntry& title) {
   if (path.find_first_not_of(u' ') == std::u16string::npos) return;
   const engines::EngineHandle image = DICreate();
   if (!image) return;
-  if (DILoadImage32B(image, path.c_str())) {
-    const int32_t width = DIGetWidth(image);
-    const int32_t height = DIGetHeight(image);
-    const auto* bits = static_cast<const uint8_t*>(DIGetBits(image));
-    if (bits && width > 0 && height > 0) {
-      title.thumbnail.resize(static_cast<size_t>(width) * height * 4);
-      const size_t stride = static_cast<size_t>(width) * 4;
-      // The image's DIB is bottom-up.
-      for (int32_t y = 0; y < height; ++y)
-        std::copy_n(bits + stride * (height - 1 - y), stride, title.thumbnail.data() + stride * y);
-      for (size_t i = 3; i < title.thumbnail.size(); i += 4) title.thumbnail[i] = 255;
-      title.thumbnailWidth = width;
-      title.thumbnailHeight = height;
-    }
-  }
+  // The image engine's pictures are bottom-up 32-bit DIBs.
+  if (DILoadImage32B(image, path.c_str()))
+    CopyBitmap(static_cast<const uint8_t*>(DIGetBits(image)), DIGetWidth(image), DIGetHeight(image), 32, title);
   DIDestroy(image);
 }
 
@@ -156,31 +198,14 @@ ENGINE_API int32_t TLSetTitleThumbnail(uintptr_t list, int32_t index, const void
     if (!bitmapInfo || !bits) return 0;
     TLBitmapInfoHeader header;
     std::memcpy(&header, bitmapInfo, sizeof header);
-    const int32_t width = header.width;
-    const int32_t height = header.height < 0 ? -header.height : header.height;
-    // Thumbnails are small; anything beyond 4096 on a side is not a thumbnail we can trust.
-    if (header.compression != 0 || (header.bitCount != 24 && header.bitCount != 32) || width <= 0 || height <= 0 ||
-        width > 4096 || height > 4096)
+    TitleEntry copy;
+    if (header.compression != 0 ||
+        !CopyBitmap(static_cast<const uint8_t*>(bits), header.width, header.height, header.bitCount, copy))
       return 0;
-    const size_t sourceStride = ((static_cast<size_t>(width) * header.bitCount + 31) / 32) * 4;
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
-    const auto* source = static_cast<const uint8_t*>(bits);
-    for (int32_t y = 0; y < height; ++y) {
-      const int32_t sourceRow = header.height > 0 ? height - 1 - y : y;
-      const uint8_t* row = source + sourceStride * sourceRow;
-      uint8_t* out = pixels.data() + static_cast<size_t>(y) * width * 4;
-      for (int32_t x = 0; x < width; ++x) {
-        const uint8_t* p = row + x * (header.bitCount / 8);
-        out[x * 4 + 0] = p[0];
-        out[x * 4 + 1] = p[1];
-        out[x * 4 + 2] = p[2];
-        out[x * 4 + 3] = 255;
-      }
-    }
     return WithTitle("TLSetTitleThumbnail", list, index, 0, [&](TitleEntry& t) {
-      t.thumbnail = std::move(pixels);
-      t.thumbnailWidth = width;
-      t.thumbnailHeight = height;
+      t.thumbnail = std::move(copy.thumbnail);
+      t.thumbnailWidth = copy.thumbnailWidth;
+      t.thumbnailHeight = copy.thumbnailHeight;
       return 1;
     });
   });

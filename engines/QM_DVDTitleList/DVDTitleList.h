@@ -21,7 +21,9 @@
 //   TLSetTitleThumbnail(list, index, bitmapInfo, bits) -> 1/0
 //                                               copies a 24- or 32-bit uncompressed device-
 //                                               independent bitmap (BITMAPINFOHEADER layout,
-//                                               bottom-up when the height is positive)
+//                                               bottom-up when the height is positive); a
+//                                               picture larger than 1024 on a side is kept
+//                                               reduced by a whole factor
 //   TLGetTitleThumbnail(list, index, &width, &height, bgra, capacityBytes) -> bytes needed
 //                                               top-down BGRA, 4 bytes a pixel; a null buffer
 //                                               or a small capacity copies nothing

@@ -7,7 +7,6 @@
 #include "engines/menu/Fonts.h"
 #include "engines/menu/Menu.h"
 #include "engines/menu/PictureCache.h"
-#include "platform/kernel/Unicode.h"
 
 namespace {
 

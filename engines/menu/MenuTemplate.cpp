@@ -68,7 +68,6 @@ std::string Value(const IniFile& ini, const std::string& section, const std::str
 }
 
 bool ParseInt(std::string_view text, int& value) {
-  text = std::string_view(text).substr(0, text.size());
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -166,14 +165,20 @@ bool LoadMenuTemplate(const std::u16string& folder, MenuTemplate& result, std::s
   };
 
   t.name = text("main", "name");
+  if (t.name.empty()) {
+    // Unnamed: the folder's own name.
+    std::u16string trimmed = t.folder.substr(0, t.folder.size() - 1);
+    const auto slash = trimmed.find_last_of(u"/\\");
+    t.name = slash == std::u16string::npos ? trimmed : trimmed.substr(slash + 1);
+  }
   t.category = text("main", "category");
   t.preview = picture("main", "preview");
   t.background = picture("main", "background");
   t.frame = picture("main", "frame0_image");
   if (!rect("main", "frame_window", t.frameWindow, false)) return fail("frame_window is not left,top,right,bottom");
   int slots = 0;
-  if (!ParseInt(Value(ini, "main", "slots"), slots) || slots < 1 || slots > 64)
-    return fail("slots must be a number from 1 to 64");
+  if (!ParseInt(Value(ini, "main", "slots"), slots) || slots < 1 || slots > kMaxSlots)
+    return fail("slots must be a number from 1 to " + std::to_string(kMaxSlots));
   for (int i = 0; i < slots; ++i) {
     const std::string key = "slot" + std::to_string(i);
     Rect slot;
@@ -192,11 +197,8 @@ bool LoadMenuTemplate(const std::u16string& folder, MenuTemplate& result, std::s
       !colour("highlight", "select_color", t.selectColor))
     return fail("a colour is not #RRGGBB");
   t.buttons = {picture("buttons", "prevbtn"), picture("buttons", "playbtn"), picture("buttons", "nextbtn")};
-  const MenuTemplate defaults;
-  static const Rect kDefaultButtons[kPageButtonCount] = {{80, 450, 144, 514}, {328, 450, 392, 514}, {576, 450, 640, 514}};
   const char* rectKeys[kPageButtonCount] = {"prev_rect", "play_rect", "next_rect"};
   for (int i = 0; i < kPageButtonCount; ++i) {
-    t.buttonRects[i] = kDefaultButtons[i];
     if (!rect("buttons", rectKeys[i], t.buttonRects[i], false))
       return fail(std::string(rectKeys[i]) + " is not left,top,right,bottom");
   }

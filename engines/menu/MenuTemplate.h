@@ -13,6 +13,10 @@
 
 namespace engines::menu {
 
+// The most frame slots a page may have: with its three buttons a page stays within the 18
+// buttons a wide DVD menu page can hold.
+constexpr int kMaxSlots = 15;
+
 // Buttons of a page, in the order of MDSetButtonImage's index.
 enum class PageButton : int { Previous = 0, Play = 1, Next = 2 };
 constexpr int kPageButtonCount = 3;
@@ -25,7 +29,7 @@ struct MenuTemplate {
   std::u16string background;
   std::u16string frame;
   Rect frameWindow;           // where the thumbnail shows inside the frame picture (its pixels)
-  std::vector<Rect> slots;    // at least one
+  std::vector<Rect> slots;    // 1 to kMaxSlots
   std::u16string heading;     // empty: no default heading
   Rect headingRect{60, 40, 660, 110};
   std::u16string headingFont = u"DejaVu Sans";

@@ -228,7 +228,8 @@ MenuTemplate ReadTemplate(xmlNode* node) {
       t.buttonRects[static_cast<size_t>(i)] = RectAttribute(child, "rect", true);
     }
   }
-  if (t.slots.empty() || t.slots.size() > 64) throw Damaged{"a page's template has no slots or too many"};
+  if (t.slots.empty() || t.slots.size() > static_cast<size_t>(kMaxSlots))
+    throw Damaged{"a page's template has no slots or too many"};
   return t;
 }
 

@@ -118,6 +118,9 @@ Rect WindowOfFrame(const Picture& frame) {
   return window;
 }
 
+// The border width of the frame drawn for a page without a frame picture.
+int PlainFrameBorder(const Rect& box) { return std::max(2, box.Width() / 40); }
+
 Rect Inset(const Rect& rect, int dx, int dy) { return {rect.left + dx, rect.top + dy, rect.right - dx, rect.bottom - dy}; }
 
 Rect ThumbnailRectWith(const PageContent& content, int slot, int title) {
@@ -137,7 +140,10 @@ Rect ThumbnailRectWith(const PageContent& content, int slot, int title) {
       window = WindowOfFrame(*frame);
     }
   }
-  if (!frame || window.Empty()) return Inset(box, std::max(2, box.Width() / 20), std::max(2, box.Height() / 20));
+  if (!frame || window.Empty()) {
+    const int border = PlainFrameBorder(box);
+    return Inset(box, border, border);
+  }
   const double sx = static_cast<double>(box.Width()) / frame->Width();
   const double sy = static_cast<double>(box.Height()) / frame->Height();
   return {box.left + static_cast<int>(std::lround(window.left * sx)), box.top + static_cast<int>(std::lround(window.top * sy)),
@@ -235,7 +241,7 @@ void DrawGlyphButton(cairo_t* cr, PageButton button, double x, double y, double 
 // An empty frame for a page without a frame picture: a light rounded border.
 void DrawPlainFrame(cairo_t* cr, const Rect& box) {
   SavedState state(cr);
-  const double width = std::max(2.0, box.Width() / 40.0);
+  const double width = PlainFrameBorder(box);
   RoundedRect(cr, box.left + width / 2, box.top + width / 2, box.Width() - width, box.Height() - width, width * 2.5);
   cairo_set_source_rgba(cr, 1, 1, 1, 0.92);
   cairo_set_line_width(cr, width);
@@ -325,15 +331,23 @@ void DrawElements(cairo_t* cr, const PageView& view, std::vector<std::u16string>
         const size_t slot = static_cast<size_t>(element.index);
         const TitleThumbnail* title = slot < view.titles.size() ? &view.titles[slot] : nullptr;
         const auto thumbnail = title ? PictureFromBgra(title->bgra.data(), title->width, title->height) : nullptr;
-        if (thumbnail) {
-          DrawCover(cr, *thumbnail, window.left, window.top, window.Width(), window.Height());
-        } else {
+        const auto frame = Load(FrameOf(content, element.title), missing);
+        {
           SavedState state(cr);
-          cairo_rectangle(cr, window.left, window.top, window.Width(), window.Height());
-          cairo_set_source_rgb(cr, 0.1, 0.1, 0.12);
-          cairo_fill(cr);
+          // Without a frame picture the thumbnail takes the rounded inside of the plain frame.
+          if (!frame) {
+            RoundedRect(cr, window.left, window.top, window.Width(), window.Height(), 2.0 * PlainFrameBorder(r));
+            cairo_clip(cr);
+          }
+          if (thumbnail) {
+            DrawCover(cr, *thumbnail, window.left, window.top, window.Width(), window.Height());
+          } else {
+            cairo_rectangle(cr, window.left, window.top, window.Width(), window.Height());
+            cairo_set_source_rgb(cr, 0.1, 0.1, 0.12);
+            cairo_fill(cr);
+          }
         }
-        if (const auto frame = Load(FrameOf(content, element.title), missing))
+        if (frame)
           DrawStretched(cr, *frame, r.left, r.top, r.Width(), r.Height());
         else
           DrawPlainFrame(cr, r);

@@ -59,6 +59,31 @@ TEST(DVDTitleList, ThumbnailIsCopiedAndTurnedTopDown) {
   TLRelease(list);
 }
 
+TEST(DVDTitleList, ALargePictureIsKeptReduced) {
+  // A camera photo chosen as a title's picture, 3000 wide at 32 bits, top-down, columns
+  // alternating black and white: kept at a third, also when it has fewer rows than that.
+  const uintptr_t list = TLCreate();
+  TLInsertTitle(list, 0);
+  std::vector<uint8_t> bits(3000 * 3 * 4);
+  for (size_t i = 0; i < bits.size(); i += 4) bits[i] = bits[i + 1] = bits[i + 2] = (i / 4) % 2 ? 255 : 0;
+  TLBitmapInfoHeader header{40, 3000, -3, 1, 32, 0, 0, 0, 0, 0, 0};
+  for (const int32_t rows : {-3, -2}) {
+    header.height = rows;
+    ASSERT_EQ(TLSetTitleThumbnail(list, 0, &header, bits.data()), 1);
+    int32_t width = 0, height = 0;
+    const int32_t bytes = TLGetTitleThumbnail(list, 0, &width, &height, nullptr, 0);
+    EXPECT_EQ(width, 1000);
+    EXPECT_EQ(height, 1);
+    std::vector<uint8_t> out(static_cast<size_t>(bytes));
+    TLGetTitleThumbnail(list, 0, &width, &height, out.data(), bytes);
+    EXPECT_EQ((std::vector<uint8_t>(out.begin(), out.begin() + 8)),
+              (std::vector<uint8_t>{85, 85, 85, 255, 170, 170, 170, 255}));
+  }
+  header.width = 40000;  // a header not to be believed
+  EXPECT_EQ(TLSetTitleThumbnail(list, 0, &header, bits.data()), 0);
+  TLRelease(list);
+}
+
 TEST(DVDTitleList, ThumbnailPathsFillTheCallersCapacityAndNoMore) {
   const uintptr_t list = TLCreate();
   TLInsertTitle(list, 0);

@@ -43,6 +43,7 @@ TEST(MenuTemplate, BadFoldersAndValuesAreRefusedWithAReason) {
   const Case cases[] = {
       {"no slots", "slots=4", "slots=0"},
       {"slot count not a number", "slots=4", "slots=four"},
+      {"more slots than a wide page holds buttons for", "slots=4", "slots=16"},
       {"a slot missing", "slot3=420,280,620,430", ""},
       {"a slot malformed", "slot0=100,110,300,260", "slot0=100,110,300"},
       {"an empty slot", "slot0=100,110,300,260", "slot0=100,110,100,260"},

@@ -79,6 +79,22 @@ TEST(PageRenderer, ThumbnailsShowInTheFramesWindowUnderTheFrame) {
   cairo_surface_destroy(page);
 }
 
+TEST(PageRenderer, APageWithoutATemplateStillShowsItsFramesAndButtons) {
+  PageView view;
+  view.content = ContentFromTemplate(DefaultLayout());
+  view.titleCount = 2;
+  view.hasNext = true;
+  view.titles = {{u"", 16, 9, fixtures::SolidBgra(16, 9, 0x40C040)}, {}};
+  cairo_surface_t* page = RenderPage(view, kCanvasWidth, kCanvasHeight);
+  cairo_surface_write_to_png(page, BRANTWELL_TEST_BIN_DIR "/menu-page-plain.png");
+  const Rect slot = view.content.slots[0];
+  EXPECT_EQ(PixelAt(page, (slot.left + slot.right) / 2, (slot.top + slot.bottom) / 2), 0x40C040u);
+  EXPECT_GT(PixelAt(page, (slot.left + slot.right) / 2, slot.top + 2) & 0xFF, 0xC0u);  // a light border
+  const Rect play = view.content.buttonRects[1];
+  EXPECT_GT(PixelAt(page, play.left + 12, (play.top + play.bottom) / 2) & 0xFF, 0xC0u);  // a drawn round button
+  cairo_surface_destroy(page);
+}
+
 TEST(PageRenderer, TextItemsDrawInTheirColourAndStyleChangesTheirShape) {
   PageView view;
   view.content = ContentFromTemplate(DefaultLayout());
