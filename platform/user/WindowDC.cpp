@@ -15,6 +15,7 @@
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/ClassicColors.h"
+#include "platform/user/Icons.h"
 #include "platform/user/Present.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
@@ -50,6 +51,9 @@ struct Backing {
   RECT lastScreenRect{};
   BYTE lastAlpha = 255;
   size_t lastShapeHash = 0;
+  bool lastTaskbar = false;
+  std::u16string lastTitle;
+  HICON lastIcon = nullptr;
   PixelBuffer Buffer() {
     return PixelBuffer{reinterpret_cast<uint8_t*>(pixels.data()), width, height, width * 4};
   }
@@ -106,6 +110,9 @@ std::shared_ptr<Backing> EnsureBacking(Window* top) {
   fresh->lastScreenRect = slot->lastScreenRect;
   fresh->lastAlpha = slot->lastAlpha;
   fresh->lastShapeHash = slot->lastShapeHash;
+  fresh->lastTaskbar = slot->lastTaskbar;
+  fresh->lastTitle = slot->lastTitle;
+  fresh->lastIcon = slot->lastIcon;
   fresh->dirty = slot->dirty;
   slot = fresh;
   for (auto& [dc, record] : Dcs())
@@ -231,6 +238,10 @@ DWORD StyleClipFlags(const Window* w) {
   if (w->cls && (w->cls->style & CS_PARENTDC)) flags |= DCX_PARENTCLIP;
   return flags;
 }
+
+// Frame painters pass these along with DCX_INTERSECTRGN; they have no effect.
+constexpr DWORD kDcxUndocumented10000 = 0x00010000;
+constexpr DWORD kDcxUndocumented40000 = 0x00040000;
 
 HDC ScreenDc() {
   HDC dc = CreateDCW(u"DISPLAY", nullptr, nullptr, nullptr);
@@ -382,6 +393,16 @@ void PresentChanges() {
       if (p.shape.empty()) p.shape.push_back(RECT{0, 0, 0, 0});
     }
     p.pixels = backing->Buffer();
+    p.taskbar = top->taskbarButton;
+    p.title = top->text;
+    HICON icon = top->bigIcon ? top->bigIcon : top->smallIcon;
+    if (!icon && top->cls) icon = top->cls->icon ? top->cls->icon : top->cls->smallIcon;
+    p.iconChanged = !backing->presented || icon != backing->lastIcon;
+    if (p.iconChanged && icon) IconPixels(icon, &p.iconWidth, &p.iconHeight, &p.iconPixels);
+    if (p.iconChanged || p.taskbar != backing->lastTaskbar || p.title != backing->lastTitle) changed = true;
+    backing->lastIcon = icon;
+    backing->lastTaskbar = p.taskbar;
+    backing->lastTitle = p.title;
     const size_t shapeHash = ShapeHash(top);
     p.moved = !backing->presented || !EqualRect(&backing->lastScreenRect, &top->rect) || backing->lastAlpha != p.alpha ||
               backing->lastShapeHash != shapeHash;
@@ -440,8 +461,21 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   if (!hwnd || hwnd == GetDesktopWindow()) return ScreenDc();
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w) return nullptr;
+  // Two undocumented bits that frame painters pass along with the region WM_NCPAINT handed
+  // them; they change nothing here.
+  flags &= ~(kDcxUndocumented10000 | kDcxUndocumented40000);
   std::unique_ptr<PixelRegion> region;
-  if (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) region = std::make_unique<PixelRegion>(RegionFromHandle(clip));
+  // The region is in screen coordinates, as WM_NCPAINT delivers it; 1 stands for the whole
+  // window, as it does in WM_NCPAINT.
+  const bool wholeWindow = reinterpret_cast<uintptr_t>(clip) == 1;
+  if ((flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) && !wholeWindow) {
+    region = std::make_unique<PixelRegion>(RegionFromHandle(clip));
+    const RECT window = WindowRectOnScreen(w.get());
+    const POINT origin = (flags & DCX_WINDOW) ? POINT{window.left, window.top} : ClientOriginOnScreen(w.get());
+    region->Offset(-origin.x, -origin.y);
+  } else if ((flags & DCX_EXCLUDERGN) && wholeWindow) {
+    region = std::make_unique<PixelRegion>(RECT{-32768, -32768, 32767, 32767});
+  }
   return MakeWindowDc(w.get(), flags, region.get(), (flags & DCX_EXCLUDERGN) != 0);
 }
 
