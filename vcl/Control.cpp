@@ -90,6 +90,8 @@ void SetCaptureControl(TControl* control) {
   g_captureControl = control;
 }
 
+void CancelDrag() {}
+
 TControl* GetMouseControl() { return g_mouseControl; }
 
 void SetMouseControl(TControl* control) {
