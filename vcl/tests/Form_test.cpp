@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/testing/Synthetic.h"
 #include "platform/testing/Watchdog.h"
 #include "platform/user/Icons.h"
 #include "platform/user/PaintApi.h"
@@ -15,6 +16,7 @@
 #include "platform/user/SystemParams.h"
 #include "vcl/Application.h"
 #include "vcl/GraphicControl.h"
+#include "vcl/HintWindow.h"
 #include "vcl/Icon.h"
 #include "vcl/Reader.h"
 #include "vcl/Screen.h"
@@ -403,6 +405,86 @@ TEST_F(FormTest, ScrollBarsShowForTheirRangeAndScrollTheControls) {
   EXPECT_FALSE(style() & WS_HSCROLL);
   EXPECT_EQ(block->Left(), 10);
   EXPECT_THROW(form->HorzScrollBar()->SetIncrement(0), EInvalidOperation);
+}
+
+}  // namespace
+
+namespace {
+
+// A form whose caption shows two hint areas, as caption buttons would: "Minimize" over
+// x 0..99 and "Close" over x 100..199 of the caption; its client area has no hint.
+class TCaptionHintForm : public TForm {
+  BRANTWELL_CLASS(TCaptionHintForm, TForm)
+ public:
+  using TForm::TForm;
+
+ protected:
+  void CMHintShow(TMessage& m) override {
+    auto* info = reinterpret_cast<THintInfo*>(m.LParam);
+    if (info->CursorPos.Y < 0 && info->CursorPos.X >= 0 && info->CursorPos.X < 200) {
+      const bool left = info->CursorPos.X < 100;
+      info->HintStr = left ? "Minimize" : "Close";
+      info->CursorRect = left ? Rect(0, -20, 100, 0) : Rect(100, -20, 200, 0);
+    }
+    inherited::CMHintShow(m);
+  }
+};
+
+TEST_F(FormTest, HintMouseMessageShowsHintsForPartsOfACaption) {
+  Watchdog watchdog(20s);
+  platform::testing::UseManualClock(true);
+  struct Restore {
+    ~Restore() { platform::testing::UseManualClock(false); }
+  } restore;
+  auto* form = TCustomForm::CreateNew<TCaptionHintForm>(Application);
+  form->SetBounds(100, 100, 300, 200);
+  form->SetShowHint(true);
+  form->Show();
+  POINT origin{0, 0};
+  ClientToScreen(form->Handle(), &origin);
+  EXPECT_EQ(form->ClientOrigin(), TPoint(origin.x, origin.y));  // a top-level form has no parent to ask
+  auto moveTo = [&](int x, int y) {
+    const TPoint screen = form->ClientToScreen({x, y});
+    SetCursorPos(screen.X, screen.Y);
+    TMessage move{WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(x, y), 0};
+    Application->HintMouseMessage(form, move);
+    Application->ProcessMessages();
+  };
+  auto shown = [&]() -> AnsiString { return Application->HintShowing() ? Application->HintWindow()->Caption() : AnsiString("(none)"); };
+
+  moveTo(50, -10);
+  EXPECT_EQ(shown(), "(none)");
+  platform::testing::AdvanceClock(Application->HintPause());
+  Application->ProcessMessages();
+  EXPECT_EQ(shown(), "Minimize");
+
+  moveTo(60, -12);  // within the same part: the hint stays
+  EXPECT_EQ(shown(), "Minimize");
+
+  moveTo(150, -10);  // the next part: its hint follows after the short pause
+  EXPECT_EQ(shown(), "(none)");
+  platform::testing::AdvanceClock(Application->HintShortPause());
+  Application->ProcessMessages();
+  EXPECT_EQ(shown(), "Close");
+
+  // Moving over the frame does not take the hint away; a press on it does.
+  PostMessageA(form->Handle(), WM_NCMOUSEMOVE, HTCAPTION, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(shown(), "Close");
+  PostMessageA(form->Handle(), WM_NCLBUTTONDOWN, HTNOWHERE, 0);  // no move loop
+  Application->ProcessMessages();
+  EXPECT_EQ(shown(), "(none)");
+
+  // A part without a hint shows nothing, and without ShowHint nothing starts at all.
+  moveTo(250, -10);
+  platform::testing::AdvanceClock(Application->HintPause());
+  Application->ProcessMessages();
+  EXPECT_EQ(shown(), "(none)");
+  form->SetShowHint(false);
+  moveTo(50, -10);
+  platform::testing::AdvanceClock(Application->HintPause());
+  Application->ProcessMessages();
+  EXPECT_EQ(shown(), "(none)");
 }
 
 }  // namespace
