@@ -235,6 +235,10 @@ void TCustomForm::CreateWnd() {
   if (FMenu) FMenu->SetWindowHandle(FHandle);
   if (FBorderStyle != bsDialog) SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(GetIconHandle()));
   SetLayeredAttribs();
+  // A new window starts without bars.
+  FHorzScrollBar->FApplied = {};
+  FVertScrollBar->FApplied = {};
+  FHorzScrollBar->FShown = FVertScrollBar->FShown = false;
   UpdateScrollBars();
 }
 
@@ -845,7 +849,10 @@ void TControlScrollBar::SetPosition(int value) {
   FPosition = value;
   if (FKind == sbHorizontal) FControl->ScrollControls(delta, 0);
   else FControl->ScrollControls(0, delta);
-  if (FControl->FHandle) SetScrollPos(FControl->FHandle, FKind == sbHorizontal ? SB_HORZ : SB_VERT, value, TRUE);
+  if (FControl->FHandle) {
+    SetScrollPos(FControl->FHandle, FKind == sbHorizontal ? SB_HORZ : SB_VERT, value, TRUE);
+    FApplied.pos = value;
+  }
 }
 
 void TControlScrollBar::ScrollMessage(WORD code) {
@@ -954,8 +961,11 @@ void TCustomForm::UpdateScrollBars() {
       else ScrollControls(0, delta);
     }
     const int which = i == 0 ? SB_HORZ : SB_VERT;
-    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, shown[i] ? bar.FRange - 1 : 0,
-                    static_cast<UINT>(shown[i] ? extents[i] : 0), position, 0};
+    const TControlScrollBar::Applied wanted{shown[i], shown[i] ? bar.FRange - 1 : 0,
+                                            static_cast<UINT>(shown[i] ? extents[i] : 0), position};
+    if (wanted == bar.FApplied) continue;
+    bar.FApplied = wanted;
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, wanted.max, wanted.page, wanted.pos, 0};
     SetScrollInfo(FHandle, which, &info, TRUE);
     ShowScrollBar(FHandle, which, shown[i]);
   }

@@ -108,6 +108,14 @@ class TControlScrollBar : public TPersistent {
   int FIncrement = 8;
   bool FVisible = true;
   bool FShown = false;
+  // What the window's bar was last given, so that unchanged bars cost no frame repaint.
+  struct Applied {
+    bool shown = false;
+    int max = 0;
+    UINT page = 0;
+    int pos = 0;
+    bool operator==(const Applied&) const = default;
+  } FApplied;
 };
 
 class TCustomForm : public TWinControl {

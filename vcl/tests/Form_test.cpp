@@ -405,6 +405,14 @@ TEST_F(FormTest, ScrollBarsShowForTheirRangeAndScrollTheControls) {
   EXPECT_FALSE(style() & WS_HSCROLL);
   EXPECT_EQ(block->Left(), 10);
   EXPECT_THROW(form->HorzScrollBar()->SetIncrement(0), EInvalidOperation);
+
+  // A window made anew gets its bars again.
+  form->VertScrollBar()->SetRange(400);
+  form->VertScrollBar()->SetPosition(30);
+  form->RecreateWnd();
+  window = form->Handle();
+  EXPECT_TRUE(style() & WS_VSCROLL);
+  EXPECT_EQ(GetScrollPos(window, SB_VERT), 30);
 }
 
 }  // namespace
