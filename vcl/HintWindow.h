@@ -21,7 +21,7 @@ class THintWindow : public TCustomControl {
   virtual TRect CalcHintRect(int maxWidth, const AnsiString& hint);
   // Whether a queued message takes a showing hint away: a button press, a key, a
   // non-client press.
-  virtual bool IsHintMsg(const MSG& msg);
+  virtual bool IsHintMsg(const MSG& msg) const;
   void ReleaseHandle();
 
  protected:
