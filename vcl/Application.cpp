@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "platform/user/Icons.h"
 #include "platform/user/MessageBox.h"
 
 #include "vcl/Action.h"
 #include "vcl/HintWindow.h"
+#include "vcl/Icon.h"
 #include "vcl/Menu.h"
 #include "vcl/Screen.h"
 #include "vcl/Thread.h"
@@ -44,6 +46,8 @@ void DoneApplication() {
 // ---- TApplication -----------------------------------------------------------------------------------
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+  FIcon = std::make_unique<TIcon>();
+  FIcon->SetOnChange([this](TObject*) { IconChanged(); });
   CreateHandle();
   HWND handle = FHandle;
   WakeMainThread = [handle] { PostMessageA(handle, WM_NULL, 0, 0); };
@@ -78,9 +82,28 @@ void TApplication::CreateHandle() {
                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
                             nullptr, nullptr, nullptr, nullptr);
   if (!FHandle) throw EInvalidOperation("Cannot create the application window");
+  SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(GetIconHandle()));
 }
 
 HWND TApplication::Handle() { return FHandle; }
+
+void TApplication::SetIcon(TIcon* value) { FIcon->Assign(value); }
+
+HICON TApplication::GetIconHandle() {
+  HICON icon = FIcon->Handle();
+  return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+// The application window shows the new icon, and so does every form without one.
+void TApplication::IconChanged() {
+  if (FHandle) SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(GetIconHandle()));
+  if (!g_screen) return;
+  for (int i = 0; i < g_screen->FormCount(); ++i) {
+    TCustomForm* form = g_screen->Forms(i);
+    if (form->HandleAllocated() && form->Icon()->Empty() && form->BorderStyle() != bsDialog)
+      SendMessageA(form->Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(GetIconHandle()));
+  }
+}
 
 void TApplication::SetTitle(const AnsiString& value) {
   FTitle = value;
@@ -353,6 +376,10 @@ void TApplication::ActivateHint(TPoint cursorPos) {
   info.HideTimeout = FHintHidePause;
   info.HintStr = GetShortHint(control->Hint());
   if (control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0) return;
+  if (info.HintStr.empty()) return;  // nothing to show here (a form's caption between its buttons)
+  TPoint topLeft = control->ClientToScreen({info.CursorRect.Left, info.CursorRect.Top});
+  FHintCursorRect = {topLeft.X, topLeft.Y, topLeft.X + info.CursorRect.Right - info.CursorRect.Left,
+                     topLeft.Y + info.CursorRect.Bottom - info.CursorRect.Top};
   if (!FHintWindow) FHintWindow = HintWindowClass ? HintWindowClass(this) : new THintWindow(this);
   FHintWindow->SetColor(info.HintColor);
   TRect r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr);
@@ -370,16 +397,38 @@ void TApplication::CancelHint() {
   FHintActive = false;
 }
 
-// A press or a key while a hint shows takes the hint away.
+// The hint window decides which messages take a showing hint away (a press, a key).
 bool TApplication::IsHintMsg(MSG& msg) {
-  if (!FHintActive) return false;
-  switch (msg.message) {
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_NCLBUTTONDOWN:
-      CancelHint();
-      break;
-    default:
-      break;
-  }
+  if (!FHintActive || !FHintWindow) return false;
+  if (FHintWindow->IsHintMsg(msg)) CancelHint();
   return false;
+}
+
+void TApplication::HintMouseMessage(TControl* control, TMessage& message) {
+  if (!control) return;
+  const TPoint client{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+  const TPoint screen = control->ClientToScreen(client);
+  // The innermost visible, enabled control under the point.
+  TControl* target = control;
+  TPoint pos = client;
+  while (auto* parent = dynamic_cast<TWinControl*>(target)) {
+    TControl* child = parent->ControlAtPos(pos, false, true);
+    if (!child) break;
+    pos = {pos.X - child->Left(), pos.Y - child->Top()};
+    target = child;
+  }
+  TControl* hintControl = target;
+  while (hintControl && !hintControl->ShowHint()) hintControl = hintControl->Parent();
+  if (hintControl && hintControl->ComponentState().Contains(csDesigning)) hintControl = nullptr;
+  if (!hintControl || !FShowHint) {
+    CancelHint();
+    FHintControl = nullptr;
+    return;
+  }
+  const bool outside = FHintActive && !PtInRect(FHintCursorRect.AsRect(), POINT{screen.X, screen.Y});
+  if (hintControl == FHintControl && !outside) return;
+  const bool wasShowing = HintShowing();
+  CancelHint();
+  FHintControl = hintControl;
+  StartHintTimer(kHintShowTimer, wasShowing ? FHintShortPause : FHintPause);
 }

@@ -24,6 +24,7 @@
 
 class TCustomForm;
 class THintWindow;
+class TIcon;
 class TBasicAction;
 class TTimerWindow;
 
@@ -56,6 +57,14 @@ class TApplication : public TComponent {
   void SetShowMainForm(bool value) { FShowMainForm = value; }
   const AnsiString& Title() const { return FTitle; }
   void SetTitle(const AnsiString& value);
+  // The application's icon, shown by forms without one of their own.
+  TIcon* Icon() const { return FIcon.get(); }
+  void SetIcon(TIcon* value);
+  // The icon's handle, or the system's application icon while the icon is empty.
+  HICON GetIconHandle();
+  // The owner a modal form without a popup mode of its own takes (pmNone: as always).
+  TPopupMode ModalPopupMode() const { return FModalPopupMode; }
+  void SetModalPopupMode(TPopupMode value) { FModalPopupMode = value; }
 
   // The hidden application window, owner of the forms.
   HWND Handle();
@@ -86,6 +95,11 @@ class TApplication : public TComponent {
   // Shows the hint of the control under the pointer now.
   void ActivateHint(TPoint cursorPos);
   void CancelHint();
+  // A mouse move at a point of `control` (the message's point in its client coordinates),
+  // for pointer positions the window-less mouse tracking does not see (a form's caption):
+  // the control under the point with ShowHint, or its nearest parent with it, becomes the
+  // hint control; a hint that shows is replaced when the point leaves its cursor rectangle.
+  void HintMouseMessage(TControl* control, TMessage& message);
   THintWindow* HintWindow() const { return FHintWindow; }
   bool HintShowing() const;
 
@@ -118,6 +132,7 @@ class TApplication : public TComponent {
  private:
   static LRESULT AppWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void CreateHandle();
+  void IconChanged();
   void StartHintTimer(UINT_PTR id, int delayMs);
   void StopHintTimer(UINT_PTR id);
   void HintTimerExpired(UINT_PTR id);
@@ -137,6 +152,9 @@ class TApplication : public TComponent {
   TColor FHintColor = clInfoBk;
   THintWindow* FHintWindow = nullptr;
   TControl* FHintControl = nullptr;
+  TRect FHintCursorRect;  // screen coordinates
+  std::unique_ptr<TIcon> FIcon;
+  TPopupMode FModalPopupMode = pmNone;
   bool FHintActive = false;
   bool FHandlingException = false;
 };

@@ -90,6 +90,8 @@ void SetCaptureControl(TControl* control) {
   g_captureControl = control;
 }
 
+void CancelDrag() {}
+
 TControl* GetMouseControl() { return g_mouseControl; }
 
 void SetMouseControl(TControl* control) {
@@ -325,7 +327,14 @@ TRect TControl::ClientRect() { return {0, 0, FWidth, FHeight}; }
 void TControl::SetClientWidth(int value) { SetWidth(value); }
 void TControl::SetClientHeight(int value) { SetHeight(value); }
 
+// A windowed control asks its window (a top-level form has no parent to add up); a
+// window-less one adds its place to its parent's origin.
 TPoint TControl::ClientOrigin() {
+  if (auto* win = dynamic_cast<TWinControl*>(this); win && (win->FHandle || !FParent)) {
+    POINT origin{0, 0};
+    ::ClientToScreen(win->Handle(), &origin);
+    return {origin.x, origin.y};
+  }
   if (!FParent) throw EInvalidOperation(ControlHasNoParentMessage(Name()));
   TPoint p = FParent->ClientOrigin();
   return {p.X + FLeft, p.Y + FTop};

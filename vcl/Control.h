@@ -50,6 +50,8 @@ BRANTWELL_ENUM(TControlStyleItem, csAcceptsControls, csCaptureMouse, csDesignInt
 using TControlStyle = TSet<TControlStyleItem>;
 
 BRANTWELL_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle)
+// Which window owns a form's window (TCustomForm::PopupMode, TApplication::ModalPopupMode).
+BRANTWELL_ENUM(TPopupMode, pmNone, pmAuto, pmExplicit)
 BRANTWELL_ENUM(TShiftStateItem, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble)
 using TShiftState = TSet<TShiftStateItem>;
 
@@ -344,6 +346,9 @@ TShiftState KeyDataToShiftState(LONG keyData);
 // parent's window), or null.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* control);
+// Ends a drag in progress without a drop. Nothing drags yet (there is no drag manager), so
+// there is nothing to end; modal loops and the system menu call it all the same.
+void CancelDrag();
 // The control under the mouse as the hint and mouse-enter machinery last saw it.
 TControl* GetMouseControl();
 // Makes `control` the control under the mouse: the previous one gets CM_MOUSELEAVE, the new

@@ -3,10 +3,16 @@
 #include <algorithm>
 
 #include "rtl/SysUtils.h"
+#include "platform/user/Icons.h"
+#include "platform/user/Monitors.h"
+#include "platform/user/PaintApi.h"
+#include "platform/user/ScrollBars.h"
 #include "vcl/ActionList.h"
 #include "vcl/Application.h"
 #include "vcl/GraphicControl.h"
+#include "vcl/Icon.h"
 #include "vcl/Menu.h"
+#include "vcl/Reader.h"
 #include "vcl/Screen.h"
 
 namespace {
@@ -34,12 +40,29 @@ void SetInitInheritedComponentProc(TInitInheritedComponentProc proc) { g_initInh
 TInitInheritedComponentProc GetInitInheritedComponentProc() { return g_initInheritedComponent; }
 
 void TCustomForm::DescribeClass(TClassBuilder<TCustomForm>& c) {
+  // Width and Height keep their place among the control's properties; only when they are
+  // written changes.
+  c.Property("Width", &TCustomForm::Width, &TCustomForm::SetWidth).Stored(&TCustomForm::IsFormSizeStored);
+  c.Property("Height", &TCustomForm::Height, &TCustomForm::SetHeight).Stored(&TCustomForm::IsFormSizeStored);
   c.Property("Caption", &TCustomForm::Caption, &TCustomForm::SetCaption);
-  c.Property("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth).Stored(false);
-  c.Property("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight).Stored(false);
   c.Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
   c.Property("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
       .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize}.Bits());
+  c.Property("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth).Stored(&TCustomForm::IsClientSizeStored);
+  c.Property("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight).Stored(&TCustomForm::IsClientSizeStored);
+  c.Property("AutoScroll", &TCustomForm::AutoScroll, &TCustomForm::SetAutoScroll).Default(true);
+  c.Property("HorzScrollBar", &TCustomForm::HorzScrollBar, &TCustomForm::SetHorzScrollBar);
+  c.Property("VertScrollBar", &TCustomForm::VertScrollBar, &TCustomForm::SetVertScrollBar);
+  c.Property("Icon", &TCustomForm::Icon, &TCustomForm::SetIcon);
+  c.Property("AlphaBlend", &TCustomForm::AlphaBlend, &TCustomForm::SetAlphaBlend).Default(false);
+  c.Property("AlphaBlendValue", &TCustomForm::AlphaBlendValue, &TCustomForm::SetAlphaBlendValue).Default(255);
+  c.Property("TransparentColor", &TCustomForm::TransparentColor, &TCustomForm::SetTransparentColor).Default(false);
+  c.Property("TransparentColorValue", &TCustomForm::TransparentColorValue, &TCustomForm::SetTransparentColorValue)
+      .Type(ColorTypeInfo())
+      .Default(0);
+  c.Property("PopupMode", &TCustomForm::PopupMode, &TCustomForm::SetPopupMode).Default(pmNone);
+  c.Property("SnapBuffer", &TCustomForm::SnapBuffer, &TCustomForm::SetSnapBuffer).Default(10);
+  c.Property("OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder).Default(false);
   c.Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDesigned);
   c.Property("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
   c.Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal);
@@ -76,6 +99,10 @@ void TCustomForm::Init() {
   FControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   FWidth = 320;
   FHeight = 240;
+  FIcon = std::make_unique<TIcon>();
+  FIcon->SetOnChange([this](TObject* sender) { IconChanged(sender); });
+  FHorzScrollBar = std::make_unique<TControlScrollBar>(this, sbHorizontal);
+  FVertScrollBar = std::make_unique<TControlScrollBar>(this, sbVertical);
   Screen->AddForm(this);
 }
 
@@ -103,8 +130,9 @@ TCustomForm::~TCustomForm() {
   FCanvas->FreeHandle();
 }
 
-void TCustomForm::AfterConstruction() {
-  if (FConstructed) return;
+void TCustomForm::ReadDesign() {
+  if (FDesignRead) return;
+  FDesignRead = true;
   if (!FCreatedNew) {
     FFormState.Include(fsCreating);
     try {
@@ -115,8 +143,40 @@ void TCustomForm::AfterConstruction() {
     }
     FFormState.Exclude(fsCreating);
   }
+  if (FOldCreateOrder) {
+    FConstructed = true;
+    DoCreate();
+  }
+}
+
+void TCustomForm::AfterConstruction() {
+  if (FAfterConstructionDone) return;
+  FAfterConstructionDone = true;
+  ReadDesign();  // for forms made without Create or CreateNew
+  if (FConstructed) return;  // OnCreate already ran
   FConstructed = true;
+  DoCreate();
+}
+
+void TCustomForm::DoCreate() {
   if (OnCreate) OnCreate(this);
+}
+
+// A form file's ClientWidth and ClientHeight hold whatever border style is read after them:
+// the client size is applied at once (the controls read next are anchored against it) and
+// again when the border changes while the form is read.
+void TCustomForm::ReadState(TReader* reader) {
+  FReadClientWidth = 0;
+  FReadClientHeight = 0;
+  try {
+    inherited::ReadState(reader);
+  } catch (...) {
+    FReadClientWidth = 0;
+    FReadClientHeight = 0;
+    throw;
+  }
+  FReadClientWidth = 0;
+  FReadClientHeight = 0;
 }
 
 void TCustomForm::InitDesign() {
@@ -144,9 +204,9 @@ void TCustomForm::CreateParams(TCreateParams& params) {
   if (FParent) {
     params.Style |= WS_CHILD;
   } else {
-    TCustomForm* main = Application->MainForm();
-    if (main && main != this && main->FHandle) params.WndParent = main->FHandle;
-    else params.WndParent = Application->Handle();
+    TPopupMode mode = FPopupMode;
+    if (mode == pmNone && FFormState.Contains(fsModal)) mode = Application->ModalPopupMode();
+    params.WndParent = PopupOwnerWindow(mode);
   }
   switch (FBorderStyle) {
     case bsNone: params.Style |= WS_POPUP; break;
@@ -173,6 +233,13 @@ void TCustomForm::CreateParams(TCreateParams& params) {
 void TCustomForm::CreateWnd() {
   inherited::CreateWnd();
   if (FMenu) FMenu->SetWindowHandle(FHandle);
+  if (FBorderStyle != bsDialog) SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(GetIconHandle()));
+  SetLayeredAttribs();
+  // A new window starts without bars.
+  FHorzScrollBar->FApplied = {};
+  FVertScrollBar->FApplied = {};
+  FHorzScrollBar->FShown = FVertScrollBar->FShown = false;
+  UpdateScrollBars();
 }
 
 void TCustomForm::DestroyWnd() {
@@ -189,8 +256,15 @@ TRect TCustomForm::ClientRect() {
   return {0, 0, std::max<LONG>(0, FWidth - (frame.right - frame.left)), std::max<LONG>(0, FHeight - (frame.bottom - frame.top))};
 }
 
-void TCustomForm::SetClientWidth(int value) { SetWidth(FWidth - ClientWidth() + value); }
-void TCustomForm::SetClientHeight(int value) { SetHeight(FHeight - ClientHeight() + value); }
+void TCustomForm::SetClientWidth(int value) {
+  if (FControlState.Contains(csReadingState)) FReadClientWidth = value;
+  SetWidth(FWidth - ClientWidth() + value);
+}
+
+void TCustomForm::SetClientHeight(int value) {
+  if (FControlState.Contains(csReadingState)) FReadClientHeight = value;
+  SetHeight(FHeight - ClientHeight() + value);
+}
 
 bool TCustomForm::IsShowing() const {
   if (FParent) return inherited::IsShowing();
@@ -201,6 +275,8 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle value) {
   if (value == FBorderStyle) return;
   FBorderStyle = value;
   RecreateWnd();
+  if (FReadClientWidth > 0) SetClientWidth(FReadClientWidth);
+  if (FReadClientHeight > 0) SetClientHeight(FReadClientHeight);
 }
 
 void TCustomForm::SetBorderIcons(TBorderIcons value) {
@@ -249,6 +325,112 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
   if (component == FMenu) FMenu = nullptr;
   if (FActiveControl && component == FActiveControl) FActiveControl = nullptr;
   if (FFocusedControl && component == FFocusedControl) FFocusedControl = nullptr;
+}
+
+HWND TCustomForm::PopupOwnerWindow(TPopupMode mode) {
+  if (mode == pmAuto) {
+    TCustomForm* active = Screen->ActiveForm();
+    if (active && active != this && active->FHandle && !active->FParent) return active->FHandle;
+  }
+  TCustomForm* main = Application->MainForm();
+  if (main && main != this && main->FHandle) return main->FHandle;
+  return Application->Handle();
+}
+
+void TCustomForm::SetPopupMode(TPopupMode value) {
+  if (value == FPopupMode) return;
+  FPopupMode = value;
+  if (FHandle && !FParent && !ComponentState().Contains(csDesigning))
+    SetWindowLongPtrA(FHandle, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(PopupOwnerWindow(value)));
+}
+
+// ---- icon and layered attributes ----------------------------------------------------------------
+
+void TCustomForm::SetIcon(TIcon* value) { FIcon->Assign(value); }
+
+HICON TCustomForm::GetIconHandle() {
+  HICON icon = FIcon->Handle();
+  return icon ? icon : Application->GetIconHandle();
+}
+
+void TCustomForm::IconChanged(TObject*) {
+  if (FHandle && FBorderStyle != bsDialog) SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(GetIconHandle()));
+}
+
+void TCustomForm::SetAlphaBlend(bool value) {
+  if (value == FAlphaBlend) return;
+  FAlphaBlend = value;
+  SetLayeredAttribs();
+}
+
+void TCustomForm::SetAlphaBlendValue(uint8_t value) {
+  if (value == FAlphaBlendValue) return;
+  FAlphaBlendValue = value;
+  SetLayeredAttribs();
+}
+
+void TCustomForm::SetTransparentColor(bool value) {
+  if (value == FTransparentColor) return;
+  FTransparentColor = value;
+  SetLayeredAttribs();
+}
+
+void TCustomForm::SetTransparentColorValue(TColor value) {
+  if (value == FTransparentColorValue) return;
+  FTransparentColorValue = value;
+  SetLayeredAttribs();
+}
+
+// A layered window while either attribute is on; an ordinary one again when both are off.
+void TCustomForm::SetLayeredAttribs() {
+  if (!FHandle || FParent || ComponentState().Contains(csDesigning)) return;
+  const LONG_PTR exStyle = GetWindowLongPtrA(FHandle, GWL_EXSTYLE);
+  if (FAlphaBlend || FTransparentColor) {
+    if (!(exStyle & WS_EX_LAYERED)) SetWindowLongPtrA(FHandle, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    DWORD flags = (FAlphaBlend ? LWA_ALPHA : 0) | (FTransparentColor ? LWA_COLORKEY : 0);
+    SetLayeredWindowAttributes(FHandle, ColorToRGB(FTransparentColorValue), FAlphaBlendValue, flags);
+  } else if (exStyle & WS_EX_LAYERED) {
+    SetWindowLongPtrA(FHandle, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+    RedrawWindow(FHandle, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
+// ---- monitor -------------------------------------------------------------------------------------
+
+TMonitor* TCustomForm::Monitor() {
+  if (FHandle && !FParent) return Screen->MonitorFromWindow(FHandle);
+  TRect r = BoundsRect();
+  return Screen->MonitorFromPoint({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+}
+
+// The form's work area rather than the monitor's bounds, so that no panel of the desktop
+// covers it; a form larger than the area keeps its top-left corner inside.
+void TCustomForm::MakeFullyVisible(TMonitor* monitor) {
+  if (!monitor) monitor = Monitor();
+  if (!monitor) return;
+  const TRect area = monitor->WorkareaRect();
+  int left = FLeft, top = FTop;
+  if (left + FWidth > area.Right) left = area.Right - FWidth;
+  if (left < area.Left) left = area.Left;
+  if (top + FHeight > area.Bottom) top = area.Bottom - FHeight;
+  if (top < area.Top) top = area.Top;
+  if (left != FLeft || top != FTop) SetBounds(left, top, FWidth, FHeight);
+}
+
+// ---- window state --------------------------------------------------------------------------------
+
+void TCustomForm::Resizing(TWindowState state) {
+  if (!ComponentState().Contains(csDesigning)) FWindowState = state;
+}
+
+void TCustomForm::WMSize(TWMSize& m) {
+  inherited::WMSize(m);
+  // The size a hidden window gets at its creation says nothing of the state it will show in.
+  if (!FParent && m.SizeType <= SIZE_MAXIMIZED && FHandle && IsWindowVisible(FHandle)) {
+    TWindowState state = m.SizeType == SIZE_MINIMIZED ? wsMinimized : m.SizeType == SIZE_MAXIMIZED ? wsMaximized : wsNormal;
+    Resizing(state);
+  }
+  UpdateScrollBars();
 }
 
 // ---- showing ---------------------------------------------------------------------------------------
@@ -316,13 +498,22 @@ void TCustomForm::DoHide() {
 TModalResult TCustomForm::ShowModal() {
   if (FVisible || !FEnabled || FFormState.Contains(fsModal))
     throw EInvalidOperation("Cannot make a visible window modal");
+  CancelDrag();
+  HandleNeeded();  // a window that cannot be made leaves nothing half-modal behind
   if (GetCapture()) SendMessageA(GetCapture(), WM_CANCELMODE, 0, 0);
   ReleaseCapture();
   FFormState.Include(fsModal);
   HWND activeWindow = GetActiveWindow();
   Application->ModalStarted();
+  Screen->PushFocusedForm(this);
   TaskWindows task;
-  HandleNeeded();
+  // Without a popup mode of its own, the form is owned as the application's modal mode says.
+  HWND savedOwner = nullptr;
+  const bool reowned = FPopupMode == pmNone && Application->ModalPopupMode() != pmNone && !FParent;
+  if (reowned) {
+    savedOwner = GetWindow(FHandle, GW_OWNER);
+    SetWindowLongPtrA(FHandle, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(PopupOwnerWindow(Application->ModalPopupMode())));
+  }
   task.except = FHandle;
   // The window manager's id of this thread, as it knows our window's thread.
   EnumThreadWindows(GetWindowThreadProcessId(FHandle, nullptr), &DisableTaskWindow, reinterpret_cast<LPARAM>(&task));
@@ -330,14 +521,16 @@ TModalResult TCustomForm::ShowModal() {
     if (FHandle) Hide();
     for (HWND hwnd : task.disabled)
       if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+    if (reowned && FHandle) SetWindowLongPtrA(FHandle, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(savedOwner));
+    Screen->PopFocusedForm();
     if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
     FFormState.Exclude(fsModal);
     Application->ModalFinished();
   };
   try {
+    FModalResult = mrNone;  // before Show: OnShow may already close the form
     Show();
     Perform(CM_ACTIVATE);
-    FModalResult = mrNone;
     do {
       Application->HandleMessage();
       if (Application->Terminated()) {
@@ -433,6 +626,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   TWinControl* previous = FFocusedControl;
   FFocusedControl = control;
   FActiveControl = control;
+  Screen->SetFocusedForm(this);
   Screen->SetActiveControl(control);
   if (previous) previous->Perform(CM_EXIT);
   if (FFocusedControl != control) return false;  // OnExit moved the focus elsewhere
@@ -471,6 +665,7 @@ void TCustomForm::WMActivate(TWMActivate& m) {
   FActive = active;
   if (active) {
     Screen->SetActiveForm(this);
+    Screen->SetFocusedForm(this);
     SetWindowFocus();
     Activate();
   } else {
@@ -583,6 +778,212 @@ void TCustomForm::Dispatch(TMessage& m) {
     case WM_ACTIVATE: { TWMActivate v(m); WMActivate(v); return; }
     case WM_SYSCOMMAND: { TWMSysCommand v(m); WMSysCommand(v); return; }
     case CM_RELEASE: CMRelease(m); return;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (m.LParam == 0) {  // the form's own bar; a scroll bar control's message is reflected
+        (m.Msg == WM_HSCROLL ? FHorzScrollBar : FVertScrollBar)->ScrollMessage(LOWORD(m.WParam));
+        m.Result = 0;
+        return;
+      }
+      inherited::Dispatch(m);
+      return;
     default: inherited::Dispatch(m); return;
   }
+}
+
+// ---- scroll bars ---------------------------------------------------------------------------------------
+
+void TControlScrollBar::DescribeClass(TClassBuilder<TControlScrollBar>& c) {
+  c.Property("Increment", &TControlScrollBar::Increment, &TControlScrollBar::SetIncrement).Default(8);
+  c.Property("Range", &TControlScrollBar::Range, &TControlScrollBar::SetRange).Default(0);
+  c.Property("Position", &TControlScrollBar::Position, &TControlScrollBar::SetPosition).Default(0);
+  c.Property("Visible", &TControlScrollBar::Visible, &TControlScrollBar::SetVisible).Default(true);
+}
+
+void TControlScrollBar::Assign(TPersistent* source) {
+  if (auto* bar = dynamic_cast<TControlScrollBar*>(source)) {
+    SetVisible(bar->FVisible);
+    SetRange(bar->FRange);
+    SetPosition(bar->FPosition);
+    SetIncrement(bar->FIncrement);
+    return;
+  }
+  inherited::Assign(source);
+}
+
+// A range of its own ends the automatic one.
+void TControlScrollBar::SetRange(int value) {
+  value = std::max(value, 0);
+  FControl->FAutoScroll = false;
+  if (value == FRange) return;
+  FRange = value;
+  FControl->UpdateScrollBars();
+}
+
+void TControlScrollBar::SetIncrement(int value) {
+  if (value < 1) throw EInvalidOperation(Format("Scroll bar increment must be at least 1 (not %d)", {value}));
+  FIncrement = value;
+}
+
+void TControlScrollBar::SetVisible(bool value) {
+  if (value == FVisible) return;
+  FVisible = value;
+  FControl->UpdateScrollBars();
+}
+
+int TControlScrollBar::ControlExtent() const {
+  TRect r = FControl->ClientRect();
+  return FKind == sbHorizontal ? r.Right - r.Left : r.Bottom - r.Top;
+}
+
+// Clamped to what the range leaves beyond the client area; the controls move with it. A
+// position read from a form file waits for the bars to be laid out.
+void TControlScrollBar::SetPosition(int value) {
+  if (FControl->FControlState.Contains(csReadingState) || FControl->ComponentState().Contains(csLoading)) {
+    FPosition = std::max(value, 0);
+    return;
+  }
+  value = FShown ? std::clamp(value, 0, std::max(FRange - ControlExtent(), 0)) : 0;
+  if (value == FPosition) return;
+  const int delta = FPosition - value;
+  FPosition = value;
+  if (FKind == sbHorizontal) FControl->ScrollControls(delta, 0);
+  else FControl->ScrollControls(0, delta);
+  if (FControl->FHandle) {
+    SetScrollPos(FControl->FHandle, FKind == sbHorizontal ? SB_HORZ : SB_VERT, value, TRUE);
+    FApplied.pos = value;
+  }
+}
+
+void TControlScrollBar::ScrollMessage(WORD code) {
+  const int extent = ControlExtent();
+  int pos = FPosition;
+  switch (code) {
+    case SB_LINEUP: pos -= FIncrement; break;
+    case SB_LINEDOWN: pos += FIncrement; break;
+    case SB_PAGEUP: pos -= extent; break;
+    case SB_PAGEDOWN: pos += extent; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+      // The 16-bit position of the message would cut long ranges short.
+      SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+      if (!GetScrollInfo(FControl->FHandle, FKind == sbHorizontal ? SB_HORZ : SB_VERT, &info)) return;
+      pos = info.nTrackPos;
+      break;
+    }
+    case SB_TOP: pos = 0; break;
+    case SB_BOTTOM: pos = FRange; break;
+    default: return;
+  }
+  SetPosition(pos);
+}
+
+void TCustomForm::SetAutoScroll(bool value) {
+  if (value == FAutoScroll) return;
+  FAutoScroll = value;
+  if (!value) {
+    FHorzScrollBar->FRange = 0;
+    FVertScrollBar->FRange = 0;
+  }
+  UpdateScrollBars();
+}
+
+bool TCustomForm::IsFormSizeStored() const {
+  return FAutoScroll || FHorzScrollBar->FRange != 0 || FVertScrollBar->FRange != 0;
+}
+
+// The scrolled area reaches the far edge of every control that stands at the near edge
+// (left- or top-aligned, or anchored to the near edge only), plus the controls aligned to
+// the far edge.
+void TCustomForm::CalcAutoRange() {
+  int horizontal = 0, vertical = 0, right = 0, bottom = 0;
+  const int x = FHorzScrollBar->FPosition, y = FVertScrollBar->FPosition;
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (!c->Visible()) continue;
+    const TAnchors anchors = c->Anchors();
+    switch (c->Align()) {
+      case alNone:
+        if (anchors.Contains(akLeft) && !anchors.Contains(akRight)) horizontal = std::max(horizontal, x + c->Left() + c->Width());
+        if (anchors.Contains(akTop) && !anchors.Contains(akBottom)) vertical = std::max(vertical, y + c->Top() + c->Height());
+        break;
+      case alLeft: horizontal = std::max(horizontal, x + c->Left() + c->Width()); break;
+      case alRight: right += c->Width(); break;
+      case alTop: vertical = std::max(vertical, y + c->Top() + c->Height()); break;
+      case alBottom: bottom += c->Height(); break;
+      default: break;
+    }
+  }
+  FHorzScrollBar->FRange = horizontal + right;
+  FVertScrollBar->FRange = vertical + bottom;
+}
+
+void TCustomForm::AlignControls(TControl* control, TRect& rect) {
+  inherited::AlignControls(control, rect);
+  UpdateScrollBars();
+}
+
+// A bar shows when its range exceeds the client area that is left once the other bar is
+// accounted for; a bar that goes away scrolls the controls back.
+void TCustomForm::UpdateScrollBars() {
+  if (FUpdatingScrollBars || ComponentState().Contains(csDestroying) || ComponentState().Contains(csLoading)) return;
+  FUpdatingScrollBars = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{FUpdatingScrollBars};
+  if (FAutoScroll) CalcAutoRange();
+  if (!FHandle) return;
+  TControlScrollBar& h = *FHorzScrollBar;
+  TControlScrollBar& v = *FVertScrollBar;
+  RECT client{};
+  GetClientRect(FHandle, &client);
+  const int barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+  const int width = client.right + (v.FShown ? barWidth : 0);
+  const int height = client.bottom + (h.FShown ? barHeight : 0);
+  bool horizontal = false, vertical = false;
+  for (int pass = 0; pass < 2; ++pass) {
+    const int w = width - (vertical ? barWidth : 0), ht = height - (horizontal ? barHeight : 0);
+    horizontal = h.FVisible && h.FRange > w;
+    vertical = v.FVisible && v.FRange > ht;
+  }
+  const int extents[2] = {width - (vertical ? barWidth : 0), height - (horizontal ? barHeight : 0)};
+  const bool shown[2] = {horizontal, vertical};
+  TControlScrollBar* bars[2] = {&h, &v};
+  for (int i = 0; i < 2; ++i) {
+    TControlScrollBar& bar = *bars[i];
+    bar.FShown = shown[i];
+    const int position = shown[i] ? std::clamp(bar.FPosition, 0, std::max(bar.FRange - extents[i], 0)) : 0;
+    if (position != bar.FPosition) {
+      const int delta = bar.FPosition - position;
+      bar.FPosition = position;
+      if (i == 0) ScrollControls(delta, 0);
+      else ScrollControls(0, delta);
+    }
+    const int which = i == 0 ? SB_HORZ : SB_VERT;
+    const TControlScrollBar::Applied wanted{shown[i], shown[i] ? bar.FRange - 1 : 0,
+                                            static_cast<UINT>(shown[i] ? extents[i] : 0), position};
+    if (wanted == bar.FApplied) continue;
+    bar.FApplied = wanted;
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, wanted.max, wanted.page, wanted.pos, 0};
+    SetScrollInfo(FHandle, which, &info, TRUE);
+    ShowScrollBar(FHandle, which, shown[i]);
+  }
+}
+
+// Controls at fixed places move; aligned ones keep their edges.
+void TCustomForm::ScrollControls(int dx, int dy) {
+  if (dx == 0 && dy == 0) return;
+  DisableAlign();
+  try {
+    for (int i = 0; i < ControlCount(); ++i) {
+      TControl* c = Controls(i);
+      if (c->Align() == alNone) c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());
+    }
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
+  Invalidate();
 }

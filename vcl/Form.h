@@ -18,12 +18,26 @@
 // move the focus through CM_DIALOGKEY; other dialog keys (Enter, Esc) are broadcast to the
 // controls, where the default and cancel buttons take them.
 //
+// A form's own scroll bars (HorzScrollBar, VertScrollBar) show when their Range exceeds the
+// client area; scrolling moves the form's controls. With AutoScroll the ranges follow the
+// controls (those not aligned to the far edge or anchored to it). Width and Height are
+// stored in form files while AutoScroll is on or a bar has a range; ClientWidth and
+// ClientHeight otherwise (a border style read after them keeps the client size).
+//
+// Icon, AlphaBlend and TransparentColor reach the window as WM_SETICON and the layered
+// attributes. PopupMode picks the owner window: pmNone the main form (or the application
+// window), pmAuto the active form, pmExplicit the main form; a modal form without its own
+// mode takes the application's ModalPopupMode while it is shown.
+//
 // GUI thread only.
 
 #include "vcl/Canvas.h"
 #include "vcl/WinControl.h"
 
 class TMainMenu;
+class TIcon;
+class TMonitor;
+class TCustomForm;
 
 BRANTWELL_ENUM(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
 BRANTWELL_ENUM(TBorderIcon, biSystemMenu, biMinimize, biMaximize, biHelp)
@@ -35,6 +49,7 @@ BRANTWELL_ENUM(TWindowState, wsNormal, wsMinimized, wsMaximized)
 BRANTWELL_ENUM(TCloseAction, caNone, caHide, caFree, caMinimize)
 BRANTWELL_ENUM(TFormStateItem, fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated)
 using TFormState = TSet<TFormStateItem>;
+BRANTWELL_ENUM(TScrollBarKind, sbHorizontal, sbVertical)
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
@@ -59,6 +74,50 @@ using TInitInheritedComponentProc = bool (*)(TComponent* instance, TClass rootAn
 void SetInitInheritedComponentProc(TInitInheritedComponentProc proc);
 TInitInheritedComponentProc GetInitInheritedComponentProc();
 
+// One of a form's own scroll bars. Position is the scrolled distance in pixels (0 while
+// the bar is not needed); Range is the extent of the scrolled area (0: no bar).
+class TControlScrollBar : public TPersistent {
+  BRANTWELL_CLASS(TControlScrollBar, TPersistent)
+
+ public:
+  TControlScrollBar(TCustomForm* control, TScrollBarKind kind) : FControl(control), FKind(kind) {}
+  static void DescribeClass(TClassBuilder<TControlScrollBar>& c);
+  void Assign(TPersistent* source) override;
+
+  TScrollBarKind Kind() const { return FKind; }
+  int Range() const { return FRange; }
+  void SetRange(int value);
+  int Position() const { return FPosition; }
+  void SetPosition(int value);
+  int Increment() const { return FIncrement; }
+  void SetIncrement(int value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool value);
+  // The bar is shown: visible and its range exceeds the client extent.
+  bool IsScrollBarVisible() const { return FShown; }
+
+ private:
+  friend class TCustomForm;
+  void ScrollMessage(WORD code);
+  int ControlExtent() const;
+
+  TCustomForm* FControl;
+  TScrollBarKind FKind;
+  int FRange = 0;
+  int FPosition = 0;
+  int FIncrement = 8;
+  bool FVisible = true;
+  bool FShown = false;
+  // What the window's bar was last given, so that unchanged bars cost no frame repaint.
+  struct Applied {
+    bool shown = false;
+    int max = 0;
+    UINT page = 0;
+    int pos = 0;
+    bool operator==(const Applied&) const = default;
+  } FApplied;
+};
+
 class TCustomForm : public TWinControl {
   BRANTWELL_CLASS(TCustomForm, TWinControl)
 
@@ -74,6 +133,7 @@ class TCustomForm : public TWinControl {
   template <class T, class... A> static T* Create(TComponent* owner, A&&... args) {
     T* form = new T(owner, std::forward<A>(args)...);
     try {
+      form->ReadDesign();
       form->AfterConstruction();
     } catch (...) {
       delete form;
@@ -84,6 +144,7 @@ class TCustomForm : public TWinControl {
   template <class T> static T* CreateNew(TComponent* owner) {
     T* form = new T(owner, 0);
     try {
+      form->ReadDesign();
       form->AfterConstruction();
     } catch (...) {
       delete form;
@@ -91,7 +152,7 @@ class TCustomForm : public TWinControl {
     }
     return form;
   }
-  // Reads the design (unless made with CreateNew) and runs OnCreate.
+  // Runs OnCreate (DoCreate) unless OldCreateOrder ran it right after the design was read.
   virtual void AfterConstruction();
 
   void Show();
@@ -137,6 +198,45 @@ class TCustomForm : public TWinControl {
   void UpdateActions();
   bool IsShowing() const override;
 
+  // The form's icon (empty: the application's icon shows).
+  TIcon* Icon() const { return FIcon.get(); }
+  void SetIcon(TIcon* value);
+  // The icon handle the window shows: the form's, else the application's.
+  HICON GetIconHandle();
+  bool AlphaBlend() const { return FAlphaBlend; }
+  void SetAlphaBlend(bool value);
+  uint8_t AlphaBlendValue() const { return FAlphaBlendValue; }
+  void SetAlphaBlendValue(uint8_t value);
+  bool TransparentColor() const { return FTransparentColor; }
+  void SetTransparentColor(bool value);
+  TColor TransparentColorValue() const { return FTransparentColorValue; }
+  void SetTransparentColorValue(TColor value);
+  TPopupMode PopupMode() const { return FPopupMode; }
+  void SetPopupMode(TPopupMode value);
+  // How near (pixels) a moved form snaps to an edge.
+  int SnapBuffer() const { return FSnapBuffer; }
+  void SetSnapBuffer(int value) { FSnapBuffer = value; }
+  // The monitor that holds most of the form.
+  TMonitor* Monitor();
+  // Moves the form inside the work area of the monitor (its own monitor when none is given).
+  void MakeFullyVisible(TMonitor* monitor = nullptr);
+  bool OldCreateOrder() const { return FOldCreateOrder; }
+  void SetOldCreateOrder(bool value) { FOldCreateOrder = value; }
+  bool AutoScroll() const { return FAutoScroll; }
+  void SetAutoScroll(bool value);
+  TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
+  void SetHorzScrollBar(TControlScrollBar* value) { FHorzScrollBar->Assign(value); }
+  TControlScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
+  void SetVertScrollBar(TControlScrollBar* value) { FVertScrollBar->Assign(value); }
+  // Ranges from the controls (with AutoScroll) and the window's scroll bars from the ranges.
+  void UpdateScrollBars();
+  // Width and Height go to form files (else ClientWidth and ClientHeight).
+  virtual bool IsFormSizeStored() const;
+  bool IsClientSizeStored() const { return !IsFormSizeStored(); }
+
+  // Reads the design (unless made with CreateNew); with OldCreateOrder, OnCreate follows.
+  void ReadDesign();
+
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
   TNotifyEvent OnShow;
@@ -151,6 +251,16 @@ class TCustomForm : public TWinControl {
  protected:
   // Reads the design through the registered reader (a form class without one raises).
   virtual void InitDesign();
+  // Runs OnCreate.
+  virtual void DoCreate();
+  // The window state changed (WM_SIZE); the form keeps it.
+  virtual void Resizing(TWindowState state);
+  void ReadState(TReader* reader) override;
+  void AlignControls(TControl* control, TRect& rect) override;
+  void WMSize(TWMSize& m) override;
+  // The owner window a popup mode gives (nullptr: the main form or application window).
+  HWND PopupOwnerWindow(TPopupMode mode);
+  void SetLayeredAttribs();
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void UpdateShowing() override;
@@ -191,9 +301,31 @@ class TCustomForm : public TWinControl {
   TWindowState FWindowState = wsNormal;
   TMainMenu* FMenu = nullptr;
   std::unique_ptr<TControlCanvas> FCanvas;
+  std::unique_ptr<TIcon> FIcon;
+  bool FAlphaBlend = false;
+  uint8_t FAlphaBlendValue = 255;
+  bool FTransparentColor = false;
+  TColor FTransparentColorValue = 0;
+  TPopupMode FPopupMode = pmNone;
+  int FSnapBuffer = 10;
+  bool FOldCreateOrder = false;
+  bool FAutoScroll = true;
+  std::unique_ptr<TControlScrollBar> FHorzScrollBar;
+  std::unique_ptr<TControlScrollBar> FVertScrollBar;
+  // ClientWidth and ClientHeight as read from a form file, kept while the form is read.
+  int FReadClientWidth = 0;
+  int FReadClientHeight = 0;
 
  private:
   void Init();
+  void IconChanged(TObject* sender);
+  void CalcAutoRange();
+  void ScrollControls(int dx, int dy);
+  bool FDesignRead = false;
+  bool FAfterConstructionDone = false;
+  bool FUpdatingScrollBars = false;
+
+  friend class TControlScrollBar;
 
   friend class TWinControl;
   friend class TApplication;

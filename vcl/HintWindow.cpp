@@ -21,6 +21,16 @@ THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner) {
   FFont->SetColor(clInfoText);
 }
 
+bool THintWindow::IsHintMsg(const MSG& msg) const {
+  switch (msg.message) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_NCLBUTTONDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void THintWindow::CreateParams(TCreateParams& params) {
   inherited::CreateParams(params);
   params.Style = WS_POPUP | WS_BORDER;

@@ -19,6 +19,9 @@ class THintWindow : public TCustomControl {
   virtual void ActivateHint(const TRect& rect, const AnsiString& hint);
   // The size the text needs, at most maxWidth wide: (0, 0, width, height).
   virtual TRect CalcHintRect(int maxWidth, const AnsiString& hint);
+  // Whether a queued message takes a showing hint away: a button press, a key, a
+  // non-client press.
+  virtual bool IsHintMsg(const MSG& msg) const;
   void ReleaseHandle();
 
  protected:

@@ -4,9 +4,27 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/user/Icons.h"
+
 namespace {
 
-TIconHooks g_hooks;
+// The window manager's icons by default; tests and other window managers may set their own.
+HICON CreateWindowManagerIcon(HBITMAP color, HBITMAP mask) {
+  ICONINFO info{TRUE, 0, 0, mask, color};
+  return CreateIconIndirect(&info);
+}
+
+void DestroyWindowManagerIcon(HICON icon) { DestroyIcon(icon); }
+
+bool GetWindowManagerIconBitmaps(HICON icon, HBITMAP* color, HBITMAP* mask) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return false;
+  *color = info.hbmColor;
+  *mask = info.hbmMask;
+  return true;
+}
+
+TIconHooks g_hooks{&CreateWindowManagerIcon, &DestroyWindowManagerIcon, &GetWindowManagerIconBitmaps};
 
 #pragma pack(push, 2)
 struct IconDir {

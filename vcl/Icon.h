@@ -5,8 +5,8 @@
 // with its alpha channel when the colour image has one). Files and streams are ICO; a
 // loaded file is saved back as it was read. Entries stored as PNG are not read.
 //
-// HICON belongs to the window manager: Handle and SetHandle go through hooks it installs
-// (SetIconHooks); without them there is no handle.
+// HICON belongs to the window manager: Handle and SetHandle go through hooks, the window
+// manager's icon calls unless SetIconHooks installs others.
 
 #include "vcl/Bitmap.h"
 

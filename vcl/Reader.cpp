@@ -56,7 +56,13 @@ TValueType TReader::NextValue() {
   return value;
 }
 
-bool TReader::EndOfList() { return NextValue() == vaNull; }
+// What follows a list entry is either the end mark or the length byte of a property or
+// component name, which may be any length, so the byte is not taken as a value type.
+bool TReader::EndOfList() {
+  uint8_t next = ReadNumber<uint8_t>();
+  FStream->Seek(-1, soFromCurrent);
+  return next == vaNull;
+}
 void TReader::CheckValue(TValueType value) {
   if (ReadValue() != value) {
     FStream->Seek(-1, soFromCurrent);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/user/Monitors.h"
 #include "platform/user/SystemParams.h"
 #include "rtl/SysUtils.h"
 #include "vcl/Form.h"
@@ -49,6 +50,9 @@ void TScreen::AddForm(TCustomForm* form) {
 
 void TScreen::RemoveForm(TCustomForm* form) {
   std::erase(FForms, form);
+  // A form that goes leaves no dangling place in the focus chain.
+  if (FFocusedForm == form) FFocusedForm = nullptr;
+  std::replace(FSaveFocusedList.begin(), FSaveFocusedList.end(), form, static_cast<TCustomForm*>(nullptr));
   if (FActiveForm == form) SetActiveForm(nullptr);
   if (FActiveControl && form->ContainsControl(FActiveControl)) SetActiveControl(nullptr);
 }
@@ -62,6 +66,20 @@ void TScreen::SetActiveForm(TCustomForm* form) {
     FForms.insert(FForms.begin(), form);
   }
   if (OnActiveFormChange) OnActiveFormChange(this);
+}
+
+void TScreen::PushFocusedForm(TCustomForm* form) {
+  FSaveFocusedList.insert(FSaveFocusedList.begin(), FFocusedForm);
+  FFocusedForm = form;
+}
+
+void TScreen::PopFocusedForm() {
+  if (FSaveFocusedList.empty()) {
+    FFocusedForm = nullptr;
+    return;
+  }
+  FFocusedForm = FSaveFocusedList.front();
+  FSaveFocusedList.erase(FSaveFocusedList.begin());
 }
 
 void TScreen::SetActiveControl(TWinControl* control) {
@@ -120,10 +138,43 @@ TRect TScreen::WorkAreaRect() const {
   return TRect(r);
 }
 
-// The window manager shows one screen: one monitor with the work area.
+// The monitors as the window manager reports them, the primary one first.
 void TScreen::UpdateMonitors() {
-  FMonitors.clear();
-  FMonitors.push_back(std::make_unique<TMonitor>(0, DesktopRect(), WorkAreaRect(), true));
+  std::vector<HMONITOR> handles;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, RECT*, LPARAM data) -> BOOL {
+        reinterpret_cast<std::vector<HMONITOR>*>(data)->push_back(monitor);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&handles));
+  std::vector<std::unique_ptr<TMonitor>> monitors;
+  for (HMONITOR handle : handles) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(handle, &info)) continue;
+    bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+    auto monitor = std::make_unique<TMonitor>(0, handle, TRect(info.rcMonitor), TRect(info.rcWork), primary);
+    if (primary) monitors.insert(monitors.begin(), std::move(monitor));
+    else monitors.push_back(std::move(monitor));
+  }
+  if (monitors.empty()) monitors.push_back(std::make_unique<TMonitor>(0, nullptr, DesktopRect(), WorkAreaRect(), true));
+  for (size_t i = 0; i < monitors.size(); ++i)
+    monitors[i] = std::make_unique<TMonitor>(static_cast<int>(i), monitors[i]->Handle(), monitors[i]->BoundsRect(),
+                                             monitors[i]->WorkareaRect(), monitors[i]->Primary());
+  // Monitor objects handed out earlier stay valid while nothing changed.
+  bool same = monitors.size() == FMonitors.size();
+  for (size_t i = 0; same && i < monitors.size(); ++i)
+    same = monitors[i]->Handle() == FMonitors[i]->Handle() && monitors[i]->BoundsRect() == FMonitors[i]->BoundsRect() &&
+           monitors[i]->WorkareaRect() == FMonitors[i]->WorkareaRect();
+  if (!same) FMonitors = std::move(monitors);
+}
+
+TMonitor* TScreen::FindMonitor(HMONITOR handle) {
+  UpdateMonitors();
+  for (auto& monitor : FMonitors)
+    if (monitor->Handle() == handle) return monitor.get();
+  return FMonitors.front().get();
 }
 
 int TScreen::MonitorCount() {
@@ -132,11 +183,14 @@ int TScreen::MonitorCount() {
 }
 
 TMonitor* TScreen::Monitors(int index) {
-  if (FMonitors.empty()) UpdateMonitors();
+  UpdateMonitors();
   if (index < 0 || index >= static_cast<int>(FMonitors.size()))
     throw EListError(Format("List index out of bounds (%d)", {index}));
   return FMonitors[static_cast<size_t>(index)].get();
 }
 
-TMonitor* TScreen::MonitorFromPoint(TPoint) { return Monitors(0); }
-TMonitor* TScreen::MonitorFromWindow(HWND) { return Monitors(0); }
+TMonitor* TScreen::MonitorFromPoint(TPoint point) {
+  return FindMonitor(::MonitorFromPoint(POINT{point.X, point.Y}, MONITOR_DEFAULTTONEAREST));
+}
+
+TMonitor* TScreen::MonitorFromWindow(HWND window) { return FindMonitor(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)); }

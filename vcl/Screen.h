@@ -4,6 +4,9 @@
 // the active form and control, cursors by number, the pixel density (96), the screen size,
 // the monitors and the work area. The global `Screen` (vcl/Application.h) is made on first
 // use. GUI thread only.
+//
+// The focused form is the form whose controls take the keyboard: a modal form pushes itself
+// (PushFocusedForm) and pops when it closes, giving the focus back to the form below.
 
 #include <map>
 #include <memory>
@@ -18,9 +21,10 @@ class TMonitor : public TObject {
   BRANTWELL_CLASS(TMonitor, TObject)
 
  public:
-  TMonitor(int number, TRect bounds, TRect workArea, bool primary)
-      : FMonitorNum(number), FBounds(bounds), FWorkArea(workArea), FPrimary(primary) {}
+  TMonitor(int number, HMONITOR handle, TRect bounds, TRect workArea, bool primary)
+      : FMonitorNum(number), FHandle(handle), FBounds(bounds), FWorkArea(workArea), FPrimary(primary) {}
   int MonitorNum() const { return FMonitorNum; }
+  HMONITOR Handle() const { return FHandle; }
   TRect BoundsRect() const { return FBounds; }
   TRect WorkareaRect() const { return FWorkArea; }
   int Left() const { return FBounds.Left; }
@@ -31,6 +35,7 @@ class TMonitor : public TObject {
 
  private:
   int FMonitorNum;
+  HMONITOR FHandle;
   TRect FBounds;
   TRect FWorkArea;
   bool FPrimary;
@@ -50,6 +55,13 @@ class TScreen : public TComponent {
   TCustomForm* ActiveForm() const { return FActiveForm; }
   TCustomForm* ActiveCustomForm() const { return FActiveForm; }
   TWinControl* ActiveControl() const { return FActiveControl; }
+  TCustomForm* FocusedForm() const { return FFocusedForm; }
+  void SetFocusedForm(TCustomForm* form) { FFocusedForm = form; }
+  // Makes `form` the focused form and keeps the previous one to come back to.
+  void PushFocusedForm(TCustomForm* form);
+  // The focused form before the last push becomes the focused form again (none: nullptr).
+  void PopFocusedForm();
+  int SavedFocusedFormCount() const { return static_cast<int>(FSaveFocusedList.size()); }
 
   // crDefault lets each control choose; another cursor shows everywhere.
   TCursor Cursor() const { return FCursor; }
@@ -69,6 +81,7 @@ class TScreen : public TComponent {
   int MonitorCount();
   TMonitor* Monitors(int index);
   TMonitor* PrimaryMonitor() { return Monitors(0); }
+  // The monitor holding the point or window, or the nearest one.
   TMonitor* MonitorFromPoint(TPoint point);
   TMonitor* MonitorFromWindow(HWND window);
 
@@ -83,10 +96,13 @@ class TScreen : public TComponent {
 
  private:
   void UpdateMonitors();
+  TMonitor* FindMonitor(HMONITOR handle);
 
   std::vector<TCustomForm*> FForms;
   TCustomForm* FActiveForm = nullptr;
   TWinControl* FActiveControl = nullptr;
+  TCustomForm* FFocusedForm = nullptr;
+  std::vector<TCustomForm*> FSaveFocusedList;  // the most recent first
   TCursor FCursor = crDefault;
   std::map<int, HCURSOR> FCursors;
   std::vector<std::unique_ptr<TMonitor>> FMonitors;
