@@ -290,6 +290,22 @@ TEST_F(NCScrollBarTest, ThumbDragReportsTrackPositionsAndEndsAtTheLastPosition) 
   EXPECT_EQ(GetScrollPos(wnd, SB_VERT), 199000);
 }
 
+TEST_F(NCScrollBarTest, WithoutItsOwnDragTheWindowManagerTracksAndTheBarsFollow) {
+  ui::Watchdog watchdog(60s);
+  MakeWindow(WS_VSCROLL, 100, 234, 0, 99, 10, 0);
+  Attach(false);
+  const POINT thumb = OnVertBar(27);
+  ui::Drag(thumb, POINT{thumb.x, thumb.y + 90}, 1);
+  ui::RunUntilIdle();
+  const auto tracks = Only(WM_VSCROLL, SB_THUMBTRACK);
+  ASSERT_FALSE(tracks.empty());
+  EXPECT_GT(tracks.back().trackPos, 0);
+  EXPECT_EQ(Only(WM_VSCROLL, SB_ENDSCROLL).size(), 1u);
+  EXPECT_FALSE(bars->Tracking());
+  EXPECT_EQ(bars->PressedPart(), TNCScrollBar::None);
+  EXPECT_GT(GetScrollPos(wnd, SB_VERT), 0);
+}
+
 TEST_F(NCScrollBarTest, QuitDuringADragEndsItAndIsPostedAgain) {
   ui::Watchdog watchdog(60s);
   MakeWindow(WS_VSCROLL, 100, 234);
