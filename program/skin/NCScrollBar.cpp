@@ -153,8 +153,7 @@ void TNCScrollBar::RemoveOwnProperty() {
 }
 
 void TNCScrollBar::HandleRecreated() {
-  // A control's window made again: the new handle gets the record, the old one is gone.
-  FPropertyWindow = nullptr;
+  // A control's window made again: the new handle gets the record.
   if (FAttached && FHandle) RegisterWindow();
 }
 
@@ -601,8 +600,8 @@ bool TNCScrollBar::HotTrack(TMessage& message) {
         FSavedCursor = SetCursor(LoadCursorW(nullptr, IDC_SIZENWSE));
         FCursorSaved = true;
       }
+      repaint = true;
     }
-    repaint = true;
     handled = true;
   } else {
     if (FSizeBoxHot) {
