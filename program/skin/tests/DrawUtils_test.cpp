@@ -190,6 +190,16 @@ TEST_F(DrawUtilsWindows, NonClientDcCoversTheWholeWindowAndCoordinatesIncludeThe
   WindowToScreenPoint(wnd, point);
   EXPECT_EQ(point, TPoint(150, 80));
 
+  // Only the band between the two rectangles is invalidated.
+  ValidateRect(wnd, nullptr);
+  EXPECT_TRUE(RedrawRectDifference(wnd, TRect(0, 0, 100, 80), TRect(10, 10, 90, 70), RDW_INVALIDATE));
+  OwnedGdiObject<HRGN> update(CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(GetUpdateRgn(wnd, update.get(), FALSE), ERROR);
+  EXPECT_TRUE(PtInRegion(update.get(), 5, 5));
+  EXPECT_TRUE(PtInRegion(update.get(), 95, 40));
+  EXPECT_FALSE(PtInRegion(update.get(), 50, 40));
+  EXPECT_FALSE(PtInRegion(update.get(), 150, 40));
+
   DestroyWindow(wnd);
   TRect untouched(1, 2, 3, 4);
   EXPECT_FALSE(ClientRectToWindow(wnd, untouched));
