@@ -109,6 +109,7 @@ namespace handle_tags {
 constexpr uint8_t kKernel = 0x11;   // files, finds, threads, events, mutexes, semaphores
 constexpr uint8_t kModule = 0x12;   // loaded libraries
 constexpr uint8_t kGlobalMemory = 0x13;  // movable global memory blocks
+constexpr uint8_t kSocket = 0x14;   // sockets
 constexpr uint8_t kGdi = 0x21;      // DCs, bitmaps, pens, brushes, fonts, regions, palettes
 constexpr uint8_t kUser = 0x31;     // windows
 constexpr uint8_t kUserObject = 0x32;  // standard cursors
