@@ -18,6 +18,7 @@ namespace platform::detail {
 FrameStyle FrameStyleOf(const Window* w);  // WindowPos.cpp
 HDC GetFrameDC(HWND hwnd);                  // WindowDC.cpp
 PixelRegion RegionFromHandle(HRGN region);
+HRGN RegionToHandle(const PixelRegion& region);
 
 using namespace classic;
 
@@ -180,30 +181,33 @@ void PaintNonClientInto(HWND hwnd, HDC dc) {
   if (NotEmpty(l.sizeBox)) Fill(dc, l.sizeBox, kButtonFace);
 }
 
-// WM_NCPAINT: `region` is 1 for the whole frame, or a region in screen coordinates.
+// WM_NCPAINT: `region` is 1 (or 0) for the whole frame, or a region in screen coordinates to
+// which the painting keeps exactly, so a caller can paint parts of the frame itself and leave
+// the rest to this.
 void DefaultNcPaint(HWND hwnd, HRGN region) {
   WindowPtr w = FindWindowPtrQuiet(hwnd);
   if (!w) return;
   HDC dc = GetFrameDC(hwnd);
   if (!dc) return;
-  if (region && reinterpret_cast<uintptr_t>(region) != 1) {
+  RECT box;
+  if (reinterpret_cast<uintptr_t>(region) > 1 && GetRgnBox(region, &box) != ERROR) {
     RECT screen;
     {
       UserGuard guard(UserLock());
       screen = WindowRectOnScreen(w.get());
     }
     PixelRegion area = RegionFromHandle(region);
-    if (!area.Empty()) {
-      area.Offset(-screen.left, -screen.top);
-      const RECT bounds = area.Bounds();
-      IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
-    }
+    area.Offset(-screen.left, -screen.top);
+    const OwnedGdiObject<HRGN> clip(RegionToHandle(area));
+    ExtSelectClipRgn(dc, clip.get(), RGN_AND);
   }
   PaintNonClientInto(hwnd, dc);
   ReleaseDC(hwnd, dc);
 }
 
-void RepaintFrameNow(HWND hwnd) { DefaultNcPaint(hwnd, reinterpret_cast<HRGN>(1)); }
+// The frame's parts change while a mouse loop runs: the window is asked to paint its frame,
+// so a window that draws its own frame and scroll bars keeps doing so.
+void RepaintFrameNow(HWND hwnd) { SendMessageW(hwnd, WM_NCPAINT, 1, 0); }
 
 PressedParts& Pressed() {
   static PressedParts parts;

@@ -40,7 +40,8 @@ PressedParts& Pressed();  // user lock
 // The scroll tracking loop for a window scroll bar (SB_HORZ / SB_VERT) pressed at `screen`.
 void TrackWindowScrollBar(HWND hwnd, int bar, POINT screen);
 
-// Redraws the frame at once (caption buttons and scroll bars during mouse loops).
+// Has the frame repainted at once (caption buttons and scroll bars during mouse loops) by
+// sending WM_NCPAINT for the whole frame.
 void RepaintFrameNow(HWND hwnd);
 
 }  // namespace platform::detail

@@ -29,6 +29,10 @@ struct IconObject {
   bool isIcon = true;
   POINT hotspot{};
   bool shared = false;
+  // Where the picture came from, so that LR_COPYFROMRESOURCE can take another of its sizes:
+  // a standard icon's id, or the resource's name (an id as "#n").
+  int standardId = 0;
+  std::u16string resourceName;
 };
 
 HandleTable<IconObject>& Icons() {
@@ -105,6 +109,14 @@ bool DecodeIconFile(const uint8_t* data, size_t size, int wantWidth, int wantHei
   return true;
 }
 
+std::u16string ResourceKey(LPCWSTR name) {
+  if (IS_INTRESOURCE(name)) {
+    const std::string id = "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name));
+    return std::u16string(id.begin(), id.end());
+  }
+  return std::u16string(reinterpret_cast<const char16_t*>(name));
+}
+
 HICON LoadFromResource(LPCWSTR name, bool cursor, int width, int height) {
   const uint8_t* data = nullptr;
   size_t size = 0;
@@ -114,6 +126,7 @@ HICON LoadFromResource(LPCWSTR name, bool cursor, int width, int height) {
     SetLastError(ERROR_INVALID_DATA);
     return nullptr;
   }
+  icon.resourceName = ResourceKey(name);
   if (width > 0 && (icon.width != width || icon.height != (height ? height : width))) {
     const int h = height ? height : width;
     icon.hotspot = POINT{icon.hotspot.x * width / icon.width, icon.hotspot.y * h / icon.height};
@@ -126,8 +139,9 @@ HICON LoadFromResource(LPCWSTR name, bool cursor, int width, int height) {
 
 // ---- standard icons ----------------------------------------------------------------------------
 
-IconObject DrawStandardIcon(int id) {
-  constexpr int kSize = 32;
+// Drawn on a 32-pixel design grid, at `kSize` pixels: the small size is drawn, not shrunk.
+IconObject DrawStandardIcon(int id, int kSize) {
+  auto s = [kSize](int v) { return v * kSize / 32; };
   constexpr COLORREF kKey = RGB(255, 0, 255);
   void* bits = nullptr;
   BITMAPINFO info = platform::TopDownBitmapInfo32(kSize, kSize);
@@ -144,47 +158,47 @@ IconObject DrawStandardIcon(int id) {
     draw();
   };
   auto glyph = [&](const char16_t* text, COLORREF color) {
-    const platform::OwnedGdiObject<HFONT> font(CreateFontW(-22, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans"));
+    const platform::OwnedGdiObject<HFONT> font(CreateFontW(-s(22), 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans"));
     const platform::SelectedObject selectedFont(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color);
-    RECT r{0, 1, kSize, kSize};
+    RECT r{0, s(1), kSize, kSize};
     DrawTextW(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   };
   switch (id) {
     case 32513:  // error: a red disc with a white cross
-      shape(RGB(224, 0, 0), RGB(128, 0, 0), [&] { Ellipse(dc, 1, 1, 31, 31); });
+      shape(RGB(224, 0, 0), RGB(128, 0, 0), [&] { Ellipse(dc, s(1), s(1), s(31), s(31)); });
       shape(RGB(255, 255, 255), RGB(255, 255, 255), [&] {
         for (int i = 0; i < 12; ++i) {
-          RECT a{9 + i, 9 + i, 12 + i, 11 + i}, b{20 - i, 9 + i, 23 - i, 11 + i};
+          RECT a{s(9 + i), s(9 + i), s(12 + i), s(11 + i) + 1}, b{s(20 - i), s(9 + i), s(23 - i), s(11 + i) + 1};
           FillRect(dc, &a, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
           FillRect(dc, &b, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         }
       });
       break;
     case 32514:  // question: a white disc with a blue question mark
-      shape(RGB(255, 255, 255), RGB(0, 0, 160), [&] { Ellipse(dc, 1, 1, 31, 31); });
+      shape(RGB(255, 255, 255), RGB(0, 0, 160), [&] { Ellipse(dc, s(1), s(1), s(31), s(31)); });
       glyph(u"?", RGB(0, 0, 192));
       break;
     case 32515: {  // warning: a yellow triangle with a black exclamation mark
-      const POINT triangle[3] = {{16, 1}, {31, 29}, {1, 29}};
+      const POINT triangle[3] = {{s(16), s(1)}, {s(31), s(29)}, {s(1), s(29)}};
       shape(RGB(255, 220, 0), RGB(0, 0, 0), [&] { Polygon(dc, triangle, 3); });
 
-      RECT bar{15, 10, 18, 22}, dot{15, 24, 18, 27};
+      RECT bar{s(15), s(10), s(18), s(22)}, dot{s(15), s(24), s(18), s(27)};
       FillRect(dc, &bar, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
       FillRect(dc, &dot, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
       break;
     }
     case 32516:  // information: a white disc with a blue "i"
-      shape(RGB(255, 255, 255), RGB(0, 0, 160), [&] { Ellipse(dc, 1, 1, 31, 31); });
+      shape(RGB(255, 255, 255), RGB(0, 0, 160), [&] { Ellipse(dc, s(1), s(1), s(31), s(31)); });
       shape(RGB(0, 0, 192), RGB(0, 0, 192), [&] {
-        Rectangle(dc, 14, 7, 18, 11);
-        Rectangle(dc, 14, 13, 18, 25);
+        Rectangle(dc, s(14), s(7), s(18), s(11));
+        Rectangle(dc, s(14), s(13), s(18), s(25));
       });
       break;
     default:  // the application: a small window
-      shape(RGB(255, 255, 255), RGB(0, 0, 0), [&] { Rectangle(dc, 2, 4, 30, 28); });
-      shape(RGB(10, 36, 106), RGB(10, 36, 106), [&] { Rectangle(dc, 3, 5, 29, 10); });
+      shape(RGB(255, 255, 255), RGB(0, 0, 0), [&] { Rectangle(dc, s(2), s(4), s(30), s(28)); });
+      shape(RGB(10, 36, 106), RGB(10, 36, 106), [&] { Rectangle(dc, s(3), s(5), s(29), s(10)); });
       break;
   }
   GdiFlush();
@@ -193,6 +207,7 @@ IconObject DrawStandardIcon(int id) {
   icon.pixels.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + kSize * kSize);
   for (uint32_t& p : icon.pixels) p = (p & 0x00FFFFFF) == kKey ? 0 : (p | 0xFF000000u);
   icon.shared = true;
+  icon.standardId = id;
   return icon;
 }
 
@@ -203,8 +218,23 @@ HICON StandardIcon(int id) {
   std::lock_guard lock(g_standardMutex);
   if (id == 32517 || id == 32518) id = 32512;
   HICON& slot = icons[id];
-  if (!slot) slot = AddIcon(DrawStandardIcon(id));
+  if (!slot) slot = AddIcon(DrawStandardIcon(id, 32));
   return slot;
+}
+
+// A fresh icon from the source of `object` at the given size: the standard design drawn at
+// that size, or the resource's entry nearest it. Null when the icon has no source.
+HICON CopyFromSource(const IconObject& object, int width, int height) {
+  if (object.standardId && width == height) {
+    IconObject icon = DrawStandardIcon(object.standardId, width);
+    icon.shared = false;
+    return AddIcon(std::move(icon));
+  }
+  if (object.resourceName.empty()) return nullptr;
+  const std::u16string& key = object.resourceName;
+  const LPCWSTR name = key[0] == u'#' ? MAKEINTRESOURCEW(std::stoi(std::string(key.begin() + 1, key.end())))
+                                      : reinterpret_cast<LPCWSTR>(key.c_str());
+  return LoadFromResource(name, !object.isIcon, width, height);
 }
 
 }  // namespace
@@ -347,6 +377,14 @@ HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags) {
   if (height == 0 && (flags & LR_DEFAULTSIZE)) height = GetSystemMetrics(SM_CYICON);
   const int nw = width > 0 ? width : object->width, nh = height > 0 ? height : object->height;
   if ((flags & LR_COPYRETURNORG) && nw == object->width && nh == object->height) return image;
+  if (flags & LR_COPYFROMRESOURCE) {
+    // The picture's own image of that size, when it has one, rather than a scaled copy.
+    HICON own = CopyFromSource(*object, nw, nh);
+    if (own) {
+      if (flags & LR_COPYDELETEORG) DestroyIcon(static_cast<HICON>(image));
+      return own;
+    }
+  }
   IconObject copy = *object;
   copy.shared = false;
   copy.pixels = Scale(object->pixels, object->width, object->height, nw, nh);

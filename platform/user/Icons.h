@@ -39,11 +39,13 @@ constexpr UINT IMAGE_CURSOR = 2;
 
 constexpr UINT LR_DEFAULTCOLOR = 0x00000000;
 constexpr UINT LR_MONOCHROME = 0x00000001;
+constexpr UINT LR_COLOR = 0x00000002;  // copies keep their colours (they always do here)
 constexpr UINT LR_COPYRETURNORG = 0x00000004;
 constexpr UINT LR_COPYDELETEORG = 0x00000008;
 constexpr UINT LR_LOADFROMFILE = 0x00000010;
 constexpr UINT LR_DEFAULTSIZE = 0x00000040;
 constexpr UINT LR_CREATEDIBSECTION = 0x00002000;
+constexpr UINT LR_COPYFROMRESOURCE = 0x00004000;
 constexpr UINT LR_SHARED = 0x00008000;
 
 // Standard icons (instance null, an IDI_* id) are shared; other names are the program's
@@ -60,7 +62,10 @@ HICON CreateIconIndirect(const ICONINFO* info);
 // monochrome mask.
 BOOL GetIconInfo(HICON icon, ICONINFO* info);
 HICON CopyIcon(HICON icon);
-// Copies an icon, cursor or bitmap, scaled to the size asked (0 keeps the size).
+// Copies an icon, cursor or bitmap, scaled to the size asked (0 keeps the size). With
+// LR_COPYFROMRESOURCE an icon or cursor loaded from a resource, or a standard icon, is taken
+// afresh from its source at that size (the 16-pixel image of an icon, not its large one
+// shrunk); other pictures are scaled.
 HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags);
 BOOL DestroyIcon(HICON icon);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);

@@ -138,6 +138,9 @@ constexpr UINT WM_UNDO = 0x0304;
 constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
 constexpr UINT WM_PALETTECHANGED = 0x0311;
 constexpr UINT WM_HOTKEY = 0x0312;
+// A right click on the window's task-bar button asks for its system menu (lParam: the point
+// on the screen). The default procedure does nothing with it.
+constexpr UINT WM_SYSMENU = 0x0313;
 constexpr UINT WM_PRINT = 0x0317;
 constexpr UINT WM_PRINTCLIENT = 0x0318;
 constexpr UINT WM_THEMECHANGED = 0x031A;

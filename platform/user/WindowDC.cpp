@@ -232,6 +232,10 @@ DWORD StyleClipFlags(const Window* w) {
   return flags;
 }
 
+// Frame painters pass these along with DCX_INTERSECTRGN; they have no effect.
+constexpr DWORD kDcxUndocumented10000 = 0x00010000;
+constexpr DWORD kDcxUndocumented40000 = 0x00040000;
+
 HDC ScreenDc() {
   HDC dc = CreateDCW(u"DISPLAY", nullptr, nullptr, nullptr);
   if (dc) Dcs()[dc] = DcRecord{};
@@ -440,8 +444,21 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   if (!hwnd || hwnd == GetDesktopWindow()) return ScreenDc();
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w) return nullptr;
+  // Two undocumented bits that frame painters pass along with the region WM_NCPAINT handed
+  // them; they change nothing here.
+  flags &= ~(kDcxUndocumented10000 | kDcxUndocumented40000);
   std::unique_ptr<PixelRegion> region;
-  if (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) region = std::make_unique<PixelRegion>(RegionFromHandle(clip));
+  // The region is in screen coordinates, as WM_NCPAINT delivers it; 1 stands for the whole
+  // window, as it does in WM_NCPAINT.
+  const bool wholeWindow = reinterpret_cast<uintptr_t>(clip) == 1;
+  if ((flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) && !wholeWindow) {
+    region = std::make_unique<PixelRegion>(RegionFromHandle(clip));
+    const RECT window = WindowRectOnScreen(w.get());
+    const POINT origin = (flags & DCX_WINDOW) ? POINT{window.left, window.top} : ClientOriginOnScreen(w.get());
+    region->Offset(-origin.x, -origin.y);
+  } else if ((flags & DCX_EXCLUDERGN) && wholeWindow) {
+    region = std::make_unique<PixelRegion>(RECT{-32768, -32768, 32767, 32767});
+  }
   return MakeWindowDc(w.get(), flags, region.get(), (flags & DCX_EXCLUDERGN) != 0);
 }
 

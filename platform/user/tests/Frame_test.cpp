@@ -363,4 +363,78 @@ TEST_F(FrameTest, ScrollBarTracking) {
   platform::UserFunctions() = saved;
 }
 
+// The default WM_NCPAINT paints exactly the region it is given: a caller painting some parts
+// of the frame itself hands over the rest, which need not be a rectangle.
+TEST_F(FrameTest, NcPaintKeepsToTheRegionItself) {
+  HWND hwnd = Overlapped();
+  Pump();
+  HDC dc = GetWindowDC(hwnd);
+  RECT all{0, 0, 300, 200};
+  HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+  FillRect(dc, &all, green);
+  DeleteObject(green);
+  ReleaseDC(hwnd, dc);
+  // Two corners of the frame, in screen coordinates: their bounding box is the whole top.
+  HRGN region = CreateRectRgn(100, 100, 110, 110);
+  HRGN right = CreateRectRgn(390, 100, 400, 110);
+  CombineRgn(region, region, right, RGN_OR);
+  DeleteObject(right);
+  SendMessageW(hwnd, WM_NCPAINT, reinterpret_cast<WPARAM>(region), 0);
+  DeleteObject(region);
+  const Rgb greenPixel{0, 255, 0};
+  EXPECT_FALSE(FramePixel(hwnd, 2, 2) == greenPixel) << "inside the left corner the frame is painted";
+  EXPECT_FALSE(FramePixel(hwnd, 297, 2) == greenPixel) << "inside the right corner too";
+  EXPECT_EQ(FramePixel(hwnd, 150, 2), greenPixel) << "between the corners nothing is painted";
+  EXPECT_EQ(FramePixel(hwnd, 150, 100), greenPixel) << "the client area is never painted";
+}
+
+// The default loops repaint the frame by sending WM_NCPAINT, so a window that paints its own
+// frame keeps it while a caption button or a scroll arrow is held.
+TEST_F(FrameTest, MouseLoopsRepaintTheFrameThroughTheWindow) {
+  static int ncPaints;
+  ncPaints = 0;
+  Handler ownFrame = [](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+    if (msg == WM_VSCROLL) {
+      *result = 0;
+      return true;
+    }
+    if (msg != WM_NCPAINT) return false;
+    ++ncPaints;
+    HDC dc = GetWindowDC(hwnd);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    OffsetRect(&r, -r.left, -r.top);
+    HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &r, magenta);
+    DeleteObject(magenta);
+    ReleaseDC(hwnd, dc);
+    *result = 0;
+    return true;
+  };
+  const Rgb magenta{255, 0, 255};
+  struct Case {
+    const char* what;
+    POINT press, release;
+    POINT probe;  // window coordinates of the part held down
+  };
+  const std::vector<Case> cases = {
+      {"close button, released elsewhere", {385, 112}, {200, 250}, {285, 12}},
+      {"scroll arrow", {387, 290}, {387, 290}, {287, 190}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND hwnd = Overlapped(ownFrame, WS_VSCROLL);
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE, 0, 100, 10, 0, 0};
+    SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+    Pump();
+    ncPaints = 0;
+    Drag({c.press, c.release});
+    Pump();
+    EXPECT_GE(ncPaints, 2) << "pressed and released";
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(FramePixel(hwnd, c.probe.x, c.probe.y), magenta) << "the default frame never painted over it";
+    DestroyWindow(hwnd);
+  }
+}
+
 }  // namespace

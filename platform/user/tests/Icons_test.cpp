@@ -103,6 +103,27 @@ class Surface {
   HGDIOBJ m_old;
 };
 
+// The standard icons at both sizes, side by side, to look at.
+void SaveStandardIconsPng() {
+  const std::vector<LPCWSTR> ids = {IDI_APPLICATION, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK};
+  Surface s(200);
+  for (size_t i = 0; i < ids.size(); ++i) {
+    HICON big = LoadIconW(nullptr, ids[i]);
+    HICON small = static_cast<HICON>(CopyImage(big, IMAGE_ICON, 16, 16, LR_COPYFROMRESOURCE));
+    DrawIconEx(s.dc(), static_cast<int>(i) * 36, 0, big, 0, 0, 0, nullptr, DI_NORMAL);
+    DrawIconEx(s.dc(), static_cast<int>(i) * 36, 40, small, 0, 0, 0, nullptr, DI_NORMAL);
+    DestroyIcon(small);
+  }
+  platform::testing::Image image{200, 60, {}};
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 200; ++x) {
+      const COLORREF c = GetPixel(s.dc(), x, y);
+      image.pixels.push_back((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    }
+  std::string error;
+  EXPECT_TRUE(platform::testing::SavePng(image, std::string(BRANTWELL_TEST_BIN_DIR) + "/standard-icons.png", &error)) << error;
+}
+
 TEST(Resources, FoundByTypeAndNameWithoutRegardToCase) {
   static const char kData[] = "picture bytes";
   platform::RegisterEmbeddedResource(RT_RCDATA, u"Splash", kData, sizeof kData);
@@ -172,6 +193,60 @@ TEST(Icons, ResourceIconsPickTheNearestSizeAndDrawWithTransparency) {
   EXPECT_EQ(LoadIconW(reinterpret_cast<HINSTANCE>(1), u"Broken"), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
   EXPECT_EQ(LoadIconW(reinterpret_cast<HINSTANCE>(1), u"Nowhere"), nullptr);
+}
+
+// LR_COPYFROMRESOURCE takes the icon's own small image: here the 16-pixel entry is blue and
+// the 32-pixel one red, so a shrunk copy would come out red.
+TEST(Icons, CopyFromResourceTakesTheIconsOwnSmallImage) {
+  static const std::vector<uint8_t> file =
+      IconFile(1, {{16, DibEntry(16, 32, 0x0000FF)}, {32, DibEntry(32, 24, 0xFF0000)}});
+  platform::RegisterEmbeddedResource(RT_GROUP_ICON, u"FormIcon", file.data(), file.size());
+  platform::RegisterEmbeddedResource(RT_GROUP_ICON, MAKEINTRESOURCEW(7), file.data(), file.size());
+  struct Case {
+    const char* what;
+    LPCWSTR name;
+    UINT flags;
+    COLORREF expected;
+  };
+  const std::vector<Case> cases = {
+      {"from the resource, by name", u"FormIcon", LR_COPYFROMRESOURCE | LR_COLOR, RGB(0, 0, 255)},
+      {"from the resource, by number", MAKEINTRESOURCEW(7), LR_COPYFROMRESOURCE | LR_COLOR, RGB(0, 0, 255)},
+      {"without the flag: a shrunk copy", u"FormIcon", LR_COLOR, RGB(255, 0, 0)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HICON big = LoadIconW(reinterpret_cast<HINSTANCE>(1), c.name);
+    ASSERT_NE(big, nullptr);
+    HICON small = static_cast<HICON>(CopyImage(big, IMAGE_ICON, 16, 16, c.flags));
+    ASSERT_NE(small, nullptr);
+    EXPECT_NE(small, big);
+    Surface s(16);
+    ASSERT_TRUE(DrawIconEx(s.dc(), 0, 0, small, 0, 0, 0, nullptr, DI_NORMAL));
+    EXPECT_EQ(GetPixel(s.dc(), 12, 8), c.expected);
+    EXPECT_TRUE(DestroyIcon(small));
+    EXPECT_TRUE(DestroyIcon(big)) << "the original lives on";
+  }
+
+  // A standard icon is drawn afresh at the small size; an icon made from bitmaps has no
+  // source and is scaled.
+  HICON application = LoadIconW(nullptr, IDI_APPLICATION);
+  HICON small = static_cast<HICON>(CopyImage(application, IMAGE_ICON, 16, 16, LR_COPYFROMRESOURCE | LR_COLOR));
+  ASSERT_NE(small, nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(small, &info));
+  BITMAP bm{};
+  GetObjectW(info.hbmColor, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 16);
+  DeleteObject(info.hbmMask);
+  HICON made = CreateIconIndirect(&(const ICONINFO&)ICONINFO{TRUE, 0, 0, info.hbmColor, info.hbmColor});
+  DeleteObject(info.hbmColor);
+  ASSERT_NE(made, nullptr);
+  HICON scaled = static_cast<HICON>(CopyImage(made, IMAGE_ICON, 8, 8, LR_COPYFROMRESOURCE));
+  EXPECT_NE(scaled, nullptr);
+  DestroyIcon(scaled);
+  DestroyIcon(made);
+  EXPECT_TRUE(DestroyIcon(small));
+  SaveStandardIconsPng();
 }
 
 TEST(Icons, CursorsFromResourcesKeepTheirHotSpot) {

@@ -7,6 +7,7 @@
 #include "platform/kernel/SysInfo.h"
 #include "platform/kernel/Threads.h"
 #include "platform/kernel/WinError.h"
+#include "platform/testing/Watchdog.h"
 #include "platform/user/FunctionTable.h"
 #include "platform/user/ScrollBars.h"
 #include "platform/user/tests/UserTestSupport.h"
@@ -328,6 +329,52 @@ TEST_F(MessagesTest, ReplacementTableSeesScrollCallsAndCallsThrough) {
   Pump();
   platform::UserFunctions() = saved;
   EXPECT_EQ(calls, (std::vector<std::string>{"SetScrollInfo", "GetScrollPos", "DispatchMessageW"}));
+}
+
+// Replacements go in and out while another thread calls through the table: each call sees
+// either the original or the replacement, whole.
+TEST_F(MessagesTest, TableEntriesChangeWhileAnotherThreadCalls) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(60));
+  static std::atomic<int> replaced;
+  replaced = 0;
+  using GetScrollPosFunction = int (*)(HWND, int);
+  const GetScrollPosFunction replacement = [](HWND h, int bar) {
+    ++replaced;
+    return platform::OriginalUserFunctions().GetScrollPos(h, bar);
+  };
+  std::atomic<bool> stop{false};
+  std::atomic<int> calls{0};
+  std::thread caller([&] {
+    while (!stop) {
+      platform::UserFunctions().GetScrollPos(nullptr, SB_VERT);
+      ++calls;
+    }
+  });
+  const GetScrollPosFunction original = platform::UserFunctions().GetScrollPos;
+  for (int i = 0; i < 2000 || replaced == 0; ++i) {
+    platform::UserFunctions().GetScrollPos = replacement;
+    std::this_thread::yield();
+    platform::UserFunctions().GetScrollPos = original;
+  }
+  stop = true;
+  caller.join();
+  EXPECT_GT(calls.load(), 0);
+  EXPECT_GT(replaced.load(), 0);
+  EXPECT_EQ(platform::UserFunctions().GetScrollPos, platform::OriginalUserFunctions().GetScrollPos);
+  // Replace puts a hook in only over the entry it expects.
+  EXPECT_TRUE(platform::UserFunctions().GetScrollPos.Replace(original, replacement));
+  EXPECT_FALSE(platform::UserFunctions().GetScrollPos.Replace(original, replacement));
+  EXPECT_TRUE(platform::UserFunctions().GetScrollPos.Replace(replacement, original));
+}
+
+// Declared for the windows that answer a right click on their task-bar button; the default
+// procedure leaves it alone.
+TEST_F(MessagesTest, SystemMenuRequestReachesTheWindow) {
+  HWND hwnd = Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  EXPECT_EQ(WM_SYSMENU, 0x0313u);
+  EXPECT_EQ(SendMessageW(hwnd, WM_SYSMENU, 0, MAKELPARAM(40, 50)), 0);
+  EXPECT_EQ(Messages(hwnd, {WM_SYSMENU}).size(), 1u);
+  EXPECT_TRUE(IsWindow(hwnd));
 }
 
 }  // namespace

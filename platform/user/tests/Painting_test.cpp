@@ -303,3 +303,47 @@ TEST_F(PaintingTest, PrintDrawsTheWindowAndItsChildrenIntoAnotherDc) {
 }
 
 }  // namespace
+
+namespace {
+
+class GetDCExTest : public UserTest {};
+
+// The clip region of GetDCEx is in screen coordinates, whatever the DC's origin: the region a
+// WM_NCPAINT hands over goes straight on, together with the two bits frame painters add.
+TEST_F(GetDCExTest, ClipRegionIsReadInScreenCoordinates) {
+  struct Case {
+    const char* what;
+    DWORD flags;
+    bool clientArea;
+    POINT inside, outside;  // window (or client) coordinates
+  };
+  // The window is at (100,100) with a one-pixel border; the region is the screen square
+  // (120,130)-(140,150).
+  const std::vector<Case> cases = {
+      {"window DC, intersect", DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN, false, {25, 35}, {5, 5}},
+      {"window DC, intersect, extra bits", DCX_WINDOW | DCX_CACHE | DCX_INTERSECTRGN | 0x10000 | 0x40000, false, {25, 35},
+       {50, 50}},
+      {"window DC, exclude", DCX_WINDOW | DCX_CACHE | DCX_EXCLUDERGN, false, {5, 5}, {25, 35}},
+      {"client DC, intersect", DCX_CACHE | DCX_INTERSECTRGN, true, {24, 34}, {5, 5}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND hwnd = Create(WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 100, 100, 100);
+    Pump();
+    FillClient(hwnd, RGB(0, 0, 255));
+    HRGN region = CreateRectRgn(120, 130, 140, 150);
+    HDC dc = GetDCEx(hwnd, region, c.flags);
+    ASSERT_NE(dc, nullptr);
+    RECT all{-10, -10, 200, 200};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &all, red);
+    DeleteObject(red);
+    ReleaseDC(hwnd, dc);
+    DeleteObject(region);
+    EXPECT_EQ(At(hwnd, c.inside.x, c.inside.y, !c.clientArea), kRed);
+    EXPECT_NE(At(hwnd, c.outside.x, c.outside.y, !c.clientArea), kRed);
+    DestroyWindow(hwnd);
+  }
+}
+
+}  // namespace
