@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/gdi/DcGuards.h"
+#include "program/skin/DrawUtils.h"
 #include "program/skin/FSHintWindow.h"
 #include "rtl/SysUtils.h"
 #include "vcl/Application.h"
@@ -255,6 +256,21 @@ TPoint TBaseForm::WindowToScreen(TPoint p) {
   return TPoint(p.X + r.left, p.Y + r.top);
 }
 
+TPoint TBaseForm::ClientToScreenPoint(TPoint p) {
+  POINT q{p.X, p.Y};
+  if (FHandle) ::ClientToScreen(FHandle, &q);
+  return TPoint(q.x, q.y);
+}
+
+TPoint TBaseForm::ScreenToClientPoint(TPoint p) {
+  POINT q{p.X, p.Y};
+  if (FHandle) ::ScreenToClient(FHandle, &q);
+  return TPoint(q.x, q.y);
+}
+
+TPoint TBaseForm::ClientToWindow(TPoint p) { return ScreenToWindow(ClientToScreenPoint(p)); }
+TPoint TBaseForm::WindowToClient(TPoint p) { return ScreenToClientPoint(WindowToScreen(p)); }
+
 HICON TBaseForm::FormIcon() {
   if (!FHandle) return nullptr;
   return reinterpret_cast<HICON>(SendMessageW(FHandle, WM_GETICON, ICON_SMALL, 0));
@@ -475,10 +491,9 @@ void TBaseForm::Resizing(TWindowState state) {
 
 void TBaseForm::PaintNonClient(HRGN updateRegion, bool excludeClient, bool buffered) {
   if (!IsSkinActive()) return;
-  (void)updateRegion;
-  // The whole frame is painted: the frame picture is stretched as one, so a part of it
-  // cannot be drawn alone.
-  HDC dc = GetWindowDC(FHandle);
+  // The whole frame is painted into the buffer (the frame picture is stretched as one); the
+  // DC lets only the update region through.
+  HDC dc = GetNCPaintDC(FHandle, updateRegion);
   if (!dc) return;
   if (HRGN shape = CreateFormRegion()) {
     ExtSelectClipRgn(dc, shape, RGN_AND);

@@ -54,8 +54,11 @@ class TBaseForm : public TForm {
   void RedrawAll();
   TPoint ScreenToWindow(TPoint p);
   TPoint WindowToScreen(TPoint p);
-  TPoint ClientToWindow(TPoint p) { return ScreenToWindow(ClientToScreen(p)); }
-  TPoint WindowToClient(TPoint p) { return ScreenToClient(WindowToScreen(p)); }
+  TPoint ClientToWindow(TPoint p);
+  TPoint WindowToClient(TPoint p);
+  // Between the window's client coordinates and the screen, through its window.
+  TPoint ClientToScreenPoint(TPoint p);
+  TPoint ScreenToClientPoint(TPoint p);
   // Paints the frame now into the window's DC (buffered, client excluded).
   void PaintNonClientNow();
   void PaintNonClient(HRGN updateRegion, bool excludeClient, bool buffered);

@@ -6,6 +6,7 @@
 #include "platform/gdi/DcGuards.h"
 #include "platform/kernel/TimeApi.h"
 #include "program/skin/BaseForm.h"
+#include "program/skin/DrawUtils.h"
 #include "program/skin/FSHintWindow.h"
 #include "vcl/Application.h"
 #include "vcl/Screen.h"
@@ -23,8 +24,6 @@ bool IsFrameStyleChange(const TMessage& m) {
 }
 
 constexpr WPARAM kPrintNonClientExtra = 0x200;
-// A right click on the task-bar button.
-constexpr UINT kSysMenuMessage = 0x0313;
 
 }  // namespace
 
@@ -42,7 +41,7 @@ void TBaseForm::Dispatch(TMessage& m) {
     case WM_NCLBUTTONDBLCLK: WMNCLButtonDblClk(m); return;
     case WM_NCMOUSEMOVE: WMNCMouseMove(m); return;
     case WM_NCMOUSELEAVE: WMNCMouseLeave(m); return;
-    case kSysMenuMessage: WMSysMenu(m); return;
+    case WM_SYSMENU: WMSysMenu(m); return;
     case WM_INITMENU: WMInitMenu(m); return;
     case WM_INITMENUPOPUP: WMInitMenuPopup(m); return;
     case WM_UNINITMENUPOPUP: WMUninitMenuPopup(m); return;
@@ -89,7 +88,7 @@ void TBaseForm::WMNCHitTest(TMessage& m) {
   inherited::Dispatch(m);
   if (!IsSkinActive()) return;
   const TPoint p = ScreenToWindow(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
-  const TPoint c = ScreenToClient(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
+  const TPoint c = ScreenToClientPoint(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
   const TNCMetrics& nc = *FNCMetrics;
   // The caption band runs from the top border down to where the client area begins.
   if (p.Y >= nc.Top() && p.Y < nc.Top() + nc.CaptionHeight()) m.Result = HTCAPTION;
@@ -548,7 +547,13 @@ void TBaseForm::WMPrint(TMessage& m) {
   HRGN region = CreateFormRegion();
   try {
     const platform::SavedDcState saved(dc);
-    if (region) ExtSelectClipRgn(dc, region, RGN_AND);
+    if (region) {
+      // The shape's corners show what lies under the window.
+      RECT window{};
+      GetWindowRect(FHandle, &window);
+      CopyScreenRect(dc, TRect(window.left, window.top, window.right, window.bottom));
+      ExtSelectClipRgn(dc, region, RGN_AND);
+    }
     if (flags & PRF_NONCLIENT) {
       if (!IsSkinActive()) {
         TMessage frame = m;
@@ -572,17 +577,9 @@ void TBaseForm::WMPrint(TMessage& m) {
       if (flags & PRF_CLIENT) SendMessageW(FHandle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
     }
     if (flags & PRF_CHILDREN) {
-      for (int i = 0; i < ControlCount(); ++i) {
-        auto* child = dynamic_cast<TWinControl*>(Controls(i));
-        if (!child || !child->HandleAllocated() || !IsWindowVisible(child->Handle())) continue;
-        const platform::SavedDcState childState(dc);
-        POINT childOrigin{0, 0};
-        ::ClientToScreen(child->Handle(), &childOrigin);
-        RECT childWindow{};
-        GetWindowRect(child->Handle(), &childWindow);
-        OffsetWindowOrgEx(dc, -(childWindow.left - origin.x), -(childWindow.top - origin.y), nullptr);
-        SendMessageW(child->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc), flags | PRF_NONCLIENT);
-      }
+      TMessage children = m;
+      children.LParam = flags;
+      PrintChildWindows(this, children);
     }
     SetWindowOrgEx(dc, previous.x, previous.y, nullptr);
   } catch (...) {

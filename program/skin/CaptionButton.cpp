@@ -7,10 +7,6 @@
 
 namespace {
 
-// CopyImage: the icon's own small picture rather than a shrunk copy, in colour.
-constexpr UINT kCopyFromResource = 0x4000;
-constexpr UINT kCopyColor = 0x0002;
-
 TShiftState ShiftOfNcMessage() {
   TShiftState shift;
   if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
@@ -168,9 +164,8 @@ void TCaptionButton::NCMouseMove(TMessage& m) {
 
 bool TCaptionButton::HintShow(THintInfo& info) {
   if (FHint.empty() || !FForm) return false;
-  if (!ContainsPoint(POINT{info.HintPos.X, info.HintPos.Y}) &&
-      !ContainsPoint(POINT{FForm->ClientToScreen(info.CursorPos).X, FForm->ClientToScreen(info.CursorPos).Y}))
-    return false;
+  const TPoint cursor = FForm->ClientToScreenPoint(info.CursorPos);
+  if (!ContainsPoint(POINT{cursor.X, cursor.Y})) return false;
   info.HintStr = FHint;
   const TPoint topLeft = FForm->WindowToClient(TPoint(FBoundsRect.Left, FBoundsRect.Top));
   const TPoint bottomRight = FForm->WindowToClient(TPoint(FBoundsRect.Right, FBoundsRect.Bottom));
@@ -221,7 +216,7 @@ HICON TCaptionButton::IconCopy() {
   if (FIconCopy || !FForm) return FIconCopy;
   HICON source = FForm->FormIcon();
   if (!source) source = LoadIconW(nullptr, IDI_APPLICATION);
-  if (source) FIconCopy = static_cast<HICON>(CopyImage(source, IMAGE_ICON, 16, 16, kCopyFromResource | kCopyColor));
+  if (source) FIconCopy = static_cast<HICON>(CopyImage(source, IMAGE_ICON, 16, 16, LR_COPYFROMRESOURCE | LR_COLOR));
   return FIconCopy;
 }
 

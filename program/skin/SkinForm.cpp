@@ -4,6 +4,7 @@
 
 #include "platform/gdi/DcGuards.h"
 #include "program/core/FSXMLPersistent.h"
+#include "program/skin/DrawUtils.h"
 #include "program/skin/FSSkinEngine.h"
 #include "vcl/Application.h"
 #include "vcl/TypInfo.h"
@@ -441,15 +442,8 @@ void TSkinForm::WMNCActivate(TMessage& m) {
   TSkinItemPart* frame = FSkinItem ? FSkinItem->FindPart(0) : nullptr;
   if (PaintsClientFrame() && frame && frame->GetStateCount() > 1) {
     // The frame picture shows in the band between the client edge and the inner rectangle.
-    HRGN band = CreateRectRgn(client.left, client.top, client.right, client.bottom);
-    const TRect inner = GetInnerClientRect(false);
-    if (inner.Right > inner.Left) {
-      HRGN hole = CreateRectRgn(inner.Left, inner.Top, inner.Right, inner.Bottom);
-      CombineRgn(band, band, hole, RGN_DIFF);
-      DeleteObject(hole);
-    }
-    RedrawWindow(FHandle, nullptr, band, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_NOFRAME);
-    DeleteObject(band);
+    RedrawRectDifference(FHandle, TRect(client.left, client.top, client.right, client.bottom), GetInnerClientRect(false),
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_NOFRAME);
     redrawn = true;
   } else if (SystemFrameExceedsSkin()) {
     const TNCMetrics& sys = *FSystemMetrics;
