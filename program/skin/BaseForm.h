@@ -226,6 +226,8 @@ class TBaseForm : public TForm {
   bool FSysMenuTracking = false;
   DWORD FSysMenuTick = 0;
   int FSnapBuffer = 10;
+  // A caption button took the press and the form holds the capture until the release.
+  bool FCaptionPress = false;
   std::unique_ptr<TCaptionButton> FSysMenuIcon;
   std::unique_ptr<TCaptionButton> FCloseButton;
   std::unique_ptr<TCaptionButton> FMinButton;

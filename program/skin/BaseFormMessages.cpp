@@ -78,6 +78,35 @@ void TBaseForm::Dispatch(TMessage& m) {
     case WM_PRINTCLIENT: WMPrintClient(m); return;
     case WM_SIZE: WMSizeNotify(m); return;
     case CM_SHOWINGCHANGED: CMShowingChanged(m); return;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+      if (FCaptionPress) {
+        // While a caption button holds the capture, the pointer's moves and the release
+        // arrive as client messages; they are the frame's.
+        if (m.Msg == WM_CAPTURECHANGED) {
+          FCaptionPress = false;
+          ClearHotButtons();
+          for (TCaptionButton* b : {FMinButton.get(), FMaxButton.get(), FRestoreButton.get(), FCloseButton.get(), FCustomButton.get()})
+            b->SetDown(false);
+          inherited::Dispatch(m);
+          return;
+        }
+        const TPoint screen = ClientToScreenPoint(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
+        TMessage frame;
+        frame.Msg = m.Msg == WM_MOUSEMOVE ? WM_NCMOUSEMOVE : WM_NCLBUTTONUP;
+        frame.LParam = MAKELPARAM(screen.X, screen.Y);
+        frame.WParam = SendMessageW(FHandle, WM_NCHITTEST, 0, frame.LParam);
+        if (frame.Msg == WM_NCLBUTTONUP) {
+          FCaptionPress = false;
+          WMNCLButtonUp(frame);
+        } else {
+          WMNCMouseMove(frame);
+        }
+        return;
+      }
+      inherited::Dispatch(m);
+      return;
     default: inherited::Dispatch(m); return;
   }
 }
@@ -159,7 +188,10 @@ void TBaseForm::WMNCLButtonDown(TMessage& m) {
     TCaptionButton* const* buttons = ActionButtons(count);
     for (int i = 0; i < count; ++i)
       if (buttons[i]->NCLButtonDown(m)) {
-        SetCapture(FHandle);
+        if (buttons[i]->Down()) {
+          SetCapture(FHandle);
+          FCaptionPress = true;
+        }
         m.Result = 0;
         return;
       }
@@ -195,6 +227,7 @@ void TBaseForm::WMNCLButtonUp(TMessage& m) {
     if (m.WParam == HTMINBUTTON || m.WParam == HTMAXBUTTON || m.WParam == HTCLOSE || m.WParam == HTHELP)
       m.WParam = HTCAPTIONBUTTON;
     if (IsSizingHit(m.WParam)) SetRedrawState(true);
+    FCaptionPress = false;
     if (GetCapture() == FHandle) ReleaseCapture();
     bool taken = false;
     if (FBorderStyle == bsSingle || FBorderStyle == bsSizeable) taken = FSysMenuIcon->NCLButtonUp(m);
