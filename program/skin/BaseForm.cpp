@@ -235,6 +235,13 @@ void TBaseForm::AdjustNCCalcSize(TMessage& m) {
   }
 }
 
+TRect TBaseForm::ClientRect() {
+  if (FHandle || !FSkinEnabled || !FSkinActive || FBorderStyle == bsNone) return inherited::ClientRect();
+  const TNCMetrics& nc = *FNCMetrics;
+  return TRect(0, 0, std::max(0, FWidth - nc.Left() - nc.Right()),
+               std::max(0, FHeight - nc.Top() - nc.CaptionHeight() - nc.Bottom()));
+}
+
 void TBaseForm::UpdateNonClient(bool frameChanged) {
   if (!FHandle) return;
   SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, kFrameOnly | SWP_NOOWNERZORDER | (frameChanged ? SWP_FRAMECHANGED : 0));
@@ -454,12 +461,14 @@ void TBaseForm::ArrangeCaptionButtons() {
 
 void TBaseForm::UpdateCaptionButtons() {
   const bool plain = FBorderStyle == bsSingle || FBorderStyle == bsSizeable;
+  // A button without a part of the skin has nothing to show.
+  auto shown = [](TCaptionButton* b, bool rule) { return rule && b->Part() != nullptr; };
   FSysMenuIcon->SetVisible(FSysMenuIcon->Visible() && FBorderIcons.Contains(biSystemMenu));
-  FMinButton->SetVisible(FBorderIcons.Contains(biMinimize) && plain);
-  FMaxButton->SetVisible(FMinButton->Visible() && plain);
+  FMinButton->SetVisible(shown(FMinButton.get(), FBorderIcons.Contains(biMinimize) && plain));
+  FMaxButton->SetVisible(shown(FMaxButton.get(), FMinButton->Visible() && plain));
   FMaxButton->SetEnabled(FMaxButton->Visible() && FBorderIcons.Contains(biMaximize));
-  FRestoreButton->SetVisible(!FMaxButton->Visible() && plain);
-  FCloseButton->SetVisible(FBorderIcons.Contains(biSystemMenu));
+  FRestoreButton->SetVisible(shown(FRestoreButton.get(), !FMaxButton->Visible() && plain));
+  FCloseButton->SetVisible(shown(FCloseButton.get(), FBorderIcons.Contains(biSystemMenu)));
   Resizing(WindowState());
 }
 

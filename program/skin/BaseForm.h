@@ -45,6 +45,8 @@ class TBaseForm : public TForm {
   void AfterConstruction() override;
   void SetBounds(int left, int top, int width, int height) override;
   TModalResult ShowModal() override;
+  // With the skin active and no window yet: what the skin's frame leaves.
+  TRect ClientRect() override;
 
   // ---- frame
   bool IsSkinActive();

@@ -423,8 +423,8 @@ void TBaseForm::WMSetTextOrIcon(TMessage& m) {
   inherited::Dispatch(m);
   SetWindowLongPtrW(FHandle, GWL_STYLE, style);
   if (m.Msg == WM_SETTEXT) UpdateRegion(true);
-  // The caption shows the new text or icon.
-  UpdateNonClient(false);
+  // The caption shows the new text or icon now (the window manager no longer paints it).
+  if (IsWindowVisible(FHandle)) PaintNonClientNow();
   Update();
 }
 

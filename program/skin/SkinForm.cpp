@@ -168,10 +168,23 @@ void TSkinForm::SetClientHeight(int value) {
 
 void TSkinForm::Loaded() {
   inherited::Loaded();
-  // The client size read from the form file, taken for the frame the form has now.
+  ApplyReadClientSize();
+  SaveClientSize();
+}
+
+void TSkinForm::ApplyReadClientSize() {
   if (FReadClientWidth > 0) inherited::SetClientWidth(FReadClientWidth);
   if (FReadClientHeight > 0) inherited::SetClientHeight(FReadClientHeight);
-  SaveClientSize();
+}
+
+void TSkinForm::CreateWnd() {
+  inherited::CreateWnd();
+  // The border style may have changed the system frame the metrics sit on.
+  if (FSkinItem && FSystemMetrics->Top() != FNCMetrics->Top())
+    if (TSkinItemPart* frame = FSkinItem->FindPart(0)) {
+      ApplyFrameMetrics(frame);
+      UpdateNonClient(true);
+    }
 }
 
 // ---- skin ---------------------------------------------------------------------------------------------
@@ -228,13 +241,7 @@ void TSkinForm::ApplySkinItem(TSkinItem* item) {
     if (frame->KeepingSize != kstUndefine) FKeepingSize = frame->KeepingSize;
     FFormShape->Assign(&frame->Shape);
     if (!frame->Padding.IsEmpty()) FExtendFrame->Assign(&frame->Padding);
-    FNCMetrics->BeginUpdate();
-    FNCMetrics->SetLeft(frame->Margins.Left);
-    FNCMetrics->SetTop(FSystemMetrics->Top());
-    FNCMetrics->SetRight(frame->Margins.Right);
-    FNCMetrics->SetCaptionHeight(frame->Margins.Top - FSystemMetrics->Top());
-    FNCMetrics->SetBottom(frame->Margins.Bottom);
-    FNCMetrics->EndUpdate();
+    ApplyFrameMetrics(frame);
     frame->ApplyToControl(this);
   } else if (FSkinActive) {
     FExtendFrame->Clear();
@@ -250,6 +257,16 @@ void TSkinForm::ApplySkinItem(TSkinItem* item) {
   ApplySkinControls(item);
 }
 
+void TSkinForm::ApplyFrameMetrics(TSkinItemPart* frame) {
+  FNCMetrics->BeginUpdate();
+  FNCMetrics->SetLeft(frame->Margins.Left);
+  FNCMetrics->SetTop(FSystemMetrics->Top());
+  FNCMetrics->SetRight(frame->Margins.Right);
+  FNCMetrics->SetCaptionHeight(frame->Margins.Top - FSystemMetrics->Top());
+  FNCMetrics->SetBottom(frame->Margins.Bottom);
+  FNCMetrics->EndUpdate();
+}
+
 void TSkinForm::ApplySkinControls(TSkinItem* item) {
   if (!item) return;
   for (const auto& part : item->Parts) {
@@ -262,6 +279,8 @@ void TSkinForm::DoLoadSkin() {
   const bool differs = Name() != FSkinName;
   if (!LoadSkin(Name(), differs) && differs) LoadSkin(FSkinName, false);
   FSkinLoaded = true;
+  // A form read before its window exists keeps the client size of its file.
+  if (!FHandle) ApplyReadClientSize();
   if (OnLoadSkin) OnLoadSkin(this);
   inherited::DoLoadSkin();
 }
@@ -321,12 +340,13 @@ void TSkinForm::PaintCaption() {
       if (iconHidden && icon.Top == text.Top && icon.Right <= text.Left) text.Left = icon.Left + (icon.Right - icon.Left) / 2;
       canvas->Font()->Assign(FFont.get());
       state->Font.ApplyToFont(canvas->Font());
+      canvas->Brush()->SetStyle(bsClear);
+      canvas->RequiredState(TCanvasState{csHandleValid, csFontValid, csBrushValid});
       SetBkMode(canvas->Handle(), TRANSPARENT);
       static constexpr UINT kAlign[3] = {DT_LEFT, DT_RIGHT, DT_CENTER};
       const UINT align = state->Alignment < 3 ? kAlign[state->Alignment] : DT_LEFT;
       RECT r{text.Left, text.Top, text.Right, text.Bottom};
       const AnsiString caption = GetText();
-      canvas->Brush()->SetStyle(bsClear);
       DrawTextA(canvas->Handle(), caption.c_str(), static_cast<int>(caption.size()), &r,
                 align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
       canvas->Font()->Assign(FFont.get());

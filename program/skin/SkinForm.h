@@ -142,6 +142,7 @@ class TSkinForm : public TBaseForm {
   void InitDesign() override;
   void SetName(const AnsiString& newName) override;
   void Loaded() override;
+  void CreateWnd() override;
   void SetClientWidth(int value) override;
   void SetClientHeight(int value) override;
   void PrepareDC(HDC dc, bool excludeClient) override;
@@ -158,6 +159,10 @@ class TSkinForm : public TBaseForm {
  private:
   void InitSkinForm();
   void ApplySkinItem(TSkinItem* item);
+  // NCMetrics from the frame part's margins over the system frame's top border.
+  void ApplyFrameMetrics(TSkinItemPart* frame);
+  // The client size read from the form file, for the frame the form has now.
+  void ApplyReadClientSize();
   void ApplySkinControls(TSkinItem* item);
   int CaptionTextReserve() const;
   bool SystemFrameExceedsSkin() const;

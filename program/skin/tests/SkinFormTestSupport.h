@@ -69,8 +69,9 @@ class SkinFormFixture : public skin_test::SkinFixture {
     SkinFixture::SetUp();
     // Animations jump to their end here; the show animation is off so tests see no extra
     // show and hide steps.
+    // The picture is a file too, so a reload of the skin finds it.
+    skin_test::MakeImage(64, 64, FormPixel)->SaveToFile(AnsiString((folder / "form.bmp").string()));
     item = LoadItem("SkinForm", "SkinForm", kFormItem);
-    SkinEngine->AddSharedImage("form.bmp", skin_test::MakeImage(64, 64, FormPixel));
   }
   void TearDown() override {
     for (auto it = forms.rbegin(); it != forms.rend(); ++it) delete *it;
