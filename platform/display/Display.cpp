@@ -12,6 +12,7 @@
 
 #include "platform/display/SdlPresenter.h"
 #include "platform/gdi/BufferDC.h"
+#include "platform/user/Monitors.h"
 #include "platform/user/Present.h"
 
 namespace platform::detail {
@@ -138,6 +139,8 @@ bool StartDisplay(Backend backend, std::string* error) {
   if (backend == Backend::Headless) {
     HeadlessSize(&s.width, &s.height);
     s.headless = std::make_unique<HeadlessPresenter>();
+    // One monitor of the headless size; tests name others (platform/user/Monitors.h).
+    platform::detail::SetMonitorAreas({});
     platform::detail::SetScreenSize(s.width, s.height);
     platform::detail::SetScreenSizeForUser(s.width, s.height);
     platform::detail::SetPresenter(s.headless.get());

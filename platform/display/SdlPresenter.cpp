@@ -9,6 +9,7 @@
 
 #include "platform/kernel/Unicode.h"
 #include "platform/user/InputSink.h"
+#include "platform/user/Monitors.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
 
@@ -81,6 +82,7 @@ bool SdlPresenter::Start(int* screenWidth, int* screenHeight, std::string* error
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0) *screenWidth = mode.w, *screenHeight = mode.h;
   else *screenWidth = 1280, *screenHeight = 800;
+  ReadMonitors();
   SDL_StartTextInput();
   m_started = true;
   g_active = this;
@@ -114,6 +116,7 @@ void SdlPresenter::Stop() {
   m_windows.clear();
   SDL_StopTextInput();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  platform::detail::SetMonitorAreas({});
   m_started = false;
   if (g_active == this) g_active = nullptr;
 }
@@ -129,28 +132,44 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
     if (it != m_windows.end()) {
       shown = it->second;
       m_windows.erase(it);
-      // Only a window made shapeable can take a region: one that gains its first region is
-      // made again.
-      if (!p.shape.empty() && !shown.shapeable) {
+      // Only a window made shapeable can take a region, and SDL2 fixes the task-bar flag when
+      // it makes a window: either change makes the window again.
+      if ((!p.shape.empty() && !shown.shapeable) || shown.taskbar != p.taskbar) {
         SDL_DestroyWindow(shown.window);
-        shown = Shown{};
+        Shown again;
+        again.iconWidth = shown.iconWidth, again.iconHeight = shown.iconHeight;
+        again.icon = std::move(shown.icon);
+        shown = std::move(again);
       }
     }
+    if (p.iconChanged) {
+      shown.iconWidth = p.iconWidth, shown.iconHeight = p.iconHeight;
+      shown.icon = p.iconPixels;
+    }
+    const std::string title = platform::Utf16ToUtf8(p.title);
     if (!shown.window) {
+      const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | (p.taskbar ? 0 : SDL_WINDOW_SKIP_TASKBAR);
       if (!p.shape.empty()) {
-        shown.window = SDL_CreateShapedWindow("", p.screenRect.left, p.screenRect.top, width, height,
-                                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+        shown.window = SDL_CreateShapedWindow(title.c_str(), p.screenRect.left, p.screenRect.top, width, height, flags);
         shown.shapeable = shown.window != nullptr;
       }
       // Without shaping (a desktop that cannot do it) the window is shown whole.
-      if (!shown.window)
-        shown.window = SDL_CreateWindow("", p.screenRect.left, p.screenRect.top, width, height,
-                                        SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+      if (!shown.window) shown.window = SDL_CreateWindow(title.c_str(), p.screenRect.left, p.screenRect.top, width, height, flags);
       if (!shown.window) continue;
       fresh = true;
-    } else if (p.moved) {
-      SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
-      SDL_SetWindowSize(shown.window, width, height);
+      shown.taskbar = p.taskbar;
+      shown.title = p.title;
+      ApplyIcon(shown);
+    } else {
+      if (p.moved) {
+        SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
+        SDL_SetWindowSize(shown.window, width, height);
+      }
+      if (shown.title != p.title) {
+        SDL_SetWindowTitle(shown.window, title.c_str());
+        shown.title = p.title;
+      }
+      if (p.iconChanged) ApplyIcon(shown);
     }
     if (shown.shapeable && (fresh || p.moved)) ApplyShape(shown, p.shape, width, height);
     // Shaping may place the window itself; ours is the place that counts.
@@ -211,11 +230,42 @@ void SdlPresenter::ApplyShape(Shown& shown, const std::vector<RECT>& shape, int 
   SDL_FreeSurface(mask);
 }
 
+void SdlPresenter::ApplyIcon(const Shown& shown) {
+  if (shown.icon.empty() || shown.iconWidth <= 0 || shown.iconHeight <= 0) return;
+  // SDL copies the pixels; the surface only borrows ours for the call.
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(shown.icon.data()), shown.iconWidth,
+                                                            shown.iconHeight, 32, shown.iconWidth * 4,
+                                                            SDL_PIXELFORMAT_ARGB8888);
+  if (!surface) return;
+  SDL_SetWindowIcon(shown.window, surface);
+  SDL_FreeSurface(surface);
+}
+
+void SdlPresenter::ReadMonitors() {
+  std::vector<platform::detail::MonitorArea> monitors;
+  const int count = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < count; ++i) {
+    SDL_Rect bounds, usable;
+    if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
+    if (SDL_GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
+    monitors.push_back({RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h},
+                        RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h}});
+  }
+  platform::detail::SetMonitorAreas(monitors);
+}
+
 void SdlPresenter::PumpEvents() {
   if (g_active) g_active->HandleEvents();
 }
 
 void SdlPresenter::HandleEvents() {
+  // SDL tells of displays coming and going, not of the desktop's panels changing the usable
+  // area: that is read again now and then.
+  const Uint32 now = SDL_GetTicks();
+  if (now - m_monitorsReadAt >= kMonitorRereadMs) {
+    m_monitorsReadAt = now;
+    ReadMonitors();
+  }
   // The shown window an event names, or m_windows.end() for one we did not make.
   auto shownFor = [&](Uint32 windowId) {
     SDL_Window* window = SDL_GetWindowFromID(windowId);
@@ -275,6 +325,7 @@ void SdlPresenter::HandleEvents() {
         break;
       }
       case SDL_DROPTEXT: SDL_free(e.drop.file); break;
+      case SDL_DISPLAYEVENT: ReadMonitors(); break;
       case SDL_WINDOWEVENT: {
         auto it = shownFor(e.window.windowID);
         if (it == m_windows.end()) break;

@@ -2,11 +2,15 @@
 
 // The SDL2 backend: each shown top-level window is a borderless SDL window at the window's
 // screen place, updated from the backing buffer by dirty rectangles, and shaped by its window
-// region when it has one; SDL's mouse, keyboard, text, wheel, focus and file-drop events are
-// fed to the window manager. Runs on the GUI thread: events
+// region when it has one, with the window's title and icon, and on the desktop's task bar
+// only when the window has a task-bar button (SDL2 fixes that when it makes a window, so a
+// change makes the SDL window again). Each display's usable area becomes its monitor's work
+// area. SDL's mouse, keyboard, text, wheel, focus and file-drop events are fed to the window
+// manager. Runs on the GUI thread: events
 // are read whenever the message loop runs dry, and a ticker wakes the loop while it waits.
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <thread>
@@ -37,13 +41,22 @@ class SdlPresenter : public platform::detail::Presenter {
     RECT rect{};
     bool shapeable = false;       // made by SDL_CreateShapedWindow
     std::vector<RECT> shape;      // the region last applied; empty: the whole window
+    bool taskbar = false;         // made without SDL_WINDOW_SKIP_TASKBAR
+    std::u16string title;
+    int iconWidth = 0, iconHeight = 0;
+    std::vector<uint32_t> icon;   // 0xAARRGGBB; empty: none
   };
   void ApplyShape(Shown& shown, const std::vector<RECT>& shape, int width, int height);
+  static void ApplyIcon(const Shown& shown);
+  // Hands the displays' bounds and usable areas to the window manager as its monitors.
+  static void ReadMonitors();
   std::map<HWND, Shown> m_windows;
   detail::DropTranslator m_drops;
   std::string m_driver;
   bool m_started = false;
   HWND m_waker = nullptr;
+  static constexpr uint32_t kMonitorRereadMs = 1000;
+  uint32_t m_monitorsReadAt = 0;  // SDL ticks
   std::atomic<bool> m_stop{false};
   std::thread m_ticker;
 };

@@ -252,6 +252,15 @@ bool IconMetrics(HICON icon, SIZE* size, POINT* hotspot, bool* isIcon) {
   return true;
 }
 
+bool IconPixels(HICON icon, int* width, int* height, std::vector<uint32_t>* pixels) {
+  auto object = Icons().Get(reinterpret_cast<uintptr_t>(icon));
+  if (!object) return false;
+  *width = object->width;
+  *height = object->height;
+  *pixels = object->pixels;
+  return true;
+}
+
 }  // namespace platform::detail
 
 using namespace platform::detail;

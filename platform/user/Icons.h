@@ -4,6 +4,9 @@
 // resources (.ico and .cur files, BMP or PNG entries), icons made from bitmaps, and drawing
 // them with their transparency. Any thread may create and draw icons.
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/gdi/GdiTypes.h"
 #include "platform/user/UserTypes.h"
 
@@ -79,4 +82,6 @@ HCURSOR LoadResourceCursor(LPCWSTR name);
 bool IsPictureIcon(HICON icon);
 // The icon's size and hot spot.
 bool IconMetrics(HICON icon, SIZE* size, POINT* hotspot, bool* isIcon);
+// The icon's straight 0xAARRGGBB pixels, top-down; false for a stale handle.
+bool IconPixels(HICON icon, int* width, int* height, std::vector<uint32_t>* pixels);
 }  // namespace platform::detail

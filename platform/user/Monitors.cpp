@@ -1,9 +1,14 @@
-// The single monitor of the desktop.
+// The desktop's monitors: one covering the screen unless the display names several, each
+// with its work area (the part the desktop's panels leave free).
 
 #include "platform/user/Monitors.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/HandleTable.h"
@@ -12,23 +17,120 @@
 
 namespace {
 
-struct Monitor {};
+using platform::detail::MonitorArea;
 
-HMONITOR Primary() {
-  static platform::HandleTable<Monitor> table(platform::handle_tags::kMonitor);
-  static const HMONITOR handle = reinterpret_cast<HMONITOR>(table.Add(std::make_shared<Monitor>()));
-  return handle;
+struct Monitor {
+  size_t index = 0;
+};
+
+struct MonitorState {
+  std::vector<MonitorArea> named;  // from the display; empty: one monitor of the screen size
+  std::optional<RECT> primaryWork;  // SPI_SETWORKAREA on the single monitor
+  std::vector<HMONITOR> handles;    // by index, made as they are first needed
+};
+
+std::mutex g_mutex;
+MonitorState& State() {
+  static auto* state = new MonitorState;
+  return *state;
+}
+platform::HandleTable<Monitor>& Table() {
+  static auto* table = new platform::HandleTable<Monitor>(platform::handle_tags::kMonitor);
+  return *table;
 }
 
 RECT ScreenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
-HMONITOR Fallback(DWORD flags) { return flags == MONITOR_DEFAULTTONULL ? nullptr : Primary(); }
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+// The work area kept within the monitor; the whole monitor when nothing of it is left.
+RECT ClippedWork(const RECT& work, const RECT& bounds) {
+  RECT clipped;
+  if (!IntersectRect(&clipped, &work, &bounds)) return bounds;
+  return clipped;
+}
+
+HMONITOR HandleAt(size_t index) {
+  std::lock_guard lock(g_mutex);
+  auto& handles = State().handles;
+  while (handles.size() <= index) {
+    auto monitor = std::make_shared<Monitor>();
+    monitor->index = handles.size();
+    handles.push_back(reinterpret_cast<HMONITOR>(Table().Add(std::move(monitor))));
+  }
+  return handles[index];
+}
+
+std::optional<size_t> IndexOf(HMONITOR handle) {
+  auto monitor = Table().Get(reinterpret_cast<uintptr_t>(handle));
+  if (!monitor || monitor->index >= platform::detail::MonitorAreas().size()) return std::nullopt;
+  return monitor->index;
+}
+
+long Distance(const RECT& r, POINT p) {
+  const long dx = p.x < r.left ? r.left - p.x : p.x >= r.right ? p.x - r.right + 1 : 0;
+  const long dy = p.y < r.top ? r.top - p.y : p.y >= r.bottom ? p.y - r.bottom + 1 : 0;
+  return dx * dx + dy * dy;
+}
+
+HMONITOR Fallback(DWORD flags, POINT near) {
+  if (flags == MONITOR_DEFAULTTONULL) return nullptr;
+  const auto monitors = platform::detail::MonitorAreas();
+  if (flags != MONITOR_DEFAULTTONEAREST) return HandleAt(0);
+  size_t best = 0;
+  for (size_t i = 1; i < monitors.size(); ++i)
+    if (Distance(monitors[i].bounds, near) < Distance(monitors[best].bounds, near)) best = i;
+  return HandleAt(best);
+}
 
 }  // namespace
 
-HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
+namespace platform::detail {
+
+std::vector<MonitorArea> MonitorAreas() {
   const RECT screen = ScreenRect();
-  return PtInRect(&screen, point) ? Primary() : Fallback(flags);
+  std::lock_guard lock(g_mutex);
+  const MonitorState& s = State();
+  if (!s.named.empty()) return s.named;
+  return {MonitorArea{screen, s.primaryWork ? ClippedWork(*s.primaryWork, screen) : screen}};
+}
+
+void SetMonitorAreas(const std::vector<MonitorArea>& monitors) {
+  std::vector<MonitorArea> named;
+  for (const MonitorArea& m : monitors)
+    if (!Empty(m.bounds)) named.push_back(MonitorArea{m.bounds, Empty(m.work) ? m.bounds : ClippedWork(m.work, m.bounds)});
+  std::lock_guard lock(g_mutex);
+  State().named = std::move(named);
+}
+
+bool SetWorkArea(const RECT& area) {
+  if (Empty(area)) return false;
+  const POINT centre{area.left + (area.right - area.left) / 2, area.top + (area.bottom - area.top) / 2};
+  std::lock_guard lock(g_mutex);
+  MonitorState& s = State();
+  if (s.named.empty()) {
+    s.primaryWork = area;
+    return true;
+  }
+  // The monitor that holds the area's centre, else the primary one.
+  MonitorArea* target = &s.named.front();
+  for (MonitorArea& m : s.named)
+    if (PtInRect(&m.bounds, centre)) target = &m;
+  target->work = ClippedWork(area, target->bounds);
+  return true;
+}
+
+RECT PrimaryWorkArea() { return MonitorAreas().front().work; }
+
+}  // namespace platform::detail
+
+using platform::detail::MonitorAreas;
+
+HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
+  const auto monitors = MonitorAreas();
+  for (size_t i = 0; i < monitors.size(); ++i)
+    if (PtInRect(&monitors[i].bounds, point)) return HandleAt(i);
+  return Fallback(flags, point);
 }
 
 HMONITOR MonitorFromRect(const RECT* rect, DWORD flags) {
@@ -36,30 +138,53 @@ HMONITOR MonitorFromRect(const RECT* rect, DWORD flags) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  const RECT screen = ScreenRect();
-  RECT common;
-  return IntersectRect(&common, rect, &screen) ? Primary() : Fallback(flags);
+  // The monitor with the largest share of the rectangle.
+  const auto monitors = MonitorAreas();
+  long bestArea = 0;
+  std::optional<size_t> best;
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    RECT common;
+    if (!IntersectRect(&common, rect, &monitors[i].bounds)) continue;
+    const long area = static_cast<long>(common.right - common.left) * (common.bottom - common.top);
+    if (!best || area > bestArea) best = i, bestArea = area;
+  }
+  if (best) return HandleAt(*best);
+  return Fallback(flags, POINT{rect->left + (rect->right - rect->left) / 2, rect->top + (rect->bottom - rect->top) / 2});
 }
 
 HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
   RECT rect;
   if (!GetWindowRect(hwnd, &rect)) return nullptr;
-  // A minimised window belongs to the monitor it would be restored on; there is one.
-  if (IsIconic(hwnd)) return Primary();
+  if (IsIconic(hwnd)) {
+    // A minimised window belongs to the monitor it would be restored on.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(hwnd, &placement)) rect = placement.rcNormalPosition;
+  }
   return MonitorFromRect(&rect, flags);
 }
 
 BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info) {
-  if (monitor != Primary() || !info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != sizeof(MONITORINFOEXW))) {
+  const auto index = IndexOf(monitor);
+  if (!index || !info || (info->cbSize != sizeof(MONITORINFO) && info->cbSize != sizeof(MONITORINFOEXW))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  info->rcMonitor = ScreenRect();
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &info->rcWork, 0);
-  info->dwFlags = MONITORINFOF_PRIMARY;
+  const auto monitors = MonitorAreas();
+  if (*index >= monitors.size()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  info->rcMonitor = monitors[*index].bounds;
+  info->rcWork = monitors[*index].work;
+  info->dwFlags = *index == 0 ? MONITORINFOF_PRIMARY : 0;
   if (info->cbSize == sizeof(MONITORINFOEXW)) {
-    const char16_t name[] = u"\\\\.\\DISPLAY1";
-    std::memcpy(static_cast<MONITORINFOEXW*>(info)->szDevice, name, sizeof name);
+    char name[CCHDEVICENAME];
+    std::snprintf(name, sizeof name, "\\\\.\\DISPLAY%zu", *index + 1);
+    auto* device = static_cast<MONITORINFOEXW*>(info)->szDevice;
+    size_t i = 0;
+    for (; name[i] && i + 1 < CCHDEVICENAME; ++i) device[i] = static_cast<WCHAR>(name[i]);
+    device[i] = 0;
   }
   return TRUE;
 }
@@ -70,11 +195,18 @@ BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info) {
     return FALSE;
   }
   const DWORD size = info->cbSize;
-  info->cbSize = sizeof(MONITORINFO);
-  const BOOL ok = GetMonitorInfoW(monitor, info);
-  info->cbSize = size;
-  if (ok && size == sizeof(MONITORINFOEXA)) std::strcpy(static_cast<MONITORINFOEXA*>(info)->szDevice, "\\\\.\\DISPLAY1");
-  return ok;
+  MONITORINFOEXW wide{};
+  wide.cbSize = sizeof wide;
+  const BOOL ok = GetMonitorInfoW(monitor, &wide);
+  if (!ok) return FALSE;
+  info->rcMonitor = wide.rcMonitor;
+  info->rcWork = wide.rcWork;
+  info->dwFlags = wide.dwFlags;
+  if (size == sizeof(MONITORINFOEXA)) {
+    auto* device = static_cast<MONITORINFOEXA*>(info)->szDevice;
+    for (int i = 0; i < CCHDEVICENAME; ++i) device[i] = static_cast<CHAR>(wide.szDevice[i]);
+  }
+  return TRUE;
 }
 
 BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC proc, LPARAM data) {
@@ -82,13 +214,14 @@ BOOL EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC proc, LPARAM 
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  RECT area = ScreenRect();
-  if (dc) {
-    RECT box;
-    if (GetClipBox(dc, &box) == 0) return FALSE;
-    if (!IntersectRect(&area, &area, &box)) return TRUE;
+  RECT box{};
+  if (dc && GetClipBox(dc, &box) == 0) return FALSE;
+  const auto monitors = MonitorAreas();
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    RECT area = monitors[i].bounds;
+    if (dc && !IntersectRect(&area, &area, &box)) continue;
+    if (clip && !IntersectRect(&area, &area, clip)) continue;
+    if (!proc(HandleAt(i), dc, &area, data)) break;
   }
-  if (clip && !IntersectRect(&area, &area, clip)) return TRUE;
-  proc(Primary(), dc, &area, data);  // stopping early changes nothing with one monitor
   return TRUE;
 }

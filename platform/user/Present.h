@@ -7,6 +7,7 @@
 // presenter; tests read back a window's pixels from here.
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/gdi/BufferDC.h"
@@ -24,6 +25,15 @@ struct PresentedWindow {
   PixelBuffer pixels;          // the backing buffer; valid only during the call
   std::vector<RECT> dirty;     // changed areas, window coordinates (may be empty)
   bool moved = false;          // place, size, shape or alpha changed since the last hand-over
+  bool taskbar = false;        // the window has a task-bar button (Taskbar.h)
+  std::u16string title;        // the window text
+  // The window's icon (WM_SETICON: the big one, else the small one, else the class's):
+  // straight 0xAARRGGBB pixels, top-down; empty without one. `iconChanged` tells a new icon
+  // (or the first hand-over of the window).
+  int iconWidth = 0;
+  int iconHeight = 0;
+  std::vector<uint32_t> iconPixels;
+  bool iconChanged = false;
 };
 
 // A display backend. `Present` gets every visible top-level window, topmost first, whenever

@@ -10,6 +10,7 @@
 
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
+#include "platform/user/Monitors.h"
 #include "platform/user/WinUser.h"
 
 namespace platform::detail {
@@ -56,8 +57,6 @@ constexpr std::array<COLORREF, kColorCount> kClassicColors = {
 struct Settings {
   std::array<COLORREF, kColorCount> colors = kClassicColors;
   std::array<HBRUSH, kColorCount> brushes{};
-  bool workAreaSet = false;
-  RECT workArea{};
   bool keyboardCues = false;  // cues shown only after the keyboard is used
   int minAnimate = 0;         // window minimise/restore animation
   bool menuAnimation = false, menuFade = false, comboAnimation = false, listSmoothScrolling = false;
@@ -103,15 +102,6 @@ BOOL Put(PVOID param, T value) {
 
 }  // namespace
 
-RECT ConfiguredWorkArea(int screenWidth, int screenHeight) {
-  const RECT screen{0, 0, screenWidth, screenHeight};
-  std::lock_guard lock(g_mutex);
-  if (!State().workAreaSet) return screen;
-  RECT clipped;
-  if (!IntersectRect(&clipped, &State().workArea, &screen)) return screen;
-  return clipped;
-}
-
 SIZE DragThreshold() {
   std::lock_guard lock(g_mutex);
   return State().dragThreshold;
@@ -156,8 +146,7 @@ BOOL SetSysColors(int count, const INT* indexes, const COLORREF* colors) {
 }
 
 BOOL SystemParametersInfoW(UINT action, UINT value, PVOID param, UINT winIni) {
-  if (action == SPI_GETWORKAREA)
-    return Put(param, ConfiguredWorkArea(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+  if (action == SPI_GETWORKAREA) return Put(param, PrimaryWorkArea());
   BOOL ok = TRUE;
   bool changed = false;
   {
@@ -174,9 +163,7 @@ BOOL SystemParametersInfoW(UINT action, UINT value, PVOID param, UINT winIni) {
         if (!param) return Fail();
         RECT area;
         std::memcpy(&area, param, sizeof area);
-        if (area.right <= area.left || area.bottom <= area.top) return Fail();
-        s.workArea = area;
-        s.workAreaSet = true;
+        if (!SetWorkArea(area)) return Fail();
         changed = true;
         break;
       }

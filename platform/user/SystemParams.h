@@ -147,9 +147,6 @@ BOOL SetCaretBlinkTime(UINT ms);
 BOOL MessageBeep(UINT type);
 
 namespace platform::detail {
-// The work area (screen coordinates) for a screen of the given size: what SPI_SETWORKAREA
-// set, clipped to the screen, or the whole screen.
-RECT ConfiguredWorkArea(int screenWidth, int screenHeight);
 // The drag threshold set by SPI_SETDRAGWIDTH/HEIGHT (4 by default).
 SIZE DragThreshold();
 }  // namespace platform::detail

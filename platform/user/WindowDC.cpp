@@ -15,6 +15,7 @@
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
 #include "platform/user/ClassicColors.h"
+#include "platform/user/Icons.h"
 #include "platform/user/Present.h"
 #include "platform/user/WinUser.h"
 #include "platform/user/WindowManager.h"
@@ -50,6 +51,9 @@ struct Backing {
   RECT lastScreenRect{};
   BYTE lastAlpha = 255;
   size_t lastShapeHash = 0;
+  bool lastTaskbar = false;
+  std::u16string lastTitle;
+  HICON lastIcon = nullptr;
   PixelBuffer Buffer() {
     return PixelBuffer{reinterpret_cast<uint8_t*>(pixels.data()), width, height, width * 4};
   }
@@ -106,6 +110,9 @@ std::shared_ptr<Backing> EnsureBacking(Window* top) {
   fresh->lastScreenRect = slot->lastScreenRect;
   fresh->lastAlpha = slot->lastAlpha;
   fresh->lastShapeHash = slot->lastShapeHash;
+  fresh->lastTaskbar = slot->lastTaskbar;
+  fresh->lastTitle = slot->lastTitle;
+  fresh->lastIcon = slot->lastIcon;
   fresh->dirty = slot->dirty;
   slot = fresh;
   for (auto& [dc, record] : Dcs())
@@ -386,6 +393,16 @@ void PresentChanges() {
       if (p.shape.empty()) p.shape.push_back(RECT{0, 0, 0, 0});
     }
     p.pixels = backing->Buffer();
+    p.taskbar = top->taskbarButton;
+    p.title = top->text;
+    HICON icon = top->bigIcon ? top->bigIcon : top->smallIcon;
+    if (!icon && top->cls) icon = top->cls->icon ? top->cls->icon : top->cls->smallIcon;
+    p.iconChanged = !backing->presented || icon != backing->lastIcon;
+    if (p.iconChanged && icon) IconPixels(icon, &p.iconWidth, &p.iconHeight, &p.iconPixels);
+    if (p.iconChanged || p.taskbar != backing->lastTaskbar || p.title != backing->lastTitle) changed = true;
+    backing->lastIcon = icon;
+    backing->lastTaskbar = p.taskbar;
+    backing->lastTitle = p.title;
     const size_t shapeHash = ShapeHash(top);
     p.moved = !backing->presented || !EqualRect(&backing->lastScreenRect, &top->rect) || backing->lastAlpha != p.alpha ||
               backing->lastShapeHash != shapeHash;

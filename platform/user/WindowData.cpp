@@ -26,10 +26,13 @@ LONG_PTR ChangeStyle(const WindowPtr& w, int index, DWORD newValue) {
   if (!IsWindow(hwnd)) return 0;
   {
     UserGuard guard(UserLock());
+    const DWORD changed = ss.styleOld ^ ss.styleNew;
     if (index == GWL_STYLE) {
       w->style = ss.styleNew;
+      if (changed & WS_CHILD) UpdateTaskbarPresence(w.get());
     } else {
       w->exStyle = ss.styleNew;
+      if (changed & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW)) UpdateTaskbarPresence(w.get());
     }
   }
   SendMessageW(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&ss));
@@ -93,6 +96,7 @@ LONG_PTR WindowLong(HWND hwnd, int index, bool set, LONG_PTR value, bool unicode
           return 0;
         }
         w->owner = owner ? TopLevelOf(owner.get()) : nullptr;
+        UpdateTaskbarPresence(w.get());
       }
       return old;
     }

@@ -140,6 +140,8 @@ struct Window {
   bool acceptFiles = false;
   HWND lastActivePopup = nullptr;
   WORD uiState = 0;
+  bool taskbarRule = false;    // the task-bar rule's outcome when last applied
+  bool taskbarButton = false;  // the window has a task-bar button (Taskbar.h)
 };
 
 using WindowPtr = std::shared_ptr<Window>;
@@ -179,6 +181,10 @@ void SetPresentHook(void (*hook)());
 // Focus and activation (Focus.cpp).
 void ActivateWindowInternal(HWND hwnd, WORD how);
 void OnWindowHiddenOrDestroyed(HWND hwnd);
+
+// Applies the task-bar rule again after a change of visibility, owner or style (Taskbar.cpp;
+// user lock held).
+void UpdateTaskbarPresence(Window* w);
 
 // Timers (Timers.cpp).
 void KillWindowTimers(HWND hwnd);

@@ -6,6 +6,7 @@
 
 #include "platform/kernel/WinError.h"
 #include "platform/user/MessageQueue.h"
+#include "platform/user/Monitors.h"
 #include "platform/user/NonClient.h"
 #include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
@@ -79,7 +80,6 @@ void SetScreenSizeForUser(int width, int height) {
   }
 }
 
-RECT WorkArea() { return ConfiguredWorkArea(g_screenWidth, g_screenHeight); }
 
 FrameStyle FrameStyleOf(const Window* w) {
   FrameStyle s;
@@ -99,10 +99,18 @@ using namespace platform::detail;
 int GetSystemMetrics(int index) {
   const int width = g_screenWidth, height = g_screenHeight;
   switch (index) {
-    case SM_CXSCREEN: case SM_CXVIRTUALSCREEN: case SM_CXFULLSCREEN: return width;
-    case SM_CYSCREEN: case SM_CYVIRTUALSCREEN: return height;
+    case SM_CXSCREEN: case SM_CXFULLSCREEN: return width;
+    case SM_CYSCREEN: return height;
     case SM_CYFULLSCREEN: return height - 19;
-    case SM_XVIRTUALSCREEN: case SM_YVIRTUALSCREEN: return 0;
+    case SM_XVIRTUALSCREEN: case SM_YVIRTUALSCREEN: case SM_CXVIRTUALSCREEN: case SM_CYVIRTUALSCREEN: {
+      // The box around every monitor.
+      RECT all{0, 0, width, height};
+      for (const MonitorArea& m : MonitorAreas()) UnionRect(&all, &all, &m.bounds);
+      if (index == SM_XVIRTUALSCREEN) return all.left;
+      if (index == SM_YVIRTUALSCREEN) return all.top;
+      return index == SM_CXVIRTUALSCREEN ? all.right - all.left : all.bottom - all.top;
+    }
+    case SM_CMONITORS: return static_cast<int>(MonitorAreas().size());
     case SM_CXVSCROLL: case SM_CYHSCROLL: case SM_CYVSCROLL: case SM_CXHSCROLL: return 17;
     case SM_CYVTHUMB: case SM_CXHTHUMB: return 17;
     case SM_CYCAPTION: return 19;
@@ -130,7 +138,7 @@ int GetSystemMetrics(int index) {
     case SM_CYDRAG: return DragThreshold().cy;
     case SM_CXMENUCHECK: case SM_CYMENUCHECK: return 13;
     case SM_CXFOCUSBORDER: case SM_CYFOCUSBORDER: return 1;
-    case SM_CMONITORS: case SM_MOUSEWHEELPRESENT: return 1;
+    case SM_MOUSEWHEELPRESENT: return 1;
     case SM_SWAPBUTTON: return 0;
     default: return 0;
   }
@@ -275,6 +283,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int heig
     }
     if (wp.flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
     if (wp.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
+    if (wp.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) UpdateTaskbarPresence(w.get());
     const bool nowVisible = (w->style & WS_VISIBLE) != 0;
     if (!(wp.flags & SWP_NOREDRAW) && nowVisible) {
       const bool moved = sizeChanged || !(wp.flags & SWP_NOMOVE) || (wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) ||
@@ -316,19 +325,30 @@ BOOL BringWindowToTop(HWND hwnd) { return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 
 
 namespace {
 
-MINMAXINFO QueryMinMax(HWND hwnd, DWORD style) {
+// The rectangle a window maximises to on the monitor that holds `place` (its restored
+// rectangle). As WM_GETMINMAXINFO has it, the maximised position is relative to that
+// monitor's top-left, and by default the window fills the monitor's work area with its
+// frame just outside it.
+RECT MaximizedRect(HWND hwnd, DWORD style, const RECT& place) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    monitor.rcMonitor = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    monitor.rcWork = PrimaryWorkArea();
+  }
+  const RECT& work = monitor.rcWork;
   MINMAXINFO info{};
-  const RECT work = WorkArea();
   int frame = 0;
   if (style & WS_THICKFRAME) frame = GetSystemMetrics(SM_CXSIZEFRAME);
   else if (style & WS_DLGFRAME) frame = GetSystemMetrics(SM_CXFIXEDFRAME);
   else if (style & WS_BORDER) frame = GetSystemMetrics(SM_CXBORDER);
   info.ptMaxSize = POINT{work.right - work.left + 2 * frame, work.bottom - work.top + 2 * frame};
-  info.ptMaxPosition = POINT{work.left - frame, work.top - frame};
+  info.ptMaxPosition = POINT{work.left - monitor.rcMonitor.left - frame, work.top - monitor.rcMonitor.top - frame};
   info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
   info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-  return info;
+  const POINT at{monitor.rcMonitor.left + info.ptMaxPosition.x, monitor.rcMonitor.top + info.ptMaxPosition.y};
+  return RECT{at.x, at.y, at.x + info.ptMaxSize.x, at.y + info.ptMaxSize.y};
 }
 
 }  // namespace
@@ -378,9 +398,12 @@ BOOL ShowWindow(HWND hwnd, int command) {
           target = newState ? rect : w->normalRect;
         }
         if (newState == WS_MAXIMIZE) {
-          MINMAXINFO info = QueryMinMax(hwnd, style);
-          target = RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
-                        info.ptMaxPosition.y + info.ptMaxSize.y};
+          RECT place;
+          {
+            UserGuard guard(UserLock());
+            place = w->normalRect;
+          }
+          target = MaximizedRect(hwnd, style, place);
         }
       } else if (style & WS_MAXIMIZE) {
         newState = 0;
@@ -405,9 +428,12 @@ BOOL ShowWindow(HWND hwnd, int command) {
     case SW_MAXIMIZE: {
       saveNormal();
       newState = WS_MAXIMIZE;
-      MINMAXINFO info = QueryMinMax(hwnd, style);
-      target = RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
-                    info.ptMaxPosition.y + info.ptMaxSize.y};
+      RECT place;
+      {
+        UserGuard guard(UserLock());
+        place = (style & (WS_MINIMIZE | WS_MAXIMIZE)) ? w->normalRect : w->rect;
+      }
+      target = MaximizedRect(hwnd, style, place);
       if (isChild) {
         RECT parent;
         GetClientRect(GetParent(hwnd), &parent);

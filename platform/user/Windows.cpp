@@ -552,6 +552,7 @@ HWND SetParent(HWND hwnd, HWND newParent) {
     Window* target = parent ? parent.get() : (newParent == HWND_MESSAGE ? MessageRootRaw() : DesktopWindowRaw());
     w->parent = target;
     target->children.insert(target->children.begin() + static_cast<long>(TopInsertIndex(target, w.get())), w.get());
+    UpdateTaskbarPresence(w.get());
   }
   if (visible) ShowWindow(hwnd, SW_SHOWNA);
   return old;

@@ -8,6 +8,7 @@
 #include "UserTestSupport.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
+#include "platform/user/Monitors.h"
 #include "platform/user/Present.h"
 #include "platform/user/WinUser.h"
 
@@ -64,6 +65,89 @@ TEST(Monitors, OneMonitorWithTheWorkArea) {
   }, reinterpret_cast<LPARAM>(&seen)));
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(EqualRect(&seen.rect, &(const RECT&)RECT{0, 0, 50, 60}));
+}
+
+// Monitors the display names, each with a work area that need not start at the monitor's
+// corner: lookups, SPI_SETWORKAREA and maximising follow the monitor a window is on.
+class MonitorsTest : public UserTest {
+ protected:
+  void TearDown() override {
+    platform::detail::SetMonitorAreas({});
+    UserTest::TearDown();
+  }
+};
+
+TEST_F(MonitorsTest, SeveralMonitorsWithTheirWorkAreas) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  const RECT primaryBounds{0, 0, width, height}, primaryWork{0, 30, width, height};
+  const RECT secondBounds{width, 0, width + 1024, 768}, secondWork{width + 40, 0, width + 1024, 768};
+  platform::detail::SetMonitorAreas({{primaryBounds, primaryWork}, {secondBounds, secondWork}});
+  EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+  EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), width + 1024);
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  EXPECT_TRUE(EqualRect(&work, &primaryWork)) << "the primary monitor's";
+
+  HMONITOR primary = MonitorFromPoint(POINT{10, 10}, MONITOR_DEFAULTTONULL);
+  HMONITOR second = MonitorFromPoint(POINT{width + 10, 10}, MONITOR_DEFAULTTONULL);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, primary);
+  const RECT mostlyOnSecond{width - 10, 100, width + 300, 200};
+  EXPECT_EQ(MonitorFromRect(&mostlyOnSecond, MONITOR_DEFAULTTONULL), second);
+  EXPECT_EQ(MonitorFromPoint(POINT{width + 2000, 10}, MONITOR_DEFAULTTONEAREST), second);
+  EXPECT_EQ(MonitorFromPoint(POINT{width + 100, 5000}, MONITOR_DEFAULTTOPRIMARY), primary);
+  MONITORINFOEXA info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoA(second, &info));
+  EXPECT_TRUE(EqualRect(&info.rcMonitor, &secondBounds));
+  EXPECT_TRUE(EqualRect(&info.rcWork, &secondWork));
+  EXPECT_EQ(info.dwFlags, 0u);
+  EXPECT_STREQ(info.szDevice, "\\\\.\\DISPLAY2");
+  int seen = 0;
+  EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, RECT*, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&seen));
+  EXPECT_EQ(seen, 2);
+
+  // Maximised, a window fills the work area of its monitor with its frame (4) just outside.
+  struct Case {
+    const char* what;
+    RECT place;
+    RECT expected;
+  };
+  const std::vector<Case> cases = {
+      {"primary, work area below a top panel", {10, 100, 310, 300}, {-4, 26, width + 4, height + 4}},
+      {"second, work area right of a left panel", {width + 100, 100, width + 400, 300},
+       {width + 36, -4, width + 1028, 772}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND hwnd = Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, c.place.left, c.place.top, c.place.right - c.place.left,
+                       c.place.bottom - c.place.top);
+    ShowWindow(hwnd, SW_MAXIMIZE);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_TRUE(EqualRect(&r, &c.expected)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    ShowWindow(hwnd, SW_MINIMIZE);
+    ShowWindow(hwnd, SW_RESTORE);
+    ShowWindow(hwnd, SW_MINIMIZE);
+    EXPECT_EQ(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONULL), MonitorFromRect(&c.place, MONITOR_DEFAULTTONULL))
+        << "a minimised window belongs to the monitor it is restored on";
+    DestroyWindow(hwnd);
+  }
+
+  // SPI_SETWORKAREA changes the monitor that holds the area.
+  const RECT reserved{width, 0, width + 1024, 700};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETWORKAREA, 0, const_cast<RECT*>(&reserved), 0));
+  ASSERT_TRUE(GetMonitorInfoA(second, &info));
+  EXPECT_TRUE(EqualRect(&info.rcWork, &reserved));
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  EXPECT_TRUE(EqualRect(&work, &primaryWork)) << "the primary monitor keeps its own";
+
+  platform::detail::SetMonitorAreas({});
+  EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 1);
+  EXPECT_FALSE(GetMonitorInfoA(second, &info)) << "the second monitor is gone";
 }
 
 class CaretTest : public UserTest {};
