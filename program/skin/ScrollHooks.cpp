@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <mutex>
-#include <type_traits>
 
 #include "platform/gdi/DcGuards.h"
 #include "platform/user/FunctionTable.h"
@@ -13,36 +12,16 @@ using platform::OwnedGdiObject;
 
 namespace {
 
-// Reads a function-table entry, whether the table holds plain pointers or atomics.
-template <class Entry>
-auto Load(const Entry& entry) {
-  if constexpr (requires { entry.load(); }) return entry.load();
-  else return entry;
-}
-
-// The entries the replacements took, called through by them and put back on removal.
-struct SavedEntries {
-  decltype(Load(platform::UserFunctionTable{}.SetScrollInfo)) SetScrollInfo = nullptr;
-  decltype(Load(platform::UserFunctionTable{}.SetScrollPos)) SetScrollPos = nullptr;
-  decltype(Load(platform::UserFunctionTable{}.SetScrollRange)) SetScrollRange = nullptr;
-  decltype(Load(platform::UserFunctionTable{}.GetScrollInfo)) GetScrollInfo = nullptr;
-  decltype(Load(platform::UserFunctionTable{}.DispatchMessageA)) DispatchMessageA = nullptr;
-  decltype(Load(platform::UserFunctionTable{}.DispatchMessageW)) DispatchMessageW = nullptr;
-};
-
 std::mutex g_installLock;
 std::atomic<bool> g_installed{false};
-SavedEntries g_saved;  // written under g_installLock before g_installed is set
+// The entries the replacements took, called through by them and put back on removal.
+// Written under g_installLock before g_installed is set.
+platform::UserFunctionTable g_saved;
 
-// The previous entry, or the window manager's own function when the hooks were removed
-// while a call was on its way in.
-const SavedEntries& Previous() {
-  static const SavedEntries originals = [] {
-    const auto& table = platform::OriginalUserFunctions();
-    return SavedEntries{Load(table.SetScrollInfo),  Load(table.SetScrollPos),     Load(table.SetScrollRange),
-                        Load(table.GetScrollInfo),  Load(table.DispatchMessageA), Load(table.DispatchMessageW)};
-  }();
-  return g_installed.load(std::memory_order_acquire) ? g_saved : originals;
+// The entries to call through: the ones replaced, or the window manager's own functions
+// when the hooks were removed while a call was on its way in.
+const platform::UserFunctionTable& Previous() {
+  return g_installed.load(std::memory_order_acquire) ? g_saved : platform::OriginalUserFunctions();
 }
 
 ScrollHookInfo* ActiveRecord(HWND wnd) {
@@ -120,8 +99,8 @@ LRESULT DispatchTimer(const MSG* msg, RealDispatch realDispatch) {
   return result;
 }
 
-LRESULT HookedDispatchMessageW(const MSG* msg) { return DispatchTimer(msg, Previous().DispatchMessageW); }
-LRESULT HookedDispatchMessageA(const MSG* msg) { return DispatchTimer(msg, Previous().DispatchMessageA); }
+LRESULT HookedDispatchMessageW(const MSG* msg) { return DispatchTimer(msg, Previous().DispatchMessageW.Load()); }
+LRESULT HookedDispatchMessageA(const MSG* msg) { return DispatchTimer(msg, Previous().DispatchMessageA.Load()); }
 
 }  // namespace
 
@@ -129,8 +108,7 @@ bool InstallScrollHooks() {
   std::lock_guard lock(g_installLock);
   if (g_installed.load()) return true;
   auto& table = platform::UserFunctions();
-  g_saved = SavedEntries{Load(table.SetScrollInfo),  Load(table.SetScrollPos),     Load(table.SetScrollRange),
-                         Load(table.GetScrollInfo),  Load(table.DispatchMessageA), Load(table.DispatchMessageW)};
+  g_saved = table;
   g_installed.store(true, std::memory_order_release);
   table.SetScrollInfo = HookedSetScrollInfo;
   table.SetScrollPos = HookedSetScrollPos;

@@ -190,6 +190,16 @@ TEST_F(DrawUtilsWindows, NonClientDcCoversTheWholeWindowAndCoordinatesIncludeThe
   WindowToScreenPoint(wnd, point);
   EXPECT_EQ(point, TPoint(150, 80));
 
+  // Only the band between the two rectangles is invalidated.
+  ValidateRect(wnd, nullptr);
+  EXPECT_TRUE(RedrawRectDifference(wnd, TRect(0, 0, 100, 80), TRect(10, 10, 90, 70), RDW_INVALIDATE));
+  OwnedGdiObject<HRGN> update(CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(GetUpdateRgn(wnd, update.get(), FALSE), ERROR);
+  EXPECT_TRUE(PtInRegion(update.get(), 5, 5));
+  EXPECT_TRUE(PtInRegion(update.get(), 95, 40));
+  EXPECT_FALSE(PtInRegion(update.get(), 50, 40));
+  EXPECT_FALSE(PtInRegion(update.get(), 150, 40));
+
   DestroyWindow(wnd);
   TRect untouched(1, 2, 3, 4);
   EXPECT_FALSE(ClientRectToWindow(wnd, untouched));
@@ -255,6 +265,82 @@ TEST_F(DrawUtilsWindows, AddedCursorsTakeDistinctFreeSlots) {
   EXPECT_EQ(Screen->Cursors(slotB), second);
   Screen->SetCursors(slotA, nullptr);
   Screen->SetCursors(slotB, nullptr);
+}
+
+// A windowed child that notes the WM_PRINT it gets and where the DC's origin stood.
+class TPrintProbe : public TCustomControl {
+  BRANTWELL_CLASS(TPrintProbe, TCustomControl)
+ public:
+  using TCustomControl::TCustomControl;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_PRINT) {
+      ++prints;
+      flags = m.LParam;
+      GetWindowOrgEx(reinterpret_cast<HDC>(m.WParam), &origin);
+      doubleBufferedDuringPrint = DoubleBuffered();
+      return;
+    }
+    inherited::WndProc(m);
+  }
+  int prints = 0;
+  LPARAM flags = 0;
+  POINT origin{};
+  bool doubleBufferedDuringPrint = true;
+};
+
+// A window-less square the parent paints.
+class TSquare : public TGraphicControl {
+  BRANTWELL_CLASS(TSquare, TGraphicControl)
+ public:
+  using TGraphicControl::TGraphicControl;
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clBlue);
+    Canvas()->FillRect(ClientRect());
+  }
+};
+
+TEST_F(DrawUtilsWindows, ParentImageAndPrintedChildrenSitAtTheControlsPosition) {
+  TForm* form = TCustomForm::CreateNew<TForm>(Application);
+  form->SetBounds(0, 0, 200, 100);
+  form->SetColor(clRed);
+  auto* square = new TSquare(form);
+  square->SetParent(form);
+  square->SetBounds(12, 5, 4, 4);
+  auto* transparent = new TPrintProbe(form);
+  transparent->SetParent(form);
+  transparent->SetBounds(10, 5, 8, 8);
+  transparent->SetDoubleBuffered(true);
+  auto* hidden = new TPrintProbe(form);
+  hidden->SetParent(form);
+  hidden->SetBounds(40, 20, 8, 8);
+  hidden->SetVisible(false);
+  form->HandleNeeded();
+
+  Surface surface(8, 8);
+  DrawParentImage(transparent, surface.canvas()->Handle());
+  EXPECT_EQ(surface.Rows(8, 8, 0x0000FF),
+            "..####..\n..####..\n..####..\n..####..\n........\n........\n........\n........\n")
+      << "the parent's square at (12, 5) shows at (2, 0) under the control";
+  EXPECT_EQ(surface.Pixel(0, 7), kRed) << "with the parent's background around it";
+
+  Surface printed(200, 100);
+  HDC dc = printed.canvas()->Handle();
+  PrintChildWindows(form, TMessage{WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_CHECKVISIBLE, 0});
+  EXPECT_EQ(transparent->prints, 1);
+  EXPECT_EQ(transparent->flags, PRF_CLIENT | PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_ERASEBKGND);
+  EXPECT_EQ(transparent->origin.x, -10);
+  EXPECT_EQ(transparent->origin.y, -5);
+  EXPECT_FALSE(transparent->doubleBufferedDuringPrint);
+  EXPECT_TRUE(transparent->DoubleBuffered()) << "and back afterwards";
+  EXPECT_EQ(hidden->prints, 0) << "PRF_CHECKVISIBLE skips a hidden child";
+  POINT after{};
+  GetWindowOrgEx(dc, &after);
+  EXPECT_EQ(after.x, 0);
+  PrintChildWindows(form, TMessage{WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT, 0});
+  EXPECT_EQ(hidden->prints, 1);
+  delete form;
 }
 
 }  // namespace

@@ -71,8 +71,8 @@ TEST_F(ScrollHooks, InstallOnceAndRemoveRestoresTheTable) {
   auto& table = platform::UserFunctions();
   ASSERT_EQ(table.SetScrollPos, original.SetScrollPos);
   EXPECT_TRUE(InstallScrollHooks());
-  auto hookedPos = table.SetScrollPos;
-  auto hookedDispatch = table.DispatchMessageW;
+  auto hookedPos = table.SetScrollPos.Load();
+  auto hookedDispatch = table.DispatchMessageW.Load();
   EXPECT_NE(hookedPos, original.SetScrollPos);
   EXPECT_NE(table.SetScrollInfo, original.SetScrollInfo);
   EXPECT_NE(table.SetScrollRange, original.SetScrollRange);
