@@ -6,6 +6,7 @@
 #include "platform/gdi/DcGuards.h"
 #include "program/skin/DrawUtils.h"
 #include "program/skin/FSHintWindow.h"
+#include "program/skin/FSSkinEngine.h"
 #include "rtl/SysUtils.h"
 #include "vcl/Application.h"
 #include "vcl/Screen.h"
@@ -90,6 +91,8 @@ TBaseForm::~TBaseForm() {
   Destroying();
   if (FDockTimer && FHandle) KillTimer(FHandle, AutoDockTimerId);
   FDockTimer = 0;
+  // The bars give the form's window procedure back while the form still exists.
+  FScrollBars.reset();
 }
 
 void TBaseForm::DescribeClass(TClassBuilder<TBaseForm>& c) {
@@ -98,6 +101,7 @@ void TBaseForm::DescribeClass(TClassBuilder<TBaseForm>& c) {
 }
 
 void TBaseForm::InitNonClient() {
+  FScrollBars = std::make_unique<TNCScrollBar>(this, SkinEngine);
   FNCMetrics = std::make_unique<TNCMetrics>();
   FPrevSystemMetrics = std::make_unique<TNCMetrics>();
   FSystemMetrics = std::make_unique<TNCMetrics>();
@@ -382,6 +386,7 @@ void TBaseForm::CreateWnd() {
   if (FAutoDock) SetAutoDockTimer(true);
   // Desktop composition is absent: nothing to tell it about our frame.
   UpdateSystemMetrics();
+  FScrollBars->AttachControl(this, true);
   ArrangeCaptionButtons();
 }
 

@@ -21,6 +21,7 @@
 #include "platform/user/WinUser.h"
 #include "program/skin/CaptionButton.h"
 #include "program/skin/NCMetrics.h"
+#include "program/skin/NCScrollBar.h"
 #include "program/skin/SkinItem.h"
 #include "vcl/Form.h"
 
@@ -108,6 +109,8 @@ class TBaseForm : public TForm {
   void SetSnapBuffer(int value) { FSnapBuffer = value; }
   bool RedrawOff() const { return FRedrawOff; }
 
+  // The skinned scroll bars of the form's own window.
+  TNCScrollBar* ScrollBars() const { return FScrollBars.get(); }
   TCaptionButton* SysMenuIcon() const { return FSysMenuIcon.get(); }
   TCaptionButton* CloseButton() const { return FCloseButton.get(); }
   TCaptionButton* MinButton() const { return FMinButton.get(); }
@@ -230,6 +233,7 @@ class TBaseForm : public TForm {
   int FSnapBuffer = 10;
   // A caption button took the press and the form holds the capture until the release.
   bool FCaptionPress = false;
+  std::unique_ptr<TNCScrollBar> FScrollBars;
   std::unique_ptr<TCaptionButton> FSysMenuIcon;
   std::unique_ptr<TCaptionButton> FCloseButton;
   std::unique_ptr<TCaptionButton> FMinButton;

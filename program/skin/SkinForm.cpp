@@ -317,6 +317,7 @@ void TSkinForm::PrepareDC(HDC dc, bool excludeClient) {
 void TSkinForm::PaintFrame() {
   TSkinItemState* state = FSkinItem ? FSkinItem->GetPartState(0, true, FNCActive, false) : nullptr;
   if (state) state->Draw(Canvas(), TRect(0, 0, FWidth, FHeight));
+  FScrollBars->DrawNonClient(Canvas()->Handle(), nullptr);
 }
 
 int TSkinForm::CaptionTextReserve() const {

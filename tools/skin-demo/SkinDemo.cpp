@@ -18,6 +18,7 @@
 #include "program/imaging/GPInit.h"
 #include "program/skin/FSHintWindow.h"
 #include "program/skin/FSSkinEngine.h"
+#include "program/skin/NCScrollBar.h"
 #include "program/skin/SkinForm.h"
 #include "program/skin/SkinModule.h"
 #include "rtl/Exceptions.h"
@@ -34,10 +35,12 @@ constexpr int kLineHeight = 18;
 class TDemoView : public TCustomControl {
   BRANTWELL_CLASS(TDemoView, TCustomControl)
  public:
-  explicit TDemoView(TComponent* owner) : TCustomControl(owner) {
+  explicit TDemoView(TComponent* owner) : TCustomControl(owner), FBars(std::make_unique<TNCScrollBar>(this, SkinEngine)) {
     SetColor(clWhite);
     SetParentColor(false);
+    FBars->SetAddSizeGrid(true);
   }
+  ~TDemoView() override { FBars.reset(); }
   int TopLine() const { return FTopLine; }
 
  protected:
@@ -56,6 +59,7 @@ class TDemoView : public TCustomControl {
     info.nMax = 99;
     info.nPage = 50;
     SetScrollInfo(Handle(), SB_HORZ, &info, TRUE);
+    FBars->AttachControl(this, false);
   }
   void Paint() override {
     TCanvas* canvas = Canvas();
@@ -93,6 +97,8 @@ class TDemoView : public TCustomControl {
   }
 
  private:
+  // The skin draws the bars and the size grip.
+  std::unique_ptr<TNCScrollBar> FBars;
   int FTopLine = 0;
 };
 
@@ -162,7 +168,7 @@ int Screenshots(const std::filesystem::path& folder) {
   const POINT closeCentre = FramePoint(form, (close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2);
   testing::MouseMove(closeCentre);
   // The button's hover fade runs on the animator thread; wait for it to settle.
-  testing::RunUntil([] { return false; }, 400);
+  testing::RunUntil([] { return false; }, 1000);
   ok = Save(form->Handle(), folder / "close-hot.png") && ok;
 
   // The hint the application shows after its pause, over the close button.
@@ -178,11 +184,11 @@ int Screenshots(const std::filesystem::path& folder) {
   testing::RunUntilIdle();
   RECT window{};
   GetWindowRect(form->Handle(), &window);
-  ok = SaveDesktopCrop(RECT{window.right - 160, window.top, window.right + 40, window.top + 90}, folder / "hint.png") && ok;
+  ok = SaveDesktopCrop(RECT{window.right - 160, window.top, window.right + 100, window.top + 90}, folder / "hint.png") && ok;
   hint->ReleaseHandle();
   delete hint;
   testing::MouseMove(FramePoint(form, 300, 200));
-  testing::RunUntil([] { return false; }, 400);
+  testing::RunUntil([] { return false; }, 1000);
 
   // Scroll the view: three clicks below the thumb and one on the down arrow.
   HWND view = nullptr;
@@ -202,7 +208,7 @@ int Screenshots(const std::filesystem::path& folder) {
   testing::Click(FramePoint(form, (max.Left + max.Right) / 2, (max.Top + max.Bottom) / 2));
   testing::RunUntilIdle();
   testing::MouseMove(FramePoint(form, 300, 300));
-  testing::RunUntil([] { return false; }, 400);
+  testing::RunUntil([] { return false; }, 1000);
   ok = Save(form->Handle(), folder / "maximized.png") && ok;
   return ok ? 0 : 1;
 }
