@@ -367,7 +367,9 @@ void TBaseForm::CreateParams(TCreateParams& params) {
   inherited::CreateParams(params);
   if (IsDesigning()) return;
   if (FTaskIcon) {
-    params.WndParent = GetDesktopWindow();
+    // Unowned, which is what the desktop as owner means (the window manager does not take the
+    // desktop window as an owner).
+    params.WndParent = nullptr;
     params.ExStyle |= WS_EX_APPWINDOW;
   } else if (FOwnerWindow) {
     params.WndParent = FOwnerWindow;
@@ -408,7 +410,7 @@ void TBaseForm::SetTaskIcon(bool value) {
   HWND owner = reinterpret_cast<HWND>(GetWindowLongPtrW(FHandle, GWL_HWNDPARENT));
   if (value) {
     SetWindowLongPtrW(FHandle, GWL_EXSTYLE, ex | WS_EX_APPWINDOW);
-    if (owner == ApplicationWindow()) SetWindowLongPtrW(FHandle, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(GetDesktopWindow()));
+    if (owner == ApplicationWindow()) SetWindowLongPtrW(FHandle, GWL_HWNDPARENT, 0);
   } else {
     SetWindowLongPtrW(FHandle, GWL_EXSTYLE, ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
     if (!owner || owner == GetDesktopWindow())

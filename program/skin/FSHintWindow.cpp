@@ -13,8 +13,8 @@ TFSHintWindow::TFSHintWindow(TComponent* owner) : THintWindow(owner) {}
 
 void TFSHintWindow::CreateParams(TCreateParams& params) {
   inherited::CreateParams(params);
-  // Owned by the desktop, not by the application window.
-  params.WndParent = GetDesktopWindow();
+  // Not owned by the application window: a top-level window of its own.
+  params.WndParent = nullptr;
 }
 
 void TFSHintWindow::ActivateHint(const TRect& rect, const AnsiString& hint) {
@@ -50,7 +50,7 @@ void TFSHintWindow::ActivateHint(const TRect& rect, const AnsiString& hint) {
       AnimateWindow(FHandle, 100, AW_SLIDE | direction);
     }
   }
-  SetWindowLongPtrW(FHandle, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(GetDesktopWindow()));
+  SetWindowLongPtrW(FHandle, GWL_HWNDPARENT, 0);
   ShowWindow(FHandle, SW_SHOWNOACTIVATE);
   Invalidate();
   Update();

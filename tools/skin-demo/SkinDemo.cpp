@@ -108,6 +108,9 @@ TSkinForm* MakeDemoForm() {
   form->SetBorderStyle(bsSizeable);
   form->SetBounds(120, 90, 640, 440);
   form->SetShowAnimate(false);
+  // The program's main window has the task-bar button, not the hidden application window.
+  form->SetTaskIcon(true);
+  HideApplicationTaskButton();
   form->CloseButton()->SetHint("Close");
   form->MaxButton()->SetHint("Maximize");
   form->MinButton()->SetHint("Minimize");
@@ -144,6 +147,22 @@ bool SaveDesktopCrop(const RECT& crop, const std::filesystem::path& path) {
 
 POINT FramePoint(TSkinForm* form, int x, int y) { return testing::ScreenPoint(form->Handle(), x, y, true); }
 
+// The hint the application shows after its pause, over the close button.
+THintWindow* ShowCloseHint(TSkinForm* form) {
+  const TRect close = form->CloseButton()->BoundsRect();
+  const POINT centre = FramePoint(form, (close.Left + close.Right) / 2, (close.Top + close.Bottom) / 2);
+  THintInfo info;
+  info.HintControl = form;
+  info.HintPos = TPoint(centre.x, centre.y + 20);
+  info.CursorPos = form->ScreenToClientPoint(TPoint(centre.x, centre.y));
+  form->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  THintWindow* hint = CreateFSHintWindow(Application);
+  const TRect size = hint->CalcHintRect(300, info.HintStr);
+  hint->ActivateHint(TRect(info.HintPos.X, info.HintPos.Y, info.HintPos.X + size.Right, info.HintPos.Y + size.Bottom),
+                     info.HintStr);
+  return hint;
+}
+
 int Screenshots(const std::filesystem::path& folder) {
   std::error_code made;
   std::filesystem::create_directories(folder, made);
@@ -171,16 +190,7 @@ int Screenshots(const std::filesystem::path& folder) {
   testing::RunUntil([] { return false; }, 1000);
   ok = Save(form->Handle(), folder / "close-hot.png") && ok;
 
-  // The hint the application shows after its pause, over the close button.
-  THintInfo info;
-  info.HintControl = form;
-  info.HintPos = TPoint(closeCentre.x, closeCentre.y + 20);
-  info.CursorPos = form->ScreenToClientPoint(TPoint(closeCentre.x, closeCentre.y));
-  form->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
-  THintWindow* hint = CreateFSHintWindow(Application);
-  const TRect size = hint->CalcHintRect(300, info.HintStr);
-  hint->ActivateHint(TRect(info.HintPos.X, info.HintPos.Y, info.HintPos.X + size.Right, info.HintPos.Y + size.Bottom),
-                     info.HintStr);
+  THintWindow* hint = ShowCloseHint(form);
   testing::RunUntilIdle();
   RECT window{};
   GetWindowRect(form->Handle(), &window);
@@ -214,7 +224,7 @@ int Screenshots(const std::filesystem::path& folder) {
 }
 
 int Usage(const char* problem) {
-  std::fprintf(stderr, "skin-demo: %s\nusage: skin-demo [--screenshot FOLDER]\n", problem);
+  std::fprintf(stderr, "skin-demo: %s\nusage: skin-demo [--screenshot FOLDER | --show-hint]\n", problem);
   return 2;
 }
 
@@ -222,10 +232,13 @@ int Usage(const char* problem) {
 
 int main(int argc, char** argv) {
   std::string folder;
+  bool showHint = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc && argv[i + 1][0]) folder = argv[++i];
+    else if (std::strcmp(argv[i], "--show-hint") == 0) showHint = true;
     else return Usage((std::string("unknown argument ") + argv[i]).c_str());
   }
+  if (showHint && !folder.empty()) return Usage("--show-hint runs on the display, not with --screenshot");
   std::string error;
   const bool started = folder.empty() ? platform::display::StartDisplay(&error)
                                       : platform::display::StartDisplay(platform::display::Backend::Headless, &error);
@@ -251,6 +264,12 @@ int main(int argc, char** argv) {
         TSkinForm* form = MakeDemoForm();
         Application->SetMainForm(form);
         Application->SetTitle("Brantwell skin demo");
+        std::unique_ptr<THintWindow> hint;
+        if (showHint) {
+          form->Show();
+          testing::RunUntilIdle();
+          hint.reset(ShowCloseHint(form));
+        }
         Application->Run();
       }
     }
