@@ -197,12 +197,14 @@ ENGINE_API void MGSetMDFocus(EngineHandle handle, int32_t item, int32_t /*reserv
       engines::menu::FocusDesignerElement(*manager.designer, kind);
       return;
     }
-    // Without a window the selection still moves, so that the program's lists act on it.
+    // Without a window the selection still moves, so that the program's lists act on it; the
+    // kind asked for is what is told (as the window does), so the program stays on its list
+    // even when the page has no element of that kind.
     const auto view = manager.menu->View(manager.menu->CurrentPageIndex());
     const auto element = engines::menu::FirstElement(view, kind);
     manager.menu->Select(element ? engines::menu::Selection{element->kind, element->index}
                                  : engines::menu::Selection{});
-    manager.menu->NotifyElementChosen(element ? element->kind : ElementKind::Background);
+    manager.menu->NotifyElementChosen(kind);
   });
 }
 

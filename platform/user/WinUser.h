@@ -4,6 +4,7 @@
 // UTF-8 text, "W" functions UTF-16. Functions that take a window fail with
 // ERROR_INVALID_WINDOW_HANDLE for a stale or unknown handle.
 
+#include "platform/kernel/Atoms.h"  // MAKEINTATOMW, one definition for both layers
 #include "platform/user/UserTypes.h"
 
 // The rest of the window manager: drawing helpers, menus, message boxes, icons, carets,
@@ -107,7 +108,6 @@ HANDLE RemovePropW(HWND hwnd, LPCWSTR name);
 HANDLE RemovePropA(HWND hwnd, LPCSTR name);
 
 // Atoms as names: MAKEINTATOM values (below 0xC000 as a pointer) name properties and classes.
-inline LPCWSTR MAKEINTATOMW(ATOM atom) { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)); }
 inline LPCSTR MAKEINTATOMA(ATOM atom) { return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(atom)); }
 inline bool IS_INTRESOURCE(const void* p) { return (reinterpret_cast<ULONG_PTR>(p) >> 16) == 0; }
 

@@ -102,7 +102,7 @@ TEST_F(MenuMgrTest, FocusSelectsTheFirstElementOfAKindAndTellsTheWindow) {
   EXPECT_EQ(MGGetCurFrameTotalIndex(manager), 4);  // the second page's first frame
   MGSetMDFocus(manager, 4, 0);
   EXPECT_EQ(MGGetCurFrameTotalIndex(manager), -1);
-  MGSetMDFocus(manager, 6, 0);  // no text item on the page: the background
+  MGSetMDFocus(manager, 6, 0);  // no text item on the page: nothing selected, the kind still told
   MGSetMDFocus(manager, 0, 0);
   std::vector<intptr_t> chosen;
   for (const auto& post : g_posts) {
@@ -111,7 +111,7 @@ TEST_F(MenuMgrTest, FocusSelectsTheFirstElementOfAKindAndTellsTheWindow) {
     EXPECT_EQ(post.wParam, kMenuNotifyElementChosen);
     chosen.push_back(post.lParam);
   }
-  EXPECT_EQ(chosen, (std::vector<intptr_t>{kMenuElementFrame, kMenuElementPlay, kMenuElementBackground,
+  EXPECT_EQ(chosen, (std::vector<intptr_t>{kMenuElementFrame, kMenuElementPlay, kMenuElementText,
                                            kMenuElementBackground}));
 }
 
