@@ -242,6 +242,8 @@ class TBaseForm : public TForm {
   std::unique_ptr<TCaptionButton> FCustomButton;
 
  private:
+  // AfterConstruction ran (it runs once, whoever calls it).
+  bool FBaseConstructed = false;
   void InitNonClient();
   void StartCaptionDrag(const TMessage& m);
   void SetAutoDockTimer(bool on);
