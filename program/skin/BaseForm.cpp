@@ -274,8 +274,8 @@ TPoint TBaseForm::ClientToWindow(TPoint p) { return ScreenToWindow(ClientToScree
 TPoint TBaseForm::WindowToClient(TPoint p) { return ScreenToClientPoint(WindowToScreen(p)); }
 
 HICON TBaseForm::FormIcon() {
-  if (!FHandle) return nullptr;
-  return reinterpret_cast<HICON>(SendMessageW(FHandle, WM_GETICON, ICON_SMALL, 0));
+  HICON icon = GetIconHandle();
+  return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
 // ---- size keeping ------------------------------------------------------------------------------
@@ -471,6 +471,7 @@ void TBaseForm::UpdateCaptionButtons() {
 }
 
 void TBaseForm::Resizing(TWindowState state) {
+  inherited::Resizing(state);
   FUserMoving = false;
   FLastState = state;
   if (!FSkinEnabled) return;
