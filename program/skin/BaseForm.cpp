@@ -142,20 +142,11 @@ void TBaseForm::InitNonClient() {
 }
 
 void TBaseForm::AfterConstruction() {
-  if (FConstructed) return;
-  // The design first (the class library would read it inside its own step), then the skin,
-  // then OnCreate.
-  if (!FCreatedNew) {
-    FFormState.Include(fsCreating);
-    try {
-      InitDesign();
-    } catch (...) {
-      FFormState.Exclude(fsCreating);
-      throw;
-    }
-    FFormState.Exclude(fsCreating);
-    FCreatedNew = true;
-  }
+  if (FBaseConstructed) return;
+  FBaseConstructed = true;
+  // The skin goes over the design, so the design comes first: Create and CreateNew have read
+  // it already; a form made with a bare new reads it here (read once either way).
+  ReadDesign();
   if (FWindowState == wsMaximized && FHandle) RecreateWnd();
   if (FSkinEnabled && !FSkinActive && !IsDesigning()) DoLoadSkin();
   ArrangeCaptionButtons();
@@ -283,8 +274,8 @@ TPoint TBaseForm::ClientToWindow(TPoint p) { return ScreenToWindow(ClientToScree
 TPoint TBaseForm::WindowToClient(TPoint p) { return ScreenToClientPoint(WindowToScreen(p)); }
 
 HICON TBaseForm::FormIcon() {
-  if (!FHandle) return nullptr;
-  return reinterpret_cast<HICON>(SendMessageW(FHandle, WM_GETICON, ICON_SMALL, 0));
+  HICON icon = GetIconHandle();
+  return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
 // ---- size keeping ------------------------------------------------------------------------------
@@ -480,6 +471,7 @@ void TBaseForm::UpdateCaptionButtons() {
 }
 
 void TBaseForm::Resizing(TWindowState state) {
+  inherited::Resizing(state);
   FUserMoving = false;
   FLastState = state;
   if (!FSkinEnabled) return;

@@ -69,7 +69,8 @@ class TBaseForm : public TForm {
   void UpdateSystemMetrics();
   void SaveClientSize();
   virtual void RestoreKeptSize(int reason);
-  // The form's icon for its system-menu button (nil when it has none).
+  // The icon of the system-menu button: the form's, else the application's, else the stock
+  // application icon.
   virtual HICON FormIcon();
 
   // ---- properties
@@ -104,9 +105,6 @@ class TBaseForm : public TForm {
   bool Sliding() const { return FSliding; }
   TKeepingSizeType KeepingSize() const { return FKeepingSize; }
   void SetKeepingSize(TKeepingSizeType value) { FKeepingSize = value; }
-  // Pixels within which a moved form snaps to a screen edge.
-  int SnapBuffer() const { return FSnapBuffer; }
-  void SetSnapBuffer(int value) { FSnapBuffer = value; }
   bool RedrawOff() const { return FRedrawOff; }
 
   // The skinned scroll bars of the form's own window.
@@ -133,7 +131,7 @@ class TBaseForm : public TForm {
   void ShowSystemMenu(HWND owner, int x, int y);
 
   // The window-state change the form reacts to (maximize and restore buttons swap).
-  virtual void Resizing(TWindowState state);
+  void Resizing(TWindowState state) override;
 
  protected:
   void Loaded() override;
@@ -230,7 +228,6 @@ class TBaseForm : public TForm {
   TKeepingSizeType FKeepingSize = kstUndefine;
   bool FSysMenuTracking = false;
   DWORD FSysMenuTick = 0;
-  int FSnapBuffer = 10;
   // A caption button took the press and the form holds the capture until the release.
   bool FCaptionPress = false;
   std::unique_ptr<TNCScrollBar> FScrollBars;
@@ -242,6 +239,8 @@ class TBaseForm : public TForm {
   std::unique_ptr<TCaptionButton> FCustomButton;
 
  private:
+  // AfterConstruction ran (it runs once, whoever calls it).
+  bool FBaseConstructed = false;
   void InitNonClient();
   void StartCaptionDrag(const TMessage& m);
   void SetAutoDockTimer(bool on);

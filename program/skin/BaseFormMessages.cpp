@@ -259,8 +259,11 @@ void TBaseForm::WMNCLButtonDblClk(TMessage& m) {
 void TBaseForm::WMNCMouseMove(TMessage& m) {
   DefaultHandler(m);
   if (!IsSkinActive()) return;
-  // The hint machinery hears of the pointer over the frame, so caption-button hints work.
-  TApplication::MouseControlChanged(this);
+  // The hint machinery hears of the pointer over the frame as a move at its client point,
+  // so caption-button hints show, and follow the pointer from one button to the next.
+  const TPoint client = ScreenToClientPoint(TPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
+  TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(client.X, client.Y), 0};
+  Application->HintMouseMessage(this, move);
   m.Result = 0;
   FSysMenuIcon->NCMouseMove(m);
   int count;

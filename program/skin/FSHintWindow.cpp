@@ -65,16 +65,9 @@ void TFSHintWindow::CMTextChanged(TMessage& m) {
 }
 
 bool TFSHintWindow::IsHintMsg(const MSG& msg) const {
-  switch (msg.message) {
-    case WM_NCMOUSEMOVE:
-      return false;
-    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_KEYUP: case WM_SYSKEYUP:
-    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-    case WM_ACTIVATE: case WM_ACTIVATEAPP: case WM_CANCELMODE:
-      return true;
-    default:
-      // The frame's button messages, WM_NCLBUTTONDOWN to WM_NCMBUTTONDBLCLK.
-      return msg.message >= WM_NCLBUTTONDOWN && msg.message <= 0x00AC;
-  }
+  // Moving over a caption keeps the hint of the caption button under the pointer.
+  if (msg.message == WM_NCMOUSEMOVE) return false;
+  if (inherited::IsHintMsg(msg)) return true;
+  // Every button message of a window's frame, WM_NCLBUTTONDOWN to WM_NCMBUTTONDBLCLK.
+  return msg.message >= WM_NCLBUTTONDOWN && msg.message <= 0x00AC;
 }

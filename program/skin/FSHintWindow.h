@@ -14,9 +14,9 @@ class TFSHintWindow : public THintWindow {
  public:
   explicit TFSHintWindow(TComponent* owner);
   void ActivateHint(const TRect& rect, const AnsiString& hint) override;
-  // True for a message that takes a showing hint away: a key, a press (the frame's presses
-  // too); never a move over a window's frame.
-  virtual bool IsHintMsg(const MSG& msg) const;
+  // True for a message that takes a showing hint away: the class library's (a key, a press)
+  // and every press on a window's frame; never a move over a frame.
+  bool IsHintMsg(const MSG& msg) const override;
 
  protected:
   void CreateParams(TCreateParams& params) override;

@@ -8,8 +8,10 @@
 
 #include "SkinFormTestSupport.h"
 #include "program/core/FSXMLPersistent.h"
+#include "platform/testing/Synthetic.h"
 #include "program/skin/FSHintWindow.h"
 #include "vcl/GraphicControl.h"
+#include "vcl/Icon.h"
 
 using namespace skin_form_test;
 using platform::testing::RunUntilIdle;
@@ -269,6 +271,62 @@ TEST_F(SkinForms, ACaptionButtonGivesItsHintAndTheHintSurvivesMovesOverTheFrame)
     MSG msg{form->Handle(), c.message, HTCAPTION, 0, 0, {}};
     EXPECT_EQ(hint->IsHintMsg(msg), c.cancels) << std::hex << c.message;
   }
+}
+
+TEST_F(SkinForms, MovingOverACaptionButtonShowsItsHintThroughTheApplication) {
+  platform::testing::UseManualClock(true);
+  struct Restore {
+    ~Restore() { platform::testing::UseManualClock(false); }
+  } restore;
+  TSkinForm* form = ShowForm(bsSizeable, 400, 300);
+  form->CloseButton()->SetHint("Close the window");
+  auto moveTo = [&](POINT p) {
+    SetCursorPos(p.x, p.y);
+    SendMessageW(form->Handle(), WM_NCMOUSEMOVE, SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)),
+                 MAKELPARAM(p.x, p.y));
+    RunUntilIdle();
+  };
+  auto shown = [&]() -> AnsiString {
+    return Application->HintShowing() ? Application->HintWindow()->Caption() : AnsiString("(none)");
+  };
+  moveTo(At(form, 400 - 10, 12));
+  EXPECT_EQ(shown(), "(none)");
+  platform::testing::AdvanceClock(Application->HintPause());
+  RunUntilIdle();
+  EXPECT_EQ(shown(), "Close the window");
+  moveTo(At(form, 400 - 12, 14));
+  EXPECT_EQ(shown(), "Close the window") << "a move within the button keeps the hint";
+  moveTo(At(form, 150, 12));
+  platform::testing::AdvanceClock(Application->HintShortPause());
+  RunUntilIdle();
+  EXPECT_EQ(shown(), "(none)") << "the caption between the buttons has no hint";
+}
+
+TEST_F(SkinForms, TheSystemMenuIconIsTheFormsElseTheApplicationsElseTheStockOne) {
+  TSkinForm* form = MakeForm();
+  EXPECT_EQ(form->FormIcon(), LoadIconW(nullptr, IDI_APPLICATION));
+  auto application = std::make_unique<TIcon>();
+  application->SetHandle(CopyIcon(LoadIconW(nullptr, IDI_WARNING)));
+  Application->SetIcon(application.get());
+  EXPECT_EQ(form->FormIcon(), Application->Icon()->Handle());
+  auto own = std::make_unique<TIcon>();
+  own->SetHandle(CopyIcon(LoadIconW(nullptr, IDI_ERROR)));
+  form->SetIcon(own.get());
+  EXPECT_EQ(form->FormIcon(), form->Icon()->Handle());
+  Application->SetIcon(nullptr);
+}
+
+TEST_F(SkinForms, AFormWithTheOldCreateOrderStillTakesItsSkin) {
+  // OnCreate runs right after the design is read; the skin follows all the same.
+  class TOldOrderForm : public TSkinForm {
+    BRANTWELL_CLASS(TOldOrderForm, TSkinForm)
+   public:
+    explicit TOldOrderForm(TComponent* owner, int dummy) : TSkinForm(owner, dummy) { SetOldCreateOrder(true); }
+  };
+  auto* form = TCustomForm::CreateNew<TOldOrderForm>(nullptr);
+  forms.push_back(form);
+  EXPECT_TRUE(form->SkinActive());
+  EXPECT_EQ(form->SkinItem(), item);
 }
 
 }  // namespace
