@@ -59,8 +59,10 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
 TApplication::~TApplication() {
   Destroying();
   CancelHint();
-  DestroyComponents();  // the forms, while the application still answers them
+  // The hint window goes first: each form freed next cancels the hint on its way out.
+  delete FHintWindow;
   FHintWindow = nullptr;
+  DestroyComponents();  // the forms, while the application still answers them
   WakeMainThread = nullptr;
   ApplicationHandleException = nullptr;
   if (FHandle) {

@@ -67,7 +67,10 @@ void THintWindow::Paint() {
   FCanvas->Brush()->SetStyle(bsClear);
   RECT rect{r.Left, r.Top, r.Right, r.Bottom};
   AnsiString text = GetText();
-  DrawTextA(FCanvas->Handle(), text.c_str(), -1, &rect, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+  // The raw DrawText needs the hint font in the DC: the one CalcHintRect measured with.
+  HDC dc = FCanvas->Handle();
+  const platform::SelectedObject font(dc, FCanvas->Font()->Handle());
+  DrawTextA(dc, text.c_str(), -1, &rect, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
 }
 
 void THintWindow::WMEraseBkgnd(TWMEraseBkgnd& m) {

@@ -3,6 +3,8 @@
 // back when the mouse returns, the form is activated or the pointer crosses its frame.
 
 #include "program/skin/BaseForm.h"
+
+#include "platform/shell/ShellApi.h"
 #include "vcl/Application.h"
 
 void TBaseForm::SetAutoDock(bool value) {
@@ -39,24 +41,27 @@ void TBaseForm::AutoDockPoll() {
 void TBaseForm::SnapToDockEdges(int& x, int& y) {
   const TRect monitor = MonitorRect(false);
   const TRect work = MonitorRect(true);
-  const int taskBar = TaskBarEdge(RECT{monitor.Left, monitor.Top, monitor.Right, monitor.Bottom},
-                                  RECT{work.Left, work.Top, work.Right, work.Bottom});
+  // The edge that holds the desktop's task bar (ABE_*), or none.
+  APPBARDATA taskBarData{};
+  taskBarData.cbSize = sizeof(taskBarData);
+  taskBarData.hWnd = FHandle;
+  const int taskBar = SHAppBarMessage(ABM_GETTASKBARPOS, &taskBarData) ? static_cast<int>(taskBarData.uEdge) : -1;
   const int s = FSnapBuffer;
   // The left and top edges are those of the monitor's work area, the right and bottom ones
   // those of the monitor; the edge that holds the task bar is left alone.
-  if (taskBar != 0 && std::abs(x - work.Left) < s) {
+  if (taskBar != ABE_LEFT && std::abs(x - work.Left) < s) {
     x = work.Left;
     FDockPos = dpLeft;
   }
-  if (taskBar != 1 && std::abs(y - work.Top) < s) {
+  if (taskBar != ABE_TOP && std::abs(y - work.Top) < s) {
     y = work.Top;
     FDockPos = dpTop;
   }
-  if (taskBar != 2 && std::abs(x + FWidth - monitor.Right) < s) {
+  if (taskBar != ABE_RIGHT && std::abs(x + FWidth - monitor.Right) < s) {
     x = monitor.Right - FWidth;
     FDockPos = dpRight;
   }
-  if (taskBar != 3 && std::abs(y + FHeight - monitor.Bottom) < s) {
+  if (taskBar != ABE_BOTTOM && std::abs(y + FHeight - monitor.Bottom) < s) {
     y = monitor.Bottom - FHeight;
     FDockPos = dpBottom;
   }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "platform/gdi/DcGuards.h"
+#include "platform/ole/ComClasses.h"
+#include "platform/shell/TaskbarList.h"
 #include "program/skin/DrawUtils.h"
 #include "program/skin/FSHintWindow.h"
 #include "program/skin/FSSkinEngine.h"
@@ -66,18 +68,6 @@ void CenterWindowOn(HWND parentWnd, HWND wnd) {
   int y = around.top + ((around.bottom - around.top) - height) / 2;
   MoveWindowIntoWorkArea(info.rcWork, width, height, x, y);
   SetWindowPos(wnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-int TaskBarEdge(const RECT& monitor, const RECT& work) {
-  const int gaps[4] = {work.left - monitor.left, work.top - monitor.top, monitor.right - work.right,
-                       monitor.bottom - work.bottom};
-  int edge = -1, largest = 0;
-  for (int i = 0; i < 4; ++i)
-    if (gaps[i] > largest) {
-      largest = gaps[i];
-      edge = i;
-    }
-  return edge;
 }
 
 // ---- construction -------------------------------------------------------------------------------
@@ -407,7 +397,17 @@ void TBaseForm::SetTaskIcon(bool value) {
     if (!owner || owner == GetDesktopWindow())
       SetWindowLongPtrW(FHandle, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(ApplicationWindow()));
   }
-  // The window manager re-evaluates the task-bar button when the style and the owner change.
+  // A visible form gets or loses its button at once, through the shell's task-bar list.
+  if (!IsWindowVisible(FHandle)) return;
+  ITaskbarList* list = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList,
+                              reinterpret_cast<void**>(&list))))
+    return;
+  if (SUCCEEDED(list->HrInit())) {
+    if (value) list->AddTab(FHandle);
+    else list->DeleteTab(FHandle);
+  }
+  list->Release();
 }
 
 void TBaseForm::SetRedrawState(bool on) {

@@ -260,6 +260,3 @@ void HideApplicationTaskButton();
 void CenterWindowOn(HWND parentWnd, HWND wnd);
 // x and y moved so that a width x height rectangle lies inside the work area.
 void MoveWindowIntoWorkArea(const RECT& workArea, int width, int height, int& x, int& y);
-// The edge that holds the desktop's task bar on a monitor: 0 left, 1 top, 2 right,
-// 3 bottom; -1 when the work area fills the monitor.
-int TaskBarEdge(const RECT& monitor, const RECT& workArea);

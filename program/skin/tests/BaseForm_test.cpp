@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "SkinFormTestSupport.h"
+#include "platform/user/Taskbar.h"
 #include "vcl/GraphicControl.h"
 
 using namespace skin_form_test;
@@ -108,6 +109,18 @@ TEST_F(BaseForm, TheClientAreaIsWhatTheSkinFrameLeaves) {
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(form->Handle(), GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE)));
   EXPECT_EQ(classic.right, form->Width() - (frame.right - frame.left)) << "without the skin the system frame is back";
+}
+
+TEST_F(BaseForm, TaskIconGivesAShownFormItsOwnTaskBarButtonAndTakesItAway) {
+  TSkinForm* form = ShowForm();
+  ASSERT_EQ(GetWindow(form->Handle(), GW_OWNER), Application->Handle());
+  EXPECT_FALSE(platform::HasTaskbarButton(form->Handle())) << "owned by the application window";
+  form->SetTaskIcon(true);
+  EXPECT_TRUE(platform::HasTaskbarButton(form->Handle()));
+  EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+  form->SetTaskIcon(false);
+  EXPECT_FALSE(platform::HasTaskbarButton(form->Handle()));
+  EXPECT_EQ(GetWindow(form->Handle(), GW_OWNER), Application->Handle()) << "back with the application window";
 }
 
 TEST_F(BaseForm, ShowModalDisablesOnlyItsOwner) {
