@@ -33,13 +33,13 @@ constexpr int kMinimumElementSize = 16;  // canvas pixels an element keeps when 
 
 // A handle on the selection's outline: where it sits (fractions of the rectangle) and which
 // edges it moves.
-struct HandleSpec {
+struct HandleEdges {
   double fx, fy;
   bool left, top, right, bottom;
   LPCWSTR cursor;
 };
 
-const HandleSpec kHandles[] = {
+const HandleEdges kHandles[] = {
     {0, 0, true, true, false, false, IDC_SIZENWSE},   {0.5, 0, false, true, false, false, IDC_SIZENS},
     {1, 0, false, true, true, false, IDC_SIZENESW},   {1, 0.5, false, false, true, false, IDC_SIZEWE},
     {1, 1, false, false, true, true, IDC_SIZENWSE},   {0.5, 1, false, false, false, true, IDC_SIZENS},
@@ -277,12 +277,12 @@ class DesignerWindow {
       const int top = std::clamp(Snap(from.top + dy, free), 0, std::max(0, kCanvasHeight - from.Height()));
       placed = Rect{left, top, left + from.Width(), top + from.Height()};
     } else {
-      const HandleSpec& spec = kHandles[drag.handle];
-      if (spec.left) placed.left = std::max(0, std::min(Snap(from.left + dx, free), from.right - kMinimumElementSize));
-      if (spec.right)
+      const HandleEdges& edges = kHandles[drag.handle];
+      if (edges.left) placed.left = std::max(0, std::min(Snap(from.left + dx, free), from.right - kMinimumElementSize));
+      if (edges.right)
         placed.right = std::min(kCanvasWidth, std::max(Snap(from.right + dx, free), from.left + kMinimumElementSize));
-      if (spec.top) placed.top = std::max(0, std::min(Snap(from.top + dy, free), from.bottom - kMinimumElementSize));
-      if (spec.bottom)
+      if (edges.top) placed.top = std::max(0, std::min(Snap(from.top + dy, free), from.bottom - kMinimumElementSize));
+      if (edges.bottom)
         placed.bottom = std::min(kCanvasHeight, std::max(Snap(from.bottom + dy, free), from.top + kMinimumElementSize));
     }
     if (const std::shared_ptr<MenuPage> page = m_menu->PageAt(m_menu->CurrentPageIndex()))
@@ -344,7 +344,7 @@ class DesignerWindow {
     cairo_rectangle(cr, std::round(left) - 1, std::round(top) - 1, std::round(right - left) + 2,
                     std::round(bottom - top) + 2);
     cairo_stroke(cr);
-    for (const HandleSpec& handle : kHandles) {
+    for (const HandleEdges& handle : kHandles) {
       const double x = std::round(left + (right - left) * handle.fx), y = std::round(top + (bottom - top) * handle.fy);
       cairo_rectangle(cr, x - kHandleSize / 2.0, y - kHandleSize / 2.0, kHandleSize, kHandleSize);
       cairo_set_source_rgb(cr, 1, 1, 1);

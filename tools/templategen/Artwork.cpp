@@ -421,9 +421,9 @@ void PaintLanterns(cairo_t* cr) {
 
 }  // namespace
 
-void PaintBackground(cairo_t* cr, const TemplateSpec& spec) {
+void PaintBackground(cairo_t* cr, const TemplateDesign& design) {
   cairo_save(cr);
-  switch (spec.scene) {
+  switch (design.scene) {
     case Scene::Sea: PaintSea(cr); break;
     case Scene::Mountains: PaintMountains(cr); break;
     case Scene::Slate: PaintSlate(cr); break;
@@ -434,9 +434,9 @@ void PaintBackground(cairo_t* cr, const TemplateSpec& spec) {
   cairo_restore(cr);
 }
 
-Surface DrawFrame(const TemplateSpec& spec) {
-  const Rect& slot = spec.slots.front();
-  const Rect& window = spec.frameWindow;
+Surface DrawFrame(const TemplateDesign& design) {
+  const Rect& slot = design.slots.front();
+  const Rect& window = design.frameWindow;
   const double width = slot.Width(), height = slot.Height();
   // The body: a rounded ring 7 pixels wide around the window, on a soft shadow that falls a
   // little below it.
@@ -464,13 +464,13 @@ Surface DrawFrame(const TemplateSpec& spec) {
   RoundedRectangle(cr.get(), left, top, bodyWidth, bodyHeight, 10);
   RoundedRectangle(cr.get(), window.left, window.top, window.Width(), window.Height(), 4);
   Pattern body{cairo_pattern_create_linear(0, top, 0, top + bodyHeight)};
-  AddStop(body, 0, Mix(spec.palette.frame, 0xFFFFFF, 0.35));
-  AddStop(body, 1, Mix(spec.palette.frame, 0x000000, 0.10));
+  AddStop(body, 0, Mix(design.palette.frame, 0xFFFFFF, 0.35));
+  AddStop(body, 1, Mix(design.palette.frame, 0x000000, 0.10));
   cairo_set_source(cr.get(), body);
   cairo_fill(cr.get());
   // A fine line around the window and a light edge along the top of the body.
   RoundedRectangle(cr.get(), window.left - 0.75, window.top - 0.75, window.Width() + 1.5, window.Height() + 1.5, 4.5);
-  SetColour(cr.get(), spec.palette.frameEdge, 0.9);
+  SetColour(cr.get(), design.palette.frameEdge, 0.9);
   cairo_set_line_width(cr.get(), 1.5);
   cairo_stroke(cr.get());
   RoundedRectangle(cr.get(), left + 0.5, top + 0.5, bodyWidth - 1, bodyHeight - 1, 9.5);
@@ -480,7 +480,7 @@ Surface DrawFrame(const TemplateSpec& spec) {
   return surface;
 }
 
-Surface DrawButton(const TemplateSpec& spec, ButtonKind kind) {
+Surface DrawButton(const TemplateDesign& design, ButtonKind kind) {
   constexpr double kCentre = kButtonSize / 2.0, kRadius = 27;
   Surface surface = NewSurface(kButtonSize, kButtonSize);
   {
@@ -496,16 +496,16 @@ Surface DrawButton(const TemplateSpec& spec, ButtonKind kind) {
   const double centreY = kCentre - 1;
   cairo_arc(cr.get(), kCentre, centreY, kRadius, 0, kTau);
   Pattern face{cairo_pattern_create_linear(0, centreY - kRadius, 0, centreY + kRadius)};
-  AddStop(face, 0, Mix(spec.palette.buttonFill, 0xFFFFFF, 0.18));
-  AddStop(face, 1, Mix(spec.palette.buttonFill, 0x000000, 0.12));
+  AddStop(face, 0, Mix(design.palette.buttonFill, 0xFFFFFF, 0.18));
+  AddStop(face, 1, Mix(design.palette.buttonFill, 0x000000, 0.12));
   cairo_set_source(cr.get(), face);
   cairo_fill(cr.get());
   cairo_arc(cr.get(), kCentre, centreY, kRadius - 0.75, 0, kTau);
-  SetColour(cr.get(), spec.palette.buttonRim, 0.9);
+  SetColour(cr.get(), design.palette.buttonRim, 0.9);
   cairo_set_line_width(cr.get(), 1.5);
   cairo_stroke(cr.get());
 
-  SetColour(cr.get(), spec.palette.glyph);
+  SetColour(cr.get(), design.palette.glyph);
   cairo_set_line_join(cr.get(), CAIRO_LINE_JOIN_ROUND);
   cairo_set_line_cap(cr.get(), CAIRO_LINE_CAP_ROUND);
   switch (kind) {
@@ -533,8 +533,8 @@ Surface DrawButton(const TemplateSpec& spec, ButtonKind kind) {
   return surface;
 }
 
-void PaintSamplePicture(cairo_t* cr, const TemplateSpec& spec, int variant, double width, double height) {
-  const uint32_t sky = spec.palette.sample[variant % 2], land = spec.palette.sample[(variant + 1) % 2];
+void PaintSamplePicture(cairo_t* cr, const TemplateDesign& design, int variant, double width, double height) {
+  const uint32_t sky = design.palette.sample[variant % 2], land = design.palette.sample[(variant + 1) % 2];
   cairo_save(cr);
   cairo_rectangle(cr, 0, 0, width, height);
   cairo_clip(cr);

@@ -14,13 +14,13 @@ namespace templategen {
 enum class ButtonKind { Previous, Play, Next };
 
 // Paints the template's scene over the whole canvas.
-void PaintBackground(cairo_t* cr, const TemplateSpec& spec);
+void PaintBackground(cairo_t* cr, const TemplateDesign& design);
 // The frame picture, the size of a slot: transparent in its window.
-Surface DrawFrame(const TemplateSpec& spec);
+Surface DrawFrame(const TemplateDesign& design);
 // A kButtonSize square picture.
-Surface DrawButton(const TemplateSpec& spec, ButtonKind kind);
+Surface DrawButton(const TemplateDesign& design, ButtonKind kind);
 // Fills `width` x `height` at the origin with a small landscape in the template's sample
 // colours (`variant` shifts the scene, so neighbouring frames differ).
-void PaintSamplePicture(cairo_t* cr, const TemplateSpec& spec, int variant, double width, double height);
+void PaintSamplePicture(cairo_t* cr, const TemplateDesign& design, int variant, double width, double height);
 
 }  // namespace templategen

@@ -19,48 +19,48 @@ constexpr int kCaptionHeight = 24;  // the room kept under each frame for its ca
 // Slots of `columns` x `rows` frames around windows `windowWidth` wide (4:3), with `gap`
 // pixels between columns and `rowGap` between a caption and the next row, centred across the
 // canvas and placed from `top` down.
-void Grid(TemplateSpec& spec, int columns, int rows, int windowWidth, int gap, int top, int rowGap) {
+void Grid(TemplateDesign& design, int columns, int rows, int windowWidth, int gap, int top, int rowGap) {
   const int windowHeight = windowWidth * 3 / 4;
   const int width = windowWidth + 2 * kFrameSide, height = windowHeight + kFrameTop + kFrameBottom;
-  spec.frameWindow = {kFrameSide, kFrameTop, kFrameSide + windowWidth, kFrameTop + windowHeight};
+  design.frameWindow = {kFrameSide, kFrameTop, kFrameSide + windowWidth, kFrameTop + windowHeight};
   const int left = (kCanvasWidth - (columns * width + (columns - 1) * gap)) / 2;
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       const int x = left + column * (width + gap), y = top + row * (height + kCaptionHeight + rowGap);
-      spec.slots.push_back({x, y, x + width, y + height});
+      design.slots.push_back({x, y, x + width, y + height});
     }
   }
 }
 
-TemplateSpec Base(std::string category, std::string name, Scene scene, const Palette& palette,
+TemplateDesign Base(std::string category, std::string name, Scene scene, const Palette& palette,
                   const char* headingFont) {
-  TemplateSpec spec;
-  spec.category = std::move(category);
-  spec.name = std::move(name);
-  spec.scene = scene;
-  spec.palette = palette;
-  spec.heading = kHeading;
-  spec.headingFont = headingFont;
-  spec.titleFont = "DejaVu Sans";
-  spec.headingSize = 28;
-  spec.titleSize = 13;
-  spec.prev = kPrev;
-  spec.play = kPlay;
-  spec.next = kNext;
-  return spec;
+  TemplateDesign design;
+  design.category = std::move(category);
+  design.name = std::move(name);
+  design.scene = scene;
+  design.palette = palette;
+  design.heading = kHeading;
+  design.headingFont = headingFont;
+  design.titleFont = "DejaVu Sans";
+  design.headingSize = 28;
+  design.titleSize = 13;
+  design.prev = kPrev;
+  design.play = kPlay;
+  design.next = kNext;
+  return design;
 }
 
-void TwoSlots(TemplateSpec& spec) { Grid(spec, 2, 1, 240, 48, 152, 0); }
-void FourSlots(TemplateSpec& spec) { Grid(spec, 2, 2, 160, 64, 96, 12); }
-void SixSlots(TemplateSpec& spec) { Grid(spec, 3, 2, 144, 36, 96, 16); }
+void TwoSlots(TemplateDesign& design) { Grid(design, 2, 1, 240, 48, 152, 0); }
+void FourSlots(TemplateDesign& design) { Grid(design, 2, 2, 160, 64, 96, 12); }
+void SixSlots(TemplateDesign& design) { Grid(design, 3, 2, 144, 36, 96, 16); }
 
 }  // namespace
 
-std::vector<TemplateSpec> Catalogue() {
-  std::vector<TemplateSpec> all;
+std::vector<TemplateDesign> Catalogue() {
+  std::vector<TemplateDesign> all;
 
   // Day at sea: a blue sky over layered waves; white frames, sandy buttons.
-  TemplateSpec sea = Base("Landscape", "sea1", Scene::Sea,
+  TemplateDesign sea = Base("Landscape", "sea1", Scene::Sea,
                           {.frame = 0xF7F4EC,
                            .frameEdge = 0x9FB8C8,
                            .buttonFill = 0xF7F1E3,
@@ -76,7 +76,7 @@ std::vector<TemplateSpec> Catalogue() {
   all.push_back(sea);
 
   // Mountains at dusk: ranges fading into a peach sky.
-  TemplateSpec mountains = Base("Landscape", "mountains", Scene::Mountains,
+  TemplateDesign mountains = Base("Landscape", "mountains", Scene::Mountains,
                                 {.frame = 0xFBEFE6,
                                  .frameEdge = 0xB89AA8,
                                  .buttonFill = 0x3A2E5A,
@@ -92,7 +92,7 @@ std::vector<TemplateSpec> Catalogue() {
   all.push_back(mountains);
 
   // Dark slate in soft light: quiet and neutral, two large frames.
-  TemplateSpec slate = Base("Modern", "slate", Scene::Slate,
+  TemplateDesign slate = Base("Modern", "slate", Scene::Slate,
                             {.frame = 0xE9EDF1,
                              .frameEdge = 0x5D6B7A,
                              .buttonFill = 0x3A4654,
@@ -108,7 +108,7 @@ std::vector<TemplateSpec> Catalogue() {
   all.push_back(slate);
 
   // Aurora bands over a night sky and dark pines.
-  TemplateSpec aurora = Base("Modern", "aurora", Scene::Aurora,
+  TemplateDesign aurora = Base("Modern", "aurora", Scene::Aurora,
                              {.frame = 0xE6F5F1,
                               .frameEdge = 0x4C8C86,
                               .buttonFill = 0x123A44,
@@ -124,7 +124,7 @@ std::vector<TemplateSpec> Catalogue() {
   all.push_back(aurora);
 
   // Confetti on a deep plum: a party.
-  TemplateSpec confetti = Base("Festive", "confetti", Scene::Confetti,
+  TemplateDesign confetti = Base("Festive", "confetti", Scene::Confetti,
                                {.frame = 0xFFF7EC,
                                 .frameEdge = 0xD7A86E,
                                 .buttonFill = 0xF6C453,
@@ -140,7 +140,7 @@ std::vector<TemplateSpec> Catalogue() {
   all.push_back(confetti);
 
   // Warm lights in the evening: soft bokeh and a string of bulbs.
-  TemplateSpec lanterns = Base("Festive", "lanterns", Scene::Lanterns,
+  TemplateDesign lanterns = Base("Festive", "lanterns", Scene::Lanterns,
                                {.frame = 0xFFF4E0,
                                 .frameEdge = 0xC9A15A,
                                 .buttonFill = 0xE9A94B,

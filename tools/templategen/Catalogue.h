@@ -41,7 +41,7 @@ struct Palette {
   uint32_t sample[2] = {};  // the stand-in pictures in the frames of the preview
 };
 
-struct TemplateSpec {
+struct TemplateDesign {
   std::string category, name;
   Scene scene = Scene::Sea;
   Palette palette;
@@ -54,6 +54,6 @@ struct TemplateSpec {
 };
 
 // The templates in the order they are written.
-std::vector<TemplateSpec> Catalogue();
+std::vector<TemplateDesign> Catalogue();
 
 }  // namespace templategen

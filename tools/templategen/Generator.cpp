@@ -34,29 +34,29 @@ void DrawScaled(cairo_t* cr, cairo_surface_t* picture, const Rect& place) {
   cairo_restore(cr);
 }
 
-Surface Background(const TemplateSpec& spec) {
+Surface Background(const TemplateDesign& design) {
   Surface surface = NewSurface(kCanvasWidth, kCanvasHeight);
   Context cr = NewContext(surface);
-  PaintBackground(cr.get(), spec);
+  PaintBackground(cr.get(), design);
   return surface;
 }
 
-Surface Page(const TemplateSpec& spec) {
-  Surface page = Background(spec);
+Surface Page(const TemplateDesign& design) {
+  Surface page = Background(design);
   Context cr = NewContext(page);
-  const Surface frame = DrawFrame(spec);
+  const Surface frame = DrawFrame(design);
   int variant = 0;
-  for (const Rect& slot : spec.slots) {
-    const Rect& window = spec.frameWindow;
+  for (const Rect& slot : design.slots) {
+    const Rect& window = design.frameWindow;
     cairo_save(cr.get());
     cairo_translate(cr.get(), slot.left + window.left, slot.top + window.top);
-    PaintSamplePicture(cr.get(), spec, variant++, window.Width(), window.Height());
+    PaintSamplePicture(cr.get(), design, variant++, window.Width(), window.Height());
     cairo_restore(cr.get());
     DrawScaled(cr.get(), frame.get(), slot);
   }
-  DrawScaled(cr.get(), DrawButton(spec, ButtonKind::Previous).get(), spec.prev);
-  DrawScaled(cr.get(), DrawButton(spec, ButtonKind::Play).get(), spec.play);
-  DrawScaled(cr.get(), DrawButton(spec, ButtonKind::Next).get(), spec.next);
+  DrawScaled(cr.get(), DrawButton(design, ButtonKind::Previous).get(), design.prev);
+  DrawScaled(cr.get(), DrawButton(design, ButtonKind::Play).get(), design.play);
+  DrawScaled(cr.get(), DrawButton(design, ButtonKind::Next).get(), design.next);
   return page;
 }
 
@@ -71,55 +71,55 @@ bool WriteText(const std::string& text, const std::filesystem::path& path, std::
 
 }  // namespace
 
-std::string IniText(const TemplateSpec& spec) {
+std::string IniText(const TemplateDesign& design) {
   std::string text;
   auto line = [&](const std::string& key, const std::string& value) { text += key + "=" + value + "\n"; };
-  const Palette& colours = spec.palette;
+  const Palette& colours = design.palette;
   text += "[main]\n";
-  line("name", spec.name);
-  line("category", spec.category);
+  line("name", design.name);
+  line("category", design.category);
   line("preview", kPreviewFile);
   line("background", kBackgroundFile);
   line("frame0_image", kFrameFile);
-  line("frame_window", Rectangle(spec.frameWindow));
-  line("slots", std::to_string(spec.slots.size()));
-  for (size_t n = 0; n < spec.slots.size(); ++n) line("slot" + std::to_string(n), Rectangle(spec.slots[n]));
+  line("frame_window", Rectangle(design.frameWindow));
+  line("slots", std::to_string(design.slots.size()));
+  for (size_t n = 0; n < design.slots.size(); ++n) line("slot" + std::to_string(n), Rectangle(design.slots[n]));
   line("heading", "Main Menu");
-  line("heading_rect", Rectangle(spec.heading));
-  line("heading_font", spec.headingFont);
-  line("heading_size", std::to_string(spec.headingSize));
+  line("heading_rect", Rectangle(design.heading));
+  line("heading_font", design.headingFont);
+  line("heading_size", std::to_string(design.headingSize));
   line("heading_color", Colour(colours.heading));
-  line("title_font", spec.titleFont);
-  line("title_size", std::to_string(spec.titleSize));
+  line("title_font", design.titleFont);
+  line("title_size", std::to_string(design.titleSize));
   line("title_color", Colour(colours.caption));
   text += "\n[buttons]\n";
   line("prevbtn", kPrevFile);
   line("playbtn", kPlayFile);
   line("nextbtn", kNextFile);
-  line("prev_rect", Rectangle(spec.prev));
-  line("play_rect", Rectangle(spec.play));
-  line("next_rect", Rectangle(spec.next));
+  line("prev_rect", Rectangle(design.prev));
+  line("play_rect", Rectangle(design.play));
+  line("next_rect", Rectangle(design.next));
   text += "\n[highlight]\n";
   line("highlight_color", Colour(colours.highlight));
   line("select_color", Colour(colours.select));
   return text;
 }
 
-RgbaImage ComposePage(const TemplateSpec& spec) { return ToRgba(Page(spec).get()); }
+RgbaImage ComposePage(const TemplateDesign& design) { return ToRgba(Page(design).get()); }
 
-bool WriteTemplate(const TemplateSpec& spec, const std::filesystem::path& outputFolder, std::string* error) {
-  const std::filesystem::path folder = outputFolder / spec.category / spec.name;
+bool WriteTemplate(const TemplateDesign& design, const std::filesystem::path& outputFolder, std::string* error) {
+  const std::filesystem::path folder = outputFolder / design.category / design.name;
   std::error_code failure;
   std::filesystem::create_directories(folder, failure);
   if (failure) {
     *error = "cannot create '" + folder.string() + "': " + failure.message();
     return false;
   }
-  if (!WriteText(IniText(spec), folder / (spec.name + ".ini"), error)) return false;
-  if (!WriteJpeg(ToRgba(Background(spec).get()), folder / kBackgroundFile, kJpegQuality, error)) return false;
+  if (!WriteText(IniText(design), folder / (design.name + ".ini"), error)) return false;
+  if (!WriteJpeg(ToRgba(Background(design).get()), folder / kBackgroundFile, kJpegQuality, error)) return false;
 
   // The preview: the composed page shrunk to the template list's picture.
-  const Surface page = Page(spec);
+  const Surface page = Page(design);
   Surface preview = NewSurface(kPreviewWidth, kPreviewHeight);
   {
     Context cr = NewContext(preview);
@@ -127,20 +127,20 @@ bool WriteTemplate(const TemplateSpec& spec, const std::filesystem::path& output
   }
   if (!WriteJpeg(ToRgba(preview.get()), folder / kPreviewFile, kJpegQuality, error)) return false;
 
-  return WritePng(ToRgba(DrawFrame(spec).get()), folder / kFrameFile, error) &&
-         WritePng(ToRgba(DrawButton(spec, ButtonKind::Previous).get()), folder / kPrevFile, error) &&
-         WritePng(ToRgba(DrawButton(spec, ButtonKind::Play).get()), folder / kPlayFile, error) &&
-         WritePng(ToRgba(DrawButton(spec, ButtonKind::Next).get()), folder / kNextFile, error);
+  return WritePng(ToRgba(DrawFrame(design).get()), folder / kFrameFile, error) &&
+         WritePng(ToRgba(DrawButton(design, ButtonKind::Previous).get()), folder / kPrevFile, error) &&
+         WritePng(ToRgba(DrawButton(design, ButtonKind::Play).get()), folder / kPlayFile, error) &&
+         WritePng(ToRgba(DrawButton(design, ButtonKind::Next).get()), folder / kNextFile, error);
 }
 
 bool Generate(const std::filesystem::path& outputFolder, std::string* error) {
-  for (const TemplateSpec& spec : Catalogue())
-    if (!WriteTemplate(spec, outputFolder, error)) return false;
+  for (const TemplateDesign& design : Catalogue())
+    if (!WriteTemplate(design, outputFolder, error)) return false;
   return true;
 }
 
 bool WriteSheet(const std::filesystem::path& file, std::string* error) {
-  const std::vector<TemplateSpec> all = Catalogue();
+  const std::vector<TemplateDesign> all = Catalogue();
   constexpr int kColumns = 2, kGap = 8;
   const int rows = int(all.size() + kColumns - 1) / kColumns;
   Surface sheet = NewSurface(kColumns * kCanvasWidth + (kColumns + 1) * kGap, rows * kCanvasHeight + (rows + 1) * kGap);

@@ -20,13 +20,13 @@ constexpr const char* kPlayFile = "play.png";
 constexpr const char* kNextFile = "next.png";
 
 // The INI file of a template, as written.
-std::string IniText(const TemplateSpec& spec);
+std::string IniText(const TemplateDesign& design);
 // The whole page at canvas size: background, frames with stand-in pictures in every slot,
 // and the three buttons.
-RgbaImage ComposePage(const TemplateSpec& spec);
+RgbaImage ComposePage(const TemplateDesign& design);
 
 // Each answers false with a description in `error` when a folder or file cannot be written.
-bool WriteTemplate(const TemplateSpec& spec, const std::filesystem::path& outputFolder, std::string* error);
+bool WriteTemplate(const TemplateDesign& design, const std::filesystem::path& outputFolder, std::string* error);
 bool Generate(const std::filesystem::path& outputFolder, std::string* error);
 // Every composed page side by side, two a row, to look at them together.
 bool WriteSheet(const std::filesystem::path& file, std::string* error);

@@ -66,8 +66,8 @@ TEST(TemplateGen, RegeneratesTheCommittedTemplatesByteForByte) {
 
   const std::set<std::string> made = FilesIn(output.path);
   EXPECT_EQ(FilesIn(kCommitted), made) << "run build/bin/templategen resources/templates and commit the result";
-  for (const templategen::TemplateSpec& spec : templategen::Catalogue())
-    EXPECT_TRUE(made.contains(spec.category + "/" + spec.name + "/" + spec.name + ".ini")) << spec.name;
+  for (const templategen::TemplateDesign& design : templategen::Catalogue())
+    EXPECT_TRUE(made.contains(design.category + "/" + design.name + "/" + design.name + ".ini")) << design.name;
   for (const std::string& name : made) {
     if (!fs::exists(kCommitted / name)) continue;
     EXPECT_TRUE(Bytes(output.path / name) == Bytes(kCommitted / name))
@@ -82,7 +82,7 @@ TEST(TemplateGen, SheetShowsEveryComposedPageTwoARow) {
   ASSERT_TRUE(templategen::WriteSheet(output.path / "sheet.png", &error)) << error;
   templategen::RgbaImage sheet;
   ASSERT_TRUE(templategen::ReadPng(output.path / "sheet.png", &sheet, &error)) << error;
-  const std::vector<templategen::TemplateSpec> all = templategen::Catalogue();
+  const std::vector<templategen::TemplateDesign> all = templategen::Catalogue();
   constexpr int kGap = 8, kWidth = templategen::kCanvasWidth, kHeight = templategen::kCanvasHeight;
   const int rows = int(all.size() + 1) / 2;
   ASSERT_EQ(sheet.width, 2 * kWidth + 3 * kGap);
