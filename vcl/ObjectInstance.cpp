@@ -36,7 +36,11 @@ template <int Index> LRESULT InstanceProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     std::lock_guard guard(pool.lock);
     method = pool.slots[Index].method;
   }
-  if (!method) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  // A freed procedure answers as the default one, in the character set it was installed with
+  // (a window text sent to an ANSI procedure is narrow).
+  if (!method) {
+    return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
   TMessage message{msg, wParam, lParam, 0};
   (*method)(message);
   return message.Result;

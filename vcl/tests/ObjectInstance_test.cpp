@@ -94,6 +94,9 @@ TEST(ObjectInstance, FreedProceduresAreSafeAndMisuseIsReported) {
   // A window still holding it gets the default procedure, not the freed method.
   SetWindowLongPtrA(window, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
   EXPECT_TRUE(SetWindowTextA(window, "default"));
+  char text[16] = {};
+  GetWindowTextA(window, text, sizeof text);
+  EXPECT_STREQ(text, "default");  // the narrow text was read as narrow
   EXPECT_EQ(SendMessageA(window, kProbe, 0, 0), 0);
   EXPECT_EQ(calls, 0);
   DestroyWindow(window);
