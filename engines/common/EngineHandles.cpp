@@ -27,7 +27,10 @@ std::shared_ptr<EngineObject> UnregisterObject(EngineHandle handle) { return Tab
 
 int CopyText(const std::u16string& text, char16_t* buffer, int capacity) {
   if (buffer && capacity > 0) {
-    const size_t count = std::min(text.size(), static_cast<size_t>(capacity - 1));
+    size_t count = std::min(text.size(), static_cast<size_t>(capacity - 1));
+    // A cut between the two halves of a surrogate pair would leave half a character.
+    if (count > 0 && count < text.size() && text[count - 1] >= 0xD800 && text[count - 1] <= 0xDBFF)
+      --count;
     std::copy_n(text.data(), count, buffer);
     buffer[count] = 0;
   }

@@ -31,7 +31,7 @@ std::shared_ptr<T> Lookup(EngineHandle handle) {
 }
 
 // Copies a UTF-16 text into a caller's buffer of `capacity` units, always zero-terminated
-// and cut to fit. Returns the length of the whole text (so a caller can learn the size it
+// and cut to fit (never between the halves of a surrogate pair). Returns the length of the whole text (so a caller can learn the size it
 // needs with a capacity of 0). Safe with a null buffer.
 ENGINES_COMMON_API int CopyText(const std::u16string& text, char16_t* buffer, int capacity);
 

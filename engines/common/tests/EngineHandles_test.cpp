@@ -29,6 +29,18 @@ TEST(EngineHandles, CopyTextCutsToCapacity) {
     EXPECT_EQ(std::u16string(buffer), c.expected);
   }
   EXPECT_EQ(engines::CopyText(u"Title", nullptr, 0), 5);
+
+  // A character outside the basic plane is kept whole or left out whole.
+  const std::u16string clef = u"a\U0001D11Eb";
+  const struct {
+    int capacity;
+    std::u16string expected;
+  } pairs[] = {{3, u"a"}, {4, u"a\U0001D11E"}, {2, u"a"}};
+  for (const auto& c : pairs) {
+    char16_t buffer[8] = {};
+    EXPECT_EQ(engines::CopyText(clef, buffer, c.capacity), 4);
+    EXPECT_EQ(std::u16string(buffer), c.expected) << c.capacity;
+  }
   EXPECT_EQ(engines::ReadText(nullptr), u"");
 }
 
