@@ -5,6 +5,7 @@
 #include "program/fc/FcColors.h"
 #include "program/fc/FcModule.h"
 #include "vcl/Application.h"
+#include "vcl/Bitmap.h"
 #include "vcl/Form.h"
 
 namespace {
@@ -120,4 +121,60 @@ TEST_F(FcBorderTest, PublishedClassesAreRegistered) {
   TComponent* made = CreateComponent(FindClass("TFcBorder"), &owner);
   EXPECT_TRUE(made->Is<TFcBorder>());
   EXPECT_NE(dynamic_cast<IFrameSettingsReceiver*>(made), nullptr);
+}
+
+namespace {
+
+// A window-less control that paints a red square at its parent's (5, 5) and publishes
+// Transparent.
+class TSquare : public TGraphicControl {
+  BRANTWELL_CLASS(TSquare, TGraphicControl)
+
+ public:
+  explicit TSquare(TComponent* owner) : TGraphicControl(owner) {}
+  static void DescribeClass(TClassBuilder<TSquare>& c) { c.Property("Transparent", &TSquare::transparent); }
+  bool transparent = false;
+  int invalidations = 0;
+  void Invalidate() override {
+    ++invalidations;
+    inherited::Invalidate();
+  }
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(clRed);
+    Canvas()->FillRect(Rect(0, 0, Width(), Height()));
+  }
+};
+
+}  // namespace
+
+TEST_F(FcBorderTest, ParentBackgroundAndTransparentChildren) {
+  TForm* form = TCustomForm::CreateNew<TForm>(Application);
+  form->SetBounds(50, 50, 100, 80);
+  form->SetColor(clBlue);
+  auto* square = new TSquare(form);
+  square->SetBounds(5, 5, 10, 10);
+  square->SetParent(form);
+  auto* other = new TSquare(form);
+  other->SetBounds(40, 40, 10, 10);
+  other->transparent = true;
+  other->SetParent(form);
+  form->HandleNeeded();
+
+  // What lies under a windowed control at (10, 10): the form's colour and the square's corner.
+  auto* probe = new TCustomControl(form);
+  probe->SetBounds(10, 10, 20, 20);
+  probe->SetParent(form);
+  TBitmap picture(20, 20, pf32bit);
+  PaintParentBackground(probe, picture.Canvas()->Handle(), false);
+  EXPECT_EQ(picture.Canvas()->Pixels(0, 0), clRed);
+  EXPECT_EQ(picture.Canvas()->Pixels(4, 4), clRed);
+  EXPECT_EQ(picture.Canvas()->Pixels(5, 5), clBlue);
+  EXPECT_EQ(picture.Canvas()->Pixels(19, 19), clBlue);
+
+  square->invalidations = other->invalidations = 0;
+  InvalidateTransparentChildren(form);
+  EXPECT_EQ(square->invalidations, 0);
+  EXPECT_EQ(other->invalidations, 1);
 }
