@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "program/controls/FSButton.h"
 #include "vcl/Persistent.h"
 
 namespace {
@@ -9,7 +10,9 @@ namespace {
 int g_startCount = 0;
 
 // Push buttons, skin buttons, check boxes, radio buttons, panels and group boxes.
-void AddButtonClasses(std::vector<TClass>& classes) { (void)classes; }
+void AddButtonClasses(std::vector<TClass>& classes) {
+  classes.insert(classes.end(), {TFSButton::StaticClass()});
+}
 
 // Each further group of controls adds its classes through a function of its own, called below.
 

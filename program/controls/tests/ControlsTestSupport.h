@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -74,6 +75,14 @@ inline std::string CellPart(int id, const std::string& image, int first, int cou
 // Pixels read back from a window, as 0xRRGGBB.
 inline uint32_t WindowPixel(HWND wnd, int x, int y) {
   return platform::testing::ReadWindow(wnd).At(x, y) & 0xFFFFFF;
+}
+
+// Two colours (0xRRGGBB) within `tolerance` in every channel: a finished hover fade may leave
+// its last blended frame one step short of the target.
+inline bool Near(uint32_t a, uint32_t b, int tolerance = 2) {
+  for (int shift : {0, 8, 16})
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
+  return true;
 }
 
 class ControlsFixture : public ::testing::Test {

@@ -1,0 +1,41 @@
+#pragma once
+
+// Drawing pieces the push button and the skin button share: the glyph picture property,
+// the glyph's size, the text flags of a caption block's alignment, a picture glyph drawn
+// grayed for a disabled button, and caption text drawn or measured on a canvas.
+// GUI thread.
+
+#include <memory>
+
+#include "platform/gdi/Text.h"
+#include "program/controls/ControlTypes.h"
+#include "vcl/Canvas.h"
+#include "vcl/Event.h"
+#include "vcl/Picture.h"
+
+class TSkinItemPart;
+
+// A picture that holds a graphic to draw.
+bool HasGlyphPicture(const TPicture* picture);
+
+// The glyph property's setter: a picture with a non-empty graphic is copied into the
+// button's picture (made when missing, with `onChange` as its change event); anything else
+// empties the button's picture and, unless `keepPicture` (the control is being designed),
+// frees it, so that the getter reads nil until a picture is assigned again.
+void AssignGlyphPicture(std::unique_ptr<TPicture>& picture, TPicture* value, bool keepPicture,
+                        const TNotifyEvent& onChange);
+
+// The glyph's size: the picture's (an icon's image size), else the glyph part's (its
+// state 0), else 0 x 0.
+TSize ButtonGlyphSize(TPicture* picture, TSkinItemPart* glyphPart);
+
+// DT_LEFT/DT_RIGHT/DT_CENTER and DT_TOP/DT_BOTTOM/DT_VCENTER for a caption block.
+UINT ButtonAlignmentFlags(TAlignment alignment, TVerticalAlignment verticalAlignment);
+
+// A picture glyph at (x, y). A disabled button draws any graphic but an icon through the
+// grayed drawing (GDI+ pictures come out grayed, others ungrayed through a 24-bit copy).
+void DrawGlyphPicture(TCanvas* canvas, TPicture* picture, int x, int y, bool enabled);
+
+// DrawText of `text` (UTF-8) with the canvas's font and brush; with DT_CALCRECT `rect`
+// receives the measured size. Returns the text's height.
+int DrawCanvasText(TCanvas* canvas, const AnsiString& text, TRect& rect, UINT flags);
