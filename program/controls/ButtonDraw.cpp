@@ -59,3 +59,22 @@ int DrawCanvasText(TCanvas* canvas, const AnsiString& text, TRect& rect, UINT fl
   if (canvas->Brush()->Style() == bsClear) SetBkMode(dc, TRANSPARENT);
   return DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), rect.AsRect(), flags);
 }
+
+AnsiString DropLastCharacter(const AnsiString& text) {
+  size_t end = text.size();
+  if (end == 0) return text;
+  --end;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+AnsiString CutCaptionToFit(AnsiString caption, const std::function<int(const AnsiString&)>& measureHeight,
+                           int maxHeight, int lineHeight) {
+  while (!caption.empty()) {
+    const int height = measureHeight(caption);
+    if (height <= maxHeight || height <= lineHeight) break;
+    const size_t blank = caption.find_last_of(" \t");
+    caption = blank == AnsiString::npos ? DropLastCharacter(caption) : caption.substr(0, blank);
+  }
+  return caption;
+}

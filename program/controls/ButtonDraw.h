@@ -5,6 +5,7 @@
 // grayed for a disabled button, and caption text drawn or measured on a canvas.
 // GUI thread.
 
+#include <functional>
 #include <memory>
 
 #include "platform/gdi/Text.h"
@@ -39,3 +40,12 @@ void DrawGlyphPicture(TCanvas* canvas, TPicture* picture, int x, int y, bool ena
 // DrawText of `text` (UTF-8) with the canvas's font and brush; with DT_CALCRECT `rect`
 // receives the measured size. Returns the text's height.
 int DrawCanvasText(TCanvas* canvas, const AnsiString& text, TRect& rect, UINT flags);
+
+// The text without its last character (a whole UTF-8 sequence, never part of one).
+AnsiString DropLastCharacter(const AnsiString& text);
+
+// A word-wrapped caption cut to fit: while `measureHeight` of the caption exceeds
+// `maxHeight` (and `lineHeight`), the caption loses everything from its last blank or tab
+// (or, without one, its last character) and is measured again, until it fits or is empty.
+AnsiString CutCaptionToFit(AnsiString caption, const std::function<int(const AnsiString&)>& measureHeight,
+                           int maxHeight, int lineHeight);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "program/controls/FSButton.h"
+#include "program/controls/FSSkinButton.h"
 #include "vcl/Persistent.h"
 
 namespace {
@@ -11,7 +12,7 @@ int g_startCount = 0;
 
 // Push buttons, skin buttons, check boxes, radio buttons, panels and group boxes.
 void AddButtonClasses(std::vector<TClass>& classes) {
-  classes.insert(classes.end(), {TFSButton::StaticClass()});
+  classes.insert(classes.end(), {TFSButton::StaticClass(), TFSSkinButton::StaticClass()});
 }
 
 // Each further group of controls adds its classes through a function of its own, called below.

@@ -61,11 +61,11 @@ inline void WriteCells(const std::filesystem::path& path, const std::vector<uint
 }
 
 // The states of one part drawn from cells 0..count-1 of `image`, stretched with 2-pixel
-// margins; `attributes` go on the Part element.
+// margins (unless `attributes`, which go on the Part element, name another FillMode).
 inline std::string CellPart(int id, const std::string& image, int first, int count, const std::string& attributes = "",
                             int cell = 20) {
-  std::string xml = "<Part id=\"" + std::to_string(id) + "\" FillMode=\"stretch\" " + attributes + "><Graphic Name=\"" +
-                    image + "\"/>";
+  const std::string fill = attributes.find("FillMode") == std::string::npos ? "FillMode=\"stretch\" " : "";
+  std::string xml = "<Part id=\"" + std::to_string(id) + "\" " + fill + attributes + "><Graphic Name=\"" + image + "\"/>";
   for (int i = 0; i < count; ++i)
     xml += "<State Left=\"" + std::to_string((first + i) * cell) + "\" Top=\"0\" Width=\"" + std::to_string(cell) +
            "\" Height=\"" + std::to_string(cell) + "\"><Margins Left=\"2\" Top=\"2\" Right=\"2\" Bottom=\"2\"/></State>";
