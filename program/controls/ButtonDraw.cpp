@@ -56,7 +56,6 @@ void DrawGlyphPicture(TCanvas* canvas, TPicture* picture, int x, int y, bool ena
 int DrawCanvasText(TCanvas* canvas, const AnsiString& text, TRect& rect, UINT flags) {
   canvas->RequiredState(TCanvasState{csHandleValid, csFontValid, csBrushValid});
   HDC dc = canvas->Handle();
-  if (canvas->Brush()->Style() == bsClear) SetBkMode(dc, TRANSPARENT);
   return DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), rect.AsRect(), flags);
 }
 
@@ -77,4 +76,14 @@ AnsiString CutCaptionToFit(AnsiString caption, const std::function<int(const Ans
     caption = blank == AnsiString::npos ? DropLastCharacter(caption) : caption.substr(0, blank);
   }
   return caption;
+}
+
+TScreenMeasureCanvas::TScreenMeasureCanvas(TFont* font) : m_dc(GetDC(nullptr)) {
+  m_canvas.SetHandle(m_dc);
+  m_canvas.SetFont(font);
+}
+
+TScreenMeasureCanvas::~TScreenMeasureCanvas() {
+  m_canvas.SetHandle(nullptr);
+  ReleaseDC(nullptr, m_dc);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// Drawing pieces the push button and the skin button share: the glyph picture property,
-// the glyph's size, the text flags of a caption block's alignment, a picture glyph drawn
-// grayed for a disabled button, and caption text drawn or measured on a canvas.
+// Drawing pieces the push button, the skin button and the other captioned controls share:
+// the glyph picture property, the glyph's size, the text flags of a caption block's
+// alignment, a picture glyph drawn grayed for a disabled button, caption text drawn,
+// measured or cut to fit on a canvas, and a screen canvas for measuring.
 // GUI thread.
 
 #include <functional>
@@ -49,3 +50,18 @@ AnsiString DropLastCharacter(const AnsiString& text);
 // (or, without one, its last character) and is measured again, until it fits or is empty.
 AnsiString CutCaptionToFit(AnsiString caption, const std::function<int(const AnsiString&)>& measureHeight,
                            int maxHeight, int lineHeight);
+
+// A canvas on the screen's DC with a control's font, for measuring text before (or without)
+// the control's own window.
+class TScreenMeasureCanvas {
+ public:
+  explicit TScreenMeasureCanvas(TFont* font);
+  ~TScreenMeasureCanvas();
+  TScreenMeasureCanvas(const TScreenMeasureCanvas&) = delete;
+  TScreenMeasureCanvas& operator=(const TScreenMeasureCanvas&) = delete;
+  TCanvas* Canvas() { return &m_canvas; }
+
+ private:
+  HDC m_dc;
+  TCanvas m_canvas;
+};

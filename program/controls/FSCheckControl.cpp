@@ -10,27 +10,6 @@ namespace {
 constexpr WORD kButtonClicked = 0;  // BN_CLICKED
 constexpr int kClassicBoxSize = 13;
 
-// A canvas on the screen's DC with a control's font, for measuring before (or without) the
-// control's own window.
-class TScreenMeasureCanvas {
- public:
-  explicit TScreenMeasureCanvas(TFont* font) : m_dc(GetDC(nullptr)) {
-    m_canvas.SetHandle(m_dc);
-    m_canvas.SetFont(font);
-  }
-  ~TScreenMeasureCanvas() {
-    m_canvas.SetHandle(nullptr);
-    ReleaseDC(nullptr, m_dc);
-  }
-  TScreenMeasureCanvas(const TScreenMeasureCanvas&) = delete;
-  TScreenMeasureCanvas& operator=(const TScreenMeasureCanvas&) = delete;
-  TCanvas* Canvas() { return &m_canvas; }
-
- private:
-  HDC m_dc;
-  TCanvas m_canvas;
-};
-
 }  // namespace
 
 TFSCheckControl::TFSCheckControl(TComponent* owner, const char* defaultSkinName)
