@@ -52,6 +52,7 @@ inline void WriteText(const std::filesystem::path& path, const std::string& text
 
 // A bitmap file of solid 20 x 20 cells, one colour (0xRRGGBB) per cell, in a row.
 inline void WriteCells(const std::filesystem::path& path, const std::vector<uint32_t>& colours, int cell = 20) {
+  std::filesystem::create_directories(path.parent_path());
   TBitmap image(cell * static_cast<int>(colours.size()), cell, pf32bit);
   for (int y = 0; y < cell; ++y)
     for (size_t i = 0; i < colours.size(); ++i)
