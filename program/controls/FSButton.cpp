@@ -269,7 +269,11 @@ void TFSCustomButton::CMDialogKey(TWMKey& m) {
 }
 
 void TFSCustomButton::CMDialogChar(TWMKey& m) {
-  // FIXME: the caption's accelerator clicks the button once the class library tells accelerators.
+  if (IsAccel(m.CharCode, Caption()) && CanFocus()) {
+    Click();
+    m.SetResult(1);
+    return;
+  }
   inherited::CMDialogChar(m);
 }
 
@@ -303,17 +307,12 @@ void TFSCustomButton::CMTextChanged(TMessage& m) {
 void TFSCustomButton::CMMouseEnter(TCMMouseEnterLeave& m) {
   inherited::CMMouseEnter(m);
   if (m.Sender && m.Sender != this) return;
-  FMouseInClient = true;
   if (HoverChangesLook(this, FSkinPart.Part, FGlyphSkinPart.Part, true)) Invalidate();
 }
 
 void TFSCustomButton::CMMouseLeave(TCMMouseEnterLeave& m) {
-  if (m.Sender && m.Sender != this) {
-    inherited::CMMouseLeave(m);
-    return;
-  }
-  FMouseInClient = false;
   inherited::CMMouseLeave(m);
+  if (m.Sender && m.Sender != this) return;
   FPressed = false;
   if (HoverChangesLook(this, FSkinPart.Part, FGlyphSkinPart.Part, true)) Invalidate();
 }

@@ -112,8 +112,6 @@ class TFSCustomButton : public TCustomControl {
   TControlSkinPart FSkinPart;
   TControlSkinPart FGlyphSkinPart;
   std::unique_ptr<TControlSkinFadeAnimator> FFadeAnimator;
-  // FIXME: the pointer-inside flag belongs to the windowed-control base; kept here until it has one.
-  bool FMouseInClient = false;
 
  private:
   void GlyphChanged(TObject* sender);

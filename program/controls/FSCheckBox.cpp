@@ -42,7 +42,12 @@ void TFSCheckBox::CNKeyUp(TWMKey& m) {
 }
 
 void TFSCheckBox::CMDialogChar(TWMKey& m) {
-  // FIXME: the caption's accelerator focuses and toggles the box once the class library tells accelerators.
+  if (IsAccel(m.CharCode, Caption()) && CanFocus()) {
+    SetFocus();
+    SetChecked(!FChecked);
+    m.SetResult(1);
+    return;
+  }
   inherited::CMDialogChar(m);
 }
 

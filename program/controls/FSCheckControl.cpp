@@ -184,8 +184,8 @@ void TFSCheckControl::Paint() {
   };
 
   TRect boxRect, captionRect;
-  // FIXME: right-to-left reading also puts the box at the right once controls know their reading order.
-  if (FAlignment != taLeftJustify) {
+  // Right-to-left reading puts the box at the right whatever the alignment.
+  if (FAlignment != taLeftJustify && !UseRightToLeftReading()) {
     boxRect = TRect(client.Left, client.Top, client.Left + box.cx, client.Top + box.cy);
     const int dy = offset(box.cy);
     boxRect.Top += dy, boxRect.Bottom += dy;
@@ -261,16 +261,12 @@ void TFSCheckControl::CMTextChanged(TMessage& m) {
 
 void TFSCheckControl::CMMouseEnter(TCMMouseEnterLeave& m) {
   inherited::CMMouseEnter(m);
-  if (m.Sender && m.Sender != this) return;
-  FMouseInClient = true;
-  if (FEnabled) Invalidate();
+  if ((!m.Sender || m.Sender == this) && FEnabled) Invalidate();
 }
 
 void TFSCheckControl::CMMouseLeave(TCMMouseEnterLeave& m) {
-  const bool self = !m.Sender || m.Sender == this;
-  if (self) FMouseInClient = false;
   inherited::CMMouseLeave(m);
-  if (self && FEnabled) Invalidate();
+  if ((!m.Sender || m.Sender == this) && FEnabled) Invalidate();
 }
 
 void TFSCheckControl::CMSysColorChange(TMessage& m) {

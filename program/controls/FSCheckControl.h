@@ -95,8 +95,6 @@ class TFSCheckControl : public TCustomControl {
   bool FHideFocus = false;
   std::unique_ptr<TControlSkinFrameAnimator> FFrameAnimator;
   std::unique_ptr<TControlSkinFadeAnimator> FFadeAnimator;
-  // FIXME: the pointer-inside flag belongs to the windowed-control base; kept here until it has one.
-  bool FMouseInClient = false;
 
  private:
   UINT TextFlags();

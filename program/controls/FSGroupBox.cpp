@@ -53,7 +53,7 @@ int TFSCustomGroupBox::DigitHeight() {
 void TFSCustomGroupBox::AdjustClientRect(TRect& rect) {
   inherited::AdjustClientRect(rect);
   rect.Top += DigitHeight();
-  const int inset = ThreeD() ? 2 : 1;
+  const int inset = Ctl3D() ? 2 : 1;
   rect = TRect(rect.Left + inset, rect.Top + inset, rect.Right - inset, rect.Bottom - inset);
 }
 
@@ -75,8 +75,8 @@ void TFSCustomGroupBox::Paint() {
     canvas->RequiredState(TCanvasState{csHandleValid, csFontValid});
     SIZE extent{};
     GetTextExtentPoint32A(canvas->Handle(), caption.c_str(), static_cast<int>(caption.size()), &extent);
-    // FIXME: right-to-left reading puts the caption at the right edge once controls know their reading order.
-    captionRect = TRect(8, 0, 8 + extent.cx, extent.cy);
+    const int left = UseRightToLeftReading() ? FWidth - 8 - extent.cx : 8;
+    captionRect = TRect(left, 0, left + extent.cx, extent.cy);
   }
   TRect frame = ClientRect();
   frame.Top = captionRect.Height() / 2;
@@ -101,7 +101,7 @@ void TFSCustomGroupBox::Paint() {
                       captionRect.Bottom);
       state->Draw(canvas, frame);
     }
-    if (!caption.empty()) drawCaption(captionRect, 0);
+    if (!caption.empty()) drawCaption(captionRect, DrawTextBiDiModeFlags(0));
     return;
   }
 
@@ -112,7 +112,7 @@ void TFSCustomGroupBox::Paint() {
     const platform::SavedDcState saved(dc);
     if (!caption.empty())
       ExcludeClipRect(dc, captionRect.Left - 2, captionRect.Top, captionRect.Right + 2, captionRect.Bottom);
-    if (ThreeD()) {
+    if (Ctl3D()) {
       const TRect shadow(frame.Left, frame.Top, frame.Right - 1, frame.Bottom - 1);
       DrawFrameColors(dc, TRect(shadow.Left + 1, shadow.Top + 1, shadow.Right + 1, shadow.Bottom + 1), clNone,
                       clBtnHighlight, false);
@@ -122,10 +122,15 @@ void TFSCustomGroupBox::Paint() {
     }
   }
   if (caption.empty()) return;
-  TRect measured(8, 0, 0, digit);
   canvas->SetFont(Font());
+  TRect measured(8, 0, 0, digit);
   DrawCanvasText(canvas, caption, measured, DT_SINGLELINE | DT_CALCRECT);
-  drawCaption(measured, 0);
+  if (UseRightToLeftReading()) {
+    const int width = measured.Width();
+    measured.Left = ClientRect().Right - width - 8;
+    measured.Right = measured.Left + width;
+  }
+  drawCaption(measured, DrawTextBiDiModeFlags(0));
 }
 
 void TFSCustomGroupBox::WMEraseBkgnd(TWMEraseBkgnd& m) {
@@ -147,21 +152,33 @@ void TFSCustomGroupBox::CMTextChanged(TMessage& m) {
 
 void TFSCustomGroupBox::CMMouseEnter(TCMMouseEnterLeave& m) {
   inherited::CMMouseEnter(m);
-  if (m.Sender && m.Sender != this) return;
-  FMouseInClient = true;
-  if (HoverChangesLook(this, FSkinPart, nullptr, false)) Invalidate();
+  if ((!m.Sender || m.Sender == this) && HoverChangesLook(this, FSkinPart, nullptr, false)) Invalidate();
 }
 
 void TFSCustomGroupBox::CMMouseLeave(TCMMouseEnterLeave& m) {
-  const bool self = !m.Sender || m.Sender == this;
-  if (self) FMouseInClient = false;
   inherited::CMMouseLeave(m);
-  if (self && HoverChangesLook(this, FSkinPart, nullptr, false)) Invalidate();
+  if ((!m.Sender || m.Sender == this) && HoverChangesLook(this, FSkinPart, nullptr, false)) Invalidate();
 }
 
 void TFSCustomGroupBox::CMDialogChar(TWMKey& m) {
-  // FIXME: the caption's accelerator focuses the first child once the class library tells accelerators.
+  if (IsAccel(m.CharCode, Caption()) && CanFocus()) {
+    std::vector<TWinControl*> tabOrder;
+    GetTabOrderList(tabOrder);
+    for (TWinControl* child : tabOrder)
+      if (child->Parent() == this && child->CanFocus()) {
+        child->SetFocus();
+        break;
+      }
+    m.SetResult(1);
+    return;
+  }
   inherited::CMDialogChar(m);
+}
+
+void TFSCustomGroupBox::CMCtl3DChanged(TMessage& m) {
+  inherited::CMCtl3DChanged(m);
+  Invalidate();
+  Realign();
 }
 
 void TFSCustomGroupBox::Dispatch(TMessage& m) {

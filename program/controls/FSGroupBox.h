@@ -35,17 +35,14 @@ class TFSCustomGroupBox : public TCustomControl {
   void CMMouseEnter(TCMMouseEnterLeave& m) override;
   void CMMouseLeave(TCMMouseEnterLeave& m) override;
   void CMDialogChar(TWMKey& m) override;
+  void CMCtl3DChanged(TMessage& m) override;
   virtual void CMSkinChanged(TMessage& m);
   void UpdateSkin();
   bool IsSkinNameStored() const { return FSkinName != "GroupBox" || FPartId != 0; }
-  // The 3-D look: a two-colour frame and a 2-pixel inset of the child area.
-  bool ThreeD() const { return true; }
 
   TSkinItemPart* FSkinPart = nullptr;
   AnsiString FSkinName = "GroupBox";
   int FPartId = 0;
-  // FIXME: the pointer-inside flag belongs to the windowed-control base; kept here until it has one.
-  bool FMouseInClient = false;
 
  private:
   // The height of the text "0" in the control's font.

@@ -61,7 +61,11 @@ void TFSRadioButton::CNKeyUp(TWMKey& m) {
 }
 
 void TFSRadioButton::CMDialogChar(TWMKey& m) {
-  // FIXME: the caption's accelerator focuses the button once the class library tells accelerators.
+  if (IsAccel(m.CharCode, Caption()) && CanFocus()) {
+    SetFocus();
+    m.SetResult(1);
+    return;
+  }
   inherited::CMDialogChar(m);
 }
 

@@ -266,7 +266,11 @@ void TFSSkinButton::CMButtonPressed(TMessage& m) {
 }
 
 void TFSSkinButton::CMDialogChar(TWMKey& m) {
-  // FIXME: the caption's accelerator clicks the button once the class library tells accelerators.
+  if (IsAccel(m.CharCode, Caption()) && FEnabled && FVisible && FParent && FParent->IsShowing()) {
+    Click();
+    m.SetResult(1);
+    return;
+  }
   inherited::Dispatch(m.Message);
 }
 
@@ -348,6 +352,7 @@ void TFSSkinButton::Paint() {
   // Layout.
   const int pressOffset = pressed ? FDownOffset : 0;
   const TSize glyph = ButtonGlyphSize(FGlyph.get(), glyphPart);
+  // Measured and drawn without tab expansion, as the reading-order adjustment leaves the flags.
   const UINT flags = (FWordWrap ? DT_WORDBREAK : 0) | ButtonAlignmentFlags(FAlignment, FVerticalAlignment);
   AnsiString caption = Caption();
   TRect available = client;
@@ -359,7 +364,7 @@ void TFSSkinButton::Paint() {
     // An empty caption, or one of just "&", still measures one line.
     const AnsiString measured = text.empty() || text == "&" ? text + " " : text;
     TRect r(0, 0, available.Right - available.Left, available.Bottom - available.Top);
-    DrawCanvasText(canvas, measured, r, flags | DT_EXPANDTABS | DT_CALCRECT);
+    DrawCanvasText(canvas, measured, r, DrawTextBiDiModeFlags(flags) | DT_CALCRECT);
     return r;
   };
   TSize textSize(0, 0);
@@ -397,6 +402,6 @@ void TFSSkinButton::Paint() {
   if (!caption.empty()) {
     canvas->Brush()->SetStyle(bsClear);
     TRect r(textX, textY, textX + textSize.cx, textY + textSize.cy);
-    DrawCanvasText(canvas, caption, r, flags);
+    DrawCanvasText(canvas, caption, r, DrawTextBiDiModeFlags(flags));
   }
 }
