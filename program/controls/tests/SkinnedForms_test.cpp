@@ -135,3 +135,58 @@ TEST_F(SkinnedForms, ANewSkinFolderRepaintsEveryControlInTheNewLook) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ControlsFixture, EachControlAnswersItsCaptionsAccelerator) {
+  TForm* form = MakeForm();
+  auto* button = new TFSButton(form);
+  button->SetParent(form);
+  button->SetBounds(10, 10, 80, 25);
+  button->SetCaption("&Burn");
+  auto* tool = new TFSSkinButton(form);
+  tool->SetParent(form);
+  tool->SetBounds(100, 10, 60, 25);
+  tool->SetCaption("&Play");
+  auto* copy = new TFSCheckBox(form);
+  copy->SetParent(form);
+  copy->SetBounds(10, 50, 100, 20);
+  copy->SetCaption("&Copy");
+  auto* mode = new TFSRadioButton(form);
+  mode->SetParent(form);
+  mode->SetBounds(10, 80, 100, 20);
+  mode->SetCaption("&Mode");
+  auto* output = new TFSGroupBox(form);
+  output->SetParent(form);
+  output->SetBounds(150, 50, 150, 100);
+  output->SetCaption("&Output");
+  auto* inside = new TFSCheckBox(form);
+  inside->SetParent(output);
+  inside->SetBounds(10, 30, 100, 20);
+  inside->SetCaption("Verify");
+  platform::testing::RunUntilIdle();
+
+  int buttonClicks = 0, toolClicks = 0;
+  button->OnClick = TNotifyEvent([&](TObject*) { ++buttonClicks; });
+  tool->OnClick = TNotifyEvent([&](TObject*) { ++toolClicks; });
+  auto accel = [&](char key) { return form->Perform(CM_DIALOGCHAR, static_cast<WPARAM>(key), 0); };
+
+  EXPECT_NE(accel('b'), 0);
+  EXPECT_EQ(buttonClicks, 1);
+  EXPECT_NE(accel('P'), 0);
+  EXPECT_EQ(toolClicks, 1);
+  EXPECT_NE(accel('c'), 0);
+  EXPECT_TRUE(copy->Checked()) << "a check box's accelerator toggles it";
+  EXPECT_TRUE(copy->Focused());
+  EXPECT_NE(accel('m'), 0);
+  EXPECT_TRUE(mode->Focused());
+  EXPECT_NE(accel('o'), 0);
+  EXPECT_TRUE(inside->Focused()) << "a group box's accelerator focuses its first child";
+  EXPECT_EQ(accel('x'), 0) << "no caption marks x";
+
+  button->SetEnabled(false);
+  EXPECT_EQ(accel('b'), 0) << "a button that cannot take the focus";
+  EXPECT_EQ(buttonClicks, 1);
+}
+
+}  // namespace
