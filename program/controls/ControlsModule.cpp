@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "program/controls/FSImage.h"
+#include "program/controls/IndicatorControls.h"
 #include "vcl/Persistent.h"
 
 namespace {
@@ -16,6 +18,7 @@ void AddButtonClasses(std::vector<TClass>& classes) { (void)classes; }
 std::vector<TClass> PublishedClasses() {
   std::vector<TClass> classes;
   AddButtonClasses(classes);
+  AddIndicatorClasses(classes);
   return classes;
 }
 
@@ -25,11 +28,13 @@ void StartControlsModule() {
   if (g_startCount++ > 0) return;
   for (TClass cls : PublishedClasses()) RegisterClass(cls);
   // The controls' cursors are loaded here, after the classes.
+  LoadImageViewerCursors();
 }
 
 void StopControlsModule() {
   if (g_startCount == 0 || --g_startCount > 0) return;
   // The controls' cursors are freed here, before the classes go.
+  FreeImageViewerCursors();
   for (TClass cls : PublishedClasses()) UnRegisterClass(cls);
 }
 
