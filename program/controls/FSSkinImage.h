@@ -14,7 +14,7 @@
 #include "vcl/GraphicControl.h"
 
 // Where a state of size w x h goes in a client of cw x ch (pure): the whole client when tiled
-// or for an empty state; stretched, or shrunk keeping its aspect ratio when proportional and
+// or for an empty state; stretched, or shrunk keeping its proportions when proportional and
 // larger than the client; moved to the middle when centred.
 TRect SkinImageDestRect(int w, int h, int cw, int ch, bool tile, bool stretch, bool proportional, bool center);
 
