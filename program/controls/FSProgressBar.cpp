@@ -11,7 +11,7 @@
 int ProgressRepaintStep(int min, int max, int clientWidth) {
   if (clientWidth <= 0) return 1;
   const int64_t range = std::llabs(int64_t{max} - min);
-  return static_cast<int>(std::max<int64_t>(range / clientWidth, 1));
+  return static_cast<int>(std::clamp<int64_t>(range / clientWidth, 1, INT32_MAX));
 }
 
 void TFSProgressBar::DescribeClass(TClassBuilder<TFSProgressBar>& c) {
