@@ -333,11 +333,10 @@ void TFSImage::ScrollBy(int dx, int dy) {
     const bool buffered = DoubleBuffered();
     FDoubleBuffered = false;
     const TRect client = ClientRect();
-    TRect stays = client;
-    if (dx > 0) stays.Left += dx; else stays.Right += dx;
-    if (dy > 0) stays.Top += dy; else stays.Bottom += dy;
-    const RECT scrollRect = stays, clipRect = client;
-    ScrollWindowEx(Handle(), -dx, -dy, &scrollRect, &clipRect, nullptr, nullptr, SW_INVALIDATE);
+    // The pixels that stay visible move within the client area; what comes into view is
+    // painted afresh.
+    const RECT clientRect = client;
+    ScrollWindowEx(Handle(), -dx, -dy, &clientRect, &clientRect, nullptr, nullptr, SW_INVALIDATE);
     HRGN uncovered = CreateRectRgn(0, 0, 0, 0);
     if (dx != 0) {
       const TRect strip = dx > 0 ? TRect(client.Right - dx, 0, client.Right, client.Bottom)
