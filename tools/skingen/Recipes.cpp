@@ -365,18 +365,29 @@ class Painter {
     cairo_fill(cr);
   }
 
+  // A round thumb: a surface disc in an accent ring, the ring wider and lighter while hot and
+  // the disc filled while pressed. A disabled thumb stays opaque (the filled track must not
+  // show through it) with its ring faded.
   void SliderThumb() const {
-    ByLook(w / 2, [&](Look look, double inset) {
+    auto disc = [&](Look look, double inset) {
+      const double ring = look == Look::Hot ? 3 : 2;
       const char* border = look == Look::Hot ? "accent-hot" : look == Look::Pressed ? "accent-pressed" : "accent";
       cairo_new_path(cr);
       cairo_arc(cr, w / 2, h / 2, w / 2 - inset, 0, 2 * kPi);
       Source(border);
       cairo_fill(cr);
       cairo_new_path(cr);
-      cairo_arc(cr, w / 2, h / 2, w / 2 - inset - 2, 0, 2 * kPi);
+      cairo_arc(cr, w / 2, h / 2, w / 2 - inset - ring, 0, 2 * kPi);
       Source(look == Look::Pressed ? "accent-pressed" : "surface");
       cairo_fill(cr);
-    });
+    };
+    if (StateLook() == Look::Disabled) {
+      cairo_new_path(cr);
+      cairo_arc(cr, w / 2, h / 2, w / 2, 0, 2 * kPi);
+      Source("surface");
+      cairo_fill(cr);
+    }
+    ByLook(w / 2, disc);
   }
 
   // A cut marker: an accent bracket, "[" for the start and "]" for the end, its upright on
