@@ -9,6 +9,8 @@
 #include "vcl/Menu.h"
 #include "vcl/Reader.h"
 #include "vcl/WinControl.h"
+#include "platform/gdi/Text.h"
+#include "rtl/Strings.h"
 
 namespace {
 
@@ -91,6 +93,21 @@ void SetCaptureControl(TControl* control) {
 }
 
 void CancelDrag() {}
+
+bool IsAccel(WORD key, const AnsiString& caption) {
+  const WideString text = UTF8ToWide(caption);
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != u'&') continue;
+    if (text[i + 1] == u'&') {  // a literal ampersand
+      ++i;
+      continue;
+    }
+    const WideString marked = WideUpperCase(text.substr(i + 1, 1));
+    const WideString wanted = WideUpperCase(std::u16string(1, static_cast<char16_t>(key)));
+    return marked == wanted;
+  }
+  return false;
+}
 
 TControl* GetMouseControl() { return g_mouseControl; }
 
@@ -189,11 +206,33 @@ void TControl::DescribeClass(TClassBuilder<TControl>& c) {
   c.Property("OnMouseEnter", &TControl::OnMouseEnter);
   c.Property("OnMouseLeave", &TControl::OnMouseLeave);
   c.Property("OnContextPopup", &TControl::OnContextPopup);
+  c.Property("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Stored(&TControl::IsBiDiModeStored);
+  c.Property("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode).Default(1);
+  c.Property("AlignWithMargins", &TControl::AlignWithMargins, &TControl::SetAlignWithMargins).Default(0);
+  c.Property("Margins", &TControl::Margins, &TControl::SetMargins);
+  c.Property("HelpType", &TControl::HelpType, &TControl::SetHelpType).Default(htContext);
+  c.Property("HelpKeyword", &TControl::HelpKeyword, &TControl::SetHelpKeyword);
+  c.Property("HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Stored(&TControl::IsHelpContextStored);
+  c.Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
+  c.Property("DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag);
+  c.Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).Default(crDrag);
+  c.Property("OnMouseActivate", &TControl::OnMouseActivate);
+  c.Property("OnDragDrop", &TControl::OnDragDrop);
+  c.Property("OnDragOver", &TControl::OnDragOver);
+  c.Property("OnEndDrag", &TControl::OnEndDrag);
+  c.Property("OnStartDrag", &TControl::OnStartDrag);
+  c.Property("OnEndDock", &TControl::OnEndDock);
+  c.Property("OnStartDock", &TControl::OnStartDock);
 }
 
 TControl::TControl(TComponent* owner)
-    : TComponent(owner), FFont(std::make_unique<TFont>()), FConstraints(std::make_unique<TSizeConstraints>(this)) {
+    : TComponent(owner), FFont(std::make_unique<TFont>()), FConstraints(std::make_unique<TSizeConstraints>(this)),
+      FMargins(std::make_unique<TMargins>(this)) {
   (void)g_hooksInstalled;
+  // Margins move the control only while it aligns with them.
+  FMargins->OnChange = TNotifyEvent([this](TObject*) {
+    if (AlignWithMargins()) RequestAlign();
+  });
   WindowProc = [this](TMessage& m) { WndProc(m); };
   FFont->SetOnChange(TNotifyEvent([this](TObject*) { FontChanged(); }));
 }
@@ -210,6 +249,9 @@ TControl::~TControl() {
 bool TControl::IsColorStored() const { return !FParentColor; }
 bool TControl::IsFontStored() const { return !FParentFont; }
 bool TControl::IsShowHintStored() const { return !FParentShowHint; }
+bool TControl::IsBiDiModeStored() const { return !FParentBiDiMode; }
+// A keyword names the help topic; the number is then not written.
+bool TControl::IsHelpContextStored() const { return FHelpType == htContext && FHelpContext != 0; }
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
   TMessage m{msg, wParam, lParam, 0};
@@ -226,6 +268,14 @@ void TControl::WndProc(TMessage& m) {
       break;
     case WM_LBUTTONUP:
       FControlState.Exclude(csLButtonDown);
+      break;
+    // A window-less control is under the pointer from CM_MOUSEENTER to CM_MOUSELEAVE (the
+    // flag is right before any handler runs); a windowed one keeps the flag from its own
+    // mouse moves and WM_MOUSELEAVE.
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      if ((m.LParam == 0 || m.LParam == reinterpret_cast<LPARAM>(this)) && !dynamic_cast<TWinControl*>(this))
+        FMouseInClient = m.Msg == CM_MOUSEENTER;
       break;
     default:
       break;
@@ -262,6 +312,8 @@ void TControl::Dispatch(TMessage& m) {
     case CM_SYSCOLORCHANGE: CMSysColorChange(m); return;
     case CM_HITTEST: CMHitTest(m); return;
     case CM_INVALIDATE: CMInvalidate(m); return;
+    case CM_BIDIMODECHANGED: CMBiDiModeChanged(m); return;
+    case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(m); return;
     default: DefaultHandler(m); return;
   }
 }
@@ -480,6 +532,49 @@ void TControl::SetCursor(TCursor value) {
   Perform(CM_CURSORCHANGED);
 }
 
+void TControl::SetBiDiMode(TBiDiMode value) {
+  if (value == FBiDiMode) {
+    FParentBiDiMode = false;
+    return;
+  }
+  FBiDiMode = value;
+  FParentBiDiMode = false;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool value) {
+  if (value == FParentBiDiMode) return;
+  FParentBiDiMode = value;
+  if (FParent && value && !ComponentState().Contains(csReading)) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
+UINT TControl::DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
+
+UINT TControl::DrawTextBiDiModeFlags(UINT flags) const {
+  if (UseRightToLeftAlignment()) {
+    if ((flags & DT_RIGHT) == DT_RIGHT) flags &= ~DT_RIGHT;
+    else if (!(flags & DT_CENTER)) flags |= DT_RIGHT;
+  }
+  return flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
+void TControl::SetAlignWithMargins(bool value) {
+  if (value == AlignWithMargins()) return;
+  if (value) FControlStyle.Include(csAlignWithMargins);
+  else FControlStyle.Exclude(csAlignWithMargins);
+  RequestAlign();
+}
+
+void TControl::SetHelpKeyword(const AnsiString& value) {
+  FHelpKeyword = value;
+  if (!value.empty()) FHelpType = htKeyword;
+}
+
+void TControl::SetHelpContext(int value) {
+  FHelpContext = value;
+  if (value != 0) FHelpType = htContext;
+}
+
 bool TControl::MouseCapture() { return GetCaptureControl() == this; }
 
 void TControl::SetMouseCapture(bool value) {
@@ -514,6 +609,7 @@ void TControl::Loaded() {
     if (FParentColor) Perform(CM_PARENTCOLORCHANGED);
     if (FParentFont) Perform(CM_PARENTFONTCHANGED);
     if (FParentShowHint) Perform(CM_PARENTSHOWHINTCHANGED);
+    if (FParentBiDiMode) Perform(CM_PARENTBIDIMODECHANGED);
   }
   UpdateAnchorRules();
   RequestAlign();
@@ -759,3 +855,12 @@ void TControl::CMSysColorChange(TMessage&) { Invalidate(); }
 void TControl::CMHitTest(TMessage& m) { m.Result = HTCLIENT; }
 
 void TControl::CMInvalidate(TMessage&) { Invalidate(); }
+
+void TControl::CMBiDiModeChanged(TMessage&) { Invalidate(); }
+
+void TControl::CMParentBiDiModeChanged(TMessage&) {
+  if (FParentBiDiMode && FParent) {
+    SetBiDiMode(FParent->BiDiMode());
+    FParentBiDiMode = true;
+  }
+}

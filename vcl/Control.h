@@ -24,6 +24,7 @@
 #include "vcl/Component.h"
 #include "vcl/Event.h"
 #include "vcl/Font.h"
+#include "vcl/Margins.h"
 #include "vcl/Messages.h"
 #include "vcl/Types.h"
 
@@ -32,6 +33,8 @@ class TCustomForm;
 class TPopupMenu;
 class TBasicAction;
 class TControlActionLink;
+class TDragObject;
+class TDragDockObject;
 
 BRANTWELL_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom)
 BRANTWELL_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom)
@@ -50,6 +53,17 @@ BRANTWELL_ENUM(TControlStyleItem, csAcceptsControls, csCaptureMouse, csDesignInt
 using TControlStyle = TSet<TControlStyleItem>;
 
 BRANTWELL_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle)
+BRANTWELL_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter)
+BRANTWELL_ENUM(TVerticalAlignment, taAlignTop, taAlignBottom, taVerticalCenter)
+// Reading order and alignment of text: right-to-left reading with right alignment, without
+// it, or reading only.
+BRANTWELL_ENUM(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly)
+// Kept for form files; nothing shows help, an input method, or docks yet.
+BRANTWELL_ENUM(THelpType, htKeyword, htContext)
+BRANTWELL_ENUM(TDragMode, dmManual, dmAutomatic)
+BRANTWELL_ENUM(TDragKind, dkDrag, dkDock)
+BRANTWELL_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove)
+BRANTWELL_ENUM(TMouseActivate, maDefault, maActivate, maActivateAndEat, maNoActivate, maNoActivateAndEat)
 // Which window owns a form's window (TCustomForm::PopupMode, TApplication::ModalPopupMode).
 BRANTWELL_ENUM(TPopupMode, pmNone, pmAuto, pmExplicit)
 BRANTWELL_ENUM(TShiftStateItem, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble)
@@ -68,6 +82,8 @@ constexpr TCursor crSizeNWSE = -8;
 constexpr TCursor crSizeWE = -9;
 constexpr TCursor crUpArrow = -10;
 constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
 constexpr TCursor crNo = -18;
 constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelpCursor = -20;
@@ -81,6 +97,14 @@ using TMouseWheelEvent =
 using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char16_t& Key)>;
 using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent =
+    TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+using TStartDockEvent = TEvent<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TMouseActivateEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y,
+                                        int HitTest, TMouseActivate& MouseActivate)>;
 
 // What the hint machinery asks a control before it shows a hint (CM_HINTSHOW's LParam).
 struct THintInfo {
@@ -213,6 +237,45 @@ class TControl : public TComponent {
   void SetControlStyle(TControlStyle value) { FControlStyle = value; }
   bool MouseCapture();
   void SetMouseCapture(bool value);
+  // The pointer is over the control: for a windowed control from its first mouse move inside
+  // until WM_MOUSELEAVE (cleared before CM_MOUSELEAVE is sent); for a window-less one from
+  // CM_MOUSEENTER to CM_MOUSELEAVE.
+  bool MouseInClient() const { return FMouseInClient; }
+
+  // ---- reading order
+  TBiDiMode BiDiMode() const { return FBiDiMode; }
+  void SetBiDiMode(TBiDiMode value);
+  bool ParentBiDiMode() const { return FParentBiDiMode; }
+  void SetParentBiDiMode(bool value);
+  // Text reads right to left (every mode but bdLeftToRight).
+  bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+  // Text and content align to the right (bdRightToLeft).
+  bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+  bool UseRightToLeftScrollBar() const { return FBiDiMode == bdRightToLeft || FBiDiMode == bdRightToLeftNoAlign; }
+  // DrawText flags for this control's mode: DT_LEFT and DT_RIGHT swapped when it aligns to the
+  // right (DT_CENTER stays), DT_RTLREADING added when it reads right to left.
+  UINT DrawTextBiDiModeFlags(UINT flags) const;
+  UINT DrawTextBiDiModeFlagsReadingOnly() const;
+
+  // ---- margins (taken into account by the parent's alignment when AlignWithMargins is set)
+  TMargins* Margins() const { return FMargins.get(); }
+  void SetMargins(TMargins* value) { FMargins->Assign(value); }
+  bool AlignWithMargins() const { return FControlStyle.Contains(csAlignWithMargins); }
+  void SetAlignWithMargins(bool value);
+
+  // ---- kept for form files, without behaviour yet
+  THelpType HelpType() const { return FHelpType; }
+  void SetHelpType(THelpType value) { FHelpType = value; }
+  const AnsiString& HelpKeyword() const { return FHelpKeyword; }
+  void SetHelpKeyword(const AnsiString& value);
+  int HelpContext() const { return FHelpContext; }
+  void SetHelpContext(int value);
+  TDragMode DragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode value) { FDragMode = value; }
+  TDragKind DragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind value) { FDragKind = value; }
+  TCursor DragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor value) { FDragCursor = value; }
 
   // ---- actions
   TBasicAction* Action() const;
@@ -242,6 +305,13 @@ class TControl : public TComponent {
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
   TContextPopupEvent OnContextPopup;
+  TMouseActivateEvent OnMouseActivate;
+  TDragDropEvent OnDragDrop;
+  TDragOverEvent OnDragOver;
+  TEndDragEvent OnEndDrag;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDock;
+  TStartDockEvent OnStartDock;
 
   // The top-level form that holds a control, or null.
   friend TCustomForm* GetParentForm(TControl* control);
@@ -275,6 +345,8 @@ class TControl : public TComponent {
   virtual void CMSysColorChange(TMessage& m);
   virtual void CMHitTest(TMessage& m);
   virtual void CMInvalidate(TMessage& m);
+  virtual void CMBiDiModeChanged(TMessage& m);
+  virtual void CMParentBiDiModeChanged(TMessage& m);
 
   // ---- steps subclasses refine
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -303,6 +375,8 @@ class TControl : public TComponent {
   bool IsColorStored() const;
   bool IsFontStored() const;
   bool IsShowHintStored() const;
+  bool IsBiDiModeStored() const;
+  bool IsHelpContextStored() const;
 
   TWinControl* FParent = nullptr;
   int FLeft = 0;
@@ -330,6 +404,16 @@ class TControl : public TComponent {
   TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   std::unique_ptr<TSizeConstraints> FConstraints;
   std::unique_ptr<TControlActionLink> FActionLink;
+  bool FMouseInClient = false;
+  TBiDiMode FBiDiMode = bdLeftToRight;
+  bool FParentBiDiMode = true;
+  std::unique_ptr<TMargins> FMargins;
+  THelpType FHelpType = htContext;
+  AnsiString FHelpKeyword;
+  int FHelpContext = 0;
+  TDragMode FDragMode = dmManual;
+  TDragKind FDragKind = dkDrag;
+  TCursor FDragCursor = crDrag;
 
   friend class TWinControl;
   friend class TControlActionLink;
@@ -341,6 +425,10 @@ TCustomForm* GetParentForm(TControl* control);
 TShiftState KeysToShiftState(WPARAM keys);
 // The shift state of a key message's key data (Alt from bit 29) and the keyboard.
 TShiftState KeyDataToShiftState(LONG keyData);
+
+// Whether `caption` marks `key` as its accelerator: an "&" before the character (letter case
+// ignored; "&&" is a literal ampersand and marks nothing).
+bool IsAccel(WORD key, const AnsiString& caption);
 
 // The control that has the mouse captured (a window-less control captures through its
 // parent's window), or null.

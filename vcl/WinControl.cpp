@@ -35,10 +35,30 @@ void TWinControl::DescribeClass(TClassBuilder<TWinControl>& c) {
   c.Property("OnKeyDown", &TWinControl::OnKeyDown);
   c.Property("OnKeyUp", &TWinControl::OnKeyUp);
   c.Property("OnKeyPress", &TWinControl::OnKeyPress);
+  c.Property("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).Stored(&TWinControl::IsCtl3DStored);
+  c.Property("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(1);
+  c.Property("BorderWidth", &TWinControl::BorderWidth, &TWinControl::SetBorderWidth).Default(0);
+  c.Property("Padding", &TWinControl::Padding, &TWinControl::SetPadding);
+  c.Property("BevelEdges", &TWinControl::BevelEdges, &TWinControl::SetBevelEdges)
+      .Default(TBevelEdges{beLeft, beTop, beRight, beBottom}.Bits());
+  c.Property("BevelInner", &TWinControl::BevelInner, &TWinControl::SetBevelInner).Default(bvRaised);
+  c.Property("BevelOuter", &TWinControl::BevelOuter, &TWinControl::SetBevelOuter).Default(bvLowered);
+  c.Property("BevelKind", &TWinControl::BevelKind, &TWinControl::SetBevelKind).Default(bkNone);
+  c.Property("BevelWidth", &TWinControl::BevelWidth, &TWinControl::SetBevelWidth).Default(1);
+  c.Property("ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode).Default(imDontCare);
+  c.Property("ImeName", &TWinControl::ImeName, &TWinControl::SetImeName);
+  c.Property("DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite).Default(0);
+  c.Property("UseDockManager", &TWinControl::UseDockManager, &TWinControl::SetUseDockManager).Default(0);
+  c.Property("OnDockDrop", &TWinControl::OnDockDrop);
+  c.Property("OnDockOver", &TWinControl::OnDockOver);
+  c.Property("OnUnDock", &TWinControl::OnUnDock);
+  c.Property("OnGetSiteInfo", &TWinControl::OnGetSiteInfo);
 }
 
-TWinControl::TWinControl(TComponent* owner) : TControl(owner), FBrush(std::make_unique<TBrush>()) {
+TWinControl::TWinControl(TComponent* owner)
+    : TControl(owner), FBrush(std::make_unique<TBrush>()), FPadding(std::make_unique<TPadding>(this)) {
   FBrush->SetColor(FColor);
+  FPadding->OnChange = TNotifyEvent([this](TObject*) { Realign(); });
 }
 
 TWinControl::~TWinControl() {
@@ -153,6 +173,7 @@ void TWinControl::DestroyHandle() {
 
 void TWinControl::DestroyWnd() {
   FText = GetText();
+  FMouseInClient = false;
   DestroyWindowHandle();
 }
 
@@ -255,11 +276,15 @@ void TWinControl::WndProc(TMessage& m) {
     default:
       if (IsMouseMessage(m.Msg)) {
         if (m.Msg == WM_MOUSEMOVE) {
+          // The flag is up before anyone hears CM_MOUSEENTER, so a hot look paints at once.
+          // Tracking is asked again on every move: it is cheap, and a leave that the window
+          // manager dropped (capture, a window shown on top) cannot leave the flag stuck.
+          FMouseInClient = true;
+          TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, FHandle, 0};
+          if (FHandle) TrackMouseEvent(&track);
           TPoint pos{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
           TControl* over = ControlAtPos(pos, false);
           SetMouseControl(over ? over : this);
-          TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, FHandle, 0};
-          if (FHandle) TrackMouseEvent(&track);
         }
         if (IsControlMouseMsg(m)) return;
       }
@@ -309,6 +334,10 @@ void TWinControl::Dispatch(TMessage& m) {
     case WM_VSCROLL: WMCtlColor(m); return;
     case WM_SETCURSOR: WMSetCursor(m); return;
     case WM_MOUSELEAVE: WMMouseLeave(m); return;
+    case WM_NCCALCSIZE: WMNCCalcSize(m); return;
+    case WM_NCPAINT: WMNCPaint(m); return;
+    case CM_CTL3DCHANGED: CMCtl3DChanged(m); return;
+    case CM_PARENTCTL3DCHANGED: CMParentCtl3DChanged(m); return;
     case WM_NCDESTROY: WMNCDestroy(m); return;
     case CN_KEYDOWN:
     case CN_SYSKEYDOWN: { TWMKey v(m); CNKeyDown(v); return; }
@@ -353,6 +382,8 @@ void TWinControl::InsertControl(TControl* control) {
     control->Perform(CM_PARENTCOLORCHANGED);
     control->Perform(CM_PARENTFONTCHANGED);
     control->Perform(CM_PARENTSHOWHINTCHANGED);
+    control->Perform(CM_PARENTBIDIMODECHANGED);
+    control->Perform(CM_PARENTCTL3DCHANGED);
   }
   control->UpdateAnchorRules();
   if (auto* win = dynamic_cast<TWinControl*>(control); win && FHandle) win->CreateHandle();
@@ -441,51 +472,73 @@ void TWinControl::AlignAll() {
   FControlState.Exclude(csAligning);
 }
 
-// Aligned children take their edge of what is left of the client area, in the order top,
-// bottom, left, right, client; within one edge, in the order they stand (the one nearest the
-// edge first). Anchored children keep their distances to the edges they are anchored to.
+// Aligned children take their edge of what is left of the client area (less the padding), in
+// the order top, bottom, left, right, client; within one edge, in the order they stand (the
+// one nearest the edge first). A child that aligns with margins takes its margins of the room
+// as well and sits inside them. Anchored children keep their distances to the edges they are
+// anchored to.
 void TWinControl::AlignControls(TControl* control, TRect& rect) {
   (void)control;
   AdjustClientRect(rect);
+  rect = FPadding->Inner(rect);
   std::vector<TControl*> all;
   for (int i = 0; i < ControlCount(); ++i) all.push_back(Controls(i));
+  // The bounds a child takes up in its parent: with its margins when it aligns with them.
+  auto outer = [](TControl* c) {
+    TRect r = c->BoundsRect();
+    return c->AlignWithMargins() ? c->FMargins->Outer(r) : r;
+  };
   for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
     std::vector<TControl*> list;
     for (TControl* c : all)
       if (c->FAlign == align && c->FVisible) list.push_back(c);
-    std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
+    std::stable_sort(list.begin(), list.end(), [align, &outer](TControl* a, TControl* b) {
+      TRect ra = outer(a), rb = outer(b);
       switch (align) {
-        case alTop: return a->FTop < b->FTop;
-        case alBottom: return a->FTop + a->FHeight > b->FTop + b->FHeight;
-        case alLeft: return a->FLeft < b->FLeft;
-        case alRight: return a->FLeft + a->FWidth > b->FLeft + b->FWidth;
+        case alTop: return ra.Top < rb.Top;
+        case alBottom: return ra.Bottom > rb.Bottom;
+        case alLeft: return ra.Left < rb.Left;
+        case alRight: return ra.Right > rb.Right;
         default: return false;
       }
     });
     for (TControl* c : list) {
-      int width = std::max<int>(0, rect.Right - rect.Left);
-      int height = std::max<int>(0, rect.Bottom - rect.Top);
+      const bool withMargins = c->AlignWithMargins();
+      const TMargins* margins = c->FMargins.get();
+      const int extraWidth = withMargins ? margins->Left() + margins->Right() : 0;
+      const int extraHeight = withMargins ? margins->Top() + margins->Bottom() : 0;
+      const int outerWidth = c->FWidth + extraWidth;
+      const int outerHeight = c->FHeight + extraHeight;
+      TRect room;
       switch (align) {
         case alTop:
-          c->SetBounds(rect.Left, rect.Top, width, c->FHeight);
-          rect.Top += c->FHeight;
+          room = TRect(rect.Left, rect.Top, rect.Right, rect.Top + outerHeight);
+          rect.Top += outerHeight;
           break;
         case alBottom:
-          c->SetBounds(rect.Left, rect.Bottom - c->FHeight, width, c->FHeight);
-          rect.Bottom -= c->FHeight;
+          room = TRect(rect.Left, rect.Bottom - outerHeight, rect.Right, rect.Bottom);
+          rect.Bottom -= outerHeight;
           break;
         case alLeft:
-          c->SetBounds(rect.Left, rect.Top, c->FWidth, height);
-          rect.Left += c->FWidth;
+          room = TRect(rect.Left, rect.Top, rect.Left + outerWidth, rect.Bottom);
+          rect.Left += outerWidth;
           break;
         case alRight:
-          c->SetBounds(rect.Right - c->FWidth, rect.Top, c->FWidth, height);
-          rect.Right -= c->FWidth;
+          room = TRect(rect.Right - outerWidth, rect.Top, rect.Right, rect.Bottom);
+          rect.Right -= outerWidth;
           break;
         default:
-          c->SetBounds(rect.Left, rect.Top, width, height);
+          room = rect;
           break;
       }
+      TRect r = withMargins ? margins->Inner(room) : room;
+      // An edge-aligned child keeps its own depth (its height on top and bottom, its width on
+      // left and right); the other dimension follows the room, never below zero.
+      int width = std::max<int>(0, r.Right - r.Left);
+      int height = std::max<int>(0, r.Bottom - r.Top);
+      if (align == alTop || align == alBottom) height = c->FHeight;
+      if (align == alLeft || align == alRight) width = c->FWidth;
+      c->SetBounds(r.Left, r.Top, width, height);
     }
   }
   TRect client = ClientRect();
@@ -532,7 +585,11 @@ TRect TWinControl::ClientRect() {
     GetClientRect(FHandle, &r);
     return TRect(r);
   }
-  return inherited::ClientRect();
+  // Without a window the border ring is taken off here, as the window's frame would take it.
+  TRect r = inherited::ClientRect();
+  r.Right = std::max<int>(0, r.Right - 2 * FBorderWidth);
+  r.Bottom = std::max<int>(0, r.Bottom - 2 * FBorderWidth);
+  return r;
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -610,6 +667,34 @@ void TWinControl::SetParentBackground(bool value) {
   Invalidate();
 }
 
+void TWinControl::SetCtl3D(bool value) {
+  if (value == FCtl3D) {
+    FParentCtl3D = false;
+    return;
+  }
+  FCtl3D = value;
+  FParentCtl3D = false;
+  Perform(CM_CTL3DCHANGED);
+}
+
+void TWinControl::SetParentCtl3D(bool value) {
+  if (value == FParentCtl3D) return;
+  FParentCtl3D = value;
+  if (FParent && value && !ComponentState().Contains(csReading)) Perform(CM_PARENTCTL3DCHANGED);
+}
+
+// The ring is part of the window's frame: the client area is measured again and the children
+// realigned inside it.
+void TWinControl::SetBorderWidth(int value) {
+  value = std::max(value, 0);
+  if (value == FBorderWidth) return;
+  FBorderWidth = value;
+  if (FHandle)
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  Realign();
+  Invalidate();
+}
+
 void TWinControl::Invalidate() {
   if (FHandle) InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
 }
@@ -659,6 +744,7 @@ void TWinControl::FixupTabList() {
 
 void TWinControl::Loaded() {
   inherited::Loaded();
+  if (FParent && FParentCtl3D) Perform(CM_PARENTCTL3DCHANGED);
   Realign();
 }
 
@@ -995,9 +1081,39 @@ void TWinControl::WMSetCursor(TMessage& m) {
 }
 
 void TWinControl::WMMouseLeave(TMessage& m) {
+  FMouseInClient = false;
   TControl* over = GetMouseControl();
   if (over && (over == this || (over->FParent == this && !dynamic_cast<TWinControl*>(over)))) SetMouseControl(nullptr);
   DefaultHandler(m);
+}
+
+void TWinControl::WMNCCalcSize(TMessage& m) {
+  DefaultHandler(m);
+  if (FBorderWidth <= 0 || !m.LParam) return;
+  RECT* r = m.WParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0] : reinterpret_cast<RECT*>(m.LParam);
+  r->left += FBorderWidth;
+  r->top += FBorderWidth;
+  r->right = std::max(r->left, r->right - FBorderWidth);
+  r->bottom = std::max(r->top, r->bottom - FBorderWidth);
+}
+
+// The border ring shows the control's colour, inside whatever frame the window has.
+void TWinControl::WMNCPaint(TMessage& m) {
+  DefaultHandler(m);
+  if (FBorderWidth <= 0 || !FHandle) return;
+  HDC dc = GetWindowDC(FHandle);
+  if (!dc) return;
+  RECT window{}, client{};
+  GetWindowRect(FHandle, &window);
+  GetClientRect(FHandle, &client);
+  POINT origin{0, 0};
+  ::ClientToScreen(FHandle, &origin);
+  const int clientLeft = origin.x - window.left, clientTop = origin.y - window.top;
+  RECT ring{clientLeft - FBorderWidth, clientTop - FBorderWidth, clientLeft + client.right + FBorderWidth,
+            clientTop + client.bottom + FBorderWidth};
+  ExcludeClipRect(dc, clientLeft, clientTop, clientLeft + client.right, clientTop + client.bottom);
+  FillRect(dc, &ring, FBrush->Handle());
+  ReleaseDC(FHandle, dc);
 }
 
 void TWinControl::WMNCDestroy(TMessage& m) {
@@ -1047,6 +1163,24 @@ void TWinControl::CMSysColorChange(TMessage& m) {
 }
 
 void TWinControl::CMInvalidate(TMessage& m) { inherited::CMInvalidate(m); }
+
+void TWinControl::CMBiDiModeChanged(TMessage& m) {
+  NotifyControls(CM_PARENTBIDIMODECHANGED);
+  inherited::CMBiDiModeChanged(m);
+}
+
+void TWinControl::CMCtl3DChanged(TMessage&) {
+  NotifyControls(CM_PARENTCTL3DCHANGED);
+  if (FHandle) SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  Invalidate();
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage&) {
+  if (FParentCtl3D && FParent) {
+    SetCtl3D(FParent->Ctl3D());
+    FParentCtl3D = true;
+  }
+}
 
 void TWinControl::CMControlChange(TCMControlChange&) {}
 void TWinControl::CMControlListChange(TCMControlChange&) {}

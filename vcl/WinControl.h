@@ -38,6 +38,21 @@ struct TCreateParams {
   AnsiString WinClassName;
 };
 
+// Kept for form files; edges are not bevelled and no input method is driven yet.
+BRANTWELL_ENUM(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace)
+BRANTWELL_ENUM(TBevelEdge, beLeft, beTop, beRight, beBottom)
+using TBevelEdges = TSet<TBevelEdge>;
+BRANTWELL_ENUM(TBevelKind, bkNone, bkTile, bkSoft, bkFlat)
+BRANTWELL_ENUM(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
+               imChinese, imSHanguel, imHanguel)
+
+using TDockDropEvent = TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y)>;
+using TDockOverEvent =
+    TEvent<void(TObject* Sender, TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TUnDockEvent = TEvent<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+using TGetSiteInfoEvent =
+    TEvent<void(TObject* Sender, TControl* DockClient, TRect& InfluenceRect, TPoint MousePos, bool& CanDock)>;
+
 class TWinControl : public TControl {
   BRANTWELL_CLASS(TWinControl, TControl)
 
@@ -89,6 +104,36 @@ class TWinControl : public TControl {
   bool ParentBackground() const { return FControlStyle.Contains(csParentBackground); }
   virtual void SetParentBackground(bool value);
   TBrush* Brush() const { return FBrush.get(); }
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool value);
+  bool ParentCtl3D() const { return FParentCtl3D; }
+  void SetParentCtl3D(bool value);
+  // A ring of this many pixels inside the bounds, outside the client area, in the control's colour.
+  int BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(int value);
+  // Room kept free inside the client area when the children are aligned.
+  TPadding* Padding() const { return FPadding.get(); }
+  void SetPadding(TPadding* value) { FPadding->Assign(value); }
+
+  // ---- kept for form files, without behaviour yet
+  TBevelEdges BevelEdges() const { return FBevelEdges; }
+  void SetBevelEdges(TBevelEdges value) { FBevelEdges = value; }
+  TBevelCut BevelInner() const { return FBevelInner; }
+  void SetBevelInner(TBevelCut value) { FBevelInner = value; }
+  TBevelCut BevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TBevelCut value) { FBevelOuter = value; }
+  TBevelKind BevelKind() const { return FBevelKind; }
+  void SetBevelKind(TBevelKind value) { FBevelKind = value; }
+  int BevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(int value) { FBevelWidth = value < 1 ? 1 : value; }
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode value) { FImeMode = value; }
+  const AnsiString& ImeName() const { return FImeName; }
+  void SetImeName(const AnsiString& value) { FImeName = value; }
+  bool DockSite() const { return FDockSite; }
+  void SetDockSite(bool value) { FDockSite = value; }
+  bool UseDockManager() const { return FUseDockManager; }
+  void SetUseDockManager(bool value) { FUseDockManager = value; }
   TRect ClientRect() override;
   void SetBounds(int left, int top, int width, int height) override;
   void SetParent(TWinControl* value) override;
@@ -107,6 +152,10 @@ class TWinControl : public TControl {
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
+  TDockDropEvent OnDockDrop;
+  TDockOverEvent OnDockOver;
+  TUnDockEvent OnUnDock;
+  TGetSiteInfoEvent OnGetSiteInfo;
 
  protected:
   virtual void CreateParams(TCreateParams& params);
@@ -156,6 +205,8 @@ class TWinControl : public TControl {
   virtual void WMDrawItem(TMessage& m);
   virtual void WMSetCursor(TMessage& m);
   virtual void WMMouseLeave(TMessage& m);
+  virtual void WMNCCalcSize(TMessage& m);
+  virtual void WMNCPaint(TMessage& m);
   virtual void WMNCDestroy(TMessage& m);
   virtual void CNKeyDown(TWMKey& m);
   virtual void CNKeyUp(TWMKey& m);
@@ -175,6 +226,9 @@ class TWinControl : public TControl {
   void CMShowHintChanged(TMessage& m) override;
   void CMSysColorChange(TMessage& m) override;
   void CMInvalidate(TMessage& m) override;
+  void CMBiDiModeChanged(TMessage& m) override;
+  virtual void CMCtl3DChanged(TMessage& m);
+  virtual void CMParentCtl3DChanged(TMessage& m);
 
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
@@ -187,6 +241,19 @@ class TWinControl : public TControl {
   int FAlignLevel = 0;
   // The tab order read from a form file, applied by the parent's FixupTabList (-1: none).
   int FReadTabOrder = -1;
+  bool FCtl3D = true;
+  bool FParentCtl3D = true;
+  int FBorderWidth = 0;
+  std::unique_ptr<TPadding> FPadding;
+  TBevelEdges FBevelEdges{beLeft, beTop, beRight, beBottom};
+  TBevelCut FBevelInner = bvRaised;
+  TBevelCut FBevelOuter = bvLowered;
+  TBevelKind FBevelKind = bkNone;
+  int FBevelWidth = 1;
+  TImeMode FImeMode = imDontCare;
+  AnsiString FImeName;
+  bool FDockSite = false;
+  bool FUseDockManager = false;
 
  private:
   void FixupTabList();
@@ -196,6 +263,7 @@ class TWinControl : public TControl {
   void UpdateBoundsFromWindow();
   void InsertTabList(TWinControl* control);
   void AlignAll();
+  bool IsCtl3DStored() const { return !FParentCtl3D; }
   bool m_recreatingFocus = false;
 
   friend class TControl;
