@@ -2,7 +2,13 @@
 
 #include <vector>
 
+#include "program/controls/FSButton.h"
+#include "program/controls/FSCheckBox.h"
+#include "program/controls/FSGroupBox.h"
 #include "program/controls/FSImage.h"
+#include "program/controls/FSPanel.h"
+#include "program/controls/FSRadioButton.h"
+#include "program/controls/FSSkinButton.h"
 #include "program/controls/IndicatorControls.h"
 #include "vcl/Persistent.h"
 
@@ -11,7 +17,10 @@ namespace {
 int g_startCount = 0;
 
 // Push buttons, skin buttons, check boxes, radio buttons, panels and group boxes.
-void AddButtonClasses(std::vector<TClass>& classes) { (void)classes; }
+void AddButtonClasses(std::vector<TClass>& classes) {
+  classes.insert(classes.end(), {TFSButton::StaticClass(), TFSSkinButton::StaticClass(), TFSRadioButton::StaticClass(),
+                                 TFSCheckBox::StaticClass(), TFSPanel::StaticClass(), TFSGroupBox::StaticClass()});
+}
 
 // Each further group of controls adds its classes through a function of its own, called below.
 

@@ -12,13 +12,18 @@ bool SetSkinReference(TControlSkinPart& record, const AnsiString& text) {
   return true;
 }
 
-bool SetSkinReference(AnsiString& name, int& id, TSkinItemPart*& part, const AnsiString& text) {
+bool SetSkinReference(AnsiString& name, int& id, const AnsiString& text) {
   if (text == TFSSkinEngine::FormatSkinName(name, id)) return false;
   AnsiString parsedName;
   int parsedId = 0;
   TFSSkinEngine::ParseSkinName(text, parsedName, parsedId);
   name = parsedName;
   id = parsedId;
+  return true;
+}
+
+bool SetSkinReference(AnsiString& name, int& id, TSkinItemPart*& part, const AnsiString& text) {
+  if (!SetSkinReference(name, id, text)) return false;
   part = nullptr;
   return true;
 }

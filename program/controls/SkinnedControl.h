@@ -54,6 +54,8 @@ bool SetSkinReference(TControlSkinPart& record, const AnsiString& text);
 // The same for a control that keeps the item name, part id and resolved part in fields of
 // its own.
 bool SetSkinReference(AnsiString& name, int& id, TSkinItemPart*& part, const AnsiString& text);
+// The same for a control that resolves a whole item (it forgets the item itself).
+bool SetSkinReference(AnsiString& name, int& id, const AnsiString& text);
 
 // The transparency a resolved part decides for a windowed control: with a part,
 // ParentBackground (the control's Transparent) becomes the part's IsTransparent (Mask and

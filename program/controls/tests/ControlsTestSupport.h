@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -51,6 +52,7 @@ inline void WriteText(const std::filesystem::path& path, const std::string& text
 
 // A bitmap file of solid 20 x 20 cells, one colour (0xRRGGBB) per cell, in a row.
 inline void WriteCells(const std::filesystem::path& path, const std::vector<uint32_t>& colours, int cell = 20) {
+  std::filesystem::create_directories(path.parent_path());
   TBitmap image(cell * static_cast<int>(colours.size()), cell, pf32bit);
   for (int y = 0; y < cell; ++y)
     for (size_t i = 0; i < colours.size(); ++i)
@@ -60,11 +62,11 @@ inline void WriteCells(const std::filesystem::path& path, const std::vector<uint
 }
 
 // The states of one part drawn from cells 0..count-1 of `image`, stretched with 2-pixel
-// margins; `attributes` go on the Part element.
+// margins (unless `attributes`, which go on the Part element, name another FillMode).
 inline std::string CellPart(int id, const std::string& image, int first, int count, const std::string& attributes = "",
                             int cell = 20) {
-  std::string xml = "<Part id=\"" + std::to_string(id) + "\" FillMode=\"stretch\" " + attributes + "><Graphic Name=\"" +
-                    image + "\"/>";
+  const std::string fill = attributes.find("FillMode") == std::string::npos ? "FillMode=\"stretch\" " : "";
+  std::string xml = "<Part id=\"" + std::to_string(id) + "\" " + fill + attributes + "><Graphic Name=\"" + image + "\"/>";
   for (int i = 0; i < count; ++i)
     xml += "<State Left=\"" + std::to_string((first + i) * cell) + "\" Top=\"0\" Width=\"" + std::to_string(cell) +
            "\" Height=\"" + std::to_string(cell) + "\"><Margins Left=\"2\" Top=\"2\" Right=\"2\" Bottom=\"2\"/></State>";
@@ -74,6 +76,14 @@ inline std::string CellPart(int id, const std::string& image, int first, int cou
 // Pixels read back from a window, as 0xRRGGBB.
 inline uint32_t WindowPixel(HWND wnd, int x, int y) {
   return platform::testing::ReadWindow(wnd).At(x, y) & 0xFFFFFF;
+}
+
+// Two colours (0xRRGGBB) within `tolerance` in every channel: a finished hover fade may leave
+// its last blended frame one step short of the target.
+inline bool Near(uint32_t a, uint32_t b, int tolerance = 2) {
+  for (int shift : {0, 8, 16})
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
+  return true;
 }
 
 class ControlsFixture : public ::testing::Test {

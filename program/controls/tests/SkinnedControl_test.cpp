@@ -149,3 +149,20 @@ TEST(ControlsModule, StartAndStopAreCounted) {
 }
 
 }  // namespace
+
+#include "program/controls/ButtonDraw.h"
+
+namespace {
+
+TEST(CaptionCutting, WholeWordsGoFirstAndCharactersStayWhole) {
+  // One "line" per 10 characters, each 10 pixels high.
+  auto height = [](const AnsiString& text) { return 10 * static_cast<int>((text.size() + 9) / 10); };
+  EXPECT_EQ(CutCaptionToFit("alpha beta gamma delta", height, 20, -11), "alpha beta gamma");
+  EXPECT_EQ(CutCaptionToFit("abcdefghijklmnopqrstuvwxyz", height, 10, -11), "abcdefghij");
+  EXPECT_EQ(CutCaptionToFit("short", height, 20, -11), "short");
+  EXPECT_EQ(DropLastCharacter("Zoë"), "Zo");
+  EXPECT_EQ(DropLastCharacter("a\xE2\x82\xAC"), "a") << "a three-byte character goes whole";
+  EXPECT_EQ(DropLastCharacter(""), "");
+}
+
+}  // namespace

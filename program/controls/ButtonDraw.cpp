@@ -1,0 +1,89 @@
+#include "program/controls/ButtonDraw.h"
+
+#include "program/imaging/BitmapUtils.h"
+#include "program/skin/DrawUtils.h"
+#include "program/skin/SkinItem.h"
+#include "vcl/Icon.h"
+
+bool HasGlyphPicture(const TPicture* picture) {
+  return picture && picture->Graphic() && !picture->Graphic()->Empty();
+}
+
+void AssignGlyphPicture(std::unique_ptr<TPicture>& picture, TPicture* value, bool keepPicture,
+                        const TNotifyEvent& onChange) {
+  if (HasGlyphPicture(value)) {
+    if (!picture) {
+      picture = std::make_unique<TPicture>();
+      picture->SetOnChange(onChange);
+    }
+    picture->Assign(value);
+    return;
+  }
+  if (!picture) return;
+  picture->SetGraphic(nullptr);
+  if (!keepPicture) picture.reset();
+}
+
+TSize ButtonGlyphSize(TPicture* picture, TSkinItemPart* glyphPart) {
+  if (HasGlyphPicture(picture)) {
+    if (auto* icon = dynamic_cast<TIcon*>(picture->Graphic())) {
+      int width = 0, height = 0;
+      GetIconSize(icon->Handle(), width, height);
+      return TSize(width, height);
+    }
+    return TSize(picture->Width(), picture->Height());
+  }
+  if (glyphPart) return glyphPart->GetSize();
+  return TSize(0, 0);
+}
+
+UINT ButtonAlignmentFlags(TAlignment alignment, TVerticalAlignment verticalAlignment) {
+  UINT flags = alignment == taLeftJustify ? DT_LEFT : alignment == taRightJustify ? DT_RIGHT : DT_CENTER;
+  flags |= verticalAlignment == taAlignTop ? DT_TOP : verticalAlignment == taAlignBottom ? DT_BOTTOM : DT_VCENTER;
+  return flags;
+}
+
+void DrawGlyphPicture(TCanvas* canvas, TPicture* picture, int x, int y, bool enabled) {
+  if (!HasGlyphPicture(picture)) return;
+  TGraphic* graphic = picture->Graphic();
+  if (!enabled && !dynamic_cast<TIcon*>(graphic)) {
+    DrawGraphicGrayed(canvas, graphic, TRect(x, y, x + graphic->Width(), y + graphic->Height()));
+    return;
+  }
+  canvas->Draw(x, y, graphic);
+}
+
+int DrawCanvasText(TCanvas* canvas, const AnsiString& text, TRect& rect, UINT flags) {
+  canvas->RequiredState(TCanvasState{csHandleValid, csFontValid, csBrushValid});
+  HDC dc = canvas->Handle();
+  return DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), rect.AsRect(), flags);
+}
+
+AnsiString DropLastCharacter(const AnsiString& text) {
+  size_t end = text.size();
+  if (end == 0) return text;
+  --end;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+AnsiString CutCaptionToFit(AnsiString caption, const std::function<int(const AnsiString&)>& measureHeight,
+                           int maxHeight, int lineHeight) {
+  while (!caption.empty()) {
+    const int height = measureHeight(caption);
+    if (height <= maxHeight || height <= lineHeight) break;
+    const size_t blank = caption.find_last_of(" \t");
+    caption = blank == AnsiString::npos ? DropLastCharacter(caption) : caption.substr(0, blank);
+  }
+  return caption;
+}
+
+TScreenMeasureCanvas::TScreenMeasureCanvas(TFont* font) : m_dc(GetDC(nullptr)) {
+  m_canvas.SetHandle(m_dc);
+  m_canvas.SetFont(font);
+}
+
+TScreenMeasureCanvas::~TScreenMeasureCanvas() {
+  m_canvas.SetHandle(nullptr);
+  ReleaseDC(nullptr, m_dc);
+}
