@@ -5,9 +5,11 @@
 #include "program/controls/FSButton.h"
 #include "program/controls/FSCheckBox.h"
 #include "program/controls/FSGroupBox.h"
+#include "program/controls/FSImage.h"
 #include "program/controls/FSPanel.h"
 #include "program/controls/FSRadioButton.h"
 #include "program/controls/FSSkinButton.h"
+#include "program/controls/IndicatorControls.h"
 #include "vcl/Persistent.h"
 
 namespace {
@@ -25,6 +27,7 @@ void AddButtonClasses(std::vector<TClass>& classes) {
 std::vector<TClass> PublishedClasses() {
   std::vector<TClass> classes;
   AddButtonClasses(classes);
+  AddIndicatorClasses(classes);
   return classes;
 }
 
@@ -34,11 +37,13 @@ void StartControlsModule() {
   if (g_startCount++ > 0) return;
   for (TClass cls : PublishedClasses()) RegisterClass(cls);
   // The controls' cursors are loaded here, after the classes.
+  LoadImageViewerCursors();
 }
 
 void StopControlsModule() {
   if (g_startCount == 0 || --g_startCount > 0) return;
   // The controls' cursors are freed here, before the classes go.
+  FreeImageViewerCursors();
   for (TClass cls : PublishedClasses()) UnRegisterClass(cls);
 }
 

@@ -365,32 +365,44 @@ class Painter {
     cairo_fill(cr);
   }
 
+  // A round thumb: a surface disc in an accent ring, the ring wider and lighter while hot and
+  // the disc filled while pressed. A disabled thumb stays opaque (the filled track must not
+  // show through it) with its ring faded.
   void SliderThumb() const {
-    ByLook(w / 2, [&](Look look, double inset) {
+    auto disc = [&](Look look, double inset) {
+      const double ring = look == Look::Hot ? 3 : 2;
       const char* border = look == Look::Hot ? "accent-hot" : look == Look::Pressed ? "accent-pressed" : "accent";
       cairo_new_path(cr);
       cairo_arc(cr, w / 2, h / 2, w / 2 - inset, 0, 2 * kPi);
       Source(border);
       cairo_fill(cr);
       cairo_new_path(cr);
-      cairo_arc(cr, w / 2, h / 2, w / 2 - inset - 2, 0, 2 * kPi);
+      cairo_arc(cr, w / 2, h / 2, w / 2 - inset - ring, 0, 2 * kPi);
       Source(look == Look::Pressed ? "accent-pressed" : "surface");
       cairo_fill(cr);
-    });
+    };
+    if (StateLook() == Look::Disabled) {
+      cairo_new_path(cr);
+      cairo_arc(cr, w / 2, h / 2, w / 2, 0, 2 * kPi);
+      Source("surface");
+      cairo_fill(cr);
+    }
+    ByLook(w / 2, disc);
   }
 
-  // A cut marker: a triangle pointing up at the track, its upright edge on the cut point's
-  // side (left for the start, right for the end).
+  // A cut marker: an accent bracket, "[" for the start and "]" for the end, its upright on
+  // the cut point's side (left for the start, right for the end) and its arms reaching into
+  // the range that is kept.
   void CutMarker() const {
     const bool start = part.Arg("side") == "start";
     Plain([&](Look look) {
       const char* fill = look == Look::Hot ? "accent-hot" : look == Look::Pressed ? "accent-pressed" : "accent";
-      const double edge = start ? 0.5 : w - 0.5, tip = start ? w - 0.5 : 0.5;
+      const double stem = 2, arm = 2;
+      const double stemX = start ? 0 : w - stem;
       cairo_new_path(cr);
-      cairo_move_to(cr, edge, 0.5);
-      cairo_line_to(cr, edge, h - 0.5);
-      cairo_line_to(cr, tip, h - 0.5);
-      cairo_close_path(cr);
+      cairo_rectangle(cr, stemX, 0, stem, h);
+      cairo_rectangle(cr, 0, 0, w, arm);
+      cairo_rectangle(cr, 0, h - arm, w, arm);
       Source(fill);
       cairo_fill(cr);
     });
