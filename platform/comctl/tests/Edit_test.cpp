@@ -484,3 +484,45 @@ TEST_F(EditTest, MarginsFontAndPrintClient) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+bool HasColour(const platform::testing::Image& image, uint32_t colour) {
+  for (uint32_t p : image.pixels)
+    if ((p & 0xFFFFFF) == colour) return true;
+  return false;
+}
+
+// The selection shows in the highlight colours while the edit has the focus, and without it
+// only with ES_NOHIDESEL.
+TEST_F(EditTest, SelectionShowsWhileFocusedOrWithNoHideSel) {
+  const COLORREF h = GetSysColor(COLOR_HIGHLIGHT);
+  const uint32_t highlight = (GetRValue(h) << 16) | (GetGValue(h) << 8) | GetBValue(h);
+  HWND hides = MakeEdit(ES_AUTOHSCROLL, u"selected text");
+  HWND keeps = CreateWindowExW(0, WC_EDITW, u"selected text", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_NOHIDESEL, 10,
+                               40, 200, 24, m_parent, nullptr, nullptr, nullptr);
+  HWND memo = CreateWindowExW(0, WC_EDITW, u"a wrapped memo with several words\r\nand a second paragraph",
+                              WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 10, 70, 120, 80, m_parent, nullptr,
+                              nullptr, nullptr);
+  HWND password = CreateWindowExW(0, WC_EDITW, u"secret", WS_CHILD | WS_VISIBLE | ES_PASSWORD | ES_AUTOHSCROLL, 10, 160,
+                                  200, 24, m_parent, nullptr, nullptr, nullptr);
+  SendMessageW(memo, EM_SETSEL, 2, 20);
+  SendMessageW(hides, EM_SETSEL, 0, 8);
+  SendMessageW(keeps, EM_SETSEL, 0, 8);
+  SetFocus(hides);
+  test::RunUntilIdle();
+  EXPECT_TRUE(HasColour(test::ReadWindow(hides), highlight));
+  EXPECT_TRUE(HasColour(test::ReadWindow(keeps), highlight));
+  EXPECT_FALSE(HasColour(test::ReadWindow(memo), highlight));
+  SetFocus(memo);
+  test::RunUntilIdle();
+  EXPECT_FALSE(HasColour(test::ReadWindow(hides), highlight));
+  EXPECT_TRUE(HasColour(test::ReadWindow(keeps), highlight));
+  EXPECT_TRUE(HasColour(test::ReadWindow(memo), highlight));
+  (void)password;
+  if (const char* path = std::getenv("BRANTWELL_EDIT_PNG")) test::SaveWindowPng(m_parent, path);
+}
+
+}  // namespace
+}  // namespace platform
