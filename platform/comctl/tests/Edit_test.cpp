@@ -293,6 +293,33 @@ TEST_F(EditTest, MultilineLinesWrappingAndLineMessages) {
   MoveWindow(wrapped, 10, 10, 390, 100, TRUE);
   EXPECT_EQ(SendMessageW(wrapped, EM_GETLINECOUNT, 0, 0), 1);
 
+  // However narrow, every wrapped line (without its trailing blanks) fits the format rectangle.
+  const std::u16string prose = u"The quick brown fox jumps over the lazy dog; Wavy AVA Toyota tally-ho!";
+  HDC measure = CreateCompatibleDC(nullptr);
+  SelectObject(measure, GetStockObject(DEFAULT_GUI_FONT));
+  for (int width : {40, 75, 120, 200}) {
+    HWND narrow = MakeEdit(ES_MULTILINE, prose.c_str(), width, 200);
+    RECT format{};
+    SendMessageW(narrow, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const LRESULT count = SendMessageW(narrow, EM_GETLINECOUNT, 0, 0);
+    EXPECT_GT(count, 1) << width;
+    size_t covered = 0;
+    for (LRESULT line = 0; line < count; ++line) {
+      const size_t start = static_cast<size_t>(SendMessageW(narrow, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+      const size_t length = static_cast<size_t>(SendMessageW(narrow, EM_LINELENGTH, start, 0));
+      EXPECT_EQ(start, covered) << "lines follow each other";
+      covered = start + length;
+      std::u16string text = prose.substr(start, length);
+      while (text.size() > 1 && text.back() == u' ') text.pop_back();
+      SIZE size{};
+      GetTextExtentPoint32W(measure, text.c_str(), static_cast<int>(text.size()), &size);
+      if (text.size() > 1) EXPECT_LE(size.cx, format.right - format.left) << width << ": " << line;
+    }
+    EXPECT_EQ(covered, prose.size());
+    DestroyWindow(narrow);
+  }
+  DeleteDC(measure);
+
   // Without wrapping only breaks start lines; "\r\n" and a lone "\n" both count.
   HWND plain = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, u"first line\r\nsecond\nthird", 60, 100);
   EXPECT_EQ(SendMessageW(plain, EM_GETLINECOUNT, 0, 0), 3);
