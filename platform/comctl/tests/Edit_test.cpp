@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/GlobalMemory.h"
 #include "platform/testing/Synthetic.h"
+#include "platform/testing/Watchdog.h"
+#include "platform/user/FunctionTable.h"
 #include "platform/user/InputSink.h"
 #include "platform/user/ScrollBars.h"
 #include "platform/user/WinUser.h"
@@ -549,6 +552,76 @@ TEST_F(EditTest, SelectionShowsWhileFocusedOrWithNoHideSel) {
   EXPECT_TRUE(HasColour(test::ReadWindow(memo), highlight));
   (void)password;
   if (const char* path = std::getenv("BRANTWELL_EDIT_PNG")) test::SaveWindowPng(m_parent, path);
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// The context menu: its access keys run the commands; a grayed command cannot be chosen.
+TEST_F(EditTest, ContextMenuRunsTheEditCommands) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(30));
+  HWND edit = MakeEdit(ES_AUTOHSCROLL, u"hello");
+  SetFocus(edit);
+  const POINT at = test::ScreenPoint(edit, 5, 5);
+  const auto menuWithKeys = [&](std::vector<int> keys) {
+    for (int key : keys) {
+      InjectKey(key, true);
+      InjectKey(key, false);
+    }
+    SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(at.x, at.y));
+    test::RunUntilIdle();
+  };
+  SendMessageW(edit, EM_SETSEL, 5, 5);
+  menuWithKeys({'A'});  // Select All
+  EXPECT_EQ(Selection(edit), std::make_pair(DWORD{0}, DWORD{5}));
+  menuWithKeys({'T'});  // Cut
+  EXPECT_EQ(Text(edit), u"");
+  EXPECT_EQ(Clipboard(), u"hello");
+  menuWithKeys({'U'});  // Undo
+  EXPECT_EQ(Text(edit), u"hello");
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+  menuWithKeys({'D', VK_ESCAPE});  // Delete is grayed without a selection
+  EXPECT_EQ(Text(edit), u"hello");
+  // The captions are the program's to change.
+  EditMenuCaptions captions;
+  captions.selectAll = u"&Everything";
+  SetEditMenuCaptions(captions);
+  menuWithKeys({'E'});
+  EXPECT_EQ(Selection(edit), std::make_pair(DWORD{0}, DWORD{5}));
+  SetEditMenuCaptions(EditMenuCaptions{});
+}
+
+// Scroll bars are set through the window manager's function table, where the skinned bars
+// hook in; the alignment styles place the text.
+int g_scrollInfoCalls = 0;
+int CountingSetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
+  ++g_scrollInfoCalls;
+  return platform::OriginalUserFunctions().SetScrollInfo(hwnd, bar, info, redraw);
+}
+
+TEST_F(EditTest, ScrollBarsGoThroughTheFunctionTableAndAlignmentPlacesText) {
+  const platform::UserFunctionTable saved = platform::UserFunctions();
+  platform::UserFunctions().SetScrollInfo = CountingSetScrollInfo;
+  g_scrollInfoCalls = 0;
+  HWND memo = MakeEdit(ES_MULTILINE | WS_VSCROLL, u"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8", 100, 50);
+  SendMessageW(memo, WM_VSCROLL, SB_BOTTOM, 0);
+  platform::UserFunctions() = saved;
+  EXPECT_GT(g_scrollInfoCalls, 0);
+  EXPECT_GT(SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+
+  struct Case {
+    DWORD style;
+    int minX, maxX;
+  } cases[] = {{ES_LEFT, 0, 3}, {ES_CENTER, 80, 100}, {ES_RIGHT, 160, 199}};
+  for (const Case& c : cases) {
+    HWND edit = MakeEdit(ES_AUTOHSCROLL | c.style, u"abc", 200, 24);
+    const int x = static_cast<short>(LOWORD(SendMessageW(edit, EM_POSFROMCHAR, 0, 0)));
+    EXPECT_GE(x, c.minX) << c.style;
+    EXPECT_LE(x, c.maxX) << c.style;
+  }
 }
 
 }  // namespace
