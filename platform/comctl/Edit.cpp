@@ -427,6 +427,28 @@ bool EditControl::Replace(std::u16string text, Source source, bool undoable) {
   if (text.empty() && from == to) return false;
 
   std::u16string removed = m_text.substr(from, to - from);
+  if (source != Source::Program) {
+    // A field that cannot scroll takes no more than it shows: one line without
+    // ES_AUTOHSCROLL no wider than the box, several lines without ES_AUTOVSCROLL (and no
+    // vertical bar) no more lines than fit.
+    const DWORD style = Style();
+    const bool fixedWidth = !Multiline() && !(style & ES_AUTOHSCROLL);
+    const bool fixedHeight = Multiline() && !(style & (ES_AUTOVSCROLL | WS_VSCROLL));
+    if (fixedWidth || fixedHeight) {
+      const std::u16string before = m_text;
+      m_text.replace(from, to - from, text);
+      Relayout();
+      const RECT format = FormatRect();
+      const bool over = fixedWidth ? LineWidth(m_lines[0]) > format.right - format.left
+                                   : static_cast<long>(m_lines.size()) > VisibleLines();
+      m_text = before;
+      Relayout();
+      if (over) {
+        Notify(EN_MAXTEXT);
+        return false;
+      }
+    }
+  }
   const bool joins = source == Source::Typing && undoable && m_undo.valid && m_undo.typing && removed.empty() &&
                      m_undo.position + m_undo.inserted.size() == from;
   if (joins) {

@@ -276,6 +276,16 @@ TEST_F(EditTest, LimitNumberAndCaseFilterInput) {
     Type(field, c.typed);
     EXPECT_EQ(Text(field), c.expected);
   }
+  // Without automatic scrolling a field takes only what it shows.
+  HWND fixed = MakeEdit(0, u"", 40, 24);
+  Type(fixed, u"wwwwwwwwwwwwwwwwwwww");
+  EXPECT_GT(Text(fixed).size(), 2u);
+  EXPECT_LT(Text(fixed).size(), 20u);
+  HWND fixedLines = MakeEdit(ES_MULTILINE, u"", 100, 30);
+  Type(fixedLines, u"1\r2\r3\r4\r5\r6");
+  EXPECT_EQ(SendMessageW(fixedLines, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_LT(SendMessageW(fixedLines, EM_GETLINECOUNT, 0, 0), 6);
+
   // A paste with letters into a number field is refused whole.
   HWND number = MakeEdit(ES_AUTOHSCROLL | ES_NUMBER, u"7");
   PutOnClipboard(u"12b");
