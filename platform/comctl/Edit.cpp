@@ -413,16 +413,15 @@ bool EditControl::Replace(std::u16string text, Source source, bool undoable) {
   const size_t from = SelMin();
   const size_t to = SelMax();
   const size_t kept = m_text.size() - (to - from);
-  if (source != Source::Program || true) {
-    // Input beyond the limit is cut, and the parent told.
-    const size_t room = kept >= m_limit ? 0 : m_limit - kept;
-    if (text.size() > room) {
-      size_t cut = room;
-      if (cut > 0 && IsLowSurrogate(text[cut])) --cut;
-      text.resize(cut);
-      Notify(EN_MAXTEXT);
-      if (text.empty() && from == to) return false;
-    }
+  // Input beyond the limit (typed, pasted or replaced by the program) is cut, and the parent
+  // told; only WM_SETTEXT may exceed it.
+  const size_t room = kept >= m_limit ? 0 : m_limit - kept;
+  if (text.size() > room) {
+    size_t cut = room;
+    if (cut > 0 && IsLowSurrogate(text[cut])) --cut;
+    text.resize(cut);
+    Notify(EN_MAXTEXT);
+    if (text.empty() && from == to) return false;
   }
   if (text.empty() && from == to) return false;
 
@@ -662,7 +661,7 @@ void EditControl::Paint(HDC dc) {
   const RECT format = FormatRect();
   SelectObject(dc, m_font ? m_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   SetTextAlign(dc, TA_LEFT | TA_TOP);
-  IntersectClipRect(dc, client.left + (m_leftMargin > 0 ? 1 : 0) * 0, format.top, client.right, client.bottom);
+  IntersectClipRect(dc, client.left, format.top, client.right, client.bottom);
   const long last = std::min<long>(static_cast<long>(m_lines.size()), m_topLine + VisibleLines() + 1);
   for (long i = m_topLine; i < last; ++i) {
     const int y = static_cast<int>(format.top) + static_cast<int>(i - m_topLine) * m_lineHeight;
