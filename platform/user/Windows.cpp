@@ -245,7 +245,8 @@ HWND CreateWindowInternal(DWORD exStyle, const ClassName& className, const std::
     w->id = reinterpret_cast<LONG_PTR>(menu);
   } else {
     w->menu = menu;
-    if (parent) owner = FindWindowPtrQuiet(TopLevelOf(parent.get())->handle);
+    // The desktop as the parent of a top-level window means no owner at all.
+    if (parent && parent.get() != DesktopWindowRaw()) owner = FindWindowPtrQuiet(TopLevelOf(parent.get())->handle);
   }
 
   if (!child) {

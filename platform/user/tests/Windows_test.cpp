@@ -279,3 +279,18 @@ TEST_F(WindowsTest, ParentsOwnersAndEnumeration) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowsTest, ADesktopParentMakesAnUnownedWindowThatActivatesAndDestroysCleanly) {
+  HWND other = Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200);
+  HWND owned = Create(WS_POPUP | WS_VISIBLE, 10, 10, 100, 100, GetDesktopWindow());
+  EXPECT_EQ(GetWindow(owned, GW_OWNER), nullptr);
+  EXPECT_EQ(GetActiveWindow(), owned);
+  EXPECT_TRUE(DestroyWindow(owned));
+  EXPECT_FALSE(IsWindow(owned));
+  EXPECT_EQ(GetActiveWindow(), other);
+  DestroyWindow(other);
+}
+
+}  // namespace
