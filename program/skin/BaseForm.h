@@ -154,7 +154,7 @@ class TBaseForm : public TForm {
 
   // ---- message handlers
   virtual void WMNCHitTest(TMessage& m);
-  virtual void WMNCPaint(TMessage& m);
+  void WMNCPaint(TMessage& m) override;
   virtual void WMNCActivate(TMessage& m);
   virtual void WMNCLButtonDown(TMessage& m);
   virtual void WMNCLButtonUp(TMessage& m);

@@ -153,7 +153,7 @@ void TBaseForm::WMNCPaint(TMessage& m) {
     m.Result = 0;
     return;
   }
-  inherited::Dispatch(m);
+  inherited::WMNCPaint(m);
 }
 
 void TBaseForm::WMNCActivate(TMessage& m) {
