@@ -215,3 +215,22 @@ function(brantwell_engine name)
   _brantwell_publish_headers(${name})
   _brantwell_add_tests(${name} TEST_LINK ${E_TEST_LINK})
 endfunction()
+
+# Compiles every file of resources/embedded/ into the executable `target` (the program, a
+# tool, or a test executable that needs the program's cursors and icons), registered with
+# platform::RegisterEmbeddedResource before main runs: cursors (.cur), icons (.ico) and RCDATA
+# (any other file), each named by its file name without the extension.
+function(brantwell_embed_resources target)
+  set(folder "${CMAKE_SOURCE_DIR}/resources/embedded")
+  file(GLOB files CONFIGURE_DEPENDS "${folder}/*")
+  list(SORT files)
+  set(output "${CMAKE_BINARY_DIR}/generated/embedded/${target}_resources.cpp")
+  add_custom_command(
+    OUTPUT "${output}"
+    COMMAND "${CMAKE_COMMAND}" "-DOUTPUT=${output}" "-DINPUTS=${files}" -P "${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake"
+    DEPENDS ${files} "${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake"
+    COMMENT "Compiling resources/embedded into ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE "${output}")
+  target_link_libraries(${target} PRIVATE platform_user)
+endfunction()

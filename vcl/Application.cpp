@@ -47,6 +47,8 @@ void DoneApplication() {
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
   FIcon = std::make_unique<TIcon>();
+  // The program's own icon, when the executable carries one.
+  if (HICON icon = LoadIconW(nullptr, u"MAINICON")) FIcon->SetHandle(icon);
   FIcon->SetOnChange([this](TObject*) { IconChanged(); });
   CreateHandle();
   HWND handle = FHandle;

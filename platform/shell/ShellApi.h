@@ -39,3 +39,36 @@ constexpr UINT ABE_BOTTOM = 3;
 // ERROR_NOT_SUPPORTED. FALSE with ERROR_INVALID_PARAMETER for a null record or a wrong
 // `cbSize`.
 UINT_PTR SHAppBarMessage(DWORD message, APPBARDATA* data);
+
+// ---- opening documents and addresses -----------------------------------------------------
+
+// Failure codes of ShellExecute (values of 32 or less; above 32 means success).
+constexpr UINT_PTR SE_ERR_FNF = 2;
+constexpr UINT_PTR SE_ERR_PNF = 3;
+constexpr UINT_PTR SE_ERR_ACCESSDENIED = 5;
+constexpr UINT_PTR SE_ERR_OOM = 8;
+constexpr UINT_PTR SE_ERR_SHARE = 26;
+constexpr UINT_PTR SE_ERR_ASSOCINCOMPLETE = 27;
+constexpr UINT_PTR SE_ERR_DDETIMEOUT = 28;
+constexpr UINT_PTR SE_ERR_DDEFAIL = 29;
+constexpr UINT_PTR SE_ERR_DDEBUSY = 30;
+constexpr UINT_PTR SE_ERR_NOASSOC = 31;
+constexpr UINT_PTR SE_ERR_DLLNOTFOUND = 32;
+
+// Hands a document or an address to the desktop's handler for it (`xdg-open`, found on PATH
+// and started with an argument vector, never through a shell). `operation` must be null,
+// empty or "open" (letter case ignored). `file` is an address when it starts with a scheme
+// ("https:", "mailto:" ...), passed on as written; otherwise a path of the program, taken
+// relative to `directory` (or the current folder) when not absolute, which must exist.
+// The handler is not waited for; it is reaped when it ends. `window`, `parameters` and
+// `showCommand` change nothing here: documents take no parameters.
+//
+// Returns a value above 32 on success. Otherwise (also set as the last error, with the
+// error code of the same number): ERROR_FILE_NOT_FOUND (2) for an empty or missing file,
+// ERROR_PATH_NOT_FOUND (3) when its folder is missing, SE_ERR_NOASSOC (31) for another verb
+// or when the desktop has no handler program, SE_ERR_OOM (8) when the handler could not be
+// started. Any thread. "A" takes UTF-8, "W" UTF-16.
+HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                        int showCommand);
+HINSTANCE ShellExecuteW(HWND window, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
+                        int showCommand);

@@ -1,21 +1,25 @@
 // skingen: draws the default skin.
-//   skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG]
+//   skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG] [--embedded FOLDER]
 // writes every skin file and image of the default skin into OUTPUT_FOLDER; with
-// --contact-sheet also a picture of all its images for a person to look at.
+// --contact-sheet also a picture of all its images for a person to look at; with --embedded
+// also the cursors and icon compiled into the program (resources/embedded).
 
 #include <cstdio>
 #include <exception>
 #include <string>
 
+#include "tools/skingen/Embedded.h"
 #include "tools/skingen/Manifest.h"
 #include "tools/skingen/SkinGenerator.h"
 
 int main(int argc, char** argv) {
-  std::string folder, manifestPath = SKINGEN_MANIFEST, sheet;
+  std::string folder, manifestPath = SKINGEN_MANIFEST, sheet, embedded;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if ((argument == "--manifest" || argument == "--contact-sheet") && i + 1 < argc) {
       (argument == "--manifest" ? manifestPath : sheet) = argv[++i];
+    } else if (argument == "--embedded" && i + 1 < argc) {
+      embedded = argv[++i];
     } else if (!argument.empty() && argument[0] != '-' && folder.empty()) {
       folder = argument;
     } else {
@@ -24,7 +28,7 @@ int main(int argc, char** argv) {
     }
   }
   if (folder.empty()) {
-    std::fprintf(stderr, "usage: skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG]\n");
+    std::fprintf(stderr, "usage: skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG] [--embedded FOLDER]\n");
     return 2;
   }
   try {
@@ -32,6 +36,10 @@ int main(int argc, char** argv) {
     const auto written = skingen::GenerateSkin(manifest, folder);
     if (!sheet.empty()) skingen::WriteContactSheet(manifest, folder, sheet);
     std::printf("skingen: wrote %zu files into %s\n", written.size(), folder.c_str());
+    if (!embedded.empty()) {
+      const auto files = skingen::GenerateEmbedded(embedded);
+      std::printf("skingen: wrote %zu files into %s\n", files.size(), embedded.c_str());
+    }
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "skingen: %s\n", error.what());

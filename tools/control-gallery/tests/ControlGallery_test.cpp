@@ -1,0 +1,202 @@
+// control-gallery run as a child process: the sheet and window pictures it writes on the
+// headless display, its refusals, the resources compiled into it, and, under Xvfb with the
+// sdl display, a window on the X screen equal to its headless picture.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/testing/Pictures.h"
+#include "platform/testing/Watchdog.h"
+#include "platform/user/Icons.h"
+#include "platform/user/WinUser.h"
+#include "vcl/Application.h"
+#include "vcl/Icon.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kGallery = std::string(BRANTWELL_BIN_DIR) + "/control-gallery";
+
+// Starts a program (no shell) with extra environment entries; its process id, or -1.
+pid_t Start(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+  std::vector<char*> argv;
+  for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::vector<std::string> env = environment;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry(*e);
+    bool replaced = false;
+    for (const auto& own : environment)
+      if (entry.substr(0, entry.find('=') + 1) == own.substr(0, own.find('=') + 1)) replaced = true;
+    if (!replaced) env.push_back(entry);
+  }
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunTool(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
+  const pid_t pid = Start(arguments, environment);
+  return pid < 0 ? -1 : Wait(pid);
+}
+
+struct Scratch {
+  fs::path path;
+  explicit Scratch(const std::string& name)
+      : path(fs::path(BRANTWELL_TEST_BIN_DIR) / (name + "-" + std::to_string(getpid()))) {
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~Scratch() { fs::remove_all(path); }
+};
+
+TEST(ControlGallery, WritesTheButtonsSheetAndItsWindow) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(240));
+  Scratch folder("control-gallery");
+  const fs::path sheet = folder.path / "buttons.png", window = folder.path / "window.png";
+  ASSERT_EQ(RunTool({kGallery, "--page", "buttons", "--out", sheet.string(), "--window-out", window.string()}), 0);
+  platform::testing::Image image;
+  ASSERT_TRUE(platform::testing::LoadPng(sheet.string(), &image));
+  EXPECT_EQ(image.width, 1000);
+  EXPECT_GT(image.height, 100);
+  ASSERT_TRUE(platform::testing::LoadPng(window.string(), &image));
+  EXPECT_EQ(image.width, 580);
+  EXPECT_EQ(image.height, 720);
+
+  const fs::path plain = folder.path / "plain.png";
+  ASSERT_EQ(RunTool({kGallery, "--page", "buttons", "--no-skin", "--out", plain.string()}), 0);
+  EXPECT_TRUE(platform::testing::LoadPng(plain.string(), &image));
+}
+
+TEST(ControlGallery, RefusesWhatItCannotDo) {
+  Scratch folder("control-gallery-refusals");
+  const std::string out = (folder.path / "x.png").string();
+  EXPECT_EQ(RunTool({kGallery, "--page", "no-such-page", "--out", out}), 2);
+  EXPECT_EQ(RunTool({kGallery, "--out"}), 2);
+  EXPECT_EQ(RunTool({kGallery, "--window-out", out}), 2);
+  EXPECT_EQ(RunTool({kGallery, "--colour"}), 2);
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_EQ(RunTool({kGallery, "--page", "buttons", "--out", (folder.path / "missing" / "x.png").string()}), 1);
+}
+
+// The cursors and the icon come compiled in: found by name, at their sizes and hot spots,
+// and the application takes the icon as its own.
+TEST(ControlGallery, CarriesTheProgramsCursorsAndIcon) {
+  for (const char16_t* name : {u"ImageHandleUp", u"ImageHandleDown"}) {
+    HCURSOR cursor = LoadCursorW(nullptr, name);
+    ASSERT_NE(cursor, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 16u);
+    EXPECT_EQ(info.yHotspot, 16u);
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, 32);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+  }
+  for (int size : {16, 32, 48}) {
+    HANDLE icon = LoadImageW(nullptr, u"MAINICON", IMAGE_ICON, size, size, 0);
+    ASSERT_NE(icon, nullptr) << size;
+    DestroyIcon(static_cast<HICON>(icon));
+  }
+  EXPECT_FALSE(Application->Icon()->Empty());
+  DoneApplication();
+}
+
+// An XWD picture of a window (24-bit depth, 32 bits a pixel) as 0x00RRGGBB pixels.
+bool ReadXwd(const fs::path& path, platform::testing::Image* image) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (bytes.size() < 100) return false;
+  auto field = [&](int index) {
+    const size_t at = size_t(index) * 4;
+    return uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 | uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+  };
+  const uint32_t headerSize = field(0), width = field(4), height = field(5), byteOrder = field(7),
+                 bitsPerPixel = field(11), bytesPerLine = field(12), colours = field(19);
+  if (bitsPerPixel != 32) return false;
+  const size_t start = headerSize + size_t(colours) * 12;
+  if (bytes.size() < start + size_t(bytesPerLine) * height) return false;
+  image->width = static_cast<int>(width);
+  image->height = static_cast<int>(height);
+  image->pixels.clear();
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t x = 0; x < width; ++x) {
+      const uint8_t* p = &bytes[start + size_t(y) * bytesPerLine + size_t(x) * 4];
+      const uint32_t value = byteOrder == 0 ? uint32_t(p[0]) | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24
+                                            : uint32_t(p[3]) | p[2] << 8 | p[1] << 16 | uint32_t(p[0]) << 24;
+      image->pixels.push_back(value & 0xFFFFFF);
+    }
+  return true;
+}
+
+TEST(ControlGallery, UnderXvfbTheWindowEqualsItsHeadlessPicture) {
+  if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xwd", X_OK) != 0)
+    GTEST_SKIP() << "Xvfb or xwd is not installed: the check under X is skipped";
+  platform::testing::Watchdog watchdog(std::chrono::seconds(240));
+  Scratch folder("control-gallery-x");
+  const fs::path sheet = folder.path / "sheet.png", headless = folder.path / "window.png", shown = folder.path / "x.xwd";
+  ASSERT_EQ(RunTool({kGallery, "--page", "buttons", "--out", sheet.string(), "--window-out", headless.string()}), 0);
+
+  int number = 70 + getpid() % 200;
+  while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
+  const std::string display = ":" + std::to_string(number);
+  const pid_t server = Start({"/usr/bin/Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+  ASSERT_GT(server, 0);
+  const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
+  for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i) std::this_thread::sleep_for(50ms);
+  const pid_t gallery = Start({kGallery, "--page", "buttons"}, {"DISPLAY=" + display, "BRANTWELL_DISPLAY=sdl"});
+  ASSERT_GT(gallery, 0);
+  // The window shows the sheet once every section has run; a loaded machine may take long.
+  platform::testing::Image expected, actual;
+  ASSERT_TRUE(platform::testing::LoadPng(headless.string(), &expected));
+  bool same = false;
+  std::string difference = "no window";
+  for (int i = 0; i < 300 && !same; ++i) {
+    std::this_thread::sleep_for(300ms);
+    fs::remove(shown);
+    if (RunTool({"/usr/bin/xwd", "-display", display, "-silent", "-name", "Brantwell control gallery - buttons", "-out",
+             shown.string()}) != 0)
+      continue;
+    if (!ReadXwd(shown, &actual)) continue;
+    for (uint32_t& p : expected.pixels) p &= 0xFFFFFF;
+    const auto comparison = platform::testing::CompareImages(expected, actual);
+    same = comparison.same;
+    difference = comparison.message;
+  }
+  kill(gallery, SIGKILL);
+  Wait(gallery);
+  kill(server, SIGKILL);
+  Wait(server);
+  EXPECT_TRUE(same) << difference;
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#pragma once
+
+// The resources compiled into the program (resources/embedded/): the picture viewer's hand
+// cursors "ImageHandleUp" (open hand) and "ImageHandleDown" (closed hand), 32 x 32 with alpha
+// and the hot spot in the middle, and the program's icon "MAINICON" at 16, 32 and 48 pixels.
+// Each entry is an uncompressed 32-bit picture, so the files come out the same byte for byte.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace skingen {
+
+// Writes every file into folder (created when missing) and returns their names in order.
+// Throws std::runtime_error naming the file on failure.
+std::vector<std::string> GenerateEmbedded(const std::string& folder);
+
+// The bytes of each file, by name, as GenerateEmbedded writes them.
+std::vector<std::pair<std::string, std::vector<uint8_t>>> EmbeddedFiles();
+
+}  // namespace skingen
