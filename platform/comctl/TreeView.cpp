@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/comctl/Edit.h"
 #include "platform/comctl/TreeViewControl.h"
 #include "platform/kernel/Unicode.h"
 #include "platform/user/ScrollBars.h"
@@ -15,9 +16,6 @@ namespace {
 constexpr UINT_PTR kEditTimer = 1;
 constexpr UINT_PTR kEditSubclassId = 0x7456;
 constexpr int kTextMax = 260;
-constexpr char16_t kEditClass[] = u"Edit";
-constexpr UINT kEditSetSel = 0x00B1;  // EM_SETSEL
-constexpr DWORD kEditAutoScroll = 0x0080;  // ES_AUTOHSCROLL
 
 HTREEITEM HandleOf(TreeItemHandle* item) { return item; }
 
@@ -742,12 +740,12 @@ HWND TreeView::EditLabel(Item* item) {
   RECT client;
   GetClientRect(m_hwnd, &client);
   const int width = std::max<int>(label.right - label.left + 24, 64);
-  HWND edit = CreateWindowExW(0, kEditClass, text.c_str(), WS_CHILD | WS_BORDER | kEditAutoScroll,
+  HWND edit = CreateWindowExW(0, WC_EDITW, text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL | ES_LEFT,
                               label.left - 2, label.top, std::min<int>(width, std::max<int>(client.right - label.left + 2, 32)),
                               label.bottom - label.top, m_hwnd, nullptr, nullptr, nullptr);
   if (!edit) return nullptr;
   SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-  SendMessageW(edit, kEditSetSel, 0, -1);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
   SetWindowSubclass(edit, EditSubclass, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
   m_edit = edit;
   m_editItem = item;

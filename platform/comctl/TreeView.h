@@ -14,7 +14,7 @@
 // table, so replacements (skinned bars) see every change.
 
 #include "platform/comctl/CommCtrl.h"
-#include "platform/comctl/ImageListDraw.h"
+#include "platform/comctl/ImageList.h"
 
 namespace platform {
 
@@ -85,7 +85,6 @@ constexpr UINT TVIS_STATEIMAGEMASK = 0xF000;
 constexpr UINT TVIS_USERMASK = 0xF000;
 
 inline constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index) { return index << 12; }
-inline constexpr UINT INDEXTOOVERLAYMASK(UINT index) { return index << 8; }
 
 constexpr int I_CHILDRENCALLBACK = -1;
 constexpr int I_IMAGECALLBACK = -1;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/comctl/ImageListDraw.h"
 #include "platform/comctl/TreeViewControl.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/ScrollBars.h"
@@ -90,8 +89,8 @@ int TreeView::DefaultRowHeight() {
   ReleaseDC(m_hwnd, dc);
   int height = tm.tmHeight + 3;
   int cx = 0, cy = 0;
-  if (m_images && ImageListDraw::IconSize(m_images, &cx, &cy)) height = std::max(height, cy);
-  if (m_stateImages && ImageListDraw::IconSize(m_stateImages, &cx, &cy)) height = std::max(height, cy);
+  if (m_images && ImageList_GetIconSize(m_images, &cx, &cy)) height = std::max(height, cy);
+  if (m_stateImages && ImageList_GetIconSize(m_stateImages, &cx, &cy)) height = std::max(height, cy);
   else if (GetWindowLongPtrW(m_hwnd, GWL_STYLE) & TVS_CHECKBOXES) height = std::max(height, kCheckBoxCell);
   if (!(GetWindowLongPtrW(m_hwnd, GWL_STYLE) & TVS_NONEVENHEIGHT)) height = (height + 1) & ~1;
   return height;
@@ -107,13 +106,13 @@ int TreeView::VisibleRowCount() {
 
 int TreeView::StateImageWidth() {
   int cx = 0, cy = 0;
-  if (m_stateImages && ImageListDraw::IconSize(m_stateImages, &cx, &cy)) return cx;
+  if (m_stateImages && ImageList_GetIconSize(m_stateImages, &cx, &cy)) return cx;
   return (GetWindowLongPtrW(m_hwnd, GWL_STYLE) & TVS_CHECKBOXES) ? kCheckBoxCell : 0;
 }
 
 int TreeView::ImageWidth() {
   int cx = 0, cy = 0;
-  if (m_images && ImageListDraw::IconSize(m_images, &cx, &cy)) return cx + kImageGap;
+  if (m_images && ImageList_GetIconSize(m_images, &cx, &cy)) return cx + kImageGap;
   return 0;
 }
 
@@ -355,8 +354,8 @@ void TreeView::PaintRow(HDC dc, Item* item, const RECT& row, LRESULT controlAnsw
     const int w = StateImageWidth();
     if (m_stateImages) {
       int cx = 0, cy = 0;
-      ImageListDraw::IconSize(m_stateImages, &cx, &cy);
-      ImageListDraw::Draw(m_stateImages, index, dc, x, row.top + (h - cy) / 2, 0);
+      ImageList_GetIconSize(m_stateImages, &cx, &cy);
+      ImageList_Draw(m_stateImages, index, dc, x, row.top + (h - cy) / 2, ILD_TRANSPARENT);
     } else {
       // The built-in boxes: image 1 unchecked, image 2 checked.
       RECT box{x + 2, row.top + (h - 13) / 2, x + 15, row.top + (h - 13) / 2 + 13};
@@ -366,14 +365,14 @@ void TreeView::PaintRow(HDC dc, Item* item, const RECT& row, LRESULT controlAnsw
   }
   if (m_images) {
     int cx = 0, cy = 0;
-    ImageListDraw::IconSize(m_images, &cx, &cy);
+    ImageList_GetIconSize(m_images, &cx, &cy);
     const int image = ImageOf(item, selected);
     if (!IsLive(item)) return;
     const UINT overlay = item->state & TVIS_OVERLAYMASK;
-    UINT flags = overlay;
-    if (showSelection && m_focused) flags |= ImageListDraw::kSelected;
-    if (item->state & TVIS_CUT) flags |= ImageListDraw::kCut;
-    if (image >= 0) ImageListDraw::Draw(m_images, image, dc, x, row.top + (h - cy) / 2, flags);
+    UINT flags = ILD_TRANSPARENT | overlay;  // TVIS_OVERLAYMASK and ILD_OVERLAYMASK share their bits
+    if ((showSelection && m_focused) || dropHilited) flags |= ILD_SELECTED;
+    else if (item->state & TVIS_CUT) flags |= ILD_BLEND25;
+    if (image >= 0) ImageList_Draw(m_images, image, dc, x, row.top + (h - cy) / 2, flags);
     x += cx + kImageGap;
   }
 

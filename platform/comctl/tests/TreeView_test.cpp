@@ -633,3 +633,125 @@ TEST_F(TreeViewTest, PictureOfATreeWithCheckBoxes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Label editing: the parent may refuse to start, the edit child shows the text, Enter keeps
+// what the parent accepts, Esc cancels, and a slow second click on the selection starts it.
+TEST_F(TreeViewTest, LabelEditInAnEditChild) {
+  MakeTree(TVS_EDITLABELS);
+  HTREEITEM a = Add(u"Holiday");
+  bool refuseStart = true;
+  bool accept = false;
+  std::vector<std::u16string> ended;  // "<null>" for a cancel
+  parent->onNotify = [&](NMHDR* h, bool* handled) -> LRESULT {
+    if (h->code == TVN_BEGINLABELEDITW) {
+      *handled = true;
+      return refuseStart;
+    }
+    if (h->code == TVN_ENDLABELEDITW) {
+      auto* di = reinterpret_cast<NMTVDISPINFOW*>(h);
+      ended.push_back(di->item.pszText ? std::u16string(di->item.pszText) : u"<null>");
+      *handled = true;
+      return accept;
+    }
+    return 0;
+  };
+  EXPECT_EQ(SendMessageW(tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(a)), 0);
+  EXPECT_EQ(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0), 0);
+  refuseStart = false;
+
+  struct Case {
+    int key;
+    bool accept;
+    std::u16string heard;
+    std::u16string text;
+  } cases[] = {
+      {VK_RETURN, false, u"Summer", u"Holiday"},  // the parent said no
+      {VK_RETURN, true, u"Summer", u"Summer"},
+      {VK_ESCAPE, true, u"<null>", u"Summer"},
+  };
+  for (const Case& c : cases) {
+    ended.clear();
+    accept = c.accept;
+    auto edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(a)));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0)), edit);
+    EXPECT_EQ(GetFocus(), edit);
+    char16_t shown[32] = {};
+    GetWindowTextW(edit, shown, 32);
+    EXPECT_EQ(std::u16string(shown), Text(a));
+    pt::TypeText(u"Summer");  // replaces the selected text
+    pt::KeyPress(c.key);
+    Pump();
+    EXPECT_FALSE(IsWindow(edit));
+    EXPECT_EQ(ended, std::vector<std::u16string>{c.heard});
+    EXPECT_EQ(Text(a), c.text);
+    EXPECT_EQ(GetFocus(), tree);
+  }
+
+  // Leaving the edit keeps the text too.
+  ended.clear();
+  auto edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(a)));
+  SetFocus(parent->hwnd);
+  Pump();
+  EXPECT_FALSE(IsWindow(edit));
+  EXPECT_EQ(ended, std::vector<std::u16string>{u"Summer"});
+
+  // A click on the label of the selected item starts editing once the double-click time is over.
+  SetFocus(tree);
+  const RECT label = ItemRect(a, true);
+  pt::Click(Screen(label.left + 3, label.top + 3));
+  Pump();
+  EXPECT_EQ(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0), 0);
+  pt::AdvanceClock(GetDoubleClickTime() + 10);
+  Pump();
+  edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0));
+  EXPECT_NE(edit, nullptr);
+  EXPECT_TRUE(SendMessageW(tree, TVM_ENDEDITLABELNOW, TRUE, 0));
+  EXPECT_FALSE(IsWindow(edit));
+}
+
+// Images from the normal list: the selected image for the selection, overlays from the state.
+TEST_F(TreeViewTest, DrawsImagesFromItsImageList) {
+  MakeTree(0, 120, 60);
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32, 2, 1);
+  for (COLORREF colour : {RGB(255, 0, 0), RGB(0, 0, 255)}) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 16, 16};
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ImageList_Add(list, bitmap, nullptr);
+    DeleteObject(bitmap);
+  }
+  const LRESULT heightBefore = SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0);
+  EXPECT_EQ(SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list)), 0);
+  EXPECT_GE(SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0), std::max<LRESULT>(heightBefore, 16));
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = TVI_ROOT;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  insert.item.pszText = const_cast<LPWSTR>(u"x");
+  insert.item.iImage = 0;
+  insert.item.iSelectedImage = 1;
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  const RECT label = ItemRect(item, true);
+  const int imageX = label.left - 9, imageY = (label.top + label.bottom) / 2;
+  UpdateWindow(tree);
+  EXPECT_EQ(pt::ReadWindow(tree).At(imageX, imageY) & 0xFFFFFF, 0xFF0000u);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  SendMessageW(tree, TVM_SETBKCOLOR, 0, RGB(255, 255, 255));
+  UpdateWindow(tree);
+  EXPECT_EQ(pt::ReadWindow(tree).At(imageX, imageY) & 0xFFFFFF, 0x0000FFu) << "unfocused: the selected image as it is";
+  SendMessageW(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, 0);
+  ImageList_Destroy(list);
+}
+
+}  // namespace
