@@ -14,24 +14,13 @@
 // table, so replacements (skinned bars) see every change.
 
 #include "platform/comctl/CommCtrl.h"
+#include "platform/comctl/CommonMessages.h"
 #include "platform/comctl/ImageList.h"
 
 namespace platform {
 
 inline constexpr char16_t WC_TREEVIEWW[] = u"SysTreeView32";
 inline constexpr char WC_TREEVIEWA[] = "SysTreeView32";
-
-// ---- shared by the common controls: notification format ------------------------------------
-
-constexpr UINT WM_NOTIFYFORMAT = 0x0055;
-constexpr LPARAM NF_QUERY = 3;
-constexpr LPARAM NF_REQUERY = 4;
-constexpr LRESULT NFR_ANSI = 1;
-constexpr LRESULT NFR_UNICODE = 2;
-constexpr UINT CCM_FIRST = 0x2000;
-constexpr UINT CCM_SETBKCOLOR = CCM_FIRST + 1;
-constexpr UINT CCM_SETUNICODEFORMAT = CCM_FIRST + 5;  // wParam BOOL; the previous format
-constexpr UINT CCM_GETUNICODEFORMAT = CCM_FIRST + 6;
 
 // ---- styles -----------------------------------------------------------------------------------
 
