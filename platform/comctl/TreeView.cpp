@@ -875,6 +875,7 @@ LRESULT TreeView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!slot) return 0;
       HIMAGELIST old = *slot;
       *slot = list;
+      m_defaultHeight = -1;
       RowsChanged();
       return reinterpret_cast<LRESULT>(old);
     }
@@ -1002,6 +1003,7 @@ LRESULT TreeView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return m_unicode ? NFR_UNICODE : NFR_ANSI;
     case WM_SETFONT:
       m_font = reinterpret_cast<HFONT>(wParam);
+      m_defaultHeight = -1;
       for (HTREEITEM item : m_live) item->textWidth = -1;
       RowsChanged();
       if (lParam) InvalidateRect(m_hwnd, nullptr, TRUE);
@@ -1042,6 +1044,7 @@ LRESULT TreeView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (m_redraw) UpdateScrollBars();
       return 0;
     case WM_STYLECHANGED:
+      m_defaultHeight = -1;
       if (wParam == static_cast<WPARAM>(GWL_STYLE) && lParam) {
         const auto* change = reinterpret_cast<const STYLESTRUCT*>(lParam);
         if ((change->styleNew & TVS_CHECKBOXES) && !(change->styleOld & TVS_CHECKBOXES))

@@ -127,6 +127,7 @@ class TreeView {
   int m_hscroll = 0;   // pixels scrolled to the left
   int m_indent = 19;
   int m_itemHeight = -1;  // -1: the control's own
+  int m_defaultHeight = -1;  // the control's own, measured once per font, image lists and style
   COLORREF m_bkColor = CLR_DEFAULT;
   COLORREF m_textColor = CLR_DEFAULT;
   COLORREF m_lineColor = CLR_DEFAULT;

@@ -81,6 +81,7 @@ void TreeView::BuildRows() {
 }
 
 int TreeView::DefaultRowHeight() {
+  if (m_defaultHeight > 0) return m_defaultHeight;
   HDC dc = GetDC(m_hwnd);
   HGDIOBJ old = SelectObject(dc, Font());
   TEXTMETRICW tm{};
@@ -93,6 +94,7 @@ int TreeView::DefaultRowHeight() {
   if (m_stateImages && ImageList_GetIconSize(m_stateImages, &cx, &cy)) height = std::max(height, cy);
   else if (GetWindowLongPtrW(m_hwnd, GWL_STYLE) & TVS_CHECKBOXES) height = std::max(height, kCheckBoxCell);
   if (!(GetWindowLongPtrW(m_hwnd, GWL_STYLE) & TVS_NONEVENHEIGHT)) height = (height + 1) & ~1;
+  m_defaultHeight = height;
   return height;
 }
 
