@@ -1,5 +1,7 @@
 #include "vcl/Form.h"
 
+#include <functional>
+
 #include <algorithm>
 
 #include "rtl/SysUtils.h"
@@ -731,7 +733,17 @@ bool TCustomForm::IsShortCut(TWMKey& m) {
   if (FMenu && FMenu->IsShortCut(m)) return true;
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)); list && list->IsShortCut(m)) return true;
-  return false;
+  // Controls that take keys of their own from anywhere on the form (a tool bar standing in for
+  // the menu bar: Alt+letter and F10) answer CM_ISSHORTCUT.
+  std::function<bool(TWinControl*)> offer = [&](TWinControl* parent) {
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+      auto* child = dynamic_cast<TWinControl*>(parent->Controls(i));
+      if (!child || !child->Visible() || !child->Enabled()) continue;
+      if (child->Perform(CM_ISSHORTCUT, m.Message.WParam, m.Message.LParam) != 0 || offer(child)) return true;
+    }
+    return false;
+  };
+  return offer(this);
 }
 
 void TCustomForm::WMCommand(TWMCommand& m) {

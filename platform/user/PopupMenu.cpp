@@ -527,6 +527,8 @@ BOOL TrackPopup(HMENU menu, UINT flags, int x, int y, HWND owner, const TPMPARAM
       continue;
     }
     idleSent = false;
+    // The thread's message filters see the menu's messages first (a menu bar switches menus so).
+    if (msg.message != WM_QUIT && CallMsgFilterW(&msg, MSGF_MENU)) continue;
     if (msg.message == WM_QUIT) {
       quit = true;
       quitCode = static_cast<int>(msg.wParam);

@@ -13,6 +13,7 @@
 #include "platform/user/Clipboard.h"
 #include "platform/user/DrawControls.h"
 #include "platform/user/DropFiles.h"
+#include "platform/user/Hooks.h"
 #include "platform/user/Icons.h"
 #include "platform/user/Menus.h"
 #include "platform/user/MessageBox.h"

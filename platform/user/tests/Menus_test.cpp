@@ -399,3 +399,46 @@ TEST_F(PopupMenuTest, PopupPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+// A message filter of the thread sees the menu loop's messages first and may keep them:
+// here it takes Left at the top level and closes the menu, as a menu bar does to switch menus.
+std::vector<UINT> g_filtered;
+LRESULT MenuFilter(int code, WPARAM, LPARAM lParam) {
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code != MSGF_MENU) return 0;
+  if (msg->message == WM_KEYDOWN) g_filtered.push_back(static_cast<UINT>(msg->wParam));
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_LEFT) {
+    EndMenu();
+    return 1;
+  }
+  return 0;
+}
+
+TEST_F(PopupMenuTest, MessageFiltersSeeTheMenuLoopAndMayKeepMessages) {
+  EXPECT_EQ(SetWindowsHookExW(WH_MSGFILTER + 5, MenuFilter, nullptr, 0), nullptr);
+  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, 0);
+  ASSERT_NE(hook, nullptr);
+  g_filtered.clear();
+  m_script = {[&](HWND) {
+    Key(VK_DOWN);
+    Key(VK_LEFT);
+    Key(VK_RETURN);  // never reached: the menu has closed
+  }};
+  EXPECT_EQ(TrackPopupMenu(m_menu, TPM_RETURNCMD, 120, 120, 0, m_owner, nullptr), 0);
+  EXPECT_EQ(g_filtered, (std::vector<UINT>{VK_DOWN, VK_LEFT}));
+  EXPECT_TRUE(UnhookWindowsHookEx(hook));
+  EXPECT_FALSE(UnhookWindowsHookEx(hook));
+  // Without the filter the same keys choose the first item.
+  Pump();
+  m_step = 0;
+  m_script = {[&](HWND) {
+    Key(VK_DOWN);
+    Key(VK_LEFT);
+    Key(VK_RETURN);
+  }};
+  EXPECT_EQ(TrackPopupMenu(m_menu, TPM_RETURNCMD, 120, 120, 0, m_owner, nullptr), 101);
+}
+
+}  // namespace
