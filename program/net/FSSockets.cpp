@@ -168,8 +168,11 @@ int TFSTCPProxy::ReceiveExact(void* buffer, int count) {
   while (got < count) {
     const int left = RemainingMs(FDeadline);
     if (left <= 0 || !FOwner.WaitForData(left)) {
-      // Nothing in time is a time-out; a connection that ended early is a short reply.
-      if (got == 0 && RemainingMs(FDeadline) <= 0) throw ESocksProxyError(FSSocketConsts::SSocksTimeout);
+      // Nothing in time is a time-out; a connection that ended early (readable, yet nothing
+      // to peek) is a short reply.
+      bool readable = false;
+      const bool ended = !FOwner.Tcp().Active() || !FOwner.Tcp().Select(&readable, nullptr, nullptr, 0) || readable;
+      if (got == 0 && !ended) throw ESocksProxyError(FSSocketConsts::SSocksTimeout);
       break;
     }
     const int n = FOwner.Receive(bytes + got, count - got);

@@ -15,6 +15,7 @@ struct TSSLBinding {
   SSLInterfaceTable table{};
   bool loaded = false;
   bool tried = false;  // a failed load is not retried for every request
+  AnsiString name = "SSL.dll";
 };
 
 TSSLBinding& Binding() {
@@ -35,9 +36,9 @@ bool LoadSSLInterface() {
   std::lock_guard lock(binding.mutex);
   if (binding.loaded || binding.tried) return binding.loaded;
   binding.tried = true;
-  HMODULE module = LoadLibraryA("SSL.dll");
+  HMODULE module = LoadLibraryA(binding.name.c_str());
   if (!module) {
-    OutputDebugStringA("TLS library SSL.dll cannot be loaded");
+    OutputDebugStringA(("TLS library " + binding.name + " cannot be loaded").c_str());
     return false;
   }
   auto create = reinterpret_cast<CreateSSLInterfaceFunction>(
@@ -45,7 +46,7 @@ bool LoadSSLInterface() {
   SSLInterfaceTable table{};
   if (create) create(&table);
   if (!create || !TableComplete(table)) {
-    OutputDebugStringA("TLS library SSL.dll has no usable CreateSSLInterface");
+    OutputDebugStringA(("TLS library " + binding.name + " has no usable CreateSSLInterface").c_str());
     FreeLibrary(module);
     return false;
   }
@@ -69,6 +70,12 @@ void UnloadSSLInterface() {
   binding.table = {};
   binding.loaded = false;
   binding.tried = false;
+}
+
+void SetSSLLibraryName(const AnsiString& name) {
+  TSSLBinding& binding = Binding();
+  std::lock_guard lock(binding.mutex);
+  binding.name = name;
 }
 
 std::unique_ptr<TSSLClient> TSSLClient::Create(UINT_PTR socket, const AnsiString& host) {

@@ -24,6 +24,8 @@ bool LoadSSLInterface();
 bool InitSSLInterface();
 // Frees the library; a later session loads it again.
 void UnloadSSLInterface();
+// The library loaded ("SSL.dll", from the program folder); takes effect at the next load.
+void SetSSLLibraryName(const AnsiString& name);
 
 class TSSLClient {
  public:
