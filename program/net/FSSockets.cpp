@@ -170,9 +170,7 @@ int TFSTCPProxy::ReceiveExact(void* buffer, int count) {
     if (left <= 0 || !FOwner.WaitForData(left)) {
       // Nothing in time is a time-out; a connection that ended early (readable, yet nothing
       // to peek) is a short reply.
-      bool readable = false;
-      const bool ended = !FOwner.Tcp().Active() || !FOwner.Tcp().Select(&readable, nullptr, nullptr, 0) || readable;
-      if (got == 0 && !ended) throw ESocksProxyError(FSSocketConsts::SSocksTimeout);
+      if (got == 0 && !FOwner.PeerClosed()) throw ESocksProxyError(FSSocketConsts::SSocksTimeout);
       break;
     }
     const int n = FOwner.Receive(bytes + got, count - got);
@@ -371,6 +369,14 @@ bool TFSTCPClient::WaitForData(int timeoutMs) {
   // Decrypted bytes already taken off the socket would not make it readable again.
   if (FSsl && FSsl->Pending() > 0) return true;
   return FTcp->WaitForData(timeoutMs);
+}
+
+bool TFSTCPClient::PeerClosed() {
+  if (!FTcp->Active()) return true;
+  bool readable = false;
+  bool failed = false;
+  if (!FTcp->Select(&readable, nullptr, &failed, 0)) return true;
+  return readable || failed;
 }
 
 int TFSTCPClient::Peek(void* buf, int len) {

@@ -136,6 +136,9 @@ class TFSTCPClient : public TObject {
   const AnsiString& SSLFailure() const { return FSSLFailure; }
 
   bool WaitForData(int timeoutMs);
+  // After a WaitForData that gave false: true when the connection ended (or failed) rather
+  // than staying silent.
+  bool PeerClosed();
   int Peek(void* buf, int len);
   int Receive(void* buf, int len);
   int Send(const void* buf, int len);

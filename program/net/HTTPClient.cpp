@@ -461,7 +461,7 @@ bool THTTPClient::SendMultipart(const std::vector<TMultiPartFormData>& parts) {
 bool THTTPClient::ReadHeadOnce() {
   FHeaders.clear();
   if (!FConnection->WaitForData(Timeout)) {
-    if (FConnection->Connected() && !FClosed) FState = stTimedOut;
+    if (!FClosed && !FConnection->PeerClosed()) FState = stTimedOut;
     return false;
   }
   FResponseStarted = true;
@@ -469,7 +469,7 @@ bool THTTPClient::ReadHeadOnce() {
   for (;;) {
     AnsiString line;
     if (!FConnection->ReadLine(line, Timeout, "\r\n", kMaxLine)) {
-      if (FConnection->Connected() && !FClosed && !FConnection->WaitForData(0)) FState = stTimedOut;
+      if (!FClosed && !FConnection->WaitForData(0) && !FConnection->PeerClosed()) FState = stTimedOut;
       Fail("response head broken, too long or cut off");
       return false;
     }
@@ -507,7 +507,7 @@ void THTTPClient::Progress() {
 
 int THTTPClient::ReceiveSome(void* buffer, int length) {
   if (!FConnection->WaitForData(Timeout)) {
-    if (FConnection->Connected() && !FClosed) {
+    if (!FClosed && !FConnection->PeerClosed()) {
       FState = stTimedOut;
       Fail("timed out reading the body");
     }
@@ -544,7 +544,7 @@ bool THTTPClient::ReadChunked(TStream& sink, int64_t& raw) {
   for (;;) {
     AnsiString line;
     if (!FConnection->ReadLine(line, Timeout, "\r\n", 1024)) {
-      if (FConnection->Connected() && !FClosed && !FConnection->WaitForData(0)) FState = stTimedOut;
+      if (!FClosed && !FConnection->WaitForData(0) && !FConnection->PeerClosed()) FState = stTimedOut;
       Fail("chunked body ends without its last chunk");
       return false;
     }
