@@ -123,6 +123,8 @@ class SilentHost {
 
 // A port on 127.0.0.1 with nothing listening.
 uint16_t UnusedPort();
+// True when something accepts connections on 127.0.0.1:port.
+bool PortOpen(uint16_t port);
 bool WriteFile(const std::string& path, const std::string& text);
 // gzip (with an optional file name in the header) and zlib/raw deflate of data.
 std::string Gzip(const std::string& data, const std::string& fileName = "");
