@@ -31,6 +31,7 @@ int RealSetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
   WindowPtr w = GetWindowPtr(hwnd);
   if (!w || !info || (info->cbSize != sizeof(SCROLLINFO) && info->cbSize != sizeof(SCROLLINFO) - 4)) return 0;
   int pos;
+  bool needed, wasShown, allDisabled;
   {
     UserGuard guard(UserLock());
     ScrollBarState* s = StateOf(w.get(), bar);
@@ -43,6 +44,24 @@ int RealSetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
     if (info->fMask & SIF_POS) s->pos = info->nPos;
     ClampPos(*s);
     pos = s->pos;
+    // A bar is needed while its page leaves part of its range out of view.
+    needed = s->max > s->min && (s->page == 0 || s->page <= s->max - s->min);
+    wasShown = (w->style & (bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) != 0;
+    allDisabled = s->disabledArrows == ESB_DISABLE_BOTH;
+  }
+  if (info->fMask & (SIF_RANGE | SIF_PAGE)) {
+    // A bar that is needed shows; one that is not hides, or stays shown but disabled when the
+    // caller asks for that.
+    const auto& table = platform::UserFunctions();
+    if (needed) {
+      if (allDisabled) table.EnableScrollBar(hwnd, static_cast<UINT>(bar), ESB_ENABLE_BOTH);
+      if (!wasShown) table.ShowScrollBar(hwnd, bar, TRUE);
+    } else if (info->fMask & SIF_DISABLENOSCROLL) {
+      if (!wasShown) table.ShowScrollBar(hwnd, bar, TRUE);
+      if (!allDisabled) table.EnableScrollBar(hwnd, static_cast<UINT>(bar), ESB_DISABLE_BOTH);
+    } else if (wasShown) {
+      table.ShowScrollBar(hwnd, bar, FALSE);
+    }
   }
   if (redraw) RedrawFrame(hwnd);
   return pos;

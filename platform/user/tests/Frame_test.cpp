@@ -5,6 +5,7 @@
 #include "platform/user/Present.h"
 #include "platform/user/ScrollBars.h"
 #include "platform/user/tests/UserTestSupport.h"
+#include "platform/user/WindowManager.h"
 
 using namespace usertest;
 using platform::detail::InjectKey;
@@ -435,6 +436,40 @@ TEST_F(FrameTest, MouseLoopsRepaintTheFrameThroughTheWindow) {
     EXPECT_EQ(FramePixel(hwnd, c.probe.x, c.probe.y), magenta) << "the default frame never painted over it";
     DestroyWindow(hwnd);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameTest, ScrollInfoShowsANeededBarAndHidesOrDisablesOneThatIsNot) {
+  struct Case {
+    const char* what;
+    int min, max;
+    UINT page, extraMask;
+    bool shown;
+    UINT disabledArrows;
+  };
+  const Case cases[] = {
+      {"page leaves part out", 0, 100, 10, 0, true, ESB_ENABLE_BOTH},
+      {"page covers the range", 0, 99, 100, 0, false, ESB_ENABLE_BOTH},
+      {"empty range", 0, 0, 0, 0, false, ESB_ENABLE_BOTH},
+      {"no page, a range", 0, 5, 0, 0, true, ESB_ENABLE_BOTH},
+      {"covered, kept disabled", 0, 99, 100, SIF_DISABLENOSCROLL, true, ESB_DISABLE_BOTH},
+      {"needed again, enabled", 0, 100, 10, SIF_DISABLENOSCROLL, true, ESB_ENABLE_BOTH},
+      {"covered again, hidden", 0, 50, 60, 0, false, ESB_ENABLE_BOTH},
+  };
+  HWND hwnd = Overlapped(nullptr, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | c.extraMask, c.min, c.max, c.page, 0, 0};
+    SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+    EXPECT_EQ((GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL) != 0, c.shown);
+    EXPECT_EQ(platform::detail::GetWindowPtr(hwnd)->vscroll.disabledArrows, c.disabledArrows);
+  }
+  // A position alone never shows or hides the bar.
+  SetScrollPos(hwnd, SB_VERT, 3, TRUE);
+  EXPECT_EQ(GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL, 0);
 }
 
 }  // namespace

@@ -107,6 +107,8 @@ class NCScrollBarTest : public SkinFixture {
     wnd = CreateWindowExW(0, u"NCScrollBarTest", u"", WS_POPUP | WS_VISIBLE | bars_, 100, 100, width, height, nullptr,
                           nullptr, nullptr, nullptr);
     for (int bar : {SB_HORZ, SB_VERT}) {
+      // Setting a range shows the bar it needs, so only the bars asked for get one.
+      if (!(bars_ & (bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL))) continue;
       SCROLLINFO info{sizeof info, SIF_ALL, min, max, page, pos, 0};
       SetScrollInfo(wnd, bar, &info, FALSE);
     }
@@ -150,6 +152,7 @@ TEST_F(NCScrollBarTest, ThumbGeometryFollowsRangePageAndPosition) {
   for (const auto& c : cases) {
     SCROLLINFO info{sizeof info, SIF_ALL, c.min, c.max, c.page, c.pos, 0};
     SetScrollInfo(wnd, SB_VERT, &info, FALSE);
+    ShowScrollBar(wnd, SB_VERT, TRUE);  // kept shown where the page covers the range
     bars->UpdateLayout();
     bars->CalcBarGeometry(1);
     const auto& g = bars->Geometry(1);
