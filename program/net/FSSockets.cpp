@@ -295,6 +295,7 @@ bool TFSTCPClient::Connect() {
 }
 
 void TFSTCPClient::Disconnect() {
+  FUnread.clear();
   FSsl.reset();
   if (FTcp->Active()) FTcp->Close();
 }
@@ -364,30 +365,52 @@ void TFSTCPClient::StopSSL() {
   FUseSSL = false;
 }
 
-bool TFSTCPClient::WaitForData(int timeoutMs) {
-  if (!FTcp->Active()) return false;
+bool TFSTCPClient::RawDataWaiting(int timeoutMs) {
   // Decrypted bytes already taken off the socket would not make it readable again.
   if (FSsl && FSsl->Pending() > 0) return true;
   return FTcp->WaitForData(timeoutMs);
 }
 
+bool TFSTCPClient::WaitForData(int timeoutMs) {
+  if (!FTcp->Active()) return false;
+  if (!FUnread.empty()) return true;
+  return RawDataWaiting(timeoutMs);
+}
+
 bool TFSTCPClient::PeerClosed() {
   if (!FTcp->Active()) return true;
+  if (!FUnread.empty()) return false;
   bool readable = false;
   bool failed = false;
   if (!FTcp->Select(&readable, nullptr, &failed, 0)) return true;
   return readable || failed;
 }
 
-int TFSTCPClient::Peek(void* buf, int len) {
-  if (FSsl) return FSsl->Peek(buf, len);
-  return FTcp->PeekBuf(buf, len);
-}
-
-int TFSTCPClient::Receive(void* buf, int len) {
+int TFSTCPClient::RawReceive(void* buf, int len) {
   const int result = FSsl ? FSsl->Read(buf, len) : FTcp->ReceiveBuf(buf, len);
   FLastActivity = Now();
   return result;
+}
+
+int TFSTCPClient::Peek(void* buf, int len) {
+  const int held = static_cast<int>(std::min<size_t>(FUnread.size(), static_cast<size_t>(std::max(len, 0))));
+  std::memcpy(buf, FUnread.data(), static_cast<size_t>(held));
+  if (held == len || (held > 0 && !RawDataWaiting(0))) return held;
+  const int more = FSsl ? FSsl->Peek(static_cast<char*>(buf) + held, len - held)
+                        : FTcp->PeekBuf(static_cast<char*>(buf) + held, len - held);
+  if (more < 0) return held > 0 ? held : more;
+  return held + more;
+}
+
+int TFSTCPClient::Receive(void* buf, int len) {
+  if (!FUnread.empty()) {
+    const int held = static_cast<int>(std::min<size_t>(FUnread.size(), static_cast<size_t>(std::max(len, 0))));
+    std::memcpy(buf, FUnread.data(), static_cast<size_t>(held));
+    FUnread.erase(0, static_cast<size_t>(held));
+    FLastActivity = Now();
+    return held;
+  }
+  return RawReceive(buf, len);
 }
 
 int TFSTCPClient::Send(const void* buf, int len) {
@@ -403,34 +426,35 @@ bool TFSTCPClient::ReadLine(AnsiString& line, int timeoutMs, const AnsiString& d
   char buffer[511];
   for (;;) {
     if (!WaitForData(timeoutMs)) return false;
-    int peeked = Peek(buffer, sizeof buffer);
+    const int peeked = Peek(buffer, sizeof buffer);
     if (peeked <= 0) return false;
-    // Too few bytes to hold more than a part of the delimiter: wait for the rest rather than
-    // take bytes that may begin it.
-    if (static_cast<size_t>(peeked) <= keepBack &&
-        std::search(buffer, buffer + peeked, delimiter.begin(), delimiter.end()) == buffer + peeked) {
-      const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-      int more = peeked;
-      while (more == peeked && Clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        more = Peek(buffer, sizeof buffer);
-        if (more <= 0) return false;
-      }
-      if (more == peeked) return false;
-      peeked = more;
-    }
     const char* found = std::search(buffer, buffer + peeked, delimiter.begin(), delimiter.end());
     const bool hasDelimiter = found != buffer + peeked;
-    int take = hasDelimiter ? static_cast<int>(found - buffer + delimiter.size())
-                            : (static_cast<size_t>(peeked) > keepBack ? peeked - static_cast<int>(keepBack) : 0);
-    if (take == 0) continue;
-    const int got = Receive(buffer, take);
-    if (got != take) return false;
+    if (!hasDelimiter && static_cast<size_t>(peeked) <= keepBack) {
+      // Only what may begin the delimiter is here. Take it off the socket (it stays unread
+      // here), so that the system can accept what follows, and wait for new bytes.
+      const int fromSocket = peeked - static_cast<int>(FUnread.size());
+      if (fromSocket > 0) {
+        char part[16];
+        const int got = RawReceive(part, std::min(fromSocket, static_cast<int>(sizeof part)));
+        if (got <= 0) return false;
+        FUnread.append(part, static_cast<size_t>(got));
+      }
+      if (!RawDataWaiting(timeoutMs)) return false;
+      continue;
+    }
+    const int take = hasDelimiter ? static_cast<int>(found - buffer + delimiter.size()) : peeked - static_cast<int>(keepBack);
+    int got = 0;
+    while (got < take) {
+      const int n = Receive(buffer + got, take - got);
+      if (n <= 0) return false;
+      got += n;
+    }
     int textLength = hasDelimiter ? take - static_cast<int>(delimiter.size()) : take;
-    const void* zero = std::memchr(buffer, 0, textLength);
+    const void* zero = std::memchr(buffer, 0, static_cast<size_t>(textLength));
     if (zero) textLength = static_cast<int>(static_cast<const char*>(zero) - buffer);
-    if (line.size() + textLength > static_cast<size_t>(maxLength)) return false;
-    line.append(buffer, textLength);
+    if (line.size() + static_cast<size_t>(textLength) > static_cast<size_t>(maxLength)) return false;
+    line.append(buffer, static_cast<size_t>(textLength));
     if (hasDelimiter) return true;
   }
 }

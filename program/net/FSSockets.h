@@ -165,6 +165,10 @@ class TFSTCPClient : public TObject {
  private:
   friend class TFSTCPProxy;
 
+  // The socket (or TLS session) itself, past the bytes held in FUnread.
+  bool RawDataWaiting(int timeoutMs);
+  int RawReceive(void* buf, int len);
+
   std::unique_ptr<TTcpClientEx> FTcp;
   std::unique_ptr<TSSLClient> FSsl;
   std::unique_ptr<TFSTCPProxy> FProxy;
@@ -173,4 +177,7 @@ class TFSTCPClient : public TObject {
   bool FUseSSL = false;
   AnsiString FSSLFailure;
   TDateTime FLastActivity = 0;
+  // The start of a line's delimiter that ReadLine took off the socket while waiting for the
+  // rest; still unread for every caller (Peek, Receive and WaitForData serve it first).
+  RawByteString FUnread;
 };

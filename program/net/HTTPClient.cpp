@@ -217,7 +217,7 @@ bool THTTPClient::Connect(const AnsiString& host, const AnsiString& port) {
   // A stalled peer cannot hold a read inside a TLS record longer than the time-out.
   FConnection->Tcp().ReceiveTimeout = Timeout;
   FConnection->Tcp().SendTimeout = Timeout;
-  if (FConnection->Tcp().ConnectTimeout == 0) FConnection->Tcp().ConnectTimeout = Timeout;
+  FConnection->Tcp().ConnectTimeout = Timeout;
   int socketError = 0;
   FConnection->OnError = [&socketError](TObject*, int error) { socketError = error; };
   bool ok = false;

@@ -119,6 +119,16 @@ TEST_F(HttpClientTest, ResponseBodies) {
       {"until the close", {"HTTP/1.0 200 OK\r\n\r\n" + alphabet}, true, alphabet},
       {"chunks split with CR ending a piece",
        {chunkedHead + "1a;x=y\r", "\n" + alphabet + "\r", "\n0\r", "\n\r", "\n"}, true, alphabet},
+      {"many large chunks", {chunkedHead + [&] {
+                               std::string chunks;
+                               for (int i = 0; i < 64; ++i) chunks += "10000\r\n" + std::string(65536, char('a' + i % 26)) + "\r\n";
+                               return chunks + "0\r\n\r\n";
+                             }()},
+       true, [&] {
+         std::string body;
+         for (int i = 0; i < 64; ++i) body += std::string(65536, char('a' + i % 26));
+         return body;
+       }()},
       {"chunked in another case", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n"}, true, "abc"},
       {"chunked with trailer", {chunkedHead + "3\r\nabc\r\n0\r\nX-T: 1\r\n\r\n"}, true, "abc"},
       {"chunked, gzip is not chunked", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked, gzip\r\n\r\n3\r\nabc\r\n0\r\n\r\n"},
@@ -166,6 +176,7 @@ TEST_F(HttpClientTest, ResponseBodies) {
       conn.SendPieces(c.pieces, 20);
     });
     client.MaxBodyBytes = c.maxBody;
+    client.BufferSize = 65536;
     std::string body;
     const bool ok = Get(server.Url("/x"), body);
     EXPECT_EQ(ok, c.ok) << c.name << ": " << client.ErrorText();
