@@ -47,6 +47,7 @@ function(brantwell_add_fuzz_targets)
                         SOURCES "${CMAKE_SOURCE_DIR}/engines/QM_Language/LanguageFile.cpp")
   target_include_directories(language_fuzz PRIVATE "${CMAKE_BINARY_DIR}/inc/QM_Language")
   brantwell_fuzz_target(skin_fuzz LINK program_skin)
+  brantwell_fuzz_target(http_fuzz LINK program_net)
 endfunction()
 
 if(NOT BRANTWELL_FUZZ_REPLAY)

@@ -2,7 +2,7 @@
 # Builds one fuzz target with clang's libFuzzer and sanitizers (outside the main build, in
 # fuzz/out/build) and runs it for the given number of seconds on its seed corpus.
 #   fuzz/run-fuzz.sh TARGET SECONDS [JOBS]
-# TARGET is one of: xml_fuzz image_fuzz bmp_fuzz picture_fuzz ini_fuzz language_fuzz skin_fuzz.
+# TARGET is one of: xml_fuzz image_fuzz bmp_fuzz picture_fuzz ini_fuzz language_fuzz skin_fuzz http_fuzz.
 # The corpus grows in fuzz/out/corpus/TARGET; crashes land in fuzz/out/artifacts/TARGET.
 set -euo pipefail
 usage="usage: run-fuzz.sh TARGET SECONDS [JOBS]"
@@ -24,6 +24,7 @@ case "$target" in
   ini_fuzz) max_len=4096 ;;
   language_fuzz) max_len=4096 ;;
   skin_fuzz) max_len=8192 ;;
+  http_fuzz) max_len=8192 ;;
   *) echo "unknown target '$target'" >&2; echo "$usage" >&2; exit 2 ;;
 esac
 

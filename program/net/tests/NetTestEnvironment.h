@@ -1,0 +1,10 @@
+#pragma once
+
+// What every network test shares: Winsock started, and a test authority trusted as the
+// system store (SSL_CERT_FILE), made once per run.
+
+#include "NetFixtures.h"
+
+const net_fixtures::Authority& TestAuthority();
+// Server credentials for localhost and 127.0.0.1, issued once.
+const net_fixtures::Credentials& LocalhostCredentials();
