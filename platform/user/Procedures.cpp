@@ -12,6 +12,11 @@
 namespace platform::detail {
 namespace {
 
+// The edit control's two text messages outside the WM_ range (its header is in the common
+// controls); their numbers are the same in every window, so they are converted here.
+constexpr UINT kEditReplaceSelection = 0x00C2;  // lParam text
+constexpr UINT kEditGetLine = 0x00C4;           // lParam buffer whose first WORD is its size
+
 std::mutex g_charsetMutex;
 std::map<WNDPROC, bool>& Charsets() {
   static auto* charsets = new std::map<WNDPROC, bool>{{DefWindowProcW, true}, {DefWindowProcA, false}};
@@ -36,6 +41,25 @@ LRESULT CallWideFromNarrow(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPA
       while (count > 0 && count < text.size() && (static_cast<unsigned char>(text[count]) & 0xC0) == 0x80) --count;
       std::memcpy(reinterpret_cast<char*>(lParam), text.data(), count);
       reinterpret_cast<char*>(lParam)[count] = 0;
+      return static_cast<LRESULT>(count);
+    }
+    case kEditReplaceSelection: {
+      if (!lParam) break;
+      std::u16string text = Utf8ToUtf16(reinterpret_cast<const char*>(lParam));
+      return proc(hwnd, msg, wParam, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    case kEditGetLine: {
+      if (!lParam) break;
+      WORD capacity = 0;
+      std::memcpy(&capacity, reinterpret_cast<const void*>(lParam), sizeof capacity);
+      std::u16string buffer(std::max<size_t>(capacity, 1), u'\0');
+      std::memcpy(buffer.data(), &capacity, sizeof capacity);
+      const LRESULT units = proc(hwnd, msg, wParam, reinterpret_cast<LPARAM>(buffer.data()));
+      if (units <= 0) return 0;
+      std::string text = Utf16ToUtf8(buffer.substr(0, static_cast<size_t>(units)));
+      size_t count = std::min(text.size(), static_cast<size_t>(capacity));
+      while (count > 0 && count < text.size() && (static_cast<unsigned char>(text[count]) & 0xC0) == 0x80) --count;
+      std::memcpy(reinterpret_cast<char*>(lParam), text.data(), count);
       return static_cast<LRESULT>(count);
     }
     case WM_GETTEXTLENGTH: {
@@ -82,6 +106,27 @@ LRESULT CallNarrowFromWide(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPA
       if (count > 0 && count < text.size() && text[count] >= 0xDC00 && text[count] <= 0xDFFF) --count;
       std::memcpy(reinterpret_cast<char16_t*>(lParam), text.data(), count * sizeof(char16_t));
       reinterpret_cast<char16_t*>(lParam)[count] = 0;
+      return static_cast<LRESULT>(count);
+    }
+    case kEditReplaceSelection: {
+      if (!lParam) break;
+      std::string text = Utf16ToUtf8(reinterpret_cast<const char16_t*>(lParam));
+      return proc(hwnd, msg, wParam, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    case kEditGetLine: {
+      if (!lParam) break;
+      WORD capacity = 0;
+      std::memcpy(&capacity, reinterpret_cast<const void*>(lParam), sizeof capacity);
+      const size_t bytes = std::max<size_t>(static_cast<size_t>(capacity) * 3, 2);
+      std::string buffer(bytes, '\0');
+      const WORD narrowCapacity = static_cast<WORD>(std::min<size_t>(bytes, 0xFFFF));
+      std::memcpy(buffer.data(), &narrowCapacity, sizeof narrowCapacity);
+      const LRESULT length = proc(hwnd, msg, wParam, reinterpret_cast<LPARAM>(buffer.data()));
+      if (length <= 0) return 0;
+      std::u16string text = Utf8ToUtf16(buffer.substr(0, static_cast<size_t>(length)));
+      size_t count = std::min(text.size(), static_cast<size_t>(capacity));
+      if (count > 0 && count < text.size() && text[count] >= 0xDC00 && text[count] <= 0xDFFF) --count;
+      std::memcpy(reinterpret_cast<char16_t*>(lParam), text.data(), count * sizeof(char16_t));
       return static_cast<LRESULT>(count);
     }
     case WM_NCCREATE:
