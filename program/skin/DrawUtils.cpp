@@ -9,6 +9,7 @@
 #include "vcl/Canvas.h"
 #include "vcl/Control.h"
 #include "vcl/Screen.h"
+#include "vcl/StdCtrls.h"
 #include "vcl/WinControl.h"
 
 using platform::OwnedGdiObject;
@@ -294,7 +295,8 @@ namespace {
 
 // The classes whose colour follows their enabled state (edits and combo boxes). GUI thread.
 std::vector<TClass>& EnableColorClasses() {
-  static std::vector<TClass> classes;
+  // The class library's edits (and the memo, an edit) are registered from the start.
+  static std::vector<TClass> classes{TCustomEdit::StaticClass()};
   return classes;
 }
 

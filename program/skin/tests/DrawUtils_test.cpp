@@ -9,6 +9,7 @@
 #include "program/skin/DrawUtils.h"
 #include "vcl/Form.h"
 #include "vcl/GraphicControl.h"
+#include "vcl/StdCtrls.h"
 
 using namespace skin_test;
 using platform::OwnedGdiObject;
@@ -251,6 +252,22 @@ TEST_F(DrawUtilsWindows, EnableChildControlsSkipsTheExceptedWithEverythingInside
   EXPECT_EQ(inner->Color(), clWindow);
   EXPECT_FALSE(keptChild->Enabled());
   UnregisterEnableColorClass(TEditLike::StaticClass());
+  delete form;
+}
+
+TEST_F(DrawUtilsWindows, EditsAndMemosFollowTheEnabledColourFromTheStart) {
+  TForm* form = TCustomForm::CreateNew<TForm>(Application);
+  form->SetColor(clBtnFace);
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  auto* memo = new TMemo(form);
+  memo->SetParent(form);
+  EnableChildControls(form, false);
+  EXPECT_EQ(edit->Color(), clBtnFace);
+  EXPECT_EQ(memo->Color(), clBtnFace);
+  EnableChildControls(form, true);
+  EXPECT_EQ(edit->Color(), clWindow);
+  EXPECT_EQ(memo->Color(), clWindow);
   delete form;
 }
 
