@@ -131,6 +131,23 @@ TEST_F(VclComboBoxTest, NotificationsBecomeEvents) {
   Application->ProcessMessages();
   EXPECT_EQ(events, (std::vector<std::string>{"select"}));
   EXPECT_EQ(combo->Text(), "Two");
+
+  // By mouse: a press on the button drops the list, a click on an item chooses it.
+  events.clear();
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(GetComboBoxInfo(combo->Handle(), &info));
+  test::Click(test::ScreenPoint(combo->Handle(), (info.rcButton.left + info.rcButton.right) / 2,
+                                (info.rcButton.top + info.rcButton.bottom) / 2));
+  Application->ProcessMessages();
+  EXPECT_TRUE(combo->DroppedDown());
+  RECT item{};
+  SendMessageW(combo->ListHandle(), LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+  test::Click(test::ScreenPoint(combo->ListHandle(), 5, (item.top + item.bottom) / 2));
+  Application->ProcessMessages();
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(events, (std::vector<std::string>{"drop", "close", "select"}));
+  EXPECT_EQ(combo->ItemIndex(), 2);
 }
 
 TEST_F(VclComboBoxTest, OwnerDrawingGoesThroughTheEvents) {
