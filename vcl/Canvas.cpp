@@ -45,7 +45,8 @@ TCanvas::TCanvas()
 TCanvas::~TCanvas() { SetHandle(nullptr); }
 
 HDC TCanvas::Handle() {
-  RequiredState({csHandleValid});
+  // Whoever draws on the DC directly finds the canvas's font, pen and brush in it.
+  RequiredState({csHandleValid, csFontValid, csPenValid, csBrushValid});
   return FHandle;
 }
 

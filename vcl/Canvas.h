@@ -62,8 +62,9 @@ class TCanvas : public TPersistent {
   TCanvas();
   ~TCanvas() override;
 
-  // The DC; a canvas without one asks CreateHandle and raises EInvalidOperation "Canvas
-  // does not allow drawing" when it still has none.
+  // The DC with the canvas's font, pen and brush selected; a canvas without one asks
+  // CreateHandle and raises EInvalidOperation "Canvas does not allow drawing" when it still
+  // has none.
   HDC Handle();
   // Binds the canvas to a DC it does not own (nullptr unbinds it); the tools are taken out
   // of the previous DC first.

@@ -530,34 +530,38 @@ TModalResult TCustomForm::ShowModal() {
   try {
     FModalResult = mrNone;  // before Show: OnShow may already close the form
     Show();
-    Perform(CM_ACTIVATE);
-    do {
-      Application->HandleMessage();
-      if (Application->Terminated()) {
-        FModalResult = mrCancel;
-      } else if (FModalResult != mrNone) {
-        // A close that OnCloseQuery or OnClose refuses keeps the form open.
-        TCloseAction action = caNone;
-        try {
-          if (CloseQuery()) {
-            action = caHide;
-            DoClose(action);
-          }
-        } catch (...) {
-          action = caNone;
-          Application->HandleException(this);
-        }
-        if (action == caNone) FModalResult = mrNone;
-        else if (action == caFree) Release();
-      }
-    } while (FModalResult == mrNone);
-    Perform(CM_DEACTIVATE);
+    RunModalLoop();
   } catch (...) {
     restore();
     throw;
   }
   restore();
   return FModalResult;
+}
+
+void TCustomForm::RunModalLoop() {
+  Perform(CM_ACTIVATE);
+  do {
+    Application->HandleMessage();
+    if (Application->Terminated()) {
+      FModalResult = mrCancel;
+    } else if (FModalResult != mrNone) {
+      // A close that OnCloseQuery or OnClose refuses keeps the form open.
+      TCloseAction action = caNone;
+      try {
+        if (CloseQuery()) {
+          action = caHide;
+          DoClose(action);
+        }
+      } catch (...) {
+        action = caNone;
+        Application->HandleException(this);
+      }
+      if (action == caNone) FModalResult = mrNone;
+      else if (action == caFree) Release();
+    }
+  } while (FModalResult == mrNone);
+  Perform(CM_DEACTIVATE);
 }
 
 // ---- closing ---------------------------------------------------------------------------------------

@@ -249,6 +249,10 @@ class TCustomForm : public TWinControl {
   TShortCutEvent OnShortCut;
 
  protected:
+  // The loop of a modal form: handles messages until ModalResult is set and the close is
+  // allowed (OnCloseQuery, OnClose; caNone keeps the form open, caFree releases it), or the
+  // application ends (mrCancel). Brackets it with CM_ACTIVATE and CM_DEACTIVATE.
+  void RunModalLoop();
   // Reads the design through the registered reader (a form class without one raises).
   virtual void InitDesign();
   // Runs OnCreate.

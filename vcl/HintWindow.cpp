@@ -52,9 +52,11 @@ TRect THintWindow::CalcHintRect(int maxWidth, const AnsiString& hint) {
 
 void THintWindow::ActivateHint(const TRect& rect, const AnsiString& hint) {
   SetCaption(hint);
-  SetBounds(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+  // The measured rectangle holds the text; the border and the paint's 2-pixel inset need 4 more.
+  const TRect r{rect.Left, rect.Top, rect.Right, rect.Bottom + 4};
+  SetBounds(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
   HandleNeeded();
-  SetWindowPos(FHandle, HWND_TOPMOST, rect.Left, rect.Top, FWidth, FHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  SetWindowPos(FHandle, HWND_TOPMOST, r.Left, r.Top, FWidth, FHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
   Invalidate();
 }
 

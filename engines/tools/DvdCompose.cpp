@@ -36,24 +36,13 @@ namespace {
 
 using namespace engine_tools;
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
 // The longest transition the command line takes, in seconds.
 constexpr double kMaxTransitionSeconds = 60.0;
 
-void PrintUsage(std::FILE* to) {
-  std::fprintf(to,
+constexpr Usage kUsage{"dvd-compose",
                "usage: dvd-compose [--pal] [--aspect 4:3|16:9] [--transition ID|random]\n"
                "                   [--transition-length S] OUTPUT.mpg INPUT...\n"
-               "       dvd-compose --list-transitions\n");
-}
-
-int Refuse(const std::string& why) {
-  std::fprintf(stderr, "dvd-compose: %s\n", why.c_str());
-  PrintUsage(stderr);
-  return kExitUsage;
-}
+               "       dvd-compose --list-transitions\n"};
 
 // The transition manager, started for as long as the tool needs its catalogue.
 class Catalogue {
@@ -109,10 +98,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options, con
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     const bool takesValue = argument == "--aspect" || argument == "--transition" || argument == "--transition-length";
-    if (takesValue && i + 1 >= argc) return Refuse(argument + " needs a value");
+    if (takesValue && i + 1 >= argc) return kUsage.Refuse(argument + " needs a value");
     const std::string value = takesValue ? argv[++i] : "";
     if (argument == "--help" || argument == "-h") {
-      PrintUsage(stdout);
+      kUsage.Print(stdout);
       return 0;
     } else if (argument == "--list-transitions") {
       options.list = true;
@@ -122,11 +111,11 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options, con
       param.gopSize = 15;
       options.fps = 25.0;
     } else if (argument == "--aspect") {
-      if (value != "4:3" && value != "16:9") return Refuse("--aspect is 4:3 or 16:9, not '" + value + "'");
+      if (value != "4:3" && value != "16:9") return kUsage.Refuse("--aspect is 4:3 or 16:9, not '" + value + "'");
       param.aspect = value == "16:9" ? 3 : 2;
     } else if (argument == "--transition") {
       if (value != "random" && !catalogue.Has(value)) {
-        return Refuse("no transition is called '" + value + "' (see --list-transitions)");
+        return kUsage.Refuse("no transition is called '" + value + "' (see --list-transitions)");
       }
       options.transition = value;
     } else if (argument == "--transition-length") {
@@ -134,12 +123,12 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options, con
       if (!seconds) {
         char most[16];
         std::snprintf(most, sizeof(most), "%g", kMaxTransitionSeconds);
-        return Refuse("--transition-length takes seconds above 0 and up to " + std::string(most) + ", not '" + value +
+        return kUsage.Refuse("--transition-length takes seconds above 0 and up to " + std::string(most) + ", not '" + value +
                       "'");
       }
       options.transitionSeconds = *seconds;
     } else if (argument.size() > 1 && argument[0] == '-') {
-      return Refuse("unknown option '" + argument + "'");
+      return kUsage.Refuse("unknown option '" + argument + "'");
     } else if (options.output.empty()) {
       options.output = argument;
     } else {
@@ -147,11 +136,11 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options, con
     }
   }
   if (options.list) {
-    if (!options.output.empty()) return Refuse("--list-transitions takes no files");
+    if (!options.output.empty()) return kUsage.Refuse("--list-transitions takes no files");
     catalogue.List();
     return 0;
   }
-  if (options.output.empty() || options.inputs.empty()) return Refuse("an output and at least one input file are needed");
+  if (options.output.empty() || options.inputs.empty()) return kUsage.Refuse("an output and at least one input file are needed");
   for (const std::string& input : options.inputs) {
     std::error_code ignored;
     if (std::filesystem::equivalent(input, options.output, ignored)) {

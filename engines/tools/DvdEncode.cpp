@@ -28,23 +28,12 @@ namespace {
 
 using namespace engine_tools;
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
 // The highest video bit rate a DVD carries, in kbit/s.
 constexpr int kMaxKbits = 9800;
 
-void PrintUsage(std::FILE* to) {
-  std::fprintf(to,
+constexpr Usage kUsage{"dvd-encode",
                "usage: dvd-encode [--pal] [--bitrate KBITS] [--maxrate KBITS] [--audio ac3|mp2]\n"
-               "                  [--aspect auto|4:3|16:9] INPUT OUTPUT.mpg\n");
-}
-
-int Refuse(const std::string& why) {
-  std::fprintf(stderr, "dvd-encode: %s\n", why.c_str());
-  PrintUsage(stderr);
-  return kExitUsage;
-}
+               "                  [--aspect auto|4:3|16:9] INPUT OUTPUT.mpg\n"};
 
 // A whole positive number of kbit/s up to a DVD's limit, or nothing.
 std::optional<int> ParseKbits(const std::string& text) {
@@ -69,10 +58,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options) {
     const std::string argument = argv[i];
     const bool takesValue =
         argument == "--bitrate" || argument == "--maxrate" || argument == "--audio" || argument == "--aspect";
-    if (takesValue && i + 1 >= argc) return Refuse(argument + " needs a value");
+    if (takesValue && i + 1 >= argc) return kUsage.Refuse(argument + " needs a value");
     const std::string value = takesValue ? argv[++i] : "";
     if (argument == "--help" || argument == "-h") {
-      PrintUsage(stdout);
+      kUsage.Print(stdout);
       return 0;
     } else if (argument == "--pal") {
       param.height = 576;
@@ -81,7 +70,7 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options) {
     } else if (argument == "--bitrate" || argument == "--maxrate") {
       const std::optional<int> kbits = ParseKbits(value);
       if (!kbits) {
-        return Refuse(argument + " takes a whole number of kbit/s from 1 to " + std::to_string(kMaxKbits) +
+        return kUsage.Refuse(argument + " takes a whole number of kbit/s from 1 to " + std::to_string(kMaxKbits) +
                       ", not '" + value + "'");
       }
       if (argument == "--bitrate") {
@@ -91,24 +80,24 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options) {
         maxGiven = true;
       }
     } else if (argument == "--audio") {
-      if (value != "ac3" && value != "mp2") return Refuse("--audio is ac3 or mp2, not '" + value + "'");
+      if (value != "ac3" && value != "mp2") return kUsage.Refuse("--audio is ac3 or mp2, not '" + value + "'");
       param.audioCodec = value == "mp2" ? kEncodeAudioMp2 : kEncodeAudioAc3;
     } else if (argument == "--aspect") {
       if (value != "auto" && value != "4:3" && value != "16:9") {
-        return Refuse("--aspect is auto, 4:3 or 16:9, not '" + value + "'");
+        return kUsage.Refuse("--aspect is auto, 4:3 or 16:9, not '" + value + "'");
       }
       param.aspect = value == "4:3" ? 2 : value == "16:9" ? 3 : 0;
     } else if (argument.size() > 1 && argument[0] == '-') {
-      return Refuse("unknown option '" + argument + "'");
+      return kUsage.Refuse("unknown option '" + argument + "'");
     } else if (options.input.empty()) {
       options.input = argument;
     } else if (options.output.empty()) {
       options.output = argument;
     } else {
-      return Refuse("one input and one output, not '" + argument + "' as well");
+      return kUsage.Refuse("one input and one output, not '" + argument + "' as well");
     }
   }
-  if (options.input.empty() || options.output.empty()) return Refuse("an input and an output file are needed");
+  if (options.input.empty() || options.output.empty()) return kUsage.Refuse("an input and an output file are needed");
   // Without a maximum of its own, a higher average raises the maximum with it.
   if (!maxGiven && param.maxBitrate < param.videoBitrate) {
     param.maxBitrate = std::min(kMaxKbits * 1000, param.videoBitrate * 3 / 2);

@@ -44,24 +44,13 @@ namespace {
 
 using namespace engine_tools;
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
 // The size of the picture each title shows in its menu frame.
 constexpr int kThumbnailWidth = 320;
 constexpr int kThumbnailHeight = 240;
 
-void PrintUsage(std::FILE* to) {
-  std::fprintf(to,
+constexpr Usage kUsage{"menu-disc",
                "usage: menu-disc [--template FOLDER] [--pal] [--aspect 4:3|16:9] [--shot PAGE.png]\n"
-               "                 OUTPUT_FOLDER TITLE...\n");
-}
-
-int Refuse(const std::string& why) {
-  std::fprintf(stderr, "menu-disc: %s\n", why.c_str());
-  PrintUsage(stderr);
-  return kExitUsage;
-}
+               "                 OUTPUT_FOLDER TITLE...\n"};
 
 void Say(const std::string& text) { Terminal::Line("menu-disc: " + text); }
 
@@ -78,36 +67,36 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     const bool takesValue = argument == "--template" || argument == "--aspect" || argument == "--shot";
-    if (takesValue && i + 1 >= argc) return Refuse(argument + " needs a value");
+    if (takesValue && i + 1 >= argc) return kUsage.Refuse(argument + " needs a value");
     const std::string value = takesValue ? argv[++i] : "";
     if (argument == "--help" || argument == "-h") {
-      PrintUsage(stdout);
+      kUsage.Print(stdout);
       return 0;
     } else if (argument == "--pal") {
       options.pal = true;
     } else if (argument == "--aspect") {
-      if (value != "4:3" && value != "16:9") return Refuse("--aspect is 4:3 or 16:9, not '" + value + "'");
+      if (value != "4:3" && value != "16:9") return kUsage.Refuse("--aspect is 4:3 or 16:9, not '" + value + "'");
       options.wide = value == "16:9";
     } else if (argument == "--template") {
       options.templateFolder = value;
     } else if (argument == "--shot") {
       options.shot = value;
     } else if (argument.size() > 1 && argument[0] == '-') {
-      return Refuse("unknown option '" + argument + "'");
+      return kUsage.Refuse("unknown option '" + argument + "'");
     } else if (options.output.empty()) {
       options.output = argument;
     } else {
       options.titles.push_back(argument);
     }
   }
-  if (options.output.empty() || options.titles.empty()) return Refuse("an output folder and at least one title are needed");
+  if (options.output.empty() || options.titles.empty()) return kUsage.Refuse("an output folder and at least one title are needed");
   if (options.templateFolder.empty())
     options.templateFolder = (fs::path(platform::ProgramFolder()) / "templates" / "Landscape" / "sea1").string();
   if (!fs::is_directory(options.templateFolder))
-    return Refuse("the template folder '" + options.templateFolder + "' does not exist");
+    return kUsage.Refuse("the template folder '" + options.templateFolder + "' does not exist");
   std::error_code ignored;
   if (fs::exists(fs::path(options.output) / "VIDEO_TS", ignored))
-    return Refuse("'" + options.output + "' already holds a VIDEO_TS folder");
+    return kUsage.Refuse("'" + options.output + "' already holds a VIDEO_TS folder");
   return std::nullopt;
 }
 

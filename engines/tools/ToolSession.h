@@ -16,6 +16,23 @@
 
 namespace engine_tools {
 
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// A tool's name and usage text: a refused command line names the tool, says why and repeats
+// the usage on stderr.
+struct Usage {
+  const char* tool;
+  const char* text;
+
+  void Print(std::FILE* to) const { std::fputs(text, to); }
+  int Refuse(const std::string& why) const {
+    std::fprintf(stderr, "%s: %s\n", tool, why.c_str());
+    Print(stderr);
+    return kExitUsage;
+  }
+};
+
 inline std::atomic<int> g_signal{0};
 
 inline void OnSignal(int number) { g_signal.store(number); }

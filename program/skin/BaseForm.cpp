@@ -624,27 +624,7 @@ TModalResult TBaseForm::ShowModal() {
     // Only the owner is disabled; the program's other windows stay usable.
     if (ownerWnd && ownerWnd != ApplicationWindow()) EnableWindow(ownerWnd, FALSE);
     else ownerWnd = nullptr;
-    Perform(CM_ACTIVATE);
-    do {
-      Application->HandleMessage();
-      if (Application->Terminated()) {
-        FModalResult = mrCancel;
-      } else if (FModalResult != mrNone) {
-        TCloseAction action = caNone;
-        try {
-          if (CloseQuery()) {
-            action = caHide;
-            DoClose(action);
-          }
-        } catch (...) {
-          action = caNone;
-          Application->HandleException(this);
-        }
-        if (action == caNone) FModalResult = mrNone;
-        else if (action == caFree) Release();
-      }
-    } while (FModalResult == mrNone);
-    Perform(CM_DEACTIVATE);
+    RunModalLoop();
     if (GetActiveWindow() != FHandle) activeWindow = nullptr;
   } catch (...) {
     restore();

@@ -1,14 +1,14 @@
 #include "tools/templategen/Raster.h"
 
-// libjpeg's header needs FILE and size_t declared first.
 #include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
-#include <jpeglib.h>
 #include <png.h>
+
+#include "tools/common/JpegFiles.h"
 
 namespace templategen {
 
@@ -29,19 +29,6 @@ bool Flush(FILE* file, const std::filesystem::path& path, std::string* error) {
   if (std::fflush(file) == 0 && !std::ferror(file)) return true;
   *error = "cannot write '" + path.string() + "': " + std::strerror(errno);
   return false;
-}
-
-// libjpeg reports errors through a callback that must not return: it jumps back to the caller.
-struct JpegErrors {
-  jpeg_error_mgr manager;
-  jmp_buf back;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void OnJpegError(j_common_ptr info) {
-  auto* errors = reinterpret_cast<JpegErrors*>(info->err);
-  info->err->format_message(info, errors->message);
-  longjmp(errors->back, 1);
 }
 
 }  // namespace
@@ -75,38 +62,8 @@ RgbaImage ToRgba(cairo_surface_t* surface) {
 }
 
 bool WriteJpeg(const RgbaImage& picture, const std::filesystem::path& path, int quality, std::string* error) {
-  File file = Open(path, "wb", "create", error);
-  if (!file) return false;
-  jpeg_compress_struct info{};
-  JpegErrors errors{};
-  info.err = jpeg_std_error(&errors.manager);
-  errors.manager.error_exit = OnJpegError;
-  std::vector<uint8_t> row(size_t(picture.width) * 3);
-  if (setjmp(errors.back)) {
-    jpeg_destroy_compress(&info);
-    *error = "cannot write '" + path.string() + "': " + errors.message;
-    return false;
-  }
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file.get());
-  info.image_width = JDIMENSION(picture.width);
-  info.image_height = JDIMENSION(picture.height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  info.optimize_coding = TRUE;
-  info.dct_method = JDCT_ISLOW;  // the exact integer transform: the same bytes on every machine
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    const uint8_t* in = picture.At(0, int(info.next_scanline));
-    for (int x = 0; x < picture.width; ++x) std::memcpy(&row[3 * size_t(x)], in + 4 * size_t(x), 3);
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  return Flush(file.get(), path, error);
+  return toolfiles::WriteJpeg(picture.pixels.data(), picture.width, picture.height, toolfiles::kRgba, path, quality,
+                              error);
 }
 
 bool WritePng(const RgbaImage& picture, const std::filesystem::path& path, std::string* error) {
@@ -136,36 +93,7 @@ bool WritePng(const RgbaImage& picture, const std::filesystem::path& path, std::
 }
 
 bool ReadJpeg(const std::filesystem::path& path, RgbaImage* picture, std::string* error) {
-  File file = Open(path, "rb", "open", error);
-  if (!file) return false;
-  jpeg_decompress_struct info{};
-  JpegErrors errors{};
-  info.err = jpeg_std_error(&errors.manager);
-  errors.manager.error_exit = OnJpegError;
-  std::vector<uint8_t> row;
-  if (setjmp(errors.back)) {
-    jpeg_destroy_decompress(&info);
-    *error = "cannot read '" + path.string() + "': " + errors.message;
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file.get());
-  jpeg_read_header(&info, TRUE);
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  picture->width = int(info.output_width);
-  picture->height = int(info.output_height);
-  picture->pixels.assign(size_t(picture->width) * picture->height * 4, 255);
-  row.resize(size_t(info.output_width) * 3);
-  while (info.output_scanline < info.output_height) {
-    uint8_t* out = picture->pixels.data() + size_t(info.output_scanline) * picture->width * 4;
-    JSAMPROW rows[] = {row.data()};
-    jpeg_read_scanlines(&info, rows, 1);
-    for (int x = 0; x < picture->width; ++x) std::memcpy(out + 4 * size_t(x), &row[3 * size_t(x)], 3);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return true;
+  return toolfiles::ReadJpeg(path, toolfiles::kRgba, &picture->pixels, &picture->width, &picture->height, error);
 }
 
 bool ReadPng(const std::filesystem::path& path, RgbaImage* picture, std::string* error) {

@@ -1,13 +1,12 @@
 #include "tools/transgen/PictureFiles.h"
 
-// libjpeg's header needs FILE and size_t declared first.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
 
-#include <jpeglib.h>
-#include <setjmp.h>
+#include "tools/common/JpegFiles.h"
 
 namespace transgen {
 
@@ -17,19 +16,6 @@ struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<FILE, FileCloser>;
-
-// libjpeg reports errors through a callback that must not return: it jumps back to the caller.
-struct JpegErrors {
-  jpeg_error_mgr manager;
-  jmp_buf back;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void OnJpegError(j_common_ptr info) {
-  auto* errors = reinterpret_cast<JpegErrors*>(info->err);
-  info->err->format_message(info, errors->message);
-  longjmp(errors->back, 1);
-}
 
 void PutLittleEndian(uint8_t* at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) at[i] = uint8_t(value >> (8 * i));
@@ -46,87 +32,12 @@ constexpr int kBmpHeaders = 14 + 40;
 }  // namespace
 
 bool WriteJpeg(const Bitmap& picture, const std::filesystem::path& path, int quality, std::string* error) {
-  File file(std::fopen(path.c_str(), "wb"));
-  if (!file) {
-    *error = "cannot create '" + path.string() + "': " + std::strerror(errno);
-    return false;
-  }
-  jpeg_compress_struct info{};
-  JpegErrors errors{};
-  info.err = jpeg_std_error(&errors.manager);
-  errors.manager.error_exit = OnJpegError;
-  std::vector<uint8_t> row(size_t(picture.width) * 3);
-  if (setjmp(errors.back)) {
-    jpeg_destroy_compress(&info);
-    *error = "cannot write '" + path.string() + "': " + errors.message;
-    return false;
-  }
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file.get());
-  info.image_width = picture.width;
-  info.image_height = picture.height;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  info.optimize_coding = TRUE;
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    const uint8_t* in = picture.At(0, int(info.next_scanline));
-    for (int x = 0; x < picture.width; ++x) {
-      row[3 * x] = in[4 * x + 2];
-      row[3 * x + 1] = in[4 * x + 1];
-      row[3 * x + 2] = in[4 * x];
-    }
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  if (std::fflush(file.get()) != 0 || std::ferror(file.get())) {
-    *error = "cannot write '" + path.string() + "': " + std::strerror(errno);
-    return false;
-  }
-  return true;
+  return toolfiles::WriteJpeg(picture.bgra.data(), picture.width, picture.height, toolfiles::kBgra, path, quality,
+                              error);
 }
 
 bool ReadJpeg(const std::filesystem::path& path, Bitmap* picture, std::string* error) {
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    *error = "cannot open '" + path.string() + "': " + std::strerror(errno);
-    return false;
-  }
-  jpeg_decompress_struct info{};
-  JpegErrors errors{};
-  info.err = jpeg_std_error(&errors.manager);
-  errors.manager.error_exit = OnJpegError;
-  std::vector<uint8_t> row;
-  if (setjmp(errors.back)) {
-    jpeg_destroy_decompress(&info);
-    *error = "cannot read '" + path.string() + "': " + errors.message;
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file.get());
-  jpeg_read_header(&info, TRUE);
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  *picture = Bitmap(int(info.output_width), int(info.output_height));
-  row.resize(size_t(info.output_width) * 3);
-  while (info.output_scanline < info.output_height) {
-    uint8_t* out = picture->At(0, int(info.output_scanline));
-    JSAMPROW rows[] = {row.data()};
-    jpeg_read_scanlines(&info, rows, 1);
-    for (int x = 0; x < picture->width; ++x) {
-      out[4 * x] = row[3 * x + 2];
-      out[4 * x + 1] = row[3 * x + 1];
-      out[4 * x + 2] = row[3 * x];
-      out[4 * x + 3] = 255;
-    }
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return true;
+  return toolfiles::ReadJpeg(path, toolfiles::kBgra, &picture->bgra, &picture->width, &picture->height, error);
 }
 
 bool WriteBmp24(const Bitmap& picture, const std::filesystem::path& path, std::string* error) {

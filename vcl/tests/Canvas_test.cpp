@@ -312,3 +312,19 @@ TEST(Canvas, ComposedPicture) {
   std::string error;
   EXPECT_TRUE(platform::testing::SaveDcPng(canvas->Handle(), path, &error)) << error;
 }
+
+TEST(Canvas, TheHandleCarriesTheCanvasToolsForDirectDrawing) {
+  auto surface = Surface(20, 20);
+  TCanvas* canvas = surface->Canvas();
+  canvas->Pen()->SetColor(clRed);
+  canvas->Brush()->SetColor(clBlue);
+  canvas->Font()->SetColor(clLime);
+  HDC dc = canvas->Handle();
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), canvas->Pen()->Handle());
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), canvas->Brush()->Handle());
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), canvas->Font()->Handle());
+  EXPECT_EQ(GetTextColor(dc), ColorToRGB(clLime));
+  Rectangle(dc, 2, 2, 18, 18);
+  EXPECT_EQ(canvas->Pixels(2, 10), clRed);
+  EXPECT_EQ(canvas->Pixels(10, 10), clBlue);
+}

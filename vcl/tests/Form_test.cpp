@@ -496,3 +496,17 @@ TEST_F(FormTest, HintMouseMessageShowsHintsForPartsOfACaption) {
 }
 
 }  // namespace
+
+TEST_F(FormTest, APlainHintWindowHoldsEveryLineOfItsMeasuredText) {
+  auto hint = std::make_unique<THintWindow>(nullptr);
+  const AnsiString text = "A first line of hint\nand a second one";
+  const TRect measured = hint->CalcHintRect(300, text);
+  hint->ActivateHint(TRect(40, 40, 40 + measured.Width(), 40 + measured.Height()), text);
+  RECT client{};
+  GetClientRect(hint->Handle(), &client);
+  // The paint insets the text by 2 pixels on each side; the text measured is 2 less than the
+  // measured rectangle.
+  EXPECT_GE(client.bottom - 4, measured.Height() - 2);
+  EXPECT_GE(client.right - 4, measured.Width() - 6);
+  hint->ReleaseHandle();
+}

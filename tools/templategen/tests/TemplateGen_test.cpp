@@ -2,8 +2,6 @@
 // refuses what it cannot do.
 
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -14,10 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/testing/Processes.h"
 #include "platform/testing/Watchdog.h"
 #include "tools/templategen/Generator.h"
-
-extern char** environ;
 
 namespace {
 
@@ -25,24 +22,15 @@ namespace fs = std::filesystem;
 
 const fs::path kCommitted = fs::path(BRANTWELL_SOURCE_DIR) / "resources" / "templates";
 
-// Runs the built tool with `arguments` (no shell); its exit status, or -1.
+// Runs the built tool with `arguments`; its exit status, or -1.
 int RunTemplategen(const std::vector<std::string>& arguments) {
   std::vector<std::string> all = {std::string(BRANTWELL_BIN_DIR) + "/templategen"};
   all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t child = 0;
-  if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  return platform::testing::RunProgram(all);
 }
 
-struct TemporaryFolder {
-  fs::path path = fs::path(BRANTWELL_TEST_BIN_DIR) / ("templategen-" + std::to_string(getpid()));
-  TemporaryFolder() { fs::remove_all(path); }
-  ~TemporaryFolder() { fs::remove_all(path); }
+struct TemporaryFolder : platform::testing::ScratchFolder {
+  TemporaryFolder() : ScratchFolder(fs::path(BRANTWELL_TEST_BIN_DIR) / ("templategen-" + std::to_string(getpid()))) {}
 };
 
 std::set<std::string> FilesIn(const fs::path& folder) {
