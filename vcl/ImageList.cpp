@@ -1,8 +1,28 @@
 #include "vcl/ImageList.h"
 
+#include <algorithm>
+
+using namespace platform;
+
+// ---- TChangeLink ------------------------------------------------------------------------------
+
+TChangeLink::~TChangeLink() {
+  if (FSender) FSender->UnRegisterChanges(this);
+}
+
+void TChangeLink::Change() {
+  if (OnChange) OnChange(FSender);
+}
+
+// ---- TCustomImageList -------------------------------------------------------------------------
+
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 
-TCustomImageList::~TCustomImageList() = default;
+TCustomImageList::~TCustomImageList() {
+  for (TChangeLink* link : FLinks) link->SetSender(nullptr);
+  FLinks.clear();
+  if (FHandle) ImageList_Destroy(FHandle);
+}
 
 void TCustomImageList::DescribeClass(TClassBuilder<TCustomImageList>& c) {
   c.Property("BkColor", &TCustomImageList::BkColor, &TCustomImageList::SetBkColor).Type(ColorTypeInfo()).Default(clNone);
@@ -11,7 +31,39 @@ void TCustomImageList::DescribeClass(TClassBuilder<TCustomImageList>& c) {
   c.Property("Width", &TCustomImageList::Width, &TCustomImageList::SetWidth).Default(16);
 }
 
+COLORREF TCustomImageList::PlatformBkColor() const { return FBkColor == clNone ? CLR_NONE : ColorToRGB(FBkColor); }
+
+void TCustomImageList::CreateList() {
+  FHandle = ImageList_Create(FWidth, FHeight, ILC_COLOR32 | (FMasked ? ILC_MASK : 0), 4, 4);
+  if (!FHandle) throw EInvalidOperation("Cannot make the image list");
+  ImageList_SetBkColor(FHandle, PlatformBkColor());
+}
+
+HIMAGELIST TCustomImageList::Handle() {
+  if (!FHandle) CreateList();
+  return FHandle;
+}
+
+int TCustomImageList::Count() const { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }
+
+void TCustomImageList::RegisterChanges(TChangeLink* link) {
+  if (!link || std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end()) return;
+  link->SetSender(this);
+  FLinks.push_back(link);
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* link) {
+  auto it = std::find(FLinks.begin(), FLinks.end(), link);
+  if (it == FLinks.end()) return;
+  (*it)->SetSender(nullptr);
+  FLinks.erase(it);
+}
+
 void TCustomImageList::Change() {
+  // A link may unregister itself from its handler: walk a copy.
+  const std::vector<TChangeLink*> links = FLinks;
+  for (TChangeLink* link : links)
+    if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end()) link->Change();
   if (FOnChange) FOnChange(this);
 }
 
@@ -24,132 +76,82 @@ void TCustomImageList::SetSize(int width, int height) {
   if (width == FWidth && height == FHeight) return;
   FWidth = width;
   FHeight = height;
-  FImages.clear();
+  if (FHandle) ImageList_SetIconSize(FHandle, width, height);
   Change();
 }
 
 void TCustomImageList::SetMasked(bool value) {
   if (value == FMasked) return;
   FMasked = value;
+  if (FHandle) {
+    // The images move to a list of the new kind, with their masks.
+    HIMAGELIST old = FHandle;
+    FHandle = nullptr;
+    CreateList();
+    IMAGEINFO info{};
+    if (ImageList_GetImageCount(old) > 0 && ImageList_GetImageInfo(old, 0, &info))
+      ImageList_Add(FHandle, info.hbmImage, info.hbmMask);
+    ImageList_Destroy(old);
+  }
   Change();
 }
 
 void TCustomImageList::SetBkColor(TColor value) {
   if (value == FBkColor) return;
   FBkColor = value;
+  if (FHandle) ImageList_SetBkColor(FHandle, PlatformBkColor());
   Change();
-}
-
-TCustomImageList::Entry TCustomImageList::MakeEntry(TBitmap* image, int column, TBitmap* mask, TColor maskColor,
-                                                    bool byColor) {
-  Entry entry;
-  entry.image = std::make_unique<TBitmap>(FWidth, FHeight, pf32bit);
-  const TRect cell = Bounds(column * FWidth, 0, FWidth, FHeight);
-  const TRect whole(0, 0, FWidth, FHeight);
-  entry.image->Canvas()->CopyRect(whole, image->Canvas(), cell);
-  if (byColor) {
-    // Pixels of the key colour become the mask's 1s and black in the image, so that the
-    // XOR of the drawing leaves the background as it was.
-    const COLORREF key = ColorToRGB(maskColor) & 0xFFFFFF;
-    entry.mask = std::make_unique<TBitmap>(FWidth, FHeight, pf1bit);
-    auto* maskCanvas = entry.mask->Canvas();
-    for (int y = 0; y < FHeight; ++y) {
-      auto* row = static_cast<uint8_t*>(entry.image->ScanLine(y));
-      for (int x = 0; x < FWidth; ++x) {
-        uint8_t* p = row + 4 * x;
-        const COLORREF color = RGB(p[2], p[1], p[0]);
-        const bool transparent = color == key;
-        maskCanvas->SetPixels(x, y, transparent ? clWhite : clBlack);
-        if (transparent) p[0] = p[1] = p[2] = 0;
-      }
-    }
-  } else if (mask && !mask->Empty()) {
-    entry.mask = std::make_unique<TBitmap>(FWidth, FHeight, pf1bit);
-    entry.mask->Canvas()->CopyRect(whole, mask->Canvas(), cell);
-    // Where the mask shows the background the image must be black for the XOR.
-    for (int y = 0; y < FHeight; ++y) {
-      auto* row = static_cast<uint8_t*>(entry.image->ScanLine(y));
-      for (int x = 0; x < FWidth; ++x)
-        if (entry.mask->Canvas()->Pixels(x, y) != clBlack) row[4 * x] = row[4 * x + 1] = row[4 * x + 2] = 0;
-    }
-  }
-  return entry;
 }
 
 int TCustomImageList::Add(TBitmap* image, TBitmap* mask) {
   if (!image || image->Empty()) return -1;
-  const int first = Count();
-  const int columns = std::max(1, image->Width() / FWidth);
-  for (int column = 0; column < columns; ++column) FImages.push_back(MakeEntry(image, column, mask, clNone, false));
-  Change();
+  const int first = ImageList_Add(Handle(), image->Handle(), mask && !mask->Empty() ? mask->Handle() : nullptr);
+  if (first >= 0) Change();
   return first;
 }
 
 int TCustomImageList::AddMasked(TBitmap* image, TColor maskColor) {
   if (!image || image->Empty()) return -1;
   if (maskColor == clDefault) maskColor = image->Canvas()->Pixels(0, image->Height() - 1);
-  const int first = Count();
-  const int columns = std::max(1, image->Width() / FWidth);
-  for (int column = 0; column < columns; ++column) FImages.push_back(MakeEntry(image, column, nullptr, maskColor, true));
-  Change();
+  const int first = ImageList_AddMasked(Handle(), image->Handle(), ColorToRGB(maskColor) & 0xFFFFFF);
+  if (first >= 0) Change();
   return first;
 }
 
 void TCustomImageList::Replace(int index, TBitmap* image, TBitmap* mask) {
   CheckIndex(index);
-  if (!image || image->Empty()) throw EInvalidOperation("Failed to replace image");
-  FImages[index] = MakeEntry(image, 0, mask, clNone, false);
+  if (!image || image->Empty() ||
+      !ImageList_Replace(Handle(), index, image->Handle(), mask && !mask->Empty() ? mask->Handle() : nullptr))
+    throw EInvalidOperation("Failed to replace image");
   Change();
 }
 
 void TCustomImageList::Delete(int index) {
   CheckIndex(index);
-  FImages.erase(FImages.begin() + index);
+  ImageList_Remove(FHandle, index);
   Change();
 }
 
 void TCustomImageList::Clear() {
-  if (FImages.empty()) return;
-  FImages.clear();
+  if (Count() == 0) return;
+  ImageList_Remove(FHandle, -1);
   Change();
 }
 
 void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) {
   if (!canvas || index < 0 || index >= Count()) return;
-  Entry& entry = FImages[index];
-  TBitmap* image = entry.image.get();
-  std::unique_ptr<TBitmap> gray;
-  if (!enabled) {
-    gray = std::make_unique<TBitmap>();
-    gray->Assign(image);
-    for (int row = 0; row < FHeight; ++row) {
-      auto* p = static_cast<uint8_t*>(gray->ScanLine(row));
-      for (int column = 0; column < FWidth; ++column, p += 4) {
-        const uint8_t level = static_cast<uint8_t>((77 * p[2] + 150 * p[1] + 29 * p[0] + 128) >> 8);
-        p[0] = p[1] = p[2] = level;
-      }
-    }
-    image = gray.get();
-  }
-  HDC dc = canvas->Handle();
-  const bool useMask = FMasked && entry.mask && FBkColor == clNone;
-  if (FBkColor != clNone) {
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(FBkColor));
-    RECT cell{x, y, x + FWidth, y + FHeight};
-    ::FillRect(dc, &cell, brush);
-    DeleteObject(brush);
-  }
-  if (!useMask && !(entry.mask && FBkColor != clNone)) {
-    BitBlt(dc, x, y, FWidth, FHeight, image->Canvas()->Handle(), 0, 0, SRCCOPY);
-    return;
-  }
-  // Mask AND clears the image's place, the image XOR puts it in (its masked pixels are black).
-  const COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
-  const COLORREF back = ::SetBkColor(dc, RGB(255, 255, 255));
-  BitBlt(dc, x, y, FWidth, FHeight, entry.mask->Canvas()->Handle(), 0, 0, SRCAND);
-  BitBlt(dc, x, y, FWidth, FHeight, image->Canvas()->Handle(), 0, 0, SRCINVERT);
-  SetTextColor(dc, text);
-  ::SetBkColor(dc, back);
+  IMAGELISTDRAWPARAMS params{};
+  params.cbSize = sizeof params;
+  params.himl = FHandle;
+  params.i = index;
+  params.hdcDst = canvas->Handle();
+  params.x = x;
+  params.y = y;
+  params.rgbBk = CLR_DEFAULT;
+  params.rgbFg = CLR_DEFAULT;
+  params.fStyle = ILD_NORMAL;
+  params.fState = enabled ? ILS_NORMAL : ILS_SATURATE;
+  ImageList_DrawIndirect(&params);
 }
 
 bool TCustomImageList::GetBitmap(int index, TBitmap* image) {

@@ -1,16 +1,38 @@
 #pragma once
 
 // TCustomImageList / TImageList: a list of same-sized images, each with an optional mask
-// (1 where the background shows through), drawn by index onto a canvas. This is the list's
-// own storage; the list-view and tool-bar controls hand it to their windows.
+// (1 where the background shows through), drawn by index onto a canvas. The images live in a
+// platform image list (`Handle`, made on first use and owned by the component), which the
+// tree view, tab control and tool bar draw from. Controls that show the images register a
+// change link and hear of every change; a link outlives neither the list nor its owner.
 //
 // GUI thread only, like every component.
 
-#include <memory>
 #include <vector>
 
+#include "platform/comctl/ImageList.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Component.h"
+
+class TCustomImageList;
+
+// A control's subscription to an image list's changes. The control owns the link and
+// unregisters it before freeing it; the list clears Sender when it goes first.
+class TChangeLink : public TObject {
+  BRANTWELL_CLASS(TChangeLink, TObject)
+
+ public:
+  TChangeLink() = default;
+  ~TChangeLink() override;
+  TCustomImageList* Sender() const { return FSender; }
+  void SetSender(TCustomImageList* value) { FSender = value; }
+  virtual void Change();
+
+  TNotifyEvent OnChange;
+
+ private:
+  TCustomImageList* FSender = nullptr;
+};
 
 class TCustomImageList : public TComponent {
   BRANTWELL_CLASS(TCustomImageList, TComponent)
@@ -25,7 +47,12 @@ class TCustomImageList : public TComponent {
   int Height() const { return FHeight; }
   void SetHeight(int value) { SetSize(FWidth, value); }
   void SetSize(int width, int height);
-  int Count() const { return static_cast<int>(FImages.size()); }
+  int Count() const;
+  // The platform list holding the images, made on first use.
+  platform::HIMAGELIST Handle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  void RegisterChanges(TChangeLink* link);
+  void UnRegisterChanges(TChangeLink* link);
   bool Masked() const { return FMasked; }
   void SetMasked(bool value);
   // The colour drawn behind the images; clNone draws them transparent.
@@ -58,18 +85,16 @@ class TCustomImageList : public TComponent {
   virtual void Change();
 
  private:
-  struct Entry {
-    std::unique_ptr<TBitmap> image;
-    std::unique_ptr<TBitmap> mask;  // nullptr: opaque
-  };
-  Entry MakeEntry(TBitmap* image, int column, TBitmap* mask, TColor maskColor, bool byColor);
   void CheckIndex(int index) const;
+  void CreateList();
+  COLORREF PlatformBkColor() const;
 
   int FWidth = 16;
   int FHeight = 16;
   bool FMasked = true;
   TColor FBkColor = clNone;
-  std::vector<Entry> FImages;
+  platform::HIMAGELIST FHandle = nullptr;
+  std::vector<TChangeLink*> FLinks;
   TNotifyEvent FOnChange;
 };
 

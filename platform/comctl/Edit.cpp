@@ -5,6 +5,8 @@
 #include "platform/comctl/Edit.h"
 
 #include <algorithm>
+#include <array>
+#include <unordered_map>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -59,7 +61,7 @@ enum class Source { Typing, User, Program };
 
 class EditControl {
  public:
-  explicit EditControl(HWND hwnd) : m_hwnd(hwnd) {}
+  explicit EditControl(HWND hwnd) : m_hwnd(hwnd) { m_asciiWidths.fill(-1); }
   ~EditControl() {
     if (m_measureDc) DeleteDC(m_measureDc);
   }
@@ -81,6 +83,12 @@ class EditControl {
   std::u16string DisplayText(size_t start, size_t length) const;
   // Extents after each unit of the displayed run (`out` gets length entries).
   void Extents(size_t start, size_t length, std::vector<int>& out);
+  int RunWidth(size_t start, size_t length);
+  // The width of the character at `index` alone (cached per font), and the sum over a run:
+  // an estimate that kerning moves by a pixel or so, never by more than Slack.
+  int CharWidth(size_t index);
+  int EstimateWidth(size_t start, size_t length);
+  static int Slack(size_t length) { return 2 + static_cast<int>(length / 16); }
   int LineWidth(const Line& line);
   RECT FormatRect() const;
   int VisibleLines() const;
@@ -136,6 +144,8 @@ class EditControl {
   HDC m_measureDc = nullptr;
   int m_lineHeight = 16;
   int m_averageWidth = 7;
+  std::array<int, 256> m_asciiWidths{};  // -1: not measured yet
+  std::unordered_map<uint32_t, int> m_otherWidths;
   size_t m_limit = kEditDefaultLimit;
   bool m_modified = false;
   char16_t m_passwordChar = 0;
@@ -176,6 +186,8 @@ void EditControl::UpdateMetrics() {
     m_lineHeight = std::max<int>(1, metrics.tmHeight);
     m_averageWidth = std::max<int>(1, metrics.tmAveCharWidth);
   }
+  m_asciiWidths.fill(-1);
+  m_otherWidths.clear();
 }
 
 std::u16string EditControl::DisplayText(size_t start, size_t length) const {
@@ -194,12 +206,39 @@ void EditControl::Extents(size_t start, size_t length, std::vector<int>& out) {
   for (size_t i = 1; i < length; ++i) out[i] = std::max(out[i], out[i - 1]);
 }
 
-int EditControl::LineWidth(const Line& line) {
-  if (line.length == 0) return 0;
-  const std::u16string shown = DisplayText(line.start, line.length);
+int EditControl::RunWidth(size_t start, size_t length) {
+  if (length == 0) return 0;
+  const std::u16string shown = DisplayText(start, length);
   SIZE size{};
   GetTextExtentPoint32W(MeasureDc(), shown.c_str(), static_cast<int>(shown.size()), &size);
   return size.cx;
+}
+
+int EditControl::LineWidth(const Line& line) { return RunWidth(line.start, line.length); }
+
+int EditControl::CharWidth(size_t index) {
+  const char16_t c = m_passwordChar ? m_passwordChar : m_text[index];
+  if (IsLowSurrogate(c)) return 0;  // measured with its high half
+  if (c < m_asciiWidths.size() && m_asciiWidths[c] >= 0) return m_asciiWidths[c];
+  std::u16string unit(1, c);
+  if (IsHighSurrogate(c) && index + 1 < m_text.size() && !m_passwordChar) unit += m_text[index + 1];
+  const uint32_t key = unit.size() == 2 ? (static_cast<uint32_t>(unit[0]) << 16 | unit[1]) : c;
+  if (c >= m_asciiWidths.size()) {
+    auto it = m_otherWidths.find(key);
+    if (it != m_otherWidths.end()) return it->second;
+  }
+  SIZE size{};
+  GetTextExtentPoint32W(MeasureDc(), unit.c_str(), static_cast<int>(unit.size()), &size);
+  const int width = static_cast<int>(size.cx);
+  if (c < m_asciiWidths.size()) m_asciiWidths[c] = width;
+  else m_otherWidths[key] = width;
+  return width;
+}
+
+int EditControl::EstimateWidth(size_t start, size_t length) {
+  int sum = 0;
+  for (size_t i = start; i < start + length; ++i) sum += CharWidth(i);
+  return sum;
 }
 
 RECT EditControl::FormatRect() const {
@@ -227,7 +266,6 @@ void EditControl::Relayout() {
     const bool wraps = Wraps();
     const RECT format = FormatRect();
     const int width = std::max<int>(1, format.right - format.left);
-    std::vector<int> extents;
     size_t start = 0;
     while (true) {
       size_t end = start;
@@ -235,26 +273,36 @@ void EditControl::Relayout() {
       size_t breakLength = 0;
       if (end < m_text.size()) breakLength = (m_text[end] == u'\r' && end + 1 < m_text.size() && m_text[end + 1] == u'\n') ? 2 : 1;
       // The paragraph [start, end), wrapped into lines no wider than the format rectangle.
+      // Widths are estimated from cached character widths with a little room for kerning;
+      // only a run whose estimate is too close to call is measured whole.
       size_t lineStart = start;
-      if (wraps && end > start) {
-        Extents(start, end - start, extents);
-        int base = 0;
-        while (lineStart < end && extents[end - start - 1] - base > width) {
-          size_t fit = lineStart;
-          while (fit < end && extents[fit - start] - base <= width) ++fit;
-          if (fit == lineStart) fit = lineStart + 1;  // one unit wider than the box still goes
-          if (fit < end && IsLowSurrogate(m_text[fit])) ++fit;
-          size_t cut = fit;
-          // Break after the last blank of the fitting part; blanks that follow stay on the line.
-          size_t blank = fit;
-          while (blank > lineStart && !IsSpace(m_text[blank - 1])) --blank;
-          if (blank > lineStart) cut = blank;
-          while (cut < end && IsSpace(m_text[cut])) ++cut;
-          if (cut >= end) break;
-          m_lines.push_back(Line{lineStart, cut - lineStart, 0});
-          base = extents[cut - start - 1];
-          lineStart = cut;
+      const auto tooWide = [&](size_t from, size_t count) {
+        const int estimate = EstimateWidth(from, count);
+        const int slack = Slack(count);
+        if (estimate + slack <= width) return false;
+        if (estimate - slack > width) return true;
+        return RunWidth(from, count) > width;
+      };
+      while (wraps && lineStart < end && tooWide(lineStart, end - lineStart)) {
+        size_t fit = lineStart;
+        int sum = 0;
+        while (fit < end) {
+          const int next = sum + CharWidth(fit);
+          if (next + Slack(fit + 1 - lineStart) > width) break;
+          sum = next;
+          ++fit;
         }
+        if (fit == lineStart) fit = lineStart + 1;  // one unit wider than the box still goes
+        if (fit < end && IsLowSurrogate(m_text[fit])) ++fit;
+        size_t cut = fit;
+        // Break after the last blank of the fitting part; blanks that follow stay on the line.
+        size_t blank = fit;
+        while (blank > lineStart && !IsSpace(m_text[blank - 1])) --blank;
+        if (blank > lineStart) cut = blank;
+        while (cut < end && IsSpace(m_text[cut])) ++cut;
+        if (cut >= end) break;
+        m_lines.push_back(Line{lineStart, cut - lineStart, 0});
+        lineStart = cut;
       }
       m_lines.push_back(Line{lineStart, end - lineStart, breakLength});
       if (breakLength == 0) break;
@@ -379,6 +427,28 @@ bool EditControl::Replace(std::u16string text, Source source, bool undoable) {
   if (text.empty() && from == to) return false;
 
   std::u16string removed = m_text.substr(from, to - from);
+  if (source != Source::Program) {
+    // A field that cannot scroll takes no more than it shows: one line without
+    // ES_AUTOHSCROLL no wider than the box, several lines without ES_AUTOVSCROLL (and no
+    // vertical bar) no more lines than fit.
+    const DWORD style = Style();
+    const bool fixedWidth = !Multiline() && !(style & ES_AUTOHSCROLL);
+    const bool fixedHeight = Multiline() && !(style & (ES_AUTOVSCROLL | WS_VSCROLL));
+    if (fixedWidth || fixedHeight) {
+      const std::u16string before = m_text;
+      m_text.replace(from, to - from, text);
+      Relayout();
+      const RECT format = FormatRect();
+      const bool over = fixedWidth ? LineWidth(m_lines[0]) > format.right - format.left
+                                   : static_cast<long>(m_lines.size()) > VisibleLines();
+      m_text = before;
+      Relayout();
+      if (over) {
+        Notify(EN_MAXTEXT);
+        return false;
+      }
+    }
+  }
   const bool joins = source == Source::Typing && undoable && m_undo.valid && m_undo.typing && removed.empty() &&
                      m_undo.position + m_undo.inserted.size() == from;
   if (joins) {

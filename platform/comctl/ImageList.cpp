@@ -380,7 +380,7 @@ BOOL ImageList_DrawIndirect(const IMAGELISTDRAWPARAMS* params) {
           if (blend) p = Mix(p, blendColour, blend);
           if (params->fState & ILS_SATURATE) {
             const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-            const uint32_t grey = (r * 30 + g * 59 + b * 11) / 100;
+            const uint32_t grey = (77 * r + 150 * g + 29 * b + 128) >> 8;
             p = (p & 0xFF000000u) | (grey << 16) | (grey << 8) | grey;
           }
           if (withBackground) {

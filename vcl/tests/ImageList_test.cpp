@@ -98,3 +98,43 @@ TEST(ImageList, ReplaceDeleteAndGetBitmap) {
   EXPECT_EQ(list.Count(), 0) << "a new size empties the list";
   EXPECT_THROW(list.SetSize(0, 8), EInvalidOperation);
 }
+
+TEST(ImageList, ImagesLiveInThePlatformListAndLinksHearOfChanges) {
+  auto list = std::make_unique<TImageList>(nullptr);
+  list->SetSize(4, 4);
+  EXPECT_FALSE(list->HandleAllocated());
+  auto strip = Strip(2);
+  list->AddMasked(strip.get(), clFuchsia);
+  const platform::HIMAGELIST handle = list->Handle();
+  EXPECT_EQ(platform::ImageList_GetImageCount(handle), 2);
+  int cx = 0, cy = 0;
+  platform::ImageList_GetIconSize(handle, &cx, &cy);
+  EXPECT_EQ(cx, 4);
+
+  TChangeLink link;
+  int heard = 0;
+  link.OnChange = TNotifyEvent([&](TObject* sender) {
+    EXPECT_EQ(sender, list.get());
+    ++heard;
+  });
+  list->RegisterChanges(&link);
+  EXPECT_EQ(link.Sender(), list.get());
+  list->Delete(1);
+  list->SetBkColor(clWhite);
+  EXPECT_EQ(platform::ImageList_GetBkColor(handle), RGB(255, 255, 255));
+  EXPECT_EQ(heard, 2);
+
+  // Changing the kind of list keeps the images and their masks.
+  list->SetMasked(false);
+  list->SetMasked(true);
+  list->SetBkColor(clNone);
+  EXPECT_EQ(list->Count(), 1);
+  auto target = Green(4, 4);
+  list->Draw(target->Canvas(), 0, 0, 0);
+  EXPECT_EQ(target->Canvas()->Pixels(0, 0), clGreen);
+  EXPECT_EQ(target->Canvas()->Pixels(1, 1), clRed);
+
+  // The list going first leaves the link without a sender.
+  list.reset();
+  EXPECT_EQ(link.Sender(), nullptr);
+}

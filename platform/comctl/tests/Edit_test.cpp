@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/GlobalMemory.h"
 #include "platform/testing/Synthetic.h"
+#include "platform/testing/Watchdog.h"
+#include "platform/user/FunctionTable.h"
 #include "platform/user/InputSink.h"
 #include "platform/user/ScrollBars.h"
 #include "platform/user/WinUser.h"
@@ -273,6 +276,16 @@ TEST_F(EditTest, LimitNumberAndCaseFilterInput) {
     Type(field, c.typed);
     EXPECT_EQ(Text(field), c.expected);
   }
+  // Without automatic scrolling a field takes only what it shows.
+  HWND fixed = MakeEdit(0, u"", 40, 24);
+  Type(fixed, u"wwwwwwwwwwwwwwwwwwww");
+  EXPECT_GT(Text(fixed).size(), 2u);
+  EXPECT_LT(Text(fixed).size(), 20u);
+  HWND fixedLines = MakeEdit(ES_MULTILINE, u"", 100, 30);
+  Type(fixedLines, u"1\r2\r3\r4\r5\r6");
+  EXPECT_EQ(SendMessageW(fixedLines, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_LT(SendMessageW(fixedLines, EM_GETLINECOUNT, 0, 0), 6);
+
   // A paste with letters into a number field is refused whole.
   HWND number = MakeEdit(ES_AUTOHSCROLL | ES_NUMBER, u"7");
   PutOnClipboard(u"12b");
@@ -292,6 +305,33 @@ TEST_F(EditTest, MultilineLinesWrappingAndLineMessages) {
   // Growing the window rewraps.
   MoveWindow(wrapped, 10, 10, 390, 100, TRUE);
   EXPECT_EQ(SendMessageW(wrapped, EM_GETLINECOUNT, 0, 0), 1);
+
+  // However narrow, every wrapped line (without its trailing blanks) fits the format rectangle.
+  const std::u16string prose = u"The quick brown fox jumps over the lazy dog; Wavy AVA Toyota tally-ho!";
+  HDC measure = CreateCompatibleDC(nullptr);
+  SelectObject(measure, GetStockObject(DEFAULT_GUI_FONT));
+  for (int width : {40, 75, 120, 200}) {
+    HWND narrow = MakeEdit(ES_MULTILINE, prose.c_str(), width, 200);
+    RECT format{};
+    SendMessageW(narrow, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const LRESULT count = SendMessageW(narrow, EM_GETLINECOUNT, 0, 0);
+    EXPECT_GT(count, 1) << width;
+    size_t covered = 0;
+    for (LRESULT line = 0; line < count; ++line) {
+      const size_t start = static_cast<size_t>(SendMessageW(narrow, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+      const size_t length = static_cast<size_t>(SendMessageW(narrow, EM_LINELENGTH, start, 0));
+      EXPECT_EQ(start, covered) << "lines follow each other";
+      covered = start + length;
+      std::u16string text = prose.substr(start, length);
+      while (text.size() > 1 && text.back() == u' ') text.pop_back();
+      SIZE size{};
+      GetTextExtentPoint32W(measure, text.c_str(), static_cast<int>(text.size()), &size);
+      if (text.size() > 1) EXPECT_LE(size.cx, format.right - format.left) << width << ": " << line;
+    }
+    EXPECT_EQ(covered, prose.size());
+    DestroyWindow(narrow);
+  }
+  DeleteDC(measure);
 
   // Without wrapping only breaks start lines; "\r\n" and a lone "\n" both count.
   HWND plain = MakeEdit(ES_MULTILINE | ES_AUTOHSCROLL, u"first line\r\nsecond\nthird", 60, 100);
@@ -480,6 +520,118 @@ TEST_F(EditTest, MarginsFontAndPrintClient) {
   DeleteDC(memory);
   DestroyWindow(edit);
   DeleteObject(font);
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+bool HasColour(const platform::testing::Image& image, uint32_t colour) {
+  for (uint32_t p : image.pixels)
+    if ((p & 0xFFFFFF) == colour) return true;
+  return false;
+}
+
+// The selection shows in the highlight colours while the edit has the focus, and without it
+// only with ES_NOHIDESEL.
+TEST_F(EditTest, SelectionShowsWhileFocusedOrWithNoHideSel) {
+  const COLORREF h = GetSysColor(COLOR_HIGHLIGHT);
+  const uint32_t highlight = (GetRValue(h) << 16) | (GetGValue(h) << 8) | GetBValue(h);
+  HWND hides = MakeEdit(ES_AUTOHSCROLL, u"selected text");
+  HWND keeps = CreateWindowExW(0, WC_EDITW, u"selected text", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | ES_NOHIDESEL, 10,
+                               40, 200, 24, m_parent, nullptr, nullptr, nullptr);
+  HWND memo = CreateWindowExW(0, WC_EDITW, u"a wrapped memo with several words\r\nand a second paragraph",
+                              WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 10, 70, 120, 80, m_parent, nullptr,
+                              nullptr, nullptr);
+  HWND password = CreateWindowExW(0, WC_EDITW, u"secret", WS_CHILD | WS_VISIBLE | ES_PASSWORD | ES_AUTOHSCROLL, 10, 160,
+                                  200, 24, m_parent, nullptr, nullptr, nullptr);
+  SendMessageW(memo, EM_SETSEL, 2, 20);
+  SendMessageW(hides, EM_SETSEL, 0, 8);
+  SendMessageW(keeps, EM_SETSEL, 0, 8);
+  SetFocus(hides);
+  test::RunUntilIdle();
+  EXPECT_TRUE(HasColour(test::ReadWindow(hides), highlight));
+  EXPECT_TRUE(HasColour(test::ReadWindow(keeps), highlight));
+  EXPECT_FALSE(HasColour(test::ReadWindow(memo), highlight));
+  SetFocus(memo);
+  test::RunUntilIdle();
+  EXPECT_FALSE(HasColour(test::ReadWindow(hides), highlight));
+  EXPECT_TRUE(HasColour(test::ReadWindow(keeps), highlight));
+  EXPECT_TRUE(HasColour(test::ReadWindow(memo), highlight));
+  (void)password;
+  if (const char* path = std::getenv("BRANTWELL_EDIT_PNG")) test::SaveWindowPng(m_parent, path);
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// The context menu: its access keys run the commands; a grayed command cannot be chosen.
+TEST_F(EditTest, ContextMenuRunsTheEditCommands) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(30));
+  HWND edit = MakeEdit(ES_AUTOHSCROLL, u"hello");
+  SetFocus(edit);
+  const POINT at = test::ScreenPoint(edit, 5, 5);
+  const auto menuWithKeys = [&](std::vector<int> keys) {
+    for (int key : keys) {
+      InjectKey(key, true);
+      InjectKey(key, false);
+    }
+    SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(at.x, at.y));
+    test::RunUntilIdle();
+  };
+  SendMessageW(edit, EM_SETSEL, 5, 5);
+  menuWithKeys({'A'});  // Select All
+  EXPECT_EQ(Selection(edit), std::make_pair(DWORD{0}, DWORD{5}));
+  menuWithKeys({'T'});  // Cut
+  EXPECT_EQ(Text(edit), u"");
+  EXPECT_EQ(Clipboard(), u"hello");
+  menuWithKeys({'U'});  // Undo
+  EXPECT_EQ(Text(edit), u"hello");
+  SendMessageW(edit, EM_SETSEL, 0, 0);
+  menuWithKeys({'D', VK_ESCAPE});  // Delete is grayed without a selection
+  EXPECT_EQ(Text(edit), u"hello");
+  // The captions are the program's to change.
+  EditMenuCaptions captions;
+  captions.selectAll = u"&Everything";
+  SetEditMenuCaptions(captions);
+  menuWithKeys({'E'});
+  EXPECT_EQ(Selection(edit), std::make_pair(DWORD{0}, DWORD{5}));
+  SetEditMenuCaptions(EditMenuCaptions{});
+}
+
+// Scroll bars are set through the window manager's function table, where the skinned bars
+// hook in; the alignment styles place the text.
+int g_scrollInfoCalls = 0;
+int CountingSetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
+  ++g_scrollInfoCalls;
+  return platform::OriginalUserFunctions().SetScrollInfo(hwnd, bar, info, redraw);
+}
+
+TEST_F(EditTest, ScrollBarsGoThroughTheFunctionTableAndAlignmentPlacesText) {
+  const platform::UserFunctionTable saved = platform::UserFunctions();
+  platform::UserFunctions().SetScrollInfo = CountingSetScrollInfo;
+  g_scrollInfoCalls = 0;
+  HWND memo = MakeEdit(ES_MULTILINE | WS_VSCROLL, u"1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8", 100, 50);
+  SendMessageW(memo, WM_VSCROLL, SB_BOTTOM, 0);
+  platform::UserFunctions() = saved;
+  EXPECT_GT(g_scrollInfoCalls, 0);
+  EXPECT_GT(SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+
+  struct Case {
+    DWORD style;
+    int minX, maxX;
+  } cases[] = {{ES_LEFT, 0, 3}, {ES_CENTER, 80, 100}, {ES_RIGHT, 160, 199}};
+  for (const Case& c : cases) {
+    HWND edit = MakeEdit(ES_AUTOHSCROLL | c.style, u"abc", 200, 24);
+    const int x = static_cast<short>(LOWORD(SendMessageW(edit, EM_POSFROMCHAR, 0, 0)));
+    EXPECT_GE(x, c.minX) << c.style;
+    EXPECT_LE(x, c.maxX) << c.style;
+  }
 }
 
 }  // namespace
