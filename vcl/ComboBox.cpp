@@ -360,6 +360,9 @@ void TCustomComboBox::DescribeClass(TClassBuilder<TCustomComboBox>& c) {
   c.Property("Style", &TCustomComboBox::Style, &TCustomComboBox::SetStyle).Default(csDropDown);
   c.Property("Sorted", &TCustomComboBox::Sorted, &TCustomComboBox::SetSorted).Default(0);
   c.Property("CharCase", &TCustomComboBox::CharCase, &TCustomComboBox::SetCharCase).Default(ecNormal);
+  c.Property("AutoComplete", &TCustomComboBox::AutoComplete, &TCustomComboBox::SetAutoComplete).Default(1);
+  c.Property("AutoDropDown", &TCustomComboBox::AutoDropDown, &TCustomComboBox::SetAutoDropDown).Default(0);
+  c.Property("AutoCloseUp", &TCustomComboBox::AutoCloseUp, &TCustomComboBox::SetAutoCloseUp).Default(0);
   c.Property("OnDrawItem", &TCustomComboBox::OnDrawItem);
   c.Property("OnMeasureItem", &TCustomComboBox::OnMeasureItem);
 }
@@ -415,6 +418,38 @@ void TCustomComboBox::Dispatch(TMessage& m) {
     case WM_CTLCOLORLISTBOX: CNCtlColor(m); return;
     default: inherited::Dispatch(m); return;
   }
+}
+
+void TCustomComboBox::CNCommand(TWMCommand& m) {
+  if (m.NotifyCode == CBN_EDITCHANGE && FEditHandle && !FCompleting) {
+    const int length = GetWindowTextLengthW(FEditHandle);
+    std::u16string typed(static_cast<size_t>(length) + 1, u'\0');
+    typed.resize(static_cast<size_t>(GetWindowTextW(FEditHandle, typed.data(), length + 1)));
+    const bool grew = typed.size() > FLastTextLength;
+    FLastTextLength = typed.size();
+    if (FAutoDropDown && !typed.empty() && !DroppedDown()) SetDroppedDown(true);
+    if (FAutoComplete && grew && !typed.empty()) {
+      const LRESULT found = Perform(CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(typed.c_str()));
+      if (found >= 0) {
+        FCompleting = true;
+        Perform(CB_SETCURSEL, static_cast<WPARAM>(found));
+        const int full = GetWindowTextLengthW(FEditHandle);
+        Perform(CB_SETEDITSEL, 0, MAKELPARAM(typed.size(), full));
+        FCompleting = false;
+        FLastTextLength = typed.size();
+        inherited::CNCommand(m);
+        Click();
+        Select();
+        return;
+      }
+    }
+  }
+  if (m.NotifyCode == CBN_SELCHANGE && FAutoCloseUp && DroppedDown()) {
+    inherited::CNCommand(m);
+    SetDroppedDown(false);
+    return;
+  }
+  inherited::CNCommand(m);
 }
 
 void TCustomComboBox::CNCtlColor(TMessage& m) {

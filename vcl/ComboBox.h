@@ -156,6 +156,16 @@ class TCustomComboBox : public TCustomCombo {
   TEditCharCase CharCase() const { return FCharCase; }
   void SetCharCase(TEditCharCase value);
   TCanvas* Canvas() const { return FCanvas.get(); }
+  // Typing in the edit completes the text from the first item it starts (the completion
+  // selected, so that the next key types over it); deleting completes nothing.
+  bool AutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool value) { FAutoComplete = value; }
+  // Typing drops the list.
+  bool AutoDropDown() const { return FAutoDropDown; }
+  void SetAutoDropDown(bool value) { FAutoDropDown = value; }
+  // Choosing an item with the keys closes the dropped list.
+  bool AutoCloseUp() const { return FAutoCloseUp; }
+  void SetAutoCloseUp(bool value) { FAutoCloseUp = value; }
 
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
@@ -169,8 +179,14 @@ class TCustomComboBox : public TCustomCombo {
   virtual void CNDrawItem(TMessage& m);
   virtual void CNMeasureItem(TMessage& m);
   virtual void CNCtlColor(TMessage& m);
+  void CNCommand(TWMCommand& m) override;
 
   TComboBoxStyle FStyle = csDropDown;
+  bool FAutoComplete = true;
+  bool FAutoDropDown = false;
+  bool FAutoCloseUp = false;
+  size_t FLastTextLength = 0;
+  bool FCompleting = false;
   bool FSorted = false;
   TEditCharCase FCharCase = ecNormal;
   std::unique_ptr<TControlCanvas> FCanvas;

@@ -138,14 +138,18 @@ TCustomTabControl::TCustomTabControl(TComponent* owner)
     : TWinControl(owner),
       FTabs(std::make_unique<TTabStrings>(this)),
       FSaveTabs(std::make_unique<TStringList>()),
-      FCanvas(std::make_unique<TControlCanvas>()) {
+      FCanvas(std::make_unique<TControlCanvas>()),
+      FImageChangeLink(std::make_unique<TChangeLink>()) {
+  FImageChangeLink->OnChange = [this](TObject* sender) { ImageListChange(sender); };
   FControlStyle = TControlStyle{csAcceptsControls, csDoubleClicks};
   FTabStop = true;
   FCanvas->SetControl(this);
   SetBounds(Left(), Top(), 289, 193);
 }
 
-TCustomTabControl::~TCustomTabControl() = default;
+TCustomTabControl::~TCustomTabControl() {
+  if (FImages) FImages->UnRegisterChanges(FImageChangeLink.get());
+}
 
 int TCustomTabControl::TabIndex() {
   if (!HandleAllocated()) return FSaveTabIndex;
@@ -211,21 +215,36 @@ void TCustomTabControl::SetTabWidth(int value) {
 
 void TCustomTabControl::SetImages(TCustomImageList* value) {
   if (FImages == value) return;
-  if (FImages) FImages->RemoveFreeNotification(this);
+  if (FImages) {
+    FImages->UnRegisterChanges(FImageChangeLink.get());
+    FImages->RemoveFreeNotification(this);
+  }
   FImages = value;
-  if (FImages) FImages->FreeNotification(this);
+  if (FImages) {
+    FImages->RegisterChanges(FImageChangeLink.get());
+    FImages->FreeNotification(this);
+  }
   UpdateTabImages();
 }
 
 void TCustomTabControl::Notification(TComponent* component, TOperation operation) {
   inherited::Notification(component, operation);
-  if (operation == opRemove && component == FImages) SetImages(nullptr);
+  if (operation == opRemove && component == FImages) {
+    FImages = nullptr;
+    if (HandleAllocated()) Perform(TCM_SETIMAGELIST, 0, 0);
+  }
 }
 
 int TCustomTabControl::GetImageIndex(int tabIndex) { return FImages ? tabIndex : -1; }
 
+void TCustomTabControl::ImageListChange(TObject* sender) {
+  (void)sender;
+  UpdateTabImages();
+}
+
 void TCustomTabControl::UpdateTabImages() {
   if (!HandleAllocated()) return;
+  Perform(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages ? FImages->Handle() : nullptr));
   for (int i = 0; i < FTabs->Count(); ++i) {
     TCITEMW item{};
     item.mask = TCIF_IMAGE;
@@ -301,6 +320,7 @@ void TCustomTabControl::CreateWnd() {
     for (int i = 0; i < saved.Count(); ++i) FTabs->AddObject(saved.Get(i), saved.GetObject(i));
     Perform(TCM_SETCURSEL, static_cast<WPARAM>(index));
   }
+  UpdateTabImages();
   TabsChanged();
 }
 

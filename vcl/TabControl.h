@@ -73,8 +73,8 @@ class TCustomTabControl : public TWinControl {
   void SetTabHeight(int value);
   int TabWidth() const { return FTabWidth; }
   void SetTabWidth(int value);
-  // Tab images: image i of the list for tab i (GetImageIndex); the window draws them once the
-  // list hands it a platform list.
+  // Tab images: image i of the list for tab i (GetImageIndex), drawn from the list's platform
+  // image list; a change of the list redraws the tabs.
   TCustomImageList* Images() const { return FImages; }
   virtual void SetImages(TCustomImageList* value);
   TCanvas* Canvas() const { return FCanvas.get(); }
@@ -111,6 +111,7 @@ class TCustomTabControl : public TWinControl {
   // The window's tab layout changed: the pages follow the display rectangle.
   void TabsChanged();
   void UpdateTabImages();
+  void ImageListChange(TObject* sender);
 
   std::unique_ptr<TTabStrings> FTabs;
   std::unique_ptr<TStringList> FSaveTabs;
@@ -125,6 +126,7 @@ class TCustomTabControl : public TWinControl {
   int FTabHeight = 0;
   int FTabWidth = 0;
   TCustomImageList* FImages = nullptr;
+  std::unique_ptr<TChangeLink> FImageChangeLink;
 
   friend class TTabStrings;
 };

@@ -150,6 +150,36 @@ TEST_F(VclComboBoxTest, NotificationsBecomeEvents) {
   EXPECT_EQ(combo->ItemIndex(), 2);
 }
 
+TEST_F(VclComboBoxTest, TypingCompletesFromTheItems) {
+  auto* combo = Make(csDropDown);
+  m_form->Show();
+  for (const char* s : {"Normal", "High quality", "Highest"}) combo->Items()->Add(s);
+  combo->SetFocus();
+  struct Step {
+    const char16_t* keys;
+    const char* text;
+    int selStart, selLength, index;
+  } steps[] = {
+      {u"h", "High quality", 1, 11, 1},       // completed, the rest selected
+      {u"ighe", "Highest", 5, 2, 2},          // typing over the completion narrows it
+      {u"\b", "Highe", 5, 0, -1},             // deleting completes nothing
+      {u"x", "Highex", 6, 0, -1},             // no item starts so
+  };
+  for (const Step& s : steps) {
+    test::TypeText(s.keys);
+    Application->ProcessMessages();
+    EXPECT_EQ(combo->Text(), s.text);
+    EXPECT_EQ(combo->SelStart(), s.selStart) << s.text;
+    EXPECT_EQ(combo->SelLength(), s.selLength) << s.text;
+    EXPECT_EQ(combo->ItemIndex(), s.index) << s.text;
+  }
+  combo->SetAutoComplete(false);
+  combo->SetText("");
+  test::TypeText(u"n");
+  Application->ProcessMessages();
+  EXPECT_EQ(combo->Text(), "n");
+}
+
 TEST_F(VclComboBoxTest, OwnerDrawingGoesThroughTheEvents) {
   auto* combo = Make(csOwnerDrawVariable);
   combo->SetItemHeight(18);

@@ -142,6 +142,20 @@ TEST_F(VclTabControlTest, PagesFollowTheirTabsOverHiddenOnes) {
   Application->ProcessMessages();
   EXPECT_EQ(pages->ActivePage(), sheets[0]);
 
+  // Page images: the tab shows the page's image from the control's list.
+  auto* images = new TImageList(m_form);
+  images->SetSize(16, 16);
+  pages->SetImages(images);
+  sheets[3]->SetImageIndex(5);
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(pages->Handle(), TCM_GETIMAGELIST, 0, 0)), images->Handle());
+  TCITEMW item{};
+  item.mask = TCIF_IMAGE;
+  SendMessageW(pages->Handle(), TCM_GETITEMW, 2, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(item.iImage, 5);
+  delete images;
+  EXPECT_EQ(pages->Images(), nullptr);
+  EXPECT_EQ(SendMessageW(pages->Handle(), TCM_GETIMAGELIST, 0, 0), 0);
+
   // Removing the active page activates the next one with a tab.
   delete sheets[0];
   EXPECT_EQ(pages->PageCount(), 3);
