@@ -384,7 +384,7 @@ TEST_F(TabControlTest, PicturesOfTabStrips) {
   Insert(top, u"Trim");
   SendMessageW(top, TCM_SETCURSEL, 1, 0);
   SendMessageW(top, TCM_HIGHLIGHTITEM, 2, MAKELONG(TRUE, 0));
-  MakeTabs(TCS_BOTTOM, {u"Watermark", u"Subtitle"}, 320, 10, 300, 100);
+  HWND bottom = MakeTabs(TCS_BOTTOM, {u"Watermark", u"Subtitle"}, 320, 10, 300, 100);
   MakeTabs(TCS_VERTICAL, {u"Left", u"Side"}, 10, 120, 140, 160);
   MakeTabs(TCS_VERTICAL | TCS_RIGHT, {u"Right", u"Side"}, 160, 120, 140, 160);
   MakeTabs(TCS_MULTILINE, {u"First tab", u"Second tab", u"Third tab", u"Fourth tab", u"Fifth"}, 320, 120, 200, 160);
@@ -401,6 +401,12 @@ TEST_F(TabControlTest, PicturesOfTabStrips) {
   const uint32_t expected = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
   EXPECT_EQ(picture.At((selected.left + selected.right) / 2, selected.bottom) & 0xFFFFFFu, expected);
   EXPECT_EQ(picture.At((selected.left + selected.right) / 2, selected.bottom + 1) & 0xFFFFFFu, expected);
+  // A selected tab at the bottom closes with a dark line under it.
+  const test::Image under = test::ReadWindow(bottom);
+  const RECT tab = ItemRect(bottom, 0);
+  const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW);
+  EXPECT_EQ(under.At((tab.left + tab.right) / 2, tab.bottom + 1) & 0xFFFFFFu,
+            static_cast<uint32_t>((GetRValue(dark) << 16) | (GetGValue(dark) << 8) | GetBValue(dark)));
   ImageList_Destroy(images);
 }
 
