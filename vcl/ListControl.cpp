@@ -1,0 +1,8 @@
+#include "vcl/ListControl.h"
+
+void TCustomListControl::DescribeClass(TClassBuilder<TCustomListControl>& c) { (void)c; }
+
+void TCustomListControl::MoveSelection(TCustomListControl* destination) {
+  CopySelection(destination);
+  DeleteSelected();
+}
