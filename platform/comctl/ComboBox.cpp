@@ -526,17 +526,8 @@ LRESULT ComboBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(m_font);
     case WM_ERASEBKGND: return TRUE;
-    case WM_PAINT: {
-      if (wParam) {
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-      }
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(m_hwnd, &paint);
-      if (dc) Paint(dc);
-      EndPaint(m_hwnd, &paint);
-      return 0;
-    }
+    case WM_PAINT:
+      return comctl_detail::AnswerPaint(m_hwnd, wParam, [this](HDC dc, const RECT&) { Paint(dc); });
     case WM_PRINTCLIENT:
       if (wParam) Paint(reinterpret_cast<HDC>(wParam));
       return 0;

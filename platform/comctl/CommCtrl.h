@@ -116,6 +116,23 @@ constexpr COLORREF CLR_DEFAULT = 0xFF000000u;
 
 namespace comctl_detail {
 
+// WM_PAINT of a class: a DC in wParam is painted into as it is; otherwise the update region
+// is painted between BeginPaint and EndPaint. `paint` gets the DC and the rectangle to paint.
+template <class PaintFunction>
+LRESULT AnswerPaint(HWND hwnd, WPARAM wParam, PaintFunction&& paint) {
+  if (wParam) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    paint(reinterpret_cast<HDC>(wParam), client);
+    return 0;
+  }
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(hwnd, &ps);
+  if (dc) paint(dc, ps.rcPaint);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
 // A class file announces its registration routine with one static `ClassRegistration`;
 // InitCommonControlsEx runs them all once.
 struct ClassRegistration {

@@ -444,17 +444,8 @@ LRESULT ListBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       UpdateScrollBar();
       return 0;
     case WM_ERASEBKGND: return TRUE;
-    case WM_PAINT: {
-      if (wParam) {
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-      }
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(m_hwnd, &paint);
-      if (dc) Paint(dc);
-      EndPaint(m_hwnd, &paint);
-      return 0;
-    }
+    case WM_PAINT:
+      return comctl_detail::AnswerPaint(m_hwnd, wParam, [this](HDC dc, const RECT&) { Paint(dc); });
     case WM_PRINTCLIENT:
       if (wParam) Paint(reinterpret_cast<HDC>(wParam));
       return 0;

@@ -940,17 +940,8 @@ LRESULT ToolBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       if (wParam) Erase(reinterpret_cast<HDC>(wParam));
       return TRUE;
-    case WM_PAINT: {
-      if (wParam) {
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-      }
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(m_hwnd, &ps);
-      if (dc) Paint(dc);
-      EndPaint(m_hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return comctl_detail::AnswerPaint(m_hwnd, wParam, [this](HDC dc, const RECT&) { Paint(dc); });
     case WM_PRINTCLIENT:
       if (lParam & PRF_ERASEBKGND) Erase(reinterpret_cast<HDC>(wParam));
       Paint(reinterpret_cast<HDC>(wParam));

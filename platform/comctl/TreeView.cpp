@@ -1019,19 +1019,8 @@ LRESULT TreeView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       EraseBackground(reinterpret_cast<HDC>(wParam));
       return TRUE;
-    case WM_PAINT: {
-      if (wParam) {
-        RECT client;
-        GetClientRect(m_hwnd, &client);
-        Paint(reinterpret_cast<HDC>(wParam), client);
-        return 0;
-      }
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(m_hwnd, &ps);
-      if (dc) Paint(dc, ps.rcPaint);
-      EndPaint(m_hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return comctl_detail::AnswerPaint(m_hwnd, wParam, [this](HDC dc, const RECT& area) { Paint(dc, area); });
     case WM_PRINTCLIENT: {
       HDC dc = reinterpret_cast<HDC>(wParam);
       RECT client;
