@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/comctl/Edit.h"
+#include "platform/comctl/tests/ControlTestWindow.h"
 #include "platform/display/Display.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/testing/Synthetic.h"
@@ -71,33 +72,16 @@ std::u16string TextOf(HWND hwnd) {
 class ComboBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(platform::display::StartDisplay(platform::display::Backend::Headless, &error)) << error;
-    InitCommonControls();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ParentProc;
-    wc.lpszClassName = u"ComboTestParent";
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    RegisterClassW(&wc);
-    WNDCLASSW combo{};
-    ASSERT_TRUE(GetClassInfoW(nullptr, WC_COMBOBOXW, &combo));
-    g_comboProc = combo.lpfnWndProc;
-    combo.lpfnWndProc = WatchedComboProc;
-    combo.lpszClassName = u"WatchedCombo";
-    RegisterClassW(&combo);
     g_heard = &m_heard;
-    m_parent = CreateWindowExW(0, u"ComboTestParent", u"", WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr,
-                               nullptr, nullptr);
+    m_parent = comctltest::StartParentWindow(u"ComboTestParent", ParentProc, 100, 100, 400, 300);
     ASSERT_NE(m_parent, nullptr);
-    test::UseManualClock(true);
+    g_comboProc = comctltest::RegisterWatchedClass(WC_COMBOBOXW, u"WatchedCombo", WatchedComboProc);
+    ASSERT_NE(g_comboProc, nullptr);
   }
   void TearDown() override {
-    DestroyWindow(m_parent);
-    test::RunUntilIdle();
+    comctltest::StopParentWindow(m_parent);
     g_heard = nullptr;
     detail::SetMonitorAreas({});
-    test::UseManualClock(false);
-    platform::display::StopDisplay();
   }
 
   HWND MakeCombo(DWORD style, int height = 200, const std::vector<std::u16string>& items = {u"Apple", u"Banana", u"Blueberry", u"Cherry"}) {

@@ -1,4 +1,5 @@
 #include "platform/comctl/Edit.h"
+#include "platform/comctl/tests/ControlTestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -46,26 +47,13 @@ LRESULT ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 class EditTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(platform::display::StartDisplay(platform::display::Backend::Headless, &error)) << error;
-    InitCommonControls();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ParentProc;
-    wc.lpszClassName = u"EditTestParent";
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    RegisterClassW(&wc);
     g_parent = &m_state;
-    m_parent = CreateWindowExW(0, u"EditTestParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                               nullptr, nullptr);
+    m_parent = comctltest::StartParentWindow(u"EditTestParent", ParentProc, 0, 0, 400, 300);
     ASSERT_NE(m_parent, nullptr);
-    test::UseManualClock(true);
   }
   void TearDown() override {
-    DestroyWindow(m_parent);
-    test::RunUntilIdle();
+    comctltest::StopParentWindow(m_parent);
     g_parent = nullptr;
-    test::UseManualClock(false);
-    platform::display::StopDisplay();
   }
 
   HWND MakeEdit(DWORD style, const char16_t* text = u"", int width = 200, int height = 24) {

@@ -1,4 +1,5 @@
 #include "platform/comctl/TabControl.h"
+#include "platform/comctl/tests/ControlTestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -52,32 +53,15 @@ LRESULT WatchedTabProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 class TabControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(platform::display::StartDisplay(platform::display::Backend::Headless, &error)) << error;
-    InitCommonControls();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ParentProc;
-    wc.lpszClassName = u"TabTestParent";
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    RegisterClassW(&wc);
-    WNDCLASSW tab{};
-    ASSERT_TRUE(GetClassInfoW(nullptr, WC_TABCONTROLW, &tab));
-    g_tabProc = tab.lpfnWndProc;
-    tab.lpfnWndProc = WatchedTabProc;
-    tab.lpszClassName = u"WatchedTab";
-    RegisterClassW(&tab);
     g_heard = &m_heard;
-    m_parent = CreateWindowExW(0, u"TabTestParent", u"", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr, nullptr,
-                               nullptr, nullptr);
+    m_parent = comctltest::StartParentWindow(u"TabTestParent", ParentProc, 0, 0, 640, 480);
     ASSERT_NE(m_parent, nullptr);
-    test::UseManualClock(true);
+    g_tabProc = comctltest::RegisterWatchedClass(WC_TABCONTROLW, u"WatchedTab", WatchedTabProc);
+    ASSERT_NE(g_tabProc, nullptr);
   }
   void TearDown() override {
-    DestroyWindow(m_parent);
-    test::RunUntilIdle();
+    comctltest::StopParentWindow(m_parent);
     g_heard = nullptr;
-    test::UseManualClock(false);
-    platform::display::StopDisplay();
   }
 
   HWND MakeTabs(DWORD style, const std::vector<std::u16string>& captions, int x = 10, int y = 10, int width = 300,
