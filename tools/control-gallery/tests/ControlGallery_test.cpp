@@ -161,7 +161,7 @@ bool ReadXwd(const fs::path& path, platform::testing::Image* image) {
 TEST(ControlGallery, UnderXvfbTheWindowEqualsItsHeadlessPicture) {
   if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xwd", X_OK) != 0)
     GTEST_SKIP() << "Xvfb or xwd is not installed: the check under X is skipped";
-  platform::testing::Watchdog watchdog(std::chrono::seconds(240));
+  platform::testing::Watchdog watchdog(std::chrono::seconds(360));
   Scratch folder("control-gallery-x");
   const fs::path sheet = folder.path / "sheet.png", headless = folder.path / "window.png", shown = folder.path / "x.xwd";
   ASSERT_EQ(RunTool({kGallery, "--page", "buttons", "--out", sheet.string(), "--window-out", headless.string()}), 0);
@@ -180,7 +180,7 @@ TEST(ControlGallery, UnderXvfbTheWindowEqualsItsHeadlessPicture) {
   ASSERT_TRUE(platform::testing::LoadPng(headless.string(), &expected));
   bool same = false;
   std::string difference = "no window";
-  for (int i = 0; i < 300 && !same; ++i) {
+  for (int i = 0; i < 600 && !same; ++i) {
     std::this_thread::sleep_for(300ms);
     fs::remove(shown);
     if (RunTool({"/usr/bin/xwd", "-display", display, "-silent", "-name", "Brantwell control gallery - buttons", "-out",
