@@ -176,6 +176,7 @@ TreeItemHandle* TreeView::Insert(const TVINSERTSTRUCTW& insert, const std::u16st
 
 void TreeView::DeleteSubtree(Item* item, bool notify) {
   item->deleting = true;
+  m_rowsDirty = true;  // the rows may no longer be read as they are
   while (Item* child = item->firstChild) DeleteSubtree(child, notify);
   if (notify) {
     NMTREEVIEWW nm{};

@@ -58,7 +58,9 @@ void TreeView::Redraw() {
 void TreeView::BuildRows() {
   if (!m_rowsDirty) return;
   m_rowsDirty = false;
-  for (Item* item : m_rows) item->row = -1;
+  // The old rows may hold items deleted since they were built.
+  for (Item* item : m_rows)
+    if (IsLive(item)) item->row = -1;
   m_rows.clear();
   // Depth first over the expanded branches, without recursion (trees may be deep).
   Item* item = m_root.firstChild;

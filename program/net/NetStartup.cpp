@@ -9,6 +9,7 @@ bool StartNetwork() {
 }
 
 void StopNetwork() {
-  UnloadSSLInterface();
+  // The TLS library stays loaded: objects it made live in the engines' handle table until the
+  // process ends, and their code must still be there then.
   WSACleanup();
 }

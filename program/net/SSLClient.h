@@ -1,8 +1,8 @@
 #pragma once
 
 // The program side of TLS: the TLS engine (SSL.so, entry points of engines/SSL/SSLInterface.h)
-// is loaded once, the first time a session is wanted, and stays loaded until
-// UnloadSSLInterface at the program's end. TSSLClient is one verified TLS session over an
+// is loaded once, the first time a session is wanted, and stays loaded (UnloadSSLInterface
+// is for tests that load it again). TSSLClient is one verified TLS session over an
 // already connected socket, owned by the TCP client that made it (FSSockets.h).
 //
 // When the library or its export cannot be found, every creation fails (Create gives nil)
