@@ -231,13 +231,18 @@ HRGN TSkinItemState::CreateRegion(int width, int height) {
 
 namespace {
 
-void DrawCentredText(TCanvas* canvas, const TRect& rect, const AnsiString& text) {
+// The text centred on `centreOn`, only the part of it inside `clip` drawn.
+void DrawCentredText(TCanvas* canvas, const TRect& clip, const TRect& centreOn, const AnsiString& text) {
   if (text.empty()) return;
   const TSize extent = canvas->TextExtent(text);
-  const int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
+  const int w = centreOn.Right - centreOn.Left, h = centreOn.Bottom - centreOn.Top;
   canvas->Brush()->SetStyle(bsClear);
   SetTextColor(canvas->Handle(), ColorToRGB(canvas->Font()->Color()));
-  canvas->TextRect(rect, rect.Left + (w - extent.cx) / 2, rect.Top + (h - extent.cy) / 2, text);
+  canvas->TextRect(clip, centreOn.Left + (w - extent.cx) / 2, centreOn.Top + (h - extent.cy) / 2, text);
+}
+
+void DrawCentredText(TCanvas* canvas, const TRect& rect, const AnsiString& text) {
+  DrawCentredText(canvas, rect, rect, text);
 }
 
 TRect Shrunk(const TRect& rect) { return TRect(rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1); }
@@ -280,8 +285,9 @@ void DrawSkinProgressStates(TCanvas* canvas, const TRect& rect, TSkinItemState* 
       canvas->Brush()->SetStyle(bsSolid);
       canvas->Brush()->SetColor(clBlue);
       canvas->FillRect(filled);
+      // One percentage over the whole bar: white over the filled part, black over the rest.
       canvas->Font()->SetColor(clWhite);
-      DrawCentredText(canvas, filled, text);
+      DrawCentredText(canvas, filled, Shrunk(rect), text);
     }
     const TRect rest = Shrunk(TRect(rect.Left + fill, rect.Top, rect.Right, rect.Bottom));
     if (!IsEmptyRect(rest)) {
@@ -289,7 +295,7 @@ void DrawSkinProgressStates(TCanvas* canvas, const TRect& rect, TSkinItemState* 
       canvas->Brush()->SetColor(clWhite);
       canvas->FillRect(rest);
       canvas->Font()->SetColor(clBlack);
-      DrawCentredText(canvas, rest, text);
+      DrawCentredText(canvas, rest, Shrunk(rect), text);
     }
     return;
   }
