@@ -304,23 +304,21 @@ void DrawSkinProgressStates(TCanvas* canvas, const TRect& rect, TSkinItemState* 
   const int span = w - track->Spaces.Left - bar->Spaces.Right;
   const int fill = (range > 0 ? static_cast<int>(Round(static_cast<double>(span) * done / range)) : 0) + track->Spaces.Left;
   HDC dc = canvas->Handle();
-  platform::SavedDcState saved(dc);
-  {
-    platform::SavedDcState clip(dc);
-    IntersectClipRect(dc, rect.Left, rect.Top, rect.Left + fill, rect.Bottom);
-    bar->Draw(canvas, rect);
-    if (showPercent) {
-      bar->Font.ApplyToFont(canvas->Font());
-      DrawCentredText(canvas, rect, text);
+  auto drawClipped = [&](TSkinItemState* state, int left, int right) {
+    {
+      platform::SavedDcState clip(dc);
+      IntersectClipRect(dc, left, rect.Top, right, rect.Bottom);
+      state->Draw(canvas, rect);
+      if (showPercent) {
+        state->Font.ApplyToFont(canvas->Font());
+        DrawCentredText(canvas, rect, text);
+      }
     }
-  }
-  {
-    platform::SavedDcState clip(dc);
-    IntersectClipRect(dc, rect.Left + fill, rect.Top, rect.Right, rect.Bottom);
-    track->Draw(canvas, rect);
-    if (showPercent) {
-      track->Font.ApplyToFont(canvas->Font());
-      DrawCentredText(canvas, rect, text);
-    }
-  }
+    // The restore went on beneath the canvas, which still takes its font, brush and pen for
+    // selected: they are selected again before the next drawing, or the track's text would
+    // go out on what the restore brought back (an opaque background).
+    canvas->Refresh();
+  };
+  drawClipped(bar, rect.Left, rect.Left + fill);
+  drawClipped(track, rect.Left + fill, rect.Right);
 }
