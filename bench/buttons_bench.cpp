@@ -59,6 +59,12 @@ class TFadingButton : public TFSButton {
  public:
   using TFSButton::TFSButton;
   TControlSkinFadeAnimator* Fade() const { return FFadeAnimator.get(); }
+  // The pointer arrives as the window manager would report it (its mouse-in-client flag),
+  // without synthetic input.
+  void PointerEnters() {
+    FMouseInClient = true;
+    Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(this));
+  }
 };
 
 // One step of the hover fade: the animator's blended frame of the normal and hot looks.
@@ -74,7 +80,7 @@ void BM_ButtonHoverFadeStep(benchmark::State& state) {
   }
   // Without the animator thread the fade stays at its first step, so every repaint is a step.
   fade->SetActive(false);
-  button->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(button));
+  button->PointerEnters();
   button->Repaint();
   if (!fade->Running) {
     state.SkipWithError("the hover did not start a fade");
