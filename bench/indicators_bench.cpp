@@ -1,79 +1,35 @@
 // One paint of each indicator control on the default skin, into a memory DC: the progress bar
 // with its percentage, the disc gauge of the main window (587 x 29), a stretched skin image,
 // the picture viewer zoomed and rotated, and the video track bar with ticks and cut markers
-// (also over the clip editor's range 0..200000000). The skin is found in the program folder's
-// Skin/Default, or in the folder BRANTWELL_SKIN_DIR names.
+// (also over the clip editor's range 0..200000000).
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 
-#include <unistd.h>
-
+#include "ControlBench.h"
 #include "platform/gdi/WinGdi.h"
-#include "program/controls/ControlsModule.h"
 #include "program/controls/FSGaugeBar.h"
 #include "program/controls/FSImage.h"
 #include "program/controls/FSProgressBar.h"
 #include "program/controls/FSSkinImage.h"
 #include "program/controls/FSVideoTrackBar.h"
-#include "program/imaging/GPInit.h"
-#include "program/skin/FSSkinEngine.h"
-#include "program/skin/SkinModule.h"
-#include "vcl/Application.h"
 #include "vcl/Bitmap.h"
-#include "vcl/Form.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string SkinFolder() {
-  if (const char* folder = std::getenv("BRANTWELL_SKIN_DIR")) return folder;
-  char self[4096];
-  const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-  if (length <= 0) return "Skin/Default";
-  self[length] = 0;
-  return (fs::path(self).parent_path().parent_path() / "bin" / "Skin" / "Default").string();
-}
-
-// The skin and controls modules with the default skin, a form to hold the control and a
-// 32-bit memory DC to paint it into.
-struct Bench {
-  Bench() {
-    InitImaging();
-    StartSkinModule();
-    StartControlsModule();
-    SkinEngine->SetSkinPath(SkinFolder());
+// The shared set-up with the skin files loaded ahead and a 32-bit memory DC to paint the
+// control into.
+struct Bench : control_bench::ControlBench {
+  Bench() : ControlBench(800, 400, false), surface(std::make_unique<TBitmap>(800, 400, pf32bit)) {
     for (const char* file : {"Controls", "Pictures"}) SkinEngine->LoadSkinFile(file);
-    form = TCustomForm::CreateNew<TForm>(nullptr);
-    form->SetBounds(0, 0, 800, 400);
-    form->HandleNeeded();
-    surface = std::make_unique<TBitmap>(800, 400, pf32bit);
   }
-  ~Bench() {
-    surface.reset();
-    delete form;
-    DoneApplication();
-    StopControlsModule();
-    StopSkinModule();
-    DoneImaging();
-  }
-  template <class T> T* Place(int width, int height) {
-    auto* control = new T(form);
-    control->SetParent(form);
-    control->SetBounds(0, 0, width, height);
-    return control;
-  }
+  template <class T> T* Place(int width, int height) { return ControlBench::Place<T>(0, 0, width, height); }
   void Paint(TControl* control, benchmark::State& state) {
     HDC dc = surface->Canvas()->Handle();
     for (auto _ : state) control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
   }
 
-  TForm* form = nullptr;
   std::unique_ptr<TBitmap> surface;
 };
 

@@ -3,6 +3,7 @@
 #include "program/imaging/BitmapUtils.h"
 #include "program/skin/DrawUtils.h"
 #include "program/skin/SkinItem.h"
+#include "program/skin/SkinSlice.h"
 #include "vcl/Icon.h"
 
 bool HasGlyphPicture(const TPicture* picture) {
@@ -41,6 +42,41 @@ UINT ButtonAlignmentFlags(TAlignment alignment, TVerticalAlignment verticalAlign
   UINT flags = alignment == taLeftJustify ? DT_LEFT : alignment == taRightJustify ? DT_RIGHT : DT_CENTER;
   flags |= verticalAlignment == taAlignTop ? DT_TOP : verticalAlignment == taAlignBottom ? DT_BOTTOM : DT_VCENTER;
   return flags;
+}
+
+TButtonContent LayOutButtonContent(TFSButtonLayout layout, TAlignment alignment, TVerticalAlignment verticalAlignment,
+                                   TSize button, TSize glyph, const AnsiString& caption, TSize text, int pressOffset,
+                                   int margin, int spacing) {
+  TButtonContent content;
+  content.Caption = caption;
+  content.Glyph = glyph;
+  content.Text = caption.empty() ? TSize(0, 0) : text;
+  const int spacingUsed = !caption.empty() && glyph.cx > 0 && glyph.cy > 0 ? spacing : 0;
+  CalcButtonLayout(layout, alignment, verticalAlignment, button.cx, button.cy, glyph.cx, glyph.cy, content.Text.cx,
+                   content.Text.cy, pressOffset, margin, spacingUsed, content.GlyphAt.X, content.GlyphAt.Y,
+                   content.TextAt.X, content.TextAt.Y);
+  return content;
+}
+
+void DrawButtonGlyph(TCanvas* canvas, TPicture* picture, TControlSkinPart& glyphRecord, TSkinItemState* state,
+                     const TButtonContent& content, bool enabled) {
+  if (HasGlyphPicture(picture)) {
+    DrawGlyphPicture(canvas, picture, content.GlyphAt.X, content.GlyphAt.Y, enabled);
+    return;
+  }
+  if (!glyphRecord.Part) return;
+  glyphRecord.UpdateAnimation(state, true);
+  if (!state) return;
+  state->Font.ApplyToFont(canvas->Font());
+  state->DrawAt(canvas, content.GlyphAt.X, content.GlyphAt.Y,
+                glyphRecord.Animator ? glyphRecord.Animator->FrameIndex.load() : 0);
+}
+
+void DrawButtonCaption(TCanvas* canvas, const TButtonContent& content, UINT flags) {
+  if (content.Caption.empty()) return;
+  canvas->Brush()->SetStyle(bsClear);
+  TRect rect = content.TextRect();
+  DrawCanvasText(canvas, content.Caption, rect, flags);
 }
 
 void DrawGlyphPicture(TCanvas* canvas, TPicture* picture, int x, int y, bool enabled) {

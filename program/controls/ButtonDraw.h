@@ -2,8 +2,9 @@
 
 // Drawing pieces the push button, the skin button and the other captioned controls share:
 // the glyph picture property, the glyph's size, the text flags of a caption block's
-// alignment, a picture glyph drawn grayed for a disabled button, caption text drawn,
-// measured or cut to fit on a canvas, and a screen canvas for measuring.
+// alignment, where glyph and caption go, the glyph (a picture, grayed for a disabled button,
+// or a skin part's state) and the caption drawn there, caption text drawn, measured or cut to
+// fit on a canvas, and a screen canvas for measuring.
 // GUI thread.
 
 #include <functional>
@@ -16,6 +17,8 @@
 #include "vcl/Picture.h"
 
 class TSkinItemPart;
+class TSkinItemState;
+struct TControlSkinPart;
 
 // A picture that holds a graphic to draw.
 bool HasGlyphPicture(const TPicture* picture);
@@ -33,6 +36,32 @@ TSize ButtonGlyphSize(TPicture* picture, TSkinItemPart* glyphPart);
 
 // DT_LEFT/DT_RIGHT/DT_CENTER and DT_TOP/DT_BOTTOM/DT_VCENTER for a caption block.
 UINT ButtonAlignmentFlags(TAlignment alignment, TVerticalAlignment verticalAlignment);
+
+// Where a button's glyph and caption go for one paint.
+struct TButtonContent {
+  AnsiString Caption;
+  TSize Glyph{0, 0};
+  TSize Text{0, 0};
+  TPoint GlyphAt;
+  TPoint TextAt;
+  TRect TextRect() const { return TRect(TextAt.X, TextAt.Y, TextAt.X + Text.cx, TextAt.Y + Text.cy); }
+};
+
+// CalcButtonLayout for a glyph and a caption of the given sizes in a button of `button`
+// size; `spacing` separates them only when there is a caption and a glyph of non-zero
+// width and height.
+TButtonContent LayOutButtonContent(TFSButtonLayout layout, TAlignment alignment, TVerticalAlignment verticalAlignment,
+                                   TSize button, TSize glyph, const AnsiString& caption, TSize text, int pressOffset,
+                                   int margin, int spacing);
+
+// The glyph at its place: the picture when it holds one (grayed when disabled, see
+// DrawGlyphPicture), else the glyph part's `state`, animated through its record, at its
+// natural size; the state's font becomes the canvas font, so the caption takes it.
+void DrawButtonGlyph(TCanvas* canvas, TPicture* picture, TControlSkinPart& glyphRecord, TSkinItemState* state,
+                     const TButtonContent& content, bool enabled);
+
+// The caption at its place, on a clear brush, with `flags`.
+void DrawButtonCaption(TCanvas* canvas, const TButtonContent& content, UINT flags);
 
 // A picture glyph at (x, y). A disabled button draws any graphic but an icon through the
 // grayed drawing (GDI+ pictures come out grayed, others ungrayed through a 24-bit copy).

@@ -6,6 +6,7 @@
 #include "program/controls/FSCheckBox.h"
 #include "program/controls/FSGroupBox.h"
 #include "program/controls/FSImage.h"
+#include "program/controls/FSLabel.h"
 #include "program/controls/FSPanel.h"
 #include "program/controls/FSRadioButton.h"
 #include "program/controls/FSSkinButton.h"
@@ -16,10 +17,11 @@ namespace {
 
 int g_startCount = 0;
 
-// Push buttons, skin buttons, check boxes, radio buttons, panels and group boxes.
+// Push buttons, skin buttons, check boxes, radio buttons, panels, group boxes and labels.
 void AddButtonClasses(std::vector<TClass>& classes) {
   classes.insert(classes.end(), {TFSButton::StaticClass(), TFSSkinButton::StaticClass(), TFSRadioButton::StaticClass(),
-                                 TFSCheckBox::StaticClass(), TFSPanel::StaticClass(), TFSGroupBox::StaticClass()});
+                                 TFSCheckBox::StaticClass(), TFSPanel::StaticClass(), TFSGroupBox::StaticClass(),
+                                 TFSLabel::StaticClass()});
 }
 
 // Each further group of controls adds its classes through a function of its own, called below.

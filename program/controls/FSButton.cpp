@@ -28,23 +28,16 @@ void TFSButton::DescribeClass(TClassBuilder<TFSButton>& c) {
   c.Property("Caption", &TFSButton::Caption, &TFSButton::SetCaption);
 }
 
-TFSCustomButton::TFSCustomButton(TComponent* owner) : TCustomControl(owner) {
+TFSCustomButton::TFSCustomButton(TComponent* owner) : TButtonFace<TCustomControl>(owner) {
   SetBounds(FLeft, FTop, 75, 25);
   SetTabStop(true);
-  FSkinPart.Init(this);
-  FGlyphSkinPart.Init(this);
   FSkinPart.SkinName = "Button";
   UpdateSkin();
-  FGlyph = std::make_unique<TPicture>();
-  FGlyph->SetOnChange(TNotifyEvent([this](TObject* sender) { GlyphChanged(sender); }));
 }
 
 TFSCustomButton::~TFSCustomButton() {
   Destroying();
   FFadeAnimator.reset();
-  FSkinPart.Done();
-  FGlyphSkinPart.Done();
-  FGlyph.reset();
 }
 
 // ---- skin ---------------------------------------------------------------------------------------
@@ -54,17 +47,8 @@ void TFSCustomButton::UpdateSkin() {
 }
 
 void TFSCustomButton::UpdateGlyphSkin() {
-  FGlyphSkinPart.UpdatePart();
-  FGlyphSkinPart.ApplyToControl(this);
-  Invalidate();
-}
-
-void TFSCustomButton::SetSkinName(const AnsiString& value) {
-  if (SetSkinReference(FSkinPart, value)) UpdateSkin();
-}
-
-void TFSCustomButton::SetGlyphSkinName(const AnsiString& value) {
-  if (SetSkinReference(FGlyphSkinPart, value)) UpdateGlyphSkin();
+  // The glyph decides nothing about the button's transparency.
+  ResolveSkinPart(this, FGlyphSkinPart, {.Adopt = [](TSkinItemPart*) {}});
 }
 
 void TFSCustomButton::SetSkinPart(const AnsiString& name, int partId) {
@@ -86,39 +70,9 @@ void TFSCustomButton::CMSkinChanged(TMessage& m) {
 
 // ---- properties ---------------------------------------------------------------------------------
 
-void TFSCustomButton::SetAlignment(TAlignment value) {
-  if (value == FAlignment) return;
-  FAlignment = value;
-  Invalidate();
-}
-
-void TFSCustomButton::SetVerticalAlignment(TVerticalAlignment value) {
-  if (value == FVerticalAlignment) return;
-  FVerticalAlignment = value;
-  Invalidate();
-}
-
-void TFSCustomButton::SetLayout(TFSButtonLayout value) {
-  if (value == FLayout) return;
-  FLayout = value;
-  Invalidate();
-}
-
 void TFSCustomButton::SetDownOffset(bool value) {
   if (value == FDownOffset) return;
   FDownOffset = value;
-  Invalidate();
-}
-
-void TFSCustomButton::SetMargin(int value) {
-  if (value == FMargin) return;
-  FMargin = value;
-  Invalidate();
-}
-
-void TFSCustomButton::SetSpacing(int value) {
-  if (value == FSpacing) return;
-  FSpacing = value;
   Invalidate();
 }
 
@@ -129,14 +83,6 @@ void TFSCustomButton::SetDefault(bool value) {
     form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->ActiveControl()));
   Invalidate();
 }
-
-void TFSCustomButton::SetGlyph(TPicture* value) {
-  AssignGlyphPicture(FGlyph, value, ComponentState().Contains(csDesigning),
-                     TNotifyEvent([this](TObject* sender) { GlyphChanged(sender); }));
-  Invalidate();
-}
-
-void TFSCustomButton::GlyphChanged(TObject*) { Invalidate(); }
 
 void TFSCustomButton::SetPressed(bool value) {
   if (value == FPressed) return;
@@ -191,35 +137,19 @@ void TFSCustomButton::Paint() {
   UINT flags = ButtonAlignmentFlags(FAlignment, FVerticalAlignment) | DT_EXPANDTABS;
   if (!IsAccelVisible(FHandle)) flags |= DT_HIDEPREFIX;
 
-  const AnsiString caption = Caption();
-  TRect textRect(0, 0, client.Right, client.Bottom);
-  if (!caption.empty()) DrawCanvasText(canvas, caption, textRect, flags | DT_CALCRECT);
-  else textRect = TRect(0, 0, 0, 0);
-  const int textWidth = textRect.Right - textRect.Left, textHeight = textRect.Bottom - textRect.Top;
-
-  const TSize glyph = ButtonGlyphSize(FGlyph.get(), FGlyphSkinPart.Part);
-  const int spacing = !caption.empty() && glyph.cx > 0 && glyph.cy > 0 ? FSpacing : 0;
-  int glyphX = 0, glyphY = 0, textX = 0, textY = 0;
-  CalcButtonLayout(FLayout, FAlignment, FVerticalAlignment, Width(), Height(), glyph.cx, glyph.cy, textWidth,
-                   textHeight, pressOffset, FMargin, spacing, glyphX, glyphY, textX, textY);
-
-  if (HasGlyphPicture(FGlyph.get())) {
-    DrawGlyphPicture(canvas, FGlyph.get(), glyphX, glyphY, Enabled());
-  } else if (TSkinItemPart* glyphPart = FGlyphSkinPart.Part) {
-    TSkinItemState* glyphState = glyphPart->GetStateEx(Enabled(), hot, down, focused || FDefault);
-    FGlyphSkinPart.UpdateAnimation(glyphState, true);
-    if (glyphState) {
-      glyphState->Font.ApplyToFont(canvas->Font());
-      glyphState->Draw(canvas, TRect(glyphX, glyphY, glyphX + glyphState->GetWidth(), glyphY + glyphState->GetHeight()),
-                       FGlyphSkinPart.Animator ? FGlyphSkinPart.Animator->FrameIndex.load() : 0);
-    }
-  }
-
-  if (!caption.empty()) {
-    canvas->Brush()->SetStyle(bsClear);
-    TRect r(textX, textY, textX + textWidth, textY + textHeight);
-    DrawCanvasText(canvas, caption, r, flags);
-  }
+  const TButtonContent content = LayOutContent(
+      Caption(),
+      [&](const AnsiString& caption) {
+        TRect measured(0, 0, client.Right, client.Bottom);
+        DrawCanvasText(canvas, caption, measured, flags | DT_CALCRECT);
+        return TSize(measured.Width(), measured.Height());
+      },
+      pressOffset);
+  TSkinItemPart* glyphPart = FGlyphSkinPart.Part;
+  DrawButtonGlyph(canvas, FGlyph.get(), FGlyphSkinPart,
+                  glyphPart ? glyphPart->GetStateEx(Enabled(), hot, down, focused || FDefault) : nullptr, content,
+                  Enabled());
+  DrawButtonCaption(canvas, content, flags);
 
   if (focused && IsFocusRectVisible(FHandle)) DrawFocusRectCanvas(canvas, TRect(3, 3, Width() - 3, Height() - 3));
 }

@@ -7,55 +7,33 @@
 // click it too, and a click hands ModalResult to the parent form. Without a body part the
 // button draws the classic push-button face. TFSButton publishes it.
 //
-// Owns its two skin-part records (and their frame animators), its fade animator and its
-// glyph picture; never the skin's parts. GUI thread only.
+// Its references, glyph and caption placement are the button face's (ButtonFace.h). Owns its
+// fade animator besides; never the skin's parts. GUI thread only.
 
 #include <memory>
 
-#include "program/controls/ControlTypes.h"
-#include "program/controls/SkinnedControl.h"
+#include "program/controls/ButtonFace.h"
 #include "vcl/Form.h"
 #include "vcl/GraphicControl.h"
-#include "vcl/Picture.h"
 
-class TFSCustomButton : public TCustomControl {
+class TFSCustomButton : public TButtonFace<TCustomControl> {
   BRANTWELL_CLASS(TFSCustomButton, TCustomControl)
 
  public:
   explicit TFSCustomButton(TComponent* owner);
   ~TFSCustomButton() override;
 
-  // The body and glyph references "Name(Id)".
-  AnsiString SkinName() const { return FSkinPart.GetSkinName(); }
-  void SetSkinName(const AnsiString& value);
-  AnsiString GlyphSkinName() const { return FGlyphSkinPart.GetSkinName(); }
-  void SetGlyphSkinName(const AnsiString& value);
   // Sets the body reference to part `partId` of item `name` and resolves it.
   void SetSkinPart(const AnsiString& name, int partId);
-  TSkinItemPart* BodyPart() const { return FSkinPart.Part; }
-  TSkinItemPart* GlyphPart() const { return FGlyphSkinPart.Part; }
 
-  TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment value);
-  TVerticalAlignment VerticalAlignment() const { return FVerticalAlignment; }
-  void SetVerticalAlignment(TVerticalAlignment value);
-  TFSButtonLayout Layout() const { return FLayout; }
-  void SetLayout(TFSButtonLayout value);
   bool DownOffset() const { return FDownOffset; }
   void SetDownOffset(bool value);
-  int Margin() const { return FMargin; }
-  void SetMargin(int value);
-  int Spacing() const { return FSpacing; }
-  void SetSpacing(int value);
   bool Cancel() const { return FCancel; }
   void SetCancel(bool value) { FCancel = value; }
   bool Default() const { return FDefault; }
   void SetDefault(bool value);
   TModalResult ModalResult() const { return FModalResult; }
   void SetModalResult(TModalResult value) { FModalResult = value; }
-  // Nil after an empty picture was assigned, until a picture is assigned again.
-  TPicture* Glyph() const { return FGlyph.get(); }
-  void SetGlyph(TPicture* value);
   bool Transparent() const { return ParentBackground(); }
   void SetTransparent(bool value) { SetParentBackground(value); }
 
@@ -92,29 +70,18 @@ class TFSCustomButton : public TCustomControl {
   virtual void WMUpdateUIState(TMessage& m);
   virtual void CMSkinChanged(TMessage& m);
 
-  void UpdateSkin();
-  void UpdateGlyphSkin();
+  void UpdateSkin() override;
+  void UpdateGlyphSkin() override;
   void SetPressed(bool value);
   bool IsSkinNameStored() const { return SkinName() != "Button"; }
 
   bool FActive = false;
   bool FDownOffset = true;
   bool FPressed = false;
-  TFSButtonLayout FLayout = blGlyphLeft;
-  TAlignment FAlignment = taCenter;
-  std::unique_ptr<TPicture> FGlyph;
   bool FCancel = false;
   bool FDefault = false;
   TModalResult FModalResult = mrNone;
-  int FSpacing = 4;
-  int FMargin = 4;
-  TVerticalAlignment FVerticalAlignment = taVerticalCenter;
-  TControlSkinPart FSkinPart;
-  TControlSkinPart FGlyphSkinPart;
   std::unique_ptr<TControlSkinFadeAnimator> FFadeAnimator;
-
- private:
-  void GlyphChanged(TObject* sender);
 };
 
 class TFSButton : public TFSCustomButton {

@@ -41,7 +41,7 @@ void TFSCheckControl::SetSkinName(const AnsiString& value) {
 }
 
 void TFSCheckControl::UpdateSkin() {
-  FSkinItem = SkinEngine ? SkinEngine->GetSkinItem(FSkinName) : nullptr;
+  FSkinItem = ResolveSkinItem(this, FSkinName);
   if (FSkinItem)
     if (TSkinItemPart* first = FSkinItem->GetPart(0)) first->ApplyToControl(this);
   // The box may have another size in the new skin.

@@ -116,9 +116,8 @@ void TFSGaugeBar::SetSkinName(const TSkinName& value) {
 }
 
 void TFSGaugeBar::UpdateSkin() {
-  FPart = SkinEngine ? SkinEngine->GetSkinPart(FSkinItemName, FPartId) : nullptr;
-  if (FPart) FPart->ApplyToControl(this);
-  Invalidate();
+  // The part only places and colours the gauge; it is never drawn.
+  FPart = ResolveSkinPart(this, FSkinItemName, FPartId);
 }
 
 void TFSGaugeBar::Recalculate() {

@@ -22,12 +22,10 @@ TFSCustomGroupBox::TFSCustomGroupBox(TComponent* owner) : TCustomControl(owner) 
 // ---- skin ---------------------------------------------------------------------------------------
 
 void TFSCustomGroupBox::UpdateSkin() {
-  FSkinPart = SkinEngine ? SkinEngine->GetSkinPart(FSkinName, FPartId) : nullptr;
-  if (FSkinPart) {
-    FSkinPart->ApplyToControl(this);
-    SetTransparent(FSkinPart->IsTransparent());
-  }
-  Invalidate();
+  // The part decides Transparent, but a group box is not made double-buffered for it.
+  FSkinPart = ResolveSkinPart(this, FSkinName, FPartId, {.Adopt = [this](TSkinItemPart* part) {
+                                if (part) SetTransparent(part->IsTransparent());
+                              }});
 }
 
 void TFSCustomGroupBox::SetSkinName(const AnsiString& value) {

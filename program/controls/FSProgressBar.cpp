@@ -63,12 +63,9 @@ void TFSProgressBar::SetSkinName(const TSkinName& value) {
 }
 
 void TFSProgressBar::UpdateSkin() {
-  FPart = SkinEngine ? SkinEngine->GetSkinPart(FSkinItemName, FPartId) : nullptr;
-  if (FPart) {
-    FPart->ApplyToControl(this);
-    SetTransparent(FPart->IsTransparent());
-  }
-  Invalidate();
+  FPart = ResolveSkinPart(this, FSkinItemName, FPartId, {.Adopt = [this](TSkinItemPart* part) {
+                            if (part) SetTransparent(part->IsTransparent());
+                          }});
 }
 
 void TFSProgressBar::Changed() {

@@ -33,56 +33,34 @@ void TFSSkinButton::DescribeClass(TClassBuilder<TFSSkinButton>& c) {
   c.Property("Stretch", &TFSSkinButton::Stretch, &TFSSkinButton::SetStretch).Default(1);
 }
 
-TFSSkinButton::TFSSkinButton(TComponent* owner) : TGraphicControl(owner) {
+TFSSkinButton::TFSSkinButton(TComponent* owner) : TButtonFace<TGraphicControl>(owner) {
   // No click events from the platform (the mouse protocol below clicks), no double clicks,
   // not opaque.
   SetControlStyle(TControlStyle{csCaptureMouse});
   SetBounds(FLeft, FTop, 75, 25);
   SetColor(clBtnFace);
-  FSkinPart.Init(this);
-  FGlyphSkinPart.Init(this);
-  FGlyph = std::make_unique<TPicture>();
-  FGlyph->SetOnChange(TNotifyEvent([this](TObject*) { Invalidate(); }));
 }
 
 TFSSkinButton::~TFSSkinButton() {
   Destroying();
   FFadeAnimator.reset();
-  FSkinPart.Done();
-  FGlyphSkinPart.Done();
-  FGlyph.reset();
 }
 
 // ---- skin ---------------------------------------------------------------------------------------
 
 void TFSSkinButton::UpdateSkin() {
-  FSkinPart.UpdatePart();
-  TSkinItemPart* part = FSkinPart.Part;
-  if (part) {
-    FSkinPart.ApplyToControl(this);
-    if (part->FillMode == kFillNone) FBodyStretch = false;
-    else if (part->FillMode == kFillStretch) FBodyStretch = true;
-  }
-  SetTransparent(!part || part->IsTransparent() || !FBodyStretch);
-  Invalidate();
+  ResolveSkinPart(this, FSkinPart, {.Adopt = [this](TSkinItemPart* part) {
+                    if (part && part->FillMode == kFillNone) FBodyStretch = false;
+                    else if (part && part->FillMode == kFillStretch) FBodyStretch = true;
+                    SetTransparent(!part || part->IsTransparent() || !FBodyStretch);
+                  }});
 }
 
 void TFSSkinButton::UpdateGlyphSkin() {
-  FGlyphSkinPart.UpdatePart();
-  if (TSkinItemPart* part = FGlyphSkinPart.Part) {
-    FGlyphSkinPart.ApplyToControl(this);
-    if (part->FillMode == kFillNone) FStretch = false;
-    else if (part->FillMode == kFillStretch) FStretch = true;
-  }
-  Invalidate();
-}
-
-void TFSSkinButton::SetSkinName(const AnsiString& value) {
-  if (SetSkinReference(FSkinPart, value)) UpdateSkin();
-}
-
-void TFSSkinButton::SetGlyphSkinName(const AnsiString& value) {
-  if (SetSkinReference(FGlyphSkinPart, value)) UpdateGlyphSkin();
+  ResolveSkinPart(this, FGlyphSkinPart, {.Adopt = [this](TSkinItemPart* part) {
+                    if (part && part->FillMode == kFillNone) FStretch = false;
+                    else if (part && part->FillMode == kFillStretch) FStretch = true;
+                  }});
 }
 
 void TFSSkinButton::SetSkinPart(const AnsiString& name, int partId) {
@@ -131,34 +109,8 @@ void TFSSkinButton::AnnounceGroup() {
   FParent->Broadcast(m);
 }
 
-void TFSSkinButton::SetLayout(TFSButtonLayout value) {
-  if (value == FLayout) return;
-  FLayout = value;
-  Invalidate();
-}
-
-void TFSSkinButton::SetSpacing(int value) {
-  if (value == FSpacing) return;
-  FSpacing = value;
-  Invalidate();
-}
-
 void TFSSkinButton::SetMargin(int value) {
-  if (value == FMargin || value < -1) return;
-  FMargin = value;
-  Invalidate();
-}
-
-void TFSSkinButton::SetAlignment(TAlignment value) {
-  if (value == FAlignment) return;
-  FAlignment = value;
-  Invalidate();
-}
-
-void TFSSkinButton::SetVerticalAlignment(TVerticalAlignment value) {
-  if (value == FVerticalAlignment) return;
-  FVerticalAlignment = value;
-  Invalidate();
+  if (value >= -1) TButtonFace::SetMargin(value);
 }
 
 void TFSSkinButton::SetWordWrap(bool value) {
@@ -185,12 +137,6 @@ void TFSSkinButton::SetThemedFrame(bool value) {
   if (value == FThemedFrame) return;
   FThemedFrame = value;
   if (!FSkinPart.Part) Invalidate();
-}
-
-void TFSSkinButton::SetGlyph(TPicture* value) {
-  AssignGlyphPicture(FGlyph, value, ComponentState().Contains(csDesigning),
-                     TNotifyEvent([this](TObject*) { Invalidate(); }));
-  Invalidate();
 }
 
 bool TFSSkinButton::LookCanChange() const {
@@ -367,41 +313,23 @@ void TFSSkinButton::Paint() {
     DrawCanvasText(canvas, measured, r, DrawTextBiDiModeFlags(flags) | DT_CALCRECT);
     return r;
   };
-  TSize textSize(0, 0);
-  if (!caption.empty()) {
-    if (FWordWrap)
-      caption = CutCaptionToFit(
-          caption, [&](const AnsiString& text) { return measure(text).Height(); },
-          available.Bottom - available.Top, canvas->Font()->Height());
-    const TRect measured = measure(caption);
-    textSize = TSize(measured.Width(), measured.Height());
-  }
+  if (FWordWrap && !caption.empty())
+    caption = CutCaptionToFit(
+        caption, [&](const AnsiString& text) { return measure(text).Height(); }, available.Bottom - available.Top,
+        canvas->Font()->Height());
   FFittedCaption = caption;
-  const int spacing = !caption.empty() && glyph.cx > 0 && glyph.cy > 0 ? FSpacing : 0;
-  int glyphX = 0, glyphY = 0, textX = 0, textY = 0;
-  CalcButtonLayout(FLayout, FAlignment, FVerticalAlignment, FWidth, FHeight, glyph.cx, glyph.cy, textSize.cx,
-                   textSize.cy, pressOffset, FMargin, spacing, glyphX, glyphY, textX, textY);
+  const TButtonContent content = LayOutContent(
+      caption,
+      [&](const AnsiString& text) {
+        const TRect measured = measure(text);
+        return TSize(measured.Width(), measured.Height());
+      },
+      pressOffset);
 
-  // Glyph.
-  if (HasGlyphPicture(FGlyph.get())) {
-    if (dynamic_cast<TIcon*>(FGlyph->Graphic()) && glyphPart)
-      if (TSkinItemState* glyphState = glyphPart->GetStateFor(FEnabled, FHot, pressed))
-        glyphState->Font.ApplyToFont(canvas->Font());
-    DrawGlyphPicture(canvas, FGlyph.get(), glyphX, glyphY, FEnabled);
-  } else if (glyphPart) {
-    TSkinItemState* glyphState = glyphPart->GetStateFor(FEnabled, FHot, pressed);
-    FGlyphSkinPart.UpdateAnimation(glyphState, true);
-    if (glyphState) {
-      glyphState->Font.ApplyToFont(canvas->Font());
-      glyphState->Draw(canvas, TRect(glyphX, glyphY, glyphX + glyphState->GetWidth(), glyphY + glyphState->GetHeight()),
-                       FGlyphSkinPart.Animator ? FGlyphSkinPart.Animator->FrameIndex.load() : 0);
-    }
-  }
-
-  // Caption.
-  if (!caption.empty()) {
-    canvas->Brush()->SetStyle(bsClear);
-    TRect r(textX, textY, textX + textSize.cx, textY + textSize.cy);
-    DrawCanvasText(canvas, caption, r, DrawTextBiDiModeFlags(flags));
-  }
+  TSkinItemState* glyphState = glyphPart ? glyphPart->GetStateFor(FEnabled, FHot, pressed) : nullptr;
+  // An icon glyph still lends the glyph part's font to the caption.
+  if (glyphState && HasGlyphPicture(FGlyph.get()) && dynamic_cast<TIcon*>(FGlyph->Graphic()))
+    glyphState->Font.ApplyToFont(canvas->Font());
+  DrawButtonGlyph(canvas, FGlyph.get(), FGlyphSkinPart, glyphState, content, FEnabled);
+  DrawButtonCaption(canvas, content, DrawTextBiDiModeFlags(flags));
 }

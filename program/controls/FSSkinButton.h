@@ -8,20 +8,18 @@
 // its setters. Without a body state it draws the classic push-button face only when
 // ThemedFrame is set.
 //
-// Owns its skin-part records (and their frame animators), its fade animator and its glyph
-// picture. GUI thread only.
+// Its references, glyph and caption placement are the button face's (ButtonFace.h). Owns its
+// fade animator besides. GUI thread only.
 
 #include <memory>
 
-#include "program/controls/ControlTypes.h"
-#include "program/controls/SkinnedControl.h"
+#include "program/controls/ButtonFace.h"
 #include "vcl/GraphicControl.h"
-#include "vcl/Picture.h"
 
 // up, disabled, down (held by the mouse), exclusive (latched down).
 BRANTWELL_ENUM(TFSSkinButtonState, sbsUp, sbsDisabled, sbsDown, sbsExclusive)
 
-class TFSSkinButton : public TGraphicControl {
+class TFSSkinButton : public TButtonFace<TGraphicControl> {
   BRANTWELL_CLASS(TFSSkinButton, TGraphicControl)
 
  public:
@@ -29,15 +27,9 @@ class TFSSkinButton : public TGraphicControl {
   ~TFSSkinButton() override;
   static void DescribeClass(TClassBuilder<TFSSkinButton>& c);
 
-  AnsiString SkinName() const { return FSkinPart.GetSkinName(); }
-  void SetSkinName(const AnsiString& value);
-  AnsiString GlyphSkinName() const { return FGlyphSkinPart.GetSkinName(); }
-  void SetGlyphSkinName(const AnsiString& value);
   // Sets the glyph reference to part `partId` of item `name` and resolves it (the play
   // button switches between its play and pause glyphs this way).
   void SetSkinPart(const AnsiString& name, int partId);
-  TSkinItemPart* BodyPart() const { return FSkinPart.Part; }
-  TSkinItemPart* GlyphPart() const { return FGlyphSkinPart.Part; }
 
   int GroupIndex() const { return FGroupIndex; }
   void SetGroupIndex(int value);
@@ -47,17 +39,8 @@ class TFSSkinButton : public TGraphicControl {
   void SetAllowAllUp(bool value);
   bool Exclusive() const { return FExclusive; }
   void SetExclusive(bool value) { FExclusive = value; }
-  TFSButtonLayout Layout() const { return FLayout; }
-  void SetLayout(TFSButtonLayout value);
-  int Spacing() const { return FSpacing; }
-  void SetSpacing(int value);
   // Values below -1 are refused (left unchanged).
-  int Margin() const { return FMargin; }
   void SetMargin(int value);
-  TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment value);
-  TVerticalAlignment VerticalAlignment() const { return FVerticalAlignment; }
-  void SetVerticalAlignment(TVerticalAlignment value);
   int DownOffset() const { return FDownOffset; }
   void SetDownOffset(int value) { FDownOffset = value; }
   bool WordWrap() const { return FWordWrap; }
@@ -68,8 +51,6 @@ class TFSSkinButton : public TGraphicControl {
   void SetThemedFrame(bool value);
   bool Stretch() const { return FStretch; }
   void SetStretch(bool value);
-  TPicture* Glyph() const { return FGlyph.get(); }
-  void SetGlyph(TPicture* value);
 
   TFSSkinButtonState State() const { return FState; }
   bool Hot() const { return FHot; }
@@ -97,8 +78,8 @@ class TFSSkinButton : public TGraphicControl {
   virtual void CMDialogChar(TWMKey& m);
   virtual void CMSkinChanged(TMessage& m);
 
-  void UpdateSkin();
-  void UpdateGlyphSkin();
+  void UpdateSkin() override;
+  void UpdateGlyphSkin() override;
   void SetState(TFSSkinButtonState value);
   void SetHot(bool value);
   bool LookCanChange() const;
@@ -108,23 +89,15 @@ class TFSSkinButton : public TGraphicControl {
   bool FDown = false;
   bool FDragging = false;
   bool FAllowAllUp = false;
-  TFSButtonLayout FLayout = blGlyphLeft;
-  int FSpacing = 4;
   bool FTransparent = true;
-  int FMargin = 4;
   bool FHot = false;
-  TVerticalAlignment FVerticalAlignment = taVerticalCenter;
   bool FExclusive = false;
   int FDownOffset = 1;
-  TAlignment FAlignment = taCenter;
   bool FWordWrap = false;
-  std::unique_ptr<TPicture> FGlyph;
   bool FBodyStretch = false;
   bool FStretch = true;
   bool FThemedFrame = false;
   TFSSkinButtonState FState = sbsUp;
-  TControlSkinPart FSkinPart;
-  TControlSkinPart FGlyphSkinPart;
   std::unique_ptr<TControlSkinFadeAnimator> FFadeAnimator;
   AnsiString FFittedCaption;
 };

@@ -88,23 +88,27 @@ void TFSSkinImage::SetSkinName(const TSkinName& value) {
 }
 
 void TFSSkinImage::UpdateSkin() {
-  FPart = SkinEngine && !FSkinItemName.empty() ? SkinEngine->GetSkinPart(FSkinItemName, FPartId) : nullptr;
-  if (FPart) {
+  TSkinResolveSteps steps;
+  steps.BeforeApply = [this](TSkinItemPart& part) {
+    FPart = &part;
     if (FAutoSize) ApplyAutoSize();
-    FPart->ApplyToControl(this);
-    switch (FPart->FillMode) {
-      case kFillNone: FStretch = false; break;
-      case kFillStretch: FStretch = true; break;
-      case kFillCenter:
-        FCenter = true;
-        FStretch = false;
-        break;
-      case kFillTile: FTile = true; break;
-      default: break;
+  };
+  steps.Adopt = [this](TSkinItemPart* part) {
+    if (part) {
+      switch (part->FillMode) {
+        case kFillNone: FStretch = false; break;
+        case kFillStretch: FStretch = true; break;
+        case kFillCenter:
+          FCenter = true;
+          FStretch = false;
+          break;
+        case kFillTile: FTile = true; break;
+        default: break;
+      }
     }
-  }
-  SetTransparent(!FPart || FPart->IsTransparent() || !FStretch);
-  Invalidate();
+    SetTransparent(!part || part->IsTransparent() || !FStretch);
+  };
+  FPart = ResolveSkinPart(this, FSkinItemName, FPartId, steps);
 }
 
 void TFSSkinImage::ApplyAutoSize() {

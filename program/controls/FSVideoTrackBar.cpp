@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "program/controls/SkinnedControl.h"
 #include "program/skin/DrawUtils.h"
 #include "program/skin/SkinDraw.h"
 #include "vcl/TypInfo.h"
@@ -140,7 +141,7 @@ void TFSVideoTrackBar::Loaded() {
 }
 
 void TFSVideoTrackBar::UpdateSkin() {
-  FSkinItem = SkinEngine ? SkinEngine->GetSkinItem(FSkinName) : nullptr;
+  FSkinItem = ResolveSkinItem(this, FSkinName);
   auto part = [this](int index) { return FSkinItem ? FSkinItem->GetPart(index) : nullptr; };
   FTrackPart = part(0);
   FThumbPart = part(1);

@@ -34,19 +34,34 @@ void ApplySkinTransparency(TWinControl* control, const TSkinItemPart* part) {
   if (control->ParentBackground()) control->SetDoubleBuffered(true);
 }
 
-void ResolveSkinPart(TWinControl* control, TControlSkinPart& record) {
-  record.UpdatePart();
-  record.ApplyToControl(control);
-  ApplySkinTransparency(control, record.Part);
-  if (control) control->Invalidate();
-}
+namespace {
 
-TSkinItemPart* ResolveSkinPart(TWinControl* control, const AnsiString& name, int id) {
-  TSkinItemPart* part = SkinEngine ? SkinEngine->GetSkinPart(name, id) : nullptr;
-  if (part) part->ApplyToControl(control);
-  ApplySkinTransparency(control, part);
+TSkinItemPart* FinishResolving(TControl* control, TSkinItemPart* part, const TSkinResolveSteps& steps) {
+  if (part && control) part->ApplyToControl(control);
+  if (steps.Adopt) steps.Adopt(part);
+  else if (auto* windowed = dynamic_cast<TWinControl*>(control)) ApplySkinTransparency(windowed, part);
   if (control) control->Invalidate();
   return part;
+}
+
+}  // namespace
+
+TSkinItemPart* ResolveSkinPart(TControl* control, const AnsiString& name, int id, const TSkinResolveSteps& steps) {
+  TSkinItemPart* part = SkinEngine ? SkinEngine->GetSkinPart(name, id) : nullptr;
+  if (part && steps.BeforeApply) steps.BeforeApply(*part);
+  return FinishResolving(control, part, steps);
+}
+
+void ResolveSkinPart(TControl* control, TControlSkinPart& record, const TSkinResolveSteps& steps) {
+  record.Part = SkinEngine ? SkinEngine->GetSkinPart(record.SkinName, record.PartId) : nullptr;
+  if (record.Part && steps.BeforeApply) steps.BeforeApply(*record.Part);
+  FinishResolving(control, record.Part, steps);
+}
+
+TSkinItem* ResolveSkinItem(TControl* control, const AnsiString& name) {
+  TSkinItem* item = SkinEngine ? SkinEngine->GetSkinItem(name) : nullptr;
+  if (control) control->Invalidate();
+  return item;
 }
 
 int SkinStateCount(const TSkinItemPart* part) { return part ? part->GetStateCount() : 0; }

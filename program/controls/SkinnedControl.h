@@ -27,6 +27,7 @@
 //
 // GUI thread only.
 
+#include <functional>
 #include <memory>
 
 #include "program/skin/FSSkinEngine.h"
@@ -63,11 +64,26 @@ bool SetSkinReference(AnsiString& name, int& id, const AnsiString& text);
 // double-buffered. Without a part nothing changes.
 void ApplySkinTransparency(TWinControl* control, const TSkinItemPart* part);
 
-// Resolves a windowed control's record: the part from SkinEngine, applied to the control,
-// its transparency, and a repaint.
-void ResolveSkinPart(TWinControl* control, TControlSkinPart& record);
-// The same for a reference kept in fields; returns the part (nil when none).
-TSkinItemPart* ResolveSkinPart(TWinControl* control, const AnsiString& name, int id);
+// What a control does around resolving beyond the shared steps.
+struct TSkinResolveSteps {
+  // Runs with a found part before it is applied to the control (a skin image takes the
+  // part's size first, so that the part's own position rules have the last word).
+  std::function<void(TSkinItemPart& part)> BeforeApply;
+  // Runs after applying, with nil when nothing was found: what the part decides for the
+  // control beyond position, colour and font (a window-less control's own Transparent, fill
+  // modes). Without it a windowed control takes the part's transparency as its
+  // ParentBackground (ApplySkinTransparency) and a window-less control keeps its flags.
+  std::function<void(TSkinItemPart* part)> Adopt;
+};
+
+// Resolves a reference: the part from SkinEngine, applied to
+// the control, the steps above, and a repaint. Returns the part (nil when none).
+TSkinItemPart* ResolveSkinPart(TControl* control, const AnsiString& name, int id, const TSkinResolveSteps& steps = {});
+// The same for a skin-part record, which keeps the part.
+void ResolveSkinPart(TControl* control, TControlSkinPart& record, const TSkinResolveSteps& steps = {});
+// For a control that draws several parts of one item: the item from SkinEngine (nil when
+// none) and a repaint. What the control takes from the item's parts is its own business.
+TSkinItem* ResolveSkinItem(TControl* control, const AnsiString& name);
 
 // The number of states a part can show (0 for none).
 int SkinStateCount(const TSkinItemPart* part);

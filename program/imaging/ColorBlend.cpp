@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include "vcl/Bitmap.h"
 #include "vcl/Canvas.h"
@@ -166,6 +167,49 @@ bool BlendInMemory(HDC destDC, int x, int y, HDC sourceDC, int sourceLeft, int s
   return true;
 }
 
+// Blends a source block stretched to Width x Height (nearest pixel, as a plain StretchBlt
+// picks them) straight in the memory of two 32-bit DIB sections, one row at a time through a
+// scratch row: a stretched nine-grid cell costs its own area and no temporary bitmaps. False,
+// and nothing done, when either DC has no 32-bit DIB section or the source block is not wholly
+// inside the source bitmap.
+bool BlendStretchedInMemory(HDC destDC, int x, int y, int width, int height, HDC sourceDC, int sourceLeft,
+                            int sourceTop, int sourceWidth, int sourceHeight, uint32_t constantAlpha,
+                            uint32_t alphaFormat) {
+  DibView source;
+  DibView dest;
+  if (!ViewOf(sourceDC, source) || !ViewOf(destDC, dest)) return false;
+  const int sourceX = sourceLeft - source.origin.x, sourceY = sourceTop - source.origin.y;
+  if (sourceX < 0 || sourceY < 0 || sourceX + sourceWidth > source.width || sourceY + sourceHeight > source.height)
+    return false;
+  const int destX = x - dest.origin.x, destY = y - dest.origin.y;
+  // The visible columns of the target and the source column each one shows.
+  const int firstColumn = std::max(0, -destX), lastColumn = std::min(width, dest.width - destX);
+  if (lastColumn <= firstColumn) return true;
+  thread_local std::vector<int> columns;
+  thread_local std::vector<uint32_t> row;
+  columns.resize(static_cast<size_t>(lastColumn - firstColumn));
+  row.resize(columns.size());
+  const double scaleX = static_cast<double>(sourceWidth) / width, scaleY = static_cast<double>(sourceHeight) / height;
+  for (int c = firstColumn; c < lastColumn; ++c)
+    columns[static_cast<size_t>(c - firstColumn)] =
+        sourceX + std::min(static_cast<int>((c + 0.5) * scaleX), sourceWidth - 1);
+
+  const TBlendRoutines& routines = BlendRoutines();
+  const int count = static_cast<int>(columns.size());
+  for (int r = std::max(0, -destY); r < std::min(height, dest.height - destY); ++r) {
+    const uint32_t* from = source.Row(sourceY + std::min(static_cast<int>((r + 0.5) * scaleY), sourceHeight - 1));
+    for (int i = 0; i < count; ++i) row[static_cast<size_t>(i)] = from[columns[static_cast<size_t>(i)]];
+    uint32_t* to = dest.Row(destY + r) + destX + firstColumn;
+    if (alphaFormat == AC_SRC_OVER)
+      BlendConstant(row.data(), to, count, constantAlpha);
+    else if (constantAlpha < 255)
+      routines.BlendRowEx(row.data(), to, count, static_cast<uint8_t>(constantAlpha));
+    else
+      routines.BlendRow(row.data(), to, count);
+  }
+  return true;
+}
+
 bool AlphaBlendThroughBitmaps(HDC destDC, int x, int y, int width, int height, HDC sourceDC, int sourceX, int sourceY,
                               int sourceWidth, int sourceHeight, uint32_t blend) {
   auto background = std::make_unique<TBitmap>(width, height, pf32bit);
@@ -231,8 +275,12 @@ bool AlphaBlendDC(HDC DestDC, int X, int Y, int Width, int Height, HDC SrcDC, in
   const uint32_t alphaFormat = Blend >> 24;
   // A format without a blend of its own draws nothing, which is what was asked.
   if (alphaFormat != AC_SRC_OVER && alphaFormat != AC_SRC_ALPHA) return true;
-  if (SrcWidth != Width || SrcHeight != Height)
+  if (SrcWidth != Width || SrcHeight != Height) {
+    if (BlendStretchedInMemory(DestDC, X, Y, Width, Height, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, constantAlpha,
+                               alphaFormat))
+      return true;
     return AlphaBlendThroughBitmaps(DestDC, X, Y, Width, Height, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, Blend);
+  }
 
   if (!BlendInMemory(DestDC, X, Y, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, constantAlpha, alphaFormat))
     return AlphaBlendThroughBitmaps(DestDC, X, Y, Width, Height, SrcDC, SrcX, SrcY, SrcWidth, SrcHeight, Blend);

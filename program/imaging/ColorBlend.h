@@ -73,7 +73,9 @@ bool BlendBitmaps(TBitmap* Dest, TBitmap* Src, int DestX, int SrcY, int Width, i
 // AlphaFormat are read: 0 blends with the constant alpha alone, AC_SRC_ALPHA with each source
 // pixel's own alpha too (BlendRow, or BlendRowEx below a constant alpha of 255); any other
 // format draws nothing and gives true. Other sizes, or DCs without 32-bit DIB sections, go
-// through two temporary 32-bit bitmaps. False, and nothing drawn, when a width or height of
+// through two temporary 32-bit bitmaps; a stretched block between two 32-bit DIB sections is
+// blended in their memory too, each target pixel from the nearest source pixel (as a plain
+// StretchBlt picks it). False, and nothing drawn, when a width or height of
 // the source or of the target is below 1, or when the detour fails.
 bool AlphaBlendDC(HDC DestDC, int X, int Y, int Width, int Height, HDC SrcDC, int SrcX, int SrcY, int SrcWidth,
                   int SrcHeight, uint32_t Blend);

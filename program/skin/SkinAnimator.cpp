@@ -284,8 +284,15 @@ void TSkinFadeAnimator::Tick() {
   const DWORD now = SkinAnimatorTickCount();
   if (now - LastTick < StepDelay) return;
   LastTick = now;
-  if (Step < StepCount - 1) SetStep(Step + 1);
-  else StopFade();
+  if (Step < StepCount - 1) {
+    SetStep(Step + 1);
+    return;
+  }
+  StopFade();
+  // The last blended frame is the target look only to within the blend's rounding: one more
+  // paint, now without a fade, draws the target itself.
+  Pending = true;
+  if (TSkinAniImageList* list = ThreadList) list->UpdatePending = true;
 }
 
 void TSkinFadeAnimator::SetStep(int step) {
@@ -395,7 +402,7 @@ TControlSkinFadeAnimator::TControlSkinFadeAnimator(TControl* control, bool activ
 
 void TControlSkinFadeAnimator::DoUpdate() {
   auto* control = dynamic_cast<TControl*>(Owner);
-  if (Pending && control) control->Invalidate();
+  if (Pending.exchange(false) && control) control->Invalidate();
 }
 
 // ---- TSkinAniImageList ----------------------------------------------------------------------

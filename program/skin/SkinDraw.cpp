@@ -231,13 +231,18 @@ HRGN TSkinItemState::CreateRegion(int width, int height) {
 
 namespace {
 
-void DrawCentredText(TCanvas* canvas, const TRect& rect, const AnsiString& text) {
+// The text centred on `centreOn`, only the part of it inside `clip` drawn.
+void DrawCentredText(TCanvas* canvas, const TRect& clip, const TRect& centreOn, const AnsiString& text) {
   if (text.empty()) return;
   const TSize extent = canvas->TextExtent(text);
-  const int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
+  const int w = centreOn.Right - centreOn.Left, h = centreOn.Bottom - centreOn.Top;
   canvas->Brush()->SetStyle(bsClear);
   SetTextColor(canvas->Handle(), ColorToRGB(canvas->Font()->Color()));
-  canvas->TextRect(rect, rect.Left + (w - extent.cx) / 2, rect.Top + (h - extent.cy) / 2, text);
+  canvas->TextRect(clip, centreOn.Left + (w - extent.cx) / 2, centreOn.Top + (h - extent.cy) / 2, text);
+}
+
+void DrawCentredText(TCanvas* canvas, const TRect& rect, const AnsiString& text) {
+  DrawCentredText(canvas, rect, rect, text);
 }
 
 TRect Shrunk(const TRect& rect) { return TRect(rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1); }
@@ -280,8 +285,9 @@ void DrawSkinProgressStates(TCanvas* canvas, const TRect& rect, TSkinItemState* 
       canvas->Brush()->SetStyle(bsSolid);
       canvas->Brush()->SetColor(clBlue);
       canvas->FillRect(filled);
+      // One percentage over the whole bar: white over the filled part, black over the rest.
       canvas->Font()->SetColor(clWhite);
-      DrawCentredText(canvas, filled, text);
+      DrawCentredText(canvas, filled, Shrunk(rect), text);
     }
     const TRect rest = Shrunk(TRect(rect.Left + fill, rect.Top, rect.Right, rect.Bottom));
     if (!IsEmptyRect(rest)) {
@@ -289,7 +295,7 @@ void DrawSkinProgressStates(TCanvas* canvas, const TRect& rect, TSkinItemState* 
       canvas->Brush()->SetColor(clWhite);
       canvas->FillRect(rest);
       canvas->Font()->SetColor(clBlack);
-      DrawCentredText(canvas, rest, text);
+      DrawCentredText(canvas, rest, Shrunk(rect), text);
     }
     return;
   }
@@ -298,23 +304,21 @@ void DrawSkinProgressStates(TCanvas* canvas, const TRect& rect, TSkinItemState* 
   const int span = w - track->Spaces.Left - bar->Spaces.Right;
   const int fill = (range > 0 ? static_cast<int>(Round(static_cast<double>(span) * done / range)) : 0) + track->Spaces.Left;
   HDC dc = canvas->Handle();
-  platform::SavedDcState saved(dc);
-  {
-    platform::SavedDcState clip(dc);
-    IntersectClipRect(dc, rect.Left, rect.Top, rect.Left + fill, rect.Bottom);
-    bar->Draw(canvas, rect);
-    if (showPercent) {
-      bar->Font.ApplyToFont(canvas->Font());
-      DrawCentredText(canvas, rect, text);
+  auto drawClipped = [&](TSkinItemState* state, int left, int right) {
+    {
+      platform::SavedDcState clip(dc);
+      IntersectClipRect(dc, left, rect.Top, right, rect.Bottom);
+      state->Draw(canvas, rect);
+      if (showPercent) {
+        state->Font.ApplyToFont(canvas->Font());
+        DrawCentredText(canvas, rect, text);
+      }
     }
-  }
-  {
-    platform::SavedDcState clip(dc);
-    IntersectClipRect(dc, rect.Left + fill, rect.Top, rect.Right, rect.Bottom);
-    track->Draw(canvas, rect);
-    if (showPercent) {
-      track->Font.ApplyToFont(canvas->Font());
-      DrawCentredText(canvas, rect, text);
-    }
-  }
+    // The restore went on beneath the canvas, which still takes its font, brush and pen for
+    // selected: they are selected again before the next drawing, or the track's text would
+    // go out on what the restore brought back (an opaque background).
+    canvas->Refresh();
+  };
+  drawClipped(bar, rect.Left, rect.Left + fill);
+  drawClipped(track, rect.Left + fill, rect.Right);
 }

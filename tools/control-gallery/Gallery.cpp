@@ -80,7 +80,9 @@ void GallerySection::Leave() {
   testing::MouseMove(kOffGallery);
   if (m_buttonDown) testing::MouseUp(kOffGallery);
   m_buttonDown = false;
-  Settle();
+  // A hover fade-out runs ten steps on the animator's 50 ms ticks, then paints the plain
+  // look: the next capture must not catch it halfway.
+  Settle(800);
 }
 
 void GallerySection::Focus(TWinControl* control) {

@@ -52,7 +52,8 @@ class GallerySection {
   void Release(TControl* control);
   // A whole click on `control`.
   void ClickOn(TControl* control);
-  // Moves the pointer off the gallery and releases any button still held.
+  // Moves the pointer off the gallery, releases any button still held, and waits out the
+  // hover fade-outs.
   void Leave();
   void Focus(TWinControl* control);
   void Key(int virtualKey);

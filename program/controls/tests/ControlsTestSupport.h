@@ -78,9 +78,9 @@ inline uint32_t WindowPixel(HWND wnd, int x, int y) {
   return platform::testing::ReadWindow(wnd).At(x, y) & 0xFFFFFF;
 }
 
-// Two colours (0xRRGGBB) within `tolerance` in every channel: a finished hover fade may leave
-// its last blended frame one step short of the target.
-inline bool Near(uint32_t a, uint32_t b, int tolerance = 2) {
+// Two colours (0xRRGGBB) within `tolerance` in every channel (by default equal: a finished
+// hover fade ends with a paint of the target look itself, not a blend one step short of it).
+inline bool Near(uint32_t a, uint32_t b, int tolerance = 0) {
   for (int shift : {0, 8, 16})
     if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance) return false;
   return true;

@@ -97,6 +97,43 @@ TEST_F(ProgressBar, AnEmptyRangeDrawsAnEmptyBar) {
   EXPECT_EQ(Rgb(image, 10 + 150, 18), kTrack);
 }
 
+TEST_F(ProgressBar, ThePercentageOverTheTrackLeavesTheTrackAroundItsLetters) {
+  WriteItem("ProgressBar", R"(<Part><State type="box"><Pen Color="clGray"/><Brush Color="clGray"/>
+      <Font Color="clBlack"/></State>
+      <State type="box"><Pen Color="clRed"/><Brush Color="clRed"/><Font Color="clWhite"/></State></Part>)");
+  UseSkin();
+  TForm* form = ShowForm();
+  auto* bar = Place<TFSProgressBar>(form, 10, 10, 200, 18);
+  bar->SetShowPercent(true);
+  for (int position : {0, 20}) {
+    bar->SetPosition(position);
+    pt::Image image = Capture(form);
+    // Between the letters of the centred text the track shows, never a background box.
+    int track = 0;
+    for (int x = 80; x < 120; ++x)
+      for (int y = 1; y < 17; ++y) {
+        EXPECT_NE(Rgb(image, 10 + x, 10 + y), kWhite) << position << ": " << x << "," << y;
+        track += Rgb(image, 10 + x, 10 + y) == kTrack;
+      }
+    EXPECT_GT(track, 0);
+  }
+}
+
+TEST_F(ProgressBar, WithoutASkinThePercentageIsDrawnOnceOverTheWholeBar) {
+  TForm* form = ShowForm();
+  auto* bar = Place<TFSProgressBar>(form, 10, 10, 200, 18);
+  bar->SetShowPercent(true);
+  bar->SetPosition(25);
+  pt::Image image = Capture(form);
+  // The filled quarter (x 1..49) is plain blue: the text, centred on the bar, lies in the rest.
+  for (int x = 1; x < 49; ++x)
+    for (int y = 1; y < 17; ++y) ASSERT_EQ(Rgb(image, 10 + x, 10 + y), 0x0000FFu) << x << "," << y;
+  int ink = 0;
+  for (int x = 80; x < 120; ++x)
+    for (int y = 1; y < 17; ++y) ink += Rgb(image, 10 + x, 10 + y) != kWhite;
+  EXPECT_GT(ink, 0) << "the percentage at the middle";
+}
+
 // ---- gauge ---------------------------------------------------------------------------------------
 
 TEST(GaugeScale, TheMainWindowsGaugeAt1000And5000MB) {
