@@ -182,6 +182,14 @@ void TFSCustomComboBox::PaintWindow(HDC dc) {
     inherited::PaintWindow(dc);
     return;
   }
+  // The edit child shows the text: the skin and its fade frames stay off it.
+  if (FEditHandle && IsWindowVisible(FEditHandle)) {
+    RECT edit{};
+    GetWindowRect(FEditHandle, &edit);
+    POINT corner{edit.left, edit.top};
+    ::ScreenToClient(FHandle, &corner);
+    ExcludeClipRect(dc, corner.x, corner.y, corner.x + (edit.right - edit.left), corner.y + (edit.bottom - edit.top));
+  }
   TCanvasLock lock(FCanvas.get());
   FCanvas->SetHandle(dc);
   PaintSkin();

@@ -6,6 +6,7 @@
 
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/Objects.h"
+#include "platform/kernel/SysInfo.h"
 #include "platform/testing/Synthetic.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Canvas.h"

@@ -63,6 +63,7 @@ const GallerySectionRegistration kComboBoxes("editors", "Combo boxes", [](Galler
     canvas->Brush()->SetStyle(bsClear);
     canvas->TextOut(rect.Left + 22, rect.Top + 1, drawn->Items()->Get(index));
   };
+  drawn->Invalidate();
   s.Capture("owner-drawn", drawn);
   drawn->SetDroppedDown(true);
   s.Settle();

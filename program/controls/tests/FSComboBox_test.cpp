@@ -97,15 +97,28 @@ TEST_F(ComboBoxes, EitherLayoutDrawsFrameFaceAndGlyphFromTheirParts) {
 
 TEST_F(ComboBoxes, TheButtonShowsHoverAndTheDroppedList) {
   TFSComboBox* combo = AddCombo(csDropDown);
+  combo->SetItemIndex(2);
+  RunUntilIdle();
   const TRect button = combo->ButtonRect();
   HWND wnd = combo->Handle();
   const int faceX = button.Left + 2, faceY = button.Top + 2;
   EXPECT_TRUE(Shows(wnd, faceX, faceY, kFace));
+  // Whether the edit shows its text: some pixel of it is dark.
+  auto editShowsText = [&] {
+    const auto image = platform::testing::ReadWindow(combo->EditHandle());
+    for (uint32_t pixel : image.pixels)
+      if ((pixel & 0xFF) < 0x60 && ((pixel >> 8) & 0xFF) < 0x60) return true;
+    return false;
+  };
+  EXPECT_TRUE(editShowsText());
 
   platform::testing::MouseMove(At(combo, faceX + 1, faceY + 3));
   RunUntilIdle();
   EXPECT_TRUE(combo->Hot());
   EXPECT_TRUE(Shows(wnd, faceX, faceY, kFaceHot));
+  RunUntil([] { return false; }, 400);
+  EXPECT_TRUE(editShowsText()) << "the hover leaves the edit's text alone";
+  EXPECT_EQ(combo->Text(), "Three");
 
   platform::testing::MouseMove(At(combo, 10, 10));
   RunUntilIdle();
