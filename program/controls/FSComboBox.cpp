@@ -190,10 +190,15 @@ void TFSCustomComboBox::PaintWindow(HDC dc) {
     ::ScreenToClient(FHandle, &corner);
     ExcludeClipRect(dc, corner.x, corner.y, corner.x + (edit.right - edit.left), corner.y + (edit.bottom - edit.top));
   }
-  TCanvasLock lock(FCanvas.get());
-  FCanvas->SetHandle(dc);
-  PaintSkin();
-  FCanvas->SetHandle(nullptr);
+  {
+    TCanvasLock lock(FCanvas.get());
+    FCanvas->SetHandle(dc);
+    PaintSkin();
+    FCanvas->SetHandle(nullptr);
+  }
+  // A repaint of the box may have been drawn over by its parent first (a parent that does
+  // not clip its children): the edit paints again after it.
+  if (FEditHandle) RedrawWindow(FEditHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE);
 }
 
 void TFSCustomComboBox::PaintSkin() {
