@@ -163,6 +163,16 @@ void TFSTabSkin<Base>::PaintSkin() {
     }
     return;
   }
+  // An overflowing strip of top or bottom tabs ends in the scroller's two arrows, which the
+  // standard painting would draw: the tabs stay clear of them.
+  const bool horizontal = this->TabPosition() == tpTop || this->TabPosition() == tpBottom;
+  const int arrowWidth = GetSystemMetrics(SM_CXVSCROLL);
+  const int usable = this->ClientWidth() - 2 * arrowWidth - 2;
+  const bool overflow = horizontal && count > 0 &&
+                        this->TabRect(count - 1).Right - this->TabRect(0).Left > this->ClientWidth() - 4;
+  const TRect strip = TabStripRect();
+  const int saved = SaveDC(dc);
+  if (overflow) ExcludeClipRect(dc, usable, strip.Top, this->ClientWidth(), strip.Bottom);
   for (int i = 0; i < count; ++i) {
     TRect r = this->TabRect(i);
     r.Left -= 2;
@@ -171,6 +181,18 @@ void TFSTabSkin<Base>::PaintSkin() {
     r.Bottom += 2;
     DrawTab(i, r, i == selected);
   }
+  RestoreDC(dc, saved);
+  if (!overflow) return;
+  const TRect row = this->TabRect(count - 1);
+  const int height = std::min<int>(row.Height(), GetSystemMetrics(SM_CYHSCROLL));
+  const int top = this->TabPosition() == tpBottom ? row.Top + 2 : row.Bottom - height - 2;
+  RECT right{this->ClientWidth() - arrowWidth, top, this->ClientWidth(), top + height};
+  RECT left{right.left - arrowWidth, top, right.left, top + height};
+  const bool enabled = this->Enabled();
+  DrawFrameControl(dc, &left, DFC_SCROLL,
+                   DFCS_SCROLLLEFT | (this->TabRect(0).Left < 0 && enabled ? 0 : DFCS_INACTIVE));
+  DrawFrameControl(dc, &right, DFC_SCROLL,
+                   DFCS_SCROLLRIGHT | (this->TabRect(count - 1).Right > usable && enabled ? 0 : DFCS_INACTIVE));
 }
 
 template <class Base>

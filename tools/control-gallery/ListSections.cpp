@@ -100,6 +100,8 @@ const GallerySectionRegistration kPageControls("editors", "Page controls", [](Ga
   s.Capture("right", AddPages(s, tpRight, 280, 140, 250, 150, pages));
   s.Capture("multi-line", AddPages(s, tpTop, 8, 310, 260, 130,
                                    {"Crop", "Effect", "Trim", "Watermark", "Subtitle", "Audio", "Chapters"}, true));
+  s.Capture("overflowing", AddPages(s, tpTop, 280, 310, 200, 90,
+                                    {"Crop", "Effect", "Trim", "Watermark", "Subtitle", "Audio", "Chapters"}));
 }, 310);
 
 const GallerySectionRegistration kTreeView("editors", "Tree view", [](GallerySection& s) {

@@ -120,6 +120,22 @@ TEST_F(PageControls, SideTabsDrawTheirCaptionsRotated) {
   }
 }
 
+TEST_F(PageControls, AnOverflowingStripKeepsItsScrollerArrows) {
+  TFSPageControl* pages = AddPages({"Crop", "Effect", "Trim", "Watermark", "Subtitle", "Audio", "Chapters"});
+  pages->SetBounds(10, 10, 180, 100);
+  RunUntilIdle();
+  const int arrow = GetSystemMetrics(SM_CXVSCROLL);
+  const TRect tab = pages->TabRect(0);
+  const auto image = platform::testing::ReadWindow(pages->Handle());
+  // The right arrow's glyph is dark; no tab face is drawn over the scroller.
+  int dark = 0;
+  for (int y = tab.Top; y < tab.Bottom; ++y)
+    for (int x = pages->Width() - arrow; x < pages->Width(); ++x)
+      if ((image.At(x, y) & 0xFFFFFF) == 0) ++dark;
+  EXPECT_GT(dark, 3);
+  EXPECT_FALSE(Near(WindowPixel(pages->Handle(), pages->Width() - arrow / 2, tab.Top + 1), kTab));
+}
+
 TEST_F(PageControls, SettingTabIndexActivatesThePageOfThatTab) {
   TFSPageControl* pages = AddPages({"Hidden", "Second", "Third"});
   TTabSheet* hidden = pages->Pages(0);
