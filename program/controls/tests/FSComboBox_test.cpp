@@ -7,6 +7,7 @@
 
 #include "ControlsTestSupport.h"
 #include "platform/comctl/ComboBox.h"
+#include "platform/comctl/Edit.h"
 #include "program/controls/FSComboBox.h"
 #include "vcl/TypInfo.h"
 
@@ -153,6 +154,13 @@ TEST_F(ComboBoxes, TheSkinUnderTheEditTextFollowsTheEditChildsPlace) {
   InvalidateRect(edit, nullptr, TRUE);
   RunUntilIdle();
   EXPECT_TRUE(Shows(edit, 2, 2, 0xFFFFFF)) << "with a colour the field is plain";
+
+  combo->SetReadOnly(true);
+  EXPECT_TRUE(GetWindowLongPtrW(combo->EditHandle(), GWL_STYLE) & platform::ES_READONLY);
+  combo->SetBorderStyle(bsNone);  // a new window
+  RunUntilIdle();
+  EXPECT_NE(combo->EditHandle(), edit);
+  EXPECT_TRUE(GetWindowLongPtrW(combo->EditHandle(), GWL_STYLE) & platform::ES_READONLY) << "kept by the new edit";
 }
 
 TEST_F(ComboBoxes, BeginUpdateKeepsTheSelectionInEveryStyle) {
