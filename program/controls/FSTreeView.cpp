@@ -83,6 +83,18 @@ bool TFSCustomTreeView::CheckBoxClick(TMessage& m) {
   return true;
 }
 
+void TFSCustomTreeView::WMKeyDown(TWMKey& m) {
+  TTreeNode* node = Selected();
+  const bool boxes = HandleAllocated() && (GetWindowLongPtrA(Handle(), GWL_STYLE) & TVS_CHECKBOXES);
+  if (m.CharCode != VK_SPACE || !boxes || !node) {
+    inherited::WMKeyDown(m);
+    return;
+  }
+  // The key events run; the window never toggles the box itself.
+  if (DoKeyDown(m)) return;
+  if (OnCheckItem) OnCheckItem(this, node, NodeChecked(node));
+}
+
 void TFSCustomTreeView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   inherited::MouseDown(button, shift, x, y);
   if (!FClickExpand) return;

@@ -53,6 +53,8 @@ class TFSCustomTreeView : public TCustomTreeView {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void WMEraseBkgnd(TWMEraseBkgnd& m) override;
   void WMNCPaint(TMessage& m) override;
+  // Space on a node with a check box goes to OnCheckItem as a click does.
+  void WMKeyDown(TWMKey& m) override;
   // A press on a check box: reported, and kept from the window. True when consumed.
   bool CheckBoxClick(TMessage& m);
   virtual void WMPrint(TMessage& m);

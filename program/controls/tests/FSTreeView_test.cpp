@@ -1,5 +1,5 @@
-// The skinned tree view and tool bar: check-box clicks reported and never toggled by the
-// window, ClickExpand, the row height, switching the boxes off keeping the nodes, the
+// The skinned tree view and tool bar: check-box clicks and Space reported and never toggled
+// by the window, ClickExpand, the row height, switching the boxes off keeping the nodes, the
 // one-colour border; the tool bar's double buffer and transparency.
 
 #include <gtest/gtest.h>
@@ -92,6 +92,20 @@ TEST_F(TreeViews, CheckBoxClicksAreReportedAndNeverToggledByTheWindow) {
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_TRUE(reports[1].second);
   EXPECT_FALSE(tree->NodeChecked(leaf));
+
+  // Space on the selected node goes the same way.
+  tree->SetSelected(leaf);
+  tree->SetFocus();
+  RunUntilIdle();
+  platform::testing::KeyPress(VK_SPACE);
+  RunUntilIdle();
+  ASSERT_EQ(reports.size(), 3u);
+  EXPECT_FALSE(reports[2].second);
+  EXPECT_TRUE(tree->NodeChecked(leaf));
+  tree->OnCheckItem = nullptr;
+  platform::testing::KeyPress(VK_SPACE);
+  RunUntilIdle();
+  EXPECT_TRUE(tree->NodeChecked(leaf)) << "without a handler Space changes nothing";
 }
 
 TEST_F(TreeViews, ClickExpandTogglesAParentOnEachClick) {
