@@ -136,13 +136,17 @@ const GallerySectionRegistration kTreeView("editors", "Tree view", [](GallerySec
 }, 320);
 
 // The capture of the menu bar with a menu open is taken from a timer that fires inside the
-// menu's own loop; it closes the menu afterwards.
+// menu's own loop (it waits for the menu to be open); it closes the menu afterwards.
 GallerySection* g_menuSection = nullptr;
+TFSToolBar* g_menuBar = nullptr;
 TRect g_menuArea;
+UINT_PTR g_menuTimer = 0;
 
-void CaptureOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  if (g_menuSection) g_menuSection->CaptureArea("a menu open", g_menuArea);
+void CaptureOpenMenu(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_menuSection || !g_menuBar || !g_menuBar->MenuButton()) return;
+  KillTimer(nullptr, g_menuTimer);
+  g_menuTimer = 0;
+  g_menuSection->CaptureArea("a menu open", g_menuArea);
   platform::testing::KeyPress(VK_ESCAPE);
 }
 
@@ -174,13 +178,17 @@ const GallerySectionRegistration kMenuBar("editors", "Menu-bar tool bar", [](Gal
   s.CaptureArea("menu bar", TRect(4, 4, 372, 36));
 
   g_menuSection = &s;
+  g_menuBar = bar;
   g_menuArea = TRect(4, 4, 372, 150);
-  SetTimer(nullptr, 0, 400, &CaptureOpenMenu);
+  g_menuTimer = SetTimer(nullptr, 0, 200, &CaptureOpenMenu);
   TToolButton* file = bar->Buttons(0);
   const TPoint centre = file->ClientToScreen(TPoint(file->Width() / 2, file->Height() / 2));
   platform::testing::Click(POINT{centre.X, centre.Y});
   s.Settle(800);
+  if (g_menuTimer) KillTimer(nullptr, g_menuTimer);
+  g_menuTimer = 0;
   g_menuSection = nullptr;
+  g_menuBar = nullptr;
 }, 330);
 
 }  // namespace
