@@ -1,6 +1,7 @@
 // The skinned page control: which parts are frame and tab face, the hover state of a tab,
-// the frame kept off the selected tab, captions rotated on side tabs, and setting TabIndex
-// activating the page of that tab when hidden tabs stand before it.
+// the frame kept off the selected tab, captions rotated on side tabs, the scroller's arrows of
+// an overflowing strip, the parent shown beside the tabs of a transparent control, and
+// setting TabIndex activating the page of that tab when hidden tabs stand before it.
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,17 @@ TEST_F(PageControls, AnOverflowingStripKeepsItsScrollerArrows) {
       if ((image.At(x, y) & 0xFFFFFF) == 0) ++dark;
   EXPECT_GT(dark, 3);
   EXPECT_FALSE(Near(WindowPixel(pages->Handle(), pages->Width() - arrow / 2, tab.Top + 1), kTab));
+}
+
+TEST_F(PageControls, ATransparentControlShowsItsParentBesideTheTabs) {
+  form->SetColor(TColor(0x00336699));
+  TFSPageControl* pages = AddPages({"One", "Two"});
+  pages->SetColor(clRed);
+  pages->SetTransparent(true);
+  pages->Invalidate();
+  RunUntilIdle();
+  const int x = pages->Width() - 5, y = pages->TabRect(0).Top + 2;
+  EXPECT_TRUE(Shows(pages->Handle(), x, y, 0x996633)) << "the form's colour";
 }
 
 TEST_F(PageControls, SettingTabIndexActivatesThePageOfThatTab) {
