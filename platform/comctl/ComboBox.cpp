@@ -903,6 +903,8 @@ LRESULT ComboBox::ListMessage(HWND listWindow, UINT msg, WPARAM wParam, LPARAM l
 
 LRESULT ComboWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
+    // The scroll bars a combo box is made with are its list's: the box itself shows none.
+    SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL));
     SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new ComboBox(hwnd)));
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }

@@ -11,6 +11,7 @@
 #include "program/controls/FSRadioButton.h"
 #include "program/controls/FSSkinButton.h"
 #include "program/controls/IndicatorControls.h"
+#include "program/controls/ListControls.h"
 #include "vcl/Persistent.h"
 
 namespace {
@@ -30,6 +31,7 @@ std::vector<TClass> PublishedClasses() {
   std::vector<TClass> classes;
   AddButtonClasses(classes);
   AddIndicatorClasses(classes);
+  AddListClasses(classes);
   return classes;
 }
 
@@ -38,6 +40,7 @@ std::vector<TClass> PublishedClasses() {
 void StartControlsModule() {
   if (g_startCount++ > 0) return;
   for (TClass cls : PublishedClasses()) RegisterClass(cls);
+  RegisterListEnableColorClasses(true);
   // The controls' cursors are loaded here, after the classes.
   LoadImageViewerCursors();
 }
@@ -46,6 +49,7 @@ void StopControlsModule() {
   if (g_startCount == 0 || --g_startCount > 0) return;
   // The controls' cursors are freed here, before the classes go.
   FreeImageViewerCursors();
+  RegisterListEnableColorClasses(false);
   for (TClass cls : PublishedClasses()) UnRegisterClass(cls);
 }
 

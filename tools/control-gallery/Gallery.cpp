@@ -6,6 +6,7 @@
 
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/Objects.h"
+#include "platform/kernel/SysInfo.h"
 #include "platform/testing/Synthetic.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Canvas.h"
@@ -21,6 +22,45 @@ constexpr POINT kOffGallery{2, 2};
 POINT ScreenCentre(TControl* control, int x, int y) {
   const TPoint p = control->ClientToScreen(TPoint(x, y));
   return POINT{p.X, p.Y};
+}
+
+// The visible popup windows of this process other than `form`, bottom-most first.
+std::vector<HWND> VisiblePopups(HWND form) {
+  struct Search {
+    HWND form;
+    std::vector<HWND> found;
+  } search{form, {}};
+  EnumWindows(
+      [](HWND wnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD process = 0;
+        GetWindowThreadProcessId(wnd, &process);
+        if (wnd != s->form && process == GetCurrentProcessId() && IsWindowVisible(wnd) &&
+            (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_POPUP))
+          s->found.push_back(wnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  std::reverse(search.found.begin(), search.found.end());
+  return search.found;
+}
+
+// Lays each popup's picture over the form's client picture where it stands on the screen.
+void OverlayPopups(HWND form, testing::Image& client) {
+  for (HWND popup : VisiblePopups(form)) {
+    const testing::Image picture = testing::ReadWindow(popup, true);
+    RECT bounds{};
+    GetWindowRect(popup, &bounds);
+    POINT corner{bounds.left, bounds.top};
+    ScreenToClient(form, &corner);
+    for (int y = 0; y < picture.height; ++y)
+      for (int x = 0; x < picture.width; ++x) {
+        const int cx = corner.x + x, cy = corner.y + y;
+        if (cx < 0 || cy < 0 || cx >= client.width || cy >= client.height) continue;
+        client.pixels[static_cast<size_t>(cy) * static_cast<size_t>(client.width) + static_cast<size_t>(cx)] =
+            picture.At(x, y);
+      }
+  }
 }
 
 std::map<std::string, std::unique_ptr<GalleryPage>>& Pages() {
@@ -103,8 +143,10 @@ void GallerySection::Capture(const std::string& label, TControl* control, int ma
 
 void GallerySection::CaptureArea(const std::string& label, TRect area) {
   Settle(0);
-  // Read from the form's window: child windows are drawn into it.
-  const testing::Image window = testing::ReadWindow(m_form->Handle());
+  // Read from the form's window: child windows are drawn into it. Popups open over the form
+  // (a dropped list, a menu) are separate windows, laid over it where they stand.
+  testing::Image window = testing::ReadWindow(m_form->Handle());
+  OverlayPopups(m_form->Handle(), window);
   const TPoint hostCorner = m_form->ScreenToClient(m_host->ClientToScreen(TPoint(0, 0)));
   area = TRect(area.Left + hostCorner.X, area.Top + hostCorner.Y, area.Right + hostCorner.X, area.Bottom + hostCorner.Y);
   area.Left = std::max<LONG>(area.Left, 0);

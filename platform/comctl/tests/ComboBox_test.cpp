@@ -131,7 +131,8 @@ TEST_F(ComboBoxTest, EveryStyleAnnouncesItsListAndReportsItsParts) {
   } cases[] = {{CBS_SIMPLE, true, false}, {CBS_DROPDOWN, true, true}, {CBS_DROPDOWNLIST, false, true}};
   for (const Case& c : cases) {
     m_heard.parentNotify.clear();
-    HWND combo = MakeCombo(c.style);
+    HWND combo = MakeCombo(c.style | WS_VSCROLL);
+    EXPECT_EQ(GetWindowLongPtrW(combo, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), 0) << "the bars are the list's";
     const COMBOBOXINFO info = Info(combo);
     ASSERT_NE(info.hwndList, nullptr);
     EXPECT_EQ(info.hwndCombo, combo);
