@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "IndicatorTestSupport.h"
+#include "platform/kernel/ProgramFolder.h"
 #include "program/controls/ButtonDraw.h"
 #include "program/controls/FSLabel.h"
 #include "program/core/LogFile.h"
@@ -221,8 +222,8 @@ TEST_F(LinkOpening, AnOnClickHandlerOrTheTrailingTextTakesTheClickInstead) {
 
 TEST_F(LinkOpening, ARefusedOrFailedOpenIsWrittenToTheLog) {
   const std::string name = "LabelLogTest-" + std::to_string(getpid()) + ".txt";
-  // The log folder is beside the running program: the test binaries' folder.
-  const fs::path logFolder = fs::path(BRANTWELL_TEST_BIN_DIR) / "Log";
+  // The log folder is the program's "Log" folder, wherever the program folder is set.
+  const fs::path logFolder = fs::path(platform::ProgramFolder()) / "Log";
   const bool folderExisted = fs::exists(logFolder);
   InitLog(UTF8ToWide(name), -1, 0, 0);
 
