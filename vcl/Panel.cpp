@@ -122,6 +122,11 @@ void TCustomPanel::CreateParams(TCreateParams& params) {
   params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 
+void TCustomPanel::CreateWnd() {
+  inherited::CreateWnd();
+  FWindowSize = TPoint(FWidth, FHeight);
+}
+
 int TCustomPanel::FrameWidth() const {
   int width = FBorderWidth;
   if (FBevelOuter != bvNone) width += FBevelWidth;

@@ -60,6 +60,7 @@ class TCustomPanel : public TCustomControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
   void AdjustClientRect(TRect& rect) override;
   void AlignControls(TControl* control, TRect& rect) override;
   void Paint() override;
