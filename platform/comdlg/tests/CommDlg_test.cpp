@@ -43,9 +43,9 @@ TEST_F(CommDlgTest, FlagsReachThePresenterAndOkWritesBack) {
     bool fullOpen, preventFullOpen, solid, any;
   };
   const Case cases[] = {
-      {CC_RGBINIT | CC_FULLOPEN, 0x00112233, 0x112233, true, false, false, false},
-      {CC_FULLOPEN | CC_PREVENTFULLOPEN | CC_SHOWHELP, 0x00112233, 0, false, true, false, false},
-      {CC_SOLIDCOLOR | CC_ANYCOLOR | CC_ENABLEHOOK, 0x00112233, 0, false, false, true, true},
+      {CC_RGBINIT | CC_FULLOPEN, 0x00112233, true, false, false, false},
+      {CC_FULLOPEN | CC_PREVENTFULLOPEN | CC_SHOWHELP, 0x00112233, false, true, false, false},
+      {CC_SOLIDCOLOR | CC_ANYCOLOR | CC_ENABLEHOOK, 0x00112233, false, false, true, true},
   };
   for (const Case& c : cases) {
     CHOOSECOLORA cc{sizeof(cc), nullptr, nullptr, c.start, custom, c.flags, 0, nullptr, nullptr};
