@@ -146,6 +146,35 @@ void TApplication::WndProc(TMessage& m) {
     case WM_TIMER:
       HintTimerExpired(m.WParam);
       return;
+    case WM_ACTIVATEAPP: {
+      const bool active = m.WParam != 0;
+      m.Result = 0;
+      if (active == FActive) return;
+      FActive = active;
+      // Forms freed with the application move the activation: nobody is told any more.
+      if (ComponentState().Contains(csDestroying)) return;
+      if (active) {
+        if (OnActivate) OnActivate(this);
+      } else {
+        CancelHint();
+        if (OnDeactivate) OnDeactivate(this);
+      }
+      // Posted, so that a nested loop (a drop-down's) sees it in its queue.
+      PostMessageA(FHandle, active ? CM_ACTIVATE : CM_DEACTIVATE, 0, 0);
+      return;
+    }
+    case CM_ACTIVATE:
+    case CM_DEACTIVATE:
+      m.Result = 0;
+      return;
+    case WM_SYSCOLORCHANGE:
+      // The forms with windows hear of it themselves; the others are told from here.
+      for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        if (!form->HandleAllocated()) form->Perform(CM_SYSCOLORCHANGE);
+      }
+      m.Result = 0;
+      return;
     default:
       m.Result = DefWindowProcA(FHandle, m.Msg, m.WParam, m.LParam);
       return;

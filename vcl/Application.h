@@ -71,6 +71,10 @@ class TApplication : public TComponent {
   void HookMainWindow(const TWindowHook* hook);
   void UnhookMainWindow(const TWindowHook* hook);
 
+  // The program holds the desktop's activation (WM_ACTIVATEAPP on the application window
+  // keeps it; CM_ACTIVATE or CM_DEACTIVATE is posted to that window when it changes).
+  bool Active() const { return FActive; }
+
   void ModalStarted();
   void ModalFinished();
   int ModalLevel() const { return FModalLevel; }
@@ -115,6 +119,8 @@ class TApplication : public TComponent {
   TNotifyEvent OnModalBegin;
   TNotifyEvent OnModalEnd;
   TNotifyEvent OnHint;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
 
   // The control layer tells the hint machinery where the pointer is.
   static void MouseControlChanged(TControl* control);
@@ -157,6 +163,7 @@ class TApplication : public TComponent {
   TPopupMode FModalPopupMode = pmNone;
   bool FHintActive = false;
   bool FHandlingException = false;
+  bool FActive = true;
 };
 
 // The global application and screen, made on first use.

@@ -32,7 +32,7 @@
 // GUI thread only.
 
 #include "vcl/Canvas.h"
-#include "vcl/WinControl.h"
+#include "vcl/ScrollingWinControl.h"
 
 class TMainMenu;
 class TIcon;
@@ -49,7 +49,6 @@ BRANTWELL_ENUM(TWindowState, wsNormal, wsMinimized, wsMaximized)
 BRANTWELL_ENUM(TCloseAction, caNone, caHide, caFree, caMinimize)
 BRANTWELL_ENUM(TFormStateItem, fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated)
 using TFormState = TSet<TFormStateItem>;
-BRANTWELL_ENUM(TScrollBarKind, sbHorizontal, sbVertical)
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
@@ -74,52 +73,8 @@ using TInitInheritedComponentProc = bool (*)(TComponent* instance, TClass rootAn
 void SetInitInheritedComponentProc(TInitInheritedComponentProc proc);
 TInitInheritedComponentProc GetInitInheritedComponentProc();
 
-// One of a form's own scroll bars. Position is the scrolled distance in pixels (0 while
-// the bar is not needed); Range is the extent of the scrolled area (0: no bar).
-class TControlScrollBar : public TPersistent {
-  BRANTWELL_CLASS(TControlScrollBar, TPersistent)
-
- public:
-  TControlScrollBar(TCustomForm* control, TScrollBarKind kind) : FControl(control), FKind(kind) {}
-  static void DescribeClass(TClassBuilder<TControlScrollBar>& c);
-  void Assign(TPersistent* source) override;
-
-  TScrollBarKind Kind() const { return FKind; }
-  int Range() const { return FRange; }
-  void SetRange(int value);
-  int Position() const { return FPosition; }
-  void SetPosition(int value);
-  int Increment() const { return FIncrement; }
-  void SetIncrement(int value);
-  bool Visible() const { return FVisible; }
-  void SetVisible(bool value);
-  // The bar is shown: visible and its range exceeds the client extent.
-  bool IsScrollBarVisible() const { return FShown; }
-
- private:
-  friend class TCustomForm;
-  void ScrollMessage(WORD code);
-  int ControlExtent() const;
-
-  TCustomForm* FControl;
-  TScrollBarKind FKind;
-  int FRange = 0;
-  int FPosition = 0;
-  int FIncrement = 8;
-  bool FVisible = true;
-  bool FShown = false;
-  // What the window's bar was last given, so that unchanged bars cost no frame repaint.
-  struct Applied {
-    bool shown = false;
-    int max = 0;
-    UINT page = 0;
-    int pos = 0;
-    bool operator==(const Applied&) const = default;
-  } FApplied;
-};
-
-class TCustomForm : public TWinControl {
-  BRANTWELL_CLASS(TCustomForm, TWinControl)
+class TCustomForm : public TScrollingWinControl {
+  BRANTWELL_CLASS(TCustomForm, TScrollingWinControl)
 
  public:
   // The form with its design (read in AfterConstruction).
@@ -222,14 +177,6 @@ class TCustomForm : public TWinControl {
   void MakeFullyVisible(TMonitor* monitor = nullptr);
   bool OldCreateOrder() const { return FOldCreateOrder; }
   void SetOldCreateOrder(bool value) { FOldCreateOrder = value; }
-  bool AutoScroll() const { return FAutoScroll; }
-  void SetAutoScroll(bool value);
-  TControlScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
-  void SetHorzScrollBar(TControlScrollBar* value) { FHorzScrollBar->Assign(value); }
-  TControlScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
-  void SetVertScrollBar(TControlScrollBar* value) { FVertScrollBar->Assign(value); }
-  // Ranges from the controls (with AutoScroll) and the window's scroll bars from the ranges.
-  void UpdateScrollBars();
   // Width and Height go to form files (else ClientWidth and ClientHeight).
   virtual bool IsFormSizeStored() const;
   bool IsClientSizeStored() const { return !IsFormSizeStored(); }
@@ -260,7 +207,6 @@ class TCustomForm : public TWinControl {
   // The window state changed (WM_SIZE); the form keeps it.
   virtual void Resizing(TWindowState state);
   void ReadState(TReader* reader) override;
-  void AlignControls(TControl* control, TRect& rect) override;
   void WMSize(TWMSize& m) override;
   // The owner window a popup mode gives (nullptr: the main form or application window).
   HWND PopupOwnerWindow(TPopupMode mode);
@@ -313,9 +259,6 @@ class TCustomForm : public TWinControl {
   TPopupMode FPopupMode = pmNone;
   int FSnapBuffer = 10;
   bool FOldCreateOrder = false;
-  bool FAutoScroll = true;
-  std::unique_ptr<TControlScrollBar> FHorzScrollBar;
-  std::unique_ptr<TControlScrollBar> FVertScrollBar;
   // ClientWidth and ClientHeight as read from a form file, kept while the form is read.
   int FReadClientWidth = 0;
   int FReadClientHeight = 0;
@@ -323,13 +266,9 @@ class TCustomForm : public TWinControl {
  private:
   void Init();
   void IconChanged(TObject* sender);
-  void CalcAutoRange();
-  void ScrollControls(int dx, int dy);
   bool FDesignRead = false;
   bool FAfterConstructionDone = false;
-  bool FUpdatingScrollBars = false;
 
-  friend class TControlScrollBar;
 
   friend class TWinControl;
   friend class TApplication;

@@ -134,7 +134,7 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
       m_windows.erase(it);
       // Only a window made shapeable can take a region, and SDL2 fixes the task-bar flag when
       // it makes a window: either change makes the window again.
-      if ((!p.shape.empty() && !shown.shapeable) || shown.taskbar != p.taskbar) {
+      if ((!p.shape.empty() && !shown.shapeable) || shown.taskbar != p.taskbar || shown.role != p.role) {
         SDL_DestroyWindow(shown.window);
         Shown again;
         again.iconWidth = shown.iconWidth, again.iconHeight = shown.iconHeight;
@@ -148,7 +148,10 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
     }
     const std::string title = platform::Utf16ToUtf8(p.title);
     if (!shown.window) {
-      const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | (p.taskbar ? 0 : SDL_WINDOW_SKIP_TASKBAR);
+      Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | (p.taskbar ? 0 : SDL_WINDOW_SKIP_TASKBAR);
+      // X11 shows these override-redirect: the desktop leaves them alone and never focuses them.
+      if (p.role == platform::detail::WindowRole::PopupMenu) flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
+      if (p.role == platform::detail::WindowRole::Tooltip) flags |= SDL_WINDOW_TOOLTIP | SDL_WINDOW_SKIP_TASKBAR;
       if (!p.shape.empty()) {
         shown.window = SDL_CreateShapedWindow(title.c_str(), p.screenRect.left, p.screenRect.top, width, height, flags);
         shown.shapeable = shown.window != nullptr;
@@ -158,6 +161,7 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
       if (!shown.window) continue;
       fresh = true;
       shown.taskbar = p.taskbar;
+      shown.role = p.role;
       shown.title = p.title;
       ApplyIcon(shown);
     } else {
@@ -281,6 +285,9 @@ void SdlPresenter::HandleEvents() {
   auto buttonOf = [](Uint8 b) {
     return b == SDL_BUTTON_RIGHT ? MouseButton::Right : b == SDL_BUTTON_MIDDLE ? MouseButton::Middle : MouseButton::Left;
   };
+  // The desktop's focus moving between two of our windows comes as a loss and a gain in the
+  // same pass; a loss alone means it left the program.
+  bool focusLost = false, focusGained = false;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
@@ -332,7 +339,13 @@ void SdlPresenter::HandleEvents() {
         const HWND hwnd = it->first;
         Shown& shown = it->second;
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-          SetForegroundWindow(hwnd);
+          // A window that never takes the activation (a drop-down, a menu) keeps it where it is.
+          if (shown.role == platform::detail::WindowRole::Normal) {
+            focusGained = true;
+            platform::detail::SetDesktopActivation(true, hwnd);
+          }
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+          focusLost = true;
         } else if (e.window.event == SDL_WINDOWEVENT_MOVED &&
                    (e.window.data1 != shown.rect.left || e.window.data2 != shown.rect.top)) {
           // The desktop's window manager placed it elsewhere: follow it.
@@ -349,6 +362,7 @@ void SdlPresenter::HandleEvents() {
       default: break;
     }
   }
+  if (focusLost && !focusGained) platform::detail::SetDesktopActivation(false);
 }
 
 }  // namespace platform::display

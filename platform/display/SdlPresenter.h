@@ -42,6 +42,7 @@ class SdlPresenter : public platform::detail::Presenter {
     bool shapeable = false;       // made by SDL_CreateShapedWindow
     std::vector<RECT> shape;      // the region last applied; empty: the whole window
     bool taskbar = false;         // made without SDL_WINDOW_SKIP_TASKBAR
+    platform::detail::WindowRole role = platform::detail::WindowRole::Normal;
     std::u16string title;
     int iconWidth = 0, iconHeight = 0;
     std::vector<uint32_t> icon;   // 0xAARRGGBB; empty: none

@@ -54,6 +54,8 @@ void KeyPress(int virtualKey) {
 
 void TypeText(const std::u16string& text) { platform::detail::InjectText(text); }
 
+void SimulateDesktopActivation(bool active) { platform::detail::SetDesktopActivation(active); }
+
 void UseManualClock(bool manual) { platform::detail::UseManualClock(manual); }
 void AdvanceClock(unsigned milliseconds) { platform::detail::AdvanceManualClock(milliseconds); }
 

@@ -35,6 +35,10 @@ void Drag(POINT from, POINT to, int steps = 4);
 void KeyPress(int virtualKey);  // down and up
 void TypeText(const std::u16string& text);
 
+// The desktop's focus leaves every window of the program (false) or comes back (true), as
+// the sdl display reports it: deactivation and WM_ACTIVATEAPP to the thread's windows.
+void SimulateDesktopActivation(bool active);
+
 // Switches the window manager to the manual clock (on) or back to real time.
 void UseManualClock(bool manual);
 void AdvanceClock(unsigned milliseconds);

@@ -58,15 +58,19 @@ LRESULT NcHitTest(const WindowPtr& w, LPARAM lParam) {
   const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   FrameStyle style;
   RECT rect;
+  RECT client;
   {
     UserGuard guard(UserLock());
     style = FrameStyleOf(w.get());
     rect = WindowRectOnScreen(w.get());
+    client = w->client;
     if (w->windowRegion && !w->windowRegion->Contains(screen.x - rect.left, screen.y - rect.top)) return HTNOWHERE;
   }
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (style.style & WS_MINIMIZE) return (screen.x >= rect.left && screen.x < rect.right && screen.y >= rect.top && screen.y < rect.bottom) ? HTCAPTION : HTNOWHERE;
-  const FrameLayout l = ComputeFrameLayout(style, width, height);
+  FrameLayout l = ComputeFrameLayout(style, width, height);
+  // The client area is the one WM_NCCALCSIZE left, which a window may have narrowed.
+  l.client = client;
   return HitTestFrame(l, style, width, height, POINT{screen.x - rect.left, screen.y - rect.top});
 }
 

@@ -11,6 +11,11 @@
 
 namespace platform::detail {
 
+namespace {
+bool g_desktopInactive = false;
+HWND g_activeBeforeLeaving = nullptr;
+}  // namespace
+
 InputState& Input() {
   static auto* state = new InputState;
   return *state;
@@ -56,6 +61,8 @@ void Deactivate(HWND old, HWND next) {
 }  // namespace
 
 void ActivateWindowInternal(HWND hwnd, WORD how) {
+  // Activating one of our windows brings the program back to the front.
+  if (hwnd) g_desktopInactive = false, g_activeBeforeLeaving = nullptr;
   HWND old;
   {
     UserGuard guard(UserLock());
@@ -143,6 +150,35 @@ void OnWindowHiddenOrDestroyed(HWND hwnd) {
     }
   }
   ActivateWindowInternal(next, WA_ACTIVE);
+}
+
+bool DesktopActivation() { return !g_desktopInactive; }
+
+void SetDesktopActivation(bool active, HWND activate) {
+  if (active == !g_desktopInactive) {
+    if (active && activate) SetForegroundWindow(activate);
+    return;
+  }
+  g_desktopInactive = !active;
+  auto queue = ThreadQueue::Current();
+  if (!active) {
+    HWND old = Read(&InputState::active);
+    g_activeBeforeLeaving = old;
+    // Deactivating the active window tells its thread's windows that the program lost the
+    // activation; without one, this thread's windows are told directly.
+    if (old && QueueOf(old) == queue) ActivateWindowInternal(nullptr, WA_INACTIVE);
+    else SendActivateApp(queue, FALSE, 0);
+    return;
+  }
+  HWND back = activate ? activate : g_activeBeforeLeaving;
+  g_activeBeforeLeaving = nullptr;
+  bool canActivate = false;
+  if (WindowPtr w = FindWindowPtrQuiet(back)) {
+    UserGuard guard(UserLock());
+    canActivate = !w->destroying && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED) && w->queue == queue;
+  }
+  if (canActivate && !Read(&InputState::active)) ::SetActiveWindow(back);
+  else SendActivateApp(queue, TRUE, 0);
 }
 
 }  // namespace platform::detail

@@ -22,6 +22,15 @@ void InjectKey(int virtualKey, bool down, bool textFollows = false);
 // Characters typed, posted as WM_CHAR to the focus window.
 void InjectText(const std::u16string& text);
 
+// The desktop's focus left every window of the program (false) or came back to one (true).
+// Leaving deactivates the active window (remembered) and sends WM_ACTIVATEAPP(FALSE) to every
+// top-level window of the calling thread; coming back sends WM_ACTIVATEAPP(TRUE) and
+// activates `activate` (or, when null, the remembered window) when it can take the
+// activation. Repeating the current state only activates `activate`. GUI thread.
+void SetDesktopActivation(bool active, HWND activate = nullptr);
+// False while the desktop's focus is outside the program.
+bool DesktopActivation();
+
 // For TranslateMessage: the character a key makes with the given shift states, or 0.
 char16_t CharacterForKey(int virtualKey, bool shift, bool capsLock, bool control);
 

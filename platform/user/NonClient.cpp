@@ -55,6 +55,7 @@ FrameLayout ComputeFrameLayout(const FrameStyle& s, int width, int height) {
   }
   if (s.exStyle & WS_EX_CLIENTEDGE) l.clientEdge = GetSystemMetrics(SM_CXEDGE);
   else if (s.exStyle & WS_EX_STATICEDGE) l.clientEdge = GetSystemMetrics(SM_CXBORDER);
+  l.edgeOuter = RECT{l.frame, top, width - l.frame, height - l.frame};
   RECT area{l.frame + l.clientEdge, top + l.clientEdge, width - l.frame - l.clientEdge, height - l.frame - l.clientEdge};
   (void)inner;
   const bool v = (s.style & WS_VSCROLL) && s.vscrollShown;
@@ -122,7 +123,12 @@ LRESULT HitTestFrame(const FrameLayout& l, const FrameStyle& s, int width, int h
     if (s.style & WS_THICKFRAME) return HTBOTTOMRIGHT;
     return HTSIZE;
   }
-  return HTBORDER;
+  if (l.clientEdge > 0 && Inside(l.edgeOuter, p)) {
+    const RECT inner{l.edgeOuter.left + l.clientEdge, l.edgeOuter.top + l.clientEdge, l.edgeOuter.right - l.clientEdge,
+                     l.edgeOuter.bottom - l.clientEdge};
+    if (!Inside(inner, p)) return HTBORDER;
+  }
+  return HTNOWHERE;
 }
 
 }  // namespace platform::detail

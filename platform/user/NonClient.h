@@ -15,6 +15,7 @@ struct FrameLayout {
   RECT sysMenu{}, minButton{}, maxButton{}, closeButton{}, helpButton{};
   RECT menuBar{};
   int clientEdge = 0;     // WS_EX_CLIENTEDGE / WS_EX_STATICEDGE thickness around the client
+  RECT edgeOuter{};       // the client edge's outer bounds (inside frame, caption and menu bar)
   RECT vscroll{}, hscroll{}, sizeBox{};
   RECT client{};          // client area, window coordinates
 };
@@ -31,7 +32,10 @@ struct FrameStyle {
 // `width`/`height`: the window's size. Coordinates are relative to the window's top-left.
 FrameLayout ComputeFrameLayout(const FrameStyle& style, int width, int height);
 
-// The default WM_NCHITTEST answer for a point in window coordinates.
+// The default WM_NCHITTEST answer for a point in window coordinates. `layout.client` is the
+// client rectangle the window really has (its WM_NCCALCSIZE may have moved it); a point in
+// none of the frame's parts nor the client area (room the window kept for itself) answers
+// HTNOWHERE.
 LRESULT HitTestFrame(const FrameLayout& layout, const FrameStyle& style, int width, int height, POINT point);
 
 }  // namespace platform::detail

@@ -268,7 +268,7 @@ bool OpenLevel(Tracker& t, HMENU menu, UINT position, POINT at, const RECT* besi
   const POINT p = Place(level.layout.size, at, t.flags, besideItem, t.hasExclude ? &t.exclude : nullptr);
   level.screen = RECT{p.x, p.y, p.x + level.layout.size.cx, p.y + level.layout.size.cy};
   RegisterPopupClass();
-  level.window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, u"#32768", u"", WS_POPUP, p.x, p.y,
+  level.window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, u"#32768", u"", WS_POPUP, p.x, p.y,
                                  level.layout.size.cx, level.layout.size.cy, t.owner, nullptr, nullptr, nullptr);
   if (!level.window) return false;
   t.levels.push_back(std::move(level));

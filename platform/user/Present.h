@@ -15,6 +15,11 @@
 
 namespace platform::detail {
 
+// How the desktop should treat a window. Windows that never take the activation
+// (WS_EX_NOACTIVATE) are shown as popup menus, or as tooltips when they also stay on top and
+// are not the menu class's: the desktop neither decorates, places, focuses nor lists them.
+enum class WindowRole { Normal, PopupMenu, Tooltip };
+
 struct PresentedWindow {
   HWND hwnd = nullptr;
   RECT screenRect{};           // where the window is on the screen
@@ -26,6 +31,7 @@ struct PresentedWindow {
   std::vector<RECT> dirty;     // changed areas, window coordinates (may be empty)
   bool moved = false;          // place, size, shape or alpha changed since the last hand-over
   bool taskbar = false;        // the window has a task-bar button (Taskbar.h)
+  WindowRole role = WindowRole::Normal;
   std::u16string title;        // the window text
   // The window's icon (WM_SETICON: the big one, else the small one, else the class's):
   // straight 0xAARRGGBB pixels, top-down; empty without one. `iconChanged` tells a new icon

@@ -394,6 +394,10 @@ void PresentChanges() {
     }
     p.pixels = backing->Buffer();
     p.taskbar = top->taskbarButton;
+    if (top->exStyle & WS_EX_NOACTIVATE) {
+      const bool menuClass = top->cls && top->cls->name == u"#32768";
+      p.role = (top->exStyle & WS_EX_TOPMOST) && !menuClass ? WindowRole::Tooltip : WindowRole::PopupMenu;
+    }
     p.title = top->text;
     HICON icon = top->bigIcon ? top->bigIcon : top->smallIcon;
     if (!icon && top->cls) icon = top->cls->icon ? top->cls->icon : top->cls->smallIcon;

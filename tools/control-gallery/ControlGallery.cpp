@@ -6,6 +6,8 @@
 //       showing the sheet).
 //   control-gallery [--page NAME] [--no-skin]
 //       the same on the screen; the window stays until closed.
+//   control-gallery --page NAME --open-dropdown [--no-skin]
+//       on the screen, the page's drop-down opened over the gallery once the sheet shows.
 //   control-gallery --list
 //       the names of the pages.
 
@@ -22,6 +24,7 @@
 #include "program/skin/FSSkinEngine.h"
 #include "program/skin/SkinForm.h"
 #include "program/skin/SkinModule.h"
+#include "program/skin/SkinSystemColors.h"
 #include "tools/control-gallery/Gallery.h"
 #include "vcl/Application.h"
 #include "vcl/Bitmap.h"
@@ -106,12 +109,12 @@ std::vector<GallerySheetSection> RunPage(TSkinForm* form, GalleryPage& page) {
 int Usage(const std::string& problem) {
   std::fprintf(stderr,
                "control-gallery: %s\nusage: control-gallery --page NAME --out FILE.png [--no-skin] [--window-out FILE.png]\n"
-               "       control-gallery [--page NAME] [--no-skin]\n       control-gallery --list\n",
+               "       control-gallery [--page NAME] [--no-skin] [--open-dropdown]\n       control-gallery --list\n",
                problem.c_str());
   return 2;
 }
 
-int Run(const std::string& pageName, const std::string& out, const std::string& windowOut, bool skinned) {
+int Run(const std::string& pageName, const std::string& out, const std::string& windowOut, bool skinned, bool openDropDown) {
   GalleryPage* page = GalleryPage::Find(pageName);
   if (!page) {
     std::string names;
@@ -127,6 +130,7 @@ int Run(const std::string& pageName, const std::string& out, const std::string& 
         std::fprintf(stderr, "control-gallery: the skin file %s is missing from %s\n", file, skin.c_str());
         return 1;
       }
+    ApplySkinSystemColors(skin);
   }
   TSkinForm* form = MakeGalleryForm(pageName);
   form->Show();
@@ -154,7 +158,14 @@ int Run(const std::string& pageName, const std::string& out, const std::string& 
   if (out.empty() && windowOut.empty()) {
     Application->SetMainForm(form);
     Application->SetTitle(kTitle);
-    Application->Run();
+    if (openDropDown) {
+      // The drop-down's own loop keeps the window running; closing the drop-down leaves
+      // the window as it always runs.
+      testing::RunUntilIdle();
+      if (!OpenGalleryDropDown(pageName, form))
+        std::fprintf(stderr, "control-gallery: the page \"%s\" has no drop-down\n", pageName.c_str());
+    }
+    if (!Application->Terminated()) Application->Run();
   }
   return result;
 }
@@ -163,7 +174,7 @@ int Run(const std::string& pageName, const std::string& out, const std::string& 
 
 int main(int argc, char** argv) {
   std::string page = "buttons", out, windowOut;
-  bool skinned = true, list = false;
+  bool skinned = true, list = false, openDropDown = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     const bool hasValue = i + 1 < argc && argv[i + 1][0] != '\0';
@@ -172,6 +183,7 @@ int main(int argc, char** argv) {
     else if (argument == "--window-out" && hasValue) windowOut = argv[++i];
     else if (argument == "--no-skin") skinned = false;
     else if (argument == "--list") list = true;
+    else if (argument == "--open-dropdown") openDropDown = true;
     else return Usage("unknown or incomplete argument " + argument);
   }
   if (list) {
@@ -179,6 +191,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (out.empty() && !windowOut.empty()) return Usage("--window-out goes with --out");
+  if (openDropDown && !out.empty()) return Usage("--open-dropdown runs on the screen, without --out");
   std::string error;
   const bool started = out.empty() ? platform::display::StartDisplay(&error)
                                    : platform::display::StartDisplay(platform::display::Backend::Headless, &error);
@@ -191,7 +204,7 @@ int main(int argc, char** argv) {
   int result = 0;
   try {
     StartGalleryModules();
-    result = Run(page, out, windowOut, skinned);
+    result = Run(page, out, windowOut, skinned, openDropDown);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "control-gallery: %s\n", e.what());
     result = 1;

@@ -193,6 +193,24 @@ std::vector<GalleryPage::Section> GalleryPage::Sections() const {
   return sections;
 }
 
+namespace {
+std::map<std::string, std::function<void(TCustomForm*)>>& DropDowns() {
+  static std::map<std::string, std::function<void(TCustomForm*)>> dropDowns;
+  return dropDowns;
+}
+}  // namespace
+
+GalleryDropDownRegistration::GalleryDropDownRegistration(const char* page, std::function<void(TCustomForm*)> open) {
+  DropDowns()[page] = std::move(open);
+}
+
+bool OpenGalleryDropDown(const std::string& page, TCustomForm* form) {
+  auto it = DropDowns().find(page);
+  if (it == DropDowns().end()) return false;
+  it->second(form);
+  return true;
+}
+
 GalleryModuleRegistration::GalleryModuleRegistration(std::function<void()> startUp, std::function<void()> shutDown) {
   Modules().push_back({std::move(startUp), std::move(shutDown)});
 }

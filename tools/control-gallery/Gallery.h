@@ -70,6 +70,8 @@ class GallerySection {
     std::string label;
     platform::testing::Image image;
   };
+  // A picture made by the section itself (windows of their own composed, for instance).
+  void AddShot(const std::string& label, platform::testing::Image image) { m_shots.push_back({label, std::move(image)}); }
   const std::vector<Shot>& Shots() const { return m_shots; }
 
  private:
@@ -123,6 +125,14 @@ struct GalleryModuleRegistration {
 };
 void StartGalleryModules();
 void StopGalleryModules();
+
+// What a page does with --open-dropdown once its sheet shows: opens its drop-down over the
+// gallery form and keeps it open while the window runs (registered by the page's file).
+struct GalleryDropDownRegistration {
+  GalleryDropDownRegistration(const char* page, std::function<void(TCustomForm* form)> open);
+};
+// False when the page has none.
+bool OpenGalleryDropDown(const std::string& page, TCustomForm* form);
 
 // A finished section, as the sheet shows it.
 struct GallerySheetSection {

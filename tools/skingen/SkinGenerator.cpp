@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -239,6 +240,60 @@ void WriteText(const fs::path& path, const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+std::string HexColor(const Rgba& c) {
+  auto channel = [](double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", channel(c.r), channel(c.g), channel(c.b));
+  return text;
+}
+
+}  // namespace
+
+// The desktop's system colours in the skin's palette: faces and menus the window colour,
+// shadows the border, the dark shadow darker, highlights the accent with white text, text the
+// text colour, grey text the secondary one, windows and tooltips white.
+std::string SystemColorsText(const Manifest& m) {
+  const std::pair<const char*, const char*> keys[] = {
+      {"SCROLLBAR", "window"},
+      {"BACKGROUND", "window"},
+      {"ACTIVECAPTION", "accent"},
+      {"INACTIVECAPTION", "border"},
+      {"MENU", "window"},
+      {"WINDOW", "white"},
+      {"WINDOWFRAME", "border-strong"},
+      {"MENUTEXT", "text"},
+      {"WINDOWTEXT", "text"},
+      {"CAPTIONTEXT", "white"},
+      {"ACTIVEBORDER", "border"},
+      {"INACTIVEBORDER", "border"},
+      {"APPWORKSPACE", "window"},
+      {"HIGHLIGHT", "accent"},
+      {"HIGHLIGHTTEXT", "white"},
+      {"BTNFACE", "window"},
+      {"BTNSHADOW", "border"},
+      {"GRAYTEXT", "text-secondary"},
+      {"BTNTEXT", "text"},
+      {"INACTIVECAPTIONTEXT", "text-secondary"},
+      {"BTNHIGHLIGHT", "white"},
+      {"3DDKSHADOW", "border-strong"},
+      {"3DLIGHT", "subtle"},
+      {"INFOTEXT", "text"},
+      {"INFOBK", "white"},
+      {"HOTLIGHT", "accent"},
+      {"GRADIENTACTIVECAPTION", "accent-hot"},
+      {"GRADIENTINACTIVECAPTION", "divider"},
+      {"MENUHILIGHT", "accent"},
+      {"MENUBAR", "window"},
+  };
+  std::string text =
+      "; The desktop's system colours while this skin is loaded, one key per colour (written by skingen\n"
+      "; from the palette of skin-manifest.txt).\n[SystemColors]\n";
+  for (const auto& [key, color] : keys) text += std::string(key) + "=" + HexColor(m.Color(color)) + "\n";
+  return text;
+}
+
 std::vector<std::string> GenerateSkin(const Manifest& manifest, const std::string& folder) {
   std::error_code error;
   fs::create_directories(folder, error);
@@ -257,6 +312,8 @@ std::vector<std::string> GenerateSkin(const Manifest& manifest, const std::strin
     WritePng((fs::path(folder) / name).string(), DrawSheet(manifest, sheet));
     written.push_back(name);
   }
+  WriteText(fs::path(folder) / "SystemColors.ini", SystemColorsText(manifest));
+  written.push_back("SystemColors.ini");
   return written;
 }
 

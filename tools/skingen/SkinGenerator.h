@@ -10,8 +10,11 @@
 
 namespace skingen {
 
-// Writes every skin file and image of the manifest into folder (created when missing) and
-// returns the names of the files written, in order. Throws on any failure, naming the file.
+// The text of the skin's SystemColors.ini: one "NAME=#RRGGBB" key per system colour.
+std::string SystemColorsText(const Manifest& manifest);
+// Writes every skin file and image of the manifest and the system colours into folder
+// (created when missing) and returns the names of the files written, in order. Throws on any
+// failure, naming the file.
 std::vector<std::string> GenerateSkin(const Manifest& manifest, const std::string& folder);
 
 // A picture of every image of a generated skin folder, twice enlarged, over the window colour

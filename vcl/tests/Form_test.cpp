@@ -510,3 +510,63 @@ TEST_F(FormTest, APlainHintWindowHoldsEveryLineOfItsMeasuredText) {
   EXPECT_GE(client.right - 4, measured.Width() - 6);
   hint->ReleaseHandle();
 }
+
+namespace {
+
+// A control that counts the system-colour changes it is told of.
+class TSysColorCounter : public TGraphicControl {
+ public:
+  explicit TSysColorCounter(TComponent* owner) : TGraphicControl(owner) {}
+  int changes = 0;
+
+ protected:
+  void CMSysColorChange(TMessage& m) override {
+    ++changes;
+    TGraphicControl::CMSysColorChange(m);
+  }
+};
+
+// The program losing and regaining the desktop's activation reaches the application:
+// Active, its events, and CM_DEACTIVATE / CM_ACTIVATE posted to its window.
+TEST_F(FormTest, ApplicationFollowsTheDesktopActivation) {
+  TForm* form = NewForm();
+  form->Show();
+  platform::testing::RunUntilIdle();
+  std::vector<std::string> seen;
+  Application->OnActivate = [&](TObject*) { seen.push_back("activate"); };
+  Application->OnDeactivate = [&](TObject*) { seen.push_back("deactivate"); };
+  EXPECT_TRUE(Application->Active());
+  platform::testing::SimulateDesktopActivation(false);
+  EXPECT_FALSE(Application->Active());
+  EXPECT_FALSE(form->Active());
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, Application->Handle(), CM_DEACTIVATE, CM_DEACTIVATE, PM_REMOVE));
+  platform::testing::SimulateDesktopActivation(true);
+  EXPECT_TRUE(Application->Active());
+  EXPECT_TRUE(form->Active());
+  EXPECT_TRUE(PeekMessageA(&msg, Application->Handle(), CM_ACTIVATE, CM_ACTIVATE, PM_REMOVE));
+  EXPECT_EQ(seen, (std::vector<std::string>{"deactivate", "activate"}));
+  Application->OnActivate = nullptr;
+  Application->OnDeactivate = nullptr;
+}
+
+// A change of the system colours tells every control of every form once, shown or not.
+TEST_F(FormTest, SystemColourChangeReachesEveryFormOnce) {
+  TForm* shown = NewForm();
+  TForm* hidden = NewForm();
+  auto* a = new TSysColorCounter(shown);
+  a->SetParent(shown);
+  auto* b = new TSysColorCounter(hidden);
+  b->SetParent(hidden);
+  shown->Show();
+  Application->Handle();
+  platform::testing::RunUntilIdle();
+  const int colors[] = {COLOR_BTNFACE};
+  const COLORREF values[] = {GetSysColor(COLOR_BTNFACE)};
+  ASSERT_TRUE(SetSysColors(1, colors, values));
+  platform::testing::RunUntilIdle();
+  EXPECT_EQ(a->changes, 1);
+  EXPECT_EQ(b->changes, 1);
+}
+
+}  // namespace

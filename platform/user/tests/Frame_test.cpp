@@ -72,6 +72,34 @@ TEST_F(FrameTest, DefaultHitTesting) {
   }
 }
 
+// The default hit test uses the client area the window's WM_NCCALCSIZE left: a child that
+// keeps a button strip at its right gets HTNOWHERE there (no part of the frame), while its
+// client edge stays HTBORDER and the narrowed client area HTCLIENT.
+TEST_F(FrameTest, HitTestFollowsTheClientAreaTheWindowCalculated) {
+  HWND parent = Create(WS_POPUP | WS_VISIBLE, 100, 100, 300, 200);
+  Handler reserveStrip = [](HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (msg != WM_NCCALCSIZE) return false;
+    RECT* r = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+    const RECT window = *r;
+    *r = RECT{window.left + 2, window.top + 2, window.right - 2 - 16, window.bottom - 2};
+    *result = 0;
+    return true;
+  };
+  HWND child = Create(WS_CHILD | WS_VISIBLE, 10, 10, 100, 24, parent, reserveStrip, 0, WS_EX_CLIENTEDGE);
+  struct Case {
+    POINT at;  // child window coordinates
+    LRESULT hit;
+  };
+  const std::vector<Case> cases = {
+      {{20, 12}, HTCLIENT}, {{81, 12}, HTCLIENT}, {{82, 12}, HTNOWHERE}, {{97, 12}, HTNOWHERE},
+      {{98, 12}, HTBORDER}, {{1, 12}, HTBORDER},  {{50, 0}, HTBORDER},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "at " << c.at.x << "," << c.at.y);
+    EXPECT_EQ(SendMessageW(child, WM_NCHITTEST, 0, MAKELPARAM(110 + c.at.x, 110 + c.at.y)), c.hit);
+  }
+}
+
 TEST_F(FrameTest, DefaultFramePainting) {
   HWND other = Create(WS_POPUP | WS_VISIBLE, 600, 600, 50, 50);
   HWND hwnd = Overlapped();

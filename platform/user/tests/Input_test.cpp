@@ -228,3 +228,52 @@ TEST_F(InputTest, KeysGoToFocusWithTheirLayoutAndTranslate) {
 }
 
 }  // namespace
+
+namespace {
+
+// The desktop's focus leaving the program deactivates the active window and tells every
+// top-level window; coming back tells them again and activates the same window.
+TEST_F(InputTest, DesktopFocusLeavingAndComingBack) {
+  HWND a = Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200);
+  HWND b = Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 0, 200, 200);
+  SetActiveWindow(a);
+  Pump();
+  ClearLog();
+  auto activateApp = [](HWND hwnd) {
+    std::lock_guard lock(LogMutex());
+    std::vector<WPARAM> seen;
+    for (const Seen& s : Log())
+      if (s.hwnd == hwnd && s.msg == WM_ACTIVATEAPP) seen.push_back(s.wParam);
+    return seen;
+  };
+  platform::detail::SetDesktopActivation(false);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_FALSE(platform::detail::DesktopActivation());
+  EXPECT_EQ(activateApp(a), std::vector<WPARAM>{FALSE});
+  EXPECT_EQ(activateApp(b), std::vector<WPARAM>{FALSE});
+  platform::detail::SetDesktopActivation(false);  // no second round
+  EXPECT_EQ(activateApp(a).size(), 1u);
+
+  ClearLog();
+  platform::detail::SetDesktopActivation(true);
+  EXPECT_EQ(GetActiveWindow(), a);
+  EXPECT_EQ(activateApp(a), std::vector<WPARAM>{TRUE});
+  EXPECT_EQ(activateApp(b), std::vector<WPARAM>{TRUE});
+
+  // Leaving with nothing active still tells the windows, and a destroyed window is not
+  // brought back.
+  platform::detail::SetDesktopActivation(false);
+  DestroyWindow(a);
+  ClearLog();
+  platform::detail::SetDesktopActivation(true);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(activateApp(b), std::vector<WPARAM>{TRUE});
+  platform::detail::SetDesktopActivation(false);
+  ClearLog();
+  platform::detail::SetDesktopActivation(true);
+  platform::detail::SetDesktopActivation(false);
+  EXPECT_EQ(activateApp(b), (std::vector<WPARAM>{TRUE, FALSE}));
+  platform::detail::SetDesktopActivation(true);
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -92,6 +93,32 @@ TEST(ControlGallery, WritesTheButtonsSheetAndItsWindow) {
   const fs::path plain = folder.path / "plain.png";
   ASSERT_EQ(RunTool({kGallery, "--page", "buttons", "--no-skin", "--out", plain.string()}), 0);
   EXPECT_TRUE(platform::testing::LoadPng(plain.string(), &image));
+}
+
+// The colour page with and without the skin: the skin's system colours give the sheet the
+// skin's light face colour, the classic run the classic grey.
+TEST(ControlGallery, WritesTheColoursSheetWithAndWithoutTheSkin) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(300));
+  Scratch folder("control-gallery-colours");
+  struct Case {
+    const char* name;
+    bool skinned;
+    uint32_t face;
+  };
+  for (const Case& c : {Case{"colours.png", true, 0xF3F4F6}, Case{"colours-plain.png", false, 0xD4D0C8}}) {
+    SCOPED_TRACE(c.name);
+    const fs::path sheet = folder.path / c.name;
+    std::vector<std::string> arguments{kGallery, "--page", "colours", "--out", sheet.string()};
+    if (!c.skinned) arguments.push_back("--no-skin");
+    ASSERT_EQ(RunTool(arguments), 0);
+    platform::testing::Image image;
+    ASSERT_TRUE(platform::testing::LoadPng(sheet.string(), &image));
+    EXPECT_GT(image.height, 600) << "every section made its captures";
+    int face = 0;
+    for (uint32_t p : image.pixels) face += (p & 0xFFFFFF) == c.face;
+    EXPECT_GT(face, 2000) << "the face colour fills the frames and samples";
+  }
+  EXPECT_EQ(RunTool({kGallery, "--page", "colours", "--open-dropdown", "--out", (folder.path / "x.png").string()}), 2);
 }
 
 TEST(ControlGallery, RefusesWhatItCannotDo) {
@@ -197,6 +224,66 @@ TEST(ControlGallery, UnderXvfbTheWindowEqualsItsHeadlessPicture) {
   kill(server, SIGKILL);
   Wait(server);
   EXPECT_TRUE(same) << difference;
+}
+
+// The output of a program (no shell), or "" when it fails.
+std::string Output(const std::vector<std::string>& arguments, const fs::path& scratch) {
+  const fs::path out = scratch / "output.txt";
+  std::vector<std::string> withRedirect = arguments;
+  const pid_t pid = [&] {
+    std::vector<char*> argv;
+    for (auto& a : withRedirect) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t child = -1;
+    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0) child = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return child;
+  }();
+  if (pid < 0 || Wait(pid) != 0) return "";
+  std::ifstream in(out);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Under X the open drop-down is an override-redirect window: the desktop neither decorates,
+// places nor focuses it.
+TEST(ControlGallery, UnderXvfbTheDropDownIsOverrideRedirect) {
+  if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xwininfo", X_OK) != 0)
+    GTEST_SKIP() << "Xvfb or xwininfo is not installed: the check under X is skipped";
+  platform::testing::Watchdog watchdog(std::chrono::seconds(360));
+  Scratch folder("control-gallery-dropdown");
+  int number = 70 + (getpid() + 7) % 200;
+  while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
+  const std::string display = ":" + std::to_string(number);
+  const pid_t server = Start({"/usr/bin/Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+  ASSERT_GT(server, 0);
+  const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
+  for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i) std::this_thread::sleep_for(50ms);
+  const pid_t gallery =
+      Start({kGallery, "--page", "colours", "--open-dropdown"}, {"DISPLAY=" + display, "BRANTWELL_DISPLAY=sdl"});
+  ASSERT_GT(gallery, 0);
+  // A mapped override-redirect window that is not the gallery's own appears once the sheet
+  // shows and the drop-down opens.
+  bool found = false;
+  for (int i = 0; i < 600 && !found; ++i) {
+    std::this_thread::sleep_for(300ms);
+    const std::string tree = Output({"/usr/bin/xwininfo", "-display", display, "-root", "-children"}, folder.path);
+    size_t at = 0;
+    while (!found && (at = tree.find("0x", at)) != std::string::npos) {
+      const std::string id = tree.substr(at, tree.find_first_of(" \n", at) - at);
+      at += id.size();
+      const std::string info = Output({"/usr/bin/xwininfo", "-display", display, "-id", id}, folder.path);
+      found = info.find("Override Redirect State: yes") != std::string::npos &&
+              info.find("Map State: IsViewable") != std::string::npos;
+    }
+  }
+  kill(gallery, SIGKILL);
+  Wait(gallery);
+  kill(server, SIGKILL);
+  Wait(server);
+  EXPECT_TRUE(found) << "no override-redirect window showed";
 }
 
 }  // namespace
