@@ -3,13 +3,19 @@
 #include <vector>
 
 #include "program/controls/FSButton.h"
+#include "program/controls/FSButtonEdit.h"
 #include "program/controls/FSCheckBox.h"
 #include "program/controls/FSGroupBox.h"
+#include "program/controls/FSEdit.h"
 #include "program/controls/FSImage.h"
+#include "program/controls/FSMaskEdit.h"
+#include "program/controls/FSMemo.h"
 #include "program/controls/FSPanel.h"
 #include "program/controls/FSRadioButton.h"
 #include "program/controls/FSSkinButton.h"
+#include "program/controls/FSSpinEdit.h"
 #include "program/controls/IndicatorControls.h"
+#include "program/skin/DrawUtils.h"
 #include "vcl/Persistent.h"
 
 namespace {
@@ -22,12 +28,19 @@ void AddButtonClasses(std::vector<TClass>& classes) {
                                  TFSCheckBox::StaticClass(), TFSPanel::StaticClass(), TFSGroupBox::StaticClass()});
 }
 
+// Edits, button and spin edits, masked edits and memos.
+void AddEditClasses(std::vector<TClass>& classes) {
+  classes.insert(classes.end(), {TFSEdit::StaticClass(), TFSButtonEdit::StaticClass(), TFSSpinEdit::StaticClass(),
+                                 TFSMaskEdit::StaticClass(), TFSMemo::StaticClass()});
+}
+
 // Each further group of controls adds its classes through a function of its own, called below.
 
 std::vector<TClass> PublishedClasses() {
   std::vector<TClass> classes;
   AddButtonClasses(classes);
   AddIndicatorClasses(classes);
+  AddEditClasses(classes);
   return classes;
 }
 
@@ -36,6 +49,8 @@ std::vector<TClass> PublishedClasses() {
 void StartControlsModule() {
   if (g_startCount++ > 0) return;
   for (TClass cls : PublishedClasses()) RegisterClass(cls);
+  // Every edit (the skinned ones descend from it) takes the window colour when enabled.
+  RegisterEnableColorClass(TCustomEdit::StaticClass());
   // The controls' cursors are loaded here, after the classes.
   LoadImageViewerCursors();
 }
@@ -44,6 +59,7 @@ void StopControlsModule() {
   if (g_startCount == 0 || --g_startCount > 0) return;
   // The controls' cursors are freed here, before the classes go.
   FreeImageViewerCursors();
+  UnregisterEnableColorClass(TCustomEdit::StaticClass());
   for (TClass cls : PublishedClasses()) UnRegisterClass(cls);
 }
 
