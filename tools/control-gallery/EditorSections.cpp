@@ -67,6 +67,8 @@ const GallerySectionRegistration kEdits("editors", "Edits", [](GallerySection& s
   Shoot(s, "password", password);
 
   auto* panel = s.Add(new TFSPanel(s.Owner()), 8, 84, 200, 44);
+  panel->SetSkinName("");  // a plain coloured panel, so that what shows through is plain to see
+  panel->SetTransparent(false);
   panel->SetColor(RGB(0xDB, 0xE8, 0xFE));
   auto* transparent = new TFSEdit(s.Owner());
   transparent->SetParent(panel);
