@@ -5,6 +5,8 @@
 
 #include "EditTestSupport.h"
 #include "program/controls/FSMemo.h"
+#include "vcl/Reader.h"
+#include "vcl/Writer.h"
 
 using namespace edit_test;
 using platform::testing::RunUntilIdle;
@@ -21,6 +23,26 @@ TEST_F(MemoSkin, ClearWithoutAWindowEmptiesTheLinesAndMakesNone) {
   EXPECT_EQ(memo->Lines()->Count(), 0);
   EXPECT_FALSE(memo->HandleAllocated());
   delete memo;
+}
+
+TEST_F(MemoSkin, FormFilesKeepTheFrameColourAndTheScrollBarSettings) {
+  TFSMemo source(nullptr);
+  source.SetName("Errors");
+  source.SetBorderColor(clRed);
+  source.ScrollBar()->SetAddSizeGrid(true);
+  source.Lines()->Add("first failure");
+  TStringStream stream;
+  {
+    TWriter writer(&stream, 4096);
+    writer.WriteRootComponent(&source);
+  }
+  TFSMemo read(nullptr);
+  TStringStream input(stream.DataString());
+  TReader reader(&input, 4096);
+  reader.ReadRootComponent(&read);
+  EXPECT_EQ(read.BorderColor(), clRed);
+  EXPECT_TRUE(read.ScrollBar()->AddSizeGrid());
+  EXPECT_EQ(read.Lines()->Count(), 1);
 }
 
 TEST_F(MemoSkin, AFlatFrameInBorderColorThatTheTextNeverCovers) {
