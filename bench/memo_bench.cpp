@@ -1,11 +1,23 @@
 // A 20,000-line memo: setting its lines in one go, moving to the end of the text (the view
-// scrolls there), and painting the visible page with its wrapped lines.
+// scrolls there), and painting the visible page with its wrapped lines. The skinned memo
+// (its scroll bars painted from the default skin in build/bin/Skin/Default, or in the folder
+// BRANTWELL_SKIN_DIR names) scrolls and paints the same text.
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <type_traits>
 
 #include "platform/comctl/Edit.h"
+#include "program/controls/ControlsModule.h"
+#include "program/controls/FSMemo.h"
+#include "program/imaging/GPInit.h"
+#include "program/skin/FSSkinEngine.h"
+#include "program/skin/SkinModule.h"
 #include "vcl/Application.h"
 #include "vcl/StdCtrls.h"
 
@@ -23,24 +35,53 @@ AnsiString ManyLines() {
   return text;
 }
 
-// A form with one memo, around one benchmark.
-struct MemoForm {
-  MemoForm() {
+std::string SkinFolder() {
+  if (const char* folder = std::getenv("BRANTWELL_SKIN_DIR")) return folder;
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+  if (length <= 0) return "Skin/Default";
+  self[length] = 0;
+  // build/bench-bin/memo_bench -> build/bin/Skin/Default
+  return (std::filesystem::path(self).parent_path().parent_path() / "bin" / "Skin" / "Default").string();
+}
+
+// The skin and controls modules with the default skin, around a skinned memo's benchmark.
+struct SkinModules {
+  explicit SkinModules(bool wanted) : active(wanted) {
+    if (!active) return;
+    InitImaging();
+    StartSkinModule();
+    StartControlsModule();
+    SkinEngine->SetSkinPath(SkinFolder());
+  }
+  ~SkinModules() {
+    if (!active) return;
+    StopControlsModule();
+    StopSkinModule();
+    DoneImaging();
+  }
+  bool active;
+};
+
+// A form with one memo (TMemo or TFSMemo), around one benchmark.
+template <class Memo = TMemo> struct MemoForm {
+  MemoForm() : modules(!std::is_same_v<Memo, TMemo>) {
     form = TCustomForm::CreateNew<TForm>(Application);
     form->SetBounds(0, 0, 640, 480);
-    memo = new TMemo(form);
+    memo = new Memo(form);
     memo->SetParent(form);
     memo->SetBounds(0, 0, 400, 400);
     memo->SetScrollBars(ssVertical);
     form->Show();
   }
   ~MemoForm() { DoneApplication(); }
+  SkinModules modules;
   TForm* form;
-  TMemo* memo;
+  Memo* memo;
 };
 
 void BM_MemoSetLines(benchmark::State& state) {
-  MemoForm memoForm;
+  MemoForm<> memoForm;
   const AnsiString text = ManyLines();
   for (auto _ : state) {
     memoForm.memo->Lines()->SetText(text);
@@ -49,8 +90,8 @@ void BM_MemoSetLines(benchmark::State& state) {
 }
 BENCHMARK(BM_MemoSetLines)->Unit(benchmark::kMillisecond);
 
-void BM_MemoScrollToEnd(benchmark::State& state) {
-  MemoForm memoForm;
+template <class Memo> void MemoScrollToEnd(benchmark::State& state) {
+  MemoForm<Memo> memoForm;
   memoForm.memo->Lines()->SetText(ManyLines());
   HWND memo = memoForm.memo->Handle();
   for (auto _ : state) {
@@ -61,19 +102,25 @@ void BM_MemoScrollToEnd(benchmark::State& state) {
     benchmark::DoNotOptimize(SendMessageW(memo, platform::EM_GETFIRSTVISIBLELINE, 0, 0));
   }
 }
+void BM_MemoScrollToEnd(benchmark::State& state) { MemoScrollToEnd<TMemo>(state); }
+void BM_SkinnedMemoScrollToEnd(benchmark::State& state) { MemoScrollToEnd<TFSMemo>(state); }
 BENCHMARK(BM_MemoScrollToEnd)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SkinnedMemoScrollToEnd)->Unit(benchmark::kMicrosecond);
 
-void BM_MemoPaint(benchmark::State& state) {
-  MemoForm memoForm;
+template <class Memo> void MemoPaint(benchmark::State& state) {
+  MemoForm<Memo> memoForm;
   memoForm.memo->Lines()->SetText(ManyLines());
   HWND memo = memoForm.memo->Handle();
   SendMessageW(memo, platform::EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
   SendMessageW(memo, platform::EM_SCROLLCARET, 0, 0);
   for (auto _ : state) {
-    InvalidateRect(memo, nullptr, TRUE);
-    UpdateWindow(memo);
+    // The frame too: the skinned memo's scroll bar is painted there.
+    RedrawWindow(memo, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
   }
 }
+void BM_MemoPaint(benchmark::State& state) { MemoPaint<TMemo>(state); }
+void BM_SkinnedMemoPaint(benchmark::State& state) { MemoPaint<TFSMemo>(state); }
 BENCHMARK(BM_MemoPaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SkinnedMemoPaint)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -367,26 +367,22 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
     }
     return TRUE;
   }
-  // Tracking starts only while the pointer is over the window (in the named part of it);
+  // Tracking starts only while the pointer is over the window (in the named part of it, as
+  // the window's own hit test tells it: a window may claim part of its client area as frame);
   // otherwise the leave notification is due at once.
   LRESULT hit = HTNOWHERE;
   HWND under;
   {
     const POINT cursor = in.cursor;
     UserLock().unlock();
-    under = HitTestWindowAt(cursor, &hit, false);
+    under = HitTestWindowAt(cursor, &hit, true);
     UserLock().lock();
   }
   WindowPtr w = FindWindowPtrQuiet(track->hwndTrack);
+  if (!w) return FALSE;
   const bool nonClient = (track->dwFlags & TME_NONCLIENT) != 0;
   bool over = under == track->hwndTrack;
-  if (over) {
-    POINT c = in.cursor;
-    const POINT origin = ClientOriginOnScreen(w.get());
-    const bool inClient = c.x >= origin.x && c.y >= origin.y && c.x < origin.x + (w->client.right - w->client.left) &&
-                          c.y < origin.y + (w->client.bottom - w->client.top);
-    over = inClient != nonClient;
-  }
+  if (over) over = (hit == HTCLIENT) != nonClient;
   if (!over && (track->dwFlags & TME_LEAVE)) {
     MSG msg{track->hwndTrack, nonClient ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0, static_cast<DWORD>(UserClockNow()), in.cursor};
     w->queue->PostInput(msg);

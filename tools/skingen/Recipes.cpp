@@ -243,7 +243,8 @@ class Painter {
   void Field() const {
     const double r = Metric("radius");
     ByLook(r, [&](Look look, double inset) {
-      const char* border = look == Look::Hot ? "border-strong" : look == Look::Normal ? "border" : "accent";
+      // The pointer over a field lights its border in the accent, as focus does.
+      const char* border = look == Look::Hot ? "accent-hot" : look == Look::Normal ? "border" : "accent";
       Body(inset, inset, w - 2 * inset, h - 2 * inset, r, "surface", border);
     });
   }

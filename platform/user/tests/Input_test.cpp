@@ -191,6 +191,26 @@ TEST_F(InputTest, MouseLeaveAndHover) {
   (void)b;
 }
 
+// Client or frame is what the window's hit test answers, not where its client rectangle lies.
+TEST_F(InputTest, MouseLeaveTrackingFollowsTheHitTest) {
+  HWND knob = Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, [](HWND, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+    if (msg != WM_NCHITTEST) return false;
+    *result = HTOBJECT;
+    return true;
+  });
+  InjectMouseMove(POINT{50, 50});
+  Pump();
+  ClearLog();
+  TRACKMOUSEEVENT nc{sizeof nc, TME_LEAVE | TME_NONCLIENT, knob, 0};
+  ASSERT_TRUE(TrackMouseEvent(&nc));
+  TRACKMOUSEEVENT client{sizeof client, TME_LEAVE, knob, 0};
+  Pump();
+  EXPECT_TRUE(Messages(knob, {WM_NCMOUSELEAVE}).empty()) << "the pointer is over the frame part";
+  ASSERT_TRUE(TrackMouseEvent(&client));
+  Pump();
+  EXPECT_EQ(Messages(knob, {WM_MOUSELEAVE}).size(), 1u) << "and not over the client part";
+}
+
 TEST_F(InputTest, KeysGoToFocusWithTheirLayoutAndTranslate) {
   HWND top = Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   HWND edit = Create(WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, top);
