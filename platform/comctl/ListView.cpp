@@ -1187,6 +1187,37 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if ((m_exStyle & LVS_EX_CHECKBOXES) && !(old & LVS_EX_CHECKBOXES) && !OwnerData())
         for (Row& r : m_rows)
           if (!(r.state & LVIS_STATEIMAGEMASK)) r.state |= INDEXTOSTATEIMAGEMASK(1);
+      if ((m_exStyle & LVS_EX_CHECKBOXES) && !m_checkImages) {
+        // The check boxes as state images 1 (empty) and 2 (checked), for those who ask.
+        m_checkImages = ImageList_Create(16, 16, ILC_COLOR32, 2, 1);
+        HDC screen = GetDC(nullptr);
+        for (int checked = 0; checked < 2; ++checked) {
+          BITMAPINFO bi{};
+          bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+          bi.bmiHeader.biWidth = 16;
+          bi.bmiHeader.biHeight = -16;
+          bi.bmiHeader.biPlanes = 1;
+          bi.bmiHeader.biBitCount = 32;
+          void* bits = nullptr;
+          HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+          HDC mem = CreateCompatibleDC(screen);
+          HGDIOBJ previous = SelectObject(mem, bitmap);
+          RECT all{0, 0, 16, 16};
+          HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+          FillRect(mem, &all, white);
+          DeleteObject(white);
+          PaintCheckBox(mem, all, checked + 1);
+          SelectObject(mem, previous);
+          DeleteDC(mem);
+          if (bits) {
+            auto* px = static_cast<DWORD*>(bits);
+            for (int i = 0; i < 256; ++i) px[i] |= 0xFF000000u;
+          }
+          ImageList_Add(m_checkImages, bitmap, nullptr);
+          DeleteObject(bitmap);
+        }
+        ReleaseDC(nullptr, screen);
+      }
       if (!(m_exStyle & LVS_EX_CHECKBOXES) && (old & LVS_EX_CHECKBOXES) && !OwnerData())
         for (Row& r : m_rows) r.state &= ~LVIS_STATEIMAGEMASK;
       if (m_header) {

@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kCheckBoxCell = 16;     // the control's own check boxes
 constexpr int kLabelPad = 2;          // text inset inside a label
-constexpr int kDefaultSmallLabel = 150;  // small-icon cell width when labels are not measured
+constexpr int kDefaultSmallLabel = 100;  // small-icon label width when labels are not measured
 constexpr int kGroupGap = 6;          // pixels between groups in the icon views
 
 int Width(const RECT& r) { return r.right - r.left; }
@@ -95,7 +95,7 @@ SIZE ListView::IconSpacing(bool small) {
   if (!OwnerData() && Count() <= 2000) {
     label = 16;
     for (int row = 0; row < Count(); ++row) label = std::max(label, LabelWidth(row));
-    label = std::min(label + 2 * kLabelPad, 300);
+    label = std::min(label + 2 * kLabelPad, kDefaultSmallLabel);
   }
   return SIZE{image.cx + state.cx + label + 8, RowHeight()};
 }
@@ -293,7 +293,12 @@ void ListView::EnsureLayout() {
 
 // ---- item geometry ---------------------------------------------------------------------------
 
+// Icon views: the item's cell in view coordinates (what LVM_SETITEMPOSITION sets); the other
+// views: the bounds' corner in the client area.
 POINT ListView::ItemPosition(int row) {
+  EnsureLayout();
+  const DWORD view = View();
+  if ((view == LVS_ICON || view == LVS_SMALLICON) && Valid(row)) return m_iconCells[static_cast<size_t>(row)];
   const RECT r = ItemRect(row, LVIR_BOUNDS);
   return POINT{r.left, r.top};
 }

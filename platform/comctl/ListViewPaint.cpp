@@ -177,6 +177,14 @@ void ListView::Paint(HDC dc, const RECT& clip) {
       }
     }
     if (!rows.empty()) CacheHint(rows.front(), rows.back());
+    // An unfolded focused label lies over the items after it: paint it last.
+    if (view == LVS_ICON && Valid(m_focus)) {
+      auto it = std::find(rows.begin(), rows.end(), m_focus);
+      if (it != rows.end()) {
+        rows.erase(it);
+        rows.push_back(m_focus);
+      }
+    }
     for (int row : rows) {
       if (!Valid(row)) break;  // a notification may have changed the rows
       if (!ShowsRow(row)) continue;
