@@ -423,7 +423,7 @@ void ListView::SetItemCount(int count, LPARAM flags) {
   m_ownerStates.resize(static_cast<size_t>(count), 0);
   for (int* index : {&m_focus, &m_anchor, &m_hot, &m_dropHilite, &m_insertMark})
     if (*index >= count) *index = -1;
-  m_layoutDirty = true;
+  ForgetMeasurements();
   if (!(flags & LVSICF_NOSCROLL)) {
     // Keep the top row unless it is gone.
   }
@@ -1038,7 +1038,17 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return row;
     }
     case LVM_ENSUREVISIBLE: return EnsureVisible(static_cast<int>(wParam), lParam != 0);
-    case LVM_SCROLL: ScrollBy(static_cast<int>(static_cast<INT_PTR>(wParam)), static_cast<int>(lParam)); return TRUE;
+    case LVM_SCROLL: {
+      const int dx = static_cast<int>(static_cast<INT_PTR>(wParam));
+      int dy = static_cast<int>(lParam);
+      if (View() == LVS_REPORT) {
+        // Pixels to rows, a part of a row counting as a whole one.
+        const int rh = RowHeight();
+        dy = dy >= 0 ? (dy + rh - 1) / rh : -((-dy + rh - 1) / rh);
+      }
+      ScrollBy(dx, dy);
+      return TRUE;
+    }
     case LVM_REDRAWITEMS: {
       const int first = std::max(0, static_cast<int>(wParam));
       const int last = std::min(Count() - 1, static_cast<int>(lParam));
@@ -1379,6 +1389,8 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case CCM_SETUNICODEFORMAT: {
       const bool old = m_unicode;
       m_unicode = wParam != 0;
+      // The header speaks to the list view as the list view speaks to its parent.
+      if (m_header) SendMessageW(m_header, CCM_SETUNICODEFORMAT, wParam, 0);
       return old;
     }
     case CCM_GETUNICODEFORMAT: return m_unicode;
@@ -1428,10 +1440,37 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_ERASEBKGND:
-      EraseBackground(reinterpret_cast<HDC>(wParam));
+      // Double buffered, the background is painted with the rows.
+      if (!DoubleBuffered()) EraseBackground(reinterpret_cast<HDC>(wParam));
       return TRUE;
     case WM_PAINT:
-      return comctl_detail::AnswerPaint(m_hwnd, wParam, [this](HDC dc, const RECT& area) { Paint(dc, area); });
+      return comctl_detail::AnswerPaint(m_hwnd, wParam, [this](HDC dc, const RECT& area) {
+        if (!DoubleBuffered()) {
+          Paint(dc, area);
+          return;
+        }
+        const int w = std::max(1, static_cast<int>(area.right - area.left));
+        const int h = std::max(1, static_cast<int>(area.bottom - area.top));
+        HDC mem = CreateCompatibleDC(dc);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, w, h);
+        HGDIOBJ old = SelectObject(mem, bitmap);
+        SetViewportOrgEx(mem, -area.left, -area.top, nullptr);
+        EraseBackground(mem, &area);
+        Paint(mem, area);
+        SetViewportOrgEx(mem, 0, 0, nullptr);
+        BitBlt(dc, area.left, area.top, w, h, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteObject(bitmap);
+        DeleteDC(mem);
+      });
+    case WM_MOUSEHOVER:
+      // Track select: the row the pointer rests on becomes the selection.
+      if ((m_exStyle & LVS_EX_TRACKSELECT) && Valid(m_hot) && !(StateOf(m_hot) & LVIS_SELECTED)) {
+        ClearSelection(m_hot);
+        SetState(m_hot, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        m_anchor = m_hot;
+      }
+      return 0;
     case WM_PRINTCLIENT: {
       RECT client;
       GetClientRect(m_hwnd, &client);

@@ -99,6 +99,8 @@ class ListView {
   void SelectRange(int from, int to, bool select);
   void ToggleCheck(int row);
   bool HasCheckBoxes() const { return (m_exStyle & LVS_EX_CHECKBOXES) != 0; }
+  // LVS_EX_DOUBLEBUFFER paints through a bitmap, unless the parent is to show through.
+  bool DoubleBuffered() const { return (m_exStyle & LVS_EX_DOUBLEBUFFER) && m_bkColor != CLR_NONE; }
 
   // ---- columns and groups (ListView.cpp)
   int ColumnCount() const { return static_cast<int>(m_columns.size()); }
@@ -127,6 +129,7 @@ class ListView {
 
   // ---- layout and scrolling (ListViewLayout.cpp)
   void LayoutChanged();  // positions or sizes changed: re-lay out and repaint
+  void ForgetMeasurements();
   void EnsureLayout();
   HFONT Font() const;
   int RowHeight();
@@ -228,6 +231,10 @@ class ListView {
   std::vector<int> m_rowSlot;        // grouped report layout: slot within the view
   std::vector<POINT> m_iconCells;    // icon views: every row's cell
   SIZE m_viewSize{};                 // the laid-out extent in view coordinates
+  // Measurements kept until the layout changes (fonts, image lists, texts, counts).
+  int m_rowHeightCache = -1;
+  SIZE m_smallSpacingCache{-1, -1};
+  int m_listWidthCache = -1;
   int m_labelCacheRow = -1;
   // Insert mark.
   int m_insertMark = -1;

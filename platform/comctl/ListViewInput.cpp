@@ -30,7 +30,9 @@ void ListView::SetHot(int row) {
   InvalidateRow(old);
   InvalidateRow(row);
   if (row >= 0) {
-    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, m_hwnd, 0};
+    const bool hover = (m_exStyle & LVS_EX_TRACKSELECT) != 0;
+    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE | (hover ? TME_HOVER : 0U), m_hwnd,
+                          m_hoverTime < 0 ? HOVER_DEFAULT : static_cast<DWORD>(m_hoverTime)};
     TrackMouseEvent(&track);
     NotifyListView(LVN_HOTTRACK, row, 0, 0, 0, 0);
   }

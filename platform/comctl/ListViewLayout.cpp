@@ -39,6 +39,7 @@ SIZE ListView::StateImageSize() const {
 }
 
 int ListView::RowHeight() {
+  if (m_rowHeightCache > 0) return m_rowHeightCache;
   HDC dc = GetDC(m_hwnd);
   HGDIOBJ old = SelectObject(dc, Font());
   TEXTMETRICW tm{};
@@ -48,6 +49,7 @@ int ListView::RowHeight() {
   int height = tm.tmHeight + 3;
   height = std::max(height, static_cast<int>(ImageSize(LVSIL_SMALL).cy) + 1);
   height = std::max(height, static_cast<int>(StateImageSize().cy) + 1);
+  m_rowHeightCache = height;
   return height;
 }
 
@@ -89,6 +91,7 @@ SIZE ListView::IconSpacing(bool small) {
     if (m_iconSpacing.cy > 0) def.cy = m_iconSpacing.cy;
     return def;
   }
+  if (m_smallSpacingCache.cx > 0) return m_smallSpacingCache;
   const SIZE image = ImageSize(LVSIL_SMALL);
   const SIZE state = StateImageSize();
   int label = kDefaultSmallLabel;
@@ -97,7 +100,8 @@ SIZE ListView::IconSpacing(bool small) {
     for (int row = 0; row < Count(); ++row) label = std::max(label, LabelWidth(row));
     label = std::min(label + 2 * kLabelPad, kDefaultSmallLabel);
   }
-  return SIZE{image.cx + state.cx + label + 8, RowHeight()};
+  m_smallSpacingCache = SIZE{image.cx + state.cx + label + 8, RowHeight()};
+  return m_smallSpacingCache;
 }
 
 int ListView::LabelWidth(int row, int subItem) {
@@ -114,6 +118,7 @@ int ListView::LabelWidth(int row, int subItem) {
 
 int ListView::ListColumnWidth() {
   if (m_listColumnWidth > 0) return m_listColumnWidth;
+  if (m_listWidthCache > 0) return m_listWidthCache;
   const SIZE image = ImageSize(LVSIL_SMALL);
   const SIZE state = StateImageSize();
   int label = kDefaultSmallLabel;
@@ -122,7 +127,8 @@ int ListView::ListColumnWidth() {
     for (int row = 0; row < Count(); ++row) label = std::max(label, LabelWidth(row));
     label = std::min(label + 2 * kLabelPad, 400);
   }
-  return image.cx + state.cx + label + 8;
+  m_listWidthCache = image.cx + state.cx + label + 8;
+  return m_listWidthCache;
 }
 
 int ListView::RowsPerListColumn() {
@@ -137,8 +143,15 @@ int ListView::ItemsPerLine() {
   return std::max(1, Width(client) / std::max(1, static_cast<int>(spacing.cx)));
 }
 
-void ListView::LayoutChanged() {
+void ListView::ForgetMeasurements() {
   m_layoutDirty = true;
+  m_rowHeightCache = -1;
+  m_smallSpacingCache = SIZE{-1, -1};
+  m_listWidthCache = -1;
+}
+
+void ListView::LayoutChanged() {
+  ForgetMeasurements();
   if (!m_redraw) return;
   UpdateScrollBars();
   InvalidateRect(m_hwnd, nullptr, TRUE);

@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <functional>
 
 #include "platform/comctl/OwnerDraw.h"
@@ -905,6 +906,101 @@ TEST_F(ListViewTest, AnsiParentsGetUtf8Texts) {
   char buffer[32] = {};
   ListView_GetItemText(list, 0, 0, buffer, 32);
   EXPECT_STREQ(buffer, "caf\xC3\xA9");
+}
+
+
+// ---- the header child, as a subclass of the control sees it -------------------------------
+
+TEST_F(ListViewTest, TheHeaderIsAnnouncedAndItsNotificationsReachTheListsProcedure) {
+  // A class over the list view's, as the class library makes one.
+  static WNDPROC base = nullptr;
+  static std::vector<UINT> seen;
+  static HWND announced = nullptr;
+  seen.clear();
+  announced = nullptr;
+  WNDCLASSW wc{};
+  ASSERT_TRUE(GetClassInfoW(nullptr, WC_LISTVIEWW, &wc));
+  base = wc.lpfnWndProc;
+  wc.lpfnWndProc = [](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+    if (msg == WM_PARENTNOTIFY && LOWORD(w) == WM_CREATE) announced = reinterpret_cast<HWND>(l);
+    if (msg == WM_NOTIFY) seen.push_back(reinterpret_cast<NMHDR*>(l)->code);
+    return CallWindowProcW(base, h, msg, w, l);
+  };
+  wc.lpszClassName = u"WatchedListView";
+  RegisterClassW(&wc);
+  list = CreateWindowExW(0, u"WatchedListView", u"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 10, 10, 300, 200, parent->hwnd,
+                         nullptr, nullptr, nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(announced, ListView_GetHeader(list));
+  AddColumn(u"Name", 100);
+  AddColumn(u"Size", 100);
+  for (int i = 0; i < 3; ++i) AddItem(u"row");
+  // A click on the second section: the header's click becomes LVN_COLUMNCLICK for column 1.
+  RECT section{};
+  Header_GetItemRect(ListView_GetHeader(list), 1, &section);
+  pt::Click(pt::ScreenPoint(ListView_GetHeader(list), (section.left + section.right) / 2, 5));
+  Pump();
+  EXPECT_NE(std::find(seen.begin(), seen.end(), HDN_ITEMCLICKW), seen.end());
+  const Heard* click = parent->Last(LVN_COLUMNCLICK);
+  ASSERT_NE(click, nullptr);
+  EXPECT_EQ(reinterpret_cast<intptr_t>(click->oldItem), 1);
+  // Dragging the divider resizes the column and moves the cells.
+  pt::Drag(pt::ScreenPoint(ListView_GetHeader(list), 100, 5), pt::ScreenPoint(ListView_GetHeader(list), 140, 5));
+  Pump();
+  EXPECT_EQ(ListView_GetColumnWidth(list, 0), 140);
+  RECT cell{};
+  ListView_GetSubItemRect(list, 0, 1, LVIR_BOUNDS, &cell);
+  EXPECT_EQ(cell.left, 140);
+}
+
+TEST_F(ListViewTest, KeysMoveThroughTheIconGridAndTrackSelectPicksTheRestingRow) {
+  MakeList(LVS_ICON | LVS_AUTOARRANGE, 300, 220);
+  ListView_SetIconSpacing(list, 70, 60);
+  for (int i = 0; i < 10; ++i) AddItem(u"icon");  // four to a line
+  SetFocus(list);
+  ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  struct Step {
+    int key;
+    int focused;
+  };
+  const Step steps[] = {{VK_RIGHT, 1}, {VK_DOWN, 5}, {VK_DOWN, 9}, {VK_DOWN, 9}, {VK_LEFT, 8}, {VK_UP, 4}, {VK_HOME, 0}, {VK_END, 9}};
+  for (const Step& step : steps) {
+    Key(step.key);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), step.focused) << step.key;
+    EXPECT_EQ(Selected(), std::vector<int>{step.focused}) << step.key;
+  }
+  ListView_SetExtendedListViewStyle(list, LVS_EX_TRACKSELECT);
+  const POINT at = Center(6, LVIR_ICON);
+  pt::MouseMove(pt::ScreenPoint(list, at.x, at.y));
+  Pump();
+  EXPECT_EQ(ListView_GetHotItem(list), 6);
+  pt::AdvanceClock(1000);
+  Pump();
+  EXPECT_EQ(Selected(), std::vector<int>{6});
+}
+
+TEST_F(ListViewTest, DoubleBufferedPaintingLooksTheSame) {
+  MakeList(LVS_REPORT, 300, 150);
+  AddColumn(u"Name", 150);
+  AddColumn(u"Size", 80);
+  for (int i = 0; i < 6; ++i) {
+    AddItem(u"row " + Utf8ToUtf16(std::to_string(i)));
+    SetSub(i, 1, u"12 KB");
+  }
+  ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
+  RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const pt::Image direct = pt::ReadWindow(list);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_DOUBLEBUFFER);
+  RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const pt::Image buffered = pt::ReadWindow(list);
+  ASSERT_EQ(direct.pixels.size(), buffered.pixels.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < direct.pixels.size(); ++i) differing += (direct.pixels[i] & 0xFFFFFF) != (buffered.pixels[i] & 0xFFFFFF);
+  EXPECT_EQ(differing, 0u);
+  // LVM_SCROLL counts report pixels as rows, a part of one as a whole.
+  for (int i = 0; i < 40; ++i) AddItem(u"more");
+  ListView_Scroll(list, 0, 1);
+  EXPECT_EQ(ListView_GetTopIndex(list), 1);
 }
 
 }  // namespace
