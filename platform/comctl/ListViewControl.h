@@ -64,6 +64,13 @@ struct ItemGeometry {
   RECT select{};
 };
 
+// Copies text into a caller's buffer of `capacity` units, always terminated, never cutting a
+// character in two.
+void CopyOut(const std::u16string& text, LPWSTR buffer, int capacity);
+void CopyOut(const std::string& text, LPSTR buffer, int capacity);
+// Reads the text an A (UTF-8) or W message carries; false for LPSTR_TEXTCALLBACK.
+bool ReadText(bool ansi, const void* pointer, std::u16string* out);
+
 class ListView {
  public:
   explicit ListView(HWND hwnd);
