@@ -314,17 +314,8 @@ void ListView::SelectRange(int from, int to, bool select) {
 
 void ListView::ToggleCheck(int row) {
   if (!Valid(row) || !HasCheckBoxes()) return;
-  if (OwnerData()) {
-    // The parent keeps the marks: it learns of the toggle and answers the next GETDISPINFO.
-    std::u16string unused;
-    FillDispInfo(row, 0, LVIF_STATE, nullptr, nullptr, nullptr);
-    const UINT old = m_dispState & LVIS_STATEIMAGEMASK;
-    if (!(m_dispStateMask & LVIS_STATEIMAGEMASK)) return;
-    const UINT now = INDEXTOSTATEIMAGEMASK(old == INDEXTOSTATEIMAGEMASK(2) ? 1U : 2U);
-    NotifyListView(LVN_ITEMCHANGED, row, 0, now, old, LVIF_STATE);
-    InvalidateRow(row);
-    return;
-  }
+  // With owner data the parent keeps the marks and toggles them on its own clicks and keys.
+  if (OwnerData()) return;
   const UINT image = StateOf(row) & LVIS_STATEIMAGEMASK;
   if (image == 0) return;
   const UINT next = image == INDEXTOSTATEIMAGEMASK(2) ? INDEXTOSTATEIMAGEMASK(1) : INDEXTOSTATEIMAGEMASK(2);

@@ -496,6 +496,45 @@ TEST_F(ListViewTest, CheckBoxesAreStateImagesToggledByClickAndSpace) {
   Save("listview-checks");
 }
 
+TEST_F(ListViewTest, OwnerDataCheckBoxesComeFromTheParent) {
+  parent->onNotify = [](NMHDR* header, bool*) -> LRESULT {
+    if (header->code != LVN_GETDISPINFOW) return 0;
+    auto* nm = reinterpret_cast<NMLVDISPINFOW*>(header);
+    if (nm->item.mask & LVIF_TEXT) std::copy_n(u"row", 4, nm->item.pszText);
+    if (nm->item.mask & LVIF_STATE) {
+      nm->item.state = INDEXTOSTATEIMAGEMASK(nm->item.iItem % 2 == 0 ? 2 : 1);
+      nm->item.stateMask = nm->item.iItem == 3 ? 0 : LVIS_STATEIMAGEMASK;  // row 3 shows no box
+    }
+    return 0;
+  };
+  MakeList(LVS_REPORT | LVS_OWNERDATA);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES);
+  AddColumn(u"Name", 150);
+  ListView_SetItemCount(list, 6);
+  EXPECT_TRUE(ListView_GetCheckState(list, 0));
+  EXPECT_FALSE(ListView_GetCheckState(list, 1));
+  InvalidateRect(list, nullptr, TRUE);
+  UpdateWindow(list);
+  const pt::Image image = pt::ReadWindow(list);
+  auto darkPixels = [&](int row) {
+    RECT bounds{};
+    ListView_GetItemRect(list, row, &bounds, LVIR_BOUNDS);
+    int dark = 0;
+    for (int y = bounds.top; y < bounds.bottom; ++y)
+      for (int x = bounds.left + 2; x < bounds.left + 18; ++x) dark += (image.At(x, y) & 0xFFFFFF) != 0xFFFFFF;
+    return dark;
+  };
+  EXPECT_GT(darkPixels(1), 10);
+  EXPECT_EQ(darkPixels(3), 0);
+  // The parent keeps the marks: Space changes nothing by itself.
+  SetFocus(list);
+  ListView_SetItemState(list, 1, LVIS_FOCUSED, LVIS_FOCUSED);
+  parent->heard.clear();
+  Key(VK_SPACE);
+  for (const Heard& h : parent->heard)
+    if (h.code == LVN_ITEMCHANGED) EXPECT_EQ(h.action & LVIF_STATE ? (h.lParam & LVIS_STATEIMAGEMASK) : 0, 0);
+}
+
 // ---- groups -------------------------------------------------------------------------------
 
 TEST_F(ListViewTest, GroupsOrderRowsAndHideWhatHasNoKnownGroup) {
