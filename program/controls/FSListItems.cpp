@@ -294,9 +294,13 @@ void TFSListItem::SetGroupID(int value) {
   ListView()->Perform(LVM_REDRAWITEMS, static_cast<WPARAM>(item.iItem), item.iItem);
 }
 
+// A row without its check box has no state image in the window (and reads its stored mark).
 void TFSListItem::SetShowCheckbox(bool value) {
   if (FShowCheckbox == value) return;
+  if (!value) FChecked = Checked();
   FShowCheckbox = value;
+  if (HasWindow() && ListView()->Checkboxes() && !ListView()->StateImages() && GetIndex() >= 0)
+    SendState(value ? INDEXTOSTATEIMAGEMASK(FChecked ? 2 : 1) : 0, LVIS_STATEIMAGEMASK);
   Redraw();
 }
 
@@ -323,11 +327,11 @@ void TFSListItem::SetChecked(bool value) {
   TFSCustomListView* view = ListView();
   if (!view) return;
   if (!view->IsOwnerData()) {
-    if (HasWindow() && GetIndex() >= 0)
+    if (HasWindow() && GetIndex() >= 0 && FShowCheckbox)
       SendState(INDEXTOSTATEIMAGEMASK(value ? 2 : 1), LVIS_STATEIMAGEMASK);
     return;
   }
-  if (!view->RedrawEnabled() || !view->HandleAllocated()) return;
+  if (!view->RedrawEnabled() || !view->HandleAllocated() || view->FFetching > 0) return;
   Redraw();
   const int row = GetIndex();
   TFSItemStates state = ItemStatesFromWord(static_cast<UINT>(

@@ -122,7 +122,9 @@ void TFSCustomListView::CreateParams(TCreateParams& params) {
 void TFSCustomListView::ResetExStyles() {
   if (!HandleAllocated()) return;
   DWORD styles = LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP;
-  if (FCheckboxes && !FOwnerData) styles = LVS_EX_CHECKBOXES;
+  // In owner-data mode the control draws the boxes from the state each row's display
+  // information reports.
+  if (FCheckboxes) styles = FOwnerData ? styles | LVS_EX_CHECKBOXES : LVS_EX_CHECKBOXES;
   if (FGridLines) styles |= LVS_EX_GRIDLINES;
   if (FHotTrack) styles |= LVS_EX_TRACKSELECT;
   if (FRowSelect) styles |= LVS_EX_FULLROWSELECT;

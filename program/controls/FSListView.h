@@ -492,6 +492,8 @@ class TFSCustomListView : public TCustomMultiSelectListControl {
   // Set while the window itself removes rows (its deletion notifications): the items freed
   // then must not ask it to delete their rows again.
   int FRowsGoing = 0;
+  // Inside OnData: what the owner sets on the item is only stored.
+  int FFetching = 0;
 
   // Header.
   HWND FHeaderHandle = nullptr;

@@ -36,13 +36,13 @@ void FreeResourceCursor(TCursor& index, HCURSOR& handle) {
   handle = nullptr;
 }
 
-// The whole text of a window, however long.
+// The whole text of a window, however long (asked in UTF-16, the editors' own form).
 AnsiString WindowText(HWND window) {
-  const int length = GetWindowTextLengthA(window);
-  AnsiString text(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
-  const int got = GetWindowTextA(window, text.data(), length + 1);
+  const int length = GetWindowTextLengthW(window);
+  WideString text(static_cast<size_t>(std::max(length, 0)) + 1, u'\0');
+  const int got = GetWindowTextW(window, text.data(), length + 1);
   text.resize(static_cast<size_t>(std::max(got, 0)));
-  return text;
+  return WideToUTF8(text);
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ LRESULT TFSCustomListView::EditLabel(WPARAM row, LPARAM text) {
     return m.Result;
   }
   SetWindowLongPtrA(editor, GWLP_ID, 1);
-  SetWindowTextA(editor, text ? reinterpret_cast<LPCSTR>(text) : "");
+  SetWindowTextW(editor, UTF8ToWide(text ? reinterpret_cast<LPCSTR>(text) : "").c_str());
   ::SetFocus(editor);
   ShowWindow(editor, SW_SHOW);
   FEditHandle = editor;
@@ -111,7 +111,7 @@ LRESULT TFSCustomListView::GetEditControl() {
   if (!editor) return m.Result;
   // An edit the control began by itself gets the program's editor too, with its text whole.
   FCustomEditor = true;
-  SetWindowTextA(editor, WindowText(own).c_str());
+  SetWindowTextW(editor, UTF8ToWide(WindowText(own)).c_str());
   DestroyWindow(own);
   FEditHandle = editor;
   return reinterpret_cast<LRESULT>(editor);
@@ -137,8 +137,9 @@ void TFSCustomListView::BeginLabelEdit(TWMNotify& m, NMLVDISPINFOA* info) {
   if (!FEditHandle) return;
   if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(FEditHandle, GWLP_WNDPROC)) != &TFSCustomListView::EditProc) {
     SetPropA(FEditHandle, kEditOwnerProp, reinterpret_cast<HANDLE>(this));
+    // Subclassed as a UTF-16 window, as the editors are: their text messages pass unchanged.
     FDefEditProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFSCustomListView::EditProc)));
+        SetWindowLongPtrW(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFSCustomListView::EditProc)));
   }
   if (FCustomEditor) {
     ::SetFocus(FEditHandle);
@@ -203,7 +204,7 @@ void TFSCustomListView::EndEdit(bool save) {
 
 LRESULT TFSCustomListView::EditProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* view = reinterpret_cast<TFSCustomListView*>(GetPropA(window, kEditOwnerProp));
-  if (!view) return DefWindowProcA(window, msg, wParam, lParam);
+  if (!view) return DefWindowProcW(window, msg, wParam, lParam);
   return view->EditWndProc(window, msg, wParam, lParam);
 }
 
@@ -250,14 +251,14 @@ LRESULT TFSCustomListView::EditWndProc(HWND window, UINT msg, WPARAM wParam, LPA
     }
     case WM_NCDESTROY: {
       RemovePropA(window, kEditOwnerProp);
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
       if (FEditHandle == window) FEditHandle = nullptr;
       FDefEditProc = nullptr;
-      return CallWindowProcA(previous, window, msg, wParam, lParam);
+      return CallWindowProcW(previous, window, msg, wParam, lParam);
     }
     default: break;
   }
-  const LRESULT result = CallWindowProcA(previous, window, msg, wParam, lParam);
+  const LRESULT result = CallWindowProcW(previous, window, msg, wParam, lParam);
   if (msg == WM_WINDOWPOSCHANGING && window == FEditHandle && FEditingIndex != -1)
     PlaceEditor(reinterpret_cast<WINDOWPOS*>(lParam));
   return result;

@@ -229,7 +229,14 @@ TFSListItem* TFSCustomListView::ItemOfRow(int row, int subItem, const LVITEMA* r
       if (wanted.Contains(irImage)) item->FImageIndex = request->iImage;
       if (wanted.Contains(irIndent)) item->FIndent = request->iIndent;
       if (wanted.Contains(irGroupID)) item->FGroupID = request->iGroupId;
-      OwnerDataFetch(item, wanted);
+      ++FFetching;
+      try {
+        OwnerDataFetch(item, wanted);
+      } catch (...) {
+        --FFetching;
+        throw;
+      }
+      --FFetching;
     }
   }
   if (item) {
