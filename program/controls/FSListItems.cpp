@@ -478,14 +478,14 @@ TFSListItem* TFSListItems::AddItem(TFSListItem* item, int index) {
   if (item) checked = item->FChecked;
   else item = FOwner->CreateListItem();
   LVITEMA row{};
-  row.mask = LVIF_IMAGE | LVIF_PARAM;
+  row.mask = LVIF_IMAGE | LVIF_PARAM | LVIF_GROUPID;
   row.iItem = index < 0 ? 0x7FFFFFFF : index;
+  row.iGroupId = item->FGroupID;
   row.iImage = I_IMAGECALLBACK;
   row.lParam = reinterpret_cast<LPARAM>(item);
-  if (!item->FCaption.empty()) {
-    row.mask |= LVIF_TEXT;
-    row.pszText = LPSTR_TEXTCALLBACKA;
-  }
+  // The text is always the item's to tell, also when it is still empty at insertion.
+  row.mask |= LVIF_TEXT;
+  row.pszText = LPSTR_TEXTCALLBACKA;
   item->FIndexCache = static_cast<int>(FOwner->Perform(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)));
   if (checked) item->SetChecked(true);
   return item;

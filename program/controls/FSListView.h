@@ -248,6 +248,9 @@ class TFSCustomListView : public TCustomMultiSelectListControl {
   AnsiString ProgressSkinName;
   int ProgressSkinPartIndex = 0;
   void UpdateHeaderSkin();
+  // Looks the progress cells' part up once (Loaded does; a view made in code calls it after
+  // setting the names).
+  void ResolveProgressPart();
   void InvalidateHeader();
   // Paints the whole header into `dc` (client coordinates of the header).
   void PaintHeader(HDC dc);
@@ -397,7 +400,6 @@ class TFSCustomListView : public TCustomMultiSelectListControl {
   void SetHotSection(int value);
   void SetPressedSection(int value);
   void TakeOverColumnOrder();
-  void ResolveProgressPart();
   void NCPaint(TMessage& m);
   void PrintWindow(TMessage& m);
   void CenterAnimation();
