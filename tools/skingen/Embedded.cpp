@@ -393,8 +393,9 @@ void Chunk(std::vector<uint8_t>& file, const char type[4], const std::vector<uin
   PutBig32(file, Crc32(file.data() + start, file.size() - start));
 }
 
-// An RGBA PNG of a cairo surface (straight alpha, 8 bits a channel).
-std::vector<uint8_t> PngFile(cairo_surface_t* surface) {
+// An RGBA PNG of a cairo surface (straight alpha, 8 bits a channel), with text chunks of
+// keyword and value.
+std::vector<uint8_t> PngFile(cairo_surface_t* surface, const std::vector<std::pair<std::string, std::string>>& texts = {}) {
   cairo_surface_flush(surface);
   const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
   const int stride = cairo_image_surface_get_stride(surface);
@@ -436,6 +437,12 @@ std::vector<uint8_t> PngFile(cairo_surface_t* surface) {
   PutBig32(header, static_cast<uint32_t>(height));
   header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter, no interlace
   Chunk(file, "IHDR", header);
+  for (const auto& [keyword, value] : texts) {
+    std::vector<uint8_t> text(keyword.begin(), keyword.end());
+    text.push_back(0);
+    text.insert(text.end(), value.begin(), value.end());
+    Chunk(file, "tEXt", text);
+  }
   Chunk(file, "IDAT", zlib);
   Chunk(file, "IEND", {});
   return file;
@@ -489,7 +496,8 @@ std::vector<uint8_t> PhotoError() {
 }
 
 // The "searching" clip: a magnifier sweeping to and fro over an open folder, one frame after
-// another from left to right in a strip.
+// another from left to right in a strip; text chunks give the animation control the number of
+// frames ("Frames") and the time each is shown ("FrameTime", milliseconds).
 std::vector<uint8_t> FindFolderClip() {
   constexpr int kWidth = kFindFolderFrameWidth, kHeight = kFindFolderFrameHeight;
   SurfacePtr surface = NewSurface(kWidth * kFindFolderFrames, kHeight);
@@ -540,7 +548,7 @@ std::vector<uint8_t> FindFolderClip() {
     cairo_stroke(cr);
     cairo_restore(cr);
   }
-  return PngFile(surface.get());
+  return PngFile(surface.get(), {{"Frames", std::to_string(kFindFolderFrames)}, {"FrameTime", std::to_string(kFindFolderFrameTimeMs)}});
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ std::vector<std::string> GenerateEmbedded(const std::string& folder);
 constexpr int kFindFolderFrames = 16;
 constexpr int kFindFolderFrameWidth = 48;
 constexpr int kFindFolderFrameHeight = 40;
+constexpr int kFindFolderFrameTimeMs = 80;
 
 // The bytes of each file, by name, as GenerateEmbedded writes them.
 std::vector<std::pair<std::string, std::vector<uint8_t>>> EmbeddedFiles();
