@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,13 @@ class Animate {
 
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   int CurrentFrame() const { return m_strip ? m_frame : -1; }
+  bool ClipInfo(int* frames, int* width, int* height) const {
+    if (!m_strip) return false;
+    *frames = m_frames;
+    *width = m_frameWidth;
+    *height = m_frameHeight;
+    return true;
+  }
 
  private:
   DWORD Style() const { return static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_STYLE)); }
@@ -234,15 +242,24 @@ LRESULT Animate::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// Every animation control by its window (GUI thread only).
+std::map<HWND, Animate*>& Controls() {
+  static std::map<HWND, Animate*> controls;
+  return controls;
+}
+
 LRESULT AnimateWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new Animate(hwnd)));
+    auto* control = new Animate(hwnd);
+    Controls()[hwnd] = control;
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(control));
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   auto* control = reinterpret_cast<Animate*>(GetWindowLongPtrW(hwnd, 0));
   if (!control) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, 0, 0);
+    Controls().erase(hwnd);
     delete control;
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
@@ -263,13 +280,23 @@ const comctl_detail::ClassRegistration g_registration(RegisterAnimateClass);
 
 }  // namespace
 
+namespace {
+// Classes made over this one (the class library's) carry other names, so the control is found
+// by its window.
+Animate* ControlOf(HWND animate) {
+  auto found = Controls().find(animate);
+  return found == Controls().end() ? nullptr : found->second;
+}
+}  // namespace
+
 int detail::AnimateCurrentFrame(HWND animate) {
-  char16_t className[32] = {};
-  if (!IsWindow(animate) || GetClassNameW(animate, className, 32) == 0 ||
-      std::u16string_view(className) != ANIMATE_CLASSW)
-    return -1;
-  auto* control = reinterpret_cast<Animate*>(GetWindowLongPtrW(animate, 0));
+  Animate* control = ControlOf(animate);
   return control ? control->CurrentFrame() : -1;
+}
+
+bool detail::AnimateClipInfo(HWND animate, int* frames, int* width, int* height) {
+  Animate* control = ControlOf(animate);
+  return control && control->ClipInfo(frames, width, height);
 }
 
 }  // namespace platform

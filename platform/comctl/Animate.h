@@ -41,8 +41,10 @@ constexpr WORD ACN_START = 1;
 constexpr WORD ACN_STOP = 2;
 
 namespace detail {
-// The frame on show (0 based), or -1 when no clip is open; for tests.
+// The frame on show (0 based), or -1 when no clip is open.
 int AnimateCurrentFrame(HWND animate);
+// The open clip's number of frames and frame size; false when none is open.
+bool AnimateClipInfo(HWND animate, int* frames, int* width, int* height);
 }  // namespace detail
 
 }  // namespace platform
