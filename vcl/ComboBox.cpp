@@ -288,16 +288,6 @@ void TCustomCombo::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CN_COMMAND: { TWMCommand v(m); CNCommand(v); return; }
     case WM_PARENTNOTIFY: WMParentNotify(m); return;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE:
-      // The control's mouse handling runs, and the window's own (selection, dropping) after it.
-      inherited::Dispatch(m);
-      DefaultHandler(m);
-      return;
     default: inherited::Dispatch(m); return;
   }
 }

@@ -728,20 +728,35 @@ void TControl::DoMouseUp(TWMMouse& m, TMouseButton button) {
   if (!FControlStyle.Contains(csNoStdEvents)) MouseUp(button, KeysToShiftState(m.Keys), m.XPos, m.YPos);
 }
 
+// A press takes the capture for the control, unless the window's own procedure took it while
+// handling the press: a combo box captures for its dropped list, and taking the capture back
+// would close the list at once.
+static void PassOnPress(TControl& control, TMessage& m) {
+  const HWND before = GetCapture();
+  control.DefaultHandler(m);
+  const HWND after = GetCapture();
+  const bool windowTookIt = after && after != before;
+  if (control.ControlStyle().Contains(csCaptureMouse) && !windowTookIt) control.SetMouseCapture(true);
+}
+
+// Each button and move reaches the window's own procedure first (a standard class places its
+// caret, selects its item, drops its list; the default procedure turns a right button release
+// into WM_CONTEXTMENU), and the control's capture, click and events come after it.
 void TControl::WMLButtonDown(TWMMouse& m) {
-  if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
+  PassOnPress(*this, m.Message);
   if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
   DoMouseDown(m, mbLeft, {});
 }
 
 void TControl::WMLButtonDblClk(TWMMouse& m) {
-  if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
+  PassOnPress(*this, m.Message);
   if (FControlStyle.Contains(csClickEvents)) DblClick();
   DoMouseDown(m, mbLeft, {ssDouble});
 }
 
 // A click is a press and a release of the left button, both inside the control.
 void TControl::WMLButtonUp(TWMMouse& m) {
+  DefaultHandler(m.Message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
   if (FControlState.Contains(csClicked)) {
     FControlState.Exclude(csClicked);
@@ -751,13 +766,33 @@ void TControl::WMLButtonUp(TWMMouse& m) {
   DoMouseUp(m, mbLeft);
 }
 
-void TControl::WMRButtonDown(TWMMouse& m) { DoMouseDown(m, mbRight, {}); }
-void TControl::WMRButtonUp(TWMMouse& m) { DoMouseUp(m, mbRight); }
-void TControl::WMRButtonDblClk(TWMMouse& m) { DoMouseDown(m, mbRight, {ssDouble}); }
-void TControl::WMMButtonDown(TWMMouse& m) { DoMouseDown(m, mbMiddle, {}); }
-void TControl::WMMButtonUp(TWMMouse& m) { DoMouseUp(m, mbMiddle); }
+void TControl::WMRButtonDown(TWMMouse& m) {
+  DefaultHandler(m.Message);
+  DoMouseDown(m, mbRight, {});
+}
+
+void TControl::WMRButtonUp(TWMMouse& m) {
+  DefaultHandler(m.Message);
+  DoMouseUp(m, mbRight);
+}
+
+void TControl::WMRButtonDblClk(TWMMouse& m) {
+  DefaultHandler(m.Message);
+  DoMouseDown(m, mbRight, {ssDouble});
+}
+
+void TControl::WMMButtonDown(TWMMouse& m) {
+  DefaultHandler(m.Message);
+  DoMouseDown(m, mbMiddle, {});
+}
+
+void TControl::WMMButtonUp(TWMMouse& m) {
+  DefaultHandler(m.Message);
+  DoMouseUp(m, mbMiddle);
+}
 
 void TControl::WMMouseMove(TWMMouse& m) {
+  DefaultHandler(m.Message);
   if (!FControlStyle.Contains(csNoStdEvents)) MouseMove(KeysToShiftState(m.Keys), m.XPos, m.YPos);
 }
 

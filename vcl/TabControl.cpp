@@ -339,16 +339,6 @@ void TCustomTabControl::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CN_NOTIFY: { TWMNotify v(m); CNNotify(v); return; }
     case CN_DRAWITEM: CNDrawItem(m); return;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE:
-      // The control's mouse handling runs, and the window's own (selection, dropping) after it.
-      inherited::Dispatch(m);
-      DefaultHandler(m);
-      return;
     default: inherited::Dispatch(m); return;
   }
 }

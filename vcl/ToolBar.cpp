@@ -632,17 +632,9 @@ void TToolBar::Dispatch(TMessage& m) {
           return;
         }
       }
-      DefaultHandler(m);
       inherited::Dispatch(m);
       return;
     }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE:
-      DefaultHandler(m);
-      inherited::Dispatch(m);
-      return;
     default: inherited::Dispatch(m); return;
   }
 }

@@ -890,15 +890,9 @@ bool TCustomTreeView::CustomDrawItem(TTreeNode* node, TCustomDrawState state, DW
 void TCustomTreeView::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CN_NOTIFY: { TWMNotify v(m); CNNotify(v); return; }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MOUSEMOVE:
-      // The window's own handling first (selection, expansion), then the control's events.
-      DefaultHandler(m);
-      if (m.Msg == WM_RBUTTONDOWN && FRightClickSelect) {
+      // The node under the pointer is selected before the window and the events hear the press.
+      if (FRightClickSelect) {
         if (TTreeNode* node = GetNodeAt(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam))) SetSelected(node);
       }
       inherited::Dispatch(m);

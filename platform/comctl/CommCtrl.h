@@ -64,6 +64,17 @@ constexpr UINT TBN_FIRST = 0U - 700U;
 constexpr UINT UDN_FIRST = 0U - 721U;
 constexpr UINT CBEN_FIRST = 0U - 800U;
 
+// ---- item values the tree and list views share -----------------------------------------------
+
+// State image n of an item's state word (bits 12 to 15).
+inline constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index) { return index << 12; }
+
+// An image or text the control asks its parent for when it needs it (GETDISPINFO).
+constexpr int I_IMAGECALLBACK = -1;
+constexpr int I_IMAGENONE = -2;
+inline LPWSTR const LPSTR_TEXTCALLBACKW = reinterpret_cast<LPWSTR>(static_cast<LONG_PTR>(-1));
+inline LPSTR const LPSTR_TEXTCALLBACKA = reinterpret_cast<LPSTR>(static_cast<LONG_PTR>(-1));
+
 // ---- custom draw --------------------------------------------------------------------------
 
 constexpr DWORD CDDS_PREPAINT = 0x00000001;

@@ -110,4 +110,25 @@ COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF colour);
 // A new icon of the image (the caller destroys it), or null.
 HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT style);
 
+// ---- drag images -----------------------------------------------------------------------------
+// One drag image per process, drawn over a window while something is dragged. BeginDrag copies
+// image `index` of the list (the caller may destroy the list afterwards) with its hot spot;
+// DragEnter shows it over `lock`'s window at (x, y) in that window's coordinates relative to its
+// top-left corner (the window rectangle, not the client area), minus the hot spot; DragMove
+// moves it;
+// DragShowNolock hides or shows it (the window may then repaint under it); DragLeave removes it
+// from the window; EndDrag forgets it. The picture under the image is saved and put back, so
+// the window is never changed by the drag image. GUI thread only.
+BOOL ImageList_BeginDrag(HIMAGELIST list, int index, int dxHotspot, int dyHotspot);
+BOOL ImageList_DragEnter(HWND lock, int x, int y);
+BOOL ImageList_DragMove(int x, int y);
+BOOL ImageList_DragShowNolock(BOOL show);
+BOOL ImageList_DragLeave(HWND lock);
+void ImageList_EndDrag();
+// The drag image's list (owned by the drag; null when none), its position and its hot spot.
+HIMAGELIST ImageList_GetDragImage(POINT* position, POINT* hotspot);
+// Combines image `index` of `list` with the current drag image (for a drag cursor): the new
+// image's hot spot is placed at the drag image's hot spot. FALSE without a drag.
+BOOL ImageList_SetDragCursorImage(HIMAGELIST list, int index, int dxHotspot, int dyHotspot);
+
 }  // namespace platform

@@ -73,13 +73,7 @@ constexpr UINT TVIS_OVERLAYMASK = 0x0F00;
 constexpr UINT TVIS_STATEIMAGEMASK = 0xF000;
 constexpr UINT TVIS_USERMASK = 0xF000;
 
-inline constexpr UINT INDEXTOSTATEIMAGEMASK(UINT index) { return index << 12; }
-
 constexpr int I_CHILDRENCALLBACK = -1;
-constexpr int I_IMAGECALLBACK = -1;
-constexpr int I_IMAGENONE = -2;
-inline LPWSTR const LPSTR_TEXTCALLBACKW = reinterpret_cast<LPWSTR>(static_cast<LONG_PTR>(-1));
-inline LPSTR const LPSTR_TEXTCALLBACKA = reinterpret_cast<LPSTR>(static_cast<LONG_PTR>(-1));
 
 struct TVITEMW {
   UINT mask;

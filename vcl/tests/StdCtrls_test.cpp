@@ -209,4 +209,57 @@ TEST_F(StdCtrlsTest, MemoWantsReturnsAndTabsAsSet) {
   EXPECT_TRUE(next->Focused());
 }
 
+// The platform edit's own mouse handling runs under the class library: a click places the caret,
+// a drag selects, a right click asks for the context menu once, and each control event comes
+// once.
+TEST_F(StdCtrlsTest, EditAndMemoTakeTheMouse) {
+  auto* edit = Make<TEdit>(5, 5);
+  auto* memo = Make<TMemo>(5, 40);
+  memo->SetBounds(5, 40, 200, 100);
+  m_form->Show();
+  edit->SetText("hello world");
+  memo->Lines()->SetText("first line\nsecond line\n");
+  Application->ProcessMessages();
+  struct Case {
+    TCustomEdit* control;
+    int line;
+  } cases[] = {{edit, 0}, {memo, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.control->ClassName());
+    int downs = 0, ups = 0, clicks = 0, popups = 0;
+    c.control->OnMouseDown = TMouseEvent([&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; });
+    c.control->OnMouseUp = TMouseEvent([&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; });
+    c.control->OnClick = TNotifyEvent([&](TObject*) { ++clicks; });
+    c.control->OnContextPopup = TContextPopupEvent([&](TObject*, TPoint, bool& handled) {
+      ++popups;
+      handled = true;  // no menu: the test only counts the requests
+    });
+    const int start = static_cast<int>(c.control->Perform(EM_LINEINDEX, static_cast<WPARAM>(c.line))) + 6;
+    auto screenAt = [&](int index) {
+      const auto pos = static_cast<DWORD>(c.control->Perform(EM_POSFROMCHAR, static_cast<WPARAM>(index)));
+      return test::ScreenPoint(c.control->Handle(), LOWORD(pos) + 1, HIWORD(pos) + 3);
+    };
+    test::Click(screenAt(start));
+    Application->ProcessMessages();
+    EXPECT_TRUE(c.control->Focused());
+    EXPECT_EQ(c.control->SelStart(), start);
+    EXPECT_EQ(c.control->SelLength(), 0);
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(ups, 1);
+    EXPECT_EQ(clicks, 1);
+
+    test::Drag(screenAt(start), screenAt(start + 4));
+    Application->ProcessMessages();
+    EXPECT_EQ(c.control->SelStart(), start);
+    EXPECT_EQ(c.control->SelLength(), 4);
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    test::Click(screenAt(start), test::MouseButton::Right);
+    Application->ProcessMessages();
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(downs, 3);
+    EXPECT_EQ(ups, 3);
+  }
+}
+
 }  // namespace
