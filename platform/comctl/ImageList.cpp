@@ -499,4 +499,181 @@ HICON ImageList_GetIcon(HIMAGELIST list, int index, UINT style) {
   return icon;
 }
 
+
+// ---- drag images -----------------------------------------------------------------------------
+// One drag at a time, on the GUI thread. The drawn image is taken out again by putting back
+// the pixels saved from under it, so the window's own painting is never touched.
+
+namespace {
+
+struct DragState {
+  HIMAGELIST image = nullptr;  // a one-image copy owned by the drag
+  POINT hotspot{};
+  HIMAGELIST cursor = nullptr;  // ImageList_SetDragCursorImage's image, drawn over it
+  POINT cursorHotspot{};
+  HWND lock = nullptr;
+  bool entered = false;
+  bool visible = false;
+  POINT at{};  // the pointer, in window coordinates of `lock`
+  RECT under{};  // where the saved pixels came from
+  HBITMAP saved = nullptr;
+};
+
+DragState& Drag() {
+  static DragState state;
+  return state;
+}
+
+// A one-image copy of image `index` of `list`.
+HIMAGELIST CopyOne(HIMAGELIST list, int index) {
+  Pixels pixels;
+  int cx = 0, cy = 0;
+  UINT flags = 0;
+  {
+    std::lock_guard<std::mutex> guard(g_lock);
+    ListData* data = Find(list);
+    if (!data || index < 0 || index >= static_cast<int>(data->images.size())) return nullptr;
+    pixels = data->images[static_cast<size_t>(index)];
+    cx = data->cx;
+    cy = data->cy;
+    flags = data->flags;
+  }
+  HIMAGELIST copy = ImageList_Create(cx, cy, flags | ILC_COLOR32, 1, 1);
+  std::lock_guard<std::mutex> guard(g_lock);
+  ListData* data = Find(copy);
+  if (!data) return nullptr;
+  data->images.push_back(std::move(pixels));
+  return copy;
+}
+
+void DragArea(RECT* area) {
+  DragState& d = Drag();
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(d.image, &cx, &cy);
+  RECT r{d.at.x - d.hotspot.x, d.at.y - d.hotspot.y, d.at.x - d.hotspot.x + cx, d.at.y - d.hotspot.y + cy};
+  if (d.cursor) {
+    int ccx = 0, ccy = 0;
+    ImageList_GetIconSize(d.cursor, &ccx, &ccy);
+    RECT c{d.at.x - d.cursorHotspot.x, d.at.y - d.cursorHotspot.y, d.at.x - d.cursorHotspot.x + ccx,
+           d.at.y - d.cursorHotspot.y + ccy};
+    UnionRect(&r, &r, &c);
+  }
+  *area = r;
+}
+
+void HideDrag() {
+  DragState& d = Drag();
+  if (!d.visible) return;
+  d.visible = false;
+  if (!d.saved || !IsWindow(d.lock)) return;
+  HDC dc = GetWindowDC(d.lock);
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, d.saved);
+  BitBlt(dc, d.under.left, d.under.top, d.under.right - d.under.left, d.under.bottom - d.under.top, mem, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  ReleaseDC(d.lock, dc);
+}
+
+void ShowDrag() {
+  DragState& d = Drag();
+  if (d.visible || !d.entered || !d.image || !IsWindow(d.lock)) return;
+  RECT area;
+  DragArea(&area);
+  const int w = std::max(1, static_cast<int>(area.right - area.left)), h = std::max(1, static_cast<int>(area.bottom - area.top));
+  HDC dc = GetWindowDC(d.lock);
+  if (d.saved) DeleteObject(d.saved);
+  d.saved = CreateCompatibleBitmap(dc, w, h);
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, d.saved);
+  BitBlt(mem, 0, 0, w, h, dc, area.left, area.top, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  d.under = area;
+  ImageList_Draw(d.image, 0, dc, d.at.x - d.hotspot.x, d.at.y - d.hotspot.y, ILD_TRANSPARENT);
+  if (d.cursor) ImageList_Draw(d.cursor, 0, dc, d.at.x - d.cursorHotspot.x, d.at.y - d.cursorHotspot.y, ILD_TRANSPARENT);
+  ReleaseDC(d.lock, dc);
+  d.visible = true;
+}
+
+}  // namespace
+
+BOOL ImageList_BeginDrag(HIMAGELIST list, int index, int dxHotspot, int dyHotspot) {
+  ImageList_EndDrag();
+  HIMAGELIST copy = CopyOne(list, index);
+  if (!copy) return FALSE;
+  DragState& d = Drag();
+  d.image = copy;
+  d.hotspot = POINT{dxHotspot, dyHotspot};
+  return TRUE;
+}
+
+BOOL ImageList_DragEnter(HWND lock, int x, int y) {
+  DragState& d = Drag();
+  if (!d.image) return FALSE;
+  HideDrag();
+  d.lock = lock ? lock : GetDesktopWindow();
+  d.at = POINT{x, y};
+  d.entered = true;
+  ShowDrag();
+  return TRUE;
+}
+
+BOOL ImageList_DragMove(int x, int y) {
+  DragState& d = Drag();
+  if (!d.image) return FALSE;
+  const bool wasVisible = d.visible;
+  HideDrag();
+  d.at = POINT{x, y};
+  if (wasVisible) ShowDrag();
+  return TRUE;
+}
+
+BOOL ImageList_DragShowNolock(BOOL show) {
+  DragState& d = Drag();
+  if (!d.image) return FALSE;
+  if (show) ShowDrag();
+  else HideDrag();
+  return TRUE;
+}
+
+BOOL ImageList_DragLeave(HWND lock) {
+  DragState& d = Drag();
+  (void)lock;
+  HideDrag();
+  d.entered = false;
+  d.lock = nullptr;
+  return TRUE;
+}
+
+void ImageList_EndDrag() {
+  DragState& d = Drag();
+  HideDrag();
+  if (d.image) ImageList_Destroy(d.image);
+  if (d.cursor) ImageList_Destroy(d.cursor);
+  if (d.saved) DeleteObject(d.saved);
+  d = DragState{};
+}
+
+HIMAGELIST ImageList_GetDragImage(POINT* position, POINT* hotspot) {
+  DragState& d = Drag();
+  if (position) *position = d.at;
+  if (hotspot) *hotspot = d.hotspot;
+  return d.image;
+}
+
+BOOL ImageList_SetDragCursorImage(HIMAGELIST list, int index, int dxHotspot, int dyHotspot) {
+  DragState& d = Drag();
+  if (!d.image) return FALSE;
+  HIMAGELIST copy = CopyOne(list, index);
+  if (!copy) return FALSE;
+  const bool wasVisible = d.visible;
+  HideDrag();
+  if (d.cursor) ImageList_Destroy(d.cursor);
+  d.cursor = copy;
+  d.cursorHotspot = POINT{dxHotspot, dyHotspot};
+  if (wasVisible) ShowDrag();
+  return TRUE;
+}
+
 }  // namespace platform

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/display/Display.h"
 #include "platform/testing/Pictures.h"
+#include "platform/testing/Synthetic.h"
 #include "platform/user/WinUser.h"
 
 namespace platform {
@@ -183,6 +185,49 @@ TEST(ImageList, CountsReplacesRemovesAndDescribes) {
   EXPECT_EQ(ImageList_GetImageCount(list), 0);
   EXPECT_EQ(ImageList_Add(list, images, nullptr), -1);
   EXPECT_EQ(ImageList_Create(0, 4, ILC_COLOR32, 0, 0), nullptr);
+}
+
+
+TEST(ImageList, DragImageIsDrawnOverAWindowAndTakenAwayWithoutTrace) {
+  std::string error;
+  ASSERT_TRUE(platform::display::StartDisplay(platform::display::Backend::Headless, &error)) << error;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"DragImageTarget";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+  RegisterClassW(&wc);
+  HWND target = CreateWindowExW(0, u"DragImageTarget", u"", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr,
+                                nullptr, nullptr);
+  ASSERT_NE(target, nullptr);
+  UpdateWindow(target);
+  const uint32_t background = test::ReadWindow(target, true).At(20, 20) & 0xFFFFFF;
+  HIMAGELIST list = ImageList_Create(4, 4, ILC_COLOR32, 2, 2);
+  HBITMAP images = TwoImages();
+  ImageList_Add(list, images, nullptr);
+  DeleteObject(images);
+  ASSERT_TRUE(ImageList_BeginDrag(list, 1, 1, 1));
+  ImageList_Destroy(list);  // the drag keeps its own copy
+  POINT hotspot{};
+  ASSERT_NE(ImageList_GetDragImage(nullptr, &hotspot), nullptr);
+  EXPECT_EQ(hotspot.x, 1);
+  ASSERT_TRUE(ImageList_DragEnter(target, 10, 10));
+  auto at = [&](int x, int y) { return test::ReadWindow(target, true).At(x, y) & 0xFFFFFF; };
+  EXPECT_EQ(at(9, 9), kBlue);  // (10, 10) less the hot spot
+  EXPECT_EQ(at(12, 12), kBlue);
+  EXPECT_EQ(at(13, 13), background);
+  ImageList_DragMove(20, 15);
+  EXPECT_EQ(at(9, 9), background);
+  EXPECT_EQ(at(19, 14), kBlue);
+  ImageList_DragShowNolock(FALSE);
+  EXPECT_EQ(at(19, 14), background);
+  ImageList_DragShowNolock(TRUE);
+  EXPECT_EQ(at(19, 14), kBlue);
+  ImageList_DragLeave(target);
+  EXPECT_EQ(at(19, 14), background);
+  ImageList_EndDrag();
+  EXPECT_EQ(ImageList_GetDragImage(nullptr, nullptr), nullptr);
+  EXPECT_FALSE(ImageList_DragMove(1, 1));
+  DestroyWindow(target);
 }
 
 }  // namespace
