@@ -231,11 +231,11 @@ void Page(cairo_t* cr, double left, double top, double width, double height) {
   for (int i = 0; i < 3; ++i) Stroke(cr, 1.0, left + 2.5, top + fold + 2.5 + i * 2.5, left + width - 2.5, top + fold + 2.5 + i * 2.5);
 }
 
-// Dragging several items: the arrow with a stack of three pages below and to its right.
-Picture DragMultiple() {
+// Dragging: the arrow with one page, or a stack of three pages, below and to its right.
+Picture DragPages(int pages) {
   SurfacePtr surface = NewSurface(32, 32);
   ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
-  for (int i = 2; i >= 0; --i) Page(cr.get(), 13.5 + i * 3, 13.5 + i * 3, 11, 13);
+  for (int i = pages - 1; i >= 0; --i) Page(cr.get(), 13.5 + i * 3, 13.5 + i * 3, 11, 13);
   Arrow(cr.get());
   return ToPicture(surface.get());
 }
@@ -560,7 +560,8 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> EmbeddedFiles() {
       {"AutoScrollLeft.cur", IconFile({AutoScroll(3)}, true, 16, 16)},
       {"AutoScrollRight.cur", IconFile({AutoScroll(1)}, true, 16, 16)},
       {"AutoScrollUp.cur", IconFile({AutoScroll(0)}, true, 16, 16)},
-      {"DragMultiIcon.cur", IconFile({DragMultiple()}, true, 1, 1)},
+      {"Drag.cur", IconFile({DragPages(1)}, true, 1, 1)},
+      {"DragMultiIcon.cur", IconFile({DragPages(3)}, true, 1, 1)},
       {"FindFolder.png", FindFolderClip()},
       {"GenericAudio.ico", generic(Generic::Audio)},
       {"GenericFile.ico", generic(Generic::File)},

@@ -39,8 +39,8 @@ TEST(EmbeddedResources, TheShippedFilesAreWhatTheGeneratorDraws) {
 }
 
 TEST(EmbeddedResources, CursorsAndIconsHaveTheirSizesAndHotSpots) {
-  // The drag cursor points with its arrow's tip; the others are centred.
-  const std::map<std::string, int> hotSpots = {{"DragMultiIcon.cur", 1}};
+  // The drag cursors point with their arrow's tip; the others are centred.
+  const std::map<std::string, int> hotSpots = {{"Drag.cur", 1}, {"DragMultiIcon.cur", 1}};
   for (const auto& [name, bytes] : skingen::EmbeddedFiles()) {
     SCOPED_TRACE(name);
     const std::string extension = fs::path(name).extension().string();
