@@ -3,10 +3,7 @@
 #include <algorithm>
 
 #include "platform/comctl/Header.h"
-#if __has_include("platform/shell/FileInfo.h")
 #include "platform/shell/FileInfo.h"
-#define BRANTWELL_HAS_FILE_INFO 1
-#endif
 #include "program/skin/FSSkinEngine.h"
 #include "program/skin/NCScrollBar.h"
 #include "rtl/Strings.h"
@@ -22,13 +19,11 @@ TFSListItem* MakeListItem(TFSListItems* owner) { return new TFSListItem(owner); 
 HIMAGELIST SystemImageList(bool small) {
   static HIMAGELIST lists[2] = {nullptr, nullptr};
   HIMAGELIST& list = lists[small ? 1 : 0];
-#ifdef BRANTWELL_HAS_FILE_INFO
   if (!list) {
     SHFILEINFOA info{};
     list = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA("/", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | (small ? SHGFI_SMALLICON : 0)));
   }
-#endif
   return list;
 }
 

@@ -28,6 +28,7 @@
 #include "program/skin/SkinItem.h"
 #include "vcl/Canvas.h"
 #include "vcl/ComboBox.h"
+#include "vcl/Drag.h"
 #include "vcl/ImageList.h"
 #include "vcl/ListControl.h"
 #include "vcl/StdCtrls.h"
@@ -356,10 +357,11 @@ class TFSCustomListView : public TCustomMultiSelectListControl {
   void SetRedraw(bool value);
   void ResetExStyles();
 
-  // Drag hooks (the drag manager calls these).
-  virtual void DoStartDrag();
-  virtual void DoEndDrag();
-  virtual void ListDragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+  // Drag (the drag manager calls these).
+  void DoStartDrag(TDragObject*& dragObject) override;
+  void DoEndDrag(TObject* target, int x, int y) override;
+  void DragOver(TObject* source, int x, int y, TDragState state, bool& accept) override;
+  TDragImageList* GetDragImages() override;
 
  private:
   friend class TFSListItem;
@@ -412,6 +414,9 @@ class TFSCustomListView : public TCustomMultiSelectListControl {
   void EndLabelEdit(platform::NMLVDISPINFOA* info);
   void PlaceEditor(WINDOWPOS* pos);
   void AutoScrollTimer();
+  void DragMessage(TMessage& m);
+  void DoDragOver(TObject* source, int x, int y, bool canDrop);
+  void MakeDragImage(int row, TPoint point);
   void CreateCaretBitmap();
 
   void ImageListChange(TObject* sender);
@@ -433,6 +438,7 @@ class TFSCustomListView : public TCustomMultiSelectListControl {
   std::unique_ptr<TChangeLink> FGroupHeaderChangeLink;
   std::unique_ptr<TNCScrollBar> FScrollBars;
   TAnimate* FAnimate = nullptr;
+  std::unique_ptr<TDragImageList> FDragImage;
 
   TCustomImageList* FLargeImages = nullptr;
   TCustomImageList* FSmallImages = nullptr;

@@ -10,6 +10,7 @@
 #include "program/skin/DrawUtils.h"
 #include "rtl/Strings.h"
 #include "vcl/Application.h"
+#include "vcl/Bitmap.h"
 #include "vcl/Screen.h"
 
 using namespace platform;
@@ -292,23 +293,90 @@ void TFSCustomListView::PlaceEditor(WINDOWPOS* pos) {
 
 // ---- drag and auto-scroll --------------------------------------------------------------------
 
-void TFSCustomListView::DoStartDrag() {
+namespace {
+
+// The drag images of a drag's source (a control), or null.
+TDragImageList* SourceImages(TObject* source) {
+  auto* control = dynamic_cast<TControl*>(source);
+  return control ? control->GetDragImages() : nullptr;
+}
+
+void HideSourceImages(TObject* source) {
+  if (TDragImageList* images = SourceImages(source)) images->HideDragImage();
+}
+
+void ShowSourceImages(TObject* source) {
+  if (TDragImageList* images = SourceImages(source)) images->ShowDragImage();
+}
+
+}  // namespace
+
+TDragImageList* TFSCustomListView::GetDragImages() {
+  return FDragImage && FDragImage->Count() > 0 && GetSelCount() == 1 ? FDragImage.get() : nullptr;
+}
+
+// The dragged row's picture, with the hot spot where the pointer holds it (its middle when the
+// pointer is off the row).
+void TFSCustomListView::MakeDragImage(int row, TPoint point) {
+  if (!FDragImage) FDragImage = std::make_unique<TDragImageList>(nullptr);
+  FDragImage->Clear();
+  POINT topLeft{};
+  HIMAGELIST made = reinterpret_cast<HIMAGELIST>(
+      Perform(LVM_CREATEDRAGIMAGE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&topLeft)));
+  if (!made) return;
+  int width = 0, height = 0;
+  ImageList_GetIconSize(made, &width, &height);
+  if (width > 0 && height > 0) {
+    TBitmap picture(width, height, pf32bit);
+    picture.Canvas()->Brush()->SetColor(FColor);
+    picture.Canvas()->FillRect(TRect(0, 0, width, height));
+    ImageList_Draw(made, 0, picture.Canvas()->Handle(), 0, 0, ILD_NORMAL);
+    FDragImage->SetSize(width, height);
+    FDragImage->Add(&picture, nullptr);
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    Perform(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    const bool inside = point.X >= bounds.left && point.X < bounds.right && point.Y >= bounds.top && point.Y < bounds.bottom;
+    const TPoint hot = inside ? TPoint{point.X - topLeft.x, point.Y - topLeft.y}
+                              : TPoint{(bounds.right - bounds.left) / 2, (bounds.bottom - bounds.top) / 2};
+    FDragImage->SetDragImage(0, hot.X, hot.Y);
+  }
+  ImageList_Destroy(made);
+}
+
+void TFSCustomListView::DoStartDrag(TDragObject*& dragObject) {
   const TCursor multi = g_cursors.DragMulti ? g_cursors.DragMulti : crDrag;
   SetDragCursor(GetSelCount() >= 2 ? multi : crDrag);
   FSavedDragCursor = DragCursor();
+  inherited::DoStartDrag(dragObject);
   FLastDropTarget = nullptr;
+  if (!HandleAllocated()) return;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  ::ScreenToClient(Handle(), &cursor);
+  int row = FDragIndex;
+  if (row == -1)
+    if (TFSListItem* item = GetItemAt(cursor.x, cursor.y)) row = item->Index();
+  if (row != -1) MakeDragImage(row, TPoint{cursor.x, cursor.y});
 }
 
-void TFSCustomListView::DoEndDrag() {
+void TFSCustomListView::DoEndDrag(TObject* target, int x, int y) {
+  inherited::DoEndDrag(target, x, y);
+  if (FDragImage) FDragImage->EndDrag();
   FLastDropTarget = nullptr;
   SetAutoScroll(false);
 }
 
-void TFSCustomListView::ListDragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+void TFSCustomListView::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
   if (FOwnerData && source == this) SetDropTarget(GetItemAt(x, y));
-  if (OnDragOver) OnDragOver(this, source, x, y, state, accept);
+  inherited::DragOver(source, x, y, state, accept);
   const bool inZone = UpdateAutoScroll(x, y);
   if (state == dsDragLeave && FSavedDragCursor != 0) SetDragCursor(FSavedDragCursor);
+  // The picture would hide what scrolls in under it.
+  if (TDragImageList* images = SourceImages(source)) {
+    if (inZone) images->HideDragImage();
+    else images->ShowDragImage();
+  }
   if (inZone && state != dsDragLeave) {
     FAutoScrollFlag = true;
     SetAutoScroll(true);
@@ -316,6 +384,54 @@ void TFSCustomListView::ListDragOver(TObject* source, int x, int y, TDragState s
     FAutoScrollFlag = false;
     SetAutoScroll(false);
   }
+}
+
+void TFSCustomListView::DragMessage(TMessage& m) {
+  inherited::Dispatch(m);
+  auto* rec = reinterpret_cast<TDragRec*>(m.LParam);
+  if (!rec || !HandleAllocated()) return;
+  TObject* source = rec->Source;
+  if (auto* control = dynamic_cast<TBaseDragControlObject*>(rec->Source)) source = control->Control();
+  const TPoint local = ScreenToClient(rec->Pos);
+  switch (static_cast<TDragMessage>(m.WParam)) {
+    case dmDragLeave:
+      HideSourceImages(source);
+      FLastDropTarget = DropTarget();
+      SetDropTarget(nullptr);
+      Update();
+      ShowSourceImages(source);
+      return;
+    case dmDragMove: DoDragOver(source, local.X, local.Y, m.Result != 0); return;
+    case dmDragDrop: {
+      FLastDropTarget = nullptr;
+      if (!FOwnerData) return;
+      TFSListItem* first = FViewStyle == vsIcon || FViewStyle == vsSmallIcon ? GetNearestItem(TPoint{0, 0}, sdAll) : TopItem();
+      const int count = Items()->Count();
+      for (int row = first ? first->Index() : 0; row >= 0 && row < count; ++row)
+        if (Perform(LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_DROPHILITED)) {
+          LVITEMA state{};
+          state.stateMask = LVIS_DROPHILITED;
+          Perform(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+          break;
+        }
+      return;
+    }
+    default: return;
+  }
+}
+
+void TFSCustomListView::DoDragOver(TObject* source, int x, int y, bool canDrop) {
+  TFSListItem* item = GetItemAt(x, y);
+  if (!item) return;
+  TFSListItem* current = GetNextItem(nullptr, sdAll, TFSItemStates{isDropHilited});
+  if (item == current && item != FLastDropTarget) return;
+  FLastDropTarget = nullptr;
+  HideSourceImages(source);
+  Update();
+  if (current) current->SetDropTarget(false);
+  item->SetDropTarget(canDrop);
+  Update();
+  ShowSourceImages(source);
 }
 
 bool TFSCustomListView::UpdateAutoScroll(int x, int y) {

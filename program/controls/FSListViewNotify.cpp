@@ -180,6 +180,7 @@ void TFSCustomListView::Dispatch(TMessage& m) {
       inherited::Dispatch(m);
       return;
     case CM_HINTSHOW: HintShow(m); return;
+    case CM_DRAG: DragMessage(m); return;
     case LVM_EDITLABELA: m.Result = EditLabel(m.WParam, m.LParam); return;
     case LVM_GETEDITCONTROL: m.Result = GetEditControl(); return;
     case LVM_GETNEXTITEM:
@@ -567,7 +568,35 @@ void TFSCustomListView::LeftButtonDown(TMessage& m) {
   if (!ComponentState().Contains(csDesigning) && CanFocus() && !Focused()) SetFocus();
   FClicked = false;
   FDragIndex = -1;
-  inherited::Dispatch(m);
+  if (DragMode() != dmAutomatic || m.Msg != WM_LBUTTONDOWN) {
+    inherited::Dispatch(m);
+    return;
+  }
+  // In automatic drag mode a drag starts only from a selected item, once the pointer has moved
+  // past the threshold, so that clicks and marquees still select.
+  SetDragMode(dmManual);
+  try {
+    inherited::Dispatch(m);
+  } catch (...) {
+    SetDragMode(dmAutomatic);
+    throw;
+  }
+  SetDragMode(dmAutomatic);
+  const TShiftState shift = KeysToShiftState(m.WParam);
+  const bool adding = shift.Contains(ssShift) || shift.Contains(ssCtrl);
+  const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+  if (FClicked) {
+    // The control has finished the click itself: the release it took is given back.
+    POINT p{};
+    GetCursorPos(&p);
+    HWND capture = Dragging() ? GetCapture() : Handle();
+    ::ScreenToClient(capture, &p);
+    PostMessageA(capture, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    FClicked = false;
+    return;
+  }
+  if (FMultiSelect && adding) return;
+  if (TFSListItem* item = GetItemAt(x, y); item && item->Selected()) BeginDrag(false);
 }
 
 // ---- info tips -------------------------------------------------------------------------------

@@ -13,9 +13,8 @@ namespace listview_test {
 class TestListView : public TFSCustomListView {
  public:
   using TFSCustomListView::TFSCustomListView;
-  using TFSCustomListView::ListDragOver;
+  using TFSCustomListView::DragOver;
   using TFSCustomListView::SetOwnerData;
-  using TFSCustomListView::DoStartDrag;
 };
 
 class ListViewFixture : public controls_test::ControlsFixture {

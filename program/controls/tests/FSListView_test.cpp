@@ -205,17 +205,17 @@ TEST_F(ListView, DraggingNearAnEdgeScrollsOnTheTimer) {
   ASSERT_TRUE(GetWindowLongPtrA(view->Handle(), GWL_STYLE) & WS_VSCROLL);
   const int topBefore = static_cast<int>(view->Perform(LVM_GETTOPINDEX));
   bool accept = false;
-  view->ListDragOver(view, 50, 10, dsDragMove, accept);
+  view->DragOver(view, 50, 10, dsDragMove, accept);
   EXPECT_TRUE(view->AutoScrolling());
   EXPECT_EQ(view->AutoScrollDelta().Y, -30);
   pt::AdvanceClock(100);
   pt::RunUntilIdle();
   EXPECT_LT(static_cast<int>(view->Perform(LVM_GETTOPINDEX)), topBefore) << "scrolled up";
-  view->ListDragOver(view, 50, 100, dsDragMove, accept);
+  view->DragOver(view, 50, 100, dsDragMove, accept);
   EXPECT_FALSE(view->AutoScrolling()) << "leaving the zone stops the timer";
-  view->ListDragOver(view, 50, view->ClientHeight() - 5, dsDragMove, accept);
+  view->DragOver(view, 50, view->ClientHeight() - 5, dsDragMove, accept);
   EXPECT_EQ(view->AutoScrollDelta().Y, 35);
-  view->ListDragOver(view, 50, view->ClientHeight() - 5, dsDragLeave, accept);
+  view->DragOver(view, 50, view->ClientHeight() - 5, dsDragLeave, accept);
   EXPECT_FALSE(view->AutoScrolling());
   pt::UseManualClock(false);
 }
@@ -252,6 +252,52 @@ TEST_F(ListView, SortTypesSortByCaptionOrByTheCompareEvent) {
   EXPECT_EQ(RowText(view, 2), "pear");
   view->Items()->Item(0)->SetCaption("zucchini");
   EXPECT_EQ(RowText(view, 2), "zucchini") << "a caption change re-sorts";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ListView, ARealDragScrollsAtTheTopEdgeAndStopsOnTheDrop) {
+  pt::UseManualClock(true);
+  TestListView* view = MakeView(vsReport, 300, 200);
+  AddColumns(view, {"Name"}, 200);
+  for (int i = 0; i < 200; ++i) AddItem(view, "row " + IntToStr(i));
+  view->SetDragMode(dmAutomatic);
+  int overs = 0;
+  view->OnDragOver = [&](TObject*, TObject* source, int, int, TDragState, bool& accept) {
+    ++overs;
+    accept = source == view;
+  };
+  bool ended = false;
+  view->OnEndDrag = [&](TObject*, TObject*, int, int) { ended = true; };
+  view->Items()->Item(100)->MakeVisible(false);
+  const int top = static_cast<int>(view->Perform(LVM_GETTOPINDEX));
+  TFSListItem* dragged = view->Items()->Item(top + 4);
+  dragged->SetSelected(true);
+  RECT r{};
+  r.left = LVIR_LABEL;
+  view->Perform(LVM_GETITEMRECT, static_cast<WPARAM>(dragged->Index()), reinterpret_cast<LPARAM>(&r));
+  const int x = r.left + 10, y = (r.top + r.bottom) / 2;
+  pt::MouseDown(pt::ScreenPoint(view->Handle(), x, y));
+  pt::RunUntilIdle();
+  pt::MouseMove(pt::ScreenPoint(view->Handle(), x, y + 12));
+  pt::RunUntilIdle();
+  pt::MouseMove(pt::ScreenPoint(view->Handle(), x, 30));
+  pt::RunUntilIdle();
+  EXPECT_TRUE(view->Dragging());
+  EXPECT_GT(overs, 0);
+  EXPECT_TRUE(view->AutoScrolling());
+  EXPECT_EQ(view->AutoScrollDelta().Y, -10);
+  if (ListViewCursors().ScrollUp) EXPECT_EQ(view->DragCursor(), ListViewCursors().ScrollUp);
+  pt::AdvanceClock(100);
+  pt::RunUntilIdle();
+  EXPECT_LT(static_cast<int>(view->Perform(LVM_GETTOPINDEX)), top);
+  pt::MouseUp(pt::ScreenPoint(view->Handle(), x, 30));
+  pt::RunUntilIdle();
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(view->AutoScrolling());
+  pt::UseManualClock(false);
 }
 
 }  // namespace
