@@ -6,6 +6,7 @@
 #include "platform/shell/FileInfo.h"
 #include "program/skin/FSSkinEngine.h"
 #include "program/skin/NCScrollBar.h"
+#include "vcl/Animate.h"
 #include "rtl/Strings.h"
 #include "vcl/Colors.h"
 
@@ -59,8 +60,7 @@ TFSCustomListView::~TFSCustomListView() {
                             std::pair{FStateImages, FStateChangeLink.get()},
                             std::pair{FGroupHeaderImages, FGroupHeaderChangeLink.get()}})
     if (list) list->UnRegisterChanges(link);
-  delete FAnimate;
-  FAnimate = nullptr;
+  FreeAnimation();
   if (HandleAllocated()) {
     ++FRowsGoing;  // the window's own deletions free nothing: the collection frees below
     DestroyHandle();
@@ -213,8 +213,7 @@ void TFSCustomListView::DestroyWnd() {
     TFSListItem* selected = Selected();
     FSavedSelected = selected ? selected->Index() : -1;
   }
-  delete FAnimate;
-  FAnimate = nullptr;
+  FreeAnimation();
   FShowAnimate = false;
   ++FRowsGoing;  // the rows go with the window; the items are kept as records above
   try {
@@ -224,6 +223,14 @@ void TFSCustomListView::DestroyWnd() {
     throw;
   }
   --FRowsGoing;
+}
+
+void TFSCustomListView::FreeAnimation() {
+  if (!FAnimate) return;
+  // Out of the children first, while it is still whole.
+  FAnimate->SetParent(nullptr);
+  delete FAnimate;
+  FAnimate = nullptr;
 }
 
 void TFSCustomListView::DestroyWindowHandle() {

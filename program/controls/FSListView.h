@@ -405,6 +405,7 @@ class TFSCustomListView : public TCustomMultiSelectListControl {
   void NCPaint(TMessage& m);
   void PrintWindow(TMessage& m);
   void CenterAnimation();
+  void FreeAnimation();
 
   // Editing and drag (FSListViewEdit.cpp).
   static LRESULT EditProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);

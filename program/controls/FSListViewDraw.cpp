@@ -15,6 +15,7 @@
 #include "program/skin/FSSkinEngine.h"
 #include "program/skin/SkinDraw.h"
 #include "rtl/Strings.h"
+#include "vcl/Animate.h"
 #include "vcl/Colors.h"
 
 using namespace platform;
@@ -638,7 +639,31 @@ void TFSCustomListView::PrintWindow(TMessage& m) {
 void TFSCustomListView::SetShowAnimate(bool value) {
   if (FShowAnimate == value) return;
   FShowAnimate = value;
-  CenterAnimation();
+  if (value) {
+    if (!FAnimate) {
+      FAnimate = new TAnimate(this);
+      FAnimate->SetParent(this);
+      FAnimate->SetTransparent(true);
+      FAnimate->SetAutoSize(true);
+      FAnimate->SetCenter(true);
+    }
+    FAnimate->SetColor(FColor);
+    FAnimate->SetCommonAVI(aviFindFolder);
+    CenterAnimation();
+    FAnimate->SetActive(true);
+    FAnimate->SetVisible(true);
+    if (FAnimate->HandleAllocated()) {
+      ShowWindow(FAnimate->Handle(), SW_SHOWNOACTIVATE);
+      SetWindowPos(FAnimate->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  } else if (FAnimate) {
+    FAnimate->SetActive(false);
+    FAnimate->SetVisible(false);
+  }
 }
 
-void TFSCustomListView::CenterAnimation() {}
+void TFSCustomListView::CenterAnimation() {
+  if (!FAnimate) return;
+  FAnimate->SetBounds((Width() - FAnimate->Width()) / 2, (Height() - FAnimate->Height()) / 2, FAnimate->Width(),
+                      FAnimate->Height());
+}

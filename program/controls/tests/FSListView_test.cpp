@@ -301,3 +301,24 @@ TEST_F(ListView, ARealDragScrollsAtTheTopEdgeAndStopsOnTheDrop) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ListView, TheSearchingAnimationShowsCentredAndHides) {
+  TestListView* view = MakeView(vsIcon, 300, 200);
+  view->SetShowAnimate(true);
+  pt::RunUntilIdle();
+  TControl* animation = nullptr;
+  for (int i = 0; i < view->ControlCount(); ++i) animation = view->Controls(i);
+  ASSERT_NE(animation, nullptr);
+  EXPECT_TRUE(animation->Visible());
+  EXPECT_GT(animation->Width(), 0);
+  EXPECT_EQ(animation->Left(), (view->Width() - animation->Width()) / 2);
+  EXPECT_EQ(animation->Top(), (view->Height() - animation->Height()) / 2);
+  view->SetBounds(10, 10, 260, 150);
+  EXPECT_EQ(animation->Left(), (260 - animation->Width()) / 2) << "kept in the middle when the view is resized";
+  view->SetShowAnimate(false);
+  EXPECT_FALSE(animation->Visible());
+}
+
+}  // namespace
