@@ -285,6 +285,10 @@ void TFSCustomListView::CNNotify(TWMNotify& m) {
         const bool wasSelected = nm->uOldState & LVIS_SELECTED, isSelectedNow = nm->uNewState & LVIS_SELECTED;
         if (OnSelectItem && wasSelected && !isSelectedNow) OnSelectItem(this, item, false);
         if (OnSelectItem && !wasSelected && isSelectedNow) OnSelectItem(this, item, true);
+        // The window's own toggles (Space) reach the stored mark, which display information reports.
+        const UINT image = (nm->uNewState & LVIS_STATEIMAGEMASK) >> 12;
+        if (item && !FOwnerData && ((nm->uOldState ^ nm->uNewState) & LVIS_STATEIMAGEMASK) && image != 0)
+          item->FChecked = image == 2;
         const bool wasChecked = nm->uOldState & 0x2000, isChecked = nm->uNewState & 0x2000;
         if (OnItemChecked && wasChecked && !isChecked) OnItemChecked(this, item, false);
         if (OnItemChecked && !wasChecked && isChecked) OnItemChecked(this, item, true);

@@ -289,7 +289,9 @@ TEST_F(ListView, ARealDragScrollsAtTheTopEdgeAndStopsOnTheDrop) {
   EXPECT_GT(overs, 0);
   EXPECT_TRUE(view->AutoScrolling());
   EXPECT_EQ(view->AutoScrollDelta().Y, -10);
-  if (ListViewCursors().ScrollUp) EXPECT_EQ(view->DragCursor(), ListViewCursors().ScrollUp);
+  if (ListViewCursors().ScrollUp) {
+    EXPECT_EQ(view->DragCursor(), ListViewCursors().ScrollUp);
+  }
   pt::AdvanceClock(100);
   pt::RunUntilIdle();
   EXPECT_LT(static_cast<int>(view->Perform(LVM_GETTOPINDEX)), top);
