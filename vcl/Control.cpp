@@ -5,6 +5,7 @@
 #include "vcl/Action.h"
 #include "vcl/Application.h"
 #include "vcl/Canvas.h"
+#include "vcl/Drag.h"
 #include "vcl/Form.h"
 #include "vcl/Menu.h"
 #include "vcl/Reader.h"
@@ -91,8 +92,6 @@ void SetCaptureControl(TControl* control) {
   }
   g_captureControl = control;
 }
-
-void CancelDrag() {}
 
 bool IsAccel(WORD key, const AnsiString& caption) {
   const WideString text = UTF8ToWide(caption);
@@ -297,6 +296,7 @@ void TControl::Dispatch(TMessage& m) {
     case WM_MOUSEWHEEL: { TWMMouseWheel v(m); WMMouseWheel(v); return; }
     case WM_CONTEXTMENU: { TWMMouse v(m); WMContextMenu(v); return; }
     case WM_CANCELMODE: WMCancelMode(m); return;
+    case CM_DRAG: CMDrag(m); return;
     case CM_ENABLEDCHANGED: CMEnabledChanged(m); return;
     case CM_VISIBLECHANGED: CMVisibleChanged(m); return;
     case CM_COLORCHANGED: CMColorChanged(m); return;
@@ -706,6 +706,69 @@ void TControl::DblClick() {
   if (OnDblClick) OnDblClick(this);
 }
 
+// ---- dragging
+
+void TControl::BeginDrag(bool immediate, int threshold) {
+  if (FDragKind != dkDrag || CurrentDragObject()) return;
+  vcl_detail::DragInitControl(this, immediate, threshold);
+}
+
+void TControl::EndDrag(bool drop) {
+  if (Dragging()) vcl_detail::DragDone(drop);
+}
+
+bool TControl::Dragging() const { return CurrentDragControl() == this; }
+
+void TControl::DragDrop(TObject* source, int x, int y) {
+  if (OnDragDrop) OnDragDrop(this, source, x, y);
+}
+
+void TControl::DoStartDrag(TDragObject*& dragObject) {
+  if (OnStartDrag) OnStartDrag(this, dragObject);
+}
+
+void TControl::DoEndDrag(TObject* target, int x, int y) {
+  if (OnEndDrag) OnEndDrag(this, target, x, y);
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+  accept = false;
+  if (OnDragOver) {
+    accept = true;
+    OnDragOver(this, source, x, y, state, accept);
+  }
+}
+
+void TControl::CMDrag(TMessage& m) {
+  auto* rec = reinterpret_cast<TDragRec*>(m.LParam);
+  if (!rec) return;
+  const auto message = static_cast<TDragMessage>(m.WParam);
+  if (message == dmFindTarget) {
+    TControl* found = this;
+    if (auto* window = dynamic_cast<TWinControl*>(this)) {
+      if (TControl* child = window->ControlAtPos(ScreenToClient(rec->Pos), false)) found = child;
+    }
+    m.Result = reinterpret_cast<LRESULT>(found);
+    return;
+  }
+  TObject* source = rec->Source;
+  if (auto* control = dynamic_cast<TBaseDragControlObject*>(rec->Source)) source = control->Control();
+  const TPoint local = ScreenToClient(rec->Pos);
+  switch (message) {
+    case dmDragEnter:
+    case dmDragLeave:
+    case dmDragMove: {
+      bool accept = false;
+      const TDragState state = message == dmDragEnter ? dsDragEnter : message == dmDragLeave ? dsDragLeave : dsDragMove;
+      DragOver(source, local.X, local.Y, state, accept);
+      m.Result = accept;
+      return;
+    }
+    case dmDragDrop: DragDrop(source, local.X, local.Y); return;
+    default: return;
+  }
+}
+
 // ---- mouse
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -745,6 +808,7 @@ static void PassOnPress(TControl& control, TMessage& m) {
 void TControl::WMLButtonDown(TWMMouse& m) {
   PassOnPress(*this, m.Message);
   if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
+  if (FDragMode == dmAutomatic && FDragKind == dkDrag) BeginDrag(Mouse->DragImmediate(), Mouse->DragThreshold());
   DoMouseDown(m, mbLeft, {});
 }
 

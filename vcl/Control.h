@@ -34,6 +34,7 @@ class TPopupMenu;
 class TBasicAction;
 class TControlActionLink;
 class TDragObject;
+class TDragImageList;
 class TDragDockObject;
 
 BRANTWELL_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom)
@@ -84,6 +85,7 @@ constexpr TCursor crUpArrow = -10;
 constexpr TCursor crHourGlass = -11;
 constexpr TCursor crDrag = -12;
 constexpr TCursor crNoDrop = -13;
+constexpr TCursor crMultiDrag = -16;
 constexpr TCursor crNo = -18;
 constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelpCursor = -20;
@@ -277,6 +279,23 @@ class TControl : public TComponent {
   TCursor DragCursor() const { return FDragCursor; }
   void SetDragCursor(TCursor value) { FDragCursor = value; }
 
+  // ---- dragging (the drag manager is in vcl/Drag.h)
+  // Starts a drag from this control: at once, or once the pointer has moved `threshold`
+  // pixels (-1: Mouse->DragThreshold()) with the button held.
+  void BeginDrag(bool immediate, int threshold = -1);
+  // Ends this control's drag: a drop on the target under the pointer, or a cancel.
+  void EndDrag(bool drop);
+  // This control's drag is running or waiting for its threshold.
+  bool Dragging() const;
+  // A drop on this control: OnDragDrop.
+  virtual void DragDrop(TObject* source, int x, int y);
+  // The images shown while this control is dragged; none by default.
+  virtual TDragImageList* GetDragImages() { return nullptr; }
+  // OnStartDrag, which may hand a drag object.
+  virtual void DoStartDrag(TDragObject*& dragObject);
+  // OnEndDrag: the drag ended on `target` (null when cancelled or refused).
+  virtual void DoEndDrag(TObject* target, int x, int y);
+
   // ---- actions
   TBasicAction* Action() const;
   void SetAction(TBasicAction* value);
@@ -349,6 +368,12 @@ class TControl : public TComponent {
   virtual void CMParentBiDiModeChanged(TMessage& m);
 
   // ---- steps subclasses refine
+  // Whether the control accepts a drag over it: false, or OnDragOver's answer (which starts
+  // at true).
+  virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+  // CM_DRAG: enter, move and leave ask DragOver; a drop calls DragDrop; dmFindTarget answers
+  // the control itself (a windowed control: its window-less child under the point).
+  virtual void CMDrag(TMessage& m);
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
@@ -434,8 +459,7 @@ bool IsAccel(WORD key, const AnsiString& caption);
 // parent's window), or null.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* control);
-// Ends a drag in progress without a drop. Nothing drags yet (there is no drag manager), so
-// there is nothing to end; modal loops and the system menu call it all the same.
+// Ends a drag in progress without a drop (vcl/Drag.cpp).
 void CancelDrag();
 // The control under the mouse as the hint and mouse-enter machinery last saw it.
 TControl* GetMouseControl();

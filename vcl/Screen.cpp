@@ -111,7 +111,17 @@ HCURSOR TScreen::Cursors(int index) {
     case crSizeWE: id = IDC_SIZEWE; break;
     case crUpArrow: id = IDC_UPARROW; break;
     case crHourGlass: id = IDC_WAIT; break;
-    case crNo: id = IDC_NO; break;
+    case crNo: case crNoDrop: id = IDC_NO; break;
+    case crDrag: case crMultiDrag: {
+      // The program's drag cursors, the arrow where it has none.
+      HCURSOR drag = LoadCursorW(nullptr, index == crDrag ? u"Drag" : u"DragMultiIcon");
+      if (drag) {
+        FCursors[index] = drag;
+        return drag;
+      }
+      id = IDC_ARROW;
+      break;
+    }
     case crAppStart: id = IDC_APPSTARTING; break;
     case crHelpCursor: id = IDC_HELP; break;
     case crHandPoint: id = IDC_HAND; break;

@@ -7,6 +7,7 @@
 #include "platform/kernel/WinError.h"
 #include "rtl/SysUtils.h"
 #include "vcl/Application.h"
+#include "vcl/Drag.h"
 #include "vcl/Form.h"
 #include "vcl/Menu.h"
 #include "vcl/Screen.h"
@@ -230,6 +231,8 @@ LRESULT TWinControl::InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
 // Exceptions stop here: the application reports them and the message loop goes on.
 void TWinControl::MainWndProc(TMessage& m) {
   try {
+    // A running drag takes the capture's mouse messages and Esc first.
+    if (vcl_detail::DragFilterMessage(this, m)) return;
     if (WindowProc) WindowProc(m);
     else WndProc(m);
   } catch (...) {

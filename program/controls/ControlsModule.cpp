@@ -9,6 +9,7 @@
 #include "program/controls/FSEdit.h"
 #include "program/controls/FSImage.h"
 #include "program/controls/FSLabel.h"
+#include "program/controls/FSListView.h"
 #include "program/controls/FSMaskEdit.h"
 #include "program/controls/FSMemo.h"
 #include "program/controls/FSPanel.h"
@@ -58,6 +59,7 @@ void StartControlsModule() {
   RegisterEnableColorClass(TCustomEdit::StaticClass());
   // The controls' cursors are loaded here, after the classes.
   LoadImageViewerCursors();
+  StartListViewCursors();
 }
 
 void StopControlsModule() {
@@ -66,6 +68,7 @@ void StopControlsModule() {
   FreeImageViewerCursors();
   RegisterListEnableColorClasses(false);
   UnregisterEnableColorClass(TCustomEdit::StaticClass());
+  StopListViewCursors();
   for (TClass cls : PublishedClasses()) UnRegisterClass(cls);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/gdi/DC.h"
 #include "platform/kernel/SysInfo.h"
 #include "platform/kernel/Unicode.h"
+#include "platform/user/Resources.h"
 #include "program/imaging/GPPictures.h"
 #include "program/imaging/Quantize.h"
 #include "vcl/GraphicsObject.h"
@@ -187,6 +188,17 @@ void TGPGraphic::LoadFromFile(const AnsiString& fileName) {
     e.SetMessage("Cannot load '" + fileName + "': " + e.Message());
     throw;
   }
+}
+
+void TGPGraphic::LoadFromResourceName(HINSTANCE instance, const AnsiString& name) {
+  const std::u16string wide = Wide(name);
+  HRSRC resource = FindResourceW(instance, wide.c_str(), RT_RCDATA);
+  const void* bytes = resource ? LockResource(LoadResource(instance, resource)) : nullptr;
+  if (!bytes) throw EResNotFound::CreateFmt("Resource %s not found", {name});
+  TMemoryStream stream;
+  stream.Write(bytes, static_cast<int32_t>(SizeofResource(instance, resource)));
+  stream.SetPosition(0);
+  LoadFromStream(stream);
 }
 
 void TGPGraphic::LoadFromStream(TStream& stream) {

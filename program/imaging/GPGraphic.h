@@ -50,6 +50,9 @@ class TGPGraphic : public TGraphic {
   void LoadFromFile(const AnsiString& fileName) override;
   // Decodes the bytes from the stream's position to its end.
   void LoadFromStream(TStream& stream) override;
+  // Decodes the program's RT_RCDATA resource of that name (the module is ignored: every
+  // resource is the program's). EResNotFound when there is none.
+  void LoadFromResourceName(HINSTANCE instance, const AnsiString& name);
   // Nothing is written (and no file made) for an empty picture.
   void SaveToFile(const AnsiString& fileName) override;
   void SaveToStream(TStream& stream) override;

@@ -6,6 +6,8 @@
 #include "vcl/GraphicsObject.h"
 #include "vcl/Picture.h"
 #include "vcl/StringList.h"
+#include "platform/user/Resources.h"
+#include "program/imaging/GPPictures.h"
 
 using namespace imaging_test;
 
@@ -384,6 +386,22 @@ TEST(GPGraphic, DrawsStretchedIntoACanvas) {
   TPNGImage look;
   look.Assign(&target);
   look.SaveToFile(TempPath("drawn.png").string());
+}
+
+}  // namespace
+
+namespace {
+
+// A picture compiled into the program loads by its resource name; an unknown name raises.
+TEST(GPGraphic, LoadsFromTheProgramsResources) {
+  static const Bytes bytes = ReadFile(std::filesystem::path(BRANTWELL_SOURCE_DIR) / "resources/embedded/PhotoError.png");
+  ASSERT_FALSE(bytes.empty());
+  platform::RegisterEmbeddedResource(RT_RCDATA, u"PhotoErrorForTest", bytes.data(), bytes.size());
+  TPNGImage picture;
+  picture.LoadFromResourceName(nullptr, "PhotoErrorForTest");
+  EXPECT_GT(picture.Width(), 16);
+  EXPECT_EQ(picture.Width(), picture.Height());
+  EXPECT_THROW(picture.LoadFromResourceName(nullptr, "NoSuchPicture"), EResNotFound);
 }
 
 }  // namespace
