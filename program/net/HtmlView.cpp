@@ -345,6 +345,10 @@ void THtmlView::Paint() {
   RECT r{client.Left, client.Top, client.Right, client.Bottom};
   FillRect(dc, &r, white);
   DeleteObject(white);
+  // The 1-pixel border of the what's-new area, in the skin's border colour.
+  HBRUSH border = CreateSolidBrush(RGB(0xD0, 0xD5, 0xDD));
+  FrameRect(dc, &r, border);
+  DeleteObject(border);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old = SelectObject(dc, FNormalFont);
   for (const TFragment& f : FFragments) {

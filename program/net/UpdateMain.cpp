@@ -8,6 +8,7 @@
 #include "platform/kernel/DebugOutput.h"
 #include "platform/kernel/ProgramFolder.h"
 #include "platform/shell/ShellApi.h"
+#include "platform/user/Icons.h"
 #include "platform/user/MessageBox.h"
 #include "program/controls/ControlsModule.h"
 #include "program/core/LogFile.h"
@@ -102,6 +103,9 @@ HRESULT WBLoadStream(THtmlView* browser, TStream& stream) {
 
 TUpdateMainForm::TUpdateMainForm(TComponent* owner) : TSkinForm(owner), FManager(std::make_unique<TLiveUpdateMgr>()) {
   SetAutoModalOwner(false);
+  // The window's own small icon, compiled into the program.
+  if (HANDLE icon = LoadImageW(nullptr, u"QMLiveUpdate", IMAGE_ICON, 16, 16, 0))
+    Icon()->SetHandle(static_cast<HICON>(icon));
   RegisterPages();
 }
 

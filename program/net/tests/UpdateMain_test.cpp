@@ -18,6 +18,7 @@
 #include "platform/testing/Synthetic.h"
 #include "platform/testing/Watchdog.h"
 #include "program/core/Config.h"
+#include "program/imaging/GPInit.h"
 #include "program/net/UpdateHelper.h"
 #include "program/net/UpdateMain.h"
 #include "program/skin/FSSkinEngine.h"
@@ -74,6 +75,7 @@ class UpdateWindowTest : public ::testing::Test {
     setenv("PATH", ((folder / "bin").string() + ":" + saved[2].second).c_str(), 1);
     savedConfig = AppConfig;
     AppConfig.Create(UTF8ToWide((folder / "settings.ini").string()), u"System");
+    InitImaging();
     StartSkinModule();
     SkinEngine->SetSkinPath((fs::path(platform::ProgramFolder()) / "Skin" / "Default").string());
     UpdateWindowHooks().MessageBox = [this](const WideString& text, const WideString& caption, UINT) {
