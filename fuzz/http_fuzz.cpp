@@ -4,7 +4,11 @@
 //   1: Set-Cookie values, one per line, stored for a host and then asked for;
 //   2: an HTTP date, parsed, formatted and parsed again;
 //   3: a URL, split;
-//   4: a compressed body, inflated as gzip and as deflate with a small output limit.
+//   4: a compressed body, inflated as gzip and as deflate with a small output limit;
+//   5: an update description (XML), read as the live update reads it, its what's-new page
+//      made and read back, its versions compared;
+//   6: HTML for the what's-new view, and the same bytes as a text template and as a stored
+//      scrambled value.
 // The client may fail on any input, but must not crash, hang or break its limits.
 
 #include <arpa/inet.h>
@@ -16,12 +20,18 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <thread>
 
 #include "program/net/CookieMgr.h"
 #include "program/net/HTTPClient.h"
+#include "program/net/HtmlView.h"
+#include "program/net/HttpGet.h"
+#include "program/net/LiveUpdateMgr.h"
+#include "program/net/UpdateHelper.h"
+#include "rtl/Strings.h"
 #include "program/net/NetStartup.h"
 #include "program/net/ZLibEx.h"
 
@@ -141,17 +151,51 @@ void FuzzInflate(const std::string& data) {
   }
 }
 
+void FuzzUpdateDescription(const std::string& text) {
+  IXMLDocumentPtr document = ParseXMLReply(text);
+  if (!document) return;
+  TUpdateResponse response;
+  if (!response.LoadFromXML(document->GetDocumentElement())) {
+    Check(response.Versions.Count() == 0 && response.ExeUrl.empty());
+    return;
+  }
+  Check(response.ExeSha256.empty() || IsSha256Text(response.ExeSha256));
+  CompareVersions(response.GetLatestVersion(), u"2.5.7.3");
+  // Whatever the server wrote stays text on the page: no tag of its own survives escaping.
+  for (const THtmlBlock& block : ParseHtml(response.GetWhatsNewHTML()))
+    for (const THtmlRun& run : block.Runs) Check(run.Href.empty());
+  SetupFileNameFromUrl(WideToUTF8(response.ExeUrl));
+}
+
+void FuzzHtml(const std::string& text) {
+  const WideString wide = UTF8ToWide(text);
+  for (const THtmlBlock& block : ParseHtml(wide)) {
+    Check(block.Indent >= 0 && block.Indent <= 8);
+    for (const THtmlRun& run : block.Runs) Check(!run.Text.empty());
+  }
+  DecodeCharacterReferences(wide);
+  WideString filled;
+  FormatTemplate(wide, {u"ABC", u"2.5.7.3"}, filled);
+  const size_t split = text.size() / 2;
+  const AnsiString plain = DescrambleConfigValue(text.substr(0, split), text.substr(split));
+  Check(plain.size() < std::max<size_t>(split / 2, 1));
+  const AnsiString name = SetupFileNameFromUrl(text);
+  Check(!name.empty() && name[0] != '.' && name.find('/') == AnsiString::npos);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-  switch (data[0] % 5) {
+  switch (data[0] % 7) {
     case 0: FuzzResponse(rest); break;
     case 1: FuzzCookies(rest); break;
     case 2: FuzzDate(rest); break;
     case 3: FuzzUrl(rest); break;
-    default: FuzzInflate(rest); break;
+    case 4: FuzzInflate(rest); break;
+    case 5: FuzzUpdateDescription(rest); break;
+    default: FuzzHtml(rest); break;
   }
   return 0;
 }

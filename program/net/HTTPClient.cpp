@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/kernel/DebugOutput.h"
@@ -240,7 +241,13 @@ bool THTTPClient::Connect(const AnsiString& host, const AnsiString& port) {
 bool THTTPClient::OpenUrl(const AnsiString& url, const std::vector<TMultiPartFormData>& parts, TDateTime ifModifiedSince,
                           bool useRange, int64_t rangeStart, int64_t rangeLength, bool headOnly) {
   AnsiString authority, path, fileName, host, port;
-  if (SplitUrl(url, authority, path, fileName, host, port)) {
+  const bool absolute = SplitUrl(url, authority, path, fileName, host, port);
+  if (RequireHttps && (absolute ? !StartsWithNoCase(url, "https://") : !FConnection->UseSSL())) {
+    Fail("refused '" + url + "': only https is allowed here");
+    FConnection->Disconnect();
+    return false;
+  }
+  if (absolute) {
     if (AutoReferer && Referer.empty()) Referer = url.substr(0, url.rfind('/'));
     if (host.empty()) host = FConnection->Host();
     if (authority.empty()) authority = port == "80" || port.empty() ? host : host + ":" + port;

@@ -101,6 +101,8 @@ class THTTPClient : public TObject {
   bool KeepAlive = true;
   bool AcceptCompression = true;
   int64_t MaxBodyBytes = int64_t(2) << 30;
+  // Refuses plain http addresses, and redirects to them (transfers that need a verified peer).
+  bool RequireHttps = false;
   THttpProgressEvent OnProgress;
 
  private:

@@ -7,6 +7,7 @@
 TSkinControl::TSkinControl(TControl* control, TFSSkinEngine* engine) : FSkinEngine(engine), FControl(control) {}
 
 TSkinControl::~TSkinControl() {
+  if (m_destroyed) *m_destroyed = true;
   RestoreWindowProc();
   UnhookWindow();
 }
@@ -23,6 +24,7 @@ void TSkinControl::Assign(TPersistent* source) {
 bool TSkinControl::HandleMessage(TMessage& message) {
   if (message.Msg != WM_NCDESTROY) return true;
   CallOldWndProc(message);
+  if (m_destroyed && *m_destroyed) return false;
   Changed();
   AfterMessage(message);
   return false;
@@ -76,10 +78,18 @@ void TSkinControl::WndProc(TMessage& message) {
       HandleRecreated();
     }
   }
-  if (HandleMessage(message)) {
+  bool destroyed = false;
+  bool* const outer = m_destroyed;
+  m_destroyed = &destroyed;
+  if (HandleMessage(message) && !destroyed) {
     CallOldWndProc(message);
-    AfterMessage(message);
+    if (!destroyed) AfterMessage(message);
   }
+  if (destroyed) {
+    if (outer) *outer = true;
+    return;
+  }
+  m_destroyed = outer;
 }
 
 void TSkinControl::CallOldWndProc(TMessage& message) {

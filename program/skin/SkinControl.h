@@ -79,5 +79,8 @@ class TSkinControl : public TPersistent {
   std::function<void(TMessage&)> m_oldWindowProc;
   TControl* m_windowProcControl = nullptr;  // whose WindowProc is replaced
   HWND m_subclassedWindow = nullptr;        // the window subclassed by HookWindow
+  // Set while WndProc runs: the destructor marks it, so a message whose handling frees the
+  // control (a form's release) does not touch this object afterwards.
+  bool* m_destroyed = nullptr;
   HWND m_currentWindow = nullptr;           // the window of the message being handled
 };

@@ -551,6 +551,35 @@ std::vector<uint8_t> FindFolderClip() {
   return PngFile(surface.get(), {{"Frames", std::to_string(kFindFolderFrames)}, {"FrameTime", std::to_string(kFindFolderFrameTimeMs)}});
 }
 
+// The live update's icon: a circular arrow in the accent, drawn for one size.
+Picture CircularArrow(int size) {
+  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size), cairo_surface_destroy);
+  ContextPtr owner(cairo_create(surface.get()), cairo_destroy);
+  cairo_t* cr = owner.get();
+  const double c = size / 2.0;
+  const double width = std::max(2.0, size / 7.0);
+  const double r = size / 2.0 - width / 2.0 - size / 10.0;
+  // Three quarters of a ring, open at the top right.
+  const double start = -M_PI / 2.0 + 0.35, end = start + 1.62 * M_PI;
+  cairo_set_line_width(cr, width);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+  cairo_arc(cr, c, c, r, start, end);
+  SetHex(cr, 0x2563EB);
+  cairo_stroke(cr);
+  // The head at the ring's end, pointing along it.
+  const double ex = c + r * std::cos(end), ey = c + r * std::sin(end);
+  const double tx = -std::sin(end), ty = std::cos(end);  // the direction of travel
+  const double nx = std::cos(end), ny = std::sin(end);   // outwards
+  const double head = width * 1.35;
+  cairo_move_to(cr, ex + nx * head, ey + ny * head);
+  cairo_line_to(cr, ex - nx * head, ey - ny * head);
+  cairo_line_to(cr, ex + tx * head * 1.3, ey + ty * head * 1.3);
+  cairo_close_path(cr);
+  SetHex(cr, 0x2563EB);
+  cairo_fill(cr);
+  return ToPicture(surface.get());
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, std::vector<uint8_t>>> EmbeddedFiles() {
@@ -572,6 +601,7 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> EmbeddedFiles() {
       {"ImageHandleUp.cur", IconFile({Hand(false)}, true, 16, 16)},
       {"MAINICON.ico", IconFile({Disc(16), Disc(32), Disc(48)}, false)},
       {"PhotoError.png", PhotoError()},
+      {"QMLiveUpdate.ico", IconFile({CircularArrow(16), CircularArrow(32)}, false)},
   };
 }
 

@@ -2,7 +2,8 @@
 
 // The resources compiled into the program (resources/embedded/): the picture viewer's hand
 // cursors "ImageHandleUp" (open hand) and "ImageHandleDown" (closed hand), 32 x 32 with alpha
-// and the hot spot in the middle, and the program's icon "MAINICON" at 16, 32 and 48 pixels;
+// and the hot spot in the middle, the program's icon "MAINICON" at 16, 32 and 48 pixels, and
+// the live update's icon "QMLiveUpdate" (a circular arrow) at 16 and 32 pixels;
 // the drag cursors "Drag" (one page) and "DragMultiIcon" (hot spot at the arrow's tip) and
 // "AutoScrollUp/Down/Left/Right" (hot spot in the middle); the generic file-type icons
 // "GenericFolder/File/Video/Audio/Picture" at 16 and 32 pixels; the photo view's failed

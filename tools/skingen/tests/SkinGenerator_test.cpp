@@ -71,11 +71,12 @@ TEST(SkinGenerator, TheManifestHoldsTheFilesAndItemsTheProgramLoads) {
   const skingen::Manifest manifest = skingen::LoadManifest(kManifest.string());
   std::set<std::string> files;
   for (const auto& file : manifest.files) files.insert(file.name);
-  EXPECT_EQ(files, (std::set<std::string>{"Controls", "Pictures", "SkinForm", "MainForm", "VideoEditForm", "SplashForm"}));
+  EXPECT_EQ(files, (std::set<std::string>{"Controls", "Pictures", "SkinForm", "MainForm", "VideoEditForm", "SplashForm",
+                                         "UpdateMainForm"}));
   for (const char* item : {"Button", "BoldBtn", "Edit", "ButtonEdit", "BrowseEdit", "SpinEdit", "CheckBox", "RadioButton",
                            "Panel", "GroupBox", "ProgressBar", "GaugeBar", "Header", "VideoTrackBar", "PlayTrackBar",
                            "TrackBar", "ComboBox", "TabControl", "ScrollBar", "SizeGrid", "GettingStart", "Information",
-                           "NoteImage", "SkinForm", "MainForm", "VideoEditForm", "SplashForm"}) {
+                           "NoteImage", "SkinForm", "MainForm", "VideoEditForm", "SplashForm", "UpdateMainForm"}) {
     EXPECT_NE(manifest.FindItem(item), nullptr) << item;
   }
 }
