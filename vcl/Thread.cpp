@@ -34,9 +34,11 @@ struct SyncState {
   bool signalled = false;
 };
 
+// Never destroyed: threads owned by other statics (a worker pool) may still be ended, and wait
+// for their synchronised calls, while the process runs its exit handlers.
 SyncState& Sync() {
-  static SyncState state;
-  return state;
+  static SyncState* state = new SyncState;
+  return *state;
 }
 
 void SignalSyncEvent() {

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "platform/kernel/DebugOutput.h"
+#include "platform/kernel/KernelObject.h"
 
 namespace {
 
@@ -272,7 +273,10 @@ void THttpWorkerThread::Execute() {
 
 // ---------------------------------------------------------------------------------------------
 
-THttpThreadPool::THttpThreadPool() = default;
+// The pool lives in a function-local static and frees its workers' thread handles when the
+// process ends: the kernel's handle table must outlive it, so it is made before the pool is
+// complete (asking it to close no handle is enough to make it).
+THttpThreadPool::THttpThreadPool() { CloseHandle(nullptr); }
 
 THttpThreadPool::~THttpThreadPool() {
   std::vector<THttpWorkerThread*> workers;
