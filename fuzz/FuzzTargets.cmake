@@ -48,6 +48,7 @@ function(brantwell_add_fuzz_targets)
   target_include_directories(language_fuzz PRIVATE "${CMAKE_BINARY_DIR}/inc/QM_Language")
   brantwell_fuzz_target(skin_fuzz LINK program_skin)
   brantwell_fuzz_target(http_fuzz LINK program_net)
+  brantwell_fuzz_target(listitems_fuzz LINK program_controls)
 endfunction()
 
 if(NOT BRANTWELL_FUZZ_REPLAY)

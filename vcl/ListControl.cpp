@@ -6,3 +6,5 @@ void TCustomListControl::MoveSelection(TCustomListControl* destination) {
   CopySelection(destination);
   DeleteSelected();
 }
+
+void TCustomMultiSelectListControl::DescribeClass(TClassBuilder<TCustomMultiSelectListControl>& c) { (void)c; }

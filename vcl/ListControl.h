@@ -35,3 +35,24 @@ class TCustomListControl : public TWinControl {
   virtual int GetItemIndex() = 0;
   virtual void DoSetItemIndex(int value) = 0;
 };
+
+// TCustomMultiSelectListControl: a list control whose user may choose several items at once.
+// MultiSelect is a style of the window, so its setter is the deriving class's (which usually
+// re-creates the window); SelCount answers from the window.
+class TCustomMultiSelectListControl : public TCustomListControl {
+  BRANTWELL_CLASS(TCustomMultiSelectListControl, TCustomListControl)
+
+ public:
+  explicit TCustomMultiSelectListControl(TComponent* owner) : TCustomListControl(owner) {}
+  static void DescribeClass(TClassBuilder<TCustomMultiSelectListControl>& c);
+
+  bool MultiSelect() const { return FMultiSelect; }
+  virtual void SetMultiSelect(bool value) = 0;
+  // The number of chosen items.
+  int SelCount() { return GetSelCount(); }
+
+ protected:
+  virtual int GetSelCount() = 0;
+
+  bool FMultiSelect = false;
+};

@@ -6,6 +6,7 @@
 #include "program/controls/FSCheckBox.h"
 #include "program/controls/FSGroupBox.h"
 #include "program/controls/FSImage.h"
+#include "program/controls/FSListView.h"
 #include "program/controls/FSPanel.h"
 #include "program/controls/FSRadioButton.h"
 #include "program/controls/FSSkinButton.h"
@@ -38,12 +39,14 @@ void StartControlsModule() {
   for (TClass cls : PublishedClasses()) RegisterClass(cls);
   // The controls' cursors are loaded here, after the classes.
   LoadImageViewerCursors();
+  StartListViewCursors();
 }
 
 void StopControlsModule() {
   if (g_startCount == 0 || --g_startCount > 0) return;
   // The controls' cursors are freed here, before the classes go.
   FreeImageViewerCursors();
+  StopListViewCursors();
   for (TClass cls : PublishedClasses()) UnRegisterClass(cls);
 }
 
