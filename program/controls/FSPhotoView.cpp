@@ -1,6 +1,10 @@
 #include "program/controls/FSPhotoView.h"
 
+#include <cstdlib>
+
 #include "platform/comctl/ListView.h"
+#include "platform/user/DropFiles.h"
+#include "vcl/Drag.h"
 
 using namespace platform;
 
@@ -51,6 +55,114 @@ void TFSCustomPhotoView::CreateWnd() {
   TFSCustomListView::CreateWnd();
   UpdateExStyles();
   Perform(LVM_SETINSERTMARKCOLOR, 0, 255);
+  if (FAcceptDropFiles) DragAcceptFiles(Handle(), TRUE);
+}
+
+void TFSCustomPhotoView::SetAcceptDropFiles(bool value) {
+  FAcceptDropFiles = value;
+  if (HandleAllocated()) DragAcceptFiles(Handle(), value);
+}
+
+void TFSCustomPhotoView::Dispatch(TMessage& message) {
+  if (message.Msg == WM_DROPFILES) {
+    auto drop = reinterpret_cast<HDROP>(message.WParam);
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      // Each name read at its full length, however long.
+      const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+      WideString name(length, u'\0');
+      DragQueryFileW(drop, i, name.data(), length + 1);
+      if (!OnCheckAddFile || OnCheckAddFile(this, name)) PhotoItems()->Add(name);
+    }
+    DragFinish(drop);
+    message.Result = 0;
+    return;
+  }
+  TFSCustomListView::Dispatch(message);
+}
+
+void TFSCustomPhotoView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TFSCustomListView::MouseDown(button, shift, x, y);
+  FMousePressed = true;
+  FMouseDownPoint = {x, y};
+}
+
+void TFSCustomPhotoView::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  TFSCustomListView::MouseUp(button, shift, x, y);
+  FMousePressed = false;
+}
+
+void TFSCustomPhotoView::MouseMove(TShiftState shift, int x, int y) {
+  TFSCustomListView::MouseMove(shift, x, y);
+  if (!FMousePressed || Mouse->IsDragging() || !shift.Contains(ssLeft) || shift.Contains(ssDouble)) return;
+  if (!FCanChangeOrder && !FCanDragPhoto) return;
+  const int threshold = Mouse->DragThreshold();
+  if (DragMode() == dmManual &&
+      (std::abs(x - FMouseDownPoint.X) > threshold || std::abs(y - FMouseDownPoint.Y) > threshold))
+    BeginDrag(false, threshold);
+}
+
+void TFSCustomPhotoView::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+  if (!OnDragOver) TFSCustomListView::DragOver(source, x, y, state, accept);
+  const TRect client = ClientRect();
+  const bool inside = x >= client.Left && x < client.Right && y >= client.Top && y < client.Bottom;
+  if (inside && state != dsDragLeave && Mouse->IsDragging() && FCanChangeOrder && source == this) {
+    bool after = false;
+    int index = GetInsertMarkIndex(x, y, after);
+    if (!after && index > 0 && !GetItemAt(x, y)) {
+      --index;
+      after = true;
+    }
+    if (AutoScrolling()) index = -1;
+    SetInsertMark(index, after);
+    accept = true;
+  } else if (state == dsDragLeave) {
+    SetInsertMark(-1, false);
+  }
+  if (OnDragOver) TFSCustomListView::DragOver(source, x, y, state, accept);
+}
+
+void TFSCustomPhotoView::DragDrop(TObject* source, int x, int y) {
+  if (source != this) {
+    TFSCustomListView::DragDrop(source, x, y);
+    return;
+  }
+  SetInsertMark(-1, false);
+  const int selected = GetSelCount();
+  if (selected > 0 && selected >= PhotoItems()->Count()) {
+    TFSCustomListView::DragDrop(source, x, y);
+    return;
+  }
+  bool after = false;
+  int index = GetInsertMarkIndex(x, y, after);
+  if (after) ++index;
+  if (FCanChangeOrder && selected == 1) {
+    const int from = Selected()->Index();
+    // Only a move towards the end shifts the target: an item dropped just before itself stays.
+    if (from < index) --index;
+    ClearSelection();
+    PhotoItems()->Move(from, index);
+    if (index < 0 || index >= PhotoItems()->Count()) index = PhotoItems()->Count() - 1;
+    Perform(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+    TFSListItem* item = PhotoItems()->GetItem(index);
+    item->SetSelected(true);
+    item->SetFocused(true);
+    if (OnOrderChange) OnOrderChange(this);
+    Invalidate();
+  } else if (FCanChangeOrder && selected > 1) {
+    PhotoItems()->BeginUpdate();
+    PhotoItems()->MoveSelectedTo(index);
+    Perform(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+    if (OnOrderChange) OnOrderChange(this);
+    PhotoItems()->EndUpdate();
+  }
+  TFSCustomListView::DragDrop(source, x, y);
+}
+
+void TFSCustomPhotoView::DoEndDrag(TObject* target, int x, int y) {
+  TControl::DoEndDrag(target, x, y);
+  TFSCustomListView::DoEndDrag();  // the list view's auto-scroll ends
+  SetInsertMark(-1, false);
 }
 
 void TFSCustomPhotoView::UpdateExStyles() {

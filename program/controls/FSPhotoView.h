@@ -49,7 +49,19 @@ class TFSCustomPhotoView : public TFSCustomListView {
   TPoint GetThumbSize() const;
   void RebuildThumbnails(bool recreate);
 
+  bool CanChangeOrder() const { return FCanChangeOrder; }
+  void SetCanChangeOrder(bool value) { FCanChangeOrder = value; }
+  bool CanDragPhoto() const { return FCanDragPhoto; }
+  void SetCanDragPhoto(bool value) { FCanDragPhoto = value; }
+  bool AcceptDropFiles() const { return FAcceptDropFiles; }
+  void SetAcceptDropFiles(bool value);
+
   TNotifyEvent OnThumbSizeChange;
+  TNotifyEvent OnOrderChange;
+  // False refuses a dropped file; unassigned accepts every one.
+  TEvent<bool(TObject* Sender, const WideString& FileName)> OnCheckAddFile;
+
+  void DragDrop(TObject* source, int x, int y) override;
 
  protected:
   void CreateWnd() override;
@@ -57,6 +69,13 @@ class TFSCustomPhotoView : public TFSCustomListView {
   TFSListItem* CreateListItem() override;
   std::unique_ptr<TFSListItems> CreateListItems() override;
   void UpdateExStyles();
+  void Dispatch(TMessage& message) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void DragOver(TObject* source, int x, int y, TDragState state, bool& accept) override;
+  using TFSCustomListView::DoEndDrag;
+  void DoEndDrag(TObject* target, int x, int y) override;
 
  private:
   void CreateThumbImages();
@@ -72,6 +91,11 @@ class TFSCustomPhotoView : public TFSCustomListView {
   int FThumbWidth = 0;
   int FThumbHeight = 0;
   TRect FIconMargins{0, 0, 0, 0};
+  bool FCanChangeOrder = false;
+  bool FCanDragPhoto = false;
+  bool FAcceptDropFiles = false;
+  bool FMousePressed = false;
+  TPoint FMouseDownPoint;
 };
 
 class TFSPhotoView : public TFSCustomPhotoView {

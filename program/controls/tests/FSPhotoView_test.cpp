@@ -11,9 +11,11 @@
 
 #include "ControlsTestSupport.h"
 #include "platform/kernel/Unicode.h"
+#include "platform/user/DropFiles.h"
 #include "platform/testing/Synthetic.h"
 #include "program/imaging/GPPictures.h"
 #include "vcl/Bitmap.h"
+#include "vcl/Drag.h"
 
 namespace {
 
@@ -178,6 +180,94 @@ TEST_F(PhotoViewTest, AnIdleThreadEndsAndTheNextRequestStartsAnother) {
   AddFile(png);
   ASSERT_TRUE(WaitForThumbnails());
   EXPECT_GE(view_->PhotoItems()->GetItem(1)->ImageIndex(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+class PhotoOrderTest : public PhotoViewTest {
+ protected:
+  void SetUp() override {
+    PhotoViewTest::SetUp();
+    view_->SetThumbnailSize(ts40x30);
+    view_->SetCanChangeOrder(true);
+    view_->OnOrderChange = [this](TObject*) { ++orderChanges_; };
+    test::UseManualClock(true);
+  }
+  void TearDown() override {
+    test::UseManualClock(false);
+    PhotoViewTest::TearDown();
+  }
+  void Fill() {
+    view_->PhotoItems()->Clear();
+    TBitmap bitmap;
+    bitmap.SetSize(8, 8);
+    for (int i = 0; i < 8; ++i) view_->PhotoItems()->AddPicture(AnsiString(std::to_string(i)), &bitmap);
+    test::RunUntilIdle();
+  }
+  std::string Order() {
+    std::string order;
+    for (int i = 0; i < view_->PhotoItems()->Count(); ++i) order += view_->PhotoItems()->GetItem(i)->Caption();
+    return order;
+  }
+  // Drags the item at `from` to the left (before) or right (after) part of item `to`.
+  void DragItem(int from, int to, bool after) {
+    const TRect source = view_->PhotoItems()->GetItem(from)->DisplayRect(drIcon);
+    const TRect target = view_->PhotoItems()->GetItem(to)->DisplayRect(drBounds);
+    const POINT start = test::ScreenPoint(view_->Handle(), (source.Left + source.Right) / 2, (source.Top + source.Bottom) / 2);
+    const POINT end = test::ScreenPoint(view_->Handle(), after ? target.Right - 3 : target.Left + 3,
+                                        (target.Top + target.Bottom) / 2);
+    test::AdvanceClock(2000);  // no double click with the last case's press
+    test::MouseDown(start);
+    test::RunUntilIdle();
+    test::MouseMove(POINT{start.x + 10, start.y + 10});
+    test::RunUntilIdle();
+    test::MouseMove(end);
+    test::RunUntilIdle();
+    test::MouseUp(end);
+    test::RunUntilIdle();
+  }
+  int orderChanges_ = 0;
+};
+
+TEST_F(PhotoOrderTest, DraggingTheSelectedItemReordersTheView) {
+  const struct {
+    int to;
+    bool after;
+    const char* order;
+  } cases[] = {
+      {5, true, "01345267"},   // after index 5: it becomes index 5
+      {2, true, "01234567"},   // after itself: stays
+      {1, true, "01234567"},   // just before itself (after index 1): stays
+      {0, false, "20134567"},  // before the first
+      {5, false, "01342567"},  // before index 5
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.order);
+    Fill();
+    orderChanges_ = 0;
+    DragItem(2, c.to, c.after);
+    EXPECT_EQ(Order(), c.order);
+    EXPECT_EQ(orderChanges_, 1);
+    ASSERT_NE(view_->Selected(), nullptr);
+    EXPECT_EQ(view_->Selected()->Caption(), "2");
+    EXPECT_EQ(view_->InsertMarkIndex(), -1);
+  }
+}
+
+TEST_F(PhotoOrderTest, FilesDroppedFromTheDesktopAreAddedUnlessRefused) {
+  view_->SetAcceptDropFiles(true);
+  view_->OnCheckAddFile = [](TObject*, const WideString& name) { return name.size() < 4 || name.substr(name.size() - 4) != u".txt"; };
+  const std::string longName = (folder / (std::string(600, 'p') + ".jpg")).string();
+  const std::string shortName = (folder / "short.png").string();
+  const POINT point = test::ScreenPoint(view_->Handle(), 50, 50);
+  ASSERT_TRUE(platform::detail::DropFiles(point, {longName, (folder / "notes.txt").string(), shortName}));
+  test::RunUntilIdle();
+  ASSERT_EQ(view_->PhotoItems()->Count(), 2);
+  EXPECT_EQ(view_->PhotoItems()->GetItem(0)->FileName(), platform::Utf8ToUtf16(longName));  // whole, not cut
+  EXPECT_EQ(view_->PhotoItems()->GetItem(0)->Caption(), std::string(600, 'p') + ".jpg");
+  EXPECT_EQ(view_->PhotoItems()->GetItem(1)->Caption(), "short.png");
 }
 
 }  // namespace
