@@ -160,8 +160,7 @@ void TFSCustomPhotoView::DragDrop(TObject* source, int x, int y) {
 }
 
 void TFSCustomPhotoView::DoEndDrag(TObject* target, int x, int y) {
-  TControl::DoEndDrag(target, x, y);
-  TFSCustomListView::DoEndDrag();  // the list view's auto-scroll ends
+  TFSCustomListView::DoEndDrag(target, x, y);  // the list view's drag image and auto-scroll end
   SetInsertMark(-1, false);
 }
 

@@ -74,7 +74,6 @@ class TFSCustomPhotoView : public TFSCustomListView {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void DragOver(TObject* source, int x, int y, TDragState state, bool& accept) override;
-  using TFSCustomListView::DoEndDrag;
   void DoEndDrag(TObject* target, int x, int y) override;
 
  private:
