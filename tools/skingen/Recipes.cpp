@@ -429,25 +429,17 @@ class Painter {
     cairo_fill(cr);
   }
 
-  // A tab: plain when normal, a soft fill when hot, and the selected tab a card open at the
-  // bottom that joins the frame below it.
   // A tab: rounded at the top, open at the foot where it meets its page. The control draws
   // each face 2 pixels into the page's frame; only the active face covers the frame there, so
-  // the others keep a 2-pixel clear edge. A normal tab is a plain fill in the window colour,
-  // so a repaint of the strip clears what it showed before; hot and active tabs have a
-  // one-pixel border and an accent line along the top, the active one filled like the page
-  // it joins.
+  // the others keep a 2-pixel clear edge. Every tab has a one-pixel border; a normal tab is
+  // filled in the window colour, a hot one in the hover colour, the active one like the page it
+  // joins; hot and active tabs add an accent line along the top.
   void TabFace() const {
     const double r = Metric("radius");
-    if (stateName == "normal") {
-      cairo_new_path(cr);
-      cairo_rectangle(cr, 2, 2, w - 4, h - 4);
-      Source("window");
-      cairo_fill(cr);
-      return;
-    }
+    // Resting tabs keep their outline so that the back rows of a multi-line strip read as tabs.
+    const bool normal = stateName == "normal";
     const bool active = stateName == "active";
-    if (!active && stateName != "hot") Fail("recipe tab has no state \"" + stateName + "\"");
+    if (!active && !normal && stateName != "hot") Fail("recipe tab has no state \"" + stateName + "\"");
     cairo_save(cr);
     if (!active) {
       cairo_rectangle(cr, 0, 0, w, h - 2);
@@ -459,8 +451,12 @@ class Painter {
     cairo_fill(cr);
     cairo_new_path(cr);
     Rounded(1, 1, w - 2, h + r, r - 1, r - 1, 0, 0);
-    Source(active ? "surface" : "hover");
+    Source(active ? "surface" : normal ? "window" : "hover");
     cairo_fill(cr);
+    if (normal) {
+      cairo_restore(cr);
+      return;
+    }
     cairo_save(cr);
     cairo_new_path(cr);
     Rounded(0, 0, w, h + r, r, r, 0, 0);
