@@ -227,7 +227,9 @@ class Painter {
     } else if (lookName == "accent") {
       colors = {{"accent", "accent-hot", "accent-pressed"}, {"accent", "accent-hot", "accent-pressed"}};
     } else if (lookName == "flat") {
-      colors = {{"", "hover", "pressed-fill"}, {"", "hover", "pressed-fill"}};
+      // The hover fill is barely darker than the window colour flat buttons sit on: a hot flat
+      // button shows itself by its border.
+      colors = {{"", "hover", "pressed-fill"}, {"", "border", "pressed-fill"}};
     } else {
       Fail("unknown button look \"" + lookName + "\"");
     }
