@@ -17,26 +17,6 @@ namespace {
 
 constexpr int kDispTextMax = 1024;  // the buffer a LVN_GETDISPINFO answer may fill
 
-}  // namespace
-
-void CopyOut(const std::u16string& text, LPWSTR buffer, int capacity) {
-  if (!buffer || capacity <= 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-  if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
-  std::copy_n(text.data(), n, buffer);
-  buffer[n] = 0;
-}
-
-void CopyOut(const std::string& text, LPSTR buffer, int capacity) {
-  if (!buffer || capacity <= 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-  while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  std::copy_n(text.data(), n, buffer);
-  buffer[n] = 0;
-}
-
-namespace {
-
 static_assert(sizeof(LVITEMA) == sizeof(LVITEMW));
 static_assert(sizeof(LVCOLUMNA) == sizeof(LVCOLUMNW));
 static_assert(sizeof(LVFINDINFOA) == sizeof(LVFINDINFOW));

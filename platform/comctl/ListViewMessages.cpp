@@ -690,30 +690,10 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* view = reinterpret_cast<ListView*>(GetWindowLongPtrW(hwnd, 0));
-  if (msg == WM_NCCREATE) {
-    view = new ListView(hwnd);
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(view));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (!view) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete view;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return view->Handle(msg, wParam, lParam);
-}
-
 void RegisterListViewClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = ListViewProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_LISTVIEWW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass({.name = WC_LISTVIEWW,
+                                       .procedure = comctl_detail::ControlWindowProc<ListView>,
+                                       .style = CS_DBLCLKS | CS_GLOBALCLASS});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterListViewClass);
