@@ -32,9 +32,9 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-using net_fixtures::Connection;
-using net_fixtures::Request;
-using net_fixtures::Server;
+using testnet::Connection;
+using testnet::Request;
+using testnet::Server;
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path);
