@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/comctl/CommonMessages.h"
 #include "platform/comctl/Edit.h"
 #include "platform/gdi/Text.h"
 #include "platform/gdi/WinGdi.h"
@@ -60,6 +61,19 @@ HWND CreateLabelEdit(const LabelEditShape& shape, SUBCLASSPROC subclass, UINT_PT
   SendMessageW(edit, EM_SETSEL, 0, -1);
   SetWindowSubclass(edit, subclass, subclassId, data);
   return edit;
+}
+
+bool ParentTakesUnicode(HWND hwnd) {
+  HWND parent = GetParent(hwnd);
+  if (!parent) return false;
+  const LRESULT format = SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY);
+  return format == NFR_UNICODE || (format != NFR_ANSI && IsWindowUnicode(parent));
+}
+
+void RequeryNotifyFormat(HWND hwnd, bool& unicode) {
+  HWND parent = GetParent(hwnd);
+  const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY) : 0;
+  if (format == NFR_UNICODE || format == NFR_ANSI) unicode = format == NFR_UNICODE;
 }
 
 int FontCellHeight(HWND hwnd, HFONT font) {

@@ -92,6 +92,43 @@ struct LabelEditShape {
 };
 HWND CreateLabelEdit(const LabelEditShape& shape, SUBCLASSPROC subclass, UINT_PTR subclassId, DWORD_PTR data);
 
+// Whether the parent of `hwnd` takes its notifications in UTF-16: the parent's answer to
+// WM_NOTIFYFORMAT (NF_QUERY), else whether the parent is a Unicode window; false without one.
+bool ParentTakesUnicode(HWND hwnd);
+// WM_NOTIFYFORMAT with NF_REQUERY: asks the parent again and takes its answer when it gives
+// one (NFR_UNICODE or NFR_ANSI); `unicode` stays otherwise.
+void RequeryNotifyFormat(HWND hwnd, bool& unicode);
+
+// What a label editor does with its keys and its focus; its subclass procedure hands every
+// message here. Return ends the edit keeping the text and Escape ends it dropping the text
+// (both on the key press; their characters are swallowed); losing the focus ends it keeping
+// the text. `current`: the editor is still its owner's one; `ending`: the owner is ending it
+// already; `end(cancel)` ends it.
+template <class EndEdit>
+LRESULT LabelEditMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool current, bool ending, EndEdit&& end) {
+  switch (msg) {
+    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, msg, wParam, lParam);
+    case WM_KEYDOWN:
+      if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+        if (current) end(wParam == VK_ESCAPE);
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (wParam == u'\r' || wParam == 0x1B) return 0;
+      break;
+    case WM_KILLFOCUS:
+      if (current && !ending) {
+        DefSubclassProc(hwnd, msg, wParam, lParam);
+        end(false);
+        return 0;
+      }
+      break;
+    default: break;
+  }
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
 // The height of a character cell of `font` as drawn in `hwnd` (tmHeight).
 int FontCellHeight(HWND hwnd, HFONT font);
 

@@ -93,9 +93,7 @@ HCURSOR SplitCursor() {
 class Header {
  public:
   explicit Header(HWND hwnd) : m_hwnd(hwnd) {
-    HWND parent = GetParent(hwnd);
-    const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY) : 0;
-    m_unicode = format == NFR_UNICODE || (format != NFR_ANSI && parent && IsWindowUnicode(parent));
+    m_unicode = comctl_detail::ParentTakesUnicode(hwnd);
   }
 
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -783,11 +781,7 @@ LRESULT Header::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case CCM_GETUNICODEFORMAT: return m_unicode;
     case WM_NOTIFYFORMAT:
-      if (lParam == NF_REQUERY) {
-        HWND parent = GetParent(m_hwnd);
-        const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(m_hwnd), NF_QUERY) : 0;
-        if (format == NFR_UNICODE || format == NFR_ANSI) m_unicode = format == NFR_UNICODE;
-      }
+      if (lParam == NF_REQUERY) comctl_detail::RequeryNotifyFormat(m_hwnd, m_unicode);
       return m_unicode ? NFR_UNICODE : NFR_ANSI;
     case WM_SETFONT:
       m_font = reinterpret_cast<HFONT>(wParam);

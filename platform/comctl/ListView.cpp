@@ -58,9 +58,7 @@ ListView::ListView(HWND hwnd) : m_hwnd(hwnd) {
   m_textColor = GetSysColor(COLOR_WINDOWTEXT);
   m_textBkColor = GetSysColor(COLOR_WINDOW);
   m_outlineColor = GetSysColor(COLOR_HIGHLIGHT);
-  HWND parent = GetParent(hwnd);
-  const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY) : 0;
-  m_unicode = format == NFR_UNICODE || (format != NFR_ANSI && parent && IsWindowUnicode(parent));
+  m_unicode = comctl_detail::ParentTakesUnicode(hwnd);
 }
 
 ListView::~ListView() {

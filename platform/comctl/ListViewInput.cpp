@@ -427,27 +427,8 @@ bool ListView::EndEdit(bool cancel) {
 
 LRESULT ListView::EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<ListView*>(data);
-  switch (msg) {
-    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, msg, wParam, lParam);
-    case WM_KEYDOWN:
-      if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-        if (self->m_edit == hwnd) self->EndEdit(wParam == VK_ESCAPE);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (wParam == u'\r' || wParam == 0x1B) return 0;
-      break;
-    case WM_KILLFOCUS:
-      if (self->m_edit == hwnd && !self->m_ending) {
-        DefSubclassProc(hwnd, msg, wParam, lParam);
-        self->EndEdit(false);
-        return 0;
-      }
-      break;
-    default: break;
-  }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return comctl_detail::LabelEditMessage(hwnd, msg, wParam, lParam, self->m_edit == hwnd, self->m_ending,
+                                         [self](bool cancel) { self->EndEdit(cancel); });
 }
 
 // ---- header ----------------------------------------------------------------------------------

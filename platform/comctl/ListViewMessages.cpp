@@ -506,9 +506,7 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFYFORMAT:
       if (reinterpret_cast<HWND>(wParam) == m_header) return m_unicode ? NFR_UNICODE : NFR_ANSI;
       if (lParam == NF_REQUERY) {
-        HWND parent = GetParent(m_hwnd);
-        const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(m_hwnd), NF_QUERY) : 0;
-        if (format == NFR_UNICODE || format == NFR_ANSI) m_unicode = format == NFR_UNICODE;
+        comctl_detail::RequeryNotifyFormat(m_hwnd, m_unicode);
         if (m_header) SendMessageW(m_header, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(m_hwnd), NF_REQUERY);
       }
       return m_unicode ? NFR_UNICODE : NFR_ANSI;

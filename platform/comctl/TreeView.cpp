@@ -46,9 +46,7 @@ bool IsTextCallbackW(LPWSTR text) { return text == LPSTR_TEXTCALLBACKW; }
 TreeView::TreeView(HWND hwnd) : m_hwnd(hwnd) {
   m_root.level = -1;
   m_root.state = TVIS_EXPANDED;
-  HWND parent = GetParent(hwnd);
-  const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY) : 0;
-  m_unicode = format == NFR_UNICODE || (format != NFR_ANSI && parent && IsWindowUnicode(parent));
+  m_unicode = comctl_detail::ParentTakesUnicode(hwnd);
 }
 
 TreeView::~TreeView() {
@@ -780,27 +778,8 @@ bool TreeView::EndEdit(bool cancel) {
 
 LRESULT TreeView::EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<TreeView*>(data);
-  switch (msg) {
-    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, msg, wParam, lParam);
-    case WM_KEYDOWN:
-      if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-        if (self->m_edit == hwnd) self->EndEdit(wParam == VK_ESCAPE);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (wParam == u'\r' || wParam == 0x1B) return 0;  // handled on the key press
-      break;
-    case WM_KILLFOCUS:
-      if (self->m_edit == hwnd && !self->m_ending) {
-        DefSubclassProc(hwnd, msg, wParam, lParam);
-        self->EndEdit(false);
-        return 0;
-      }
-      break;
-    default: break;
-  }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return comctl_detail::LabelEditMessage(hwnd, msg, wParam, lParam, self->m_edit == hwnd, self->m_ending,
+                                         [self](bool cancel) { self->EndEdit(cancel); });
 }
 
 // ---- messages --------------------------------------------------------------------------------
@@ -973,11 +952,7 @@ LRESULT TreeView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case CCM_GETUNICODEFORMAT: return m_unicode;
     case WM_NOTIFYFORMAT:
-      if (lParam == NF_REQUERY) {
-        HWND parent = GetParent(m_hwnd);
-        const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(m_hwnd), NF_QUERY) : 0;
-        if (format == NFR_UNICODE || format == NFR_ANSI) m_unicode = format == NFR_UNICODE;
-      }
+      if (lParam == NF_REQUERY) comctl_detail::RequeryNotifyFormat(m_hwnd, m_unicode);
       return m_unicode ? NFR_UNICODE : NFR_ANSI;
     case WM_SETFONT:
       m_font = reinterpret_cast<HFONT>(wParam);
