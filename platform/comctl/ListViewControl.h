@@ -193,7 +193,8 @@ class ListView {
   HWND EditLabel(int row);
   bool EndEdit(bool cancel);
   static LRESULT EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
-  void OnHeaderNotify(NMHEADERW* nm);
+  // Any notification of the header: only its HDN_ codes carry an NMHEADER.
+  void OnHeaderNotify(const NMHDR* header);
 
   HWND m_hwnd;
   HWND m_header = nullptr;

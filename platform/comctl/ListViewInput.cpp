@@ -433,9 +433,16 @@ LRESULT ListView::EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 // ---- header ----------------------------------------------------------------------------------
 
-void ListView::OnHeaderNotify(NMHEADERW* nm) {
-  if (!nm) return;
-  const UINT code = nm->hdr.code;
+void ListView::OnHeaderNotify(const NMHDR* header) {
+  if (!header) return;
+  const UINT code = header->code;
+  // NM_ codes come with a bare NMHDR (or a record of their own): nothing past it is read.
+  if (code == NM_RELEASEDCAPTURE) {
+    LayoutChanged();
+    return;
+  }
+  if (code > HDN_FIRST || code <= HDN_FIRST - 100) return;
+  const auto* nm = reinterpret_cast<const NMHEADERW*>(header);
   const int column = nm->iItem;
   if (code == HDN_BEGINTRACKA || code == HDN_BEGINTRACKW || code == HDN_BEGINDRAG || code == HDN_ITEMCLICKA ||
       code == HDN_ITEMCLICKW || code == HDN_DIVIDERDBLCLICKA || code == HDN_DIVIDERDBLCLICKW) {
@@ -456,7 +463,7 @@ void ListView::OnHeaderNotify(NMHEADERW* nm) {
     if (column >= 0 && column < ColumnCount()) SetColumnWidth(column, LVSCW_AUTOSIZE);
     return;
   }
-  if (code == NM_RELEASEDCAPTURE || code == HDN_ENDDRAG) {
+  if (code == HDN_ENDDRAG) {
     LayoutChanged();
     return;
   }

@@ -516,7 +516,7 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Header notifications: the list view acts on them, and its parent hears them too.
         HWND parent = GetParent(m_hwnd);
         const LRESULT answer = parent ? SendMessageW(parent, WM_NOTIFY, wParam, lParam) : 0;
-        OnHeaderNotify(reinterpret_cast<NMHEADERW*>(lParam));
+        OnHeaderNotify(header);
         return answer;
       }
       return 0;
