@@ -464,75 +464,7 @@ void TCustomMaskEdit::DescribeClass(TClassBuilder<TCustomMaskEdit>& c) {
   c.Property("Text", &TCustomMaskEdit::Text, &TCustomMaskEdit::SetText);
 }
 
-TCustomMaskEdit::TCustomMaskEdit(TComponent* owner) : TCustomEdit(owner), m_mask(*this, *this) {}
-
-void TCustomMaskEdit::Clear() { SetText(AnsiString()); }
-
 void TCustomMaskEdit::ValidateError() {
   MessageBeep(0);
   throw EDBEditError("Invalid input value.  Use escape key to abandon changes");
-}
-
-void TCustomMaskEdit::KeyDown(WORD& key, TShiftState shift) {
-  if (!m_mask.SettingCursor()) inherited::KeyDown(key, shift);
-  m_mask.KeyDown(key, shift);
-}
-
-void TCustomMaskEdit::KeyUp(WORD& key, TShiftState shift) {
-  if (!m_mask.SettingCursor()) inherited::KeyUp(key, shift);
-  m_mask.KeyUp(key, shift);
-}
-
-void TCustomMaskEdit::KeyPress(char16_t& key) {
-  inherited::KeyPress(key);
-  m_mask.KeyPress(key);
-}
-
-void TCustomMaskEdit::Dispatch(TMessage& m) {
-  switch (m.Msg) {
-    case WM_CUT:
-      if (!m_mask.Cut()) inherited::Dispatch(m);
-      return;
-    case WM_PASTE:
-      if (!m_mask.Paste()) inherited::Dispatch(m);
-      return;
-    case CM_WANTSPECIALKEY:
-      if (m_mask.WantsKey(static_cast<WORD>(m.WParam))) {
-        m.Result = 1;
-        return;
-      }
-      inherited::Dispatch(m);
-      return;
-    default: inherited::Dispatch(m); return;
-  }
-}
-
-void TCustomMaskEdit::WMLButtonDown(TWMMouse& m) {
-  inherited::WMLButtonDown(m);
-  m_mask.MouseDown(m.XPos);
-}
-
-void TCustomMaskEdit::WMLButtonUp(TWMMouse& m) {
-  inherited::WMLButtonUp(m);
-  m_mask.MouseUp(m.XPos);
-}
-
-void TCustomMaskEdit::WMSetFocus(TWMFocus& m) {
-  inherited::WMSetFocus(m);
-  m_mask.FocusSet();
-}
-
-void TCustomMaskEdit::CMEnter(TMessage& m) {
-  if (m_mask.BeginEnter()) inherited::CMEnter(m);
-  m_mask.EndEnter();
-}
-
-void TCustomMaskEdit::CMExit(TMessage& m) {
-  m_mask.Exit();
-  inherited::CMExit(m);
-}
-
-void TCustomMaskEdit::CMTextChanged(TMessage& m) {
-  inherited::CMTextChanged(m);
-  m_mask.TextChanged();
 }

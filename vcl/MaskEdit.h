@@ -8,8 +8,9 @@
 // positions, Escape to give the entered text back), the mouse (the caret kept on one
 // position, shown as a one-character selection), focus (entering remembers the text,
 // leaving validates), cut and paste through the mask, and the Text, EditText and MaxLength
-// rules. An edit owns one and hands it the messages named on each member; TCustomMaskEdit
-// below does, and so does the skinned masked edit.
+// rules. An edit owns one and hands it the messages named on each member; TMaskEditBase does
+// that once for any edit class, and TCustomMaskEdit below and the skinned masked edit are
+// made on it.
 //
 // EDBEditError is raised when a masked text does not fit its mask.
 //
@@ -17,6 +18,7 @@
 
 #include "rtl/Exceptions.h"
 #include "vcl/MaskUtils.h"
+#include "vcl/Messages.h"
 #include "vcl/StdCtrls.h"
 
 BRANTWELL_DECLARE_EXCEPTION(EDBEditError, Exception);
@@ -131,13 +133,14 @@ class TMaskEditBehaviour {
   bool m_pasting = false;
 };
 
-// The class library's masked edit: a TCustomEdit with an edit mask.
-class TCustomMaskEdit : public TCustomEdit, private TMaskEditBehaviour::THost {
-  BRANTWELL_CLASS(TCustomMaskEdit, TCustomEdit)
-
+// An edit class `Edit` (a TCustomEdit) with an edit mask: owns the behaviour and hands it the
+// key, mouse, focus, text, cut and paste messages around Edit's own handling. What stays with
+// the class made on it: its class registration and published properties, and ValidateError
+// (which exception a bad text raises).
+template <class Edit>
+class TMaskEditBase : public Edit, protected TMaskEditBehaviour::THost {
  public:
-  explicit TCustomMaskEdit(TComponent* owner);
-  static void DescribeClass(TClassBuilder<TCustomMaskEdit>& c);
+  explicit TMaskEditBase(TComponent* owner) : Edit(owner), m_mask(*this, *this) {}
 
   TEditMask EditMask() const { return m_mask.EditMask(); }
   void SetEditMask(const TEditMask& value) { m_mask.SetEditMask(value); }
@@ -149,27 +152,82 @@ class TCustomMaskEdit : public TCustomEdit, private TMaskEditBehaviour::THost {
   int MaxLength() const { return m_mask.MaxLength(); }
   void SetMaxLength(int value) { m_mask.SetMaxLength(value); }
 
-  void Clear() override;
+  void Clear() override { SetText(AnsiString()); }
   virtual void ValidateEdit() { m_mask.ValidateEdit(); }
 
  protected:
   bool EditCanModify() override { return true; }
-  void ValidateError() override;
   virtual bool Validate(const AnsiString& value, int& position) { return m_mask.Validate(value, position); }
   virtual void Reset() { m_mask.Reset(); }
 
-  void KeyDown(WORD& key, TShiftState shift) override;
-  void KeyUp(WORD& key, TShiftState shift) override;
-  void KeyPress(char16_t& key) override;
-  void Dispatch(TMessage& message) override;
-  void WMLButtonDown(TWMMouse& m) override;
-  void WMLButtonUp(TWMMouse& m) override;
-  void WMSetFocus(TWMFocus& m) override;
-  void CMEnter(TMessage& m) override;
-  void CMExit(TMessage& m) override;
-  void CMTextChanged(TMessage& m) override;
+  void KeyDown(WORD& key, TShiftState shift) override {
+    if (!m_mask.SettingCursor()) Edit::KeyDown(key, shift);
+    m_mask.KeyDown(key, shift);
+  }
+  void KeyUp(WORD& key, TShiftState shift) override {
+    if (!m_mask.SettingCursor()) Edit::KeyUp(key, shift);
+    m_mask.KeyUp(key, shift);
+  }
+  void KeyPress(char16_t& key) override {
+    Edit::KeyPress(key);
+    m_mask.KeyPress(key);
+  }
+  void Dispatch(TMessage& m) override {
+    switch (m.Msg) {
+      case WM_CUT:
+        if (!m_mask.Cut()) Edit::Dispatch(m);
+        return;
+      case WM_PASTE:
+        if (!m_mask.Paste()) Edit::Dispatch(m);
+        return;
+      case CM_WANTSPECIALKEY:
+        if (m_mask.WantsKey(static_cast<WORD>(m.WParam))) {
+          m.Result = 1;
+          return;
+        }
+        Edit::Dispatch(m);
+        return;
+      default: Edit::Dispatch(m); return;
+    }
+  }
+  void WMLButtonDown(TWMMouse& m) override {
+    Edit::WMLButtonDown(m);
+    m_mask.MouseDown(m.XPos);
+  }
+  void WMLButtonUp(TWMMouse& m) override {
+    Edit::WMLButtonUp(m);
+    m_mask.MouseUp(m.XPos);
+  }
+  void WMSetFocus(TWMFocus& m) override {
+    Edit::WMSetFocus(m);
+    m_mask.FocusSet();
+  }
+  void CMEnter(TMessage& m) override {
+    if (m_mask.BeginEnter()) Edit::CMEnter(m);
+    m_mask.EndEnter();
+  }
+  void CMExit(TMessage& m) override {
+    m_mask.Exit();
+    Edit::CMExit(m);
+  }
+  void CMTextChanged(TMessage& m) override {
+    Edit::CMTextChanged(m);
+    m_mask.TextChanged();
+  }
 
   TMaskEditBehaviour m_mask;
+};
+
+// The class library's masked edit: a TCustomEdit with an edit mask.
+class TCustomMaskEdit : public TMaskEditBase<TCustomEdit> {
+  BRANTWELL_CLASS(TCustomMaskEdit, TCustomEdit)
+
+ public:
+  explicit TCustomMaskEdit(TComponent* owner) : TMaskEditBase(owner) {}
+  static void DescribeClass(TClassBuilder<TCustomMaskEdit>& c);
+
+ protected:
+  void ValidateError() override;
 };
 
 class TMaskEdit : public TCustomMaskEdit {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/DcGuards.h"
 #include "platform/gdi/Draw.h"
@@ -249,31 +250,16 @@ std::map<HWND, Animate*>& Controls() {
 }
 
 LRESULT AnimateWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* control = new Animate(hwnd);
-    Controls()[hwnd] = control;
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(control));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  auto* control = reinterpret_cast<Animate*>(GetWindowLongPtrW(hwnd, 0));
-  if (!control) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    Controls().erase(hwnd);
-    delete control;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return control->Handle(msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) Controls().erase(hwnd);
+  const LRESULT result = comctl_detail::ControlWindowProc<Animate>(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCCREATE) Controls()[hwnd] = comctl_detail::ControlOfWindow<Animate>(hwnd);
+  return result;
 }
 
 void RegisterAnimateClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_PARENTDC | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = AnimateWindowProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = ANIMATE_CLASSW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass({.name = ANIMATE_CLASSW,
+                                       .procedure = AnimateWindowProc,
+                                       .style = CS_PARENTDC | CS_HREDRAW | CS_VREDRAW});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterAnimateClass);

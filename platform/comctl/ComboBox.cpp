@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/comctl/Edit.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/DrawControls.h"
@@ -90,8 +91,6 @@ class ComboBox {
   bool m_settingEdit = false;     // the combo box writes the edit's text: no edit notifications
   int m_committedSel = -1;        // the selection the parent last heard of
 };
-
-ComboBox* ComboOf(HWND hwnd) { return reinterpret_cast<ComboBox*>(GetWindowLongPtrW(hwnd, 0)); }
 
 // ---- creation and geometry ----------------------------------------------------------------------
 
@@ -905,35 +904,16 @@ LRESULT ComboWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
     // The scroll bars a combo box is made with are its list's: the box itself shows none.
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL));
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new ComboBox(hwnd)));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
-  ComboBox* combo = ComboOf(hwnd);
-  if (!combo) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete combo;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return combo->Handle(msg, wParam, lParam);
+  return comctl_detail::ControlWindowProc<ComboBox>(hwnd, msg, wParam, lParam);
 }
 
 void RegisterComboClasses() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = ComboWindowProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_COMBOBOXW;
-  RegisterClassW(&wc);
-
-  WNDCLASSW list{};
-  list.style = CS_DBLCLKS | CS_SAVEBITS;
-  list.lpfnWndProc = comctl_detail::ListBoxWindowProc;
-  list.cbWndExtra = comctl_detail::kListBoxWindowExtra;
-  list.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  list.lpszClassName = WC_COMBOLBOXW;
-  RegisterClassW(&list);
+  comctl_detail::RegisterControlClass({.name = WC_COMBOBOXW,
+                                       .procedure = ComboWindowProc,
+                                       .style = CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW});
+  comctl_detail::RegisterControlClass(
+      {.name = WC_COMBOLBOXW, .procedure = comctl_detail::ListBoxWindowProc, .style = CS_DBLCLKS | CS_SAVEBITS});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterComboClasses);

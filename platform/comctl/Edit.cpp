@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/GlobalMemory.h"
@@ -1234,32 +1235,15 @@ LRESULT EditControl::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(m_hwnd, msg, wParam, lParam);
 }
 
-EditControl* ControlOf(HWND hwnd) { return reinterpret_cast<EditControl*>(GetWindowLongPtrW(hwnd, 0)); }
-
 LRESULT EditWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new EditControl(hwnd)));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  EditControl* control = ControlOf(hwnd);
-  if (!control) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    if (GetFocus() == hwnd) DestroyCaret();
-    delete control;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return control->Handle(msg, wParam, lParam);
+  // A focused edit that goes takes its caret with it.
+  if (msg == WM_NCDESTROY && comctl_detail::ControlOfWindow<EditControl>(hwnd) && GetFocus() == hwnd) DestroyCaret();
+  return comctl_detail::ControlWindowProc<EditControl>(hwnd, msg, wParam, lParam);
 }
 
 void RegisterEditClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_PARENTDC;
-  wc.lpfnWndProc = EditWindowProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-  wc.lpszClassName = WC_EDITW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass(
+      {.name = WC_EDITW, .procedure = EditWindowProc, .style = CS_DBLCLKS | CS_PARENTDC, .cursor = IDC_IBEAM});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterEditClass);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/gdi/Text.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/Unicode.h"
@@ -30,21 +31,7 @@ struct DcState {
   int saved;
 };
 
-void CopyOut(const std::u16string& text, LPWSTR buffer, int capacity) {
-  if (!buffer || capacity <= 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-  if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
-  std::copy_n(text.data(), n, buffer);
-  buffer[n] = 0;
-}
-
-void CopyOut(const std::string& text, LPSTR buffer, int capacity) {
-  if (!buffer || capacity <= 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-  while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  std::copy_n(text.data(), n, buffer);
-  buffer[n] = 0;
-}
+using comctl_detail::CopyOut;
 
 static_assert(sizeof(HDITEMA) == sizeof(HDITEMW));
 static_assert(sizeof(NMHEADERA) == sizeof(NMHEADERW));
@@ -106,9 +93,7 @@ HCURSOR SplitCursor() {
 class Header {
  public:
   explicit Header(HWND hwnd) : m_hwnd(hwnd) {
-    HWND parent = GetParent(hwnd);
-    const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY) : 0;
-    m_unicode = format == NFR_UNICODE || (format != NFR_ANSI && parent && IsWindowUnicode(parent));
+    m_unicode = comctl_detail::ParentTakesUnicode(hwnd);
   }
 
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -176,13 +161,7 @@ class Header {
 
 int Header::Height() {
   if (m_height > 0) return m_height;
-  HDC dc = GetDC(m_hwnd);
-  HGDIOBJ old = SelectObject(dc, Font());
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(m_hwnd, dc);
-  int height = tm.tmHeight + 7;
+  int height = comctl_detail::FontCellHeight(m_hwnd, Font()) + 7;
   int cx = 0, cy = 0;
   if (m_images && ImageList_GetIconSize(m_images, &cx, &cy)) height = std::max(height, cy + 6);
   m_height = height;
@@ -802,11 +781,7 @@ LRESULT Header::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case CCM_GETUNICODEFORMAT: return m_unicode;
     case WM_NOTIFYFORMAT:
-      if (lParam == NF_REQUERY) {
-        HWND parent = GetParent(m_hwnd);
-        const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(m_hwnd), NF_QUERY) : 0;
-        if (format == NFR_UNICODE || format == NFR_ANSI) m_unicode = format == NFR_UNICODE;
-      }
+      if (lParam == NF_REQUERY) comctl_detail::RequeryNotifyFormat(m_hwnd, m_unicode);
       return m_unicode ? NFR_UNICODE : NFR_ANSI;
     case WM_SETFONT:
       m_font = reinterpret_cast<HFONT>(wParam);
@@ -883,30 +858,9 @@ LRESULT Header::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-LRESULT HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* header = reinterpret_cast<Header*>(GetWindowLongPtrW(hwnd, 0));
-  if (msg == WM_NCCREATE) {
-    header = new Header(hwnd);
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(header));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (!header) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete header;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return header->Handle(msg, wParam, lParam);
-}
-
 void RegisterHeaderClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = HeaderProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_HEADERW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass(
+      {.name = WC_HEADERW, .procedure = comctl_detail::ControlWindowProc<Header>, .style = CS_DBLCLKS | CS_GLOBALCLASS});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterHeaderClass);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/DrawControls.h"
 #include "platform/user/ScrollBars.h"
@@ -650,21 +651,10 @@ LRESULT ListBox::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-ListBox* ListBoxOf(HWND hwnd) { return reinterpret_cast<ListBox*>(GetWindowLongPtrW(hwnd, 0)); }
+ListBox* ListBoxOf(HWND hwnd) { return ControlOfWindow<ListBox>(hwnd); }
 
 LRESULT ListBoxWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new ListBox(hwnd)));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  ListBox* list = ListBoxOf(hwnd);
-  if (!list) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete list;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return list->Handle(msg, wParam, lParam);
+  return ControlWindowProc<ListBox>(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace platform::comctl_detail

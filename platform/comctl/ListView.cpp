@@ -17,26 +17,6 @@ namespace {
 
 constexpr int kDispTextMax = 1024;  // the buffer a LVN_GETDISPINFO answer may fill
 
-}  // namespace
-
-void CopyOut(const std::u16string& text, LPWSTR buffer, int capacity) {
-  if (!buffer || capacity <= 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-  if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
-  std::copy_n(text.data(), n, buffer);
-  buffer[n] = 0;
-}
-
-void CopyOut(const std::string& text, LPSTR buffer, int capacity) {
-  if (!buffer || capacity <= 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-  while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  std::copy_n(text.data(), n, buffer);
-  buffer[n] = 0;
-}
-
-namespace {
-
 static_assert(sizeof(LVITEMA) == sizeof(LVITEMW));
 static_assert(sizeof(LVCOLUMNA) == sizeof(LVCOLUMNW));
 static_assert(sizeof(LVFINDINFOA) == sizeof(LVFINDINFOW));
@@ -78,9 +58,7 @@ ListView::ListView(HWND hwnd) : m_hwnd(hwnd) {
   m_textColor = GetSysColor(COLOR_WINDOWTEXT);
   m_textBkColor = GetSysColor(COLOR_WINDOW);
   m_outlineColor = GetSysColor(COLOR_HIGHLIGHT);
-  HWND parent = GetParent(hwnd);
-  const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY) : 0;
-  m_unicode = format == NFR_UNICODE || (format != NFR_ANSI && parent && IsWindowUnicode(parent));
+  m_unicode = comctl_detail::ParentTakesUnicode(hwnd);
 }
 
 ListView::~ListView() {

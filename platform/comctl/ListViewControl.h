@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/comctl/ListView.h"
 
 namespace platform::listview_detail {
@@ -66,8 +67,7 @@ struct ItemGeometry {
 
 // Copies text into a caller's buffer of `capacity` units, always terminated, never cutting a
 // character in two.
-void CopyOut(const std::u16string& text, LPWSTR buffer, int capacity);
-void CopyOut(const std::string& text, LPSTR buffer, int capacity);
+using comctl_detail::CopyOut;
 // Reads the text an A (UTF-8) or W message carries; false for LPSTR_TEXTCALLBACK.
 bool ReadText(bool ansi, const void* pointer, std::u16string* out);
 
@@ -193,7 +193,8 @@ class ListView {
   HWND EditLabel(int row);
   bool EndEdit(bool cancel);
   static LRESULT EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
-  void OnHeaderNotify(NMHEADERW* nm);
+  // Any notification of the header: only its HDN_ codes carry an NMHEADER.
+  void OnHeaderNotify(const NMHDR* header);
 
   HWND m_hwnd;
   HWND m_header = nullptr;

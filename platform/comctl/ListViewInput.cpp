@@ -345,10 +345,9 @@ HWND ListView::EditLabel(int row) {
   nm.item.iItem = row;
   nm.item.state = StateOf(row);
   nm.item.lParam = ParamOf(row);
-  std::u16string wide = text;
-  std::string ansi = Utf16ToUtf8(text);
-  nm.item.pszText = m_unicode ? wide.data() : reinterpret_cast<LPWSTR>(ansi.data());
-  nm.item.cchTextMax = static_cast<int>(m_unicode ? wide.size() : ansi.size()) + 1;
+  comctl_detail::NotifyText shown(text, m_unicode);
+  nm.item.pszText = shown.Text();
+  nm.item.cchTextMax = shown.Capacity();
   if (Notify(LVN_BEGINLABELEDITW, LVN_BEGINLABELEDITA, &nm.hdr) || !Valid(row)) return nullptr;
   const ItemGeometry g = Geometry(row);
   RECT r = g.label;
@@ -365,12 +364,10 @@ HWND ListView::EditLabel(int row) {
     if (View() == LVS_REPORT && !m_columns.empty()) r.right = std::min<int>(r.right, ColumnLeft(0) - m_scrollX + m_columns[0].width);
   }
   r.right = std::min(r.right, client.right);
-  HWND edit = CreateWindowExW(0, WC_EDITW, text.c_str(), style, r.left, r.top, std::max<int>(r.right - r.left, 24),
-                              r.bottom - r.top, m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(1)), nullptr, nullptr);
+  r.right = r.left + std::max<int>(r.right - r.left, 24);
+  HWND edit = comctl_detail::CreateLabelEdit({m_hwnd, text.c_str(), style, r, Font(), 1}, EditSubclass, kEditSubclassId,
+                                             reinterpret_cast<DWORD_PTR>(this));
   if (!edit) return nullptr;
-  SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  SetWindowSubclass(edit, EditSubclass, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
   m_edit = edit;
   m_editRow = row;
   ShowWindow(edit, SW_SHOW);
@@ -384,11 +381,7 @@ bool ListView::EndEdit(bool cancel) {
   m_ending = true;
   HWND edit = m_edit;
   const int row = m_editRow;
-  // The whole text, however long.
-  const int length = GetWindowTextLengthW(edit);
-  std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-  const int got = GetWindowTextW(edit, text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::clamp(got, 0, length)));
+  const std::u16string text = comctl_detail::WindowTextOf(edit);
   ShowWindow(edit, SW_HIDE);
   bool kept = false;
   if (Valid(row)) {
@@ -396,11 +389,10 @@ bool ListView::EndEdit(bool cancel) {
     nm.item.mask = LVIF_TEXT | LVIF_PARAM;
     nm.item.iItem = row;
     nm.item.lParam = ParamOf(row);
-    std::u16string wide = text;
-    std::string ansi = Utf16ToUtf8(text);
+    comctl_detail::NotifyText edited(text, m_unicode);
     if (!cancel) {
-      nm.item.pszText = m_unicode ? wide.data() : reinterpret_cast<LPWSTR>(ansi.data());
-      nm.item.cchTextMax = static_cast<int>(m_unicode ? wide.size() : ansi.size()) + 1;
+      nm.item.pszText = edited.Text();
+      nm.item.cchTextMax = edited.Capacity();
     }
     const LRESULT keep = Notify(LVN_ENDLABELEDITW, LVN_ENDLABELEDITA, &nm.hdr);
     if (keep && !cancel && Valid(row)) {
@@ -410,7 +402,7 @@ bool ListView::EndEdit(bool cancel) {
         set.item.mask = LVIF_TEXT;
         set.item.iItem = row;
         set.item.lParam = ParamOf(row);
-        set.item.pszText = m_unicode ? wide.data() : reinterpret_cast<LPWSTR>(ansi.data());
+        set.item.pszText = edited.Text();
         Notify(LVN_SETDISPINFOW, LVN_SETDISPINFOA, &set.hdr);
       } else {
         LVITEMW item{};
@@ -435,34 +427,22 @@ bool ListView::EndEdit(bool cancel) {
 
 LRESULT ListView::EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<ListView*>(data);
-  switch (msg) {
-    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, msg, wParam, lParam);
-    case WM_KEYDOWN:
-      if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-        if (self->m_edit == hwnd) self->EndEdit(wParam == VK_ESCAPE);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (wParam == u'\r' || wParam == 0x1B) return 0;
-      break;
-    case WM_KILLFOCUS:
-      if (self->m_edit == hwnd && !self->m_ending) {
-        DefSubclassProc(hwnd, msg, wParam, lParam);
-        self->EndEdit(false);
-        return 0;
-      }
-      break;
-    default: break;
-  }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return comctl_detail::LabelEditMessage(hwnd, msg, wParam, lParam, self->m_edit == hwnd, self->m_ending,
+                                         [self](bool cancel) { self->EndEdit(cancel); });
 }
 
 // ---- header ----------------------------------------------------------------------------------
 
-void ListView::OnHeaderNotify(NMHEADERW* nm) {
-  if (!nm) return;
-  const UINT code = nm->hdr.code;
+void ListView::OnHeaderNotify(const NMHDR* header) {
+  if (!header) return;
+  const UINT code = header->code;
+  // NM_ codes come with a bare NMHDR (or a record of their own): nothing past it is read.
+  if (code == NM_RELEASEDCAPTURE) {
+    LayoutChanged();
+    return;
+  }
+  if (code > HDN_FIRST || code <= HDN_FIRST - 100) return;
+  const auto* nm = reinterpret_cast<const NMHEADERW*>(header);
   const int column = nm->iItem;
   if (code == HDN_BEGINTRACKA || code == HDN_BEGINTRACKW || code == HDN_BEGINDRAG || code == HDN_ITEMCLICKA ||
       code == HDN_ITEMCLICKW || code == HDN_DIVIDERDBLCLICKA || code == HDN_DIVIDERDBLCLICKW) {
@@ -483,7 +463,7 @@ void ListView::OnHeaderNotify(NMHEADERW* nm) {
     if (column >= 0 && column < ColumnCount()) SetColumnWidth(column, LVSCW_AUTOSIZE);
     return;
   }
-  if (code == NM_RELEASEDCAPTURE || code == HDN_ENDDRAG) {
+  if (code == HDN_ENDDRAG) {
     LayoutChanged();
     return;
   }

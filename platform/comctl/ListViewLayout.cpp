@@ -40,13 +40,7 @@ SIZE ListView::StateImageSize() const {
 
 int ListView::RowHeight() {
   if (m_rowHeightCache > 0) return m_rowHeightCache;
-  HDC dc = GetDC(m_hwnd);
-  HGDIOBJ old = SelectObject(dc, Font());
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(m_hwnd, dc);
-  int height = tm.tmHeight + 3;
+  int height = comctl_detail::FontCellHeight(m_hwnd, Font()) + 3;
   height = std::max(height, static_cast<int>(ImageSize(LVSIL_SMALL).cy) + 1);
   height = std::max(height, static_cast<int>(StateImageSize().cy) + 1);
   m_rowHeightCache = height;

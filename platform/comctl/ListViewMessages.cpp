@@ -506,9 +506,7 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFYFORMAT:
       if (reinterpret_cast<HWND>(wParam) == m_header) return m_unicode ? NFR_UNICODE : NFR_ANSI;
       if (lParam == NF_REQUERY) {
-        HWND parent = GetParent(m_hwnd);
-        const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(m_hwnd), NF_QUERY) : 0;
-        if (format == NFR_UNICODE || format == NFR_ANSI) m_unicode = format == NFR_UNICODE;
+        comctl_detail::RequeryNotifyFormat(m_hwnd, m_unicode);
         if (m_header) SendMessageW(m_header, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(m_hwnd), NF_REQUERY);
       }
       return m_unicode ? NFR_UNICODE : NFR_ANSI;
@@ -518,7 +516,7 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Header notifications: the list view acts on them, and its parent hears them too.
         HWND parent = GetParent(m_hwnd);
         const LRESULT answer = parent ? SendMessageW(parent, WM_NOTIFY, wParam, lParam) : 0;
-        OnHeaderNotify(reinterpret_cast<NMHEADERW*>(lParam));
+        OnHeaderNotify(header);
         return answer;
       }
       return 0;
@@ -690,30 +688,10 @@ LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* view = reinterpret_cast<ListView*>(GetWindowLongPtrW(hwnd, 0));
-  if (msg == WM_NCCREATE) {
-    view = new ListView(hwnd);
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(view));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (!view) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete view;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return view->Handle(msg, wParam, lParam);
-}
-
 void RegisterListViewClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = ListViewProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_LISTVIEWW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass({.name = WC_LISTVIEWW,
+                                       .procedure = comctl_detail::ControlWindowProc<ListView>,
+                                       .style = CS_DBLCLKS | CS_GLOBALCLASS});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterListViewClass);

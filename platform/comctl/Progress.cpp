@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/DrawControls.h"
 #include "platform/user/SystemParams.h"
@@ -212,29 +213,10 @@ LRESULT ProgressBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT ProgressWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new ProgressBar(hwnd)));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  auto* control = reinterpret_cast<ProgressBar*>(GetWindowLongPtrW(hwnd, 0));
-  if (!control) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete control;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return control->Handle(msg, wParam, lParam);
-}
-
 void RegisterProgressClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = ProgressWindowProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = PROGRESS_CLASSW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass({.name = PROGRESS_CLASSW,
+                                       .procedure = comctl_detail::ControlWindowProc<ProgressBar>,
+                                       .style = CS_HREDRAW | CS_VREDRAW});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterProgressClass);

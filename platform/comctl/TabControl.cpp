@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/DrawControls.h"
 #include "platform/user/SystemParams.h"
@@ -806,30 +807,11 @@ LRESULT TabControl::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT TabWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new TabControl(hwnd)));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  auto* control = reinterpret_cast<TabControl*>(GetWindowLongPtrW(hwnd, 0));
-  if (!control) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete control;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return control->Handle(msg, wParam, lParam);
-}
-
 void RegisterTabClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = TabWindowProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = WC_TABCONTROLW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass({.name = WC_TABCONTROLW,
+                                       .procedure = comctl_detail::ControlWindowProc<TabControl>,
+                                       .style = CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
+                                       .background = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1))});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterTabClass);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/Unicode.h"
 
@@ -979,29 +980,10 @@ LRESULT ToolBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(m_hwnd, msg, wParam, lParam);
 }
 
-LRESULT ToolBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* bar = reinterpret_cast<ToolBar*>(GetWindowLongPtrW(hwnd, 0));
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(new ToolBar(hwnd)));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (!bar) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete bar;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return bar->Handle(msg, wParam, lParam);
-}
-
 void RegisterToolBarClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = ToolBarProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = TOOLBARCLASSNAMEW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass({.name = TOOLBARCLASSNAMEW,
+                                       .procedure = comctl_detail::ControlWindowProc<ToolBar>,
+                                       .style = CS_DBLCLKS | CS_GLOBALCLASS});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterToolBarClass);

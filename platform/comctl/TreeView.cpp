@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/comctl/Edit.h"
 #include "platform/comctl/TreeViewControl.h"
 #include "platform/kernel/Unicode.h"
@@ -29,24 +30,7 @@ int CompareText(const std::u16string& a, const std::u16string& b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-// Copies UTF-16 text into a caller's buffer of `capacity` units, always terminated.
-void CopyOut(const std::u16string& text, LPWSTR buffer, int capacity) {
-  if (!buffer || capacity <= 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-  // Never leave half a surrogate pair at the end.
-  if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
-  std::copy_n(text.data(), n, buffer);
-  buffer[n] = 0;
-}
-
-void CopyOut(const std::string& text, LPSTR buffer, int capacity) {
-  if (!buffer || capacity <= 0) return;
-  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-  // Never cut a UTF-8 sequence.
-  while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  std::copy_n(text.data(), n, buffer);
-  buffer[n] = 0;
-}
+using comctl_detail::CopyOut;
 
 // The A records differ from the W ones only in the text pointer's type.
 static_assert(sizeof(TVITEMA) == sizeof(TVITEMW));
@@ -62,9 +46,7 @@ bool IsTextCallbackW(LPWSTR text) { return text == LPSTR_TEXTCALLBACKW; }
 TreeView::TreeView(HWND hwnd) : m_hwnd(hwnd) {
   m_root.level = -1;
   m_root.state = TVIS_EXPANDED;
-  HWND parent = GetParent(hwnd);
-  const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY) : 0;
-  m_unicode = format == NFR_UNICODE || (format != NFR_ANSI && parent && IsWindowUnicode(parent));
+  m_unicode = comctl_detail::ParentTakesUnicode(hwnd);
 }
 
 TreeView::~TreeView() {
@@ -732,22 +714,19 @@ HWND TreeView::EditLabel(Item* item) {
   NMTVDISPINFOW nm{};
   FillItem(nm.item, item, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT);
   const std::u16string text = TextOf(item);
-  std::string ansi = Utf16ToUtf8(text);
-  std::u16string wide = text;
-  nm.item.pszText = m_unicode ? wide.data() : reinterpret_cast<LPWSTR>(ansi.data());
-  nm.item.cchTextMax = static_cast<int>(m_unicode ? wide.size() : ansi.size()) + 1;
+  comctl_detail::NotifyText shown(text, m_unicode);
+  nm.item.pszText = shown.Text();
+  nm.item.cchTextMax = shown.Capacity();
   if (Notify(TVN_BEGINLABELEDITW, TVN_BEGINLABELEDITA, &nm.hdr, sizeof nm) || !IsLive(item)) return nullptr;
   RECT label = LabelRect(item);
   RECT client;
   GetClientRect(m_hwnd, &client);
   const int width = std::max<int>(label.right - label.left + 24, 64);
-  HWND edit = CreateWindowExW(0, WC_EDITW, text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL | ES_LEFT,
-                              label.left - 2, label.top, std::min<int>(width, std::max<int>(client.right - label.left + 2, 32)),
-                              label.bottom - label.top, m_hwnd, nullptr, nullptr, nullptr);
+  const RECT bounds{label.left - 2, label.top,
+                    label.left - 2 + std::min<int>(width, std::max<int>(client.right - label.left + 2, 32)), label.bottom};
+  HWND edit = comctl_detail::CreateLabelEdit({m_hwnd, text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL | ES_LEFT, bounds, Font(), 0},
+                                             EditSubclass, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
   if (!edit) return nullptr;
-  SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-  SetWindowSubclass(edit, EditSubclass, kEditSubclassId, reinterpret_cast<DWORD_PTR>(this));
   m_edit = edit;
   m_editItem = item;
   ShowWindow(edit, SW_SHOW);
@@ -760,29 +739,25 @@ bool TreeView::EndEdit(bool cancel) {
   m_ending = true;
   HWND edit = m_edit;
   Item* item = m_editItem;
-  const int length = GetWindowTextLengthW(edit);
-  std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-  GetWindowTextW(edit, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
+  const std::u16string text = comctl_detail::WindowTextOf(edit);
   ShowWindow(edit, SW_HIDE);
   bool kept = false;
   if (IsLive(item)) {
     NMTVDISPINFOW nm{};
     FillItem(nm.item, item, TVIF_HANDLE | TVIF_PARAM | TVIF_TEXT);
-    std::u16string wide = text;
-    std::string ansi = Utf16ToUtf8(text);
+    comctl_detail::NotifyText edited(text, m_unicode);
     if (cancel) {
       nm.item.pszText = nullptr;
     } else {
-      nm.item.pszText = m_unicode ? wide.data() : reinterpret_cast<LPWSTR>(ansi.data());
-      nm.item.cchTextMax = static_cast<int>(m_unicode ? wide.size() : ansi.size()) + 1;
+      nm.item.pszText = edited.Text();
+      nm.item.cchTextMax = edited.Capacity();
     }
     const LRESULT keep = Notify(TVN_ENDLABELEDITW, TVN_ENDLABELEDITA, &nm.hdr, sizeof nm);
     if (keep && !cancel && IsLive(item)) {
       if (item->textCallback) {
         NMTVDISPINFOW set{};
         FillItem(set.item, item, TVIF_HANDLE | TVIF_TEXT);
-        set.item.pszText = m_unicode ? wide.data() : reinterpret_cast<LPWSTR>(ansi.data());
+        set.item.pszText = edited.Text();
         Notify(TVN_SETDISPINFOW, TVN_SETDISPINFOA, &set.hdr, sizeof set);
       } else {
         item->text = text;
@@ -803,27 +778,8 @@ bool TreeView::EndEdit(bool cancel) {
 
 LRESULT TreeView::EditSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<TreeView*>(data);
-  switch (msg) {
-    case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, msg, wParam, lParam);
-    case WM_KEYDOWN:
-      if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-        if (self->m_edit == hwnd) self->EndEdit(wParam == VK_ESCAPE);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (wParam == u'\r' || wParam == 0x1B) return 0;  // handled on the key press
-      break;
-    case WM_KILLFOCUS:
-      if (self->m_edit == hwnd && !self->m_ending) {
-        DefSubclassProc(hwnd, msg, wParam, lParam);
-        self->EndEdit(false);
-        return 0;
-      }
-      break;
-    default: break;
-  }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return comctl_detail::LabelEditMessage(hwnd, msg, wParam, lParam, self->m_edit == hwnd, self->m_ending,
+                                         [self](bool cancel) { self->EndEdit(cancel); });
 }
 
 // ---- messages --------------------------------------------------------------------------------
@@ -996,11 +952,7 @@ LRESULT TreeView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case CCM_GETUNICODEFORMAT: return m_unicode;
     case WM_NOTIFYFORMAT:
-      if (lParam == NF_REQUERY) {
-        HWND parent = GetParent(m_hwnd);
-        const LRESULT format = parent ? SendMessageW(parent, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(m_hwnd), NF_QUERY) : 0;
-        if (format == NFR_UNICODE || format == NFR_ANSI) m_unicode = format == NFR_UNICODE;
-      }
+      if (lParam == NF_REQUERY) comctl_detail::RequeryNotifyFormat(m_hwnd, m_unicode);
       return m_unicode ? NFR_UNICODE : NFR_ANSI;
     case WM_SETFONT:
       m_font = reinterpret_cast<HFONT>(wParam);
@@ -1119,30 +1071,10 @@ LRESULT TreeView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 namespace {
 
-LRESULT TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* view = reinterpret_cast<TreeView*>(GetWindowLongPtrW(hwnd, 0));
-  if (msg == WM_NCCREATE) {
-    view = new TreeView(hwnd);
-    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(view));
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  if (!view) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, 0, 0);
-    delete view;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  return view->Handle(msg, wParam, lParam);
-}
-
 void RegisterTreeViewClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
-  wc.lpfnWndProc = TreeViewProc;
-  wc.cbWndExtra = sizeof(void*);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = WC_TREEVIEWW;
-  RegisterClassW(&wc);
+  comctl_detail::RegisterControlClass({.name = WC_TREEVIEWW,
+                                       .procedure = comctl_detail::ControlWindowProc<TreeView>,
+                                       .style = CS_DBLCLKS | CS_GLOBALCLASS});
 }
 
 const comctl_detail::ClassRegistration g_registration(RegisterTreeViewClass);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/comctl/ControlSupport.h"
 #include "platform/comctl/TreeViewControl.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/user/ScrollBars.h"
@@ -84,13 +85,7 @@ void TreeView::BuildRows() {
 
 int TreeView::DefaultRowHeight() {
   if (m_defaultHeight > 0) return m_defaultHeight;
-  HDC dc = GetDC(m_hwnd);
-  HGDIOBJ old = SelectObject(dc, Font());
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(m_hwnd, dc);
-  int height = tm.tmHeight + 3;
+  int height = comctl_detail::FontCellHeight(m_hwnd, Font()) + 3;
   int cx = 0, cy = 0;
   if (m_images && ImageList_GetIconSize(m_images, &cx, &cy)) height = std::max(height, cy);
   if (m_stateImages && ImageList_GetIconSize(m_stateImages, &cx, &cy)) height = std::max(height, cy);

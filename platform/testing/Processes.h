@@ -13,6 +13,9 @@ namespace platform::testing {
 // status, or -1 when it could not start or did not exit normally.
 int RunProgram(const std::vector<std::string>& argv);
 
+// Writes `text` to a file, replacing it; true when it worked.
+bool WriteTextFile(const std::filesystem::path& path, const std::string& text);
+
 // A folder removed when made and again when the test ends.
 struct ScratchFolder {
   std::filesystem::path path;

@@ -81,8 +81,7 @@ void TFSGaugeBar::DescribeClass(TClassBuilder<TFSGaugeBar>& c) {
   c.Property("BarHint", &TFSGaugeBar::BarHint);
 }
 
-TFSGaugeBar::TFSGaugeBar(TComponent* owner) : TGraphicControl(owner) {
-  FSkinItemName = "GaugeBar";
+TFSGaugeBar::TFSGaugeBar(TComponent* owner) : TFSSkinGraphicControl(owner, "GaugeBar") {
   UpdateSkin();
   SetBounds(0, 0, 200, 16);
   FHintWindow = std::make_unique<THintWindow>(nullptr);
@@ -92,27 +91,6 @@ TFSGaugeBar::TFSGaugeBar(TComponent* owner) : TGraphicControl(owner) {
 
 TFSGaugeBar::~TFSGaugeBar() {
   if (FHintWindow) FHintWindow->ReleaseHandle();
-}
-
-void TFSGaugeBar::Dispatch(TMessage& message) {
-  if (message.Msg == CM_SKINCHANGED) {
-    inherited::Dispatch(message);
-    UpdateSkin();
-    return;
-  }
-  inherited::Dispatch(message);
-}
-
-void TFSGaugeBar::Loaded() {
-  inherited::Loaded();
-  UpdateSkin();
-}
-
-TSkinName TFSGaugeBar::SkinName() const { return TFSSkinEngine::FormatSkinName(FSkinItemName, FPartId); }
-
-void TFSGaugeBar::SetSkinName(const TSkinName& value) {
-  if (!SetSkinReference(FSkinItemName, FPartId, FPart, value)) return;
-  UpdateSkin();
 }
 
 void TFSGaugeBar::UpdateSkin() {

@@ -13,9 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "program/skin/FSSkinEngine.h"
-#include "program/skin/SkinItem.h"
-#include "vcl/GraphicControl.h"
+#include "program/controls/FSSkinGraphicControl.h"
 #include "vcl/HintWindow.h"
 #include "vcl/StringList.h"
 
@@ -54,16 +52,14 @@ struct TGaugeLayout {
 // spacing (the marks then stay at 0).
 TGaugeLayout CalcGaugeLayout(const TGaugeScale& scale, int position, TGaugeMode mode, int width, int height);
 
-class TFSGaugeBar : public TGraphicControl {
-  BRANTWELL_CLASS(TFSGaugeBar, TGraphicControl)
+class TFSGaugeBar : public TFSSkinGraphicControl {
+  BRANTWELL_CLASS(TFSGaugeBar, TFSSkinGraphicControl)
 
  public:
   explicit TFSGaugeBar(TComponent* owner);
   ~TFSGaugeBar() override;
   static void DescribeClass(TClassBuilder<TFSGaugeBar>& c);
 
-  TSkinName SkinName() const;
-  void SetSkinName(const TSkinName& value);
   int Position() const { return FPosition; }
   void SetPosition(int value);
   TGaugeMode GaugeMode() const { return FGaugeMode; }
@@ -75,7 +71,7 @@ class TFSGaugeBar : public TGraphicControl {
   TColor BarColor() const { return FBarColor; }
   void SetBarColor(TColor value) { FBarColor = value; }
 
-  void UpdateSkin();
+  void UpdateSkin() override;
   const TGaugeScale& Scale() const { return FScale; }
   // The layout of the last paint.
   const TGaugeLayout& Layout() const { return FLayout; }
@@ -86,11 +82,8 @@ class TFSGaugeBar : public TGraphicControl {
   AnsiString OutHint;
   AnsiString BarHint;
 
-  void Dispatch(TMessage& message) override;
-
  protected:
   void Paint() override;
-  void Loaded() override;
   void Resize() override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void CMMouseEnter(TCMMouseEnterLeave& m) override;
@@ -100,9 +93,6 @@ class TFSGaugeBar : public TGraphicControl {
   bool IsSkinNameStored() const { return FSkinItemName != "GaugeBar" || FPartId != 0; }
   void Recalculate();
 
-  TSkinItemPart* FPart = nullptr;
-  int FPartId = 0;
-  AnsiString FSkinItemName;
   TGaugeMode FGaugeMode = GMD5;
   int FPosition = 0;
   TGaugeScale FScale;

@@ -27,39 +27,17 @@ void TFSProgressBar::DescribeClass(TClassBuilder<TFSProgressBar>& c) {
 
 // The bar starts transparent, its published default, so a form that stores nothing for
 // Transparent reads back what it saved.
-TFSProgressBar::TFSProgressBar(TComponent* owner) : TGraphicControl(owner) {
-  FSkinItemName = "ProgressBar";
+TFSProgressBar::TFSProgressBar(TComponent* owner) : TFSSkinGraphicControl(owner, "ProgressBar") {
   UpdateSkin();
   SetBounds(0, 0, 200, 16);
 }
 
 void TFSProgressBar::Dispatch(TMessage& message) {
-  switch (message.Msg) {
-    case WM_SIZE:
-      inherited::Dispatch(message);
-      FStep = ProgressRepaintStep(FMin, FMax, ClientWidth());
-      Invalidate();
-      return;
-    case CM_SKINCHANGED:
-      inherited::Dispatch(message);
-      UpdateSkin();
-      return;
-    default:
-      inherited::Dispatch(message);
+  inherited::Dispatch(message);
+  if (message.Msg == WM_SIZE) {
+    FStep = ProgressRepaintStep(FMin, FMax, ClientWidth());
+    Invalidate();
   }
-}
-
-void TFSProgressBar::Loaded() {
-  inherited::Loaded();
-  UpdateSkin();
-}
-
-TSkinName TFSProgressBar::SkinName() const { return TFSSkinEngine::FormatSkinName(FSkinItemName, FPartId); }
-
-void TFSProgressBar::SetSkinName(const TSkinName& value) {
-  if (!SetSkinReference(FSkinItemName, FPartId, FPart, value)) return;
-  UpdateSkin();
-  Invalidate();
 }
 
 void TFSProgressBar::UpdateSkin() {
@@ -105,18 +83,6 @@ void TFSProgressBar::SetMin(int value) {
 void TFSProgressBar::SetShowPercent(bool value) {
   if (value == FShowPercent) return;
   FShowPercent = value;
-  Invalidate();
-}
-
-void TFSProgressBar::SetTransparent(bool value) {
-  if (value == FTransparent) return;
-  FTransparent = value;
-  TControlStyle style = ControlStyle();
-  if (value)
-    style.Exclude(csOpaque);
-  else
-    style.Include(csOpaque);
-  SetControlStyle(style);
   Invalidate();
 }
 

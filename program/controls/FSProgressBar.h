@@ -7,22 +7,18 @@
 //
 // GUI thread only. The resolved part belongs to the skin engine.
 
-#include "program/skin/FSSkinEngine.h"
-#include "program/skin/SkinItem.h"
-#include "vcl/GraphicControl.h"
+#include "program/controls/FSSkinGraphicControl.h"
 
 // |max - min| div clientWidth, at least 1 (also for a client width of 0 or less).
 int ProgressRepaintStep(int min, int max, int clientWidth);
 
-class TFSProgressBar : public TGraphicControl {
-  BRANTWELL_CLASS(TFSProgressBar, TGraphicControl)
+class TFSProgressBar : public TFSSkinGraphicControl {
+  BRANTWELL_CLASS(TFSProgressBar, TFSSkinGraphicControl)
 
  public:
   explicit TFSProgressBar(TComponent* owner);
   static void DescribeClass(TClassBuilder<TFSProgressBar>& c);
 
-  TSkinName SkinName() const;
-  void SetSkinName(const TSkinName& value);
   int Max() const { return FMax; }
   void SetMax(int value);
   int Min() const { return FMin; }
@@ -31,11 +27,8 @@ class TFSProgressBar : public TGraphicControl {
   void SetPosition(int value);
   bool ShowPercent() const { return FShowPercent; }
   void SetShowPercent(bool value);
-  bool Transparent() const { return FTransparent; }
-  void SetTransparent(bool value);
 
-  void UpdateSkin();
-  TSkinItemPart* SkinPart() const { return FPart; }
+  void UpdateSkin() override;
   int RepaintStep() const { return FStep; }
 
   TNotifyEvent OnChange;
@@ -44,20 +37,15 @@ class TFSProgressBar : public TGraphicControl {
 
  protected:
   void Paint() override;
-  void Loaded() override;
 
  private:
   bool IsSkinNameStored() const { return FSkinItemName != "ProgressBar" || FPartId != 0; }
   void Changed();
 
-  TSkinItemPart* FPart = nullptr;
-  int FPartId = 0;
-  AnsiString FSkinItemName;
   int FMax = 100;
   int FMin = 0;
   int FPosition = 0;
   int FStep = 0;
   int FLastPaintedPosition = 0;
   bool FShowPercent = false;
-  bool FTransparent = true;
 };

@@ -58,34 +58,12 @@ void TFSSkinImage::DescribeClass(TClassBuilder<TFSSkinImage>& c) {
   c.Property("AutoSize", &TFSSkinImage::AutoSize, &TFSSkinImage::SetAutoSize).Default(0);
 }
 
-TFSSkinImage::TFSSkinImage(TComponent* owner) : TGraphicControl(owner) {
+TFSSkinImage::TFSSkinImage(TComponent* owner) : TFSSkinGraphicControl(owner, AnsiString()) {
   SetBounds(FLeft, FTop, 105, 105);
   UpdateSkin();
 }
 
 TFSSkinImage::~TFSSkinImage() = default;
-
-void TFSSkinImage::Dispatch(TMessage& message) {
-  if (message.Msg == CM_SKINCHANGED) {
-    inherited::Dispatch(message);
-    UpdateSkin();
-    return;
-  }
-  inherited::Dispatch(message);
-}
-
-void TFSSkinImage::Loaded() {
-  inherited::Loaded();
-  UpdateSkin();
-}
-
-TSkinName TFSSkinImage::SkinName() const { return TFSSkinEngine::FormatSkinName(FSkinItemName, FPartId); }
-
-void TFSSkinImage::SetSkinName(const TSkinName& value) {
-  if (!SetSkinReference(FSkinItemName, FPartId, FPart, value)) return;
-  UpdateSkin();
-  Invalidate();
-}
 
 void TFSSkinImage::UpdateSkin() {
   TSkinResolveSteps steps;
@@ -144,18 +122,6 @@ void TFSSkinImage::SetStretch(bool value) {
 void TFSSkinImage::SetProportional(bool value) {
   if (value == FProportional) return;
   FProportional = value;
-  Invalidate();
-}
-
-void TFSSkinImage::SetTransparent(bool value) {
-  if (value == FTransparent) return;
-  FTransparent = value;
-  TControlStyle style = ControlStyle();
-  if (value)
-    style.Exclude(csOpaque);
-  else
-    style.Include(csOpaque);
-  SetControlStyle(style);
   Invalidate();
 }
 

@@ -8,10 +8,8 @@
 
 #include <memory>
 
-#include "program/skin/FSSkinEngine.h"
+#include "program/controls/FSSkinGraphicControl.h"
 #include "program/skin/SkinAnimator.h"
-#include "program/skin/SkinItem.h"
-#include "vcl/GraphicControl.h"
 
 // Where a state of size w x h goes in a client of cw x ch (pure): the whole client when tiled
 // or for an empty state; stretched, or shrunk keeping its proportions when proportional and
@@ -22,49 +20,37 @@ TRect SkinImageDestRect(int w, int h, int cw, int ch, bool tile, bool stretch, b
 // alNone, alLeft and alRight, the height for alNone, alTop and alBottom.
 void AutoSizeForAlign(TAlign align, int w, int h, int& width, int& height);
 
-class TFSSkinImage : public TGraphicControl {
-  BRANTWELL_CLASS(TFSSkinImage, TGraphicControl)
+class TFSSkinImage : public TFSSkinGraphicControl {
+  BRANTWELL_CLASS(TFSSkinImage, TFSSkinGraphicControl)
 
  public:
   explicit TFSSkinImage(TComponent* owner);
   ~TFSSkinImage() override;
   static void DescribeClass(TClassBuilder<TFSSkinImage>& c);
 
-  TSkinName SkinName() const;
-  void SetSkinName(const TSkinName& value);
   bool Center() const { return FCenter; }
   void SetCenter(bool value);
   bool Stretch() const { return FStretch; }
   void SetStretch(bool value);
   bool Proportional() const { return FProportional; }
   void SetProportional(bool value);
-  bool Transparent() const { return FTransparent; }
-  void SetTransparent(bool value);
   bool AutoSize() const { return FAutoSize; }
   void SetAutoSize(bool value);
   bool Tiled() const { return FTile; }
 
-  void UpdateSkin();
-  TSkinItemPart* SkinPart() const { return FPart; }
+  void UpdateSkin() override;
   // The rectangle state 0 is drawn in (empty without a state).
   TRect DestRect();
 
-  void Dispatch(TMessage& message) override;
-
  protected:
   void Paint() override;
-  void Loaded() override;
 
  private:
   void ApplyAutoSize();
 
-  TSkinItemPart* FPart = nullptr;
-  AnsiString FSkinItemName;
-  int FPartId = 0;
   bool FCenter = true;
   bool FStretch = false;
   bool FTile = false;
-  bool FTransparent = true;
   bool FProportional = false;
   bool FAutoSize = false;
   std::unique_ptr<TControlSkinFrameAnimator> FAnimator;

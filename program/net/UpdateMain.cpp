@@ -118,6 +118,18 @@ void TUpdateMainForm::RegisterPages() {
 }
 
 TUpdateMainForm::~TUpdateMainForm() {
+  // The design's OnDestroy handler is a method of this class: it runs here, while the form is
+  // still whole, and not from the class library's form destructor, which would call it on what
+  // is left of the object by then.
+  if (OnDestroy) {
+    const TNotifyEvent destroy = OnDestroy;
+    OnDestroy = nullptr;
+    try {
+      destroy(this);
+    } catch (...) {
+      Application->HandleException(this);
+    }
+  }
   FManager->Cancel();
   if (g_updateMainForm == this) g_updateMainForm = nullptr;
 }

@@ -1,24 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include <unistd.h>
-
-#include "TlsFixtures.h"
 #include "engines/SSL/SSLInterface.h"
 #include "platform/kernel/Modules.h"
 #include "platform/testing/Watchdog.h"
+#include "platform/testing/net/LoopbackServer.h"
 #include "platform/winsock/WinSock.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
+namespace testnet = platform::testing::net;
 
 // The engine as the program sees it: loaded by name, its table filled by its one export.
 const SSLInterfaceTable& Engine() {
@@ -42,22 +42,45 @@ std::string LastError(SSLHandle session) {
   return buffer;
 }
 
+// A TLS server that sends back what arrives and records the server name of every completed
+// handshake ("" for none).
+class EchoServer {
+ public:
+  explicit EchoServer(const testnet::Credentials& credentials, testnet::TlsVersionLimit limit = testnet::TlsVersionLimit::Any)
+      : m_server(
+            [this](testnet::Connection& connection, int) {
+              {
+                std::lock_guard lock(m_mutex);
+                m_names.push_back(connection.TlsServerName());
+              }
+              connection.Echo();
+            },
+            &credentials, limit) {}
+  uint16_t Port() const { return m_server.Port(); }
+  std::vector<std::string> ServerNames() {
+    std::lock_guard lock(m_mutex);
+    return m_names;
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::vector<std::string> m_names;  // guarded by m_mutex
+  testnet::Server m_server;          // last: its handlers end before the names go
+};
+
 // The test's own authority, trusted through SSL_CERT_FILE as the system store.
 class SSLEngineTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    s_authority = new tls_fixtures::Authority("Brantwell Test Root");
-    s_caFile = (fs::temp_directory_path() / ("brantwell-ssl-ca-" + std::to_string(::getpid()) + ".pem")).string();
-    ASSERT_TRUE(tls_fixtures::WriteFile(s_caFile, s_authority->CertificatePem()));
+    s_authority = std::make_unique<testnet::Authority>("Brantwell Test Root");
+    s_trust = std::make_unique<testnet::TrustedAuthority>(*s_authority);
   }
   static void TearDownTestSuite() {
-    fs::remove(s_caFile);
-    delete s_authority;
+    s_trust.reset();
+    s_authority.reset();
   }
 
   void SetUp() override {
-    ::setenv("SSL_CERT_FILE", s_caFile.c_str(), 1);
-    ::setenv("SSL_CERT_DIR", "/nonexistent", 1);  // the test's authority only
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
     m_context = Engine().NewContext(Engine().ClientMethod());
@@ -89,8 +112,8 @@ class SSLEngineTest : public ::testing::Test {
     return session;
   }
 
-  static inline tls_fixtures::Authority* s_authority = nullptr;
-  static inline std::string s_caFile;
+  static inline std::unique_ptr<testnet::Authority> s_authority;
+  static inline std::unique_ptr<testnet::TrustedAuthority> s_trust;
   SSLHandle m_context = 0;
 };
 
@@ -114,13 +137,13 @@ TEST_F(SSLEngineTest, FillsTheTableAndIgnoresStaleHandles) {
 // Every handshake verifies the chain, the name or address, the validity and the version.
 TEST_F(SSLEngineTest, VerifiesChainNameDatesAndVersion) {
   platform::testing::Watchdog watchdog(60s);
-  tls_fixtures::Authority stranger("Unknown Root");
+  testnet::Authority stranger("Unknown Root");
   const auto good = s_authority->IssueServer();
-  const auto expired = s_authority->IssueServer(-3 * 86400, -86400);
+  const auto expired = s_authority->IssueServer("DNS:localhost,IP:127.0.0.1", -3 * 86400, -86400);
   const auto untrusted = stranger.IssueServer();
   struct Case {
     const char* name;
-    const tls_fixtures::Credentials& credentials;
+    const testnet::Credentials& credentials;
     const char* host;  // null: none set
     bool tls11;
     bool succeeds;
@@ -137,7 +160,7 @@ TEST_F(SSLEngineTest, VerifiesChainNameDatesAndVersion) {
       {"TLS 1.1", good, "localhost", true, false, "protocol version"},
   };
   for (const Case& c : cases) {
-    tls_fixtures::Server server(c.credentials, tls_fixtures::ServerMode::Echo, c.tls11);
+    EchoServer server(c.credentials, c.tls11 ? testnet::TlsVersionLimit::Max11 : testnet::TlsVersionLimit::Any);
     const SOCKET s = ConnectTo(server.Port());
     const SSLHandle session = Session(s, c.host);
     const int result = Engine().Handshake(session);
@@ -161,7 +184,7 @@ TEST_F(SSLEngineTest, VerifiesChainNameDatesAndVersion) {
 
 TEST_F(SSLEngineTest, SendsTheServerNameButNeverAnAddress) {
   platform::testing::Watchdog watchdog(30s);
-  tls_fixtures::Server server(s_authority->IssueServer());
+  EchoServer server(s_authority->IssueServer());
   for (const char* host : {"localhost", "127.0.0.1"}) {
     const SOCKET s = ConnectTo(server.Port());
     const SSLHandle session = Session(s, host);
@@ -170,14 +193,17 @@ TEST_F(SSLEngineTest, SendsTheServerNameButNeverAnAddress) {
     Engine().FreeSession(session);
     closesocket(s);
   }
-  // The server records a name once its handshake completes; wait for the second one.
+  // The server records a name once its handshake completes, each connection on a thread of its
+  // own: wait for the second one, in whichever order they came.
   for (int i = 0; i < 100 && server.ServerNames().size() < 2; ++i) std::this_thread::sleep_for(20ms);
-  EXPECT_EQ(server.ServerNames(), (std::vector<std::string>{"localhost", ""}));
+  std::vector<std::string> names = server.ServerNames();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"", "localhost"}));
 }
 
 TEST_F(SSLEngineTest, KeepsPendingPlaintextForPeekAndRead) {
   platform::testing::Watchdog watchdog(30s);
-  tls_fixtures::Server server(s_authority->IssueServer());
+  EchoServer server(s_authority->IssueServer());
   const SOCKET s = ConnectTo(server.Port());
   const SSLHandle session = Session(s, "localhost");
   ASSERT_EQ(Engine().Handshake(session), 1) << LastError(session);
@@ -207,7 +233,8 @@ TEST_F(SSLEngineTest, KeepsPendingPlaintextForPeekAndRead) {
 // or when another thread closes the socket.
 TEST_F(SSLEngineTest, SilentServerEndsTheHandshakeByTimeOutOrCancel) {
   platform::testing::Watchdog watchdog(30s);
-  tls_fixtures::Server server(s_authority->IssueServer(), tls_fixtures::ServerMode::Silent);
+  // Plain TCP: the client's hello is read and never answered.
+  testnet::Server server([](testnet::Connection& connection, int) { connection.WaitForClose(10000); });
 
   SOCKET s = ConnectTo(server.Port());
   const DWORD limit = 300;

@@ -12,8 +12,8 @@
 namespace {
 
 using namespace std::chrono_literals;
-using net_fixtures::Connection;
-using net_fixtures::Server;
+using testnet::Connection;
+using testnet::Server;
 
 constexpr int kWSAECONNREFUSED = 10061;
 
@@ -38,7 +38,7 @@ TEST(Base64, EncodesWithAndWithoutPadding) {
 }
 
 TEST(TcpClient, ARefusedConnectFailsWithItsError) {
-  auto client = ClientFor(net_fixtures::UnusedPort());
+  auto client = ClientFor(testnet::UnusedPort());
   int error = 0;
   client->OnError = [&](TObject*, int e) { error = e; };
   EXPECT_FALSE(client->Connect());
@@ -48,7 +48,7 @@ TEST(TcpClient, ARefusedConnectFailsWithItsError) {
 
 TEST(TcpClient, ASilentHostTimesOutWithinTheConnectTimeOut) {
   platform::testing::Watchdog watchdog(10s);
-  net_fixtures::SilentHost silent;
+  testnet::SilentHost silent;
   auto client = ClientFor(silent.Port());
   client->Tcp().ConnectTimeout = 300;
   const auto start = std::chrono::steady_clock::now();
@@ -174,7 +174,7 @@ TEST(HttpProxy, RefusalsAndBrokenRepliesFailAndClose) {
       conn.Send(c.reply);
       conn.WaitForClose(3000);
     });
-    auto client = ClientFor(net_fixtures::UnusedPort());
+    auto client = ClientFor(testnet::UnusedPort());
     client->Tcp().ConnectTimeout = 500;
     client->Proxy().SetProxyInfo({ptHttp, "127.0.0.1", std::to_string(proxy.Port()), "", ""});
     EXPECT_FALSE(client->Connect()) << c.name;

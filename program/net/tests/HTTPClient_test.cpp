@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "NetTestEnvironment.h"
+#include "platform/testing/Processes.h"
 #include "platform/testing/Watchdog.h"
 #include "program/net/CookieMgr.h"
 #include "program/net/HTTPClient.h"
@@ -20,9 +21,9 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-using net_fixtures::Connection;
-using net_fixtures::Request;
-using net_fixtures::Server;
+using testnet::Connection;
+using testnet::Request;
+using testnet::Server;
 
 std::string Response(const std::string& body, const std::string& extra = "", const std::string& status = "200 OK") {
   return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extra + "\r\n" + body;
@@ -345,7 +346,7 @@ TEST_F(HttpClientTest, HttpsGoesThroughAVerifiedTlsConnection) {
   EXPECT_TRUE(client.Reused());
   // The same port over plain http is a new connection, never the TLS one.
   EXPECT_FALSE(Get("http://localhost:" + std::to_string(server.Port()) + "/c", body));
-  net_fixtures::Credentials wrong = TestAuthority().IssueServer("DNS:elsewhere.test");
+  testnet::Credentials wrong = TestAuthority().IssueServer("DNS:elsewhere.test");
   Server impostor(Answer([](const Request&) { return Response("x"); }), &wrong);
   EXPECT_FALSE(Get("https://localhost:" + std::to_string(impostor.Port()) + "/", body));
   EXPECT_NE(client.ErrorText().find("TLS"), std::string::npos) << client.ErrorText();
@@ -400,7 +401,7 @@ TEST_F(DownloadTest, FilesAppearOnlyWhenComplete) {
   EXPECT_LT(std::abs(static_cast<long>(info.st_mtim.tv_sec - ::time(nullptr))), 60);
   EXPECT_FALSE(client.DownloadToFile(server.Url("/empty"), "", File("empty.bin"), false));
   EXPECT_FALSE(fs::exists(File("empty.bin")));
-  net_fixtures::WriteFile(File("kept.bin"), "old content");
+  platform::testing::WriteTextFile(File("kept.bin"), "old content");
   EXPECT_FALSE(client.DownloadToFile(server.Url("/short"), "", File("kept.bin"), false));
   EXPECT_EQ(fs::file_size(File("kept.bin")), 11u);
   for (const auto& entry : fs::directory_iterator(folder)) EXPECT_EQ(entry.path().extension(), ".bin") << entry.path();

@@ -22,9 +22,9 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-using net_fixtures::Connection;
-using net_fixtures::Request;
-using net_fixtures::Server;
+using testnet::Connection;
+using testnet::Request;
+using testnet::Server;
 
 std::string KeepAliveResponse(const std::string& body, int keepAliveSeconds = 5) {
   return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +

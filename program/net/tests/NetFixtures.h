@@ -1,131 +1,16 @@
 #pragma once
 
-// Loopback servers for the network tests, on the POSIX and OpenSSL side (a source that
-// includes WinSock.h cannot include the system's socket headers): a scripted origin that runs
-// a handler per connection, plain or over TLS with certificates made at test time, and the
-// pieces scripted proxies are made of. Only 127.0.0.1 is ever listened on or connected to.
+// What the network tests share beyond the loopback servers and certificates of
+// platform/testing/net (named `testnet` here): compressed bodies for the scripted origins.
 
-#include <atomic>
-#include <cstdint>
-#include <functional>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
+
+#include "platform/testing/net/LoopbackServer.h"
+
+namespace testnet = platform::testing::net;
 
 namespace net_fixtures {
 
-struct Credentials {
-  std::string certificatePem;
-  std::string keyPem;
-};
-
-// A certificate authority made at test time.
-class Authority {
- public:
-  explicit Authority(const std::string& commonName);
-  ~Authority();
-  const std::string& CertificatePem() const { return m_pem.certificatePem; }
-  // A server certificate for the names ("DNS:localhost,IP:127.0.0.1"), valid from now +
-  // fromSeconds to now + toSeconds.
-  Credentials IssueServer(const std::string& names = "DNS:localhost,IP:127.0.0.1", long fromSeconds = -3600,
-                          long toSeconds = 86400) const;
-
- private:
-  struct State;
-  std::unique_ptr<State> m_state;
-  Credentials m_pem;
-};
-
-// One request as the origin read it.
-struct Request {
-  std::string head;  // request line and header lines, without the empty line
-  std::string method;
-  std::string target;
-  std::map<std::string, std::string> headers;  // names lower case
-  std::string body;
-  std::string Header(const std::string& name) const {
-    auto it = headers.find(name);
-    return it == headers.end() ? std::string() : it->second;
-  }
-};
-
-// One accepted connection, plain or TLS.
-class Connection {
- public:
-  Connection(int fd, void* ssl) : m_fd(fd), m_ssl(ssl) {}
-  // Reads one request (head, and a body by Content-Length); false when the client closed.
-  bool ReadRequest(Request& request, int timeoutMs = 5000);
-  // Reads exactly n bytes; what arrived in time.
-  std::string ReadExactly(size_t n, int timeoutMs = 5000);
-  // Reads up to and including the first "\r\n\r\n".
-  std::string ReadHead(int timeoutMs = 5000);
-  bool Send(const std::string& data);
-  // Sends each piece on its own after a pause.
-  bool SendPieces(const std::vector<std::string>& pieces, int pauseMs = 20);
-  // Pipes bytes both ways between this connection and 127.0.0.1:port until one side closes.
-  void Tunnel(uint16_t port);
-  // Waits until the client closes (or the time runs out).
-  void WaitForClose(int timeoutMs = 5000);
-  int Descriptor() const { return m_fd; }
-  std::string TlsServerName() const;
-  std::string TlsVersion() const;
-
- private:
-  int ReadSome(char* buffer, int size, int timeoutMs);
-  int m_fd;
-  void* m_ssl;
-  std::string m_buffered;
-};
-
-enum class TlsVersionLimit { Any, Max11 };
-
-// A server on 127.0.0.1 at a free port; each accepted connection runs the handler on a
-// thread of its own.
-class Server {
- public:
-  using Handler = std::function<void(Connection&, int index)>;
-  explicit Server(Handler handler, const Credentials* tls = nullptr, TlsVersionLimit limit = TlsVersionLimit::Any);
-  ~Server();
-  uint16_t Port() const { return m_port; }
-  int Connections() const { return m_connections.load(); }
-  std::string Url(const std::string& path = "/") const;
-
- private:
-  void Run();
-  void Serve(int fd, int index);
-
-  Handler m_handler;
-  void* m_context = nullptr;
-  int m_listener = -1;
-  uint16_t m_port = 0;
-  std::atomic<bool> m_stop{false};
-  std::atomic<int> m_connections{0};
-  std::mutex m_mutex;
-  std::vector<std::thread> m_workers;  // guarded by m_mutex
-  std::thread m_thread;
-};
-
-// A listener whose queue is full and never accepted: connects to it wait without an answer.
-class SilentHost {
- public:
-  SilentHost();
-  ~SilentHost();
-  uint16_t Port() const { return m_port; }
-
- private:
-  int m_listener = -1;
-  uint16_t m_port = 0;
-  std::vector<int> m_fillers;
-};
-
-// A port on 127.0.0.1 with nothing listening.
-uint16_t UnusedPort();
-// True when something accepts connections on 127.0.0.1:port.
-bool PortOpen(uint16_t port);
-bool WriteFile(const std::string& path, const std::string& text);
 // gzip (with an optional file name in the header) and zlib/raw deflate of data.
 std::string Gzip(const std::string& data, const std::string& fileName = "");
 std::string Deflate(const std::string& data, bool raw);

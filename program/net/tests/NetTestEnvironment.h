@@ -5,6 +5,6 @@
 
 #include "NetFixtures.h"
 
-const net_fixtures::Authority& TestAuthority();
+const testnet::Authority& TestAuthority();
 // Server credentials for localhost and 127.0.0.1, issued once.
-const net_fixtures::Credentials& LocalhostCredentials();
+const testnet::Credentials& LocalhostCredentials();

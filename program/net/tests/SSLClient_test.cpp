@@ -11,8 +11,8 @@
 namespace {
 
 using namespace std::chrono_literals;
-using net_fixtures::Connection;
-using net_fixtures::Server;
+using testnet::Connection;
+using testnet::Server;
 
 // Echoes one line back, then waits for the close.
 void EchoLine(Connection& c, int) {
@@ -33,21 +33,21 @@ std::unique_ptr<TFSTCPClient> TlsClient(uint16_t port, const AnsiString& host) {
 TEST(TlsClient, VerifiesChainNameAndVersion) {
   platform::testing::Watchdog watchdog(60s);
   const auto& authority = TestAuthority();
-  net_fixtures::Authority stranger("Unknown Root");
+  testnet::Authority stranger("Unknown Root");
   const struct {
     const char* name;
-    net_fixtures::Credentials credentials;
+    testnet::Credentials credentials;
     AnsiString host;
-    net_fixtures::TlsVersionLimit limit;
+    testnet::TlsVersionLimit limit;
     bool accepted;
   } cases[] = {
-      {"host name", LocalhostCredentials(), "localhost", net_fixtures::TlsVersionLimit::Any, true},
-      {"IP address", LocalhostCredentials(), "127.0.0.1", net_fixtures::TlsVersionLimit::Any, true},
-      {"wrong name", authority.IssueServer("DNS:other.test"), "localhost", net_fixtures::TlsVersionLimit::Any, false},
+      {"host name", LocalhostCredentials(), "localhost", testnet::TlsVersionLimit::Any, true},
+      {"IP address", LocalhostCredentials(), "127.0.0.1", testnet::TlsVersionLimit::Any, true},
+      {"wrong name", authority.IssueServer("DNS:other.test"), "localhost", testnet::TlsVersionLimit::Any, false},
       {"expired", authority.IssueServer("DNS:localhost,IP:127.0.0.1", -7200, -3600), "localhost",
-       net_fixtures::TlsVersionLimit::Any, false},
-      {"unknown authority", stranger.IssueServer(), "localhost", net_fixtures::TlsVersionLimit::Any, false},
-      {"TLS 1.1", LocalhostCredentials(), "localhost", net_fixtures::TlsVersionLimit::Max11, false},
+       testnet::TlsVersionLimit::Any, false},
+      {"unknown authority", stranger.IssueServer(), "localhost", testnet::TlsVersionLimit::Any, false},
+      {"TLS 1.1", LocalhostCredentials(), "localhost", testnet::TlsVersionLimit::Max11, false},
   };
   for (const auto& c : cases) {
     Server server(EchoLine, &c.credentials, c.limit);

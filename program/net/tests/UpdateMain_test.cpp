@@ -32,9 +32,9 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-using net_fixtures::Connection;
-using net_fixtures::Request;
-using net_fixtures::Server;
+using testnet::Connection;
+using testnet::Request;
+using testnet::Server;
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path);
@@ -211,6 +211,36 @@ TEST_F(UpdateWindowTest, AVerifiedSetupIsDownloadedRecordedAndStartedWithItsTwoA
   AppConfig.WriteStringA("DownloadedUpdate", "SetupFile", saved.string());
   Check(*origin);
   EXPECT_FALSE(AppConfig.ValueExists(u"DownloadedUpdate", u"SetupFile"));
+}
+
+// The window is a plain single-border one with a system menu and a minimize box: its caption
+// shows the skin's minimize button beside the close button, and the button minimizes it.
+TEST_F(UpdateWindowTest, TheCaptionOffersMinimizeBesideClose) {
+  auto origin = Origin([](uint16_t port) { return Description(port, ""); }, "");
+  Check(*origin);
+  TUpdateMainForm* form = UpdateMainForm();
+  ASSERT_NE(form, nullptr);
+  const HWND hwnd = form->Handle();
+  EXPECT_NE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_MINIMIZEBOX, 0);
+  TCaptionButton* minimize = form->MinButton();
+  ASSERT_TRUE(minimize->Visible());
+  ASSERT_TRUE(form->CloseButton()->Visible());
+  const TRect bounds = minimize->BoundsRect();
+  EXPECT_EQ(bounds.Right, form->CloseButton()->BoundsRect().Left) << "right beside the close button";
+  // Its glyph is drawn: dark pixels inside its bounds.
+  const platform::testing::Image picture = platform::testing::ReadWindow(hwnd, true);
+  int dark = 0;
+  for (int y = bounds.Top; y < bounds.Bottom; ++y)
+    for (int x = bounds.Left; x < bounds.Right; ++x)
+      if ((picture.At(x, y) & 0xFF) < 0x80) ++dark;
+  EXPECT_GE(dark, 8);
+
+  platform::testing::Click(
+      platform::testing::ScreenPoint(hwnd, (bounds.Left + bounds.Right) / 2, (bounds.Top + bounds.Bottom) / 2, true));
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(hwnd) != FALSE; }, 5s));
+  ShowWindow(hwnd, SW_RESTORE);
+  platform::testing::RunUntilIdle();
+  EXPECT_FALSE(IsIconic(hwnd));
 }
 
 TEST_F(UpdateWindowTest, ASetupWithoutAChecksumIsKeptAndItsFolderShownNeverStarted) {
