@@ -208,6 +208,12 @@ void TFcPopup::WndProc(TMessage& m) {
     case WM_NCACTIVATE:
       m.Result = 0;
       return;
+    case WM_SYSCOLORCHANGE:
+      // A top-level window of its own that is no form: no form passes the change on to the
+      // content it shows, so the window does.
+      Perform(CM_SYSCOLORCHANGE);
+      m.Result = 0;
+      return;
     default: inherited::WndProc(m); return;
   }
 }
