@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <functional>
 
 #include "platform/comdlg/CommDlg.h"
@@ -116,7 +117,7 @@ TEST_F(ColorDialogTest, FullPartFieldBarEditsAndCustomColours) {
     pt::Click(pt::ScreenPoint(bar->Handle(), 4, bar->YOf(60)));
     ASSERT_TRUE(pt::RunUntilIdle());
     EXPECT_NEAR(std::atoi(d->NumberEdit(2)->Text().c_str()), 60, 1) << "the bar sets the luminosity";
-    // The bar cannot reach every luminosity; the number edit can.
+    // The number edits set it as well.
     d->NumberEdit(2)->SetFocus();
     d->NumberEdit(2)->SelectAll();
     pt::TypeText(u"120");
@@ -182,6 +183,69 @@ TEST_F(ColorDialogTest, PreventFullOpenKeepsTheBasicPart) {
   });
   EXPECT_TRUE(ok);
   EXPECT_EQ(cc.rgbResult, RGB(0, 0, 0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ColorDialogTest, ArrowKeysMoveInTheGrids) {
+  const BOOL ok = Choose(CC_RGBINIT, RGB(0, 0, 0), [](TColorDialogForm* d) {
+    // The grid holding the colour has the focus from the start.
+    TColorSwatchGrid* grid = d->BasicGrid();
+    EXPECT_EQ(grid->Selected(), 40) << "black";
+    EXPECT_TRUE(grid->Focused());
+    pt::KeyPress(VK_RIGHT);
+    pt::KeyPress(VK_UP);
+    Application->ProcessMessages();
+    EXPECT_EQ(grid->Selected(), 33);
+    EXPECT_EQ(d->CurrentColor(), grid->ColorAt(33));
+    // A click on the custom grid moves the focus there, and the arrows with it.
+    TColorSwatchGrid* custom = d->CustomGrid();
+    pt::Click(Center(custom, custom->CellRect(0)));
+    Application->ProcessMessages();
+    pt::KeyPress(VK_RIGHT);
+    Application->ProcessMessages();
+    EXPECT_EQ(custom->Selected(), 1);
+    EXPECT_EQ(grid->Selected(), -1);
+    pt::KeyPress(VK_RETURN);
+  });
+  ASSERT_TRUE(ok);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ColorDialogTest, TheLuminosityBarReachesEveryValue) {
+  const BOOL ok = Choose(CC_RGBINIT | CC_FULLOPEN, RGB(255, 0, 0), [](TColorDialogForm* d) {
+    TLumBar* bar = d->LumBar();
+    // A press takes the value nearest its row: the ends and the middle exactly.
+    for (int value : {0, 1, 60, 119, 120, 121, 239, 240}) {
+      pt::Click(pt::ScreenPoint(bar->Handle(), 4, bar->YOf(value)));
+      Application->ProcessMessages();
+      if (value % 120 == 0) EXPECT_EQ(bar->Lum(), value);
+      else EXPECT_NEAR(bar->Lum(), value, 1);
+    }
+    EXPECT_TRUE(bar->Focused()) << "a press gives the bar the keys";
+    // The keys step through every value.
+    pt::KeyPress(VK_HOME);
+    Application->ProcessMessages();
+    std::set<int> seen;
+    for (int i = 0; i <= 240; ++i) {
+      seen.insert(bar->Lum());
+      pt::KeyPress(VK_DOWN);
+      Application->ProcessMessages();
+    }
+    EXPECT_EQ(seen.size(), 241u);
+    EXPECT_EQ(bar->Lum(), 0);
+    EXPECT_EQ(d->NumberEdit(2)->Text(), "0");
+    pt::KeyPress(VK_PRIOR);
+    Application->ProcessMessages();
+    EXPECT_EQ(d->NumberEdit(2)->Text(), "10");
+    pt::KeyPress(VK_ESCAPE);
+  });
+  EXPECT_FALSE(ok);
 }
 
 }  // namespace
