@@ -156,11 +156,11 @@ TColorDialogForm::TColorDialogForm(TComponent* owner, int dummy) : TSkinForm(own
     const int column = i / 3, row = i % 3;
     auto* edit = new TEdit(this);
     edit->SetParent(this);
-    edit->SetBounds(column == 0 ? 338 : 410, 186 + row * 22, 34, 20);
+    edit->SetBounds(column == 0 ? 340 : 414, 186 + row * 22, 30, 20);
     edit->SetMaxLength(3);
     edit->OnChange = [this](TObject* sender) { EditChanged(sender); };
     FEdits[i] = edit;
-    label(kEditNames[i], column == 0 ? 304 : 376, 189 + row * 22, edit);
+    label(kEditNames[i], column == 0 ? 304 : 374, 189 + row * 22, edit);
   }
   FAdd = button("&Add to Custom Colors", 232, 254, 212);
   FAdd->OnClick = [this](TObject*) { AddToCustomColors(); };

@@ -249,3 +249,56 @@ TEST_F(ColorDialogTest, TheLuminosityBarReachesEveryValue) {
 }
 
 }  // namespace
+
+#include <filesystem>
+
+#include "platform/kernel/ProgramFolder.h"
+#include "program/skin/FSSkinEngine.h"
+#include "program/skin/SkinModule.h"
+
+namespace {
+
+// With the program's skin the form draws its own frame: the client area is still the size
+// the dialog asks for, basic and full, however it is opened.
+class SkinnedColorDialogTest : public ColorDialogTest {
+ protected:
+  void SetUp() override {
+    StartSkinModule();
+    const std::string skin = (std::filesystem::path(platform::ProgramFolder()) / "Skin" / "Default").string();
+    SkinEngine->SetSkinPath(skin);
+    ASSERT_TRUE(SkinEngine->LoadSkinFile("SkinForm")) << skin;
+    ASSERT_TRUE(SkinEngine->LoadSkinFile("Controls")) << skin;
+    ColorDialogTest::SetUp();
+  }
+  void TearDown() override {
+    ColorDialogTest::TearDown();
+    StopSkinModule();
+  }
+  static void ExpectClientSize(TColorDialogForm* d, int width) {
+    RECT client{};
+    GetClientRect(d->Handle(), &client);
+    EXPECT_EQ(client.right, width);
+    EXPECT_EQ(client.bottom, TColorDialogForm::ClientHeightPx);
+    // The full part's last controls lie inside it.
+    if (width == TColorDialogForm::FullWidth) {
+      EXPECT_LE(d->NumberEdit(5)->Left() + d->NumberEdit(5)->Width(), client.right);
+      EXPECT_LE(d->AddButton()->Left() + d->AddButton()->Width(), client.right);
+    }
+  }
+};
+
+TEST_F(SkinnedColorDialogTest, ClientAreaIsTheSizeAsked) {
+  EXPECT_FALSE(Choose(CC_RGBINIT, 0, [](TColorDialogForm* d) {
+    ExpectClientSize(d, TColorDialogForm::BasicWidth);
+    ClickButton(d->DefineButton());
+    EXPECT_TRUE(d->FullOpen());
+    ExpectClientSize(d, TColorDialogForm::FullWidth);
+    pt::KeyPress(VK_ESCAPE);
+  }));
+  EXPECT_FALSE(Choose(CC_FULLOPEN, 0, [](TColorDialogForm* d) {
+    ExpectClientSize(d, TColorDialogForm::FullWidth);
+    pt::KeyPress(VK_ESCAPE);
+  }));
+}
+
+}  // namespace
