@@ -185,13 +185,16 @@ void TFcColorEdit::PaintSwatch(HDC dc) {
 // ---- messages -----------------------------------------------------------------------------------
 
 // No key reaches the edit but Alt+Down (which opens the drop-down); no right press either.
-// Tab and Shift+Tab still move the focus: the form takes them before the edit would.
+// Tab and Shift+Tab still move the focus: the form takes them before the edit would. The
+// other system keys go to the desktop's handling alone, so Alt+F4 still closes the window.
 void TFcColorEdit::WndProc(TMessage& m) {
   if ((m.Msg >= WM_KEYFIRST && m.Msg <= WM_KEYLAST) || m.Msg == WM_RBUTTONDOWN) {
     const bool altDown = m.Msg == WM_SYSKEYDOWN && m.WParam == VK_DOWN &&
                          KeyDataToShiftState(static_cast<LONG>(m.LParam)) == TShiftState{ssAlt};
+    const bool systemKey =
+        m.Msg == WM_SYSKEYDOWN || m.Msg == WM_SYSKEYUP || m.Msg == WM_SYSCHAR || m.Msg == WM_SYSDEADCHAR;
     if (!altDown) {
-      m.Result = 0;
+      m.Result = systemKey && HandleAllocated() ? DefWindowProcA(FHandle, m.Msg, m.WParam, m.LParam) : 0;
       return;
     }
   }

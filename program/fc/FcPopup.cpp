@@ -238,8 +238,11 @@ TFcPopupPanel::~TFcPopupPanel() {
     TFcPopup* window = FPopupWindow;
     FPopupWindow = nullptr;
     while (window->ControlCount() > 0) window->Controls(window->ControlCount() - 1)->SetParent(this);
-    window->FPopupPanel = nullptr;
   }
+  // Every window of ours goes with us, also one whose drop-down has ended but whose close
+  // message has not come yet (freed right after Popup): none may reach back to the panel.
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* window = dynamic_cast<TFcPopup*>(Components(i))) window->FPopupPanel = nullptr;
 }
 
 void TFcPopupPanel::DescribeClass(TClassBuilder<TFcPopupPanel>& c) {

@@ -151,6 +151,20 @@ TEST_F(FcColorEditTest, TakesNoKeysButAltDown) {
   EXPECT_TRUE(opened);
   EXPECT_EQ(drops, 1);
   EXPECT_EQ(closeUps, 1);
+
+  // The desktop's system keys still work: Alt+F4 closes the window.
+  bool closing = false;
+  form->OnCloseQuery = [&](TObject*, bool& canClose) {
+    closing = true;
+    canClose = false;
+  };
+  edit->SetFocus();
+  platform::detail::InjectKey(VK_MENU, true);
+  pt::KeyPress(VK_F4);
+  platform::detail::InjectKey(VK_MENU, false);
+  Application->ProcessMessages();
+  EXPECT_TRUE(closing);
+  EXPECT_EQ(drops, 1);
 }
 
 TEST_F(FcColorEditTest, PickingAColourTakesItAndFiresOnChangeEachTime) {
