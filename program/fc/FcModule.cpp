@@ -1,6 +1,7 @@
 #include "program/fc/FcModule.h"
 
 #include "program/fc/FcBorder.h"
+#include "program/fc/FcColorEdit.h"
 #include "program/fc/FcColorPicker.h"
 #include "program/fc/FcCustomColors.h"
 #include "program/fc/FcFrameController.h"
@@ -10,5 +11,6 @@
 
 void RegisterFcClasses() {
   RegisterClasses({TFcFrameController::StaticClass(), TFcRegIniFile::StaticClass(), TFcCustomColors::StaticClass(),
-                   TFcBorder::StaticClass(), TFcColorPicker::StaticClass(), TFcPopupPanel::StaticClass()});
+                   TFcBorder::StaticClass(), TFcColorPicker::StaticClass(), TFcPopupPanel::StaticClass(),
+                   TFcColorEdit::StaticClass()});
 }

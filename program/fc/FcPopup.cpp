@@ -208,6 +208,12 @@ void TFcPopup::WndProc(TMessage& m) {
     case WM_NCACTIVATE:
       m.Result = 0;
       return;
+    case WM_SYSCOLORCHANGE:
+      // A top-level window of its own that is no form: no form passes the change on to the
+      // content it shows, so the window does.
+      Perform(CM_SYSCOLORCHANGE);
+      m.Result = 0;
+      return;
     default: inherited::WndProc(m); return;
   }
 }
@@ -232,8 +238,11 @@ TFcPopupPanel::~TFcPopupPanel() {
     TFcPopup* window = FPopupWindow;
     FPopupWindow = nullptr;
     while (window->ControlCount() > 0) window->Controls(window->ControlCount() - 1)->SetParent(this);
-    window->FPopupPanel = nullptr;
   }
+  // Every window of ours goes with us, also one whose drop-down has ended but whose close
+  // message has not come yet (freed right after Popup): none may reach back to the panel.
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* window = dynamic_cast<TFcPopup*>(Components(i))) window->FPopupPanel = nullptr;
 }
 
 void TFcPopupPanel::DescribeClass(TClassBuilder<TFcPopupPanel>& c) {

@@ -1,12 +1,14 @@
-// The Fc set's colour controls: the colour drop-down open with a hot cell and its hint, a
-// picker with every optional row, the colour dialog opened full, every frame style, the ten
-// gradients and the drop arrows.
+// The Fc set's colour controls: the colour edit's drop-down open with a hot cell and its
+// hint, a picker with every optional row, the colour dialog opened full, every frame style,
+// the ten gradients and the drop arrows. The colour edit's own looks are in
+// ColourEditSections.cpp.
 
 #include <algorithm>
 
 #include "platform/testing/Synthetic.h"
 #include "program/app/dialogs/ColorDialogForm.h"
 #include "program/fc/FcBorder.h"
+#include "program/fc/FcColorEdit.h"
 #include "program/fc/FcColorPicker.h"
 #include "program/fc/FcModule.h"
 #include "program/fc/FcPopup.h"
@@ -20,33 +22,25 @@ namespace testing = platform::testing;
 
 const GalleryModuleRegistration kFc([] { RegisterFcClasses(); }, [] {});
 
-// A swatch the drop-down opens under, and the drop-down: a popup panel holding a picker that
-// closes it with acceptance.
-struct TDropDownSet {
-  TFcBorder* swatch = nullptr;
-  TFcPopupPanel* panel = nullptr;
-  TFcColorPicker* picker = nullptr;
-};
-TDropDownSet MakeDropDown(TComponent* owner, TWinControl* parent, TCustomForm* form) {
-  TDropDownSet set;
-  set.swatch = new TFcBorder(owner);
-  set.swatch->SetParent(parent);
-  set.swatch->SetBorderOuter(fsFlat);
-  set.panel = new TFcPopupPanel(owner);
-  set.panel->SetParent(form);
-  set.picker = new TFcColorPicker(set.panel);
-  set.picker->SetParent(set.panel);
-  set.picker->SetShowCustomColor(true);
-  set.picker->SetCustomColorCaption("More Colors...");
-  set.picker->SetBorderOuter(fsFlat);
-  set.picker->SetFlatColor(clBtnShadow);
-  set.picker->SetLeft(2);
-  set.picker->SetTop(2);
-  set.picker->SetSelectedColor(clBlack);
-  TFcPopupPanel* panel = set.panel;
-  set.picker->OnClick = TNotifyEvent([panel](TObject* sender) { panel->ClosePopup(sender); });
-  return set;
+}  // namespace
+
+// A colour edit as the main window sets its own (black chosen, the custom swatch shown, white,
+// flat button and frame).
+TFcColorEdit* MakeGalleryColourEdit(TComponent* owner, TWinControl* parent) {
+  auto* edit = new TFcColorEdit(owner);
+  edit->SetParent(parent);
+  edit->SetCustomColor(clBlack);
+  edit->SetDefaultColor(clBlack);
+  edit->SetSelectedColor(clBlack);
+  edit->SetShowCustomColor(true);
+  edit->SetColor(clWhite);
+  edit->SetFlatButtons(true);
+  edit->SetFrameVisible(true);
+  edit->SetFrameHotStyle(fsFlat);
+  return edit;
 }
+
+namespace {
 
 // A picture of the screen area `area` as the top-level windows show it, bottom first.
 testing::Image ScreenArea(const RECT& area, const std::vector<HWND>& windowsBottomFirst) {
@@ -85,12 +79,12 @@ void WhenLooping(std::function<void()> step) {
 }
 
 const GallerySectionRegistration kDropDown("colours", "Colour drop-down", [](GallerySection& s) {
-  TDropDownSet set = MakeDropDown(s.Owner(), s.Host(), s.Form());
-  s.Add(set.swatch, 8, 8, 120, 22);
+  // Far enough from the left that the drop-down, wider than the edit, stays over the form.
+  TFcColorEdit* edit = s.Add(MakeGalleryColourEdit(s.Owner(), s.Host()), 60, 8, 120, 22);
   s.Settle(50);
-  TFcColorPicker* picker = set.picker;
-  TFcBorder* swatch = set.swatch;
-  WhenLooping([&s, picker, swatch] {
+  WhenLooping([&s, edit] {
+    TFcColorPicker* picker = edit->DropDownPicker();
+    if (!picker) return;
     // The hot cell: the fourth of the second row, with its hint.
     const TRect cell = picker->CellRect(11);
     const TPoint at = picker->ClientToScreen(TPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
@@ -99,13 +93,20 @@ const GallerySectionRegistration kDropDown("colours", "Colour drop-down", [](Gal
     RECT popup{};
     HWND dropDown = picker->Parent() ? picker->Parent()->Handle() : nullptr;
     GetWindowRect(dropDown, &popup);
-    const TPoint corner = swatch->ClientToScreen(TPoint(-8, -8));
+    RECT field{};
+    GetWindowRect(edit->Handle(), &field);
     HWND hint = picker->HintWindow() && picker->HintWindow()->HandleAllocated() ? picker->HintWindow()->Handle() : nullptr;
-    RECT area{corner.X, corner.Y, std::max<LONG>(popup.right, corner.X + 180) + 8, popup.bottom + 40};
+    RECT hintRect{popup.left, popup.top, popup.right, popup.bottom};
+    if (hint) GetWindowRect(hint, &hintRect);
+    // The drop-down lines up with the edit's right edge and may reach further left than it:
+    // the picture takes in the edit, the drop-down and the hint whole.
+    RECT area{std::min({field.left, popup.left, hintRect.left}) - 8, field.top - 8,
+              std::max({field.right, popup.right, hintRect.right}) + 8,
+              std::max(popup.bottom, hintRect.bottom) + 8};
     s.AddShot("open, a hot cell and its hint", ScreenArea(area, {s.Form()->Handle(), dropDown, hint}));
     testing::KeyPress(VK_ESCAPE);
   });
-  set.panel->Popup(set.swatch);
+  edit->DropDown();
   s.Settle(100);
 }, 110);
 
@@ -206,13 +207,13 @@ const GallerySectionRegistration kArrows("colours", "Drop arrows", [](GallerySec
   }
 }, 160);
 
-// --open-dropdown: the drop-down over the gallery form while the window runs.
+// --open-dropdown: the colour edit's drop-down over the gallery form while the window runs.
 const GalleryDropDownRegistration kOpen("colours", [](TCustomForm* form) {
-  TDropDownSet set = MakeDropDown(form, form, form);
-  set.swatch->SetBounds(16, 16, 120, 22);
-  set.swatch->BringToFront();
+  TFcColorEdit* edit = MakeGalleryColourEdit(form, form);
+  edit->SetBounds(16, 16, 120, 22);
+  edit->BringToFront();
   testing::RunUntilIdle();
-  set.panel->Popup(set.swatch);
+  edit->DropDown();
 });
 
 }  // namespace

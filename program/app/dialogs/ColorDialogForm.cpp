@@ -143,7 +143,8 @@ TColorDialogForm::TColorDialogForm(TComponent* owner, int dummy) : TSkinForm(own
   };
   FLum = new TLumBar(this);
   FLum->SetParent(this);
-  FLum->SetBounds(424, 10, TLumBar::BarWidth + 8, 168);
+  // One row more than the field: an even span of rows puts 120 on the middle row.
+  FLum->SetBounds(424, 10, TLumBar::BarWidth + 8, 169);
   FLum->OnPick = [this](int lum) {
     FHls.Lum = lum;
     SetCurrentColor(DialogHlsToRgb(FHls), true);
@@ -155,16 +156,25 @@ TColorDialogForm::TColorDialogForm(TComponent* owner, int dummy) : TSkinForm(own
     const int column = i / 3, row = i % 3;
     auto* edit = new TEdit(this);
     edit->SetParent(this);
-    edit->SetBounds(column == 0 ? 338 : 410, 186 + row * 22, 34, 20);
+    edit->SetBounds(column == 0 ? 340 : 414, 186 + row * 22, 30, 20);
     edit->SetMaxLength(3);
     edit->OnChange = [this](TObject* sender) { EditChanged(sender); };
     FEdits[i] = edit;
-    label(kEditNames[i], column == 0 ? 304 : 376, 189 + row * 22, edit);
+    label(kEditNames[i], column == 0 ? 304 : 374, 189 + row * 22, edit);
   }
   FAdd = button("&Add to Custom Colors", 232, 254, 212);
   FAdd->OnClick = [this](TObject*) { AddToCustomColors(); };
   std::fill(FCustom, FCustom + 16, RGB(255, 255, 255));
   ShowValues();
+  ShowFullPart(false);
+}
+
+// The full part's controls take part (Tab, the focus) only while that part shows.
+void TColorDialogForm::ShowFullPart(bool show) {
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* control = Controls(i);
+    if (control->Left() >= BasicWidth) control->SetVisible(show);
+  }
 }
 
 TColorDialogForm::~TColorDialogForm() = default;
@@ -186,8 +196,11 @@ void TColorDialogForm::Prepare(const platform::comdlg::ColorDialogRequest& reque
   FCustomSlot = 0;
   FDefine->SetEnabled(!request.preventFullOpen);
   SetCurrentColor(request.color & 0xFFFFFF);
-  for (int i = 0; i < 48; ++i)
-    if (FBasic->ColorAt(i) == FColor) FBasic->SetSelected(i);
+  // The grid that holds the colour has the focus, so the arrows move in it at once.
+  FBasic->SetSelected(FBasic->IndexOf(FColor));
+  FCustomGrid->SetSelected(FBasic->Selected() < 0 ? FCustomGrid->IndexOf(FColor) : -1);
+  if (FCustomGrid->Selected() >= 0) FCustomSlot = FCustomGrid->Selected();
+  SetActiveControl(FCustomGrid->Selected() >= 0 ? static_cast<TWinControl*>(FCustomGrid) : FBasic);
   if (request.fullOpen && !request.preventFullOpen) OpenFull();
 }
 
@@ -195,6 +208,7 @@ void TColorDialogForm::OpenFull() {
   if (FFullOpen) return;
   FFullOpen = true;
   SetClientWidth(FullWidth);
+  ShowFullPart(true);
   FDefine->SetEnabled(false);
   if (HandleAllocated() && FField->CanFocus()) FField->SetFocus();
 }

@@ -66,6 +66,7 @@ class TColorDialogForm : public TSkinForm {
 
  private:
   void EditChanged(TObject* sender);
+  void ShowFullPart(bool show);
   void ShowValues();
 
   COLORREF FColor = 0;

@@ -24,6 +24,7 @@ void SunkenFrame(TCanvas* canvas, TRect& r) {
 TColorSwatchGrid::TColorSwatchGrid(TComponent* owner, int columns, int rows)
     : TCustomControl(owner), FColumns(columns), FRows(rows), FColors(static_cast<size_t>(columns * rows), 0xFFFFFF) {
   SetTabStop(true);
+  FControlStyle.Exclude(csDoubleClicks);
   FWidth = columns * CellWidth;
   FHeight = rows * CellHeight;
   FColor = clBtnFace;
@@ -54,6 +55,11 @@ void TColorSwatchGrid::SetSelected(int index) {
   if (index == FSelected) return;
   FSelected = index;
   Invalidate();
+}
+
+int TColorSwatchGrid::IndexOf(COLORREF color) const {
+  const auto it = std::find(FColors.begin(), FColors.end(), color & 0xFFFFFF);
+  return it == FColors.end() ? -1 : static_cast<int>(it - FColors.begin());
 }
 
 TRect TColorSwatchGrid::CellRect(int index) const {
@@ -93,6 +99,14 @@ void TColorSwatchGrid::Paint() {
 void TColorSwatchGrid::KeyDown(WORD& key, TShiftState shift) {
   int index = FSelected < 0 ? 0 : FSelected;
   const int count = FColumns * FRows;
+  const bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+  if (arrow && FSelected < 0) {
+    // The first arrow in a grid without a choice chooses its first cell.
+    key = 0;
+    SetSelected(0);
+    if (OnPick) OnPick(0);
+    return;
+  }
   switch (key) {
     case VK_LEFT: index = index % FColumns == 0 ? index + FColumns - 1 : index - 1; break;
     case VK_RIGHT: index = index % FColumns == FColumns - 1 ? index - FColumns + 1 : index + 1; break;
@@ -129,6 +143,7 @@ void TColorSwatchGrid::WMKillFocus(TWMFocus& m) {
 THueSatField::THueSatField(TComponent* owner) : TCustomControl(owner) {
   FColor = clBtnFace;
   FParentColor = false;
+  FControlStyle.Exclude(csDoubleClicks);
 }
 
 void THueSatField::SetHueSat(int hue, int sat) {
@@ -198,6 +213,9 @@ void THueSatField::WMMouseMove(TWMMouse& m) {
 TLumBar::TLumBar(TComponent* owner) : TCustomControl(owner) {
   FColor = clBtnFace;
   FParentColor = false;
+  // Quick presses are presses each, not a double click.
+  FControlStyle.Exclude(csDoubleClicks);
+  SetTabStop(true);
 }
 
 void TLumBar::SetHls(int hue, int sat, int lum) {
@@ -205,14 +223,62 @@ void TLumBar::SetHls(int hue, int sat, int lum) {
   Invalidate();
 }
 
+// The rows inside the frame stand for 240 down to 0, each for the value nearest to it.
 int TLumBar::LumAt(int y) const {
-  const int h = std::max(2, FHeight - 4);
-  return std::clamp(240 - ((y - 2) * 240 + (h - 1) / 2) / (h - 1), 0, 240);
+  const int span = std::max(1, FHeight - 5);
+  const int row = std::clamp(y - 2, 0, span);
+  return 240 - (row * 240 + span / 2) / span;
 }
 
 int TLumBar::YOf(int lum) const {
-  const int h = std::max(2, FHeight - 4);
-  return 2 + ((240 - lum) * (h - 1) + 120) / 240;
+  const int span = std::max(1, FHeight - 5);
+  return 2 + ((240 - std::clamp(lum, 0, 240)) * span + 120) / 240;
+}
+
+void TLumBar::Dispatch(TMessage& m) {
+  // The arrow keys step the luminosity.
+  if (m.Msg == WM_GETDLGCODE) {
+    m.Result = DLGC_WANTARROWS;
+    return;
+  }
+  inherited::Dispatch(m);
+}
+
+void TLumBar::KeyDown(WORD& key, TShiftState shift) {
+  int lum = FLum;
+  switch (key) {
+    case VK_UP: case VK_RIGHT: lum += 1; break;
+    case VK_DOWN: case VK_LEFT: lum -= 1; break;
+    case VK_PRIOR: lum += 10; break;
+    case VK_NEXT: lum -= 10; break;
+    case VK_HOME: lum = 240; break;
+    case VK_END: lum = 0; break;
+    default: inherited::KeyDown(key, shift); return;
+  }
+  key = 0;
+  lum = std::clamp(lum, 0, 240);
+  if (lum != FLum && OnPick) OnPick(lum);
+}
+
+void TLumBar::WMMouseWheel(TWMMouseWheel& m) {
+  const int steps = m.WheelDelta / 120;
+  if (steps == 0) {
+    inherited::WMMouseWheel(m);
+    return;
+  }
+  const int lum = std::clamp(FLum + steps, 0, 240);
+  if (lum != FLum && OnPick) OnPick(lum);
+  m.SetResult(1);
+}
+
+void TLumBar::WMSetFocus(TWMFocus& m) {
+  inherited::WMSetFocus(m);
+  Invalidate();
+}
+
+void TLumBar::WMKillFocus(TWMFocus& m) {
+  inherited::WMKillFocus(m);
+  Invalidate();
 }
 
 void TLumBar::Paint() {
@@ -231,10 +297,15 @@ void TLumBar::Paint() {
   canvas->Brush()->SetColor(clBlack);
   const TPoint points[] = {TPoint(BarWidth + 1, y), TPoint(BarWidth + 6, y - 5), TPoint(BarWidth + 6, y + 5)};
   canvas->Polygon(points, 3);
+  if (Focused()) {
+    RECT focus{0, 0, BarWidth, FHeight};
+    DrawFocusRect(canvas->Handle(), &focus);
+  }
 }
 
 void TLumBar::WMLButtonDown(TWMMouse& m) {
   inherited::WMLButtonDown(m);
+  if (CanFocus()) SetFocus();
   if (OnPick) OnPick(LumAt(m.YPos));
 }
 

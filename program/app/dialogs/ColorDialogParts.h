@@ -25,6 +25,8 @@ class TColorSwatchGrid : public TCustomControl {
   void SetColorAt(int index, COLORREF color);
   int Selected() const { return FSelected; }
   void SetSelected(int index);
+  // The first of the given colour, or -1.
+  int IndexOf(COLORREF color) const;
   // The cell at a client point, or -1.
   int CellAt(int x, int y) const;
   TRect CellRect(int index) const;
@@ -69,7 +71,9 @@ class THueSatField : public TCustomControl {
 };
 
 // Luminosity from 240 at the top to 0 at the bottom, for the current hue and saturation;
-// the pointer stands to the right of the bar.
+// the pointer stands to the right of the bar. The bar has fewer rows than values: a press
+// takes the nearest value of its row, and the keys (Up and Down one step, Page Up and Page
+// Down ten, Home and End the ends) and the wheel reach every value.
 class TLumBar : public TCustomControl {
   BRANTWELL_CLASS(TLumBar, TCustomControl)
 
@@ -77,14 +81,20 @@ class TLumBar : public TCustomControl {
   explicit TLumBar(TComponent* owner);
   static constexpr int BarWidth = 10;
   void SetHls(int hue, int sat, int lum);
+  int Lum() const { return FLum; }
   int LumAt(int y) const;
   int YOf(int lum) const;
   std::function<void(int lum)> OnPick;
 
  protected:
   void Paint() override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void Dispatch(TMessage& message) override;
   void WMLButtonDown(TWMMouse& m) override;
   void WMMouseMove(TWMMouse& m) override;
+  void WMMouseWheel(TWMMouseWheel& m) override;
+  void WMSetFocus(TWMFocus& m) override;
+  void WMKillFocus(TWMFocus& m) override;
 
  private:
   int FHue = 0, FSat = 0, FLum = 0;

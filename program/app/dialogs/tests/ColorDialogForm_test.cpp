@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <functional>
 
 #include "platform/comdlg/CommDlg.h"
@@ -116,7 +117,7 @@ TEST_F(ColorDialogTest, FullPartFieldBarEditsAndCustomColours) {
     pt::Click(pt::ScreenPoint(bar->Handle(), 4, bar->YOf(60)));
     ASSERT_TRUE(pt::RunUntilIdle());
     EXPECT_NEAR(std::atoi(d->NumberEdit(2)->Text().c_str()), 60, 1) << "the bar sets the luminosity";
-    // The bar cannot reach every luminosity; the number edit can.
+    // The number edits set it as well.
     d->NumberEdit(2)->SetFocus();
     d->NumberEdit(2)->SelectAll();
     pt::TypeText(u"120");
@@ -182,6 +183,122 @@ TEST_F(ColorDialogTest, PreventFullOpenKeepsTheBasicPart) {
   });
   EXPECT_TRUE(ok);
   EXPECT_EQ(cc.rgbResult, RGB(0, 0, 0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ColorDialogTest, ArrowKeysMoveInTheGrids) {
+  const BOOL ok = Choose(CC_RGBINIT, RGB(0, 0, 0), [](TColorDialogForm* d) {
+    // The grid holding the colour has the focus from the start.
+    TColorSwatchGrid* grid = d->BasicGrid();
+    EXPECT_EQ(grid->Selected(), 40) << "black";
+    EXPECT_TRUE(grid->Focused());
+    pt::KeyPress(VK_RIGHT);
+    pt::KeyPress(VK_UP);
+    Application->ProcessMessages();
+    EXPECT_EQ(grid->Selected(), 33);
+    EXPECT_EQ(d->CurrentColor(), grid->ColorAt(33));
+    // A click on the custom grid moves the focus there, and the arrows with it.
+    TColorSwatchGrid* custom = d->CustomGrid();
+    pt::Click(Center(custom, custom->CellRect(0)));
+    Application->ProcessMessages();
+    pt::KeyPress(VK_RIGHT);
+    Application->ProcessMessages();
+    EXPECT_EQ(custom->Selected(), 1);
+    EXPECT_EQ(grid->Selected(), -1);
+    pt::KeyPress(VK_RETURN);
+  });
+  ASSERT_TRUE(ok);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ColorDialogTest, TheLuminosityBarReachesEveryValue) {
+  const BOOL ok = Choose(CC_RGBINIT | CC_FULLOPEN, RGB(255, 0, 0), [](TColorDialogForm* d) {
+    TLumBar* bar = d->LumBar();
+    // A press takes the value nearest its row: the ends and the middle exactly.
+    for (int value : {0, 1, 60, 119, 120, 121, 239, 240}) {
+      pt::Click(pt::ScreenPoint(bar->Handle(), 4, bar->YOf(value)));
+      Application->ProcessMessages();
+      if (value % 120 == 0) EXPECT_EQ(bar->Lum(), value);
+      else EXPECT_NEAR(bar->Lum(), value, 1);
+    }
+    EXPECT_TRUE(bar->Focused()) << "a press gives the bar the keys";
+    // The keys step through every value.
+    pt::KeyPress(VK_HOME);
+    Application->ProcessMessages();
+    std::set<int> seen;
+    for (int i = 0; i <= 240; ++i) {
+      seen.insert(bar->Lum());
+      pt::KeyPress(VK_DOWN);
+      Application->ProcessMessages();
+    }
+    EXPECT_EQ(seen.size(), 241u);
+    EXPECT_EQ(bar->Lum(), 0);
+    EXPECT_EQ(d->NumberEdit(2)->Text(), "0");
+    pt::KeyPress(VK_PRIOR);
+    Application->ProcessMessages();
+    EXPECT_EQ(d->NumberEdit(2)->Text(), "10");
+    pt::KeyPress(VK_ESCAPE);
+  });
+  EXPECT_FALSE(ok);
+}
+
+}  // namespace
+
+#include <filesystem>
+
+#include "platform/kernel/ProgramFolder.h"
+#include "program/skin/FSSkinEngine.h"
+#include "program/skin/SkinModule.h"
+
+namespace {
+
+// With the program's skin the form draws its own frame: the client area is still the size
+// the dialog asks for, basic and full, however it is opened.
+class SkinnedColorDialogTest : public ColorDialogTest {
+ protected:
+  void SetUp() override {
+    StartSkinModule();
+    const std::string skin = (std::filesystem::path(platform::ProgramFolder()) / "Skin" / "Default").string();
+    SkinEngine->SetSkinPath(skin);
+    ASSERT_TRUE(SkinEngine->LoadSkinFile("SkinForm")) << skin;
+    ASSERT_TRUE(SkinEngine->LoadSkinFile("Controls")) << skin;
+    ColorDialogTest::SetUp();
+  }
+  void TearDown() override {
+    ColorDialogTest::TearDown();
+    StopSkinModule();
+  }
+  static void ExpectClientSize(TColorDialogForm* d, int width) {
+    RECT client{};
+    GetClientRect(d->Handle(), &client);
+    EXPECT_EQ(client.right, width);
+    EXPECT_EQ(client.bottom, TColorDialogForm::ClientHeightPx);
+    // The full part's last controls lie inside it.
+    if (width == TColorDialogForm::FullWidth) {
+      EXPECT_LE(d->NumberEdit(5)->Left() + d->NumberEdit(5)->Width(), client.right);
+      EXPECT_LE(d->AddButton()->Left() + d->AddButton()->Width(), client.right);
+    }
+  }
+};
+
+TEST_F(SkinnedColorDialogTest, ClientAreaIsTheSizeAsked) {
+  EXPECT_FALSE(Choose(CC_RGBINIT, 0, [](TColorDialogForm* d) {
+    ExpectClientSize(d, TColorDialogForm::BasicWidth);
+    ClickButton(d->DefineButton());
+    EXPECT_TRUE(d->FullOpen());
+    ExpectClientSize(d, TColorDialogForm::FullWidth);
+    pt::KeyPress(VK_ESCAPE);
+  }));
+  EXPECT_FALSE(Choose(CC_FULLOPEN, 0, [](TColorDialogForm* d) {
+    ExpectClientSize(d, TColorDialogForm::FullWidth);
+    pt::KeyPress(VK_ESCAPE);
+  }));
 }
 
 }  // namespace
