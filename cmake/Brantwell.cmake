@@ -155,10 +155,14 @@ endfunction()
 
 function(brantwell_module target)
   cmake_parse_arguments(M "HEADER_ONLY;SHARED" "TEST_PROGRAM_DIR"
-    "PUBLIC_LINK;LINK;PRIVATE_LINK;PUBLIC_PKG;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
+    "PUBLIC_LINK;LINK;PRIVATE_LINK;PUBLIC_PKG;PKG;PRIVATE_PKG;TEST_LINK;SOURCES;EXCLUDE" ${ARGN})
   list(APPEND M_LINK ${M_PRIVATE_LINK})
   list(APPEND M_PKG ${M_PRIVATE_PKG})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  # EXCLUDE names files of the folder that are not part of the library (an executable's main).
+  foreach(excluded IN LISTS M_EXCLUDE)
+    list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${excluded}")
+  endforeach()
   list(APPEND sources ${M_SOURCES})
   if(M_HEADER_ONLY OR NOT sources)
     add_library(${target} INTERFACE)

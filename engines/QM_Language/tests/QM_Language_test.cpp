@@ -159,6 +159,19 @@ TEST_F(LanguageEngine, MissingKeysComeBackAsTheKeyAndTextsStayValidUntilTheNextL
   EXPECT_EQ(MLGetText(u"No_Such_Key"), missing);  // repeated misses do not pile up copies
 }
 
+TEST_F(LanguageEngine, HasTextTellsTheLanguagesOwnTextsFromEchoedKeys) {
+  EXPECT_EQ(MLHasText(u"Info_Title"), 0);  // no language yet
+  ASSERT_EQ(MLLoadLanguageResByName(u"Deutsch"), 1);
+  EXPECT_EQ(MLHasText(u"Info_Title"), 1);
+  EXPECT_EQ(MLHasText(u"INFO_TITLE"), 1);
+  EXPECT_EQ(MLHasText(u"No_Such_Key"), 0);
+  MLGetText(u"No_Such_Key");  // an echoed key does not become a text of the language
+  EXPECT_EQ(MLHasText(u"No_Such_Key"), 0);
+  EXPECT_EQ(MLHasText(nullptr), 0);
+  MLClose();
+  EXPECT_EQ(MLHasText(u"Info_Title"), 0);
+}
+
 // One language file per case: what it gives for key "K", or the fault it reports.
 TEST_F(LanguageEngine, ReadsTheFileFormatAndRejectsMalformedFiles) {
   struct Case {
