@@ -14,7 +14,6 @@
 #include "platform/kernel/Debugger.h"
 #include "platform/kernel/FileApi.h"
 #include "platform/kernel/KernelObject.h"
-#include "platform/kernel/LastError.h"
 #include "platform/kernel/ProgramFolder.h"
 #include "platform/kernel/Synch.h"
 #include "platform/kernel/SysInfo.h"
@@ -233,8 +232,8 @@ void TStartup::CreateMainWindow() {
   Application->SetMainForm(form);
   form->SetCaption(WideToUTF8(g_productFullName));
   form->SetPosition(poScreenCenter);
-  form->SetClientWidth(800);
-  form->SetClientHeight(560);
+  static_cast<TCustomForm*>(form)->SetClientWidth(800);
+  static_cast<TCustomForm*>(form)->SetClientHeight(560);
   form->HandleNeeded();
   m_signals.SetMainWindow(form->Handle());
   // Once shown (a posted timer, so the first paint comes first) the main window closes the
