@@ -19,6 +19,8 @@
 #
 #   brantwell_engine(QM_Log PUBLIC_LINK engines_common LINK platform_kernel)
 #
+# EXCLUDE names files of the folder that are not part of the library (a program's main file).
+#
 # TEST_PROGRAM_DIR gives a module's tests a program folder of their own, for libraries that
 # exist only for tests and stay out of the real program folder.
 #
@@ -155,10 +157,13 @@ endfunction()
 
 function(brantwell_module target)
   cmake_parse_arguments(M "HEADER_ONLY;SHARED" "TEST_PROGRAM_DIR"
-    "PUBLIC_LINK;LINK;PRIVATE_LINK;PUBLIC_PKG;PKG;PRIVATE_PKG;TEST_LINK;SOURCES" ${ARGN})
+    "PUBLIC_LINK;LINK;PRIVATE_LINK;PUBLIC_PKG;PKG;PRIVATE_PKG;TEST_LINK;SOURCES;EXCLUDE" ${ARGN})
   list(APPEND M_LINK ${M_PRIVATE_LINK})
   list(APPEND M_PKG ${M_PRIVATE_PKG})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  foreach(name IN LISTS M_EXCLUDE)
+    list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${name}")
+  endforeach()
   list(APPEND sources ${M_SOURCES})
   if(M_HEADER_ONLY OR NOT sources)
     add_library(${target} INTERFACE)
