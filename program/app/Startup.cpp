@@ -18,11 +18,15 @@
 #include "platform/kernel/Synch.h"
 #include "platform/kernel/SysInfo.h"
 #include "platform/kernel/Unicode.h"
+#include "platform/comdlg/CommDlg.h"
 #include "platform/kernel/WinError.h"
+#include "platform/ole/ComInit.h"
 #include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "program/app/Language.h"
 #include "program/app/SharedRoutines.h"
+#include "program/app/Splash.h"
+#include "program/app/dialogs/ColorDialogForm.h"
 #include "program/controls/ControlsModule.h"
 #include "program/core/Config.h"
 #include "program/core/FSXMLPersistent.h"
@@ -43,19 +47,6 @@
 #include "vcl/Application.h"
 #include "vcl/Screen.h"
 
-// FIXME: until the splash window and COM's start land in this branch.
-#if __has_include("platform/ole/ComInit.h")
-#include "platform/ole/ComInit.h"
-#else
-inline long CoInitialize(void*) { return 0; }
-inline void CoUninitialize() {}
-#endif
-#if __has_include("program/app/Splash.h")
-#include "program/app/Splash.h"
-#else
-inline void ShowSplash() {}
-inline void CloseSplash() {}
-#endif
 
 namespace {
 
@@ -197,9 +188,13 @@ void TStartup::StartModules() {
   Trace("start form reader");
   engines::SetWindowPoster(&platform::PostMessageForEngines);
   Trace("start engine poster");
+  InstallColorDialogPresenter();
+  Trace("start dialog presenters");
 }
 
 void TStartup::StopModules() {
+  platform::comdlg::SetColorDialogPresenter(nullptr);
+  Trace("stop dialog presenters");
   engines::SetWindowPoster(nullptr);
   Trace("stop engine poster");
   // The form reader and the Fc classes stay registered: registration is idempotent and frees

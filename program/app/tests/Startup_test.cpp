@@ -27,6 +27,7 @@
 #include "platform/kernel/Unicode.h"
 #include "platform/testing/Synthetic.h"
 #include "platform/user/WinUser.h"
+#include "program/app/Splash.h"
 #include "program/engine/EngineBinding.h"
 #include "program/engine/LanguageEngine.h"
 #include "rtl/Strings.h"
@@ -166,9 +167,13 @@ class MainBlock : public ::testing::Test {
   int Run(const std::function<void(TCustomForm*)>& shown = {}, bool closeWhenShown = true) {
     TStartupSeams seams;
     seams.ProgramFileName = "brantwell";
-    seams.Trace = [this](const AnsiString& event) { m_trace.push_back(event); };
+    seams.Trace = [this](const AnsiString& event) {
+      m_trace.push_back(event);
+      if (event == "splash shown") m_splashShowed = Splash != nullptr && IsWindowVisible(Splash->Handle());
+    };
     seams.MainFormShown = [this, shown, closeWhenShown](TCustomForm* form) {
       m_mainShown = true;
+      m_splashLeftOpen = Splash != nullptr;
       m_caption = form->Caption();
       if (shown) shown(form);
       if (closeWhenShown) form->Close();
@@ -191,13 +196,23 @@ class MainBlock : public ::testing::Test {
   std::unique_ptr<TScopedLanguageMissHook> m_missHook;
   std::vector<std::string> m_trace;
   bool m_mainShown = false;
+  bool m_splashShowed = false;
+  bool m_splashLeftOpen = false;
   AnsiString m_caption;
 };
 
 TEST_F(MainBlock, FirstRunMakesTheWorkFoldersAndStartsAndStopsEverythingOnceInOrder) {
   MakeProgramFolder();
-  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(Run([](TCustomForm*) {
+              // The media engines' own lines reach the program's log.
+              int32_t status = 0;
+              EXPECT_EQ(DecoderLibrary.QVDCreate(u"/nonexistent/clip-for-the-log.mp4", nullptr, &status, 0), 0u);
+            }),
+            0);
   EXPECT_TRUE(m_mainShown);
+  EXPECT_TRUE(m_splashShowed);
+  EXPECT_FALSE(m_splashLeftOpen);
+  EXPECT_EQ(Splash, nullptr);
   EXPECT_EQ(m_caption, "Zelvantic Brantwell");
 
   const std::string settings = ReadFile(Settings());
@@ -221,9 +236,11 @@ TEST_F(MainBlock, FirstRunMakesTheWorkFoldersAndStartsAndStopsEverythingOnceInOr
   const std::string version = log.substr(line + 31, versionEnd - line - 31);
   EXPECT_EQ(std::count(version.begin(), version.end(), '.'), 2) << version;
 
+  EXPECT_NE(log.find("clip-for-the-log.mp4"), std::string::npos) << log;
+
   const std::vector<std::string> modules = {"start imaging", "start skin",  "start network",  "start controls",
                                             "start fc",      "start form reader", "start engine poster",
-                                            "stop engine poster", "stop controls", "stop network", "stop skin",
+                                            "start dialog presenters", "stop dialog presenters", "stop engine poster", "stop controls", "stop network", "stop skin",
                                             "stop imaging"};
   EXPECT_EQ(TracedAmong(modules), modules);
   const std::vector<std::string> steps = {"start engine poster", "work folders",     "skin",
