@@ -332,6 +332,20 @@ TEST_F(MainBlock, ASecondProcessRaisesTheFirstWindowAndEndsWritingNothing) {
   EXPECT_EQ(WEXITSTATUS(childStatus), 0);
 }
 
+TEST_F(MainBlock, TheSearchForARunningCopyPassesOverThisProcesssOwnWindows) {
+  MakeProgramFolder();
+  ASSERT_EQ(Run([](TCustomForm* form) {
+              HWND window = form->Handle();
+              ShowWindow(window, SW_MINIMIZE);
+              platform::testing::RunUntilIdle();
+              ActivatePreviousInstance();
+              platform::testing::RunUntilIdle();
+              EXPECT_TRUE(IsIconic(window));
+              EXPECT_EQ(FindInstanceWindowProc(window, 0), TRUE);
+            }),
+            0);
+}
+
 TEST_F(MainBlock, AStartUpThatCannotGoOnShowsWhyAndEndsWithOne) {
   struct Case {
     const char* name;
