@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 #include "engines/common/WindowPoster.h"
@@ -72,8 +74,10 @@ extern "C" void OnTerminationSignal(int signalNumber) {
     ::raise(signalNumber);
     return;
   }
+  const int savedErrno = errno;
   const char byte = kSignalByte;
   [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+  errno = savedErrno;
 }
 
 class TSignalWatcher {
@@ -103,10 +107,15 @@ class TSignalWatcher {
   TSignalWatcher(const TSignalWatcher&) = delete;
   TSignalWatcher& operator=(const TSignalWatcher&) = delete;
 
-  // From now on a signal closes this window (one that came earlier closes it at once).
+  // From now on a signal closes this window (one that came earlier closes it at once); null:
+  // signals are kept again.
   void SetMainWindow(HWND window) {
-    m_window.store(window);
-    if (m_pending.exchange(false)) PostClose(window);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_window = window;
+    if (m_window && m_pending) {
+      m_pending = false;
+      PostClose(m_window);
+    }
   }
 
  private:
@@ -114,15 +123,17 @@ class TSignalWatcher {
   void Watch() {
     char byte = 0;
     while (::read(g_signalPipe[0], &byte, 1) == 1 && byte != kQuitByte) {
-      if (HWND window = m_window.load()) PostClose(window);
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_window) PostClose(m_window);
       else m_pending = true;
     }
   }
 
   bool m_installed = false;
   std::thread m_thread;
-  std::atomic<HWND> m_window{nullptr};
-  std::atomic<bool> m_pending{false};
+  std::mutex m_mutex;  // guards m_window and m_pending
+  HWND m_window = nullptr;
+  bool m_pending = false;
   struct sigaction m_formerInt = {}, m_formerTerm = {};
 };
 
@@ -246,7 +257,13 @@ void TStartup::MainWindowShown(HWND window, UINT, UINT_PTR id, DWORD) {
 
 void TStartup::ReportFailure(const AnsiString& text) {
   CloseSplash();
-  std::fprintf(stderr, "brantwell: %s\n", text.c_str());
+  // One line on standard error: the message's own line breaks become blanks.
+  AnsiString line;
+  for (char c : text) {
+    if (c == '\r') continue;
+    line += c == '\n' ? ' ' : c;
+  }
+  std::fprintf(stderr, "brantwell: %s\n", line.c_str());
   std::fflush(stderr);
   const AnsiString caption = g_productFullName.empty() ? AnsiString(kDefaultFullName) : WideToUTF8(g_productFullName);
   MessageBoxW(nullptr, UTF8ToWide(text).c_str(), UTF8ToWide(caption).c_str(), MB_OK | MB_ICONERROR);

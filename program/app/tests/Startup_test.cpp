@@ -379,8 +379,11 @@ TEST_F(MainBlock, AStartUpThatCannotGoOnShowsWhyAndEndsWithOne) {
     EXPECT_FALSE(m_mainShown);
     ASSERT_EQ(MessageBoxAnswer::captions.size(), 1u);
     EXPECT_EQ(MessageBoxAnswer::captions[0], "Zelvantic Brantwell");
-    EXPECT_NE(errors.find(std::string("brantwell: ")), std::string::npos) << errors;
-    EXPECT_NE(errors.find(c.reason), std::string::npos) << errors;
+    // The reason on one line of its own.
+    const size_t start = errors.find("brantwell: ");
+    ASSERT_NE(start, std::string::npos) << errors;
+    const std::string line = errors.substr(start, errors.find('\n', start) - start);
+    EXPECT_NE(line.find(c.reason), std::string::npos) << errors;
     // What started is stopped: the managers, the engines and the modules.
     EXPECT_FALSE(DecoderLibrary.Started());
     EXPECT_FALSE(TransitionManagerStarted());
