@@ -20,7 +20,6 @@
 #include "platform/kernel/Synch.h"
 #include "platform/kernel/SysInfo.h"
 #include "platform/kernel/Unicode.h"
-#include "platform/comdlg/CommDlg.h"
 #include "platform/kernel/WinError.h"
 #include "platform/ole/ComInit.h"
 #include "platform/user/ProcessRegistry.h"
@@ -28,7 +27,7 @@
 #include "program/app/Language.h"
 #include "program/app/SharedRoutines.h"
 #include "program/app/Splash.h"
-#include "program/app/dialogs/ColorDialogForm.h"
+#include "program/app/dialogs/FileDialogForm.h"
 #include "program/controls/ControlsModule.h"
 #include "program/core/Config.h"
 #include "program/core/FSXMLPersistent.h"
@@ -199,12 +198,13 @@ void TStartup::StartModules() {
   Trace("start form reader");
   engines::SetWindowPoster(&platform::PostMessageForEngines);
   Trace("start engine poster");
-  InstallColorDialogPresenter();
+  // The program's own message box, file and folder dialogs and colour dialog.
+  InstallDialogPresenters();
   Trace("start dialog presenters");
 }
 
 void TStartup::StopModules() {
-  platform::comdlg::SetColorDialogPresenter(nullptr);
+  UninstallDialogPresenters();
   Trace("stop dialog presenters");
   engines::SetWindowPoster(nullptr);
   Trace("stop engine poster");
