@@ -641,9 +641,8 @@ class Painter {
   }
 };
 
-// The face that the wordmark is set in, opened from the file fontconfig names for it (the
-// family must match exactly, so the drawing never depends on a fallback family). The caller
-// owns the returned reference; the FreeType face lives as long as cairo keeps the font face.
+}  // namespace
+
 cairo_font_face_t* OpenWordmarkFace(const std::string& family) {
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>((family + ":style=Bold").c_str()));
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
@@ -680,6 +679,8 @@ cairo_font_face_t* OpenWordmarkFace(const std::string& family) {
   }
   return cairoFace;
 }
+
+namespace {
 
 void Painter::Wordmark(double cx, double baseline, double size) const {
   std::unique_ptr<cairo_font_face_t, decltype(&cairo_font_face_destroy)> face(OpenWordmarkFace("DejaVu Sans"),
@@ -753,6 +754,7 @@ void DrawState(cairo_t* cr, const Manifest& manifest, const PartSpec& part, size
     p.Picture();
   } else if (draw == "dialog-glyph") {
     DrawDialogGlyph(cr, manifest, part, state);
+  } else if (DrawSmallWindowState(cr, manifest, part, state)) {
   } else {
     p.Fail("unknown recipe \"" + draw + "\"");
   }

@@ -6,6 +6,8 @@
 
 #include <cairo.h>
 
+#include <string>
+
 #include "tools/skingen/Manifest.h"
 
 namespace skingen {
@@ -13,5 +15,15 @@ namespace skingen {
 // Draws state number `state` of `part` into (0, 0, part.width, part.height). Throws
 // ManifestError for a recipe, argument or state name that the generator does not know.
 void DrawState(cairo_t* cr, const Manifest& manifest, const PartSpec& part, size_t state);
+
+// The recipes of the small windows' pictures (SmallWindowPictures.cpp): false for a recipe
+// that is not one of them.
+bool DrawSmallWindowState(cairo_t* cr, const Manifest& manifest, const PartSpec& part, size_t state);
+
+// The face that the wordmark is set in, opened from the file fontconfig names for it (the
+// family must match exactly, so the drawing never depends on a fallback family). The caller
+// owns the returned reference; the FreeType face lives as long as cairo keeps the font face.
+// Throws std::runtime_error when the font is not installed.
+cairo_font_face_t* OpenWordmarkFace(const std::string& family);
 
 }  // namespace skingen

@@ -1,8 +1,10 @@
 // skingen: draws the default skin.
 //   skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG] [--embedded FOLDER]
+//           [--forms FOLDER]
 // writes every skin file and image of the default skin into OUTPUT_FOLDER; with
 // --contact-sheet also a picture of all its images for a person to look at; with --embedded
-// also the cursors and icon compiled into the program (resources/embedded).
+// also the cursors and icon compiled into the program (resources/embedded); with --forms the
+// pictures the form files keep (resources/forms: the wait overlay's panel).
 
 #include <cstdio>
 #include <exception>
@@ -11,15 +13,18 @@
 #include "tools/skingen/Embedded.h"
 #include "tools/skingen/Manifest.h"
 #include "tools/skingen/SkinGenerator.h"
+#include "tools/skingen/SmallWindowPictures.h"
 
 int main(int argc, char** argv) {
-  std::string folder, manifestPath = SKINGEN_MANIFEST, sheet, embedded;
+  std::string folder, manifestPath = SKINGEN_MANIFEST, sheet, embedded, forms;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if ((argument == "--manifest" || argument == "--contact-sheet") && i + 1 < argc) {
       (argument == "--manifest" ? manifestPath : sheet) = argv[++i];
     } else if (argument == "--embedded" && i + 1 < argc) {
       embedded = argv[++i];
+    } else if (argument == "--forms" && i + 1 < argc) {
+      forms = argv[++i];
     } else if (!argument.empty() && argument[0] != '-' && folder.empty()) {
       folder = argument;
     } else {
@@ -28,7 +33,8 @@ int main(int argc, char** argv) {
     }
   }
   if (folder.empty()) {
-    std::fprintf(stderr, "usage: skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG] [--embedded FOLDER]\n");
+    std::fprintf(stderr, "usage: skingen OUTPUT_FOLDER [--manifest FILE] [--contact-sheet PNG] [--embedded FOLDER] "
+                         "[--forms FOLDER]\n");
     return 2;
   }
   try {
@@ -40,6 +46,7 @@ int main(int argc, char** argv) {
       const auto files = skingen::GenerateEmbedded(embedded);
       std::printf("skingen: wrote %zu files into %s\n", files.size(), embedded.c_str());
     }
+    if (!forms.empty()) std::printf("skingen: wrote the picture of %s\n", skingen::UpdateWaitFormPicture(manifest, forms).c_str());
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "skingen: %s\n", error.what());
