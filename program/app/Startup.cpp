@@ -161,6 +161,7 @@ class TStartup {
   TSignalWatcher m_signals;
   HANDLE m_mutex = nullptr;
   bool m_comStarted = false;
+  bool m_skinLoaded = false;
   bool m_languageStarted = false;
   bool m_logHookSet = false;
 };
@@ -257,6 +258,15 @@ void TStartup::MainWindowShown(HWND window, UINT, UINT_PTR id, DWORD) {
 
 void TStartup::ReportFailure(const AnsiString& text) {
   CloseSplash();
+  // A failure before step 12 still gets a skinned box in the user's language.
+  if (!m_skinLoaded) {
+    m_skinLoaded = true;
+    LoadDefaultSkin();
+  }
+  if (!m_languageStarted) {
+    m_languageStarted = true;
+    InitLanguage();
+  }
   // One line on standard error: the message's own line breaks become blanks.
   AnsiString line;
   for (char c : text) {
@@ -342,6 +352,7 @@ int TStartup::Run() {
     InitWorkFolders();
     Trace("work folders");
     QMLog(UTF8ToWide(Format("==%s(Version: %s)===", {WideToUTF8(g_productFullName), GetProgramVersion()})).c_str());
+    m_skinLoaded = true;
     LoadDefaultSkin();
     Trace("skin");
     m_languageStarted = true;

@@ -120,6 +120,8 @@ TEST_F(ShippedTexts, FormatsTakeTheirCallersArgumentsAndNoOtherTextIsAFormat) {
       {"INF_ISOFile_Exists", "s", {AnsiString("/home/me/disc.iso")}},
       {"INF_BurnDVDfaild", "s", {AnsiString("/home/me/.cache/BrantwellTemp/")}},
       {"INF_Restart_Burn_DVD", "d", {2}},
+      {"FD_NoSuchFolder", "s", {AnsiString("/home/me/Videos/old")}},
+      {"FD_CannotCreateFolder", "ss", {AnsiString("New Folder"), AnsiString("Permission denied")}},
   };
   std::map<std::string, const FormatKey*> byKey;
   for (const FormatKey& f : formats) byKey[f.key] = &f;
