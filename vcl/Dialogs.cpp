@@ -2,7 +2,12 @@
 
 #include <cstdio>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/comdlg/CommDlg.h"
+#include "platform/comdlg/FileDialogs.h"
+#include "rtl/Strings.h"
 #include "vcl/Application.h"
 #include "vcl/Form.h"
 #include "vcl/Screen.h"
@@ -64,4 +69,145 @@ bool TColorDialog::Execute() {
   }
   FCustomColors->EndUpdate();
   return true;
+}
+
+// ---- open and save dialogs ---------------------------------------------------------------------
+
+namespace {
+
+struct OptionFlag {
+  TOpenOption option;
+  DWORD flag;
+};
+constexpr OptionFlag kOptionFlags[] = {
+    {ofReadOnly, OFN_READONLY},
+    {ofOverwritePrompt, OFN_OVERWRITEPROMPT},
+    {ofHideReadOnly, OFN_HIDEREADONLY},
+    {ofNoChangeDir, OFN_NOCHANGEDIR},
+    {ofShowHelp, OFN_SHOWHELP},
+    {ofNoValidate, OFN_NOVALIDATE},
+    {ofAllowMultiSelect, OFN_ALLOWMULTISELECT},
+    {ofExtensionDifferent, OFN_EXTENSIONDIFFERENT},
+    {ofPathMustExist, OFN_PATHMUSTEXIST},
+    {ofFileMustExist, OFN_FILEMUSTEXIST},
+    {ofCreatePrompt, OFN_CREATEPROMPT},
+    {ofShareAware, OFN_SHAREAWARE},
+    {ofNoReadOnlyReturn, OFN_NOREADONLYRETURN},
+    {ofNoTestFileCreate, OFN_NOTESTFILECREATE},
+    {ofNoNetworkButton, OFN_NONETWORKBUTTON},
+    {ofNoLongNames, OFN_NOLONGNAMES},
+    {ofNoDereferenceLinks, OFN_NODEREFERENCELINKS},
+    {ofEnableIncludeNotify, OFN_ENABLEINCLUDENOTIFY},
+    {ofEnableSizing, OFN_ENABLESIZING},
+    {ofDontAddToRecent, OFN_DONTADDTORECENT},
+    {ofForceShowHidden, OFN_FORCESHOWHIDDEN},
+};
+
+// Room for the answer: one path, or many names with multi-select.
+constexpr DWORD kSingleBuffer = 4096;
+constexpr DWORD kMultiBuffer = 1 << 20;
+
+}  // namespace
+
+TOpenDialog::TOpenDialog(TComponent* owner) : TCommonDialog(owner), FFiles(std::make_unique<TStringList>()) {}
+
+TOpenDialog::~TOpenDialog() = default;
+
+void TOpenDialog::DescribeClass(TClassBuilder<TOpenDialog>& c) {
+  c.Property("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt);
+  c.Property("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName);
+  c.Property("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter);
+  c.Property("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex).Default(1);
+  c.Property("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir);
+  c.Property("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions)
+      .Default(TOpenOptions{ofHideReadOnly, ofEnableSizing}.Bits());
+  c.Property("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle);
+}
+
+bool TOpenDialog::Execute() { return DoExecute(false); }
+bool TSaveDialog::Execute() { return DoExecute(true); }
+
+bool TOpenDialog::DoExecute(bool save) {
+  const bool multi = FOptions.Contains(ofAllowMultiSelect);
+  std::vector<char16_t> file(multi ? kMultiBuffer : kSingleBuffer, 0);
+  const WideString name = UTF8ToWide(FFileName);
+  std::copy(name.begin(), name.begin() + std::min<size_t>(name.size(), file.size() - 1), file.begin());
+  // "text|patterns|..." becomes the NUL-separated pairs, ending with two NULs.
+  WideString filter = UTF8ToWide(FFilter);
+  for (char16_t& ch : filter)
+    if (ch == u'|') ch = 0;
+  filter.append(2, u'\0');
+  const WideString initialDir = UTF8ToWide(FInitialDir), title = UTF8ToWide(FTitle),
+                   defaultExt = UTF8ToWide(FDefaultExt);
+
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = OwnerWindow();
+  ofn.lpstrFilter = FFilter.empty() ? nullptr : filter.c_str();
+  ofn.nFilterIndex = static_cast<DWORD>(std::max(FFilterIndex, 0));
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+  ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+  ofn.Flags = OFN_EXPLORER;
+  for (const OptionFlag& entry : kOptionFlags)
+    if (FOptions.Contains(entry.option)) ofn.Flags |= entry.flag;
+
+  if (OnShow) OnShow(this);
+  const bool ok = (save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) != FALSE;
+  if (OnClose) OnClose(this);
+  if (!ok) return false;
+
+  FFiles->BeginUpdate();
+  FFiles->Clear();
+  const char16_t* at = file.data();
+  const WideString first = at;
+  at += first.size() + 1;
+  if (multi && *at) {
+    // The folder, then each name.
+    const WideString folder = first == u"/" ? WideString() : first;
+    for (; *at; at += std::char_traits<char16_t>::length(at) + 1) FFiles->Add(WideToUTF8(folder + u"/" + at));
+  } else {
+    FFiles->Add(WideToUTF8(first));
+  }
+  FFiles->EndUpdate();
+  FFileName = FFiles->Strings(0);
+  FFilterIndex = static_cast<int>(ofn.nFilterIndex);
+  if (ofn.Flags & OFN_READONLY) FOptions.Include(ofReadOnly);
+  else FOptions.Exclude(ofReadOnly);
+  if (ofn.Flags & OFN_EXTENSIONDIFFERENT) FOptions.Include(ofExtensionDifferent);
+  else FOptions.Exclude(ofExtensionDifferent);
+  return true;
+}
+
+// ---- message dialogs ---------------------------------------------------------------------------
+
+int MessageDlg(const AnsiString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int) {
+  struct Kind {
+    const char* caption;
+    UINT icon;
+  };
+  const Kind kinds[] = {{SMsgDlgWarning, MB_ICONWARNING},
+                        {SMsgDlgError, MB_ICONERROR},
+                        {SMsgDlgInformation, MB_ICONINFORMATION},
+                        {SMsgDlgConfirm, MB_ICONQUESTION},
+                        {nullptr, 0}};
+  const Kind& kind = kinds[DlgType];
+  auto has = [&](std::initializer_list<TMsgDlgBtn> buttons) {
+    for (TMsgDlgBtn b : buttons)
+      if (!Buttons.Contains(b)) return false;
+    return true;
+  };
+  UINT type = MB_OK;
+  if (has({mbYes, mbNo, mbCancel})) type = MB_YESNOCANCEL;
+  else if (has({mbYes, mbNo})) type = MB_YESNO;
+  else if (has({mbAbort, mbRetry, mbIgnore})) type = MB_ABORTRETRYIGNORE;
+  else if (has({mbRetry, mbCancel})) type = MB_RETRYCANCEL;
+  else if (has({mbOK, mbCancel})) type = MB_OKCANCEL;
+  const WideString text = UTF8ToWide(Msg);
+  const WideString caption = UTF8ToWide(kind.caption ? AnsiString(kind.caption) : Application->Title());
+  HWND owner = Application->Handle();
+  if (TCustomForm* form = Screen->ActiveForm(); form && form->HandleAllocated()) owner = form->Handle();
+  return MessageBoxW(owner, text.c_str(), caption.c_str(), type | kind.icon);
 }

@@ -132,6 +132,11 @@ const char16_t* LanguageEngine::GetText(std::u16string_view key) {
   return m_current->echoedKeys.emplace(key).first->c_str();
 }
 
+bool LanguageEngine::HasText(std::u16string_view key) {
+  std::lock_guard lock(m_mutex);
+  return m_current && m_current->data.texts.count(FoldKey(key)) != 0;
+}
+
 void LanguageEngine::Close() {
   std::lock_guard lock(m_mutex);
   m_current.reset();

@@ -22,6 +22,7 @@ class LanguageEngine {
   int Init(std::u16string_view pattern);
   bool Load(std::u16string_view name);
   const char16_t* GetText(std::u16string_view key);
+  bool HasText(std::u16string_view key);
   void Close();
 
  private:

@@ -38,6 +38,13 @@ ENGINE_API const char16_t* MLGetText(const char16_t* key) {
   });
 }
 
+ENGINE_API int32_t MLHasText(const char16_t* key) {
+  if (!key) return 0;
+  return engines::Guarded("MLHasText", static_cast<int32_t>(0), [&]() -> int32_t {
+    return TheEngine().HasText(key) ? 1 : 0;
+  });
+}
+
 ENGINE_API void MLClose() {
   engines::Guarded("MLClose", [&] {
     TheEngine().Close();

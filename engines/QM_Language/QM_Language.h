@@ -24,5 +24,9 @@ ENGINE_API int32_t MLLoadLanguageResByName(const char16_t* name);
 // MLLoadLanguageResByName or MLClose.
 ENGINE_API const char16_t* MLGetText(const char16_t* key);
 
+// Whether the current language gives a text of its own for `key` (case does not matter);
+// 0 for a null key and when no language is loaded. It hands out nothing.
+ENGINE_API int32_t MLHasText(const char16_t* key);
+
 // Frees the current language and every text handed out.
 ENGINE_API void MLClose();

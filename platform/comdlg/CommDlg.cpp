@@ -53,6 +53,8 @@ DWORD CommDlgExtendedError() { return g_extendedError; }
 
 namespace platform::comdlg {
 
+void SetExtendedError(DWORD error) { g_extendedError = error; }
+
 ColorDialogPresenter SetColorDialogPresenter(ColorDialogPresenter presenter) {
   ColorDialogPresenter previous = std::move(Presenter());
   Presenter() = std::move(presenter);

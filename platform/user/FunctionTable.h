@@ -1,8 +1,9 @@
 #pragma once
 
-// The replaceable function table. DispatchMessage and the window scroll-bar functions are
-// reached through it, so a module can install replacements that see every call (the
-// skinned scroll bars do) and call through to the originals.
+// The replaceable function table. DispatchMessage, the window scroll-bar functions and
+// MessageBoxW are reached through it, so a module can install replacements that see every
+// call (the skinned scroll bars do; the program shows its own message box) and call through
+// to the originals.
 //
 // Each entry is an atomic function pointer: a replacement may be installed or removed while
 // other threads call through the table. An entry reads and writes like a plain function
@@ -68,6 +69,8 @@ struct UserFunctionTable {
   UserFunctionEntry<BOOL(HWND hwnd, int bar, int* min, int* max)> GetScrollRange;
   UserFunctionEntry<BOOL(HWND hwnd, int bar, BOOL show)> ShowScrollBar;
   UserFunctionEntry<BOOL(HWND hwnd, UINT bar, UINT arrows)> EnableScrollBar;
+  // MessageBoxA and the Ex forms convert their arguments and call this one.
+  UserFunctionEntry<int(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)> MessageBoxW;
 };
 
 // The table every caller goes through; entries may be replaced from any thread.

@@ -222,6 +222,7 @@ const UserFunctionTable& OriginalUserFunctions() {
     UserFunctionTable t = kScrollFunctions;
     t.DispatchMessageW = RealDispatchMessageW;
     t.DispatchMessageA = RealDispatchMessageA;
+    t.MessageBoxW = RealMessageBoxW;
     return t;
   }();
   return table;

@@ -10,6 +10,7 @@
 #include "platform/kernel/WinError.h"
 #include "platform/kernel/Threads.h"
 #include "platform/user/DrawControls.h"
+#include "platform/user/FunctionTable.h"
 #include "platform/user/Icons.h"
 #include "platform/user/Menus.h"
 #include "platform/user/SystemParams.h"
@@ -285,9 +286,9 @@ void PaintMessageBox(HDC dc, const std::u16string& text, UINT type, const Messag
 
 }  // namespace platform::detail
 
-using namespace platform::detail;
+namespace platform::detail {
 
-int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+int RealMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   if (owner && !IsWindow(owner)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
@@ -394,6 +395,14 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     return cancel ? cancel : state.layout.buttonIds.back();
   }
   return state.result;
+}
+
+}  // namespace platform::detail
+
+using namespace platform::detail;
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  return platform::UserFunctions().MessageBoxW(owner, text, caption, type);
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {

@@ -55,6 +55,8 @@ constexpr int IDHELP = 9;
 constexpr int IDTRYAGAIN = 10;
 constexpr int IDCONTINUE = 11;
 
+// MessageBoxW goes through the function table (FunctionTable.h): a replacement installed
+// there sees every box, the A and Ex forms included.
 // Returns the id of the button chosen (Escape and the close button give IDCANCEL when the
 // box has a Cancel button, IDOK for a lone OK button), or 0 with the last error set when
 // the box cannot be shown (a bad owner, an unknown button set).
@@ -73,6 +75,9 @@ struct MessageBoxLayout {
   std::vector<int> buttonIds;
   std::vector<RECT> buttons;
 };
+
+// The window manager's own box, the table's original entry.
+int RealMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 MessageBoxLayout LayoutMessageBox(const std::u16string& text, UINT type);
 // Paints the client area; `focused` is the index of the button with the focus.

@@ -158,7 +158,7 @@ BOOL RealEnableScrollBar(HWND hwnd, UINT bar, UINT arrows) {
 extern const platform::UserFunctionTable kScrollFunctions;
 const platform::UserFunctionTable kScrollFunctions = {
     nullptr, nullptr, RealSetScrollInfo, RealGetScrollInfo, RealSetScrollPos, RealGetScrollPos,
-    RealSetScrollRange, RealGetScrollRange, RealShowScrollBar, RealEnableScrollBar,
+    RealSetScrollRange, RealGetScrollRange, RealShowScrollBar, RealEnableScrollBar, nullptr,
 };
 
 }  // namespace platform::detail

@@ -1,10 +1,19 @@
-// Brantwell: start-up. Until the main window exists, the program reports its name and version.
+// Brantwell: the program's entry. The display comes first (the sdl one on a desktop, the
+// in-memory one where BRANTWELL_DISPLAY asks for it); everything else is the main block's.
 
 #include <cstdio>
+#include <string>
 
-#include "BrantwellVersion.h"
+#include "platform/display/Display.h"
+#include "program/app/Startup.h"
 
 int main() {
-  std::printf("%s %s\n", BRANTWELL_NAME, BRANTWELL_VERSION);
-  return 0;
+  std::string error;
+  if (!platform::display::StartDisplay(&error)) {
+    std::fprintf(stderr, "brantwell: no display: %s\n", error.c_str());
+    return 1;
+  }
+  const int exitCode = RunBrantwell();
+  platform::display::StopDisplay();
+  return exitCode;
 }

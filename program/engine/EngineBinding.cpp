@@ -38,6 +38,10 @@ void UnloadEngineLibraries() {
                                &DecoderLibrary,   &SwfDecoderLibrary, &EncoderLibrary,
                                &ConverterLibrary, &PlayerLibrary,  &BurnerLibrary};
   for (TEngineLibrary* record : records) record->Unload();
+  ReleaseTransitionManager();
+}
+
+void ReleaseTransitionManager() {
   if (transitionManagerStarted) {
     TMUninitTransMgr();
     transitionManagerStarted = false;

@@ -33,5 +33,9 @@ void BindStartupEngines();
 // transition manager's start. No entry point is called afterwards.
 void UnloadEngineLibraries();
 
+// The shut-down's release of the transition manager (TMUninitTransMgr), once; the unloading
+// at exit then finds it released.
+void ReleaseTransitionManager();
+
 // True between the start-up's start of the transition manager and its release at exit.
 bool TransitionManagerStarted();

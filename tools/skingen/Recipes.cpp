@@ -1,5 +1,7 @@
 #include "tools/skingen/Recipes.h"
 
+#include "tools/skingen/DialogRecipes.h"
+
 #include <cairo-ft.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -748,6 +750,8 @@ void DrawState(cairo_t* cr, const Manifest& manifest, const PartSpec& part, size
     p.Splash();
   } else if (draw == "picture") {
     p.Picture();
+  } else if (draw == "dialog-glyph") {
+    DrawDialogGlyph(cr, manifest, part, state);
   } else if (DrawSmallWindowState(cr, manifest, part, state)) {
   } else {
     p.Fail("unknown recipe \"" + draw + "\"");

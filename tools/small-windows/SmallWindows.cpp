@@ -1,7 +1,8 @@
 // small-windows: pictures of the program's small windows on the headless display.
 //   small-windows --out DIR
 // writes one PNG per window into DIR (made when missing): the splash, the wait overlay, the
-// error list, the properties of a file and the about box. A window that shows the classic
+// error list, the properties of a file, the about box, a question in the message box, and
+// the file dialog choosing a folder, opening files and saving one. A window that shows the classic
 // frame's colours (the skin did not reach it) fails the run.
 //
 // A picture is one entry of kPictures: its name and how its window is shown.
@@ -18,6 +19,8 @@
 #include "platform/testing/Synthetic.h"
 #include "platform/user/WinUser.h"
 #include "program/app/About.h"
+#include "program/app/SelectDirectory.h"
+#include "program/app/dialogs/FileDialogForm.h"
 #include "program/app/ErrorInfo.h"
 #include "program/app/Process.h"
 #include "program/app/Properties.h"
@@ -30,6 +33,7 @@
 #include "program/skin/SkinSystemColors.h"
 #include "rtl/Strings.h"
 #include "vcl/Application.h"
+#include "vcl/Dialogs.h"
 
 namespace {
 
@@ -89,6 +93,18 @@ std::string ScrambledWithZ(const std::string& plain) {
   return hex;
 }
 
+// The folder the file dialogs show: a few videos and a folder.
+fs::path SampleFolder() {
+  static const fs::path folder = [] {
+    const fs::path f = fs::temp_directory_path() / ("small-windows-videos-" + std::to_string(getpid())) / "Videos";
+    fs::create_directories(f / "Archive");
+    for (const char* name : {"Holiday 2024.mts", "Birthday.mp4", "Wedding.avi", "Menu background.png"})
+      if (std::FILE* file = std::fopen((f / name).c_str(), "w")) std::fclose(file);
+    return f;
+  }();
+  return folder;
+}
+
 const Picture kPictures[] = {
     {"splash",
      [](const Shoot& shoot) {
@@ -121,6 +137,35 @@ const Picture kPictures[] = {
     {"about",
      [](const Shoot& shoot) {
        ShootModeless(TAboutForm::CreateAbout(nullptr), shoot);
+     }},
+    {"message-question",
+     [](const Shoot& shoot) {
+       ShootModal([] { MessageBoxW(nullptr, u"The project has changed. Do you want to save it?", u"Brantwell",
+                                   MB_YESNOCANCEL | MB_ICONQUESTION); },
+                  shoot);
+     }},
+    {"folder",
+     [](const Shoot& shoot) {
+       WideString folder = UTF8ToWide(SampleFolder().string());
+       ShootModal([&] { SelectDirectory(nullptr, "Select a folder", u"", TSelectDirExtOpts{sdNewFolder, sdShowEdit, sdNewUI}, folder); },
+                  shoot);
+     }},
+    {"open",
+     [](const Shoot& shoot) {
+       TOpenDialog dialog(nullptr);
+       dialog.SetFilter("Video Files|*.mts;*.mp4;*.avi|All Files|*.*");
+       dialog.SetInitialDir(SampleFolder().string());
+       dialog.SetOptions(TOpenOptions{ofHideReadOnly, ofNoChangeDir, ofAllowMultiSelect, ofFileMustExist, ofEnableSizing});
+       ShootModal([&] { dialog.Execute(); }, shoot);
+     }},
+    {"save",
+     [](const Shoot& shoot) {
+       TSaveDialog dialog(nullptr);
+       dialog.SetFilter("ISO File(*.iso)|*.iso");
+       dialog.SetDefaultExt("iso");
+       dialog.SetFileName((SampleFolder() / "2024-06-01-143005.iso").string());
+       dialog.SetOptions(TOpenOptions{ofOverwritePrompt, ofNoChangeDir});
+       ShootModal([&] { dialog.Execute(); }, shoot);
      }},
 };
 
@@ -177,9 +222,11 @@ int main(int argc, char** argv) {
   SkinEngine->SetSkinPath(skin.string());
   ApplySkinSystemColors(skin.string());
   RegisterXMLFormReader();
+  InstallDialogPresenters();
   MLInit(u"Languages/*.dat");
   MLLoadLanguageResByName(u"EngLish");
 
+  std::error_code ignored;
   int result = 0;
   for (const Picture& picture : kPictures) {
     const std::string path = (fs::path(out) / (std::string(picture.name) + ".png")).string();
@@ -210,10 +257,11 @@ int main(int argc, char** argv) {
       std::printf("small-windows: wrote %s\n", path.c_str());
     }
   }
+  UninstallDialogPresenters();
   DoneApplication();
   StopSkinModule();
+  fs::remove_all(SampleFolder().parent_path(), ignored);
   MLClose();
-  std::error_code ignored;
   fs::remove(settings, ignored);
   return result;
 }

@@ -65,6 +65,46 @@ TEST(ShippedEnglish, GivesEveryKeyTheProgramUses) {
       // splash, about box, properties
       "LBL_Company_Caption", "GB_Video_Caption", "GB_Audio_Caption", "LBL_Total_Frame",
       "LBL_FRate_Caption", "LBL_SRate_Caption", "LBL_Channel_Caption",
+      // main window: messages
+      "INF_AllowLeaveEdit_Caption", "INF_DelSlideshow", "INF_HasSlideShowFile", "INF_IsSelectStoryTrans",
+      "INF_NoAddSlideShow", "INF_SelectPhotoViewFile", "INF_Video_File_Exist", "INF_Decoder_FailedList",
+      "INF_No_Exist_List", "Add_Error_File_to_Form", "INF_NOResource", "INF_NOMusic", "INF_CoverProjectFile",
+      "INF_FileIsInUseing", "INF_TimeLineCaption", "INF_GenGenerating_Menu", "INF_SnapShot_Failed",
+      "INF_Select_Folder", "INF_Folder_UnExists", "INF_InvalidFolder", "INF_ISOFile_Exists",
+      "INF_BurnDriverError", "INF_NotDVDDisk", "Info_CheckDisc", "Info_CreateMenuFailed", "Info_LoadFiles",
+      "Info_LoadFiles2", "Info_MusicError", "Info_NoVideo",
+      // main window: file types
+      "VF_VideoFilter", "VF_AudioFilter", "BF_PictureFilter", "PF_ProjectFilter", "ProjectName",
+      // preferences and output folders
+      "Title_Option", "LBL_Option_Dir_Caption", "LBL_FormatPhoto_Caption", "LBL_Temppath_Caption",
+      "BTN_Default_Caption", "BTN_Cancel_Caption", "BTN_Browse_Caption", "Info_CheckforUpdate", "UpdateTime1",
+      "UpdateTime2", "UpdateTime3", "UpdateTime4", "Reset_OnlyTemp", "Reset_OnlyOutputPath",
+      "Reset_TempAndOutputPath", "Reset_lblDVDFolder", "Reset_lblISO",
+      // output job
+      "CB_Preview_Caption", "CB_Shut_Caption", "CB_View_Caption", "BTN_Pause_Caption", "BTN_Resume_Caption",
+      "BTN_Close_Caption", "LBL_CreateFile_Caption", "LBL_CreateDVDFolder_Caption", "LBL_BurnDVD_Caption",
+      "LBL_EraseDisc_Caption", "INF_Cancel_Convert", "INF_Converterfaild", "INF_BurnDVDFolderSuccess",
+      "INF_BurnDVDSuccess", "INF_BurnDVDfaild", "INF_BurnISOSuccess", "INF_BurnISOfaild",
+      "INF_DVDEraseFailed", "INF_DVDEraseSuccess", "INF_Restart_Burn_DVD", "INF_QueryToEraseDisc",
+      "INF_DiscHasDataAndCanNotBeErase", "INF_DiscIsNotDVDHint", "INF_NoDiscHint", "INF_DiscSpaceNotEnough",
+      "INF_DVDSpaceNeed", "INF_DVDFreeSpace",
+      // clip editor
+      "VideoFormTitle", "INF_TabCrop", "INF_TabEffect", "INF_TabTrim", "INF_TabWatermark", "INF_TabSubTitle",
+      "INF_Reset", "INF_Preview1", "INF_Preview2", "btnOK_Caption", "btnCancel_Caption", "btnPause_Hint",
+      "btnNextFrame_Hint", "btnPlaySect_Hint", "btnCutStart_Hint", "btnCutEnd_Hint", "btnHorzFlip_Hint",
+      "btnVertFlip_Hint", "Applytoall", "INF_ApplyToAllEdit", "CutStartOverCutEnd", "CutEndOverStart",
+      "CutEndOverAll", "INF_cbEffNoeffect", "INF_cbEffGray", "INF_cbEmboss", "INF_cbNegative",
+      "INF_cbOldfilm", "INF_cbNoneInterpolate", "INF_cbRepeatOdd", "INF_cbRepeatEven", "INF_cbOddInterpolate",
+      "INF_cbEvennterpolate", "INF_CbZoom1", "INF_CbZoom2", "INF_CbZoom3", "INF_CbZoom4", "INF_CbZoom5",
+      "INF_CbZoom6", "INF_Zoom_Caption", "INF_lblCropLeft_Caption", "INF_lblCropTop_Caption",
+      "INF_lblCropSize_Caption", "INF_chbKeepRatio_Caption", "INF_lblBrightness_Caption",
+      "INF_lblContrast_Caption", "INF_lblSaturation_Caption", "INF_lblEffect_Caption",
+      "INF_lblInterlacing_Caption", "INF_lblCutStart_Caption", "INF_lblCutEnd_Caption",
+      "INF_lblCutLength_Caption", "INF_chbWatermark_Caption", "INF_rbImageWM_Caption", "INF_rbTextWM_Caption",
+      "INF_lblMarkTrans_Caption", "INF_lblMarkTop_Caption", "INF_lblMarkLeft_Caption",
+      "INF_lblMarkImageSize_Caption", "INF_ChbSubTitle_Caption", "INF_ChbUserStyle_Caption",
+      "INF_lblSubTitleFont_Caption", "INF_lblSubTitleY_Caption", "INF_lblSubTitleX_Caption",
+      "INF_lblSubTitleTrans_Caption",
   };
   setenv("BRANTWELL_PROGRAM_DIR", ShippedProgramFolder().c_str(), 1);
   MLClose();
@@ -157,6 +197,19 @@ TEST_F(LanguageEngine, MissingKeysComeBackAsTheKeyAndTextsStayValidUntilTheNextL
   EXPECT_EQ(std::u16string(title), u"Brantwell");
   EXPECT_EQ(std::u16string(edit), u"Bearbeiten");
   EXPECT_EQ(MLGetText(u"No_Such_Key"), missing);  // repeated misses do not pile up copies
+}
+
+TEST_F(LanguageEngine, HasTextTellsTheLanguagesOwnTextsFromEchoedKeys) {
+  EXPECT_EQ(MLHasText(u"Info_Title"), 0);  // no language yet
+  ASSERT_EQ(MLLoadLanguageResByName(u"Deutsch"), 1);
+  EXPECT_EQ(MLHasText(u"Info_Title"), 1);
+  EXPECT_EQ(MLHasText(u"INFO_TITLE"), 1);
+  EXPECT_EQ(MLHasText(u"No_Such_Key"), 0);
+  MLGetText(u"No_Such_Key");  // an echoed key does not become a text of the language
+  EXPECT_EQ(MLHasText(u"No_Such_Key"), 0);
+  EXPECT_EQ(MLHasText(nullptr), 0);
+  MLClose();
+  EXPECT_EQ(MLHasText(u"Info_Title"), 0);
 }
 
 // One language file per case: what it gives for key "K", or the fault it reports.

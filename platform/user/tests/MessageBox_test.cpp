@@ -8,7 +8,10 @@
 
 #include "UserTestSupport.h"
 #include "platform/kernel/WinError.h"
+#include "platform/testing/MessageBoxCases.h"
 #include "platform/testing/Pictures.h"
+#include "platform/testing/Synthetic.h"
+#include "platform/user/FunctionTable.h"
 #include "platform/user/InputSink.h"
 #include "platform/user/Present.h"
 #include "platform/user/WinUser.h"
@@ -52,29 +55,29 @@ class MessageBoxTest : public UserTest {
 };
 
 TEST_F(MessageBoxTest, KeysAnswerByButtonSet) {
-  struct Case {
-    const char* name;
-    UINT type;
-    std::function<void()> input;
-    int expected;
-  };
-  const Case cases[] = {
-      {"OK with Enter", MB_OK, [] { Key(VK_RETURN); }, IDOK},
-      {"OK with Escape", MB_OK | MB_ICONINFORMATION, [] { Key(VK_ESCAPE); }, IDOK},
-      {"Yes/No ignores Escape, takes N", MB_YESNO | MB_ICONQUESTION, [] { Key(VK_ESCAPE); InjectText(u"n"); }, IDNO},
-      {"Yes/No/Cancel with Escape", MB_YESNOCANCEL, [] { Key(VK_ESCAPE); }, IDCANCEL},
-      {"Retry/Cancel with information icon", 0x45, [] { Key(VK_RETURN); }, IDRETRY},
-      {"second default button", MB_OKCANCEL | MB_DEFBUTTON2, [] { Key(VK_RETURN); }, IDCANCEL},
-      {"Tab then Space", MB_YESNO, [] { Key(VK_TAB); Key(VK_SPACE); }, IDNO},
-      {"arrows wrap", MB_YESNOCANCEL | MB_ICONERROR, [] { Key(VK_LEFT); Key(VK_RETURN); }, IDCANCEL},
-      {"mnemonic Y", MB_YESNO | MB_ICONWARNING, [] { InjectText(u"Y"); }, IDYES},
-  };
-  for (const Case& c : cases) {
+  for (const platform::testing::MessageBoxKeyCase& c : platform::testing::MessageBoxKeyCases()) {
     SCOPED_TRACE(c.name);
     m_step = 0;
     m_script = {[&](HWND) { c.input(); }};
     EXPECT_EQ(MessageBoxW(m_owner, u"Save the project before closing?", u"Brantwell", c.type), c.expected);
   }
+}
+
+TEST_F(MessageBoxTest, AReplacementSeesEveryForm) {
+  // The program's own box goes into the function table; the A and Ex forms reach it too.
+  static std::u16string seen;
+  const platform::UserFunctionTable saved = platform::UserFunctions();
+  platform::UserFunctions().MessageBoxW = [](HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
+    seen = std::u16string(caption) + u": " + text;
+    return static_cast<int>(type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+  };
+  EXPECT_EQ(MessageBoxA(m_owner, "Caf\xC3\xA9 ready", "Brantwell", MB_YESNO), IDNO);
+  EXPECT_EQ(seen, u"Brantwell: Café ready");
+  EXPECT_EQ(MessageBoxExW(m_owner, u"Done", u"Job", MB_OK, 0), IDOK);
+  EXPECT_EQ(seen, u"Job: Done");
+  platform::UserFunctions() = saved;
+  m_script = {[&](HWND) { platform::testing::KeyPress(VK_RETURN); }};
+  EXPECT_EQ(MessageBoxW(m_owner, u"Back to the window manager's box", u"t", MB_OK), IDOK);
 }
 
 TEST_F(MessageBoxTest, ModalWhileShownAndOwnerBackAfterwards) {

@@ -125,6 +125,10 @@ const std::vector<Use> kUses = {
     {"VideoEditForm", {1}, 2, false},
     {"VideoEditForm", {3, 4, 5, 6, 9, 10, 11, 100}, 5},
     {"SplashForm", {0}, 1},
+    {"MessageBoxForm", {7}, 5},
+    {"MessageBoxForm", {10, 11, 12, 13}, 1},
+    {"FileDialogForm", {7, 29, 30}, 5},
+    {"FileDialogForm", {20, 21, 22, 23, 24, 25, 26, 27, 28}, 1},
 };
 
 void ExpectDrawnStates(TSkinItemPart* part, const std::string& where, int count, bool pictures) {
@@ -185,7 +189,8 @@ TEST_F(DefaultSkin, EveryManifestEntryResolvesWithItsStatesAtTheirSize) {
 // Every image state's rectangle lies inside its image (the engine would empty one that does
 // not, silently, so the rectangle is read before the image is).
 TEST_F(DefaultSkin, EveryPictureLiesInsideItsImage) {
-  for (const char* file : {"MainForm", "VideoEditForm", "SplashForm"}) ASSERT_TRUE(SkinEngine->LoadSkinFile(file));
+  for (const char* file : {"MainForm", "VideoEditForm", "SplashForm", "MessageBoxForm", "FileDialogForm"})
+    ASSERT_TRUE(SkinEngine->LoadSkinFile(file));
   int checked = 0;
   for (int f = 0; f < SkinEngine->Files.Count(); ++f) {
     TSkinFile* file = SkinEngine->Files.Items(f);

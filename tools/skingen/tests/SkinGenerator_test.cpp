@@ -72,11 +72,12 @@ TEST(SkinGenerator, TheManifestHoldsTheFilesAndItemsTheProgramLoads) {
   std::set<std::string> files;
   for (const auto& file : manifest.files) files.insert(file.name);
   EXPECT_EQ(files, (std::set<std::string>{"Controls", "Pictures", "SkinForm", "MainForm", "VideoEditForm", "SplashForm",
-                                         "UpdateMainForm", "AboutBanner", "DefaultButton"}));
+                                         "UpdateMainForm", "AboutBanner", "DefaultButton", "MessageBoxForm", "FileDialogForm"}));
   for (const char* item : {"Button", "BoldBtn", "Edit", "ButtonEdit", "BrowseEdit", "SpinEdit", "CheckBox", "RadioButton",
                            "Panel", "GroupBox", "ProgressBar", "GaugeBar", "Header", "VideoTrackBar", "PlayTrackBar",
                            "TrackBar", "ComboBox", "TabControl", "ScrollBar", "SizeGrid", "GettingStart", "Information",
-                           "NoteImage", "SkinForm", "MainForm", "VideoEditForm", "SplashForm", "UpdateMainForm", "AboutBanner", "DefaultButton"}) {
+                           "NoteImage", "SkinForm", "MainForm", "VideoEditForm", "SplashForm", "UpdateMainForm", "AboutBanner",
+                           "DefaultButton", "MessageBoxForm", "FileDialogForm"}) {
     EXPECT_NE(manifest.FindItem(item), nullptr) << item;
   }
 }
