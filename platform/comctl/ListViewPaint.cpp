@@ -400,7 +400,17 @@ void ListView::PaintReportRow(HDC dc, int row, LRESULT answer, NMLVCUSTOMDRAW& c
     const bool highlighted = showSelection && (fullRow || column == 0);
     COLORREF textColour = highlighted ? selectText : sub.clrText;
     COLORREF back = sub.clrTextBk;
-    // The cell: the item's state image, indent and image in column 0, then the text.
+    // The cell: its background first, then in column 0 the item's state image, indent and image,
+    // then the text. A full-row highlight starts at the label, so the check box and the icon
+    // stay visible on a selected row.
+    if (highlighted) {
+      RECT fill = column == 0 ? g.label : cell;
+      if (column == 0 && fullRow) fill.right = cell.right;
+      if (column == 0 && !fullRow) fill.right = std::min<int>(fill.right, fill.left + LabelWidth(row) + 2 * kLabelPad + 4);
+      Fill(dc, fill, selectBack);
+    } else if (back != CLR_NONE && back != CLR_DEFAULT && back != BackColor()) {
+      Fill(dc, column == 0 ? g.label : cell, back);
+    }
     int x = cell.left + 2;
     RECT textRect = cell;
     if (column == 0) {
@@ -431,13 +441,6 @@ void ListView::PaintReportRow(HDC dc, int row, LRESULT answer, NMLVCUSTOMDRAW& c
         x += cx + 2;
       }
       textRect.left = x;
-    }
-    if (highlighted) {
-      RECT fill = column == 0 && !fullRow ? g.label : cell;
-      if (column == 0 && !fullRow) fill.right = std::min<int>(fill.right, fill.left + LabelWidth(row) + 2 * kLabelPad + 4);
-      Fill(dc, fill, selectBack);
-    } else if (back != CLR_NONE && back != CLR_DEFAULT && back != BackColor()) {
-      Fill(dc, column == 0 ? textRect : cell, back);
     }
     const std::u16string text = TextOf(row, column);
     SetBkMode(dc, TRANSPARENT);
