@@ -303,13 +303,22 @@ void ListView::PaintItem(HDC dc, int row, LRESULT controlAnswer) {
       if (state & LVIS_CUT) flags |= ILD_BLEND50;
       ImageList_DrawEx(images, image, dc, x, y, 0, 0, CLR_NONE, CLR_DEFAULT, flags);
     }
-    if (borderSelect && (showSelection || row == m_hot)) {
-      // A frame around the picture instead of a tinted picture.
-      HBRUSH frame = CreateSolidBrush(showSelection ? m_outlineColor : GetSysColor(COLOR_HOTLIGHT));
+    if (borderSelect) {
+      // A frame around the picture instead of a tinted picture: the selection's colour for a
+      // selected item, the hot colour for the hot one, and a thin outline in the outline colour
+      // for every other.
+      const bool active = m_focused || (state & LVIS_DROPHILITED);
+      const bool marked = showSelection || row == m_hot;
+      const COLORREF colour = showSelection ? GetSysColor(active ? COLOR_HIGHLIGHT : COLOR_BTNFACE)
+                              : row == m_hot ? GetSysColor(COLOR_HOTLIGHT)
+                                             : m_outlineColor;
+      HBRUSH frame = CreateSolidBrush(colour);
       RECT r = g.icon;
       FrameRect(dc, &r, frame);
-      InflateRect(&r, -1, -1);
-      FrameRect(dc, &r, frame);
+      if (marked) {
+        InflateRect(&r, -1, -1);
+        FrameRect(dc, &r, frame);
+      }
       DeleteObject(frame);
     }
     if (!(m_exStyle & LVS_EX_HIDELABELS)) {

@@ -1,5 +1,6 @@
-// What the list view paints of a selected report row: the full-row highlight leaves the check
-// box and the icon of the first column in sight.
+// What the list view paints of selected items: the full-row highlight of a report row leaves
+// the check box and the icon of the first column in sight; border selection frames a selected
+// picture in the selection's colour and outlines the others in the outline colour.
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,42 @@ TEST_F(ListViewPaintTest, ASelectedRowKeepsItsCheckBoxAndIcon) {
     DestroyWindow(list);
     ImageList_Destroy(images);
   }
+}
+
+TEST_F(ListViewPaintTest, BorderSelectionFramesTheSelectedPictureAndOutlinesTheOthers) {
+  comctltest::ParentWindow parent(420, 200);
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, u"", WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_SHOWSELALWAYS, 10, 10, 360,
+                              150, parent.hwnd, nullptr, nullptr, nullptr);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_BORDERSELECT);
+  HIMAGELIST images = ImageList_Create(32, 32, ILC_COLOR32, 1, 1);
+  HDC screen = GetDC(nullptr);
+  HBITMAP picture = CreateCompatibleBitmap(screen, 32, 32);
+  ImageList_Add(images, picture, nullptr);
+  DeleteObject(picture);
+  ReleaseDC(nullptr, screen);
+  ListView_SetImageList(list, images, LVSIL_NORMAL);
+  ListView_SetOutlineColor(list, RGB(0x10, 0x20, 0x30));
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE;
+  item.pszText = const_cast<LPWSTR>(u"picture");
+  for (int i = 0; i < 2; ++i) {
+    item.iItem = i;
+    ListView_InsertItem(list, &item);
+  }
+  ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+  InvalidateRect(list, nullptr, TRUE);
+  UpdateWindow(list);
+  const pt::Image image = pt::ReadWindow(list);
+  auto corner = [&](int row) {
+    RECT icon{};
+    icon.left = LVIR_ICON;
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&icon));
+    return image.At(icon.left, icon.top) & 0xFFFFFF;
+  };
+  EXPECT_EQ(corner(0), Rgb(GetSysColor(COLOR_BTNFACE)));  // selected, the list not focused
+  EXPECT_EQ(corner(1), 0x102030u);
+  DestroyWindow(list);
+  ImageList_Destroy(images);
 }
 
 }  // namespace
