@@ -338,6 +338,7 @@ void TFSPhotoList::ResetImages() {
   void* bits = nullptr;
   const OwnedGdiObject<HBITMAP> bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   TThumbRequest request = RequestFor(nullptr);
+  request.SystemIcon = false;  // the fixed images are thumbnails in every style
   std::shared_ptr<TGraphic> error;
   try {
     error = LoadErrorPicture();

@@ -226,11 +226,13 @@ TEST_F(PhotoViewTest, BuildEventsRunOnTheGuiThreadWithTheThumbnailCanvas) {
 TEST_F(PhotoViewTest, OtherStylesShowTheFilesSmallSystemIcons) {
   const fs::path png = Save<TPNGImage>("icon.png");
   std::ofstream(folder / "notes.txt") << "text";
-  TFSPhotoItem* picture = AddFile(png);
-  TFSPhotoItem* text = AddFile(folder / "notes.txt");
-  TFSPhotoItem* inMemory = view_->PhotoItems()->AddPicture("memory", nullptr);
+  // Items added in the report style: the image list still gets its two fixed thumbnails.
   view_->SetPhotoViewStyle(fvsReport);
   view_->Columns()->Add()->SetWidth(200);
+  TFSPhotoItem* picture = AddFile(png);
+  EXPECT_EQ(view_->ThumbImages()->Count(), 2);
+  TFSPhotoItem* text = AddFile(folder / "notes.txt");
+  TFSPhotoItem* inMemory = view_->PhotoItems()->AddPicture("memory", nullptr);
   test::RunUntilIdle();
   ASSERT_TRUE(test::RunUntil([&] { return picture->SmallImageIndex() != -1 && text->SmallImageIndex() != -1; }));
   EXPECT_EQ(picture->SmallImageIndex(), GetSystemIconIndex(platform::Utf8ToUtf16(png.string()), false));
