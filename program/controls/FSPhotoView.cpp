@@ -24,6 +24,9 @@ TFSCustomPhotoView::TFSCustomPhotoView(TComponent* owner)
 TFSCustomPhotoView::~TFSCustomPhotoView() {
   // The thread goes before the items and the image list it feeds.
   if (Items()) PhotoItems()->StopThread();
+  // The window outlives this part of the view: its drop target and OLE go now.
+  if (FDropTargetRegistered && HandleAllocated()) RevokeDragDrop(Handle());
+  if (FOleInitialized) OleUninitialize();
   SetLargeImages(nullptr);
 }
 

@@ -323,6 +323,18 @@ TEST_F(PhotoViewTest, TheDropTargetTheHandlerGivesIsRegisteredWithTheWindow) {
   EXPECT_EQ(::RegisterDragDrop(view_->Handle(), &target), S_OK);
   ::RevokeDragDrop(view_->Handle());
   ::OleUninitialize();
+  // A view freed with its window registered lets its target go.
+  view_->OnGetDropTarget = [&](IDropTarget*, IDropTarget*& out) -> HRESULT {
+    out = &target;
+    target.AddRef();
+    return S_OK;
+  };
+  view_->RecreateWnd();
+  view_->HandleNeeded();
+  EXPECT_EQ(target.references, 1);
+  delete view_;
+  view_ = nullptr;
+  EXPECT_EQ(target.references, 0);
 }
 
 TEST_F(PhotoViewTest, StylesFollowTheViewAndSurviveTheListViewsOwnChanges) {
