@@ -303,13 +303,22 @@ void ListView::PaintItem(HDC dc, int row, LRESULT controlAnswer) {
       if (state & LVIS_CUT) flags |= ILD_BLEND50;
       ImageList_DrawEx(images, image, dc, x, y, 0, 0, CLR_NONE, CLR_DEFAULT, flags);
     }
-    if (borderSelect && (showSelection || row == m_hot)) {
-      // A frame around the picture instead of a tinted picture.
-      HBRUSH frame = CreateSolidBrush(showSelection ? m_outlineColor : GetSysColor(COLOR_HOTLIGHT));
+    if (borderSelect) {
+      // A frame around the picture instead of a tinted picture: the selection's colour for a
+      // selected item, the hot colour for the hot one, and a thin outline in the outline colour
+      // for every other.
+      const bool active = m_focused || (state & LVIS_DROPHILITED);
+      const bool marked = showSelection || row == m_hot;
+      const COLORREF colour = showSelection ? GetSysColor(active ? COLOR_HIGHLIGHT : COLOR_BTNFACE)
+                              : row == m_hot ? GetSysColor(COLOR_HOTLIGHT)
+                                             : m_outlineColor;
+      HBRUSH frame = CreateSolidBrush(colour);
       RECT r = g.icon;
       FrameRect(dc, &r, frame);
-      InflateRect(&r, -1, -1);
-      FrameRect(dc, &r, frame);
+      if (marked) {
+        InflateRect(&r, -1, -1);
+        FrameRect(dc, &r, frame);
+      }
       DeleteObject(frame);
     }
     if (!(m_exStyle & LVS_EX_HIDELABELS)) {
@@ -400,7 +409,17 @@ void ListView::PaintReportRow(HDC dc, int row, LRESULT answer, NMLVCUSTOMDRAW& c
     const bool highlighted = showSelection && (fullRow || column == 0);
     COLORREF textColour = highlighted ? selectText : sub.clrText;
     COLORREF back = sub.clrTextBk;
-    // The cell: the item's state image, indent and image in column 0, then the text.
+    // The cell: its background first, then in column 0 the item's state image, indent and image,
+    // then the text. A full-row highlight starts at the label, so the check box and the icon
+    // stay visible on a selected row.
+    if (highlighted) {
+      RECT fill = column == 0 ? g.label : cell;
+      if (column == 0 && fullRow) fill.right = cell.right;
+      if (column == 0 && !fullRow) fill.right = std::min<int>(fill.right, fill.left + LabelWidth(row) + 2 * kLabelPad + 4);
+      Fill(dc, fill, selectBack);
+    } else if (back != CLR_NONE && back != CLR_DEFAULT && back != BackColor()) {
+      Fill(dc, column == 0 ? g.label : cell, back);
+    }
     int x = cell.left + 2;
     RECT textRect = cell;
     if (column == 0) {
@@ -431,13 +450,6 @@ void ListView::PaintReportRow(HDC dc, int row, LRESULT answer, NMLVCUSTOMDRAW& c
         x += cx + 2;
       }
       textRect.left = x;
-    }
-    if (highlighted) {
-      RECT fill = column == 0 && !fullRow ? g.label : cell;
-      if (column == 0 && !fullRow) fill.right = std::min<int>(fill.right, fill.left + LabelWidth(row) + 2 * kLabelPad + 4);
-      Fill(dc, fill, selectBack);
-    } else if (back != CLR_NONE && back != CLR_DEFAULT && back != BackColor()) {
-      Fill(dc, column == 0 ? textRect : cell, back);
     }
     const std::u16string text = TextOf(row, column);
     SetBkMode(dc, TRANSPARENT);

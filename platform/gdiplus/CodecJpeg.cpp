@@ -1,7 +1,9 @@
 // JPEG through libjpeg: colour, gray and CMYK/YCCK files decode to 24-bit RGB; the JFIF
-// density gives the resolution and the EXIF segment the properties. The encoder takes a quality
+// density gives the resolution and the EXIF segment the properties. The header is read apart
+// from the pixels, and the pixels may be decoded at a reduced scale (libjpeg's eighths). The encoder takes a quality
 // and a transformation (rotations and flips are applied to the pixels before encoding).
 
+#include <algorithm>
 #include <cstdio>
 #include <csetjmp>
 #include <cstring>
@@ -59,9 +61,9 @@ struct Encoder {
   }
 };
 
-// Runs the libjpeg calls; returns false on a libjpeg error. Only trivially destructible
-// locals live here.
-bool RunDecode(Decoder& d, ByteSpan bytes, Frame* frame, bool* cmykInverted) {
+// Reads the header (and the first EXIF segment); returns false on a libjpeg error. Only
+// trivially destructible locals live here.
+bool RunReadHeader(Decoder& d, ByteSpan bytes) {
   if (setjmp(d.errors.jump)) return false;
   jpeg_create_decompress(&d.info);
   jpeg_mem_src(&d.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
@@ -71,9 +73,18 @@ bool RunDecode(Decoder& d, ByteSpan bytes, Frame* frame, bool* cmykInverted) {
   for (jpeg_saved_marker_ptr marker = d.info.marker_list; marker && d.exif.empty(); marker = marker->next)
     if (marker->marker == JPEG_APP0 + 1 && marker->data_length > 6 && std::memcmp(marker->data, "Exif\0\0", 6) == 0)
       d.exif.assign(marker->data, marker->data + marker->data_length);
-  bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
+  return true;
+}
+
+// Decodes the pixels after RunReadHeader, at `eighths`/8 of the full size (libjpeg scales in
+// its inverse DCT, so a small scale skips most of the work). Returns false on a libjpeg error.
+bool RunDecodePixels(Decoder& d, int eighths, Frame* frame) {
+  if (setjmp(d.errors.jump)) return false;
+  const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
   d.info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-  *cmykInverted = d.info.saw_Adobe_marker;
+  const bool cmykInverted = d.info.saw_Adobe_marker;
+  d.info.scale_num = static_cast<unsigned int>(eighths);
+  d.info.scale_denom = 8;
   jpeg_start_decompress(&d.info);
   if (!ImageSizeAcceptable(d.info.output_width, d.info.output_height)) return false;
   *frame = MakeFrame(static_cast<int>(d.info.output_width), static_cast<int>(d.info.output_height), PixelFormat24bppRGB);
@@ -87,7 +98,7 @@ bool RunDecode(Decoder& d, ByteSpan bytes, Frame* frame, bool* cmykInverted) {
       uint8_t* out = frame->Row(y);
       for (int x = 0; x < frame->width; ++x) {
         uint32_t c = cmykRow[4 * x], m = cmykRow[4 * x + 1], yy = cmykRow[4 * x + 2], k = cmykRow[4 * x + 3];
-        if (!*cmykInverted) c = 255 - c, m = 255 - m, yy = 255 - yy, k = 255 - k;
+        if (!cmykInverted) c = 255 - c, m = 255 - m, yy = 255 - yy, k = 255 - k;
         out[3 * x + 2] = static_cast<uint8_t>(c * k / 255);
         out[3 * x + 1] = static_cast<uint8_t>(m * k / 255);
         out[3 * x] = static_cast<uint8_t>(yy * k / 255);
@@ -142,26 +153,55 @@ Frame Transform(const Frame& source, int transformation) {
 
 }  // namespace
 
-GpStatus DecodeJpeg(ByteSpan bytes, DecodedImage* image) {
+GpStatus ReadJpegHeader(ByteSpan bytes, DecodedImage* image) {
   Decoder decoder;
-  Frame frame;
-  bool inverted = false;
-  if (!RunDecode(decoder, bytes, &frame, &inverted)) return GenericError;
+  if (!RunReadHeader(decoder, bytes)) return GenericError;
+  const jpeg_decompress_struct& info = decoder.info;
+  if (!ImageSizeAcceptable(info.image_width, info.image_height)) return GenericError;
   image->rawFormat = ImageFormatJPEG;
-  if (decoder.info.jpeg_color_space == JCS_GRAYSCALE) image->colorSpaceFlags = ImageFlagsColorSpaceGRAY;
-  else if (decoder.info.jpeg_color_space == JCS_CMYK) image->colorSpaceFlags = ImageFlagsColorSpaceCMYK;
-  else if (decoder.info.jpeg_color_space == JCS_YCCK) image->colorSpaceFlags = ImageFlagsColorSpaceYCCK;
+  if (info.jpeg_color_space == JCS_GRAYSCALE) image->colorSpaceFlags = ImageFlagsColorSpaceGRAY;
+  else if (info.jpeg_color_space == JCS_CMYK) image->colorSpaceFlags = ImageFlagsColorSpaceCMYK;
+  else if (info.jpeg_color_space == JCS_YCCK) image->colorSpaceFlags = ImageFlagsColorSpaceYCCK;
   else image->colorSpaceFlags = ImageFlagsColorSpaceYCBCR;
-  if (decoder.info.saw_JFIF_marker && decoder.info.X_density && decoder.info.Y_density &&
-      (decoder.info.density_unit == 1 || decoder.info.density_unit == 2)) {
-    REAL scale = decoder.info.density_unit == 2 ? 2.54f : 1.0f;
-    image->dpiX = decoder.info.X_density * scale;
-    image->dpiY = decoder.info.Y_density * scale;
+  if (info.saw_JFIF_marker && info.X_density && info.Y_density && (info.density_unit == 1 || info.density_unit == 2)) {
+    REAL scale = info.density_unit == 2 ? 2.54f : 1.0f;
+    image->dpiX = info.X_density * scale;
+    image->dpiY = info.Y_density * scale;
     image->hasRealDpi = true;
   }
   if (!decoder.exif.empty()) ReadExifProperties(decoder.exif, &image->properties);
+  // The frame's shape without its pixels.
+  Frame frame;
+  frame.width = static_cast<int>(info.image_width);
+  frame.height = static_cast<int>(info.image_height);
+  frame.format = PixelFormat24bppRGB;
+  frame.stride = StrideFor(frame.width, frame.format);
   image->frames.push_back(std::move(frame));
   return Ok;
+}
+
+int JpegScaleFor(int width, int height, int targetWidth, int targetHeight) {
+  // The result must still cover the target wherever the full picture does, so that drawing
+  // it into the target shrinks (never enlarges) it, as the full picture would be.
+  const int64_t wantWidth = std::min(targetWidth, width), wantHeight = std::min(targetHeight, height);
+  for (int eighths = 1; eighths < 8; ++eighths) {
+    const int64_t w = (int64_t{width} * eighths + 7) / 8, h = (int64_t{height} * eighths + 7) / 8;
+    if (w >= wantWidth && h >= wantHeight) return eighths;
+  }
+  return 8;
+}
+
+GpStatus DecodeJpegPixels(ByteSpan bytes, int eighths, Frame* frame) {
+  if (eighths < 1 || eighths > 8) return InvalidParameter;
+  Decoder decoder;
+  if (!RunReadHeader(decoder, bytes) || !RunDecodePixels(decoder, eighths, frame)) return GenericError;
+  return Ok;
+}
+
+GpStatus DecodeJpeg(ByteSpan bytes, DecodedImage* image) {
+  GpStatus status = ReadJpegHeader(bytes, image);
+  if (status != Ok) return status;
+  return DecodeJpegPixels(bytes, 8, &image->frames[0]);
 }
 
 GpStatus EncodeJpeg(const Frame& frame, REAL dpiX, REAL dpiY, const EncodeOptions& options, Bytes* out) {

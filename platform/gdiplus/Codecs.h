@@ -22,6 +22,12 @@ GpStatus DecodeImage(ByteSpan bytes, DecodedImage* image);
 GpStatus DecodeBmp(ByteSpan bytes, DecodedImage* image);
 GpStatus DecodePng(ByteSpan bytes, DecodedImage* image);
 GpStatus DecodeJpeg(ByteSpan bytes, DecodedImage* image);
+// A JPEG in two steps: everything but the pixels (one frame of the right size, format and
+// stride, with no pixel bytes), then the pixels at `eighths`/8 of the full size (1 to 8).
+GpStatus ReadJpegHeader(ByteSpan bytes, DecodedImage* image);
+GpStatus DecodeJpegPixels(ByteSpan bytes, int eighths, Frame* frame);
+// The smallest scale (in eighths) whose picture still covers a target of that size.
+int JpegScaleFor(int width, int height, int targetWidth, int targetHeight);
 GpStatus DecodeGif(ByteSpan bytes, DecodedImage* image);
 GpStatus DecodeTiff(ByteSpan bytes, DecodedImage* image);
 GpStatus DecodeIcon(ByteSpan bytes, DecodedImage* image);

@@ -4,7 +4,9 @@
 // format the image was decoded from, its frame dimension, resolution and properties, and the
 // state of a pending LockBits. Internal to the imaging layer.
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <string>
@@ -62,6 +64,14 @@ struct ImageObject : GpBitmap {
   DecodedImage data;
   bool readOnlyFlag = false;  // decoded from a file or stream: the source is not written back
 
+  // A JPEG read from a file or stream keeps its encoded bytes and decodes its pixels on first
+  // use (AsImage): until then its one frame has its size, format and stride but no pixel
+  // bytes. A thumbnail of a pending JPEG decodes it at the smallest scale that covers the
+  // thumbnail, and the image stays pending. decodeLock guards the decode and the two fields.
+  std::atomic<bool> pending{false};
+  std::shared_ptr<const std::vector<uint8_t>> pendingBytes;
+  std::mutex decodeLock;
+
   // LockBits state.
   bool locked = false;
   GpRect lockRect{};
@@ -80,7 +90,11 @@ enum class ObjectKind { Image, Graphics, Attributes };
 void RegisterObject(const void* object, ObjectKind kind);
 void UnregisterObject(const void* object);
 bool IsLiveObject(const void* object, ObjectKind kind);
+// A live image with its pixels (a pending JPEG is decoded first; one that fails to decode
+// shows mid-grey, as libjpeg shows data it cannot read). Nullptr for anything else.
 ImageObject* AsImage(const GpImage* image);
+// A live image as it is: for what needs only its size, format, resolution and properties.
+ImageObject* AsImageInfo(const GpImage* image);
 
 // Per-pixel conversion between a pixel format's bytes and 32-bit ARGB (not premultiplied).
 // Indexed formats go through the palette; writing an ARGB value into an indexed format takes

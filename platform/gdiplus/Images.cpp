@@ -81,13 +81,23 @@ GpStatus ReadWholeStream(IStream* stream, Bytes* bytes) {
 }
 
 template <typename Result>
-GpStatus MakeImage(GpStatus readStatus, const Bytes& bytes, Result** out) {
+GpStatus MakeImage(GpStatus readStatus, Bytes&& bytes, Result** out) {
   if (!out) return InvalidParameter;
   *out = nullptr;
   if (!Started()) return GdiplusNotInitialized;
   if (readStatus != Ok) return readStatus;
   try {
     auto image = std::make_unique<ImageObject>();
+    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+      // A JPEG's pixels wait for their first use: a thumbnail then decodes only what it needs.
+      GpStatus status = ReadJpegHeader(ByteSpan(bytes.data(), bytes.size()), &image->data);
+      if (status != Ok) return status;
+      image->pendingBytes = std::make_shared<const Bytes>(std::move(bytes));
+      image->pending = true;
+      image->readOnlyFlag = true;
+      *out = RegisterImage(std::move(image));
+      return Ok;
+    }
     GpStatus status = DecodeImage(ByteSpan(bytes.data(), bytes.size()), &image->data);
     if (status != Ok) return status;
     image->readOnlyFlag = true;
@@ -176,14 +186,14 @@ void GdipFree(void* pointer) { std::free(pointer); }
 GpStatus GdipLoadImageFromFile(const WCHAR* fileName, GpImage** image) {
   Bytes bytes;
   GpStatus status = image ? ReadWholeFile(fileName, &bytes) : InvalidParameter;
-  return MakeImage(status, bytes, image);
+  return MakeImage(status, std::move(bytes), image);
 }
 GpStatus GdipLoadImageFromFileICM(const WCHAR* fileName, GpImage** image) { return GdipLoadImageFromFile(fileName, image); }
 
 GpStatus GdipLoadImageFromStream(IStream* stream, GpImage** image) {
   Bytes bytes;
   GpStatus status = image ? ReadWholeStream(stream, &bytes) : InvalidParameter;
-  return MakeImage(status, bytes, image);
+  return MakeImage(status, std::move(bytes), image);
 }
 GpStatus GdipLoadImageFromStreamICM(IStream* stream, GpImage** image) { return GdipLoadImageFromStream(stream, image); }
 
@@ -227,11 +237,17 @@ GpStatus GdipCreateBitmapFromScan0(INT width, INT height, INT stride, PixelForma
 }
 
 GpStatus GdipCloneImage(GpImage* image, GpImage** clone) {
-  ImageObject* source = AsImage(image);
+  ImageObject* source = AsImageInfo(image);
   if (!source || !clone) return InvalidParameter;
   try {
     auto copy = std::make_unique<ImageObject>();
-    copy->data = source->data;
+    {
+      // A pending JPEG is cloned pending: both share its encoded bytes.
+      std::lock_guard guard(source->decodeLock);
+      copy->data = source->data;
+      copy->pendingBytes = source->pendingBytes;
+      copy->pending = source->pending.load();
+    }
     copy->readOnlyFlag = source->readOnlyFlag;
     *clone = RegisterImage(std::move(copy));
     return Ok;
@@ -241,7 +257,7 @@ GpStatus GdipCloneImage(GpImage* image, GpImage** clone) {
 }
 
 GpStatus GdipDisposeImage(GpImage* image) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object) return InvalidParameter;
   UnregisterObject(static_cast<GpImage*>(object));
   delete object;
@@ -249,13 +265,13 @@ GpStatus GdipDisposeImage(GpImage* image) {
 }
 
 GpStatus GdipGetImageType(GpImage* image, ImageType* type) {
-  if (!AsImage(image) || !type) return InvalidParameter;
+  if (!AsImageInfo(image) || !type) return InvalidParameter;
   *type = ImageTypeBitmap;
   return Ok;
 }
 
 GpStatus GdipGetImageBounds(GpImage* image, GpRectF* bounds, GpUnit* unit) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !bounds || !unit) return InvalidParameter;
   *bounds = {0, 0, static_cast<REAL>(object->Active().width), static_cast<REAL>(object->Active().height)};
   *unit = UnitPixel;
@@ -263,56 +279,56 @@ GpStatus GdipGetImageBounds(GpImage* image, GpRectF* bounds, GpUnit* unit) {
 }
 
 GpStatus GdipGetImageFlags(GpImage* image, UINT* flags) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !flags) return InvalidParameter;
   *flags = ImageFlagsOf(*object);
   return Ok;
 }
 
 GpStatus GdipGetImageRawFormat(GpImage* image, GUID* format) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !format) return InvalidParameter;
   *format = object->data.rawFormat;
   return Ok;
 }
 
 GpStatus GdipGetImageWidth(GpImage* image, UINT* width) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !width) return InvalidParameter;
   *width = static_cast<UINT>(object->Active().width);
   return Ok;
 }
 
 GpStatus GdipGetImageHeight(GpImage* image, UINT* height) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !height) return InvalidParameter;
   *height = static_cast<UINT>(object->Active().height);
   return Ok;
 }
 
 GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !format) return InvalidParameter;
   *format = object->Active().format;
   return Ok;
 }
 
 GpStatus GdipGetImageHorizontalResolution(GpImage* image, REAL* resolution) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !resolution) return InvalidParameter;
   *resolution = object->data.dpiX;
   return Ok;
 }
 
 GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !resolution) return InvalidParameter;
   *resolution = object->data.dpiY;
   return Ok;
 }
 
 GpStatus GdipBitmapSetResolution(GpBitmap* bitmap, REAL xdpi, REAL ydpi) {
-  ImageObject* object = AsImage(bitmap);
+  ImageObject* object = AsImageInfo(bitmap);
   if (!object || !(xdpi > 0) || !(ydpi > 0)) return InvalidParameter;
   object->data.dpiX = xdpi;
   object->data.dpiY = ydpi;
@@ -321,14 +337,29 @@ GpStatus GdipBitmapSetResolution(GpBitmap* bitmap, REAL xdpi, REAL ydpi) {
 
 GpStatus GdipGetImageThumbnail(GpImage* image, UINT width, UINT height, GpImage** thumbnail,
                                GetThumbnailImageAbort, void*) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !thumbnail) return InvalidParameter;
   *thumbnail = nullptr;
   if (object->locked) return WrongState;
   if (width == 0 || height == 0) width = height = 120;  // the customary default size
   if (!ImageSizeAcceptable(width, height)) return OutOfMemory;
   try {
-    const Frame& frame = object->Active();
+    // A pending JPEG is decoded for the thumbnail alone, at the smallest scale that covers it.
+    Frame reduced;
+    std::shared_ptr<const Bytes> pendingBytes;
+    {
+      std::lock_guard guard(object->decodeLock);
+      if (object->pending.load()) pendingBytes = object->pendingBytes;
+    }
+    if (pendingBytes) {
+      const Frame& shape = object->Active();
+      const int eighths = JpegScaleFor(shape.width, shape.height, static_cast<int>(width), static_cast<int>(height));
+      if (DecodeJpegPixels(ByteSpan(pendingBytes->data(), pendingBytes->size()), eighths, &reduced) != Ok)
+        return GenericError;
+    } else if (!AsImage(image)) {
+      return InvalidParameter;
+    }
+    const Frame& frame = pendingBytes ? reduced : object->Active();
     std::vector<ARGB> pixels = FrameToArgb(frame);
     SurfacePtr source = SurfaceFromArgb(pixels.data(), frame.width, frame.height);
     SurfacePtr target(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)));
@@ -351,20 +382,20 @@ GpStatus GdipGetImageThumbnail(GpImage* image, UINT width, UINT height, GpImage*
 // Frames.
 
 GpStatus GdipImageGetFrameDimensionsCount(GpImage* image, UINT* count) {
-  if (!AsImage(image) || !count) return InvalidParameter;
+  if (!AsImageInfo(image) || !count) return InvalidParameter;
   *count = 1;
   return Ok;
 }
 
 GpStatus GdipImageGetFrameDimensionsList(GpImage* image, GUID* dimensions, UINT count) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !dimensions || count != 1) return InvalidParameter;
   dimensions[0] = object->data.dimension;
   return Ok;
 }
 
 GpStatus GdipImageGetFrameCount(GpImage* image, const GUID* dimension, UINT* count) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !dimension || !count) return InvalidParameter;
   // A dimension the image does not have holds just the frame shown.
   *count = *dimension == object->data.dimension ? static_cast<UINT>(object->data.frames.size()) : 1;
@@ -372,7 +403,7 @@ GpStatus GdipImageGetFrameCount(GpImage* image, const GUID* dimension, UINT* cou
 }
 
 GpStatus GdipImageSelectActiveFrame(GpImage* image, const GUID* dimension, UINT index) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !dimension) return InvalidParameter;
   if (object->locked) return WrongState;
   if (*dimension != object->data.dimension) return index == 0 ? Ok : InvalidParameter;
@@ -384,14 +415,14 @@ GpStatus GdipImageSelectActiveFrame(GpImage* image, const GUID* dimension, UINT 
 // Properties.
 
 GpStatus GdipGetPropertyCount(GpImage* image, UINT* count) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !count) return InvalidParameter;
   *count = static_cast<UINT>(object->data.properties.size());
   return Ok;
 }
 
 GpStatus GdipGetPropertyIdList(GpImage* image, UINT count, PROPID* list) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !list || count != object->data.properties.size()) return InvalidParameter;
   for (UINT i = 0; i < count; ++i) list[i] = object->data.properties[i].id;
   return Ok;
@@ -404,7 +435,7 @@ static const Property* FindProperty(const ImageObject& image, PROPID id) {
 }
 
 GpStatus GdipGetPropertyItemSize(GpImage* image, PROPID id, UINT* size) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !size) return InvalidParameter;
   const Property* property = FindProperty(*object, id);
   if (!property) return PropertyNotFound;
@@ -413,7 +444,7 @@ GpStatus GdipGetPropertyItemSize(GpImage* image, PROPID id, UINT* size) {
 }
 
 GpStatus GdipGetPropertyItem(GpImage* image, PROPID id, UINT size, PropertyItem* buffer) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !buffer) return InvalidParameter;
   const Property* property = FindProperty(*object, id);
   if (!property) return PropertyNotFound;
@@ -484,14 +515,14 @@ GpStatus GdipBitmapUnlockBits(GpBitmap* bitmap, BitmapData* lockedData) {
 }
 
 GpStatus GdipGetImagePaletteSize(GpImage* image, INT* size) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !size) return InvalidParameter;
   *size = static_cast<INT>(2 * sizeof(UINT) + object->Active().palette.size() * sizeof(ARGB));
   return Ok;
 }
 
 GpStatus GdipGetImagePalette(GpImage* image, ColorPalette* palette, INT size) {
-  ImageObject* object = AsImage(image);
+  ImageObject* object = AsImageInfo(image);
   if (!object || !palette) return InvalidParameter;
   const Frame& frame = object->Active();
   if (size < 0 || size_t(size) < 2 * sizeof(UINT) + frame.palette.size() * sizeof(ARGB)) return InvalidParameter;

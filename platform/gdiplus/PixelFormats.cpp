@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "platform/gdiplus/Codecs.h"
 #include "platform/gdiplus/ImageModel.h"
 
 namespace platform::detail {
@@ -317,9 +318,32 @@ bool IsLiveObject(const void* object, ObjectKind kind) {
   return found != Objects().end() && found->second == kind;
 }
 
-ImageObject* AsImage(const GpImage* image) {
+ImageObject* AsImageInfo(const GpImage* image) {
   if (!IsLiveObject(image, ObjectKind::Image)) return nullptr;
   return static_cast<ImageObject*>(const_cast<GpImage*>(image));
+}
+
+ImageObject* AsImage(const GpImage* image) {
+  ImageObject* object = AsImageInfo(image);
+  if (!object || !object->pending.load(std::memory_order_acquire)) return object;
+  std::lock_guard guard(object->decodeLock);
+  if (!object->pending.load(std::memory_order_relaxed)) return object;
+  Frame& frame = object->data.frames[0];
+  try {
+    Frame decoded;
+    const std::vector<uint8_t>& bytes = *object->pendingBytes;
+    if (DecodeJpegPixels(ByteSpan(bytes.data(), bytes.size()), 8, &decoded) == Ok && decoded.width == frame.width &&
+        decoded.height == frame.height && decoded.stride == frame.stride) {
+      frame.pixels = std::move(decoded.pixels);
+    } else {
+      frame.pixels.assign(static_cast<size_t>(frame.stride) * frame.height, 0x80);
+    }
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // stays pending: a later call may find the memory
+  }
+  object->pendingBytes.reset();
+  object->pending.store(false, std::memory_order_release);
+  return object;
 }
 
 }  // namespace platform::detail

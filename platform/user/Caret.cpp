@@ -94,8 +94,10 @@ BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
     c->height = bm.bmHeight;
     // A copy, so the caller may delete its bitmap.
     {
-      const platform::OwnedDc screen(CreateCompatibleDC(nullptr));
-      c->bitmap = CreateCompatibleBitmap(screen.get(), bm.bmWidth, bm.bmHeight);
+      // Compatible with the screen: a memory DC's would make a one-bit copy, losing the colours.
+      HDC screen = GetDC(nullptr);
+      c->bitmap = CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
+      ReleaseDC(nullptr, screen);
     }
     const platform::BitmapDc from(bitmap), to(c->bitmap);
     BitBlt(to.get(), 0, 0, bm.bmWidth, bm.bmHeight, from.get(), 0, 0, SRCCOPY);

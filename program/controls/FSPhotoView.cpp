@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/comctl/ListView.h"
+#include "platform/ole/Ole.h"
 #include "platform/user/DropFiles.h"
 #include "vcl/Drag.h"
 
@@ -23,6 +24,9 @@ TFSCustomPhotoView::TFSCustomPhotoView(TComponent* owner)
 TFSCustomPhotoView::~TFSCustomPhotoView() {
   // The thread goes before the items and the image list it feeds.
   if (Items()) PhotoItems()->StopThread();
+  // The window outlives this part of the view: its drop target and OLE go now.
+  if (FDropTargetRegistered && HandleAllocated()) RevokeDragDrop(Handle());
+  if (FOleInitialized) OleUninitialize();
   SetLargeImages(nullptr);
 }
 
@@ -55,7 +59,37 @@ void TFSCustomPhotoView::CreateWnd() {
   TFSCustomListView::CreateWnd();
   UpdateExStyles();
   Perform(LVM_SETINSERTMARKCOLOR, 0, 255);
+  UpdateOutlineColor();
   if (FAcceptDropFiles) DragAcceptFiles(Handle(), TRUE);
+  if (OnGetDropTarget) {
+    IDropTarget* target = nullptr;
+    if (OnGetDropTarget(nullptr, target) == S_OK && target) {
+      // Drop targets need OLE on this thread; the view's start is undone with the window.
+      FOleInitialized = SUCCEEDED(OleInitialize(nullptr));
+      FDropTargetRegistered = SUCCEEDED(RegisterDragDrop(Handle(), target));
+      target->Release();  // the registration keeps its own reference
+      if (!FDropTargetRegistered && FOleInitialized) {
+        OleUninitialize();
+        FOleInitialized = false;
+      }
+    }
+  }
+}
+
+void TFSCustomPhotoView::UpdateOutlineColor() {
+  // The outline of the thumbnails that are not selected: the background hides it.
+  if (HandleAllocated()) Perform(LVM_SETOUTLINECOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+}
+
+void TFSCustomPhotoView::SetHideLabels(bool value) {
+  FHideLabels = value;
+  UpdateExStyles();
+}
+
+void TFSCustomPhotoView::Resize() {
+  TFSCustomListView::Resize();
+  // Auto-arranged thumbnails move with the width: paint them all again.
+  if (IconOptions()->AutoArrange() && HandleAllocated()) Invalidate();
 }
 
 void TFSCustomPhotoView::SetAcceptDropFiles(bool value) {
@@ -64,6 +98,32 @@ void TFSCustomPhotoView::SetAcceptDropFiles(bool value) {
 }
 
 void TFSCustomPhotoView::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case LVM_SETEXTENDEDLISTVIEWSTYLE:
+      // Whoever sets the whole style (the list view does on many changes), the view's own
+      // bits follow its style, border selection and labels.
+      if (message.WParam == 0)
+        message.LParam = static_cast<LPARAM>((static_cast<DWORD>(message.LParam) &
+                                              ~(LVS_EX_LABELTIP | LVS_EX_BORDERSELECT | LVS_EX_HIDELABELS)) |
+                                             PhotoExStyles());
+      break;
+    case WM_DESTROY:
+      if (FDropTargetRegistered) RevokeDragDrop(Handle());
+      FDropTargetRegistered = false;
+      if (FOleInitialized) OleUninitialize();
+      FOleInitialized = false;
+      PhotoItems()->StopThread();
+      break;
+    case CM_VISIBLECHANGED:
+      TFSCustomListView::Dispatch(message);
+      if (OnShowHide) OnShowHide(this);
+      return;
+    case CM_COLORCHANGED:
+      TFSCustomListView::Dispatch(message);
+      UpdateOutlineColor();
+      return;
+    default: break;
+  }
   if (message.Msg == WM_DROPFILES) {
     auto drop = reinterpret_cast<HDROP>(message.WParam);
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -164,8 +224,20 @@ void TFSCustomPhotoView::DoEndDrag(TObject* target, int x, int y) {
   SetInsertMark(-1, false);
 }
 
+DWORD TFSCustomPhotoView::PhotoExStyles() const {
+  DWORD styles = 0;
+  if (FPhotoViewStyle == fvsReport) styles |= LVS_EX_LABELTIP;
+  if (FPhotoViewStyle == fvsThumbnail && BorderSelect())
+    styles |= LVS_EX_BORDERSELECT;
+  if (FHideLabels) styles |= LVS_EX_HIDELABELS;
+  return styles;
+}
+
 void TFSCustomPhotoView::UpdateExStyles() {
   if (!HandleAllocated()) return;
+  // Dispatch puts the view's own bits in.
+  Perform(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, Perform(LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+  UpdateOutlineColor();
   const TPoint size = GetThumbSize();
   if (FPhotoViewStyle == fvsThumbnail) Perform(LVM_SETICONSPACING, 0, MAKELPARAM(size.X + 17, size.Y + 34));
   else Perform(LVM_SETICONSPACING, 0, MAKELPARAM(0xFFFF, 0xFFFF));

@@ -9,9 +9,22 @@
 
 #include <memory>
 
+#include "platform/kernel/ComBase.h"
 #include "program/controls/FSListView.h"
 #include "program/controls/PhotoItems.h"
 #include "vcl/ImageList.h"
+
+struct IDropTarget;
+
+// The build events of a thumbnail; they run on the GUI thread, the thumbnail thread waiting.
+// Before: ARect is the thumbnail inside its border (the margins not yet taken off); clearing
+// DefaultDraw leaves the picture undrawn. After: ARect is the picture's area.
+using TFSBeforeBuildThumbEvent =
+    TEvent<void(TFSPhotoItem* Item, TCanvas* Canvas, TRect& ARect, bool& DefaultDraw)>;
+using TFSAfterBuildThumbEvent = TEvent<void(TFSPhotoItem* Item, TCanvas* Canvas, const TRect& ARect)>;
+// Asked for an OLE drop target when the window is made (ViewTarget: the view's own, which it
+// has not); S_OK with a Target registers it for the window (the view releases its reference).
+using TFSGetDropTargetEvent = TEvent<HRESULT(IDropTarget* ViewTarget, IDropTarget*& Target)>;
 
 BRANTWELL_ENUM(TFSViewStyle, fvsIcon, fvsSmallIcon, fvsList, fvsReport, fvsThumbnail)
 // The sizes are square: ts40x30 gives 40 x 40 (and so on); tsCustom is ThumbWidth x ThumbHeight.
@@ -55,11 +68,19 @@ class TFSCustomPhotoView : public TFSCustomListView {
   void SetCanDragPhoto(bool value) { FCanDragPhoto = value; }
   bool AcceptDropFiles() const { return FAcceptDropFiles; }
   void SetAcceptDropFiles(bool value);
+  // Thumbnails without their captions.
+  bool HideLabels() const { return FHideLabels; }
+  void SetHideLabels(bool value);
 
   TNotifyEvent OnThumbSizeChange;
   TNotifyEvent OnOrderChange;
   // False refuses a dropped file; unassigned accepts every one.
   TEvent<bool(TObject* Sender, const WideString& FileName)> OnCheckAddFile;
+  TFSBeforeBuildThumbEvent OnBeforeBuildThumb;
+  TFSAfterBuildThumbEvent OnAfterBuildThumb;
+  TFSGetDropTargetEvent OnGetDropTarget;
+  // After the view was shown or hidden.
+  TNotifyEvent OnShowHide;
 
   void DragDrop(TObject* source, int x, int y) override;
 
@@ -75,8 +96,12 @@ class TFSCustomPhotoView : public TFSCustomListView {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void DragOver(TObject* source, int x, int y, TDragState state, bool& accept) override;
   void DoEndDrag(TObject* target, int x, int y) override;
+  void Resize() override;
 
  private:
+  // The extended styles the view decides (label tips, border selection, hidden labels).
+  DWORD PhotoExStyles() const;
+  void UpdateOutlineColor();
   void CreateThumbImages();
   friend class TFSPhotoList;
   static TFSListItem* MakePhotoItem(TFSListItems* owner);
@@ -93,6 +118,9 @@ class TFSCustomPhotoView : public TFSCustomListView {
   bool FCanChangeOrder = false;
   bool FCanDragPhoto = false;
   bool FAcceptDropFiles = false;
+  bool FHideLabels = false;
+  bool FDropTargetRegistered = false;
+  bool FOleInitialized = false;
   bool FMousePressed = false;
   TPoint FMouseDownPoint;
 };

@@ -57,8 +57,11 @@ std::unique_ptr<TGraphic> LoadPicture(const WideString& fileName) {
   return picture;
 }
 
-// Draws the picture centred in `rect`, shrunk to fit keeping its proportions.
-bool DrawPictureThumb(const TThumbRequest& request, TGraphic* picture, TCanvas* canvas, const TRect& rect) {
+// Draws the picture centred in `rect`, shrunk to fit keeping its proportions. A picture whose
+// reduced copy cannot be made (its data does not decode) is not drawn and sets `unreadable`
+// when the caller asks.
+bool DrawPictureThumb(const TThumbRequest& request, TGraphic* picture, TCanvas* canvas, const TRect& rect,
+                      bool* unreadable) {
   if (!picture || picture->Empty()) return false;
   const int w = rect.Right - rect.Left, h = rect.Bottom - rect.Top;
   std::unique_ptr<TGraphic> reduced;
@@ -70,6 +73,9 @@ bool DrawPictureThumb(const TThumbRequest& request, TGraphic* picture, TCanvas* 
         thumb->InterpolationMode = gp->InterpolationMode;
         reduced.reset(thumb);
         source = thumb;
+      } else if (unreadable) {
+        *unreadable = true;
+        return false;
       }
     }
   }
@@ -81,50 +87,90 @@ bool DrawPictureThumb(const TThumbRequest& request, TGraphic* picture, TCanvas* 
 
 }  // namespace
 
-TThumbResult BuildThumbnail(const TThumbRequest& request, HBITMAP bitmap) {
+namespace {
+
+// Draws a file's picture (or, for a file no picture class reads, its type's icon) into rect.
+// False with `error` set when neither loads.
+bool DrawFileThumb(const TThumbRequest& request, TCanvas* canvas, const TRect& rect, bool& error) {
+  std::unique_ptr<TGraphic> picture = LoadPicture(request.FileName);
+  if (!picture) {
+    // Not a picture we read: the desktop's icon of its type stands for it.
+    HICON icon = nullptr;
+    if (GetFileIcon(request.FileName, std::max(rect.Right - rect.Left, rect.Bottom - rect.Top), icon)) {
+      auto iconPicture = std::make_unique<TIconEx>();
+      iconPicture->SetHandle(icon);
+      picture = std::move(iconPicture);
+    }
+  }
+  if (!picture) {
+    error = true;
+    return false;
+  }
+  bool unreadable = false;
+  const bool drawn = DrawPictureThumb(request, picture.get(), canvas, rect, &unreadable);
+  if (unreadable) {
+    // Its header read but its data did not: the type's icon instead.
+    HICON icon = nullptr;
+    if (!GetFileIcon(request.FileName, std::max(rect.Right - rect.Left, rect.Bottom - rect.Top), icon)) {
+      error = true;
+      return false;
+    }
+    TIconEx iconPicture;
+    iconPicture.SetHandle(icon);
+    return DrawPictureThumb(request, &iconPicture, canvas, rect, nullptr);
+  }
+  return drawn;
+}
+
+}  // namespace
+
+TThumbResult BuildThumbnail(const TThumbRequest& request, HBITMAP bitmap, const TThumbEvents& events) {
   TThumbResult result;
   result.Item = request.Item;
   result.Serial = request.Serial;
   result.Width = request.Width;
   result.Height = request.Height;
+  if (request.SystemIcon) {
+    result.SystemIcon = true;
+    result.SmallImageIndex = GetSystemIconIndex(request.FileName, false);
+    return result;
+  }
+  const bool fromFile = !request.Picture && !request.FileName.empty();
+  if (fromFile && !WideFileExists(request.FileName)) {
+    result.Error = true;
+    return result;
+  }
+  if (fromFile && IsFileInUse(request.FileName)) {
+    result.Skipped = true;  // tried again the next time the list asks for its image
+    return result;
+  }
   TCanvas canvas;
   const OwnedDc dc(CreateCompatibleDC(nullptr));
   const SelectedObject selected(dc.get(), bitmap);
   SetStretchBltMode(dc.get(), HALFTONE);
   canvas.SetHandle(dc.get());
-  TRect rect{0, 0, request.Width, request.Height};
-  canvas.Brush()->SetColor(request.Color);
-  if (request.Border) {
-    canvas.Pen()->SetColor(request.BorderColor);
-    canvas.Rectangle(rect);
-    rect = TRect{rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1};
-  } else {
-    canvas.FillRect(rect);
-  }
-  rect = TRect{rect.Left + request.Margins.Left, rect.Top + request.Margins.Top, rect.Right - request.Margins.Right,
-               rect.Bottom - request.Margins.Bottom};
   try {
-    if (request.Picture) {
-      result.Drawn = DrawPictureThumb(request, request.Picture.get(), &canvas, rect);
-    } else if (!request.FileName.empty()) {
-      if (!WideFileExists(request.FileName)) {
-        result.Error = true;
-      } else {
-        std::unique_ptr<TGraphic> picture = LoadPicture(request.FileName);
-        if (!picture) {
-          // Not a picture we read: the desktop's icon of its type stands for it.
-          HICON icon = nullptr;
-          if (GetFileIcon(request.FileName, std::max(rect.Right - rect.Left, rect.Bottom - rect.Top), icon)) {
-            auto iconPicture = std::make_unique<TIconEx>();
-            iconPicture->SetHandle(icon);
-            picture = std::move(iconPicture);
-          }
-        }
-        if (picture) result.Drawn = DrawPictureThumb(request, picture.get(), &canvas, rect);
-        else result.Error = true;
-      }
+    TRect rect{0, 0, request.Width, request.Height};
+    canvas.Brush()->SetColor(request.Color);
+    if (request.Border) {
+      canvas.Pen()->SetColor(request.BorderColor);
+      canvas.Rectangle(rect);
+      rect = TRect{rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1};
+    } else {
+      canvas.FillRect(rect);
     }
-  } catch (const Exception&) {
+    bool defaultDraw = true;
+    if (request.BeforeEvent && events.Before) events.Before(&canvas, rect, defaultDraw);
+    const TRect inner{rect.Left + request.Margins.Left, rect.Top + request.Margins.Top,
+                      rect.Right - request.Margins.Right, rect.Bottom - request.Margins.Bottom};
+    if (fromFile) {
+      result.Drawn = defaultDraw && DrawFileThumb(request, &canvas, inner, result.Error);
+    } else {
+      result.Drawn = defaultDraw ? DrawPictureThumb(request, request.Picture.get(), &canvas, inner, nullptr) : true;
+    }
+    if (request.AfterEvent && events.After) events.After(&canvas, inner);
+  } catch (...) {
+    // One item's failure costs only that item: it shows the error image.
     result.Error = true;
     result.Drawn = false;
   }
@@ -193,7 +239,7 @@ bool TFSPhotoItem::NeedsThumb() {
   if (view->PhotoViewStyle() != fvsThumbnail) {
     return view->SystemImages() && SmallImageIndex() == -1 && !FFileName.empty();
   }
-  const bool base = ImageIndex() == -1 && (!FFileName.empty() || FPicture);
+  const bool base = ImageIndex() == -1 && (view->OnBeforeBuildThumb || !FFileName.empty() || FPicture);
   if (FError || ImageIndex() == -1 || FDrawn) return base;
   if (!FFileName.empty()) return WideFileExists(FFileName);
   return FPicture != nullptr;
@@ -255,6 +301,22 @@ void TFSPhotoList::ItemGone(TFSPhotoItem* item) {
   if (FThread) FThread->RemoveItem(item);
 }
 
+TFSPhotoItem* TFSPhotoList::LiveItem(TFSPhotoItem* item, uint64_t serial) const {
+  auto live = FLive.find(item);
+  return live != FLive.end() && live->second == serial ? item : nullptr;
+}
+
+void TFSPhotoList::FireBeforeBuild(TFSPhotoItem* item, uint64_t serial, TCanvas* canvas, TRect& rect,
+                                   bool& defaultDraw) {
+  if (!LiveItem(item, serial) || !FView->OnBeforeBuildThumb) return;
+  FView->OnBeforeBuildThumb(item, canvas, rect, defaultDraw);
+}
+
+void TFSPhotoList::FireAfterBuild(TFSPhotoItem* item, uint64_t serial, TCanvas* canvas, const TRect& rect) {
+  if (!LiveItem(item, serial) || !FView->OnAfterBuildThumb) return;
+  FView->OnAfterBuildThumb(item, canvas, rect);
+}
+
 void TFSPhotoList::RebuildThumbs(bool clearImages) {
   BeginUpdate();
   if (clearImages) {
@@ -276,6 +338,7 @@ void TFSPhotoList::ResetImages() {
   void* bits = nullptr;
   const OwnedGdiObject<HBITMAP> bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   TThumbRequest request = RequestFor(nullptr);
+  request.SystemIcon = false;  // the fixed images are thumbnails in every style
   std::shared_ptr<TGraphic> error;
   try {
     error = LoadErrorPicture();
@@ -284,7 +347,18 @@ void TFSPhotoList::ResetImages() {
   }
   for (int image = 0; image < 2; ++image) {
     request.Picture = image == 0 ? error : nullptr;
-    TThumbResult result = BuildThumbnail(request, bitmap.get());
+    // On the GUI thread the build events are called directly, with a stand-in item (of no
+    // list) holding the picture.
+    TFSPhotoItem standIn(nullptr);
+    standIn.SetPicture(request.Picture.get());
+    TThumbEvents events;
+    events.Before = [&](TCanvas* canvas, TRect& rect, bool& defaultDraw) {
+      if (FView->OnBeforeBuildThumb) FView->OnBeforeBuildThumb(&standIn, canvas, rect, defaultDraw);
+    };
+    events.After = [&](TCanvas* canvas, const TRect& rect) {
+      if (FView->OnAfterBuildThumb) FView->OnAfterBuildThumb(&standIn, canvas, rect);
+    };
+    TThumbResult result = BuildThumbnail(request, bitmap.get(), events);
     TBitmap picture;
     picture.SetPixelFormat(pf32bit);
     picture.SetSize(size.X, size.Y);
@@ -311,13 +385,20 @@ TThumbRequest TFSPhotoList::RequestFor(TFSPhotoItem* item) {
   request.Margins = FView->IconMargins();
   request.Quality = FView->ThumbQuality();
   request.SmallThumbs = FView->ThumbnailSize() != tsCustom && FView->ThumbnailSize() != ts320x240;
+  request.BeforeEvent = static_cast<bool>(FView->OnBeforeBuildThumb);
+  request.AfterEvent = static_cast<bool>(FView->OnAfterBuildThumb);
+  request.SystemIcon = FView->PhotoViewStyle() != fvsThumbnail;
   return request;
 }
 
 void TFSPhotoList::QueueThumb(TFSPhotoItem* item, bool atEnd) {
-  if (!item->NeedsThumb() || FView->PhotoViewStyle() != fvsThumbnail) return;
-  const TPoint size = FView->GetThumbSize();
-  if (size.X <= 0 || size.Y <= 0) return;
+  if (!item->NeedsThumb()) return;
+  if (FView->PhotoViewStyle() == fvsThumbnail) {
+    const TPoint size = FView->GetThumbSize();
+    if (size.X <= 0 || size.Y <= 0) return;
+  } else if (!FView->SystemImages() || item->FileName().empty()) {
+    return;  // nothing to look up: the other styles show only the files' system icons
+  }
   if (FThread && FThread->IsQueuedOrBuilding(item)) return;
   TThumbRequest request = RequestFor(item);
   if (FThread && FThread->Enqueue(request, atEnd)) return;
@@ -343,9 +424,14 @@ int TFSPhotoList::QueuedCount() { return FThread ? FThread->QueuedCount() : 0; }
 void TFSPhotoList::ApplyResults(std::vector<TThumbResult> results, bool redrawRowsOnly) {
   TCustomImageList* images = FView->ThumbImages();
   for (TThumbResult& result : results) {
-    auto live = FLive.find(result.Item);
-    if (live == FLive.end() || live->second != result.Serial) continue;  // the item is gone
+    if (!LiveItem(result.Item, result.Serial)) continue;  // the item is gone
     TFSPhotoItem* item = result.Item;
+    if (result.SystemIcon) {
+      item->SetSmallImageIndex(result.SmallImageIndex);
+      item->FDirty = result.SmallImageIndex == -1;
+      continue;
+    }
+    if (result.Skipped) continue;  // the file was in use: asked again when next shown
     item->FError = result.Error;
     item->FDrawn = result.Drawn;
     if (result.Error) {
@@ -464,7 +550,21 @@ void TThumbThread::Execute() {
         bitmapHeight = request.Height;
       }
       const auto start = Clock::now();
-      batch.push_back(BuildThumbnail(request, bitmap));
+      TThumbEvents events;
+      TFSPhotoList* list = FList;
+      if (request.BeforeEvent)
+        events.Before = [&, list](TCanvas* canvas, TRect& rect, bool& defaultDraw) {
+          Synchronize([&] {
+            if (!Terminated()) list->FireBeforeBuild(request.Item, request.Serial, canvas, rect, defaultDraw);
+          });
+        };
+      if (request.AfterEvent)
+        events.After = [&, list](TCanvas* canvas, const TRect& rect) {
+          Synchronize([&] {
+            if (!Terminated()) list->FireAfterBuild(request.Item, request.Serial, canvas, rect);
+          });
+        };
+      batch.push_back(BuildThumbnail(request, bitmap, events));
       const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
       if (elapsed >= kSlowBuildMs) flush(true);
       else if (static_cast<int>(batch.size()) >= std::max(1, PerLine.load())) flush(false);

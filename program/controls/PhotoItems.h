@@ -13,6 +13,12 @@
 // image list, the items' ImageIndex is set and the view repainted. A result whose item is
 // gone (deleted, cleared, or a new item at the same address) is dropped.
 //
+// The build events (the view's OnBeforeBuildThumb and OnAfterBuildThumb) run on the GUI
+// thread while the thread waits for them (TThread::Synchronize), with the thread's canvas; an
+// event of an item that is gone by then is not fired. In the other styles than thumbnails the
+// thread looks up the files' small system icons instead, and the GUI thread sets the items'
+// SmallImageIndex.
+//
 // Threads: every member runs on the GUI thread except TThumbThread::Execute and what it
 // calls. The queue, the item being built and the thread's idle state are guarded by the
 // thread's one mutex; an idle time-out and an enqueue are decided under it, so a request
@@ -24,6 +30,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -97,6 +104,16 @@ struct TThumbRequest {
   TRect Margins;  // left, top, right, bottom
   int Quality = 0;
   bool SmallThumbs = true;  // GetThumbnail may reduce large pictures first
+  bool BeforeEvent = false;  // the view has OnBeforeBuildThumb
+  bool AfterEvent = false;   // the view has OnAfterBuildThumb
+  bool SystemIcon = false;   // look up the file's small system icon instead of drawing
+};
+
+// How a build reaches the build events: on the GUI thread directly, on the thread through
+// Synchronize. Either may be empty.
+struct TThumbEvents {
+  std::function<void(TCanvas* canvas, TRect& rect, bool& defaultDraw)> Before;
+  std::function<void(TCanvas* canvas, const TRect& rect)> After;
 };
 
 // One finished thumbnail: straight 32-bit pixels, top-down, Width x Height.
@@ -108,10 +125,14 @@ struct TThumbResult {
   std::vector<uint32_t> Pixels;
   int Width = 0;
   int Height = 0;
+  bool Skipped = false;  // the file was in use: nothing drawn, the item asks again later
+  bool SystemIcon = false;
+  int SmallImageIndex = -1;  // of a system-icon request
 };
 
-// Draws one request into `bitmap` (a 32-bit bitmap of the request's size); any thread.
-TThumbResult BuildThumbnail(const TThumbRequest& request, HBITMAP bitmap);
+// Draws one request into `bitmap` (a 32-bit bitmap of the request's size), firing the events
+// the request names through `events`; any thread.
+TThumbResult BuildThumbnail(const TThumbRequest& request, HBITMAP bitmap, const TThumbEvents& events = {});
 
 class TFSPhotoList : public TFSListItems {
   BRANTWELL_CLASS(TFSPhotoList, TFSListItems)
@@ -145,6 +166,11 @@ class TFSPhotoList : public TFSListItems {
   friend class TThumbThread;
   TThumbRequest RequestFor(TFSPhotoItem* item);
   void ItemGone(TFSPhotoItem* item);
+  // The item of a request when it is still this list's; nullptr when it is gone.
+  TFSPhotoItem* LiveItem(TFSPhotoItem* item, uint64_t serial) const;
+  // The build events on the GUI thread, for an item still there.
+  void FireBeforeBuild(TFSPhotoItem* item, uint64_t serial, TCanvas* canvas, TRect& rect, bool& defaultDraw);
+  void FireAfterBuild(TFSPhotoItem* item, uint64_t serial, TCanvas* canvas, const TRect& rect);
   // On the GUI thread: a batch of results from the thread.
   void ApplyResults(std::vector<TThumbResult> results, bool redrawRowsOnly);
 

@@ -10,6 +10,7 @@
 //       on the screen, the page's drop-down opened over the gallery once the sheet shows.
 //   control-gallery --list
 //       the names of the pages.
+//   --photos DIR (with a page) shows that folder's pictures in the photo view of the "lists" page.
 
 #include <cstdio>
 #include <cstring>
@@ -109,7 +110,8 @@ std::vector<GallerySheetSection> RunPage(TSkinForm* form, GalleryPage& page) {
 int Usage(const std::string& problem) {
   std::fprintf(stderr,
                "control-gallery: %s\nusage: control-gallery --page NAME --out FILE.png [--no-skin] [--window-out FILE.png]\n"
-               "       control-gallery [--page NAME] [--no-skin] [--open-dropdown]\n       control-gallery --list\n",
+               "       control-gallery [--page NAME] [--no-skin] [--open-dropdown]\n       control-gallery --list\n"
+               "       --photos DIR: that folder in the photo view of the lists page\n",
                problem.c_str());
   return 2;
 }
@@ -184,7 +186,12 @@ int main(int argc, char** argv) {
     else if (argument == "--no-skin") skinned = false;
     else if (argument == "--list") list = true;
     else if (argument == "--open-dropdown") openDropDown = true;
-    else return Usage("unknown or incomplete argument " + argument);
+    else if (argument == "--photos" && hasValue) {
+      const std::string folder = argv[++i];
+      std::error_code error;
+      if (!std::filesystem::is_directory(folder, error)) return Usage("--photos: " + folder + " is not a folder");
+      SetGalleryOption("photos", folder);
+    } else return Usage("unknown or incomplete argument " + argument);
   }
   if (list) {
     for (const std::string& name : GalleryPage::Names()) std::printf("%s\n", name.c_str());

@@ -302,3 +302,17 @@ platform::testing::Image ComposeSheet(const std::string& heading, const std::vec
   for (uint32_t& pixel : result.pixels) pixel |= 0xFF000000u;
   return result;
 }
+
+namespace {
+std::map<std::string, std::string>& GalleryOptions() {
+  static std::map<std::string, std::string> options;
+  return options;
+}
+}  // namespace
+
+void SetGalleryOption(const std::string& name, const std::string& value) { GalleryOptions()[name] = value; }
+
+std::string GalleryOption(const std::string& name) {
+  auto found = GalleryOptions().find(name);
+  return found == GalleryOptions().end() ? std::string() : found->second;
+}

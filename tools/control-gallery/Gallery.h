@@ -134,6 +134,10 @@ struct GalleryDropDownRegistration {
 // False when the page has none.
 bool OpenGalleryDropDown(const std::string& page, TCustomForm* form);
 
+// Values the command line gives the sections ("--photos DIR" is "photos"); empty when not given.
+void SetGalleryOption(const std::string& name, const std::string& value);
+std::string GalleryOption(const std::string& name);
+
 // A finished section, as the sheet shows it.
 struct GallerySheetSection {
   std::string title;

@@ -334,6 +334,100 @@ TEST(Codecs, JpegQualityAndTransformation) {
   GdipDisposeImage(bitmap);
 }
 
+// --- JPEG pixels decoded on first use, thumbnails at a reduced scale ------------------------
+
+// A picture red in its left half and blue in its right, as a JPEG.
+Bytes HalvesJpeg(int width, int height) {
+  std::vector<ARGB> pixels(size_t(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels[size_t(y) * width + x] = x < width / 2 ? 0xFFFF0000 : 0xFF0000FF;
+  GpBitmap* bitmap = BitmapFromArgb(width, height, pixels);
+  Bytes jpeg;
+  EXPECT_EQ(Save(bitmap, EncoderClsidJPEG, &jpeg), Ok);
+  GdipDisposeImage(bitmap);
+  return jpeg;
+}
+
+std::vector<ARGB> Thumbnail(GpImage* image, UINT width, UINT height, GpStatus* status = nullptr) {
+  GpImage* thumbnail = nullptr;
+  const GpStatus result = GdipGetImageThumbnail(image, width, height, &thumbnail, nullptr, nullptr);
+  if (status) *status = result;
+  if (result != Ok) return {};
+  std::vector<ARGB> pixels = ReadArgb(thumbnail);
+  GdipDisposeImage(thumbnail);
+  return pixels;
+}
+
+TEST(Codecs, JpegThumbnailsMatchWhetherOrNotThePixelsWereDecoded) {
+  const Bytes jpeg = HalvesJpeg(1280, 720);
+  GpImage* pending = nullptr;
+  ASSERT_EQ(Load(jpeg, &pending), Ok);
+  // Everything but the pixels is known before they are decoded.
+  UINT width = 0, height = 0, flags = 0;
+  PixelFormat format = 0;
+  GdipGetImageWidth(pending, &width);
+  GdipGetImageHeight(pending, &height);
+  GdipGetImagePixelFormat(pending, &format);
+  GdipGetImageFlags(pending, &flags);
+  EXPECT_EQ(width, 1280u);
+  EXPECT_EQ(height, 720u);
+  EXPECT_EQ(format, PixelFormat24bppRGB);
+  EXPECT_TRUE(flags & ImageFlagsColorSpaceYCBCR);
+  GpImage* clone = nullptr;
+  ASSERT_EQ(GdipCloneImage(pending, &clone), Ok);
+
+  // The thumbnail of the still-pending image (decoded at an eighth) and the thumbnail of the
+  // clone after its full decode agree.
+  const std::vector<ARGB> reduced = Thumbnail(pending, 120, 68);
+  const std::vector<ARGB> full = ReadArgb(clone);
+  ASSERT_EQ(full.size(), size_t(1280) * 720);
+  EXPECT_TRUE(Near(full[size_t(360) * 1280 + 100], 0xFFFF0000, 8));
+  EXPECT_TRUE(Near(full[size_t(360) * 1280 + 1200], 0xFF0000FF, 8));
+  const std::vector<ARGB> fromFull = Thumbnail(clone, 120, 68);
+  ASSERT_EQ(reduced.size(), size_t(120) * 68);
+  ASSERT_EQ(fromFull.size(), reduced.size());
+  for (int y = 4; y < 64; ++y)
+    for (int x : {4, 30, 55, 65, 90, 115}) {
+      const size_t i = size_t(y) * 120 + x;
+      EXPECT_TRUE(Near(reduced[i], fromFull[i], 12)) << x << "," << y << std::hex << " " << reduced[i] << " " << fromFull[i];
+      EXPECT_TRUE(Near(reduced[i], x < 60 ? 0xFFFF0000 : 0xFF0000FF, 16)) << x << "," << y;
+    }
+  // A thumbnail larger than an eighth of the picture takes a larger scale, still right.
+  const std::vector<ARGB> large = Thumbnail(pending, 400, 225);
+  ASSERT_EQ(large.size(), size_t(400) * 225);
+  EXPECT_TRUE(Near(large[size_t(100) * 400 + 20], 0xFFFF0000, 16));
+  EXPECT_TRUE(Near(large[size_t(100) * 400 + 380], 0xFF0000FF, 16));
+  // The pending image decodes whole when its pixels are asked for.
+  const std::vector<ARGB> pixels = ReadArgb(pending);
+  ASSERT_EQ(pixels.size(), full.size());
+  EXPECT_EQ(pixels[size_t(100) * 1280 + 10], full[size_t(100) * 1280 + 10]);
+  GdipDisposeImage(clone);
+  GdipDisposeImage(pending);
+}
+
+TEST(Codecs, JpegWhoseDataCannotBeDecodedShowsGrey) {
+  Bytes jpeg = HalvesJpeg(64, 32);
+  // The scan names a Huffman table the file does not define: the header reads, the data not.
+  size_t sos = 0;
+  for (size_t i = 2; i + 6 < jpeg.size() && !sos; ++i)
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) sos = i;
+  ASSERT_NE(sos, 0u);
+  jpeg[sos + 6] = 0x33;  // the first component's tables: 3 and 3
+  GpImage* image = nullptr;
+  ASSERT_EQ(Load(jpeg, &image), Ok);
+  UINT width = 0;
+  GdipGetImageWidth(image, &width);
+  EXPECT_EQ(width, 64u);
+  GpStatus status = Ok;
+  EXPECT_TRUE(Thumbnail(image, 16, 8, &status).empty());
+  EXPECT_EQ(status, GenericError);
+  const std::vector<ARGB> pixels = ReadArgb(image);
+  ASSERT_EQ(pixels.size(), size_t(64) * 32);
+  EXPECT_EQ(pixels[0], 0xFF808080u);
+  EXPECT_EQ(pixels.back(), 0xFF808080u);
+  GdipDisposeImage(image);
+}
+
 // --- Icon with several sizes, one of them PNG-compressed ------------------------------------
 
 Bytes IconWithTwoSizes() {

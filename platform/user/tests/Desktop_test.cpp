@@ -192,6 +192,39 @@ TEST_F(CaretTest, PaintingKeepsTheCaretInStep) {
   DestroyCaret();
 }
 
+TEST_F(CaretTest, ABitmapCaretInvertsThroughItsColouredPixels) {
+  HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 10, 10, 100, 60);
+  UpdateWindow(hwnd);
+  // An 8 x 20 caret: a cyan bar in columns 3 and 4, black elsewhere (black inverts nothing).
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 20);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  RECT whole{0, 0, 8, 20}, bar{3, 2, 5, 18};
+  FillRect(memory, &whole, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  HBRUSH cyan = CreateSolidBrush(RGB(0, 0xFF, 0xFF));
+  FillRect(memory, &bar, cyan);
+  DeleteObject(cyan);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  auto pixelAt = [&](int x, int y) {
+    platform::detail::WindowPixels pixels;
+    EXPECT_TRUE(platform::detail::ReadWindowPixels(hwnd, false, &pixels));
+    return pixels.pixels[static_cast<size_t>(y) * pixels.width + x] & 0xFFFFFF;
+  };
+  const uint32_t background = pixelAt(50, 30);
+  ASSERT_TRUE(CreateCaret(hwnd, bitmap, 0, 0));
+  DeleteObject(bitmap);  // the caret keeps its own copy
+  ASSERT_TRUE(SetCaretPos(20, 5));
+  ASSERT_TRUE(ShowCaret(hwnd));
+  EXPECT_EQ(pixelAt(23, 10), background ^ 0x00FFFFu);  // the bar
+  EXPECT_EQ(pixelAt(21, 10), background);              // beside it
+  HideCaret(hwnd);
+  EXPECT_EQ(pixelAt(23, 10), background);
+  DestroyCaret();
+}
+
 TEST_F(CaretTest, ShowHideCountingAndBlinkOnTheClock) {
   HWND hwnd = Create(WS_POPUP | WS_VISIBLE, 10, 10, 100, 60);
   UpdateWindow(hwnd);

@@ -1,6 +1,7 @@
 // The photo view's thumbnails: generated JPEG, PNG, GIF, BMP and ICO files drawn by the
 // thumbnail thread, a missing file (the error image), a file of an unknown type (its type's
-// icon), newest-first requests, and items deleted or cleared while the thread builds.
+// icon), newest-first requests, items deleted or cleared while the thread builds, the build
+// events, system icons in the other styles; the view's styles, drop target and drags.
 
 #include "program/controls/FSPhotoView.h"
 
@@ -13,9 +14,14 @@
 #include "platform/kernel/Unicode.h"
 #include "platform/user/DropFiles.h"
 #include "platform/testing/Synthetic.h"
+#include "platform/comctl/ListView.h"
+#include "platform/ole/Ole.h"
+#include "program/controls/ThumbnailSources.h"
 #include "program/imaging/GPPictures.h"
 #include "vcl/Bitmap.h"
 #include "vcl/Drag.h"
+#include "vcl/Panel.h"
+#include "vcl/Thread.h"
 
 namespace {
 
@@ -169,6 +175,79 @@ TEST_F(PhotoViewTest, ItemsDeletedOrClearedWhileTheThreadBuildsAreNeverTouched) 
   EXPECT_EQ(item->ImageIndex(), 2);
 }
 
+TEST_F(PhotoViewTest, BuildEventsRunOnTheGuiThreadWithTheThumbnailCanvas) {
+  const fs::path png = Save<TPNGImage>("events.png");
+  TBitmap green;
+  green.SetSize(8, 8);
+  int before = 0, after = 0;
+  bool onGuiThread = true;
+  TFSPhotoItem* plain = nullptr;
+  // The file item draws nothing itself: the handler paints the whole thumbnail green and the
+  // after-handler puts a black dot in the middle of the picture's area.
+  view_->OnBeforeBuildThumb = [&](TFSPhotoItem* item, TCanvas* canvas, TRect& rect, bool& defaultDraw) {
+    ++before;
+    onGuiThread = onGuiThread && IsMainThread();
+    if (item == plain) return;
+    canvas->Brush()->SetColor(TColor(0x00C000));
+    canvas->FillRect(rect);
+    defaultDraw = false;
+  };
+  view_->OnAfterBuildThumb = [&](TFSPhotoItem*, TCanvas* canvas, const TRect& rect) {
+    ++after;
+    onGuiThread = onGuiThread && IsMainThread();
+    canvas->Brush()->SetColor(clBlack);
+    const int x = (rect.Left + rect.Right) / 2, y = (rect.Top + rect.Bottom) / 2;
+    canvas->FillRect(TRect{x - 2, y - 2, x + 2, y + 2});
+  };
+  TFSPhotoItem* file = AddFile(png);
+  TFSPhotoItem* picture = view_->PhotoItems()->AddPicture("picture", &green);
+  plain = view_->PhotoItems()->AddPicture("plain", &green);
+  // The fixed images were drawn through the events too, directly.
+  EXPECT_EQ(before, 2);
+  EXPECT_EQ(after, 2);
+  ASSERT_TRUE(WaitForThumbnails());
+  EXPECT_TRUE(onGuiThread);
+  EXPECT_EQ(before, 5);
+  EXPECT_EQ(after, 5);
+  for (TFSPhotoItem* item : {file, picture}) {
+    ASSERT_GE(item->ImageIndex(), 2);
+    EXPECT_EQ(ThumbPixel(item->ImageIndex(), 10, 10), 0x00C000u);
+    EXPECT_EQ(ThumbPixel(item->ImageIndex(), 41, 41), 0u);
+  }
+  EXPECT_EQ(ThumbPixel(plain->ImageIndex(), 41, 41), 0u);
+  // A file item whose handler drew in its place is built again when asked next; a picture item
+  // counts as drawn.
+  EXPECT_FALSE(file->Drawn());
+  EXPECT_TRUE(picture->Drawn());
+  EXPECT_TRUE(file->NeedsThumb());
+  EXPECT_FALSE(picture->NeedsThumb());
+}
+
+TEST_F(PhotoViewTest, OtherStylesShowTheFilesSmallSystemIcons) {
+  const fs::path png = Save<TPNGImage>("icon.png");
+  std::ofstream(folder / "notes.txt") << "text";
+  // Items added in the report style: the image list still gets its two fixed thumbnails.
+  view_->SetPhotoViewStyle(fvsReport);
+  view_->Columns()->Add()->SetWidth(200);
+  TFSPhotoItem* picture = AddFile(png);
+  EXPECT_EQ(view_->ThumbImages()->Count(), 2);
+  TFSPhotoItem* text = AddFile(folder / "notes.txt");
+  TFSPhotoItem* inMemory = view_->PhotoItems()->AddPicture("memory", nullptr);
+  test::RunUntilIdle();
+  ASSERT_TRUE(test::RunUntil([&] { return picture->SmallImageIndex() != -1 && text->SmallImageIndex() != -1; }));
+  EXPECT_EQ(picture->SmallImageIndex(), GetSystemIconIndex(platform::Utf8ToUtf16(png.string()), false));
+  EXPECT_EQ(text->SmallImageIndex(), GetSystemIconIndex(platform::Utf8ToUtf16((folder / "notes.txt").string()), false));
+  EXPECT_NE(picture->SmallImageIndex(), text->SmallImageIndex());
+  EXPECT_FALSE(picture->Dirty());
+  EXPECT_EQ(inMemory->SmallImageIndex(), -1);  // no file, nothing to look up
+  // The rows show them: the control is handed the small index.
+  platform::LVITEMA row{};
+  row.mask = platform::LVIF_IMAGE;
+  row.iItem = 0;
+  view_->Perform(platform::LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
+  EXPECT_EQ(row.iImage, picture->SmallImageIndex());
+}
+
 TEST_F(PhotoViewTest, AnIdleThreadEndsAndTheNextRequestStartsAnother) {
   const fs::path png = Save<TPNGImage>("one.png");
   AddFile(png);
@@ -180,6 +259,107 @@ TEST_F(PhotoViewTest, AnIdleThreadEndsAndTheNextRequestStartsAnother) {
   AddFile(png);
   ASSERT_TRUE(WaitForThumbnails());
   EXPECT_GE(view_->PhotoItems()->GetItem(1)->ImageIndex(), 2);
+}
+
+// A drop target that counts its references.
+class CountingDropTarget : public IDropTarget {
+ public:
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IDropTarget) {
+      *object = this;
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return static_cast<ULONG>(++references); }
+  ULONG Release() override { return static_cast<ULONG>(--references); }
+  HRESULT DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  HRESULT DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  HRESULT DragLeave() override { return S_OK; }
+  HRESULT Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  int references = 0;
+};
+
+TEST_F(PhotoViewTest, TheDropTargetTheHandlerGivesIsRegisteredWithTheWindow) {
+  CountingDropTarget target;
+  int asked = 0;
+  view_->OnGetDropTarget = [&](IDropTarget* own, IDropTarget*& out) -> HRESULT {
+    ++asked;
+    EXPECT_EQ(own, nullptr);
+    out = &target;
+    target.AddRef();  // handed out with a reference, as an out interface is
+    return S_OK;
+  };
+  view_->RecreateWnd();
+  view_->HandleNeeded();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(target.references, 1);  // the registration's
+  EXPECT_EQ(::RegisterDragDrop(view_->Handle(), &target), DRAGDROP_E_ALREADYREGISTERED);
+  // A new window is registered anew; the old registration is revoked and released.
+  view_->RecreateWnd();
+  view_->HandleNeeded();
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(target.references, 1);
+  // A refusal registers nothing.
+  view_->OnGetDropTarget = [&](IDropTarget*, IDropTarget*& out) -> HRESULT {
+    out = nullptr;
+    return S_FALSE;
+  };
+  view_->RecreateWnd();
+  view_->HandleNeeded();
+  EXPECT_EQ(target.references, 0);
+  ::OleInitialize(nullptr);
+  EXPECT_EQ(::RegisterDragDrop(view_->Handle(), &target), S_OK);
+  ::RevokeDragDrop(view_->Handle());
+  ::OleUninitialize();
+  // A view freed with its window registered lets its target go.
+  view_->OnGetDropTarget = [&](IDropTarget*, IDropTarget*& out) -> HRESULT {
+    out = &target;
+    target.AddRef();
+    return S_OK;
+  };
+  view_->RecreateWnd();
+  view_->HandleNeeded();
+  EXPECT_EQ(target.references, 1);
+  delete view_;
+  view_ = nullptr;
+  EXPECT_EQ(target.references, 0);
+}
+
+TEST_F(PhotoViewTest, StylesFollowTheViewAndSurviveTheListViewsOwnChanges) {
+  auto exStyle = [&] { return static_cast<DWORD>(view_->Perform(platform::LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)); };
+  EXPECT_TRUE(exStyle() & platform::LVS_EX_BORDERSELECT);
+  EXPECT_FALSE(exStyle() & platform::LVS_EX_HIDELABELS);
+  view_->SetHideLabels(true);
+  EXPECT_TRUE(exStyle() & platform::LVS_EX_HIDELABELS);
+  view_->SetHotTrack(true);  // the list view sets the whole style again
+  EXPECT_TRUE(exStyle() & platform::LVS_EX_HIDELABELS);
+  EXPECT_TRUE(exStyle() & platform::LVS_EX_BORDERSELECT);
+  EXPECT_TRUE(exStyle() & platform::LVS_EX_TRACKSELECT);
+  view_->SetPhotoViewStyle(fvsReport);
+  EXPECT_FALSE(exStyle() & platform::LVS_EX_BORDERSELECT);
+  EXPECT_TRUE(exStyle() & platform::LVS_EX_LABELTIP);
+  view_->SetPhotoViewStyle(fvsThumbnail);
+  EXPECT_FALSE(exStyle() & platform::LVS_EX_LABELTIP);
+  // The outline of unselected thumbnails is the background.
+  view_->SetColor(TColor(0x203040));
+  EXPECT_EQ(view_->Perform(platform::LVM_GETOUTLINECOLOR, 0, 0), 0x203040);
+  int shown = 0;
+  view_->OnShowHide = [&](TObject*) { ++shown; };
+  view_->SetVisible(false);
+  view_->SetVisible(true);
+  EXPECT_EQ(shown, 2);
 }
 
 }  // namespace
@@ -254,6 +434,39 @@ TEST_F(PhotoOrderTest, DraggingTheSelectedItemReordersTheView) {
     EXPECT_EQ(view_->Selected()->Caption(), "2");
     EXPECT_EQ(view_->InsertMarkIndex(), -1);
   }
+}
+
+TEST_F(PhotoOrderTest, PhotosDragOutOntoAnotherControl) {
+  view_->SetCanChangeOrder(false);
+  view_->SetCanDragPhoto(true);
+  view_->SetBounds(0, 0, 300, 400);
+  auto* panel = new TPanel(form_);
+  panel->SetParent(form_);
+  panel->SetBounds(320, 0, 260, 400);
+  TObject* droppedFrom = nullptr;
+  AnsiString dropped;
+  panel->OnDragOver = [&](TObject*, TObject* source, int, int, TDragState, bool& accept) { accept = source == view_; };
+  panel->OnDragDrop = [&](TObject*, TObject* source, int, int) {
+    droppedFrom = source;
+    dropped = view_->Selected() ? view_->Selected()->Caption() : "";
+  };
+  Fill();
+  const TRect source = view_->PhotoItems()->GetItem(3)->DisplayRect(drIcon);
+  const POINT start = test::ScreenPoint(view_->Handle(), (source.Left + source.Right) / 2, (source.Top + source.Bottom) / 2);
+  const POINT end = test::ScreenPoint(panel->Handle(), 100, 100);
+  test::MouseDown(start);
+  test::RunUntilIdle();
+  test::MouseMove(POINT{start.x + 10, start.y + 10});
+  test::RunUntilIdle();
+  test::MouseMove(end);
+  test::RunUntilIdle();
+  EXPECT_EQ(view_->InsertMarkIndex(), -1);  // no reordering without CanChangeOrder
+  test::MouseUp(end);
+  test::RunUntilIdle();
+  EXPECT_EQ(droppedFrom, view_);
+  EXPECT_EQ(dropped, "3");
+  EXPECT_EQ(Order(), "01234567");
+  EXPECT_EQ(orderChanges_, 0);
 }
 
 TEST_F(PhotoOrderTest, FilesDroppedFromTheDesktopAreAddedUnlessRefused) {

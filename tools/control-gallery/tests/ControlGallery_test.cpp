@@ -289,3 +289,26 @@ TEST(ControlGallery, UnderXvfbTheDropDownIsOverrideRedirect) {
 }
 
 }  // namespace
+
+// --photos shows that folder's pictures in the lists page's photo view; a path that is no
+// folder is refused.
+TEST(ControlGallery, ListsPageShowsTheFolderGivenWithPhotos) {
+  platform::testing::Watchdog watchdog(std::chrono::seconds(240));
+  Scratch folder("control-gallery-photos");
+  const fs::path photos = folder.path / "photos";
+  fs::create_directories(photos);
+  platform::testing::Image picture;
+  picture.width = 200;
+  picture.height = 150;
+  picture.pixels.assign(size_t(200) * 150, 0xFF3366CC);
+  std::string error;
+  ASSERT_TRUE(platform::testing::SavePng(picture, (photos / "blue.png").string(), &error)) << error;
+  const fs::path sheet = folder.path / "lists.png";
+  ASSERT_EQ(RunTool({kGallery, "--page", "lists", "--out", sheet.string(), "--photos", photos.string()}), 0);
+  platform::testing::Image image;
+  ASSERT_TRUE(platform::testing::LoadPng(sheet.string(), &image));
+  int blue = 0;
+  for (uint32_t p : image.pixels) blue += (p & 0xFFFFFF) == 0x3366CC;
+  EXPECT_GE(blue, 120 * 90) << "the picture's 120 x 90 thumbnail in the photo view";
+  EXPECT_EQ(RunTool({kGallery, "--page", "lists", "--out", sheet.string(), "--photos", (folder.path / "none").string()}), 2);
+}
