@@ -20,6 +20,7 @@
 #include "program/app/Properties.h"
 #include "program/app/SharedRoutines.h"
 #include "program/app/Splash.h"
+#include "program/app/tests/MissingTextFails.h"
 #include "program/core/Config.h"
 #include "program/core/FSXMLPersistent.h"
 #include "program/engine/LanguageEngine.h"
@@ -62,12 +63,14 @@ class SmallWindowsTest : public ::testing::Test {
     RegisterXMLFormReader();
     ASSERT_GT(MLInit(u"Languages/*.dat"), 0);
     ASSERT_EQ(MLLoadLanguageResByName(u"EngLish"), 1);
+    missingTextFails = FailOnMissingText();
     Received().clear();
   }
   void TearDown() override {
     CloseSplash();
     RunUntilIdle();
     DoneApplication();
+    missingTextFails.reset();
     StopSkinModule();
     MLClose();
     AppConfig = savedConfig;
@@ -83,6 +86,7 @@ class SmallWindowsTest : public ::testing::Test {
 
   fs::path folder;
   TConfig savedConfig;
+  std::unique_ptr<TScopedLanguageMissHook> missingTextFails;
 };
 
 TEST_F(SmallWindowsTest, SplashShowsVersionAndCopyrightAndClosesOnAClick) {

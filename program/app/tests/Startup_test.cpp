@@ -26,8 +26,10 @@
 #include "platform/kernel/Debugger.h"
 #include "platform/kernel/Unicode.h"
 #include "platform/testing/Synthetic.h"
+#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "program/app/Splash.h"
+#include "program/app/tests/MissingTextFails.h"
 #include "program/engine/EngineBinding.h"
 #include "program/engine/LanguageEngine.h"
 #include "rtl/Strings.h"
@@ -131,12 +133,13 @@ class MainBlock : public ::testing::Test {
     // A second process of the program shows its windows in memory as this one does.
     m_env.emplace_back(std::make_unique<ScopedEnv>("BRANTWELL_DISPLAY", "headless"));
     // Every window of the start-up finds each text it asks for.
-    m_missHook = std::make_unique<TScopedLanguageMissHook>([](std::u16string_view key) {
-      ADD_FAILURE() << "the language has no text for " << platform::Utf16ToUtf8(key);
-    });
+    m_missHook = FailOnMissingText();
   }
   void TearDown() override {
     m_missHook.reset();
+    // The window registry answers from the runtime folder it was started in: the next test
+    // gets a folder of its own.
+    platform::StopPublishingWindows();
     platform::detail::SetDebuggerStatusFile("");
     m_env.clear();
     std::error_code ignored;
