@@ -14,6 +14,7 @@
 #include "program/net/UpdateHelper.h"
 #include "rtl/SysUtils.h"
 #include "vcl/Application.h"
+#include "vcl/Consts.h"
 #include "vcl/Control.h"
 #include "vcl/Screen.h"
 
@@ -77,10 +78,10 @@ int MsgBox(HWND owner, const AnsiString& text, const AnsiString& caption, UINT f
 }
 
 AnsiString MessageBoxCaptionFor(UINT flags) {
-  if ((flags & 0x30) == 0x30) return "Warning";
-  if (flags & 0x10) return "Error";
-  if (flags & 0x20) return "Confirm";
-  return "Information";
+  if ((flags & 0x30) == 0x30) return SMsgDlgWarning;
+  if (flags & 0x10) return SMsgDlgError;
+  if (flags & 0x20) return SMsgDlgConfirm;
+  return SMsgDlgInformation;
 }
 
 int ShowMessageBoxA(HWND owner, const AnsiString& text, UINT flags) {
