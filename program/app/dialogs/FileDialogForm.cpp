@@ -533,10 +533,16 @@ bool TFileDialogForm::RunFolder(FolderBrowserRequest& request) {
 }
 
 namespace {
+// The skinned box; when it cannot be made (its form file or skin missing), the message still
+// reaches the user in the window manager's own box.
 int SkinnedMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  RegisterDialogClasses();
-  return TMessageBoxForm::Run(owner, text ? WideString(text) : WideString(), caption ? WideString(caption) : WideString(u"Error"),
-                              type);
+  try {
+    RegisterDialogClasses();
+    return TMessageBoxForm::Run(owner, text ? WideString(text) : WideString(),
+                                caption ? WideString(caption) : WideString(u"Error"), type);
+  } catch (...) {
+    return platform::OriginalUserFunctions().MessageBoxW(owner, text, caption, type);
+  }
 }
 }  // namespace
 
