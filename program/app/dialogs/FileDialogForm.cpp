@@ -233,14 +233,20 @@ void TFileDialogForm::PrepareFolder(FolderBrowserRequest& request) {
   btnOK->SetCaption(WideToUTF8(LanguageText(u"MB_BTN_OK")));
   lblName->SetVisible(request.editBox);
   edtName->SetVisible(request.editBox);
-  // No filter row: the buttons move up into its place.
+  // No filter row (and no name row without the edit box): the lists grow into their place.
   if (cbType->Visible()) {
     const int row = cbType->Top() - edtName->Top();
     lblType->SetVisible(false);
     cbType->SetVisible(false);
-    btnOK->SetTop(btnOK->Top() - row);
-    btnCancel->SetTop(btnCancel->Top() - row);
-    SetClientHeight(ClientHeight() - row);
+    int grow = row;
+    if (request.editBox) {
+      lblName->SetTop(lblName->Top() + row);
+      edtName->SetTop(edtName->Top() + row);
+    } else {
+      grow += row;
+    }
+    pnlPlaces->SetHeight(pnlPlaces->Height() + grow);
+    pnlFiles->SetHeight(pnlFiles->Height() + grow);
   }
   btnNewFolder->SetVisible(request.newFolderButton);
   FList->SetMultiSelect(false);
@@ -575,7 +581,33 @@ bool TFileDialogForm::RunFile(FileDialogRequest& request) {
   std::unique_ptr<TFileDialogForm> form(TCustomForm::Create<TFileDialogForm>(Application));
   HWND owner = request.owner && IsWindow(request.owner) ? GetAncestor(request.owner, GA_ROOT) : nullptr;
   if (owner) form->SetOwnerWindow(owner);
+  if (request.sizing) {
+    // It may grow, never below its designed size; the controls follow their anchors.
+    form->SetBorderStyle(bsSizeable);
+  }
   form->PrepareFile(request);
+  if (request.sizing) {
+    // The anchors hold from the prepared layout on.
+    const struct {
+      TControl* control;
+      TAnchors anchors;
+    } anchored[] = {
+        {form->edtPath, TAnchors{akLeft, akTop, akRight}},
+        {form->btnNewFolder, TAnchors{akTop, akRight}},
+        {form->pnlPlaces, TAnchors{akLeft, akTop, akBottom}},
+        {form->pnlFiles, TAnchors{akLeft, akTop, akRight, akBottom}},
+        {form->lblName, TAnchors{akLeft, akBottom}},
+        {form->edtName, TAnchors{akLeft, akRight, akBottom}},
+        {form->lblType, TAnchors{akLeft, akBottom}},
+        {form->cbType, TAnchors{akLeft, akRight, akBottom}},
+        {form->btnOK, TAnchors{akRight, akBottom}},
+        {form->btnCancel, TAnchors{akRight, akBottom}},
+    };
+    for (const auto& a : anchored)
+      if (a.control) a.control->SetAnchors(a.anchors);
+    form->Constraints()->SetMinWidth(form->Width());
+    form->Constraints()->SetMinHeight(form->Height());
+  }
   if (owner) SetWindowLongPtrW(form->Handle(), GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   form->CenterOnOwner(owner);
   return form->ShowModal() == mrOk;

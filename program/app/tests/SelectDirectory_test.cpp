@@ -13,6 +13,7 @@
 #include "program/controls/FSButton.h"
 #include "program/controls/FSEdit.h"
 #include "program/controls/FSListView.h"
+#include "program/controls/FSPanel.h"
 #include "rtl/Strings.h"
 #include "vcl/Label.h"
 

@@ -131,6 +131,14 @@ TEST_F(DialogFormsTest, OpenListsTheFolderAndAnswersSeveralFiles) {
             EXPECT_EQ(d->ListedNames(), (std::vector<WideString>{u"Sub", u"C.MP4", u"b.mp4", u"a.mp4"}));
             d->SortBy(0);
             Picture(d->Handle(), "open.png");
+            // With OFN_ENABLESIZING it grows, and the buttons keep to the bottom-right corner.
+            EXPECT_NE(GetWindowLongW(d->Handle(), GWL_STYLE) & WS_THICKFRAME, 0);
+            const int right = d->ClientWidth() - d->btnOK->Left(), bottom = d->ClientHeight() - d->btnOK->Top();
+            d->SetBounds(d->Left(), d->Top(), d->Width() + 100, d->Height() + 60);
+            EXPECT_EQ(d->ClientWidth() - d->btnOK->Left(), right);
+            EXPECT_EQ(d->ClientHeight() - d->btnOK->Top(), bottom);
+            d->SetBounds(d->Left(), d->Top(), 200, 150);
+            EXPECT_GE(d->ClientWidth(), 640) << "never below its designed size";
             ClickRow(d, "a.mp4");
           },
           [&] { ClickRow(Active<TFileDialogForm>(), "C.MP4", VK_SHIFT); },
