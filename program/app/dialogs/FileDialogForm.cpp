@@ -14,11 +14,9 @@
 #include "platform/kernel/PathResolve.h"
 #include "platform/shell/FileInfo.h"
 #include "platform/shell/SpecialFolders.h"
-#include "platform/user/FunctionTable.h"
-#include "program/app/dialogs/ColorDialogForm.h"
+#include "program/app/dialogs/DialogPresenters.h"
 #include "program/app/dialogs/MessageBoxForm.h"
 #include "program/app/dialogs/PlacesBar.h"
-#include "program/controls/ControlsModule.h"
 #include "program/controls/FSButton.h"
 #include "program/controls/FSComboBox.h"
 #include "program/controls/FSEdit.h"
@@ -31,7 +29,6 @@
 #include "rtl/Strings.h"
 #include "vcl/Application.h"
 #include "vcl/Label.h"
-#include "vcl/Persistent.h"
 
 using platform::comdlg::FileDialogRequest;
 using platform::shell::FolderBrowserCommand;
@@ -87,16 +84,8 @@ WideString DocumentsFolder() {
   return home && IsFolder(UTF8ToWide(home)) ? UTF8ToWide(home) : WideString(u"/");
 }
 
-void RegisterDialogClasses() {
-  static const bool registered = [] {
-    StartControlsModule();
-    RegisterClasses({TLabel::StaticClass()});
-    return true;
-  }();
-  (void)registered;
-}
-
 }  // namespace
+
 
 TFileDialogForm::TFileDialogForm(TComponent* owner) : TSkinForm(owner) { SetAutoModalOwner(false); }
 
@@ -622,33 +611,4 @@ bool TFileDialogForm::RunFolder(FolderBrowserRequest& request) {
   if (owner) SetWindowLongPtrW(form->Handle(), GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   form->CenterOnOwner(owner);
   return form->ShowModal() == mrOk;
-}
-
-namespace {
-// The skinned box; when it cannot be made (its form file or skin missing), the message still
-// reaches the user in the window manager's own box.
-int SkinnedMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  try {
-    RegisterDialogClasses();
-    return TMessageBoxForm::Run(owner, text ? WideString(text) : WideString(),
-                                caption ? WideString(caption) : WideString(u"Error"), type);
-  } catch (...) {
-    return platform::OriginalUserFunctions().MessageBoxW(owner, text, caption, type);
-  }
-}
-}  // namespace
-
-void InstallDialogPresenters() {
-  RegisterDialogClasses();
-  platform::UserFunctions().MessageBoxW = SkinnedMessageBoxW;
-  platform::comdlg::SetFileDialogPresenter([](FileDialogRequest& r) { return TFileDialogForm::RunFile(r); });
-  platform::shell::SetFolderBrowserPresenter([](FolderBrowserRequest& r) { return TFileDialogForm::RunFolder(r); });
-  InstallColorDialogPresenter();
-}
-
-void UninstallDialogPresenters() {
-  platform::UserFunctions().MessageBoxW = platform::OriginalUserFunctions().MessageBoxW;
-  platform::comdlg::SetFileDialogPresenter(nullptr);
-  platform::shell::SetFolderBrowserPresenter(nullptr);
-  platform::comdlg::SetColorDialogPresenter(nullptr);
 }

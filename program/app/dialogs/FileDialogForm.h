@@ -126,9 +126,3 @@ class TFileDialogForm : public TSkinForm {
   TPlacesBar* FPlaces = nullptr;
   TFSCustomListView* FList = nullptr;
 };
-
-// Makes the program's dialogs the platform's: the message box (in MessageBoxW's place), the
-// open and save dialogs, the folder browser and the colour dialog. UninstallDialogPresenters
-// puts the window manager's box back and removes the others.
-void InstallDialogPresenters();
-void UninstallDialogPresenters();

@@ -17,6 +17,7 @@
 #include "platform/kernel/Unicode.h"
 #include "platform/testing/Synthetic.h"
 #include "platform/testing/Watchdog.h"
+#include "program/app/dialogs/DialogPresenters.h"
 #include "program/app/dialogs/FileDialogForm.h"
 #include "program/core/FSXMLPersistent.h"
 #include "program/imaging/GPInit.h"
