@@ -9,6 +9,7 @@
 #include "program/controls/ControlsModule.h"
 #include "vcl/Label.h"
 #include "vcl/Persistent.h"
+#include "vcl/Thread.h"
 
 using platform::comdlg::FileDialogRequest;
 using platform::shell::FolderBrowserRequest;
@@ -23,9 +24,11 @@ void RegisterDialogClasses() {
 }
 
 namespace {
-// The skinned box; when it cannot be made (its form file or skin missing), the message still
-// reaches the user in the window manager's own box.
+// The skinned box. The program's windows live on the GUI thread: a box asked for on another
+// thread, or one whose form cannot be made (its form file or skin missing), is the window
+// manager's own, so the message still reaches the user.
 int SkinnedMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  if (!IsMainThread()) return platform::OriginalUserFunctions().MessageBoxW(owner, text, caption, type);
   try {
     RegisterDialogClasses();
     return TMessageBoxForm::Run(owner, text ? WideString(text) : WideString(),

@@ -3,7 +3,9 @@
 // closing rules; the open dialog's listing, multi-select answer and too small a buffer; the
 // save dialog's default extension and overwrite prompt; pictures of each.
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "DialogTestSupport.h"
 #include "platform/comdlg/FileDialogs.h"
@@ -109,6 +111,23 @@ TEST_F(DialogFormsTest, TheBoxIsModalCentredAndClosesOnlyWithACancellingAnswer) 
   // Bad arguments fail as the window manager's box does.
   EXPECT_EQ(MessageBoxW(reinterpret_cast<HWND>(0x4321), u"x", u"y", MB_OK), 0);
   EXPECT_EQ(MessageBoxW(owner->Handle(), u"x", u"y", 7), 0);
+}
+
+TEST_F(DialogFormsTest, AnotherThreadGetsTheWindowManagersBox) {
+  // The program's windows belong to the GUI thread: a worker's box is the window manager's.
+  std::atomic<int> answer{-1};
+  std::thread worker([&] { answer = MessageBoxW(nullptr, u"Worker finished.", u"Worker", MB_OK); });
+  bool sawPlatformBox = false;
+  ASSERT_TRUE(pt::RunUntil([&] {
+    if (HWND box = FindWindowW(u"#32770", u"Worker")) {
+      sawPlatformBox = sawPlatformBox || TWinControl::FindControl(box) == nullptr;
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    return answer != -1;
+  }));
+  worker.join();
+  EXPECT_EQ(answer, IDOK);
+  EXPECT_TRUE(sawPlatformBox);
 }
 
 TEST_F(DialogFormsTest, OpenListsTheFolderAndAnswersSeveralFiles) {
