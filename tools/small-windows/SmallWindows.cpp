@@ -20,7 +20,7 @@
 #include "platform/user/WinUser.h"
 #include "program/app/About.h"
 #include "program/app/SelectDirectory.h"
-#include "program/app/dialogs/FileDialogForm.h"
+#include "program/app/dialogs/DialogPresenters.h"
 #include "program/app/ErrorInfo.h"
 #include "program/app/Process.h"
 #include "program/app/Properties.h"

@@ -14,11 +14,9 @@
 #include "platform/kernel/PathResolve.h"
 #include "platform/shell/FileInfo.h"
 #include "platform/shell/SpecialFolders.h"
-#include "platform/user/FunctionTable.h"
-#include "program/app/dialogs/ColorDialogForm.h"
+#include "program/app/dialogs/DialogPresenters.h"
 #include "program/app/dialogs/MessageBoxForm.h"
 #include "program/app/dialogs/PlacesBar.h"
-#include "program/controls/ControlsModule.h"
 #include "program/controls/FSButton.h"
 #include "program/controls/FSComboBox.h"
 #include "program/controls/FSEdit.h"
@@ -31,7 +29,6 @@
 #include "rtl/Strings.h"
 #include "vcl/Application.h"
 #include "vcl/Label.h"
-#include "vcl/Persistent.h"
 
 using platform::comdlg::FileDialogRequest;
 using platform::shell::FolderBrowserCommand;
@@ -87,16 +84,8 @@ WideString DocumentsFolder() {
   return home && IsFolder(UTF8ToWide(home)) ? UTF8ToWide(home) : WideString(u"/");
 }
 
-void RegisterDialogClasses() {
-  static const bool registered = [] {
-    StartControlsModule();
-    RegisterClasses({TLabel::StaticClass()});
-    return true;
-  }();
-  (void)registered;
-}
-
 }  // namespace
+
 
 TFileDialogForm::TFileDialogForm(TComponent* owner) : TSkinForm(owner) { SetAutoModalOwner(false); }
 
@@ -139,7 +128,11 @@ void TFileDialogForm::BuildControls() {
   FList->SetAlign(alClient);
   FList->SetViewStyle(vsReport);
   FList->SetRowSelect(true);
-  FList->SetReadOnly(true);
+  // Only a folder just made is named in place.
+  FList->OnEditing = [this](TObject*, TFSListItem* item, bool& allow) {
+    allow = item && UTF8ToWide(item->Caption()) == FRenaming;
+  };
+  FList->OnEdited = [this](TObject*, TFSListItem* item, AnsiString& text) { RenameNewFolder(item, text); };
   FList->SetHideSelection(false);
   FList->SetShowSortMark(true);
   FList->SetSystemImages(true);
@@ -229,14 +222,20 @@ void TFileDialogForm::PrepareFolder(FolderBrowserRequest& request) {
   btnOK->SetCaption(WideToUTF8(LanguageText(u"MB_BTN_OK")));
   lblName->SetVisible(request.editBox);
   edtName->SetVisible(request.editBox);
-  // No filter row: the buttons move up into its place.
+  // No filter row (and no name row without the edit box): the lists grow into their place.
   if (cbType->Visible()) {
     const int row = cbType->Top() - edtName->Top();
     lblType->SetVisible(false);
     cbType->SetVisible(false);
-    btnOK->SetTop(btnOK->Top() - row);
-    btnCancel->SetTop(btnCancel->Top() - row);
-    SetClientHeight(ClientHeight() - row);
+    int grow = row;
+    if (request.editBox) {
+      lblName->SetTop(lblName->Top() + row);
+      edtName->SetTop(edtName->Top() + row);
+    } else {
+      grow += row;
+    }
+    pnlPlaces->SetHeight(pnlPlaces->Height() + grow);
+    pnlFiles->SetHeight(pnlFiles->Height() + grow);
   }
   btnNewFolder->SetVisible(request.newFolderButton);
   FList->SetMultiSelect(false);
@@ -446,7 +445,41 @@ bool TFileDialogForm::NewFolder() {
     }
   }
   ListSelectionChanged();
+  // The user names it at once.
+  FRenaming = name;
+  for (int i = 0; i < FList->Items()->Count(); ++i)
+    if (UTF8ToWide(FList->Items()->Item(i)->Caption()) == name) {
+      if (FList->CanFocus()) FList->SetFocus();
+      FList->Perform(platform::LVM_EDITLABELA, static_cast<WPARAM>(i), 0);
+    }
   return true;
+}
+
+void TFileDialogForm::RenameNewFolder(TFSListItem* item, AnsiString& text) {
+  const WideString from = FRenaming;
+  FRenaming.clear();
+  const WideString to = UTF8ToWide(text);
+  if (!item || to.empty() || to == from) {
+    text = WideToUTF8(from);
+    return;
+  }
+  const WideString source = JoinPath(FFolder, from), target = JoinPath(FFolder, to);
+  const bool bad = to.find(u'/') != WideString::npos || to == u"." || to == u"..";
+  int error = 0;
+  if (!bad) {
+    if (::access(Utf8(target).c_str(), F_OK) == 0) error = EEXIST;
+    else if (::rename(Utf8(source).c_str(), Utf8(target).c_str()) != 0) error = errno;
+  }
+  if (bad || error) {
+    const WideString reason = bad ? LanguageText(u"FD_BadFolderName") : UTF8ToWide(std::strerror(error));
+    const WideString message = UTF8ToWide(Format(WideToUTF8(LanguageText(u"FD_CannotRenameFolder")), {to, reason}));
+    MessageBoxW(Handle(), message.c_str(), UTF8ToWide(Caption()).c_str(), MB_OK | MB_ICONERROR);
+    text = WideToUTF8(from);
+    return;
+  }
+  // The list is made again from the folder, with the renamed folder selected.
+  PostMessageW(Handle(), WM_APP + 1, 0, 0);
+  FSelectAfterRefill = to;
 }
 
 void TFileDialogForm::Accept() {
@@ -483,6 +516,28 @@ void TFileDialogForm::Accept() {
 }
 
 void TFileDialogForm::Dispatch(TMessage& message) {
+  if (message.Msg == CM_DIALOGKEY && (message.WParam == VK_RETURN || message.WParam == VK_ESCAPE)) {
+    // A name being edited in the list takes its own Enter and Esc; Enter in the path field
+    // goes to that folder. Neither answers the dialog.
+    if (FList && FList->IsEditing()) {
+      message.Result = 0;
+      return;
+    }
+    if (message.WParam == VK_RETURN && edtPath && edtPath->Focused()) {
+      PathEntered();
+      message.Result = 1;
+      return;
+    }
+  }
+  if (message.Msg == WM_APP + 1) {
+    const WideString select = FSelectAfterRefill;
+    FSelectAfterRefill.clear();
+    Navigate(FFolder);
+    for (int i = 0; i < FList->Items()->Count(); ++i)
+      if (UTF8ToWide(FList->Items()->Item(i)->Caption()) == select) FList->Items()->Item(i)->SetSelected(true);
+    ListSelectionChanged();
+    return;
+  }
   if (FMode == TMode::Folder && FFolderRequest && FFolderRequest->translate && message.Msg >= WM_USER &&
       message.Msg < WM_USER + 0x100) {
     if (const auto command = FFolderRequest->translate(message.Msg, message.WParam, message.LParam)) {
@@ -515,7 +570,33 @@ bool TFileDialogForm::RunFile(FileDialogRequest& request) {
   std::unique_ptr<TFileDialogForm> form(TCustomForm::Create<TFileDialogForm>(Application));
   HWND owner = request.owner && IsWindow(request.owner) ? GetAncestor(request.owner, GA_ROOT) : nullptr;
   if (owner) form->SetOwnerWindow(owner);
+  if (request.sizing) {
+    // It may grow, never below its designed size; the controls follow their anchors.
+    form->SetBorderStyle(bsSizeable);
+  }
   form->PrepareFile(request);
+  if (request.sizing) {
+    // The anchors hold from the prepared layout on.
+    const struct {
+      TControl* control;
+      TAnchors anchors;
+    } anchored[] = {
+        {form->edtPath, TAnchors{akLeft, akTop, akRight}},
+        {form->btnNewFolder, TAnchors{akTop, akRight}},
+        {form->pnlPlaces, TAnchors{akLeft, akTop, akBottom}},
+        {form->pnlFiles, TAnchors{akLeft, akTop, akRight, akBottom}},
+        {form->lblName, TAnchors{akLeft, akBottom}},
+        {form->edtName, TAnchors{akLeft, akRight, akBottom}},
+        {form->lblType, TAnchors{akLeft, akBottom}},
+        {form->cbType, TAnchors{akLeft, akRight, akBottom}},
+        {form->btnOK, TAnchors{akRight, akBottom}},
+        {form->btnCancel, TAnchors{akRight, akBottom}},
+    };
+    for (const auto& a : anchored)
+      if (a.control) a.control->SetAnchors(a.anchors);
+    form->Constraints()->SetMinWidth(form->Width());
+    form->Constraints()->SetMinHeight(form->Height());
+  }
   if (owner) SetWindowLongPtrW(form->Handle(), GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   form->CenterOnOwner(owner);
   return form->ShowModal() == mrOk;
@@ -530,27 +611,4 @@ bool TFileDialogForm::RunFolder(FolderBrowserRequest& request) {
   if (owner) SetWindowLongPtrW(form->Handle(), GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   form->CenterOnOwner(owner);
   return form->ShowModal() == mrOk;
-}
-
-namespace {
-int SkinnedMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  RegisterDialogClasses();
-  return TMessageBoxForm::Run(owner, text ? WideString(text) : WideString(), caption ? WideString(caption) : WideString(u"Error"),
-                              type);
-}
-}  // namespace
-
-void InstallDialogPresenters() {
-  RegisterDialogClasses();
-  platform::UserFunctions().MessageBoxW = SkinnedMessageBoxW;
-  platform::comdlg::SetFileDialogPresenter([](FileDialogRequest& r) { return TFileDialogForm::RunFile(r); });
-  platform::shell::SetFolderBrowserPresenter([](FolderBrowserRequest& r) { return TFileDialogForm::RunFolder(r); });
-  InstallColorDialogPresenter();
-}
-
-void UninstallDialogPresenters() {
-  platform::UserFunctions().MessageBoxW = platform::OriginalUserFunctions().MessageBoxW;
-  platform::comdlg::SetFileDialogPresenter(nullptr);
-  platform::shell::SetFolderBrowserPresenter(nullptr);
-  platform::comdlg::SetColorDialogPresenter(nullptr);
 }

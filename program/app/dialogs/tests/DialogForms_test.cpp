@@ -3,7 +3,9 @@
 // closing rules; the open dialog's listing, multi-select answer and too small a buffer; the
 // save dialog's default extension and overwrite prompt; pictures of each.
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "DialogTestSupport.h"
 #include "platform/comdlg/FileDialogs.h"
@@ -111,6 +113,23 @@ TEST_F(DialogFormsTest, TheBoxIsModalCentredAndClosesOnlyWithACancellingAnswer) 
   EXPECT_EQ(MessageBoxW(owner->Handle(), u"x", u"y", 7), 0);
 }
 
+TEST_F(DialogFormsTest, AnotherThreadGetsTheWindowManagersBox) {
+  // The program's windows belong to the GUI thread: a worker's box is the window manager's.
+  std::atomic<int> answer{-1};
+  std::thread worker([&] { answer = MessageBoxW(nullptr, u"Worker finished.", u"Worker", MB_OK); });
+  bool sawPlatformBox = false;
+  ASSERT_TRUE(pt::RunUntil([&] {
+    if (HWND box = FindWindowW(u"#32770", u"Worker")) {
+      sawPlatformBox = sawPlatformBox || TWinControl::FindControl(box) == nullptr;
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    return answer != -1;
+  }));
+  worker.join();
+  EXPECT_EQ(answer, IDOK);
+  EXPECT_TRUE(sawPlatformBox);
+}
+
 TEST_F(DialogFormsTest, OpenListsTheFolderAndAnswersSeveralFiles) {
   const fs::path clips = root / "Clips";
   fs::create_directories(clips / "Sub");
@@ -131,6 +150,14 @@ TEST_F(DialogFormsTest, OpenListsTheFolderAndAnswersSeveralFiles) {
             EXPECT_EQ(d->ListedNames(), (std::vector<WideString>{u"Sub", u"C.MP4", u"b.mp4", u"a.mp4"}));
             d->SortBy(0);
             Picture(d->Handle(), "open.png");
+            // With OFN_ENABLESIZING it grows, and the buttons keep to the bottom-right corner.
+            EXPECT_NE(GetWindowLongW(d->Handle(), GWL_STYLE) & WS_THICKFRAME, 0);
+            const int right = d->ClientWidth() - d->btnOK->Left(), bottom = d->ClientHeight() - d->btnOK->Top();
+            d->SetBounds(d->Left(), d->Top(), d->Width() + 100, d->Height() + 60);
+            EXPECT_EQ(d->ClientWidth() - d->btnOK->Left(), right);
+            EXPECT_EQ(d->ClientHeight() - d->btnOK->Top(), bottom);
+            d->SetBounds(d->Left(), d->Top(), 200, 150);
+            EXPECT_GE(d->ClientWidth(), 640) << "never below its designed size";
             ClickRow(d, "a.mp4");
           },
           [&] { ClickRow(Active<TFileDialogForm>(), "C.MP4", VK_SHIFT); },
@@ -199,6 +226,36 @@ TEST_F(DialogFormsTest, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
   std::string text;
   kept >> text;
   EXPECT_EQ(text, "old");
+}
+
+TEST_F(DialogFormsTest, ThePathFieldGoesWhereItSays) {
+  fs::create_directories(root / "Clips" / "Sub");
+  WideString folderAfter, message;
+  Script({[&] { TypeInto(Active<TFileDialogForm>()->edtPath, UTF8ToWide((root / "Clips" / "Sub").string())); },
+          [&] { pt::KeyPress(VK_RETURN); },
+          [&] {
+            TFileDialogForm* d = Active<TFileDialogForm>();
+            ASSERT_NE(d, nullptr) << "Enter in the path field does not answer the dialog";
+            folderAfter = d->Folder();
+            TypeInto(d->edtPath, u"/no/such/place");
+          },
+          [&] { pt::KeyPress(VK_RETURN); },
+          [&] {
+            TMessageBoxForm* box = Active<TMessageBoxForm>();
+            ASSERT_NE(box, nullptr);
+            message = UTF8ToWide(box->lblText->Caption());
+            pt::KeyPress(VK_RETURN);
+          },
+          [&] {
+            TFileDialogForm* d = Active<TFileDialogForm>();
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(d->edtPath->Text(), (root / "Clips" / "Sub").string()) << "the field shows the folder again";
+            pt::KeyPress(VK_ESCAPE);
+          }});
+  TOpenDialog dialog(owner);
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(folderAfter, UTF8ToWide((root / "Clips" / "Sub").string()));
+  EXPECT_EQ(message, u"The folder \"/no/such/place\" does not exist.");
 }
 
 TEST_F(DialogFormsTest, PlacesAreTheUsersFolders) {
