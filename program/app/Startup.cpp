@@ -27,7 +27,7 @@
 #include "program/app/Language.h"
 #include "program/app/SharedRoutines.h"
 #include "program/app/Splash.h"
-#include "program/app/dialogs/FileDialogForm.h"
+#include "program/app/dialogs/DialogPresenters.h"
 #include "program/controls/ControlsModule.h"
 #include "program/core/Config.h"
 #include "program/core/FSXMLPersistent.h"
