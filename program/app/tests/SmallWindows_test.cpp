@@ -20,7 +20,7 @@
 #include "program/app/Properties.h"
 #include "program/app/SharedRoutines.h"
 #include "program/app/Splash.h"
-#include "program/app/tests/MissingTextFails.h"
+#include "program/engine/tests/MissingTextFails.h"
 #include "program/core/Config.h"
 #include "program/core/FSXMLPersistent.h"
 #include "program/engine/LanguageEngine.h"

@@ -29,7 +29,7 @@
 #include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "program/app/Splash.h"
-#include "program/app/tests/MissingTextFails.h"
+#include "program/engine/tests/MissingTextFails.h"
 #include "program/engine/EngineBinding.h"
 #include "program/engine/LanguageEngine.h"
 #include "rtl/Strings.h"

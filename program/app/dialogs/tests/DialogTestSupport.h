@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engines/QM_Language/QM_Language.h"
+#include "program/engine/tests/MissingTextFails.h"
 #include "platform/kernel/ProgramFolder.h"
 #include "platform/kernel/Unicode.h"
 #include "platform/testing/Synthetic.h"
@@ -46,12 +47,14 @@ class DialogTest : public ::testing::Test {
     RegisterXMLFormReader();
     MLInit(platform::Utf8ToUtf16(platform::ProgramFolder() + "/Languages/*.dat").c_str());
     ASSERT_NE(MLLoadLanguageResByName(u"EngLish"), 0);
+    missingTextFails = FailOnMissingText();
     InstallDialogPresenters();
   }
   void TearDown() override {
     Application->OnIdle = nullptr;
     UninstallDialogPresenters();
     DoneApplication();
+    missingTextFails.reset();
     StopSkinModule();
     MLClose();
     for (auto& [name, value] : saved) {
@@ -75,6 +78,8 @@ class DialogTest : public ::testing::Test {
     };
   }
   size_t StepsLeft() const { return m_steps.size(); }
+
+  std::unique_ptr<TScopedLanguageMissHook> missingTextFails;
 
   template <class T> static T* Active() { return dynamic_cast<T*>(Screen->ActiveForm()); }
 
