@@ -139,7 +139,7 @@ void TFileDialogForm::BuildControls() {
   const struct {
     int width;
     TAlignment alignment;
-  } columns[] = {{190, taLeftJustify}, {60, taRightJustify}, {90, taLeftJustify}, {110, taLeftJustify}};
+  } columns[] = {{168, taLeftJustify}, {62, taRightJustify}, {96, taLeftJustify}, {124, taLeftJustify}};
   for (const auto& c : columns) {
     TFSListColumn* column = FList->Columns()->Add();
     column->SetWidth(c.width);
