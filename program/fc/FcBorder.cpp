@@ -1,6 +1,6 @@
 #include "program/fc/FcBorder.h"
 
-#include "program/fc/FcColors.h"
+#include "program/fc/FcSetter.h"
 #include "vcl/TypInfo.h"
 #include "vcl/WinControl.h"
 
@@ -71,29 +71,11 @@ void TFcBorder::Paint() {
 }
 
 void TFcBorder::FrameSettingsChanged() {
-  if (!FFrameController || !FFrameController->FrameVisible()) return;
-  const auto& n = FFrameControllerNotifications;
-  if (n.Contains(fcpFrameStyle)) FBorderOuter = FFrameController->FrameStyle();
-  if (n.Contains(fcpFrameSides)) FBorderSides = FFrameController->FrameSides();
-  if (n.Contains(fcpFrameColor)) {
-    FFlatColor = FFrameController->FrameColor();
-    FFlatColorAdjustment = 0;
-  }
-  if (n.Contains(fcpColor)) SetColor(FFrameController->Color());
-  if (n.Contains(fcpParentColor)) SetParentColor(FFrameController->ParentColor());
-  if (n.Contains(fcpColor)) {
-    FBorderHighlight = LighterColor(Color(), 100);
-    FBorderShadow = DarkerColor(Color(), 50);
-  }
-  Invalidate();
+  TakeFrameSettings(this, FFrameController, FFrameControllerNotifications,
+                    {FBorderOuter, FBorderSides, FFlatColor, FFlatColorAdjustment, FBorderHighlight, FBorderShadow});
 }
 
-#define FC_BORDER_SETTER(Name, Type, Field) \
-  void TFcBorder::Set##Name(Type value) {   \
-    if (value == Field) return;             \
-    Field = value;                          \
-    Invalidate();                           \
-  }
+#define FC_BORDER_SETTER(Name, Type, Field) FC_DEFINE_SETTER(TFcBorder, Name, Type, Field, Invalidate())
 
 FC_BORDER_SETTER(BevelWidth, int, FBevelWidth)
 FC_BORDER_SETTER(BorderColor, TColor, FBorderColor)
@@ -109,16 +91,7 @@ FC_BORDER_SETTER(FlatColorAdjustment, int, FFlatColorAdjustment)
 #undef FC_BORDER_SETTER
 
 void TFcBorder::SetFrameController(TFcFrameController* value) {
-  if (value == FFrameController) return;
-  if (FFrameController) {
-    FFrameController->RemoveControl(this);
-    FFrameController->RemoveFreeNotification(this);
-  }
-  FFrameController = value;
-  if (value) {
-    value->FreeNotification(this);
-    value->AddControl(this);
-  }
+  ConnectFrameController(this, FFrameController, value);
 }
 
 void TFcBorder::Notification(TComponent* component, TOperation operation) {

@@ -1,0 +1,13 @@
+#pragma once
+
+// FC_DEFINE_SETTER(Class, Name, Type, Field, ...) defines Class::Set<Name>(Type value) for a
+// plain property: nothing happens when the value is the one held; otherwise the value is
+// stored in Field and the statements given last run (what the change calls for: a repaint, a
+// broadcast to the controlled controls).
+
+#define FC_DEFINE_SETTER(Class, Name, Type, Field, ...) \
+  void Class::Set##Name(Type value) {                   \
+    if (value == Field) return;                         \
+    Field = value;                                      \
+    __VA_ARGS__;                                        \
+  }
