@@ -34,20 +34,7 @@ TRect TFcBorder::ClientRect() { return FrameInset(inherited::ClientRect()); }
 
 TRect TFcBorder::FrameInset(TRect r) {
   r = TRect(r.Left + FBorderWidth, r.Top + FBorderWidth, r.Right - FBorderWidth, r.Bottom - FBorderWidth);
-  for (TFrameStyleEx style : {FBorderOuter, FBorderInner}) {
-    int amount = 0;
-    switch (style) {
-      case fsNone: break;
-      case fsFlat: amount = 1; break;
-      case fsStatus:
-      case fsPopup: amount = FBevelWidth; break;
-      default: amount = 2; break;
-    }
-    if (FBorderSides.Contains(sdLeft)) r.Left += amount;
-    if (FBorderSides.Contains(sdTop)) r.Top += amount;
-    if (FBorderSides.Contains(sdRight)) r.Right -= amount;
-    if (FBorderSides.Contains(sdBottom)) r.Bottom -= amount;
-  }
+  r = FrameStylesInset(r, FBorderOuter, FBorderInner, FBorderSides, FBevelWidth);
   if (r.Right < r.Left || r.Bottom < r.Top) return TRect();
   return r;
 }

@@ -45,21 +45,7 @@ void TFcCustomPanel::Dispatch(TMessage& m) { inherited::Dispatch(m); }
 
 TRect TFcCustomPanel::FrameInset(TRect r, bool includeBorderWidth) {
   if (includeBorderWidth) r = TRect(r.Left + FBorderWidth, r.Top + FBorderWidth, r.Right - FBorderWidth, r.Bottom - FBorderWidth);
-  for (TFrameStyleEx style : {FBorderOuter, FBorderInner}) {
-    int amount = 0;
-    switch (style) {
-      case fsNone: break;
-      case fsFlat: amount = 1; break;
-      case fsStatus:
-      case fsPopup: amount = FBevelWidth; break;
-      default: amount = 2; break;
-    }
-    if (FBorderSides.Contains(sdLeft)) r.Left += amount;
-    if (FBorderSides.Contains(sdTop)) r.Top += amount;
-    if (FBorderSides.Contains(sdRight)) r.Right -= amount;
-    if (FBorderSides.Contains(sdBottom)) r.Bottom -= amount;
-  }
-  return r;
+  return FrameStylesInset(r, FBorderOuter, FBorderInner, FBorderSides, FBevelWidth);
 }
 
 // The children (docked or aligned) sit inside the frame; the alignment takes the client
