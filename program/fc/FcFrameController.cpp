@@ -266,15 +266,9 @@ void DefineOldFrameProperties(TFiler* filer, const std::function<void(TFrameStyl
 
 void ConnectFrameController(TControl* control, TFcFrameController*& slot, TFcFrameController* controller) {
   if (controller == slot) return;
-  if (slot) {
-    slot->RemoveControl(control);
-    slot->RemoveFreeNotification(control);
-  }
-  slot = controller;
-  if (controller) {
-    controller->FreeNotification(control);
-    controller->AddControl(control);
-  }
+  if (slot) slot->RemoveControl(control);
+  SetComponentReference(control, slot, controller);
+  if (controller) controller->AddControl(control);
 }
 
 void TakeFrameSettings(TControl* control, const TFcFrameController* controller,
