@@ -2,29 +2,21 @@
 // gzip-encoded (as 256 members of 1 MiB each) and over TLS, into a stream that drops the
 // bytes. Reports MB/s of body delivered.
 
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <openssl/err.h>
-#include <openssl/evp.h>
-#include <openssl/pem.h>
-#include <openssl/ssl.h>
-#include <openssl/x509v3.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <zlib.h>
 
-#include <csignal>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <thread>
 
+#include "platform/testing/net/LoopbackServer.h"
 #include "program/net/HTTPClient.h"
 #include "program/net/NetStartup.h"
 
 namespace {
+
+namespace testnet = platform::testing::net;
 
 constexpr int64_t kBody = int64_t(256) << 20;
 constexpr size_t kPiece = 1 << 20;
@@ -69,39 +61,12 @@ const std::string& GzipPiece() {
   return gz;
 }
 
-// A self-signed certificate for 127.0.0.1, trusted through SSL_CERT_FILE.
+// A certificate authority made for the run and trusted through SSL_CERT_FILE, and the
+// origin's certificate for 127.0.0.1.
 struct TlsSetup {
-  SSL_CTX* context = nullptr;
-  TlsSetup() {
-    EVP_PKEY* key = EVP_EC_gen("P-256");
-    X509* certificate = X509_new();
-    X509_set_version(certificate, 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(certificate), 77);
-    X509_gmtime_adj(X509_getm_notBefore(certificate), -3600);
-    X509_gmtime_adj(X509_getm_notAfter(certificate), 86400);
-    X509_set_pubkey(certificate, key);
-    X509_NAME_add_entry_by_txt(X509_get_subject_name(certificate), "CN", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char*>("bench"), -1, -1, 0);
-    X509_set_issuer_name(certificate, X509_get_subject_name(certificate));
-    for (auto [nid, value] : {std::pair{NID_basic_constraints, "critical,CA:TRUE"}, std::pair{NID_subject_alt_name, "IP:127.0.0.1"}}) {
-      X509V3_CTX ctx;
-      X509V3_set_ctx(&ctx, certificate, certificate, nullptr, nullptr, 0);
-      X509_EXTENSION* extension = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value);
-      X509_add_ext(certificate, extension, -1);
-      X509_EXTENSION_free(extension);
-    }
-    X509_sign(certificate, key, EVP_sha256());
-    const std::string file = "/tmp/brantwell-http-bench-" + std::to_string(::getpid()) + ".pem";
-    FILE* out = std::fopen(file.c_str(), "w");
-    PEM_write_X509(out, certificate);
-    std::fclose(out);
-    ::setenv("SSL_CERT_FILE", file.c_str(), 1);
-    context = SSL_CTX_new(TLS_server_method());
-    SSL_CTX_use_certificate(context, certificate);
-    SSL_CTX_use_PrivateKey(context, key);
-    X509_free(certificate);
-    EVP_PKEY_free(key);
-  }
+  testnet::Authority authority{"bench"};
+  testnet::TrustedAuthority trusted{authority};
+  testnet::Credentials origin = authority.IssueServer("IP:127.0.0.1");
 };
 
 TlsSetup& Tls() {
@@ -109,60 +74,14 @@ TlsSetup& Tls() {
   return setup;
 }
 
-// Serves one connection in the given mode on a thread of its own.
-class Origin {
- public:
-  explicit Origin(Mode mode) : m_mode(mode) {
-    std::signal(SIGPIPE, SIG_IGN);
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(m_listener, 4);
-    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-    m_thread = std::thread([this] { Serve(); });
-  }
-  ~Origin() {
-    m_thread.join();
-    ::close(m_listener);
-  }
-  std::string Url() const {
-    return std::string(m_mode == Mode::Tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(m_port) + "/body";
-  }
-
- private:
-  void Serve() {
-    const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-    SSL* ssl = nullptr;
-    if (m_mode == Mode::Tls) {
-      ssl = SSL_new(Tls().context);
-      SSL_set_fd(ssl, fd);
-      if (SSL_accept(ssl) != 1) {
-        SSL_free(ssl);
-        ::close(fd);
-        return;
-      }
-    }
-    auto send = [&](const std::string& data) {
-      if (ssl) return SSL_write(ssl, data.data(), static_cast<int>(data.size())) > 0;
-      for (size_t sent = 0; sent < data.size();) {
-        const ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        sent += static_cast<size_t>(n);
-      }
-      return true;
-    };
-    char buffer[4096];
-    if (ssl) {
-      SSL_read(ssl, buffer, sizeof buffer);
-    } else {
-      ::recv(fd, buffer, sizeof buffer, 0);
-    }
+// Answers the request of each connection with the body in the given mode.
+testnet::Server::Handler Origin(Mode mode) {
+  return [mode](testnet::Connection& connection, int) {
+    testnet::Request request;
+    if (!connection.ReadRequest(request)) return;
+    auto send = [&](const std::string& data) { return connection.Send(data); };
     const int pieces = static_cast<int>(kBody / kPiece);
-    if (m_mode == Mode::Chunked) {
+    if (mode == Mode::Chunked) {
       send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
       char size[32];
       std::snprintf(size, sizeof size, "%zx\r\n", size_t(65536));
@@ -171,25 +90,15 @@ class Origin {
       }
       send("0\r\n\r\n");
     } else {
-      const std::string& piece = m_mode == Mode::Gzip ? GzipPiece() : Piece();
+      const std::string& piece = mode == Mode::Gzip ? GzipPiece() : Piece();
       send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(piece.size() * pieces) + "\r\n" +
-           (m_mode == Mode::Gzip ? "Content-Encoding: gzip\r\n" : "") + "\r\n");
+           (mode == Mode::Gzip ? "Content-Encoding: gzip\r\n" : "") + "\r\n");
       for (int i = 0; i < pieces; ++i) {
         if (!send(piece)) break;
       }
     }
-    if (ssl) {
-      SSL_shutdown(ssl);
-      SSL_free(ssl);
-    }
-    ::close(fd);
-  }
-
-  Mode m_mode;
-  int m_listener = -1;
-  uint16_t m_port = 0;
-  std::thread m_thread;
-};
+  };
+}
 
 void BM_Download(benchmark::State& state) {
   // The TLS engine lives in the program folder beside bench-bin/.
@@ -210,11 +119,11 @@ void BM_Download(benchmark::State& state) {
   const Mode mode = static_cast<Mode>(state.range(0));
   if (mode == Mode::Tls) Tls();
   for (auto _ : state) {
-    Origin origin(mode);
+    testnet::Server origin(Origin(mode), mode == Mode::Tls ? &Tls().origin : nullptr);
     THTTPClient client;
     client.BufferSize = 65536;
     DropStream sink;
-    if (!client.GetToStream(origin.Url(), "", sink) || sink.written != kBody) {
+    if (!client.GetToStream(origin.Url("/body"), "", sink) || sink.written != kBody) {
       state.SkipWithError(("transfer failed after " + std::to_string(sink.written) + " bytes: " + client.ErrorText()).c_str());
       break;
     }

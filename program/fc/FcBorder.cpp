@@ -1,6 +1,6 @@
 #include "program/fc/FcBorder.h"
 
-#include "program/fc/FcColors.h"
+#include "program/fc/FcSetter.h"
 #include "vcl/TypInfo.h"
 #include "vcl/WinControl.h"
 
@@ -34,20 +34,7 @@ TRect TFcBorder::ClientRect() { return FrameInset(inherited::ClientRect()); }
 
 TRect TFcBorder::FrameInset(TRect r) {
   r = TRect(r.Left + FBorderWidth, r.Top + FBorderWidth, r.Right - FBorderWidth, r.Bottom - FBorderWidth);
-  for (TFrameStyleEx style : {FBorderOuter, FBorderInner}) {
-    int amount = 0;
-    switch (style) {
-      case fsNone: break;
-      case fsFlat: amount = 1; break;
-      case fsStatus:
-      case fsPopup: amount = FBevelWidth; break;
-      default: amount = 2; break;
-    }
-    if (FBorderSides.Contains(sdLeft)) r.Left += amount;
-    if (FBorderSides.Contains(sdTop)) r.Top += amount;
-    if (FBorderSides.Contains(sdRight)) r.Right -= amount;
-    if (FBorderSides.Contains(sdBottom)) r.Bottom -= amount;
-  }
+  r = FrameStylesInset(r, FBorderOuter, FBorderInner, FBorderSides, FBevelWidth);
   if (r.Right < r.Left || r.Bottom < r.Top) return TRect();
   return r;
 }
@@ -71,29 +58,11 @@ void TFcBorder::Paint() {
 }
 
 void TFcBorder::FrameSettingsChanged() {
-  if (!FFrameController || !FFrameController->FrameVisible()) return;
-  const auto& n = FFrameControllerNotifications;
-  if (n.Contains(fcpFrameStyle)) FBorderOuter = FFrameController->FrameStyle();
-  if (n.Contains(fcpFrameSides)) FBorderSides = FFrameController->FrameSides();
-  if (n.Contains(fcpFrameColor)) {
-    FFlatColor = FFrameController->FrameColor();
-    FFlatColorAdjustment = 0;
-  }
-  if (n.Contains(fcpColor)) SetColor(FFrameController->Color());
-  if (n.Contains(fcpParentColor)) SetParentColor(FFrameController->ParentColor());
-  if (n.Contains(fcpColor)) {
-    FBorderHighlight = LighterColor(Color(), 100);
-    FBorderShadow = DarkerColor(Color(), 50);
-  }
-  Invalidate();
+  TakeFrameSettings(this, FFrameController, FFrameControllerNotifications,
+                    {FBorderOuter, FBorderSides, FFlatColor, FFlatColorAdjustment, FBorderHighlight, FBorderShadow});
 }
 
-#define FC_BORDER_SETTER(Name, Type, Field) \
-  void TFcBorder::Set##Name(Type value) {   \
-    if (value == Field) return;             \
-    Field = value;                          \
-    Invalidate();                           \
-  }
+#define FC_BORDER_SETTER(Name, Type, Field) FC_DEFINE_SETTER(TFcBorder, Name, Type, Field, Invalidate())
 
 FC_BORDER_SETTER(BevelWidth, int, FBevelWidth)
 FC_BORDER_SETTER(BorderColor, TColor, FBorderColor)
@@ -109,16 +78,7 @@ FC_BORDER_SETTER(FlatColorAdjustment, int, FFlatColorAdjustment)
 #undef FC_BORDER_SETTER
 
 void TFcBorder::SetFrameController(TFcFrameController* value) {
-  if (value == FFrameController) return;
-  if (FFrameController) {
-    FFrameController->RemoveControl(this);
-    FFrameController->RemoveFreeNotification(this);
-  }
-  FFrameController = value;
-  if (value) {
-    value->FreeNotification(this);
-    value->AddControl(this);
-  }
+  ConnectFrameController(this, FFrameController, value);
 }
 
 void TFcBorder::Notification(TComponent* component, TOperation operation) {

@@ -6,6 +6,7 @@
 #include "platform/user/PaintApi.h"
 #include "program/fc/FcColorPicker.h"
 #include "program/fc/FcPopup.h"
+#include "program/fc/FcSetter.h"
 #include "vcl/Canvas.h"
 #include "vcl/Form.h"
 
@@ -37,17 +38,10 @@ void TFcColorEdit::DescribeClass(TClassBuilder<TFcColorEdit>& c) {
 }
 
 void TFcColorEdit::SetCustomColors(TFcCustomColors* value) {
-  if (value == FCustomColors) return;
-  if (FCustomColors) FCustomColors->RemoveFreeNotification(this);
-  FCustomColors = value;
-  if (value) value->FreeNotification(this);
+  SetComponentReference(this, FCustomColors, value);
 }
 
-void TFcColorEdit::SetSelectedColor(TColor value) {
-  if (value == FSelectedColor) return;
-  FSelectedColor = value;
-  Invalidate();
-}
+FC_DEFINE_SETTER(TFcColorEdit, SelectedColor, TColor, FSelectedColor, Invalidate())
 
 void TFcColorEdit::Notification(TComponent* component, TOperation operation) {
   inherited::Notification(component, operation);

@@ -5,6 +5,7 @@
 
 #include "platform/user/DrawControls.h"
 #include "program/fc/FcColors.h"
+#include "program/fc/FcSetter.h"
 #include "vcl/Application.h"
 #include "vcl/HintWindow.h"
 #include "vcl/Screen.h"
@@ -291,29 +292,10 @@ void TFcColorPicker::Loaded() {
 
 // ---- Setters ----------------------------------------------------------------------------
 
-void TFcColorPicker::SetButtonColor(TColor value) {
-  if (value == FButtonColor) return;
-  FButtonColor = value;
-  Invalidate();
-}
-
-void TFcColorPicker::SetCustomColorCaption(const AnsiString& value) {
-  if (value == FCustomColorCaption) return;
-  FCustomColorCaption = value;
-  Invalidate();
-}
-
-void TFcColorPicker::SetNoColorCaption(const AnsiString& value) {
-  if (value == FNoColorCaption) return;
-  FNoColorCaption = value;
-  Invalidate();
-}
-
-void TFcColorPicker::SetDefaultColorCaption(const AnsiString& value) {
-  if (value == FDefaultColorCaption) return;
-  FDefaultColorCaption = value;
-  Invalidate();
-}
+FC_DEFINE_SETTER(TFcColorPicker, ButtonColor, TColor, FButtonColor, Invalidate())
+FC_DEFINE_SETTER(TFcColorPicker, CustomColorCaption, const AnsiString&, FCustomColorCaption, Invalidate())
+FC_DEFINE_SETTER(TFcColorPicker, NoColorCaption, const AnsiString&, FNoColorCaption, Invalidate())
+FC_DEFINE_SETTER(TFcColorPicker, DefaultColorCaption, const AnsiString&, FDefaultColorCaption, Invalidate())
 
 void TFcColorPicker::SetCustomColor(TColor value) {
   FCustomColor = value;
@@ -326,39 +308,19 @@ void TFcColorPicker::SetDefaultColor(TColor value) {
 }
 
 void TFcColorPicker::SetCustomColors(TFcCustomColors* value) {
-  if (value == FCustomColors) return;
-  if (FCustomColors) FCustomColors->RemoveFreeNotification(this);
-  FCustomColors = value;
-  if (value) value->FreeNotification(this);
+  SetComponentReference(this, FCustomColors, value);
 }
 
-void TFcColorPicker::SetShowCustomColor(bool value) {
-  if (value == FShowCustomColor) return;
-  FShowCustomColor = value;
-  AdjustSize();
-  Invalidate();
-}
+// The rows shown change the picker's size.
+#define FC_PICKER_ROWS_SETTER(Name, Field) \
+  FC_DEFINE_SETTER(TFcColorPicker, Name, bool, Field, AdjustSize(); Invalidate())
 
-void TFcColorPicker::SetShowNoColor(bool value) {
-  if (value == FShowNoColor) return;
-  FShowNoColor = value;
-  AdjustSize();
-  Invalidate();
-}
+FC_PICKER_ROWS_SETTER(ShowCustomColor, FShowCustomColor)
+FC_PICKER_ROWS_SETTER(ShowNoColor, FShowNoColor)
+FC_PICKER_ROWS_SETTER(ShowDefaultColor, FShowDefaultColor)
+FC_PICKER_ROWS_SETTER(ShowSystemColors, FShowSystemColors)
 
-void TFcColorPicker::SetShowDefaultColor(bool value) {
-  if (value == FShowDefaultColor) return;
-  FShowDefaultColor = value;
-  AdjustSize();
-  Invalidate();
-}
-
-void TFcColorPicker::SetShowSystemColors(bool value) {
-  if (value == FShowSystemColors) return;
-  FShowSystemColors = value;
-  AdjustSize();
-  Invalidate();
-}
+#undef FC_PICKER_ROWS_SETTER
 
 // ---- Selection ----------------------------------------------------------------------------
 

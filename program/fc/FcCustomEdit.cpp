@@ -6,6 +6,7 @@
 #include "platform/gdi/DcGuards.h"
 #include "platform/user/DrawControls.h"
 #include "program/fc/FcColors.h"
+#include "program/fc/FcSetter.h"
 #include "vcl/Canvas.h"
 #include "vcl/Filer.h"
 #include "vcl/Form.h"
@@ -89,13 +90,7 @@ void TFcCustomEdit::CreateParams(TCreateParams& params) {
 
 void TFcCustomEdit::DefineProperties(TFiler* filer) {
   inherited::DefineProperties(filer);
-  DefineOldFrameProperties(
-      filer, [this](TFrameStyle style) { SetFrameHotStyle(style); },
-      [this] {
-        SetFrameHotTrack(true);
-        SetFrameStyle(fsStatus);
-        SetFrameHotStyle(fsLowered);
-      });
+  DefineOldFrameProperties(filer, this);
 }
 
 void TFcCustomEdit::Loaded() {
@@ -239,11 +234,7 @@ void TFcCustomEdit::SetReadOnlyColorOnFocus(bool value) {
 }
 
 #define FC_EDIT_FRAME_SETTER(Name, Type, Field) \
-  void TFcCustomEdit::Set##Name(Type value) {   \
-    if (value == Field) return;                 \
-    Field = value;                              \
-    InvalidateFrame();                          \
-  }
+  FC_DEFINE_SETTER(TFcCustomEdit, Name, Type, Field, InvalidateFrame())
 
 FC_EDIT_FRAME_SETTER(FrameColor, TColor, FFrameColor)
 FC_EDIT_FRAME_SETTER(FrameHotColor, TColor, FFrameHotColor)
@@ -278,16 +269,7 @@ void TFcCustomEdit::SetFramingPreference(TFramingPreference value) {
 }
 
 void TFcCustomEdit::SetFrameController(TFcFrameController* value) {
-  if (value == FFrameController) return;
-  if (FFrameController) {
-    FFrameController->RemoveControl(this);
-    FFrameController->RemoveFreeNotification(this);
-  }
-  FFrameController = value;
-  if (value) {
-    value->FreeNotification(this);
-    value->AddControl(this);
-  }
+  ConnectFrameController(this, FFrameController, value);
 }
 
 void TFcCustomEdit::SetReadOnly(bool value) {

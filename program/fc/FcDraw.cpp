@@ -188,6 +188,19 @@ TRect DrawRoundedFlatBorder(TCanvas* canvas, TRect r, TColor color, TSides sides
   return Inset(r, sides, 2);
 }
 
+TRect FrameStylesInset(TRect rect, TFrameStyleEx outer, TFrameStyleEx inner, TSides sides, int bevelWidth) {
+  for (TFrameStyleEx style : {outer, inner}) {
+    switch (style) {
+      case fsNone: break;
+      case fsFlat: rect = Inset(rect, sides, 1); break;
+      case fsStatus:
+      case fsPopup: rect = Inset(rect, sides, bevelWidth); break;
+      default: rect = Inset(rect, sides, 2); break;
+    }
+  }
+  return rect;
+}
+
 namespace {
 
 TRect DrawFramePart(TCanvas* canvas, TRect rect, TFrameStyleEx style, bool outer, const TFrameSet& f,

@@ -64,6 +64,10 @@ struct TFrameSet {
   bool Transparent = false;
 };
 TRect DrawFrameSet(TCanvas* canvas, TRect rect, const TFrameSet& frame);
+// The rectangle less what the outer and the inner style take on the listed sides (1 for
+// fsFlat, bevelWidth for fsStatus and fsPopup, 2 for the other styles but fsNone); the
+// BorderWidth ring is not included.
+TRect FrameStylesInset(TRect rect, TFrameStyleEx outer, TFrameStyleEx inner, TSides sides, int bevelWidth);
 
 // The frame of a framed edit's non-client area of width x height: the platform's 3D border
 // covered in the control colour, then the style.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "program/fc/FcColors.h"
 #include "program/fc/FcRegIniFile.h"
+#include "program/fc/FcSetter.h"
 #include "vcl/Filer.h"
 #include "vcl/Reader.h"
 #include "vcl/TypInfo.h"
@@ -195,11 +197,7 @@ void TFcFrameController::SetParentColor(bool value) {
 }
 
 #define FC_SETTER(Name, Type, Field, Property) \
-  void TFcFrameController::Set##Name(Type value) { \
-    if (value == Field) return;                    \
-    Field = value;                                 \
-    BroadcastChange(Property);                     \
-  }
+  FC_DEFINE_SETTER(TFcFrameController, Name, Type, Field, BroadcastChange(Property))
 
 FC_SETTER(FlatButtonColor, TColor, FFlatButtonColor, fcpFlatButtonColor)
 FC_SETTER(FlatButtons, bool, FFlatButtons, fcpFlatButtons)
@@ -249,13 +247,7 @@ void TFcFrameController::Notification(TComponent* component, TOperation operatio
 
 void TFcFrameController::DefineProperties(TFiler* filer) {
   inherited::DefineProperties(filer);
-  DefineOldFrameProperties(
-      filer, [this](TFrameStyle style) { SetFrameHotStyle(style); },
-      [this] {
-        SetFrameHotTrack(true);
-        SetFrameStyle(fsStatus);
-        SetFrameHotStyle(fsLowered);
-      });
+  DefineOldFrameProperties(filer, this);
 }
 
 void DefineOldFrameProperties(TFiler* filer, const std::function<void(TFrameStyle)>& setHotStyle,
@@ -270,6 +262,32 @@ void DefineOldFrameProperties(TFiler* filer, const std::function<void(TFrameStyl
       },
       nullptr, false);
   filer->DefineProperty("FrameFlatStyle", &TFcOldPropReader::ReadIdent, nullptr, false);
+}
+
+void ConnectFrameController(TControl* control, TFcFrameController*& slot, TFcFrameController* controller) {
+  if (controller == slot) return;
+  if (slot) slot->RemoveControl(control);
+  SetComponentReference(control, slot, controller);
+  if (controller) controller->AddControl(control);
+}
+
+void TakeFrameSettings(TControl* control, const TFcFrameController* controller,
+                       TFcFrameControllerNotifications notifications, const TFcControlledFrame& frame) {
+  if (!controller || !controller->FrameVisible()) return;
+  const auto& n = notifications;
+  if (n.Contains(fcpFrameStyle)) frame.Outer = controller->FrameStyle();
+  if (n.Contains(fcpFrameSides)) frame.Sides = controller->FrameSides();
+  if (n.Contains(fcpFrameColor)) {
+    frame.FlatColor = controller->FrameColor();
+    frame.FlatColorAdjustment = 0;
+  }
+  if (n.Contains(fcpColor)) control->SetColor(controller->Color());
+  if (n.Contains(fcpParentColor)) control->SetParentColor(controller->ParentColor());
+  if (n.Contains(fcpColor)) {
+    frame.Highlight = LighterColor(control->Color(), 100);
+    frame.Shadow = DarkerColor(control->Color(), 50);
+  }
+  control->Invalidate();
 }
 
 void TFcOldPropReader::ReadBoolean(TReader* reader) { reader->ReadBoolean(); }

@@ -137,3 +137,37 @@ class TFcOldPropReader {
 // "FrameFlatStyle"), turned into the current ones through the given setters.
 void DefineOldFrameProperties(TFiler* filer, const std::function<void(TFrameStyle)>& setHotStyle,
                               const std::function<void()>& setFlat);
+
+// The same for an object with the frame setters (a controller or an edit): an old flat
+// frame becomes a hot-tracked status frame that turns lowered when hot.
+template <class TFramed>
+void DefineOldFrameProperties(TFiler* filer, TFramed* framed) {
+  DefineOldFrameProperties(
+      filer, [framed](TFrameStyle style) { framed->SetFrameHotStyle(style); },
+      [framed] {
+        framed->SetFrameHotTrack(true);
+        framed->SetFrameStyle(fsStatus);
+        framed->SetFrameHotStyle(fsLowered);
+      });
+}
+
+// Sets a control's FrameController (`slot`) to `controller`: the control leaves the one it
+// had and registers with the new one (taking its settings at once), and each is told when
+// the other goes.
+void ConnectFrameController(TControl* control, TFcFrameController*& slot, TFcFrameController* controller);
+
+// The frame of a framed border or panel, as far as a controller sets it.
+struct TFcControlledFrame {
+  TFrameStyleEx& Outer;
+  TSides& Sides;
+  TColor& FlatColor;
+  int& FlatColorAdjustment;
+  TColor& Highlight;
+  TColor& Shadow;
+};
+
+// Takes the controller's settings that `notifications` names into `frame` and into the
+// control's Color and ParentColor (the bevel colours follow the colour), then repaints the
+// control; nothing without a controller or while its frame is hidden.
+void TakeFrameSettings(TControl* control, const TFcFrameController* controller,
+                       TFcFrameControllerNotifications notifications, const TFcControlledFrame& frame);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "program/fc/FcColors.h"
+#include "program/fc/FcSetter.h"
 #include "vcl/Filer.h"
 #include "vcl/Reader.h"
 #include "vcl/TypInfo.h"
@@ -44,21 +45,7 @@ void TFcCustomPanel::Dispatch(TMessage& m) { inherited::Dispatch(m); }
 
 TRect TFcCustomPanel::FrameInset(TRect r, bool includeBorderWidth) {
   if (includeBorderWidth) r = TRect(r.Left + FBorderWidth, r.Top + FBorderWidth, r.Right - FBorderWidth, r.Bottom - FBorderWidth);
-  for (TFrameStyleEx style : {FBorderOuter, FBorderInner}) {
-    int amount = 0;
-    switch (style) {
-      case fsNone: break;
-      case fsFlat: amount = 1; break;
-      case fsStatus:
-      case fsPopup: amount = FBevelWidth; break;
-      default: amount = 2; break;
-    }
-    if (FBorderSides.Contains(sdLeft)) r.Left += amount;
-    if (FBorderSides.Contains(sdTop)) r.Top += amount;
-    if (FBorderSides.Contains(sdRight)) r.Right -= amount;
-    if (FBorderSides.Contains(sdBottom)) r.Bottom -= amount;
-  }
-  return r;
+  return FrameStylesInset(r, FBorderOuter, FBorderInner, FBorderSides, FBevelWidth);
 }
 
 // The children (docked or aligned) sit inside the frame; the alignment takes the client
@@ -243,31 +230,13 @@ void TFcCustomPanel::CMEnabledChanged(TMessage& m) {
 }
 
 void TFcCustomPanel::ApplyFrameController() {
-  if (!FFrameController || !FFrameController->FrameVisible()) return;
-  const auto& n = FFrameControllerNotifications;
-  if (n.Contains(fcpFrameStyle)) FBorderOuter = FFrameController->FrameStyle();
-  if (n.Contains(fcpFrameSides)) FBorderSides = FFrameController->FrameSides();
-  if (n.Contains(fcpFrameColor)) {
-    FFlatColor = FFrameController->FrameColor();
-    FFlatColorAdjustment = 0;
-  }
-  if (n.Contains(fcpColor)) SetColor(FFrameController->Color());
-  if (n.Contains(fcpParentColor)) SetParentColor(FFrameController->ParentColor());
-  if (n.Contains(fcpColor)) {
-    FBorderHighlight = LighterColor(Color(), 100);
-    FBorderShadow = DarkerColor(Color(), 50);
-  }
-  Invalidate();
+  TakeFrameSettings(this, FFrameController, FFrameControllerNotifications,
+                    {FBorderOuter, FBorderSides, FFlatColor, FFlatColorAdjustment, FBorderHighlight, FBorderShadow});
 }
 
 void TFcCustomPanel::Changed() { Invalidate(); }
 
-#define FC_PANEL_SETTER(Name, Type, Field) \
-  void TFcCustomPanel::Set##Name(Type value) { \
-    if (value == Field) return;                \
-    Field = value;                             \
-    Changed();                                 \
-  }
+#define FC_PANEL_SETTER(Name, Type, Field) FC_DEFINE_SETTER(TFcCustomPanel, Name, Type, Field, Changed())
 
 FC_PANEL_SETTER(CaptionPlacement, TFcCaptionPlacement, FCaptionPlacement)
 FC_PANEL_SETTER(BorderColor, TColor, FBorderColor)
@@ -289,12 +258,7 @@ FC_PANEL_SETTER(FillStyle, int, FFillStyle)
 #undef FC_PANEL_SETTER
 
 #define FC_PANEL_FRAME_SETTER(Name, Type, Field) \
-  void TFcCustomPanel::Set##Name(Type value) {   \
-    if (value == Field) return;                  \
-    Field = value;                               \
-    Realign();                                   \
-    Invalidate();                                \
-  }
+  FC_DEFINE_SETTER(TFcCustomPanel, Name, Type, Field, Realign(); Invalidate())
 
 FC_PANEL_FRAME_SETTER(BorderInner, TFrameStyleEx, FBorderInner)
 FC_PANEL_FRAME_SETTER(BorderOuter, TFrameStyleEx, FBorderOuter)
@@ -303,12 +267,7 @@ FC_PANEL_FRAME_SETTER(BorderSides, TSides, FBorderSides)
 #undef FC_PANEL_FRAME_SETTER
 
 #define FC_PANEL_GRADIENT_SETTER(Name, Type, Field) \
-  void TFcCustomPanel::Set##Name(Type value) {      \
-    if (value == Field) return;                     \
-    Field = value;                                  \
-    Invalidate();                                   \
-    InvalidateTransparentChildren(this);            \
-  }
+  FC_DEFINE_SETTER(TFcCustomPanel, Name, Type, Field, Invalidate(); InvalidateTransparentChildren(this))
 
 FC_PANEL_GRADIENT_SETTER(GradientSource, int, FGradientSource)
 FC_PANEL_GRADIENT_SETTER(GradientFromColor, TColor, FGradientFromColor)
@@ -326,23 +285,10 @@ void TFcCustomPanel::SetTransparent(bool value) {
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->Invalidate();
 }
 
-void TFcCustomPanel::SetDockCaptions(bool value) {
-  if (value == FDockCaptions) return;
-  FDockCaptions = value;
-  Invalidate();
-}
+FC_DEFINE_SETTER(TFcCustomPanel, DockCaptions, bool, FDockCaptions, Invalidate())
 
 void TFcCustomPanel::SetFrameController(TFcFrameController* value) {
-  if (value == FFrameController) return;
-  if (FFrameController) {
-    FFrameController->RemoveControl(this);
-    FFrameController->RemoveFreeNotification(this);
-  }
-  FFrameController = value;
-  if (value) {
-    value->FreeNotification(this);
-    value->AddControl(this);
-  }
+  ConnectFrameController(this, FFrameController, value);
 }
 
 TDockTree* TFcCustomPanel::CreateDockManager() { return new TFcPanelDockManager(this); }

@@ -27,19 +27,29 @@ sockaddr_in Loopback(uint16_t port) {
   return address;
 }
 
-int Listen(uint16_t& port, int backlog) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}  // namespace
+
+// Listener
+
+Listener::Listener(int backlog) {
+  m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address = Loopback(0);
   socklen_t length = sizeof address;
-  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0 ||
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+  if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(m_fd, backlog) != 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (m_fd >= 0) ::close(m_fd);
     throw std::runtime_error("cannot listen on the loopback");
   }
-  port = ntohs(address.sin_port);
-  return fd;
+  m_port = ntohs(address.sin_port);
 }
 
-}  // namespace
+Listener::~Listener() { ::close(m_fd); }
+
+int Listener::Accept(int timeoutMs) {
+  pollfd p{m_fd, POLLIN, 0};
+  if (::poll(&p, 1, timeoutMs) != 1) return -1;
+  return ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+}
 
 // Connection
 
@@ -212,7 +222,6 @@ Server::Server(Handler handler, const Credentials* tls, TlsVersionLimit limit) :
     }
     m_context = context;
   }
-  m_listener = Listen(m_port, 64);
   m_thread = std::thread([this] { Run(); });
 }
 
@@ -225,19 +234,16 @@ Server::~Server() {
     workers.swap(m_workers);
   }
   for (std::thread& worker : workers) worker.join();
-  ::close(m_listener);
   if (m_context) SSL_CTX_free(static_cast<SSL_CTX*>(m_context));
 }
 
 std::string Server::Url(const std::string& path) const {
-  return std::string(m_context ? "https" : "http") + "://127.0.0.1:" + std::to_string(m_port) + path;
+  return std::string(m_context ? "https" : "http") + "://127.0.0.1:" + std::to_string(Port()) + path;
 }
 
 void Server::Run() {
   while (!m_stop) {
-    pollfd p{m_listener, POLLIN, 0};
-    if (::poll(&p, 1, 20) != 1) continue;
-    const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = m_listener.Accept(20);
     if (fd < 0) continue;
     const int index = m_connections++;
     std::lock_guard lock(m_mutex);
@@ -272,28 +278,27 @@ void Server::Serve(int fd, int index) {
 }
 
 SilentHost::SilentHost() {
-  m_listener = Listen(m_port, 0);
-  // Fill the queue: further handshakes are dropped, as by a host that never answers.
+  // Connect until one connect is left waiting: the queue is then full and the system drops
+  // further handshakes, as a host that never answers would.
   for (int i = 0; i < 8; ++i) {
     const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     m_fillers.push_back(filler);
-    sockaddr_in address = Loopback(m_port);
+    sockaddr_in address = Loopback(Port());
     if (::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) continue;
     pollfd p{filler, POLLOUT, 0};
     if (::poll(&p, 1, 200) == 0) return;
   }
+  for (int fd : m_fillers) ::close(fd);
+  throw std::runtime_error("the listener's queue never filled");
 }
 
 SilentHost::~SilentHost() {
   for (int fd : m_fillers) ::close(fd);
-  ::close(m_listener);
 }
 
 uint16_t UnusedPort() {
-  uint16_t port = 0;
-  const int fd = Listen(port, 1);
-  ::close(fd);
-  return port;
+  Listener probe(1);
+  return probe.Port();  // closed when the probe goes
 }
 
 bool PortOpen(uint16_t port) {

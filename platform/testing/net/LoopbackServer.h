@@ -64,6 +64,23 @@ class Connection {
   std::string m_buffered;
 };
 
+// A listener on 127.0.0.1 at a free port whose connections the test accepts itself.
+class Listener {
+ public:
+  explicit Listener(int backlog = 16);
+  ~Listener();
+  Listener(const Listener&) = delete;
+  Listener& operator=(const Listener&) = delete;
+  uint16_t Port() const { return m_port; }
+  // Accepts one connection (waiting up to timeoutMs): its descriptor, or -1.
+  int Accept(int timeoutMs = 5000);
+  int Descriptor() const { return m_fd; }
+
+ private:
+  int m_fd = -1;
+  uint16_t m_port = 0;
+};
+
 enum class TlsVersionLimit { Any, Max11 };
 
 // A server on 127.0.0.1 at a free port; each accepted connection runs the handler on a thread
@@ -75,7 +92,7 @@ class Server {
   // Max11 offers nothing newer than TLS 1.1 (and allows it at all).
   explicit Server(Handler handler, const Credentials* tls = nullptr, TlsVersionLimit limit = TlsVersionLimit::Any);
   ~Server();
-  uint16_t Port() const { return m_port; }
+  uint16_t Port() const { return m_listener.Port(); }
   int Connections() const { return m_connections.load(); }
   std::string Url(const std::string& path = "/") const;
 
@@ -85,8 +102,7 @@ class Server {
 
   Handler m_handler;
   void* m_context = nullptr;
-  int m_listener = -1;
-  uint16_t m_port = 0;
+  Listener m_listener{64};
   std::atomic<bool> m_stop{false};
   std::atomic<int> m_connections{0};
   std::mutex m_mutex;
@@ -95,15 +111,17 @@ class Server {
 };
 
 // A listener whose queue is full and never accepted: connects to it wait without an answer.
+// Throws when the queue does not fill.
 class SilentHost {
  public:
   SilentHost();
   ~SilentHost();
-  uint16_t Port() const { return m_port; }
+  SilentHost(const SilentHost&) = delete;
+  SilentHost& operator=(const SilentHost&) = delete;
+  uint16_t Port() const { return m_listener.Port(); }
 
  private:
-  int m_listener = -1;
-  uint16_t m_port = 0;
+  Listener m_listener{0};
   std::vector<int> m_fillers;
 };
 

@@ -12,9 +12,11 @@
 
 #include "Loopback.h"
 #include "platform/testing/Watchdog.h"
+#include "platform/testing/net/LoopbackServer.h"
 
 namespace {
 
+namespace net = platform::testing::net;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -44,7 +46,7 @@ class WinSockTest : public ::testing::Test {
   void TearDown() override { WSACleanup(); }
 
   // A stream socket connected to `listener`, with the server's side of it.
-  SOCKET Connected(loopback::Listener& listener, int* server) {
+  SOCKET Connected(net::Listener& listener, int* server) {
     const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     EXPECT_NE(s, INVALID_SOCKET);
     EXPECT_EQ(ConnectTo(s, listener.Port()), 0) << WSAGetLastError();
@@ -99,7 +101,7 @@ TEST(WinSockStartup, LastCleanupClosesOpenSockets) {
 }
 
 TEST_F(WinSockTest, StreamsBytesPeeksAndSeesTheEnd) {
-  loopback::Listener listener;
+  net::Listener listener;
   int server = -1;
   const SOCKET s = Connected(listener, &server);
   EXPECT_EQ(send(s, "hello", 5, 0), 5);
@@ -125,7 +127,7 @@ TEST_F(WinSockTest, StreamsBytesPeeksAndSeesTheEnd) {
 }
 
 TEST_F(WinSockTest, RefusedConnectFailsBlockingAndLandsInExceptfdsNonBlocking) {
-  const uint16_t port = loopback::UnusedPort();
+  const uint16_t port = net::UnusedPort();
   SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
   EXPECT_EQ(ConnectTo(s, port), SOCKET_ERROR);
   EXPECT_EQ(WSAGetLastError(), WSAECONNREFUSED);
@@ -155,7 +157,7 @@ TEST_F(WinSockTest, RefusedConnectFailsBlockingAndLandsInExceptfdsNonBlocking) {
 }
 
 TEST_F(WinSockTest, NonBlockingConnectBecomesWritable) {
-  loopback::Listener listener;
+  net::Listener listener;
   const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
   u_long on = 1;
   ioctlsocket(s, FIONBIO, &on);
@@ -179,7 +181,7 @@ TEST_F(WinSockTest, NonBlockingConnectBecomesWritable) {
 }
 
 TEST_F(WinSockTest, SilentHostTimesOutATimedConnect) {
-  loopback::FullBacklogListener silent;
+  net::SilentHost silent;
   const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
   u_long on = 1;
   ioctlsocket(s, FIONBIO, &on);
@@ -197,7 +199,7 @@ TEST_F(WinSockTest, SilentHostTimesOutATimedConnect) {
 }
 
 TEST_F(WinSockTest, SocketTimeOutsEndBlockingCalls) {
-  loopback::Listener listener;
+  net::Listener listener;
   int server = -1;
   const SOCKET s = Connected(listener, &server);
   ASSERT_EQ(SetDword(s, SOL_SOCKET, SO_RCVTIMEO, 200), 0);
@@ -227,8 +229,8 @@ TEST_F(WinSockTest, SocketTimeOutsEndBlockingCalls) {
 // handle is dead afterwards.
 TEST_F(WinSockTest, CloseFromAnotherThreadWakesEachBlockingCall) {
   platform::testing::Watchdog watchdog(30s);
-  loopback::Listener listener;
-  loopback::FullBacklogListener silent;
+  net::Listener listener;
+  net::SilentHost silent;
   const std::string big(32 << 20, 'x');
   struct Case {
     const char* name;
@@ -297,7 +299,7 @@ TEST_F(WinSockTest, StaleHandlesReachNothing) {
 // More sockets than the C library's fd_set can name, whatever their descriptor numbers.
 TEST_F(WinSockTest, SelectTakes1100Sockets) {
   ASSERT_GE(loopback::RaiseDescriptorLimit(4000), 4000) << "too few descriptors allowed";
-  loopback::Listener listener;
+  net::Listener listener;
   int server = -1;
   const SOCKET connected = Connected(listener, &server);
   std::vector<SOCKET> sockets;
@@ -421,7 +423,7 @@ TEST_F(WinSockTest, ConnectsOverIPv6Loopback) {
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_family = AF_INET6;
   addrinfo* list = nullptr;
-  loopback::Listener listener;
+  net::Listener listener;
   ASSERT_EQ(getaddrinfo("::ffff:127.0.0.1", std::to_string(listener.Port()).c_str(), &hints, &list), 0);
   const SOCKET s = socket(AF_INET6, SOCK_STREAM, 0);
   ASSERT_NE(s, INVALID_SOCKET);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/testing/Synthetic.h"
+#include "program/fc/FcColors.h"
 #include "program/fc/FcPanel.h"
 #include "vcl/Application.h"
 #include "vcl/Form.h"
@@ -211,3 +212,30 @@ TEST_F(FcPanelTest, DockedControlsShowCaptionBands) {
 }
 
 }  // namespace
+
+TEST_F(FcPanelTest, FollowsTheControllerWhileItsFrameIsVisibleAndLeavesItCleanly) {
+  auto* controller = new TFcFrameController(form);
+  TTestPanel* panel = NewPanel(0, 0, 100, 60);
+  panel->SetFrameController(controller);
+  EXPECT_TRUE(controller->HasControl(panel));
+  controller->SetFrameStyle(fsBump);
+  EXPECT_EQ(panel->BorderOuter(), fsRaised) << "the controller's frame is not visible";
+
+  controller->SetFrameVisible(true);
+  controller->SetFrameSides(TSides{sdLeft});
+  controller->SetColor(0x204060);
+  EXPECT_EQ(panel->BorderOuter(), fsBump);
+  EXPECT_EQ(panel->BorderSides(), TSides{sdLeft});
+  EXPECT_EQ(panel->FlatColor(), clBtnShadow);
+  EXPECT_EQ(panel->FlatColorAdjustment(), 0);
+  EXPECT_EQ(panel->Color(), 0x204060);
+  EXPECT_EQ(panel->BorderHighlight(), LighterColor(0x204060, 100));
+  EXPECT_EQ(panel->BorderShadow(), DarkerColor(0x204060, 50));
+
+  auto* other = new TFcFrameController(form);
+  panel->SetFrameController(other);
+  EXPECT_FALSE(controller->HasControl(panel));
+  EXPECT_TRUE(other->HasControl(panel));
+  delete other;
+  EXPECT_EQ(panel->FrameController(), nullptr);
+}
