@@ -26,4 +26,7 @@ bool DrawSmallWindowState(cairo_t* cr, const Manifest& manifest, const PartSpec&
 // Throws std::runtime_error when the font is not installed.
 cairo_font_face_t* OpenWordmarkFace(const std::string& family);
 
+// The program's name in DejaVu Sans Bold, centred on cx with its baseline at `baseline`.
+void DrawWordmark(cairo_t* cr, double cx, double baseline, double size, const Rgba& color);
+
 }  // namespace skingen
