@@ -1,5 +1,7 @@
 #include "tools/skingen/DialogRecipes.h"
 
+#include "tools/skingen/Recipes.h"
+
 #include <cmath>
 #include <initializer_list>
 #include <utility>
@@ -10,14 +12,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-void RoundedRectPath(cairo_t* cr, double x, double y, double rw, double rh, double r) {
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + rw - r, y + r, r, -kPi / 2, 0);
-  cairo_arc(cr, x + rw - r, y + rh - r, r, 0, kPi / 2);
-  cairo_arc(cr, x + r, y + rh - r, r, kPi / 2, kPi);
-  cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
-  cairo_close_path(cr);
-}
 
 class DialogPainter {
  public:

@@ -221,19 +221,11 @@ class Painter {
   // A letter of the text-style buttons in the wordmark's bold face, centred on (cx, cy);
   // `slant` leans it as italics do.
   void Letter(const char* text, double cx, double cy, double size, double slant, const std::string& color) const {
-    std::unique_ptr<cairo_font_face_t, decltype(&cairo_font_face_destroy)> face(OpenWordmarkFace("DejaVu Sans"),
-                                                                                cairo_font_face_destroy);
     cairo_save(cr);
-    cairo_set_font_face(cr, face.get());
+    UseWordmarkFont(cr, size);
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, size, 0, -slant * size, size, 0, 0);
     cairo_set_font_matrix(cr, &matrix);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
     cairo_text_extents_t extents;
     cairo_text_extents(cr, text, &extents);
     cairo_move_to(cr, cx - extents.x_bearing - extents.width / 2, cy - extents.y_bearing - extents.height / 2);
@@ -732,6 +724,14 @@ class Painter {
     cairo_stroke(cr);
   }
 
+  void WhiteFrame(double x, double y, double rw, double rh, double r) const {
+    cairo_new_path(cr);
+    Rounded(x, y, rw, rh, r);
+    cairo_set_line_width(cr, 2.5);
+    Source("white");
+    cairo_stroke(cr);
+  }
+
   // The edit page's header images: a white line picture of the kind on a rounded tile in the
   // accent gradient.
   void HeaderImage() const {
@@ -750,11 +750,7 @@ class Painter {
     cairo_translate(cr, (w - 48) / 2, (h - 48) / 2);
     if (kind == "title") {
       // A clapperboard.
-      cairo_new_path(cr);
-      Rounded(12, 20, 24, 16, 2.5);
-      cairo_set_line_width(cr, 2.5);
-      Source("white");
-      cairo_stroke(cr);
+      WhiteFrame(12, 20, 24, 16, 2.5);
       cairo_save(cr);
       cairo_translate(cr, 12, 18.5);
       cairo_rotate(cr, -0.28);
@@ -777,11 +773,7 @@ class Painter {
       WideLines({{17, 30.5}, {26, 30.5}}, 2);
     } else if (kind == "transition") {
       // Two pictures, one giving way to the other.
-      cairo_new_path(cr);
-      Rounded(11, 12, 17, 17, 2.5);
-      cairo_set_line_width(cr, 2.5);
-      Source("white");
-      cairo_stroke(cr);
+      WhiteFrame(11, 12, 17, 17, 2.5);
       cairo_new_path(cr);
       Rounded(20, 19, 17, 17, 2.5);
       Source("white", 0.9);
@@ -790,20 +782,8 @@ class Painter {
       Lines({{29, 24.5}, {32, 27.5}, {29, 30.5}}, "accent");
     } else if (kind == "video") {
       // A film camera.
-      cairo_new_path(cr);
-      Rounded(9, 17, 21, 15, 3);
-      cairo_set_line_width(cr, 2.5);
-      Source("white");
-      cairo_stroke(cr);
-      cairo_new_path(cr);
-      cairo_move_to(cr, 30, 22);
-      cairo_line_to(cr, 38, 17.5);
-      cairo_line_to(cr, 38, 31.5);
-      cairo_line_to(cr, 30, 27);
-      cairo_close_path(cr);
-      cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-      cairo_fill_preserve(cr);
-      cairo_stroke(cr);
+      WhiteFrame(9, 17, 21, 15, 3);
+      Filled({{30, 22}, {38, 17.5}, {38, 31.5}, {30, 27}}, "white");
       cairo_new_path(cr);
       cairo_arc(cr, 15, 12, 3, 0, 2 * kPi);
       cairo_arc(cr, 24, 12, 3, 0, 2 * kPi);
@@ -942,10 +922,9 @@ cairo_font_face_t* OpenWordmarkFace(const std::string& family) {
   return cairoFace;
 }
 
-void DrawWordmark(cairo_t* cr, double cx, double baseline, double size, const Rgba& color) {
+void UseWordmarkFont(cairo_t* cr, double size) {
   std::unique_ptr<cairo_font_face_t, decltype(&cairo_font_face_destroy)> face(OpenWordmarkFace("DejaVu Sans"),
                                                                               cairo_font_face_destroy);
-  cairo_save(cr);
   cairo_set_font_face(cr, face.get());
   cairo_set_font_size(cr, size);
   cairo_font_options_t* options = cairo_font_options_create();
@@ -954,6 +933,20 @@ void DrawWordmark(cairo_t* cr, double cx, double baseline, double size, const Rg
   cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
   cairo_set_font_options(cr, options);
   cairo_font_options_destroy(options);
+}
+
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r) {
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
+  cairo_arc(cr, x + w - r, y + h - r, r, 0, kPi / 2);
+  cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
+  cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
+  cairo_close_path(cr);
+}
+
+void DrawWordmark(cairo_t* cr, double cx, double baseline, double size, const Rgba& color) {
+  cairo_save(cr);
+  UseWordmarkFont(cr, size);
   const char* text = "Brantwell";
   cairo_text_extents_t extents;
   cairo_text_extents(cr, text, &extents);

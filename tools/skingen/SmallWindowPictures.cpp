@@ -22,14 +22,6 @@ constexpr double kPi = 3.14159265358979323846;
 
 void SetColor(cairo_t* cr, const Rgba& c, double opacity = 1) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a * opacity); }
 
-void RoundedPath(cairo_t* cr, double x, double y, double w, double h, double r) {
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
-  cairo_arc(cr, x + w - r, y + h - r, r, 0, kPi / 2);
-  cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
-  cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
-  cairo_close_path(cr);
-}
 
 // The about box's banner: the accent gradient, a disc's rings fading out at the right, and
 // the wordmark in white.
@@ -79,10 +71,10 @@ RgbaImage WaitPanelPicture(const Manifest& m) {
   cairo_t* cr = owner.get();
   const double r = m.Metric("window-radius");
   // The border, then the white body one pixel inside it.
-  RoundedPath(cr, 0, 0, w, h, r);
+  RoundedRectPath(cr, 0, 0, w, h, r);
   SetColor(cr, m.Color("border"));
   cairo_fill(cr);
-  RoundedPath(cr, 1, 1, w - 2, h - 2, r - 1);
+  RoundedRectPath(cr, 1, 1, w - 2, h - 2, r - 1);
   SetColor(cr, m.Color("white"));
   cairo_fill(cr);
   // The activity ring: a faint track with three quarters of it in the accent.
