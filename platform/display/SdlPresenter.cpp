@@ -303,7 +303,10 @@ void SdlPresenter::HandleEvents() {
   // pointer's place on the desktop.
   auto screenPoint = [&](Uint32 windowId, int x, int y, bool motion) {
     auto it = shownFor(windowId);
-    if (it == m_windows.end() || motion || now - it->second.placedAt < kMovedRecentlyMs) return globalPoint();
+    if (it == m_windows.end()) return globalPoint();
+    // Only X tells the pointer's place on the desktop; elsewhere SDL would answer with a place
+    // in some window.
+    if (m_driver == "x11" && (motion || now - it->second.placedAt < kMovedRecentlyMs)) return globalPoint();
     return POINT{it->second.rect.left + x, it->second.rect.top + y};
   };
   auto buttonOf = [](Uint8 b) {
