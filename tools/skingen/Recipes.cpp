@@ -55,14 +55,9 @@ class Painter {
 
   // A rectangle with rounded corners (radii top-left, top-right, bottom-right, bottom-left).
   void Rounded(double x, double y, double rw, double rh, double tl, double tr, double br, double bl) const {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + rw - tr, y + tr, tr, -kPi / 2, 0);
-    cairo_arc(cr, x + rw - br, y + rh - br, br, 0, kPi / 2);
-    cairo_arc(cr, x + bl, y + rh - bl, bl, kPi / 2, kPi);
-    cairo_arc(cr, x + tl, y + tl, tl, kPi, 3 * kPi / 2);
-    cairo_close_path(cr);
+    RoundedRectPath(cr, x, y, rw, rh, tl, tr, br, bl);
   }
-  void Rounded(double x, double y, double rw, double rh, double r) const { Rounded(x, y, rw, rh, r, r, r, r); }
+  void Rounded(double x, double y, double rw, double rh, double r) const { RoundedRectPath(cr, x, y, rw, rh, r); }
 
   // A body with a one-pixel border: the border colour fills the shape, the fill its inside.
   void Body(double x, double y, double bw, double bh, double r, const std::string& fill, const std::string& border) const {
@@ -935,12 +930,12 @@ void UseWordmarkFont(cairo_t* cr, double size) {
   cairo_font_options_destroy(options);
 }
 
-void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r) {
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double tl, double tr, double br, double bl) {
   cairo_new_sub_path(cr);
-  cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
-  cairo_arc(cr, x + w - r, y + h - r, r, 0, kPi / 2);
-  cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
-  cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
+  cairo_arc(cr, x + w - tr, y + tr, tr, -kPi / 2, 0);
+  cairo_arc(cr, x + w - br, y + h - br, br, 0, kPi / 2);
+  cairo_arc(cr, x + bl, y + h - bl, bl, kPi / 2, kPi);
+  cairo_arc(cr, x + tl, y + tl, tl, kPi, 3 * kPi / 2);
   cairo_close_path(cr);
 }
 

@@ -30,8 +30,12 @@ cairo_font_face_t* OpenWordmarkFace(const std::string& family);
 // unhinted rendering that keeps the drawn pixels the same on every run.
 void UseWordmarkFont(cairo_t* cr, double size);
 
-// A closed sub-path: the rectangle with all four corners rounded by r.
-void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r);
+// A closed sub-path: the rectangle with its corners rounded by the radii top-left, top-right,
+// bottom-right and bottom-left, or all four by r.
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double tl, double tr, double br, double bl);
+inline void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r) {
+  RoundedRectPath(cr, x, y, w, h, r, r, r, r);
+}
 
 // The program's name in DejaVu Sans Bold, centred on cx with its baseline at `baseline`.
 void DrawWordmark(cairo_t* cr, double cx, double baseline, double size, const Rgba& color);

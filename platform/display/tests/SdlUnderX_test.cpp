@@ -107,6 +107,17 @@ TEST(SdlUnderX, TitleIconTaskbarAndWorkArea) {
 
 LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
+// A visible popup of one colour at (100, 100), 300 x 200, of a class of its own.
+HWND PlainPopup(WNDPROC proc, const char16_t* className, COLORREF color, const char16_t* title) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = className;
+  wc.hbrBackground = CreateSolidBrush(color);
+  RegisterClassW(&wc);
+  return CreateWindowExW(0, className, title, WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr, nullptr,
+                         nullptr);
+}
+
 TEST(SdlUnderXChild, Checks) {
   if (!getenv("BRANTWELL_SDL_X_CHILD")) GTEST_SKIP() << "the X half of SdlUnderX";
   std::string error;
@@ -121,13 +132,7 @@ TEST(SdlUnderXChild, Checks) {
   EXPECT_EQ(work.top, 30) << "the work area comes from the display's usable bounds";
   EXPECT_EQ(work.bottom, 800);
 
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = Proc;
-  wc.lpszClassName = u"SdlUnderX";
-  wc.hbrBackground = CreateSolidBrush(RGB(0, 128, 0));
-  RegisterClassW(&wc);
-  HWND main = CreateWindowExW(0, u"SdlUnderX", u"Brantwell main \u00e9", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200,
-                              nullptr, nullptr, nullptr, nullptr);
+  HWND main = PlainPopup(Proc, u"SdlUnderX", RGB(0, 128, 0), u"Brantwell main \u00e9");
   SetWindowRgn(main, CreateRoundRectRgn(0, 0, 301, 201, 20, 20), TRUE);
   SendMessageW(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconW(nullptr, IDI_APPLICATION)));
   HWND hint = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, u"SdlUnderX", u"Brantwell hint", WS_POPUP | WS_VISIBLE,
@@ -233,13 +238,7 @@ TEST(SdlUnderXChild, APressOnTheBodyDragsTheWindow) {
   if (!pointer.Usable()) GTEST_SKIP() << "the XTEST extension or libXtst is missing: the drag under X is skipped";
   std::string error;
   ASSERT_TRUE(platform::display::StartDisplay(&error)) << error;
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DragByBodyProc;
-  wc.lpszClassName = u"SdlDragByBody";
-  wc.hbrBackground = CreateSolidBrush(RGB(0, 0, 200));
-  RegisterClassW(&wc);
-  HWND hwnd = CreateWindowExW(0, u"SdlDragByBody", u"Brantwell dragged", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200,
-                              nullptr, nullptr, nullptr, nullptr);
+  HWND hwnd = PlainPopup(DragByBodyProc, u"SdlDragByBody", RGB(0, 0, 200), u"Brantwell dragged");
   ASSERT_TRUE(pt::RunUntilIdle());
   pt::RunUntil([] { return false; }, 300);
   ASSERT_EQ(XWindowPlace("Brantwell dragged").x, 100);
