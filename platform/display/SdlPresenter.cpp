@@ -160,12 +160,15 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
       if (!shown.window) shown.window = SDL_CreateWindow(title.c_str(), p.screenRect.left, p.screenRect.top, width, height, flags);
       if (!shown.window) continue;
       fresh = true;
+      NotePlace(shown, p.screenRect.left, p.screenRect.top);
       shown.taskbar = p.taskbar;
       shown.role = p.role;
       shown.title = p.title;
       ApplyIcon(shown);
     } else {
       if (p.moved) {
+        if (p.screenRect.left != shown.rect.left || p.screenRect.top != shown.rect.top)
+          NotePlace(shown, p.screenRect.left, p.screenRect.top);
         SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
         SDL_SetWindowSize(shown.window, width, height);
       }
@@ -206,6 +209,12 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
   }
   for (auto& [hwnd, shown] : m_windows) SDL_DestroyWindow(shown.window);
   m_windows = std::move(next);
+}
+
+void SdlPresenter::NotePlace(Shown& shown, int x, int y) {
+  if (shown.placed.size() >= kPlacesKept) shown.placed.erase(shown.placed.begin());
+  shown.placed.push_back(POINT{x, y});
+  shown.placedAt = SDL_GetTicks();
 }
 
 void SdlPresenter::ApplyShape(Shown& shown, const std::vector<RECT>& shape, int width, int height) {
@@ -275,12 +284,30 @@ void SdlPresenter::HandleEvents() {
     SDL_Window* window = SDL_GetWindowFromID(windowId);
     return std::find_if(m_windows.begin(), m_windows.end(), [&](const auto& entry) { return entry.second.window == window; });
   };
-  auto screenPoint = [&](Uint32 windowId, int x, int y) {
+  // The pointer on the desktop, asked once per pass.
+  bool haveGlobal = false;
+  POINT global{};
+  auto globalPoint = [&] {
+    if (!haveGlobal) {
+      int gx = 0, gy = 0;
+      SDL_GetGlobalMouseState(&gx, &gy);
+      global = POINT{gx, gy};
+      haveGlobal = true;
+    }
+    return global;
+  };
+  // A mouse event's place on the screen. SDL gives it relative to its window; a window moved
+  // lately (dragged by its caption, say) may have been elsewhere when the event happened, and
+  // adding its new place would throw the pointer ahead by the move, and the drag after it:
+  // such a window's events, and every motion (only the latest place counts), take the
+  // pointer's place on the desktop.
+  auto screenPoint = [&](Uint32 windowId, int x, int y, bool motion) {
     auto it = shownFor(windowId);
-    if (it != m_windows.end()) return POINT{it->second.rect.left + x, it->second.rect.top + y};
-    int gx = 0, gy = 0;
-    SDL_GetGlobalMouseState(&gx, &gy);
-    return POINT{gx, gy};
+    if (it == m_windows.end()) return globalPoint();
+    // Only X tells the pointer's place on the desktop; elsewhere SDL would answer with a place
+    // in some window.
+    if (m_driver == "x11" && (motion || now - it->second.placedAt < kMovedRecentlyMs)) return globalPoint();
+    return POINT{it->second.rect.left + x, it->second.rect.top + y};
   };
   auto buttonOf = [](Uint8 b) {
     return b == SDL_BUTTON_RIGHT ? MouseButton::Right : b == SDL_BUTTON_MIDDLE ? MouseButton::Middle : MouseButton::Left;
@@ -291,11 +318,11 @@ void SdlPresenter::HandleEvents() {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
-      case SDL_MOUSEMOTION: InjectMouseMove(screenPoint(e.motion.windowID, e.motion.x, e.motion.y)); break;
+      case SDL_MOUSEMOTION: InjectMouseMove(screenPoint(e.motion.windowID, e.motion.x, e.motion.y, true)); break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
         InjectMouseButton(buttonOf(e.button.button), e.type == SDL_MOUSEBUTTONDOWN,
-                          screenPoint(e.button.windowID, e.button.x, e.button.y));
+                          screenPoint(e.button.windowID, e.button.x, e.button.y, false));
         break;
       case SDL_MOUSEWHEEL: {
         POINT p;
@@ -347,8 +374,12 @@ void SdlPresenter::HandleEvents() {
         } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
           focusLost = true;
         } else if (e.window.event == SDL_WINDOWEVENT_MOVED &&
-                   (e.window.data1 != shown.rect.left || e.window.data2 != shown.rect.top)) {
-          // The desktop's window manager placed it elsewhere: follow it.
+                   (e.window.data1 != shown.rect.left || e.window.data2 != shown.rect.top) &&
+                   std::none_of(shown.placed.begin(), shown.placed.end(), [&](const POINT& at) {
+                     return at.x == e.window.data1 && at.y == e.window.data2;
+                   })) {
+          // The desktop's window manager placed it elsewhere: follow it. (A report of a place
+          // we put it at earlier is late news of our own move, and a step back.)
           shown.rect = RECT{e.window.data1, e.window.data2, e.window.data1 + (shown.rect.right - shown.rect.left),
                             e.window.data2 + (shown.rect.bottom - shown.rect.top)};
           SetWindowPos(hwnd, nullptr, e.window.data1, e.window.data2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -6,7 +6,9 @@
 // only when the window has a task-bar button (SDL2 fixes that when it makes a window, so a
 // change makes the SDL window again). Each display's usable area becomes its monitor's work
 // area. SDL's mouse, keyboard, text, wheel, focus and file-drop events are fed to the window
-// manager. Runs on the GUI thread: events
+// manager (while a window moves, as in a drag by its caption, with the pointer's place on the
+// desktop: events queued before a move give it relative to the window's old place). Runs on
+// the GUI thread: events
 // are read whenever the message loop runs dry, and a ticker wakes the loop while it waits.
 
 #include <atomic>
@@ -46,7 +48,13 @@ class SdlPresenter : public platform::detail::Presenter {
     std::u16string title;
     int iconWidth = 0, iconHeight = 0;
     std::vector<uint32_t> icon;   // 0xAARRGGBB; empty: none
+    // The places we last put it (newest last) and when: the desktop's reports of those places
+    // arrive late, and events queued before a move give the pointer relative to the old place.
+    std::vector<POINT> placed;
+    uint32_t placedAt = 0;        // SDL ticks
   };
+  // Remembers that `shown` was put at (x, y) now.
+  static void NotePlace(Shown& shown, int x, int y);
   void ApplyShape(Shown& shown, const std::vector<RECT>& shape, int width, int height);
   static void ApplyIcon(const Shown& shown);
   // Hands the displays' bounds and usable areas to the window manager as its monitors.
@@ -57,6 +65,10 @@ class SdlPresenter : public platform::detail::Presenter {
   bool m_started = false;
   HWND m_waker = nullptr;
   static constexpr uint32_t kMonitorRereadMs = 1000;
+  // How long after a window was moved its mouse events take the pointer from the desktop
+  // instead of from the window, and how many of its places are remembered.
+  static constexpr uint32_t kMovedRecentlyMs = 500;
+  static constexpr size_t kPlacesKept = 16;
   uint32_t m_monitorsReadAt = 0;  // SDL ticks
   std::atomic<bool> m_stop{false};
   std::thread m_ticker;

@@ -224,7 +224,13 @@ LRESULT DefaultNcButtonDown(HWND hwnd, WPARAM hit, POINT screen) {
 // WM_SYSCOMMAND commands beyond close, minimise, maximise and restore.
 LRESULT DefaultSysCommandLoop(HWND hwnd, WPARAM command, LPARAM lParam) {
   POINT start{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  if (!lParam) GetCursorPos(&start);
+  // Without a point (a window answering a press on its body as a caption press often passes
+  // none) the loop starts where the message being handled happened: the pointer may have
+  // moved on since, and starting from it would jump the window by the distance.
+  if (!lParam) {
+    const DWORD at = GetMessagePos();
+    start = POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  }
   switch (command & 0xFFF0) {
     case SC_MOVE:
     case SC_SIZE: MoveOrSize(hwnd, command, start); return 0;

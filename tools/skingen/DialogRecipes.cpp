@@ -1,5 +1,7 @@
 #include "tools/skingen/DialogRecipes.h"
 
+#include "tools/skingen/Recipes.h"
+
 #include <cmath>
 #include <initializer_list>
 #include <utility>
@@ -9,6 +11,7 @@ namespace skingen {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+
 
 class DialogPainter {
  public:
@@ -60,14 +63,7 @@ class DialogPainter {
     }
     Stroke(color, width);
   }
-  void RoundedRect(double x, double y, double rw, double rh, double r) const {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + rw - r, y + r, r, -kPi / 2, 0);
-    cairo_arc(cr, x + rw - r, y + rh - r, r, 0, kPi / 2);
-    cairo_arc(cr, x + r, y + rh - r, r, kPi / 2, kPi);
-    cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
-    cairo_close_path(cr);
-  }
+  void RoundedRect(double x, double y, double rw, double rh, double r) const { RoundedRectPath(cr, x, y, rw, rh, r); }
   void Disc(const std::string& color) const {
     cairo_new_path(cr);
     cairo_arc(cr, w / 2, h / 2, w / 2 - 1, 0, 2 * kPi);
@@ -76,16 +72,7 @@ class DialogPainter {
   }
 
   // ---- the message icons (32 x 32)
-  void Information() const {
-    Disc("accent");
-    cairo_new_path(cr);
-    cairo_arc(cr, w / 2, h * 0.3, 2.25, 0, 2 * kPi);
-    Source("white");
-    cairo_fill(cr);
-    cairo_new_path(cr);
-    RoundedRect(w / 2 - 1.75, h * 0.42, 3.5, h * 0.36, 1.5);
-    cairo_fill(cr);
-  }
+  void Information() const { DrawInformationMark(cr, m, w, h); }
   void Question() const {
     Disc("accent");
     cairo_new_path(cr);
@@ -206,6 +193,22 @@ class DialogPainter {
 };
 
 }  // namespace
+
+void DrawInformationMark(cairo_t* cr, const Manifest& m, double w, double h) {
+  const Rgba& accent = m.Color("accent");
+  const Rgba& white = m.Color("white");
+  cairo_new_path(cr);
+  cairo_arc(cr, w / 2, h / 2, w / 2 - 1, 0, 2 * kPi);
+  cairo_set_source_rgba(cr, accent.r, accent.g, accent.b, accent.a);
+  cairo_fill(cr);
+  cairo_set_source_rgba(cr, white.r, white.g, white.b, white.a);
+  cairo_new_path(cr);
+  cairo_arc(cr, w / 2, h * 0.3, 2.25, 0, 2 * kPi);
+  cairo_fill(cr);
+  cairo_new_path(cr);
+  RoundedRectPath(cr, w / 2 - 1.75, h * 0.42, 3.5, h * 0.36, 1.5);
+  cairo_fill(cr);
+}
 
 void DrawDialogGlyph(cairo_t* cr, const Manifest& manifest, const PartSpec& part, size_t state) {
   // A disabled state is the normal one, faded.

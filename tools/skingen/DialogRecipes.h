@@ -12,4 +12,7 @@ namespace skingen {
 // Draws state `state` of a "dialog-glyph" part (its "kind" argument says which).
 void DrawDialogGlyph(cairo_t* cr, const Manifest& manifest, const PartSpec& part, size_t state);
 
+// The information mark (a white "i" on an accent disc) filling (0, 0, w, h).
+void DrawInformationMark(cairo_t* cr, const Manifest& manifest, double w, double h);
+
 }  // namespace skingen

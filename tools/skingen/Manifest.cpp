@@ -202,6 +202,13 @@ PartSpec ReadPart(const Reader& reader, const std::vector<std::string>& words, c
     reader.Fail("fonts gives " + std::to_string(part.fonts.size()) + " colours for " +
                 std::to_string(part.states.size()) + " states");
   }
+  // The middle of a nine-grid is what stretches: a grid that covers a whole side of the state
+  // would leave the stretched control with a gap there.
+  if (part.HasImage() && part.grid && !part.grid->IsEmpty() &&
+      (part.grid->left + part.grid->right >= part.width || part.grid->top + part.grid->bottom >= part.height)) {
+    reader.Fail("grid leaves nothing of the " + std::to_string(part.width) + "x" + std::to_string(part.height) +
+                " state to stretch");
+  }
   if (part.HasImage() && part.fill.empty()) part.fill = "stretch";
   return part;
 }

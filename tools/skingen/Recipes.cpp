@@ -55,14 +55,9 @@ class Painter {
 
   // A rectangle with rounded corners (radii top-left, top-right, bottom-right, bottom-left).
   void Rounded(double x, double y, double rw, double rh, double tl, double tr, double br, double bl) const {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + rw - tr, y + tr, tr, -kPi / 2, 0);
-    cairo_arc(cr, x + rw - br, y + rh - br, br, 0, kPi / 2);
-    cairo_arc(cr, x + bl, y + rh - bl, bl, kPi / 2, kPi);
-    cairo_arc(cr, x + tl, y + tl, tl, kPi, 3 * kPi / 2);
-    cairo_close_path(cr);
+    RoundedRectPath(cr, x, y, rw, rh, tl, tr, br, bl);
   }
-  void Rounded(double x, double y, double rw, double rh, double r) const { Rounded(x, y, rw, rh, r, r, r, r); }
+  void Rounded(double x, double y, double rw, double rh, double r) const { RoundedRectPath(cr, x, y, rw, rh, r); }
 
   // A body with a one-pixel border: the border colour fills the shape, the fill its inside.
   void Body(double x, double y, double bw, double bh, double r, const std::string& fill, const std::string& border) const {
@@ -193,14 +188,131 @@ class Painter {
       }
     } else if (shape == "check") {
       Lines({{x + gw * 0.25, cy + 0.25}, {x + gw * 0.43, cy + gh * 0.2}, {x + gw * 0.76, cy - gh * 0.2}}, color);
-    } else {
+    } else if (!CommandGlyph(shape, x + (gw - 16) / 2, y + (gh - 16) / 2, color)) {
       Fail("unknown glyph shape \"" + shape + "\"");
     }
   }
 
+  // A closed polygon, filled.
+  void Filled(std::initializer_list<std::pair<double, double>> points, const std::string& color) const {
+    cairo_new_path(cr);
+    for (const auto& [px, py] : points) cairo_line_to(cr, px, py);
+    cairo_close_path(cr);
+    Source(color);
+    cairo_set_line_width(cr, 1);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_fill_preserve(cr);
+    cairo_stroke(cr);
+  }
+
+  void StrokedRect(double x, double y, double rw, double rh, double r, const std::string& color) const {
+    cairo_new_path(cr);
+    Rounded(x, y, rw, rh, r);
+    cairo_set_line_width(cr, Stroke());
+    Source(color);
+    cairo_stroke(cr);
+  }
+
+  // A letter of the text-style buttons in the wordmark's bold face, centred on (cx, cy);
+  // `slant` leans it as italics do.
+  void Letter(const char* text, double cx, double cy, double size, double slant, const std::string& color) const {
+    cairo_save(cr);
+    UseWordmarkFont(cr, size);
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, size, 0, -slant * size, size, 0, 0);
+    cairo_set_font_matrix(cr, &matrix);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text, &extents);
+    cairo_move_to(cr, cx - extents.x_bearing - extents.width / 2, cy - extents.y_bearing - extents.height / 2);
+    Source(color);
+    cairo_show_text(cr, text);
+    cairo_restore(cr);
+  }
+
+  // The main window's command glyphs, drawn in a 16-pixel box at (x, y). False for a shape
+  // that is not one of them.
+  bool CommandGlyph(const std::string& shape, double x, double y, const std::string& color) const {
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    bool known = true;
+    if (shape == "stop") {
+      cairo_new_path(cr);
+      Rounded(3.5, 3.5, 9, 9, 1.5);
+      Source(color);
+      cairo_fill(cr);
+    } else if (shape == "camera") {
+      StrokedRect(1.75, 4.75, 12.5, 9, 2, color);
+      Lines({{5, 4.75}, {6.25, 2.75}, {9.75, 2.75}, {11, 4.75}}, color);
+      cairo_new_path(cr);
+      cairo_arc(cr, 8, 9.25, 2.5, 0, 2 * kPi);
+      cairo_set_line_width(cr, Stroke());
+      cairo_stroke(cr);
+    } else if (shape == "folder-open") {
+      Lines({{1.75, 13.25}, {1.75, 2.75}, {5.75, 2.75}, {7.25, 4.25}, {12.25, 4.25}, {12.25, 6.75}}, color);
+      Lines({{1.75, 13.25}, {4, 6.75}, {14.5, 6.75}, {12.25, 13.25}, {1.75, 13.25}}, color);
+    } else if (shape == "full-screen") {
+      Lines({{1.75, 5.75}, {1.75, 1.75}, {5.75, 1.75}}, color);
+      Lines({{10.25, 1.75}, {14.25, 1.75}, {14.25, 5.75}}, color);
+      Lines({{14.25, 10.25}, {14.25, 14.25}, {10.25, 14.25}}, color);
+      Lines({{5.75, 14.25}, {1.75, 14.25}, {1.75, 10.25}}, color);
+    } else if (shape == "title-add" || shape == "clip-remove") {
+      StrokedRect(1.75, 1.75, 9, 7, 1.5, color);
+      Lines({{8.5, 11.5}, {14.5, 11.5}}, color);
+      if (shape == "title-add") Lines({{11.5, 8.5}, {11.5, 14.5}}, color);
+    } else if (shape == "trash") {
+      Lines({{2.25, 4}, {13.75, 4}}, color);
+      Lines({{6, 4}, {6.5, 1.75}, {9.5, 1.75}, {10, 4}}, color);
+      Lines({{3.75, 4}, {4.75, 14.25}, {11.25, 14.25}, {12.25, 4}}, color);
+      Lines({{6.75, 7}, {6.75, 11.25}}, color);
+      Lines({{9.25, 7}, {9.25, 11.25}}, color);
+    } else if (shape == "title-play") {
+      StrokedRect(1.75, 2.75, 12.5, 10.5, 2, color);
+      Filled({{6.5, 5.5}, {11, 8}, {6.5, 10.5}}, color);
+    } else if (shape == "clip-clear") {
+      Lines({{3.75, 3.75}, {3.75, 1.75}, {11.75, 1.75}, {11.75, 7.75}, {9.75, 7.75}}, color);
+      StrokedRect(1.75, 3.75, 8, 7, 1.5, color);
+      Lines({{10.5, 10.5}, {14.5, 14.5}}, color);
+      Lines({{14.5, 10.5}, {10.5, 14.5}}, color);
+    } else if (shape == "bold" || shape == "italic") {
+      Letter(shape == "bold" ? "B" : "I", 8, 8, 13, shape == "italic" ? 0.25 : 0, color);
+    } else if (shape == "underline") {
+      Letter("U", 8, 7, 12, 0, color);
+      Lines({{3.5, 14.25}, {12.5, 14.25}}, color);
+    } else if (shape == "strikeout") {
+      Letter("S", 8, 8, 13, 0, color);
+      Lines({{2.5, 8.5}, {13.5, 8.5}}, color);
+    } else if (shape == "music") {
+      cairo_new_path(cr);
+      cairo_arc(cr, 5.5, 11.75, 2.5, 0, 2 * kPi);
+      Source(color);
+      cairo_fill(cr);
+      Lines({{7.75, 11.75}, {7.75, 2}, {12.75, 4.5}, {12.75, 7}, {7.75, 5}}, color);
+    } else if (shape == "skip-back" || shape == "skip-forward") {
+      const bool back = shape == "skip-back";
+      const double bar = back ? 3.5 : 12.5, tip = back ? 5.5 : 10.5, base = back ? 12.5 : 3.5;
+      Lines({{bar, 3.5}, {bar, 12.5}}, color);
+      Filled({{base, 3.5}, {tip, 8}, {base, 12.5}}, color);
+    } else if (shape == "back") {
+      Lines({{5.5, 2.75}, {2.5, 5.75}, {5.5, 8.75}}, color);
+      cairo_new_path(cr);
+      cairo_move_to(cr, 2.5, 5.75);
+      cairo_line_to(cr, 9.75, 5.75);
+      cairo_arc(cr, 9.75, 9.5, 3.75, -kPi / 2, kPi / 2);
+      cairo_line_to(cr, 5, 13.25);
+      cairo_set_line_width(cr, Stroke());
+      cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+      Source(color);
+      cairo_stroke(cr);
+    } else {
+      known = false;
+    }
+    cairo_restore(cr);
+    return known;
+  }
+
   // The state's glyph colour: normal in the tone, hot darker, pressed in the accent.
   std::string GlyphColor(Look look, const std::string& tone) const {
-    if (tone == "white") return "white";
+    if (tone == "white" || tone == "band-text") return look == Look::Normal && tone == "band-text" ? tone : "white";
     if (look == Look::Hot) return tone == "accent" ? "accent-hot" : "text";
     if (look == Look::Pressed) return tone == "accent" ? "accent-pressed" : "accent";
     return tone;
@@ -221,13 +333,18 @@ class Painter {
 
   void Button() const {
     const std::string lookName = part.Arg("look", "neutral");
-    const double r = Metric("radius");
+    // "pill" rounds the short sides fully; the nine-grid keeps them round at the drawn height.
+    const std::string corners = part.Arg("radius");
+    const double r = corners == "pill" ? std::min(w, h) / 2 : corners.empty() ? Metric("radius") : std::stod(corners);
     struct Colors { const char* fill[3]; const char* border[3]; };  // normal, hot, pressed
     Colors colors;
     if (lookName == "neutral") {
       colors = {{"surface", "hover", "pressed-fill"}, {"border", "border-strong", "border-strong"}};
     } else if (lookName == "accent") {
       colors = {{"accent", "accent-hot", "accent-pressed"}, {"accent", "accent-hot", "accent-pressed"}};
+    } else if (lookName == "band") {
+      // On the dark header band: nothing at rest, a lighter and a darker fill under the pointer.
+      colors = {{"", "band-hot", "band-pressed"}, {"", "band-hot", "band-pressed"}};
     } else if (lookName == "flat") {
       // The hover fill is barely darker than the window colour flat buttons sit on: a hot flat
       // button shows itself by its border.
@@ -240,7 +357,7 @@ class Painter {
       std::string border = colors.border[i];
       if (look == Look::Focused && lookName != "accent") border = "accent";
       if (border.empty()) return;
-      Body(inset, inset, w - 2 * inset, h - 2 * inset, r, colors.fill[i], border);
+      Body(inset, inset, w - 2 * inset, h - 2 * inset, corners == "pill" ? r - inset : r, colors.fill[i], border);
     });
   }
 
@@ -349,7 +466,15 @@ class Painter {
 
   void Panel() const {
     const std::string fill = part.Arg("body", "surface");
-    Body(0, 0, w, h, Metric("radius"), fill, "border");
+    const std::string radius = part.Arg("radius");
+    Body(0, 0, w, h, radius.empty() ? Metric("radius") : std::stod(radius), fill, "border");
+  }
+
+  // A plain area of one colour, edge to edge.
+  void Fill() const {
+    cairo_rectangle(cr, 0, 0, w, h);
+    Source(part.Arg("body", "surface"));
+    cairo_fill(cr);
   }
 
   void GroupBox() const {
@@ -581,23 +706,153 @@ class Painter {
     cairo_fill(cr);
   }
 
-  // The program's name in DejaVu Sans Bold, centred on cx with its baseline at y.
-  void Wordmark(double cx, double baseline, double size) const;
+  void Wordmark(double cx, double baseline, double size) const { DrawWordmark(cr, cx, baseline, size, m.Color("text")); }
+
+  // A thick white line of the header images.
+  void WideLines(std::initializer_list<std::pair<double, double>> points, double width = 2.5) const {
+    cairo_new_path(cr);
+    for (const auto& [px, py] : points) cairo_line_to(cr, px, py);
+    cairo_set_line_width(cr, width);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    Source("white");
+    cairo_stroke(cr);
+  }
+
+  void WhiteFrame(double x, double y, double rw, double rh, double r) const {
+    cairo_new_path(cr);
+    Rounded(x, y, rw, rh, r);
+    cairo_set_line_width(cr, 2.5);
+    Source("white");
+    cairo_stroke(cr);
+  }
+
+  // The edit page's header images: a white line picture of the kind on a rounded tile in the
+  // accent gradient.
+  void HeaderImage() const {
+    const std::string kind = part.Arg("kind");
+    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, w, h);
+    const Rgba& a = m.Color("accent-hot");
+    const Rgba& b = m.Color("accent-pressed");
+    cairo_pattern_add_color_stop_rgb(gradient, 0, a.r, a.g, a.b);
+    cairo_pattern_add_color_stop_rgb(gradient, 1, b.r, b.g, b.b);
+    cairo_new_path(cr);
+    Rounded(0, 0, w, h, 10);
+    cairo_set_source(cr, gradient);
+    cairo_fill(cr);
+    cairo_pattern_destroy(gradient);
+    cairo_save(cr);
+    cairo_translate(cr, (w - 48) / 2, (h - 48) / 2);
+    if (kind == "title") {
+      // A clapperboard.
+      WhiteFrame(12, 20, 24, 16, 2.5);
+      cairo_save(cr);
+      cairo_translate(cr, 12, 18.5);
+      cairo_rotate(cr, -0.28);
+      cairo_new_path(cr);
+      Rounded(0, -6, 24, 6, 1.5);
+      Source("white");
+      cairo_fill(cr);
+      for (double sx : {5.0, 12.0, 19.0}) {
+        cairo_new_path(cr);
+        cairo_move_to(cr, sx, -6);
+        cairo_line_to(cr, sx + 3.5, -6);
+        cairo_line_to(cr, sx + 1, 0);
+        cairo_line_to(cr, sx - 2.5, 0);
+        cairo_close_path(cr);
+        Source("accent");
+        cairo_fill(cr);
+      }
+      cairo_restore(cr);
+      WideLines({{17, 26}, {31, 26}}, 2);
+      WideLines({{17, 30.5}, {26, 30.5}}, 2);
+    } else if (kind == "transition") {
+      // Two pictures, one giving way to the other.
+      WhiteFrame(11, 12, 17, 17, 2.5);
+      cairo_new_path(cr);
+      Rounded(20, 19, 17, 17, 2.5);
+      Source("white", 0.9);
+      cairo_fill(cr);
+      Lines({{24, 27.5}, {32, 27.5}}, "accent");
+      Lines({{29, 24.5}, {32, 27.5}, {29, 30.5}}, "accent");
+    } else if (kind == "video") {
+      // A film camera.
+      WhiteFrame(9, 17, 21, 15, 3);
+      Filled({{30, 22}, {38, 17.5}, {38, 31.5}, {30, 27}}, "white");
+      cairo_new_path(cr);
+      cairo_arc(cr, 15, 12, 3, 0, 2 * kPi);
+      cairo_arc(cr, 24, 12, 3, 0, 2 * kPi);
+      cairo_set_line_width(cr, 2);
+      cairo_stroke(cr);
+    } else if (kind == "clip") {
+      // Scissors.
+      for (double cy : {16.0, 32.0}) {
+        cairo_new_path(cr);
+        cairo_arc(cr, 14.5, cy, 4, 0, 2 * kPi);
+        cairo_set_line_width(cr, 2.5);
+        Source("white");
+        cairo_stroke(cr);
+      }
+      WideLines({{18, 18.5}, {37, 31}});
+      WideLines({{18, 29.5}, {37, 17}});
+      cairo_new_path(cr);
+      cairo_arc(cr, 26.5, 24, 1.5, 0, 2 * kPi);
+      Source("accent");
+      cairo_fill(cr);
+    } else {
+      Fail("unknown header image \"" + kind + "\"");
+    }
+    cairo_restore(cr);
+  }
+
+  // The empty library: a film strip with an arrow coming down into it (the label beside it
+  // says what to do).
+  void GettingStart() const {
+    const double stripTop = 62, stripHeight = 46, left = 14, stripWidth = w - 28;
+    cairo_new_path(cr);
+    Rounded(left, stripTop, stripWidth, stripHeight, Metric("window-radius"));
+    Source("band");
+    cairo_fill(cr);
+    for (double hx = left + 6; hx + 6 <= left + stripWidth - 4; hx += 11) {
+      for (double hy : {stripTop + 4, stripTop + stripHeight - 8}) {
+        cairo_new_path(cr);
+        Rounded(hx, hy, 6, 4, 1);
+        Source("window");
+        cairo_fill(cr);
+      }
+    }
+    const double frameWidth = (stripWidth - 8 - 2 * 6) / 3, frameTop = stripTop + 12, frameHeight = stripHeight - 24;
+    for (int i = 0; i < 3; ++i) {
+      cairo_new_path(cr);
+      Rounded(left + 4 + i * (frameWidth + 6), frameTop, frameWidth, frameHeight, 2);
+      Source(i == 1 ? "accent-soft" : "band-hot");
+      cairo_fill(cr);
+    }
+    const double cx = w / 2, cy = frameTop + frameHeight / 2;
+    Filled({{cx - 4, cy - 5.5}, {cx + 5.5, cy}, {cx - 4, cy + 5.5}}, "accent");
+    // The arrow: a thick accent shaft with a round-cornered head, ending just above the strip.
+    cairo_new_path(cr);
+    cairo_move_to(cr, cx, 10);
+    cairo_line_to(cr, cx, 44);
+    cairo_set_line_width(cr, 7);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    Source("accent");
+    cairo_stroke(cr);
+    cairo_new_path(cr);
+    cairo_move_to(cr, cx - 13, 38);
+    cairo_line_to(cr, cx, 53);
+    cairo_line_to(cr, cx + 13, 38);
+    cairo_close_path(cr);
+    cairo_set_line_width(cr, 3);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_fill_preserve(cr);
+    cairo_stroke(cr);
+  }
 
   void Picture() const {
     const std::string kind = part.Arg("kind");
     if (kind == "information") {
-      cairo_new_path(cr);
-      cairo_arc(cr, w / 2, h / 2, w / 2 - 1, 0, 2 * kPi);
-      Source("accent");
-      cairo_fill(cr);
-      cairo_new_path(cr);
-      cairo_arc(cr, w / 2, h * 0.3, 2.25, 0, 2 * kPi);
-      Source("white");
-      cairo_fill(cr);
-      cairo_new_path(cr);
-      Rounded(w / 2 - 1.75, h * 0.42, 3.5, h * 0.36, 1.5);
-      cairo_fill(cr);
+      DrawInformationMark(cr, m, w, h);
     } else if (kind == "note") {
       const double l = 5.5, t = 2.5, r = w - 5.5, b = h - 2.5, fold = 8;
       cairo_new_path(cr);
@@ -616,23 +871,7 @@ class Painter {
       Lines({{r - fold, t}, {r - fold, t + fold}, {r, t + fold}}, "accent");
       for (double y : {13.0, 18.0, 23.0}) Lines({{l + 4, y}, {r - 4 - (y == 23.0 ? 5 : 0), y}}, "text-secondary");
     } else if (kind == "getting-start") {
-      // A video frame with a play mark, and a disc in front of it.
-      Body(8, 14, 112, 74, Metric("radius") + 2, "surface", "border");
-      cairo_rectangle(cr, 16, 22, 96, 58);
-      Source("hover");
-      cairo_fill(cr);
-      Glyph("play", 48, 35, 32, 32, "accent");
-      for (double y : {96.0, 104.0}) {
-        cairo_new_path(cr);
-        Rounded(8, y, y == 96 ? 84 : 60, 4, 2);
-        Source("track");
-        cairo_fill(cr);
-      }
-      cairo_new_path(cr);
-      cairo_arc(cr, 122, 74, 35, 0, 2 * kPi);
-      Source("window");
-      cairo_fill(cr);
-      Disc(122, 74, 32);
+      GettingStart();
     } else {
       Fail("unknown picture \"" + kind + "\"");
     }
@@ -678,12 +917,9 @@ cairo_font_face_t* OpenWordmarkFace(const std::string& family) {
   return cairoFace;
 }
 
-namespace {
-
-void Painter::Wordmark(double cx, double baseline, double size) const {
+void UseWordmarkFont(cairo_t* cr, double size) {
   std::unique_ptr<cairo_font_face_t, decltype(&cairo_font_face_destroy)> face(OpenWordmarkFace("DejaVu Sans"),
                                                                               cairo_font_face_destroy);
-  cairo_save(cr);
   cairo_set_font_face(cr, face.get());
   cairo_set_font_size(cr, size);
   cairo_font_options_t* options = cairo_font_options_create();
@@ -692,16 +928,28 @@ void Painter::Wordmark(double cx, double baseline, double size) const {
   cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
   cairo_set_font_options(cr, options);
   cairo_font_options_destroy(options);
+}
+
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double tl, double tr, double br, double bl) {
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, x + w - tr, y + tr, tr, -kPi / 2, 0);
+  cairo_arc(cr, x + w - br, y + h - br, br, 0, kPi / 2);
+  cairo_arc(cr, x + bl, y + h - bl, bl, kPi / 2, kPi);
+  cairo_arc(cr, x + tl, y + tl, tl, kPi, 3 * kPi / 2);
+  cairo_close_path(cr);
+}
+
+void DrawWordmark(cairo_t* cr, double cx, double baseline, double size, const Rgba& color) {
+  cairo_save(cr);
+  UseWordmarkFont(cr, size);
   const char* text = "Brantwell";
   cairo_text_extents_t extents;
   cairo_text_extents(cr, text, &extents);
   cairo_move_to(cr, std::round(cx - extents.x_advance / 2), baseline);
-  Source("text");
+  cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
   cairo_show_text(cr, text);
   cairo_restore(cr);
 }
-
-}  // namespace
 
 void DrawState(cairo_t* cr, const Manifest& manifest, const PartSpec& part, size_t state) {
   const Painter p(cr, manifest, part, state);
@@ -722,6 +970,10 @@ void DrawState(cairo_t* cr, const Manifest& manifest, const PartSpec& part, size
     p.CheckOrRadio(true);
   } else if (draw == "panel") {
     p.Panel();
+  } else if (draw == "fill") {
+    p.Fill();
+  } else if (draw == "header-image") {
+    p.HeaderImage();
   } else if (draw == "groupbox") {
     p.GroupBox();
   } else if (draw == "bar") {

@@ -26,4 +26,18 @@ bool DrawSmallWindowState(cairo_t* cr, const Manifest& manifest, const PartSpec&
 // Throws std::runtime_error when the font is not installed.
 cairo_font_face_t* OpenWordmarkFace(const std::string& family);
 
+// Sets the wordmark's face (freed with the context's use of it) at `size`, with the greyscale,
+// unhinted rendering that keeps the drawn pixels the same on every run.
+void UseWordmarkFont(cairo_t* cr, double size);
+
+// A closed sub-path: the rectangle with its corners rounded by the radii top-left, top-right,
+// bottom-right and bottom-left, or all four by r.
+void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double tl, double tr, double br, double bl);
+inline void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double r) {
+  RoundedRectPath(cr, x, y, w, h, r, r, r, r);
+}
+
+// The program's name in DejaVu Sans Bold, centred on cx with its baseline at `baseline`.
+void DrawWordmark(cairo_t* cr, double cx, double baseline, double size, const Rgba& color);
+
 }  // namespace skingen

@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 
+#include "tools/skingen/CairoImage.h"
 #include "tools/skingen/Png.h"
 #include "tools/skingen/Recipes.h"
 
@@ -19,9 +20,6 @@ namespace skingen {
 namespace {
 
 namespace fs = std::filesystem;
-
-using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
-using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
 // Where a part's states lie: the sheet and the top of its row.
 struct Placement {
@@ -61,29 +59,6 @@ void Layout(const Manifest& manifest, std::vector<Sheet>& sheets, std::map<std::
   }
 }
 
-// Straight RGBA from cairo's premultiplied native-endian ARGB.
-RgbaImage ToRgba(cairo_surface_t* surface) {
-  cairo_surface_flush(surface);
-  RgbaImage image;
-  image.width = cairo_image_surface_get_width(surface);
-  image.height = cairo_image_surface_get_height(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  const unsigned char* data = cairo_image_surface_get_data(surface);
-  image.pixels.resize(size_t(image.width) * image.height * 4);
-  for (int y = 0; y < image.height; ++y) {
-    const uint32_t* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
-    for (int x = 0; x < image.width; ++x) {
-      const uint32_t pixel = row[x];
-      const unsigned a = pixel >> 24;
-      uint8_t* out = &image.pixels[(size_t(y) * image.width + x) * 4];
-      const unsigned channels[3] = {(pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF};
-      for (int c = 0; c < 3; ++c) out[c] = a == 0 ? 0 : static_cast<uint8_t>(std::min(255u, (channels[c] * 255 + a / 2) / a));
-      out[3] = static_cast<uint8_t>(a);
-    }
-  }
-  return image;
-}
-
 RgbaImage DrawSheet(const Manifest& manifest, const Sheet& sheet) {
   SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, sheet.width, sheet.height), cairo_surface_destroy);
   ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
@@ -102,25 +77,9 @@ RgbaImage DrawSheet(const Manifest& manifest, const Sheet& sheet) {
   if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
     throw std::runtime_error("cannot draw the sheet \"" + sheet.name + "\": " + cairo_status_to_string(cairo_status(cr.get())));
   }
-  return ToRgba(surface.get());
+  return SurfaceToRgba(surface.get());
 }
 
-
-SurfacePtr ToSurface(const RgbaImage& image) {
-  SurfacePtr picture(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height), cairo_surface_destroy);
-  unsigned char* data = cairo_image_surface_get_data(picture.get());
-  const int stride = cairo_image_surface_get_stride(picture.get());
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const uint8_t* p = &image.pixels[(size_t(y) * image.width + x) * 4];
-      const unsigned a = p[3];
-      auto pre = [&](unsigned c) { return (c * a + 127) / 255; };
-      reinterpret_cast<uint32_t*>(data + size_t(y) * stride)[x] = (a << 24) | (pre(p[0]) << 16) | (pre(p[1]) << 8) | pre(p[2]);
-    }
-  }
-  cairo_surface_mark_dirty(picture.get());
-  return picture;
-}
 
 // Copies the source rectangle of a sheet into a target rectangle, stretched.
 void Blit(cairo_t* cr, cairo_surface_t* sheet, double sx, double sy, double sw, double sh, double dx, double dy,
@@ -323,7 +282,7 @@ void WriteContactSheet(const Manifest& manifest, const std::string& skinFolder, 
   Layout(manifest, sheets, placements);
   std::map<std::string, SurfacePtr> pictures;
   for (const Sheet& sheet : sheets) {
-    pictures.emplace(sheet.name, ToSurface(ReadPng((fs::path(skinFolder) / (sheet.name + ".png")).string())));
+    pictures.emplace(sheet.name, RgbaToSurface(ReadPng((fs::path(skinFolder) / (sheet.name + ".png")).string())));
   }
   // Below the sheets, every window frame as a small window, inactive and active, with its
   // caption buttons in their places.
@@ -379,7 +338,7 @@ void WriteContactSheet(const Manifest& manifest, const std::string& skinFolder, 
     }
     top += kWindowHeight * kScale + kGap;
   }
-  WritePng(path, ToRgba(surface.get()));
+  WritePng(path, SurfaceToRgba(surface.get()));
 }
 
 }  // namespace skingen

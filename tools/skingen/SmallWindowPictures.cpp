@@ -11,6 +11,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tools/skingen/CairoImage.h"
 #include "tools/skingen/Recipes.h"
 
 namespace skingen {
@@ -19,41 +20,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
-using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
-
 void SetColor(cairo_t* cr, const Rgba& c, double opacity = 1) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a * opacity); }
 
-void RoundedPath(cairo_t* cr, double x, double y, double w, double h, double r) {
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + w - r, y + r, r, -kPi / 2, 0);
-  cairo_arc(cr, x + w - r, y + h - r, r, 0, kPi / 2);
-  cairo_arc(cr, x + r, y + h - r, r, kPi / 2, kPi);
-  cairo_arc(cr, x + r, y + r, r, kPi, 3 * kPi / 2);
-  cairo_close_path(cr);
-}
-
-// The program's name in the wordmark's face, centred on cx with its baseline at y.
-void Wordmark(cairo_t* cr, double cx, double baseline, double size, const Rgba& color) {
-  std::unique_ptr<cairo_font_face_t, decltype(&cairo_font_face_destroy)> face(OpenWordmarkFace("DejaVu Sans"),
-                                                                              cairo_font_face_destroy);
-  cairo_save(cr);
-  cairo_set_font_face(cr, face.get());
-  cairo_set_font_size(cr, size);
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_set_font_options(cr, options);
-  cairo_font_options_destroy(options);
-  const char* text = "Brantwell";
-  cairo_text_extents_t extents;
-  cairo_text_extents(cr, text, &extents);
-  cairo_move_to(cr, std::round(cx - extents.x_advance / 2), baseline);
-  SetColor(cr, color);
-  cairo_show_text(cr, text);
-  cairo_restore(cr);
-}
 
 // The about box's banner: the accent gradient, a disc's rings fading out at the right, and
 // the wordmark in white.
@@ -79,30 +47,7 @@ void AboutBanner(cairo_t* cr, const Manifest& m, double w, double h) {
   cairo_arc(cr, w - 36, h / 2, 9, 0, 2 * kPi);
   SetColor(cr, white, 0.3);
   cairo_fill(cr);
-  Wordmark(cr, w / 2, h / 2 + 12, 34, white);
-}
-
-// Straight RGBA from cairo's premultiplied native-endian ARGB.
-RgbaImage ToRgba(cairo_surface_t* surface) {
-  cairo_surface_flush(surface);
-  RgbaImage image;
-  image.width = cairo_image_surface_get_width(surface);
-  image.height = cairo_image_surface_get_height(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  const unsigned char* data = cairo_image_surface_get_data(surface);
-  image.pixels.resize(size_t(image.width) * image.height * 4);
-  for (int y = 0; y < image.height; ++y) {
-    const uint32_t* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
-    for (int x = 0; x < image.width; ++x) {
-      const uint32_t pixel = row[x];
-      const unsigned a = pixel >> 24;
-      uint8_t* out = &image.pixels[(size_t(y) * image.width + x) * 4];
-      const unsigned channels[3] = {(pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF};
-      for (int c = 0; c < 3; ++c) out[c] = a == 0 ? 0 : static_cast<uint8_t>(std::min(255u, (channels[c] * 255 + a / 2) / a));
-      out[3] = static_cast<uint8_t>(a);
-    }
-  }
-  return image;
+  DrawWordmark(cr, w / 2, h / 2 + 12, 34, white);
 }
 
 constexpr const char* kPictureClass = "TPNGImage";
@@ -126,10 +71,10 @@ RgbaImage WaitPanelPicture(const Manifest& m) {
   cairo_t* cr = owner.get();
   const double r = m.Metric("window-radius");
   // The border, then the white body one pixel inside it.
-  RoundedPath(cr, 0, 0, w, h, r);
+  RoundedRectPath(cr, 0, 0, w, h, r);
   SetColor(cr, m.Color("border"));
   cairo_fill(cr);
-  RoundedPath(cr, 1, 1, w - 2, h - 2, r - 1);
+  RoundedRectPath(cr, 1, 1, w - 2, h - 2, r - 1);
   SetColor(cr, m.Color("white"));
   cairo_fill(cr);
   // The activity ring: a faint track with three quarters of it in the accent.
@@ -146,7 +91,7 @@ RgbaImage WaitPanelPicture(const Manifest& m) {
   cairo_stroke(cr);
   if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
     throw std::runtime_error(std::string("cannot draw the wait panel: ") + cairo_status_to_string(cairo_status(cr)));
-  return ToRgba(surface.get());
+  return SurfaceToRgba(surface.get());
 }
 
 std::vector<uint8_t> EncodePng(const RgbaImage& image) {

@@ -2,6 +2,7 @@
 
 #include "platform/display/Display.h"
 #include "platform/gdi/WinGdi.h"
+#include "platform/testing/Synthetic.h"
 #include "platform/user/WinUser.h"
 
 using namespace platform::display;
@@ -70,6 +71,65 @@ TEST_F(HeadlessTest, ComposesWindowsWithAlphaAndShapes) {
       {"outside the shape", 380, 350, blue},
   };
   for (const Case& c : cases) EXPECT_EQ(At(desktop, c.x, c.y), c.expected) << c.what;
+}
+
+// A window that answers a press on its client area as a press on its caption (releasing the
+// capture and sending WM_NCLBUTTONDOWN with HTCAPTION), as windows without a caption of their
+// own do to be dragged by their body. `g_pressPoint` says whether it passes the pointer's
+// place (a screen point) or nothing (0), as callers do both.
+bool g_pressPoint = false;
+
+LRESULT DragByBodyProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_LBUTTONDOWN) {
+    POINT at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    ClientToScreen(h, &at);
+    ReleaseCapture();
+    SendMessageW(h, WM_NCLBUTTONDOWN, HTCAPTION, g_pressPoint ? MAKELPARAM(at.x, at.y) : 0);
+    return 0;
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
+TEST_F(HeadlessTest, APressOnTheClientAreaAnsweredAsACaptionPressMovesTheWindow) {
+  namespace pt = platform::testing;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DragByBodyProc;
+  wc.lpszClassName = u"HeadlessDragByBody";
+  wc.hbrBackground = CreateSolidBrush(RGB(0, 0, 255));
+  RegisterClassW(&wc);
+  struct Case {
+    const char* what;
+    DWORD style;
+    bool pressPoint;
+  };
+  const Case cases[] = {
+      {"a popup, no point", WS_POPUP, false},
+      {"a popup, the press's point", WS_POPUP, true},
+      {"a framed window, no point", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_pressPoint = c.pressPoint;
+    HWND hwnd = CreateWindowExW(0, u"HeadlessDragByBody", u"", c.style | WS_VISIBLE, 200, 150, 400, 300, nullptr, nullptr,
+                                nullptr, nullptr);
+    m_windows.push_back(hwnd);
+    ASSERT_TRUE(pt::RunUntilIdle());
+    const POINT from = pt::ScreenPoint(hwnd, 150, 120);
+    pt::Drag(from, POINT{from.x + 130, from.y + 70}, 5);
+    ASSERT_TRUE(pt::RunUntilIdle());
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.left, 330);
+    EXPECT_EQ(r.top, 220);
+    EXPECT_EQ(r.right - r.left, 400) << "moved, not sized";
+    EXPECT_EQ(GetCapture(), nullptr) << "the loop lets the pointer go";
+    // The desktop shows it at its new place.
+    const DesktopImage desktop = HeadlessDesktop();
+    EXPECT_EQ(At(desktop, 400, 300), 0x0000FFu);
+    EXPECT_NE(At(desktop, 210, 160), 0x0000FFu);
+    DestroyWindow(hwnd);
+    m_windows.pop_back();
+  }
 }
 
 TEST(DisplayChoice, ForcedAndMissingDisplays) {

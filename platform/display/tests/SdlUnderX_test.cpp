@@ -1,18 +1,24 @@
 // The sdl backend inside Xvfb, checked from outside with xprop: each window's title, icon and
 // task-bar flag as the desktop sees them, a changed task-bar button, and the work area the
-// desktop's panels leave. Skipped with a message where Xvfb or xprop is missing.
+// desktop's panels leave; and a window dragged by its body with the X server's own pointer
+// (the XTEST extension, opened at run time), checked with xwininfo. Skipped with a message
+// where Xvfb or xprop is missing.
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/display/Display.h"
@@ -101,6 +107,17 @@ TEST(SdlUnderX, TitleIconTaskbarAndWorkArea) {
 
 LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
+// A visible popup of one colour at (100, 100), 300 x 200, of a class of its own.
+HWND PlainPopup(WNDPROC proc, const char16_t* className, COLORREF color, const char16_t* title) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = className;
+  wc.hbrBackground = CreateSolidBrush(color);
+  RegisterClassW(&wc);
+  return CreateWindowExW(0, className, title, WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr, nullptr, nullptr,
+                         nullptr);
+}
+
 TEST(SdlUnderXChild, Checks) {
   if (!getenv("BRANTWELL_SDL_X_CHILD")) GTEST_SKIP() << "the X half of SdlUnderX";
   std::string error;
@@ -115,13 +132,7 @@ TEST(SdlUnderXChild, Checks) {
   EXPECT_EQ(work.top, 30) << "the work area comes from the display's usable bounds";
   EXPECT_EQ(work.bottom, 800);
 
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = Proc;
-  wc.lpszClassName = u"SdlUnderX";
-  wc.hbrBackground = CreateSolidBrush(RGB(0, 128, 0));
-  RegisterClassW(&wc);
-  HWND main = CreateWindowExW(0, u"SdlUnderX", u"Brantwell main \u00e9", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200,
-                              nullptr, nullptr, nullptr, nullptr);
+  HWND main = PlainPopup(Proc, u"SdlUnderX", RGB(0, 128, 0), u"Brantwell main \u00e9");
   SetWindowRgn(main, CreateRoundRectRgn(0, 0, 301, 201, 20, 20), TRUE);
   SendMessageW(main, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconW(nullptr, IDI_APPLICATION)));
   HWND hint = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, u"SdlUnderX", u"Brantwell hint", WS_POPUP | WS_VISIBLE,
@@ -147,6 +158,128 @@ TEST(SdlUnderXChild, Checks) {
 
   DestroyWindow(hint);
   DestroyWindow(main);
+  pt::RunUntilIdle();
+  platform::display::StopDisplay();
+}
+
+// The X pointer driven through the XTEST extension on a connection of its own (libX11 and
+// libXtst opened at run time, so the tests need neither at build time).
+class XPointer {
+ public:
+  XPointer() {
+    m_x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    m_xtst = m_x11 ? dlopen("libXtst.so.6", RTLD_NOW | RTLD_LOCAL) : nullptr;
+    if (!m_xtst) return;
+    m_open = reinterpret_cast<void* (*)(const char*)>(dlsym(m_x11, "XOpenDisplay"));
+    m_close = reinterpret_cast<int (*)(void*)>(dlsym(m_x11, "XCloseDisplay"));
+    m_sync = reinterpret_cast<int (*)(void*, int)>(dlsym(m_x11, "XSync"));
+    m_motion = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(m_xtst, "XTestFakeMotionEvent"));
+    m_button = reinterpret_cast<int (*)(void*, unsigned, int, unsigned long)>(dlsym(m_xtst, "XTestFakeButtonEvent"));
+    if (m_open && m_close && m_sync && m_motion && m_button) m_display = m_open(nullptr);
+  }
+  ~XPointer() {
+    if (m_display) m_close(m_display);
+    if (m_xtst) dlclose(m_xtst);
+    if (m_x11) dlclose(m_x11);
+  }
+  bool Usable() const { return m_display != nullptr; }
+  void MoveTo(int x, int y) {
+    m_motion(m_display, -1, x, y, 0);
+    m_sync(m_display, 0);
+  }
+  void Button(bool down) {
+    m_button(m_display, 1, down ? 1 : 0, 0);
+    m_sync(m_display, 0);
+  }
+
+ private:
+  void* m_x11 = nullptr;
+  void* m_xtst = nullptr;
+  void* m_display = nullptr;
+  void* (*m_open)(const char*) = nullptr;
+  int (*m_close)(void*) = nullptr;
+  int (*m_sync)(void*, int) = nullptr;
+  int (*m_motion)(void*, int, int, int, unsigned long) = nullptr;
+  int (*m_button)(void*, unsigned, int, unsigned long) = nullptr;
+};
+
+// Where the X server has the window whose name is `title` ("Absolute upper-left" of xwininfo).
+POINT XWindowPlace(const std::string& title) {
+  std::string out;
+  RunProgram({"xwininfo", "-name", title}, {}, &out);
+  POINT p{-1, -1};
+  const size_t x = out.find("Absolute upper-left X:"), y = out.find("Absolute upper-left Y:");
+  if (x != std::string::npos) p.x = std::atoi(out.c_str() + x + 22);
+  if (y != std::string::npos) p.y = std::atoi(out.c_str() + y + 22);
+  return p;
+}
+
+// A window dragged by its body: a press on the client area answered as a caption press
+// (capture released, WM_NCLBUTTONDOWN with HTCAPTION and no point).
+std::vector<POINT> g_places;
+
+LRESULT DragByBodyProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_LBUTTONDOWN) {
+    ReleaseCapture();
+    SendMessageW(h, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    return 0;
+  }
+  if (m == WM_MOVE) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    g_places.push_back(POINT{r.left, r.top});
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
+TEST(SdlUnderXChild, APressOnTheBodyDragsTheWindow) {
+  if (!getenv("BRANTWELL_SDL_X_CHILD")) GTEST_SKIP() << "the X half of SdlUnderX";
+  XPointer pointer;
+  if (!pointer.Usable()) GTEST_SKIP() << "the XTEST extension or libXtst is missing: the drag under X is skipped";
+  std::string error;
+  ASSERT_TRUE(platform::display::StartDisplay(&error)) << error;
+  HWND hwnd = PlainPopup(DragByBodyProc, u"SdlDragByBody", RGB(0, 0, 200), u"Brantwell dragged");
+  ASSERT_TRUE(pt::RunUntilIdle());
+  pt::RunUntil([] { return false; }, 300);
+  ASSERT_EQ(XWindowPlace("Brantwell dragged").x, 100);
+  g_places.clear();
+
+  // The pointer's gesture runs beside the message loop, as a user's hand would: the press
+  // starts the move loop inside its dispatch, and the loop reads the rest.
+  std::atomic<bool> released{false};
+  std::thread hand([&] {
+    const auto pause = std::chrono::milliseconds(12);
+    pointer.MoveTo(250, 200);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    pointer.Button(true);
+    for (int step = 1; step <= 30; ++step) {
+      std::this_thread::sleep_for(pause);
+      pointer.MoveTo(250 + step * 5, 200 + step * 3);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    pointer.Button(false);
+    released = true;
+  });
+  pt::RunUntil([&] { return released.load() && GetCapture() == nullptr; }, 10000);
+  hand.join();
+  pt::RunUntil([] { return false; }, 300);
+
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.left, 250);
+  EXPECT_EQ(r.top, 190);
+  const POINT shown = XWindowPlace("Brantwell dragged");
+  EXPECT_EQ(shown.x, 250) << "where the X server shows it";
+  EXPECT_EQ(shown.y, 190);
+  // It follows the pointer without overshooting or stepping back.
+  ASSERT_FALSE(g_places.empty());
+  for (size_t i = 1; i < g_places.size(); ++i) {
+    EXPECT_GE(g_places[i].x, g_places[i - 1].x) << "move " << i;
+    EXPECT_GE(g_places[i].y, g_places[i - 1].y) << "move " << i;
+    EXPECT_LE(g_places[i].x, 250) << "move " << i;
+    EXPECT_LE(g_places[i].y, 190) << "move " << i;
+  }
+  DestroyWindow(hwnd);
   pt::RunUntilIdle();
   platform::display::StopDisplay();
 }

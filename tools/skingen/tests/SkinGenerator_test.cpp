@@ -156,6 +156,8 @@ TEST(SkinGenerator, RefusesAFaultyManifestNamingTheLine) {
       {"part 0 draw=glyph states=normal", "small:5: part 0 draws images but has no size"},
       {"part 0 draw=none states=none\npart 0 draw=none states=none", "small:6: part 0 given twice in I"},
       {"part 0 draw=none fill=sideways", "small:5: unknown fill \"sideways\""},
+      {"part 0 draw=button size=32x32 grid=16,8,16,8 states=normal", "small:5: grid leaves nothing of the 32x32 state to stretch"},
+      {"part 0 draw=button size=34x16 grid=8,8,8,8 states=normal", "small:5: grid leaves nothing of the 34x16 state to stretch"},
       {"colour ink #000000", "small:5: unknown line \"colour\""},
       {"color bad #12345", "small:5: colour \"#12345\" is not #RRGGBB"},
   };
