@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/testing/Pictures.h"
+#include "platform/testing/Processes.h"
 #include "platform/testing/Watchdog.h"
 #include "platform/user/Icons.h"
 #include "platform/user/WinUser.h"
@@ -193,13 +194,9 @@ TEST(ControlGallery, UnderXvfbTheWindowEqualsItsHeadlessPicture) {
   const fs::path sheet = folder.path / "sheet.png", headless = folder.path / "window.png", shown = folder.path / "x.xwd";
   ASSERT_EQ(RunTool({kGallery, "--page", "buttons", "--out", sheet.string(), "--window-out", headless.string()}), 0);
 
-  int number = 70 + getpid() % 200;
-  while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
-  const std::string display = ":" + std::to_string(number);
-  const pid_t server = Start({"/usr/bin/Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-  ASSERT_GT(server, 0);
-  const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
-  for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i) std::this_thread::sleep_for(50ms);
+  platform::testing::ScopedXvfb server;
+  const std::string display = server.Display();
+  ASSERT_FALSE(display.empty()) << "Xvfb did not come up";
   const pid_t gallery = Start({kGallery, "--page", "buttons"}, {"DISPLAY=" + display, "BRANTWELL_DISPLAY=sdl"});
   ASSERT_GT(gallery, 0);
   // The window shows the sheet once every section has run; a loaded machine may take long.
@@ -221,8 +218,6 @@ TEST(ControlGallery, UnderXvfbTheWindowEqualsItsHeadlessPicture) {
   }
   kill(gallery, SIGKILL);
   Wait(gallery);
-  kill(server, SIGKILL);
-  Wait(server);
   EXPECT_TRUE(same) << difference;
 }
 
@@ -254,13 +249,9 @@ TEST(ControlGallery, UnderXvfbTheDropDownIsOverrideRedirect) {
     GTEST_SKIP() << "Xvfb or xwininfo is not installed: the check under X is skipped";
   platform::testing::Watchdog watchdog(std::chrono::seconds(360));
   Scratch folder("control-gallery-dropdown");
-  int number = 70 + (getpid() + 7) % 200;
-  while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
-  const std::string display = ":" + std::to_string(number);
-  const pid_t server = Start({"/usr/bin/Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-  ASSERT_GT(server, 0);
-  const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
-  for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i) std::this_thread::sleep_for(50ms);
+  platform::testing::ScopedXvfb server;
+  const std::string display = server.Display();
+  ASSERT_FALSE(display.empty()) << "Xvfb did not come up";
   const pid_t gallery =
       Start({kGallery, "--page", "colours", "--open-dropdown"}, {"DISPLAY=" + display, "BRANTWELL_DISPLAY=sdl"});
   ASSERT_GT(gallery, 0);
@@ -283,8 +274,6 @@ TEST(ControlGallery, UnderXvfbTheDropDownIsOverrideRedirect) {
   }
   kill(gallery, SIGKILL);
   Wait(gallery);
-  kill(server, SIGKILL);
-  Wait(server);
   EXPECT_TRUE(found) << "no override-redirect window showed";
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/testing/Pictures.h"
+#include "platform/testing/Processes.h"
 #include "platform/testing/Watchdog.h"
 #include "platform/user/WinUser.h"
 
@@ -113,14 +114,9 @@ TEST(SkinDemo, UnderXvfbItIsOneTaskBarWindowAndItsHintIsNot) {
   if (access("/usr/bin/Xvfb", X_OK) != 0 || access("/usr/bin/xprop", X_OK) != 0)
     GTEST_SKIP() << "Xvfb or xprop is not installed: the check under X is skipped";
   platform::testing::Watchdog watchdog(std::chrono::seconds(150));
-  // A display number no other server holds (tests run side by side, some with their own Xvfb).
-  int number = 70 + getpid() % 200;
-  while (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) ++number;
-  const std::string display = ":" + std::to_string(number);
-  const pid_t server = Start({"/usr/bin/Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-  ASSERT_GT(server, 0);
-  const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
-  for (int i = 0; i < 100 && access(socket.c_str(), F_OK) != 0; ++i) std::this_thread::sleep_for(50ms);
+  platform::testing::ScopedXvfb server;
+  const std::string display = server.Display();
+  ASSERT_FALSE(display.empty()) << "Xvfb did not come up";
   const pid_t demo = Start({kDemo, "--show-hint"}, {"DISPLAY=" + display, "BRANTWELL_DISPLAY=sdl"});
   ASSERT_GT(demo, 0);
   auto properties = [&](const std::string& name) {
@@ -139,8 +135,6 @@ TEST(SkinDemo, UnderXvfbItIsOneTaskBarWindowAndItsHintIsNot) {
   // The display layer turns SIGTERM into a quit request the demo may not be reading yet.
   kill(demo, SIGKILL);
   Wait(demo);
-  kill(server, SIGKILL);
-  Wait(server);
   EXPECT_NE(form.find("\"Brantwell skin demo\""), std::string::npos) << form;
   EXPECT_EQ(form.find("SKIP_TASKBAR"), std::string::npos) << "the form has a task-bar button: " << form;
   EXPECT_NE(hint.find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos) << "the hint has none: " << hint;
