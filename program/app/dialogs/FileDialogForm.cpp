@@ -139,7 +139,11 @@ void TFileDialogForm::BuildControls() {
   FList->SetAlign(alClient);
   FList->SetViewStyle(vsReport);
   FList->SetRowSelect(true);
-  FList->SetReadOnly(true);
+  // Only a folder just made is named in place.
+  FList->OnEditing = [this](TObject*, TFSListItem* item, bool& allow) {
+    allow = item && UTF8ToWide(item->Caption()) == FRenaming;
+  };
+  FList->OnEdited = [this](TObject*, TFSListItem* item, AnsiString& text) { RenameNewFolder(item, text); };
   FList->SetHideSelection(false);
   FList->SetShowSortMark(true);
   FList->SetSystemImages(true);
@@ -446,7 +450,41 @@ bool TFileDialogForm::NewFolder() {
     }
   }
   ListSelectionChanged();
+  // The user names it at once.
+  FRenaming = name;
+  for (int i = 0; i < FList->Items()->Count(); ++i)
+    if (UTF8ToWide(FList->Items()->Item(i)->Caption()) == name) {
+      if (FList->CanFocus()) FList->SetFocus();
+      FList->Perform(platform::LVM_EDITLABELA, static_cast<WPARAM>(i), 0);
+    }
   return true;
+}
+
+void TFileDialogForm::RenameNewFolder(TFSListItem* item, AnsiString& text) {
+  const WideString from = FRenaming;
+  FRenaming.clear();
+  const WideString to = UTF8ToWide(text);
+  if (!item || to.empty() || to == from) {
+    text = WideToUTF8(from);
+    return;
+  }
+  const WideString source = JoinPath(FFolder, from), target = JoinPath(FFolder, to);
+  const bool bad = to.find(u'/') != WideString::npos || to == u"." || to == u"..";
+  int error = 0;
+  if (!bad) {
+    if (::access(Utf8(target).c_str(), F_OK) == 0) error = EEXIST;
+    else if (::rename(Utf8(source).c_str(), Utf8(target).c_str()) != 0) error = errno;
+  }
+  if (bad || error) {
+    const WideString reason = bad ? LanguageText(u"FD_BadFolderName") : UTF8ToWide(std::strerror(error));
+    const WideString message = UTF8ToWide(Format(WideToUTF8(LanguageText(u"FD_CannotRenameFolder")), {to, reason}));
+    MessageBoxW(Handle(), message.c_str(), UTF8ToWide(Caption()).c_str(), MB_OK | MB_ICONERROR);
+    text = WideToUTF8(from);
+    return;
+  }
+  // The list is made again from the folder, with the renamed folder selected.
+  PostMessageW(Handle(), WM_APP + 1, 0, 0);
+  FSelectAfterRefill = to;
 }
 
 void TFileDialogForm::Accept() {
@@ -483,6 +521,28 @@ void TFileDialogForm::Accept() {
 }
 
 void TFileDialogForm::Dispatch(TMessage& message) {
+  if (message.Msg == CM_DIALOGKEY && (message.WParam == VK_RETURN || message.WParam == VK_ESCAPE)) {
+    // A name being edited in the list takes its own Enter and Esc; Enter in the path field
+    // goes to that folder. Neither answers the dialog.
+    if (FList && FList->IsEditing()) {
+      message.Result = 0;
+      return;
+    }
+    if (message.WParam == VK_RETURN && edtPath && edtPath->Focused()) {
+      PathEntered();
+      message.Result = 1;
+      return;
+    }
+  }
+  if (message.Msg == WM_APP + 1) {
+    const WideString select = FSelectAfterRefill;
+    FSelectAfterRefill.clear();
+    Navigate(FFolder);
+    for (int i = 0; i < FList->Items()->Count(); ++i)
+      if (UTF8ToWide(FList->Items()->Item(i)->Caption()) == select) FList->Items()->Item(i)->SetSelected(true);
+    ListSelectionChanged();
+    return;
+  }
   if (FMode == TMode::Folder && FFolderRequest && FFolderRequest->translate && message.Msg >= WM_USER &&
       message.Msg < WM_USER + 0x100) {
     if (const auto command = FFolderRequest->translate(message.Msg, message.WParam, message.LParam)) {
@@ -533,10 +593,16 @@ bool TFileDialogForm::RunFolder(FolderBrowserRequest& request) {
 }
 
 namespace {
+// The skinned box; when it cannot be made (its form file or skin missing), the message still
+// reaches the user in the window manager's own box.
 int SkinnedMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  RegisterDialogClasses();
-  return TMessageBoxForm::Run(owner, text ? WideString(text) : WideString(), caption ? WideString(caption) : WideString(u"Error"),
-                              type);
+  try {
+    RegisterDialogClasses();
+    return TMessageBoxForm::Run(owner, text ? WideString(text) : WideString(),
+                                caption ? WideString(caption) : WideString(u"Error"), type);
+  } catch (...) {
+    return platform::OriginalUserFunctions().MessageBoxW(owner, text, caption, type);
+  }
 }
 }  // namespace
 

@@ -53,8 +53,8 @@ class TFileDialogForm : public TSkinForm {
   // Shows `folder` (an existing one; false otherwise).
   bool Navigate(const WideString& folder);
   void GoUp();
-  // Makes a new folder in the folder shown and selects it; false (the user was told) when
-  // it cannot be made.
+  // Makes a new folder in the folder shown, selects it and opens its name for editing (Enter
+  // renames it, Esc keeps the name); false (the user was told) when it cannot be made.
   bool NewFolder();
   // OK as the button does.
   void Accept();
@@ -103,6 +103,7 @@ class TFileDialogForm : public TSkinForm {
   void ListSelectionChanged();
   void ListDoubleClick();
   void PathEntered();
+  void RenameNewFolder(TFSListItem* item, AnsiString& text);
   void CenterOnOwner(HWND owner);
   bool Shows(const TEntry& entry) const;
   std::vector<TFSListItem*> SelectedItems() const;
@@ -120,6 +121,8 @@ class TFileDialogForm : public TSkinForm {
   bool FFilling = false;
   bool FInitialized = false;
   WideString FLastSelection;
+  WideString FRenaming;          // the folder just made, while it is being named
+  WideString FSelectAfterRefill;
   TPlacesBar* FPlaces = nullptr;
   TFSCustomListView* FList = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "program/app/dialogs/tests/DialogTestSupport.h"
 #include "program/controls/FSButton.h"
 #include "program/controls/FSEdit.h"
+#include "program/controls/FSListView.h"
 #include "rtl/Strings.h"
 #include "vcl/Label.h"
 
@@ -43,7 +44,7 @@ class SelectDirectoryTest : public dialog_test::DialogTest {
 };
 
 TEST_F(SelectDirectoryTest, ValidatesMakesANewFolderAndAnswersIt) {
-  WideString message, caption;
+  WideString message, caption, renameMessage;
   Script({[&] {
             TFileDialogForm* d = Active<TFileDialogForm>();
             ASSERT_NE(d, nullptr);
@@ -80,6 +81,31 @@ TEST_F(SelectDirectoryTest, ValidatesMakesANewFolderAndAnswersIt) {
             TFileDialogForm* d = Active<TFileDialogForm>();
             EXPECT_EQ(d->ListedNames(), (std::vector<WideString>{u"New Folder", u"Old"}));
             EXPECT_EQ(d->SelectedFolder(), UTF8ToWide((start / "New Folder").string()));
+            // Its name is open for editing: a name already taken is refused, then a new one.
+            EXPECT_TRUE(d->FileList()->IsEditing());
+            pt::TypeText(u"Old");  // replaces the selected name
+            pt::KeyPress(VK_RETURN);
+          },
+          [&] {
+            TMessageBoxForm* box = Active<TMessageBoxForm>();
+            ASSERT_NE(box, nullptr);
+            renameMessage = UTF8ToWide(box->lblText->Caption());
+            pt::KeyPress(VK_RETURN);
+          },
+          [&] {
+            TFileDialogForm* d = Active<TFileDialogForm>();
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(d->ListedNames(), (std::vector<WideString>{u"New Folder", u"Old"}));
+            d->NewFolder();
+          },
+          [&] {
+            pt::TypeText(u"Renders");
+            pt::KeyPress(VK_RETURN);
+          },
+          [&] {
+            TFileDialogForm* d = Active<TFileDialogForm>();
+            EXPECT_EQ(d->ListedNames(), (std::vector<WideString>{u"New Folder", u"Old", u"Renders"}));
+            EXPECT_EQ(d->SelectedFolder(), UTF8ToWide((start / "Renders").string()));
             ClickOn(d->btnOK);
           }});
   WideString directory = UTF8ToWide(start.string());
@@ -87,8 +113,10 @@ TEST_F(SelectDirectoryTest, ValidatesMakesANewFolderAndAnswersIt) {
                               TSelectDirExtOpts{sdNewFolder, sdShowEdit, sdNewUI, sdValidateDir}, directory));
   EXPECT_EQ(message, u"\"Nowhere\" is an invalid path");
   EXPECT_EQ(caption, u"Error");
-  EXPECT_EQ(directory, UTF8ToWide((start / "New Folder").string()));
+  EXPECT_TRUE(renameMessage.rfind(u"The folder cannot be named \"Old\":", 0) == 0) << WideToUTF8(renameMessage);
+  EXPECT_EQ(directory, UTF8ToWide((start / "Renders").string()));
   EXPECT_TRUE(fs::is_directory(start / "New Folder"));
+  EXPECT_TRUE(fs::is_directory(start / "Renders"));
   EXPECT_TRUE(IsWindowEnabled(mainForm->Handle()));
 }
 

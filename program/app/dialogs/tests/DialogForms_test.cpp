@@ -201,6 +201,36 @@ TEST_F(DialogFormsTest, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
   EXPECT_EQ(text, "old");
 }
 
+TEST_F(DialogFormsTest, ThePathFieldGoesWhereItSays) {
+  fs::create_directories(root / "Clips" / "Sub");
+  WideString folderAfter, message;
+  Script({[&] { TypeInto(Active<TFileDialogForm>()->edtPath, UTF8ToWide((root / "Clips" / "Sub").string())); },
+          [&] { pt::KeyPress(VK_RETURN); },
+          [&] {
+            TFileDialogForm* d = Active<TFileDialogForm>();
+            ASSERT_NE(d, nullptr) << "Enter in the path field does not answer the dialog";
+            folderAfter = d->Folder();
+            TypeInto(d->edtPath, u"/no/such/place");
+          },
+          [&] { pt::KeyPress(VK_RETURN); },
+          [&] {
+            TMessageBoxForm* box = Active<TMessageBoxForm>();
+            ASSERT_NE(box, nullptr);
+            message = UTF8ToWide(box->lblText->Caption());
+            pt::KeyPress(VK_RETURN);
+          },
+          [&] {
+            TFileDialogForm* d = Active<TFileDialogForm>();
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(d->edtPath->Text(), (root / "Clips" / "Sub").string()) << "the field shows the folder again";
+            pt::KeyPress(VK_ESCAPE);
+          }});
+  TOpenDialog dialog(owner);
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(folderAfter, UTF8ToWide((root / "Clips" / "Sub").string()));
+  EXPECT_EQ(message, u"The folder \"/no/such/place\" does not exist.");
+}
+
 TEST_F(DialogFormsTest, PlacesAreTheUsersFolders) {
   fs::create_directories(root / "home" / "Videos");
   const std::vector<TDialogPlace> places = DialogPlaces();

@@ -16,6 +16,7 @@
 #include "platform/kernel/ProgramFolder.h"
 #include "platform/kernel/Unicode.h"
 #include "platform/testing/Synthetic.h"
+#include "platform/testing/Watchdog.h"
 #include "program/app/dialogs/FileDialogForm.h"
 #include "program/core/FSXMLPersistent.h"
 #include "program/imaging/GPInit.h"
@@ -94,6 +95,8 @@ class DialogTest : public ::testing::Test {
   std::vector<std::pair<std::string, std::string>> saved;
 
  private:
+  // A dialog left waiting for input (a script that ran out) ends the test instead of hanging.
+  platform::testing::Watchdog m_watchdog{std::chrono::seconds(60)};
   std::deque<std::function<void()>> m_steps;
 };
 
