@@ -8,6 +8,7 @@
 #include "program/core/Config.h"
 #include "program/core/WideFileUtils.h"
 #include "program/engine/LanguageEngine.h"
+#include "program/skin/FSSkinEngine.h"
 #include "rtl/Numbers.h"
 #include "rtl/Strings.h"
 #include "vcl/Dialogs.h"
@@ -43,6 +44,8 @@ TResetPathForm::TResetPathForm(TComponent* owner) : TSkinForm(owner) {}
 
 TResetPathForm* TResetPathForm::CreateResetPath(TComponent* owner) {
   RegisterSmallWindowClasses();
+  // The note picture's item lives in the skin's file of pictures (read once).
+  if (SkinEngine) SkinEngine->LoadSkinFile("Pictures");
   return TCustomForm::Create<TResetPathForm>(owner);
 }
 

@@ -271,6 +271,23 @@ TEST(SharedRoutines, ProtectedAndVirtualStorePaths) {
   EXPECT_EQ(ResolveVirtualStorePath(u"/Program Files/App/a.ini"), u"/Program Files/App/a.ini");
 }
 
+TEST_F(SharedRoutinesTest, DriveRootsAreFileSystemTops) {
+  fs::create_directories(root / "DVD");
+  struct Case {
+    WideString folder;
+    bool top;
+  } cases[] = {{u"/", true},
+               {u"//", true},
+               {u"\\", true},
+               {u"/proc", true},  // something is mounted there
+               {u"/proc/", true},
+               {UTF8ToWide((root / "DVD").string()), false},
+               {UTF8ToWide((root / "DVD").string() + "/"), false},
+               {u"", false},
+               {u"DVD", false}};
+  for (const Case& c : cases) EXPECT_EQ(IsDriveRoot(c.folder), c.top) << WideToUTF8(c.folder);
+}
+
 TEST_F(SharedRoutinesTest, ForceDirectoriesAndCreationTime) {
   const WideString deep = UTF8ToWide((root / "a" / "b" / "c").string());
   EXPECT_TRUE(ForceDirectoriesW(deep));
