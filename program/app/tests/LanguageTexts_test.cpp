@@ -122,6 +122,7 @@ TEST_F(ShippedTexts, FormatsTakeTheirCallersArgumentsAndNoOtherTextIsAFormat) {
       {"INF_Restart_Burn_DVD", "d", {2}},
       {"FD_NoSuchFolder", "s", {AnsiString("/home/me/Videos/old")}},
       {"FD_CannotCreateFolder", "ss", {AnsiString("New Folder"), AnsiString("Permission denied")}},
+      {"FD_CannotRenameFolder", "ss", {AnsiString("Old"), AnsiString("File exists")}},
   };
   std::map<std::string, const FormatKey*> byKey;
   for (const FormatKey& f : formats) byKey[f.key] = &f;
