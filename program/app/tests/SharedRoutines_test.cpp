@@ -14,6 +14,8 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
+#include <sstream>
 #include <thread>
 
 #include "platform/kernel/UserInfo.h"
@@ -403,13 +405,20 @@ TEST_F(SharedRoutinesTest, OpenUrlInBrowserOpensOnlyWebAddresses) {
   } cases[] = {{"https://www.example.com/support", true}, {"HTTP://example.com/", true},
                {"", false}, {"file:///etc/passwd", false}, {"javascript:alert(1)", false},
                {"/bin/sh", false}, {"http://", false}, {"mailto:a@example.com", false}};
-  std::string expected;
+  std::multiset<std::string> expected;
   for (const Case& c : cases) {
     EXPECT_EQ(OpenUrlInBrowser(c.url, true), c.opened) << c.url;
-    if (c.opened) expected += std::string(c.url) + "\n";
+    if (c.opened) expected.insert(c.url);
   }
-  for (int i = 0; i < 500 && ReadFile(record) != expected; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(ReadFile(record), expected);
+  // The handlers run side by side: they may write in either order.
+  auto opened = [&] {
+    std::multiset<std::string> lines;
+    std::istringstream text(ReadFile(record));
+    for (std::string line; std::getline(text, line);) lines.insert(line);
+    return lines;
+  };
+  for (int i = 0; i < 500 && opened() != expected; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(opened(), expected);
 }
 
 TEST(SharedRoutines, PublishedPropertyHelpers) {
