@@ -91,6 +91,9 @@ AnsiString GetMyDocumentsPath();
 bool ForceDirectoriesW(const WideString& path);
 // The creation time of a file; time unchanged when it cannot be read.
 void GetFileCreationTime(const WideString& path, FILETIME& time);
+// The root of a file system: "/" or a folder something is mounted on (a USB stick's folder
+// under /media, say), the places a drive's root stood for. Trailing delimiters do not count.
+bool IsDriveRoot(const WideString& folder);
 // The first folder after the root is "Program Files" or "Windows" (letter case counts).
 bool IsProtectedSystemPath(const WideString& path);
 // Where Windows Vista would redirect writes below a protected folder: the Windows folder's

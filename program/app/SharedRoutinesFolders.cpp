@@ -191,6 +191,17 @@ AnsiString RefusalOf(const AnsiString& folder) {
 
 }  // namespace
 
+bool IsDriveRoot(const WideString& folder) {
+  if (folder.empty()) return false;
+  std::string normal = WideToUTF8(folder);
+  std::replace(normal.begin(), normal.end(), '\\', '/');
+  if (normal[0] != '/') return false;
+  const fs::path path = fs::path(platform::FileSystemPath(normal)).lexically_normal();
+  fs::path candidate = path;
+  if (candidate.has_relative_path() && !candidate.has_filename()) candidate = candidate.parent_path();
+  return FolderNames(candidate) == 0 || IsMountPoint(candidate);
+}
+
 bool EmptyFolder(const AnsiString& folder) {
   if (const AnsiString refusal = RefusalOf(folder); !refusal.empty()) {
     WriteLog("Folder not emptied, " + refusal + ": '" + folder + "'");

@@ -22,8 +22,10 @@
 #include "program/app/SelectDirectory.h"
 #include "program/app/dialogs/DialogPresenters.h"
 #include "program/app/ErrorInfo.h"
+#include "program/app/OptionForm.h"
 #include "program/app/Process.h"
 #include "program/app/Properties.h"
+#include "program/app/ResetPathForm.h"
 #include "program/app/Splash.h"
 #include "program/core/Config.h"
 #include "program/core/FSXMLPersistent.h"
@@ -138,6 +140,14 @@ const Picture kPictures[] = {
      [](const Shoot& shoot) {
        ShootModeless(TAboutForm::CreateAbout(nullptr), shoot);
      }},
+    {"options",
+     [](const Shoot& shoot) { ShootModal([] { ShowOptions(nullptr); }, shoot); }},
+    {"reset-path",
+     [](const Shoot& shoot) {
+       // Both places short for an ISO image: 4500 MB in the temporary folder, 2250 MB at the image.
+       WideString isoFile;
+       ShootModal([&] { ShowResetPath(nullptr, 258, 4500, 2250, isoFile); }, shoot);
+     }},
     {"message-question",
      [](const Shoot& shoot) {
        ShootModal([] { MessageBoxW(nullptr, u"The project has changed. Do you want to save it?", u"Brantwell",
@@ -215,6 +225,13 @@ int main(int argc, char** argv) {
   AppConfig.WriteStringA("System", "CodeKey2", "Z");
   AppConfig.WriteStringA("HTTP", "SupportPage", ScrambledWithZ("https://www.example.com/brantwell/support"));
   AppConfig.WriteStringA("HTTP", "HomePage", ScrambledWithZ("https://www.example.com/brantwell/"));
+  // The places the options and the reset path show.
+  AppConfig.WriteStringA("System", "name", "Brantwell");
+  AppConfig.WriteStringA("System", "TempPath", "/home/user/.cache/BrantwellTemp/");
+  AppConfig.WriteStringA("System", "SnapshotPath", "/home/user/Documents/Brantwell/Snapshot");
+  AppConfig.WriteStringA("System", "SnapshotFormat", "JPG");
+  AppConfig.WriteStringA("System", "UpdatePeriod", "7");
+  AppConfig.WriteStringA("System", "ISOOutPath", "/home/user/Documents/Brantwell/ISO");
 
   const fs::path skin = fs::path(platform::ProgramFolder()) / "Skin" / "Default";
   InitImaging();

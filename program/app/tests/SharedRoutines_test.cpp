@@ -14,6 +14,8 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
+#include <sstream>
 #include <thread>
 
 #include "platform/kernel/UserInfo.h"
@@ -271,6 +273,23 @@ TEST(SharedRoutines, ProtectedAndVirtualStorePaths) {
   EXPECT_EQ(ResolveVirtualStorePath(u"/Program Files/App/a.ini"), u"/Program Files/App/a.ini");
 }
 
+TEST_F(SharedRoutinesTest, DriveRootsAreFileSystemTops) {
+  fs::create_directories(root / "DVD");
+  struct Case {
+    WideString folder;
+    bool top;
+  } cases[] = {{u"/", true},
+               {u"//", true},
+               {u"\\", true},
+               {u"/proc", true},  // something is mounted there
+               {u"/proc/", true},
+               {UTF8ToWide((root / "DVD").string()), false},
+               {UTF8ToWide((root / "DVD").string() + "/"), false},
+               {u"", false},
+               {u"DVD", false}};
+  for (const Case& c : cases) EXPECT_EQ(IsDriveRoot(c.folder), c.top) << WideToUTF8(c.folder);
+}
+
 TEST_F(SharedRoutinesTest, ForceDirectoriesAndCreationTime) {
   const WideString deep = UTF8ToWide((root / "a" / "b" / "c").string());
   EXPECT_TRUE(ForceDirectoriesW(deep));
@@ -386,13 +405,20 @@ TEST_F(SharedRoutinesTest, OpenUrlInBrowserOpensOnlyWebAddresses) {
   } cases[] = {{"https://www.example.com/support", true}, {"HTTP://example.com/", true},
                {"", false}, {"file:///etc/passwd", false}, {"javascript:alert(1)", false},
                {"/bin/sh", false}, {"http://", false}, {"mailto:a@example.com", false}};
-  std::string expected;
+  std::multiset<std::string> expected;
   for (const Case& c : cases) {
     EXPECT_EQ(OpenUrlInBrowser(c.url, true), c.opened) << c.url;
-    if (c.opened) expected += std::string(c.url) + "\n";
+    if (c.opened) expected.insert(c.url);
   }
-  for (int i = 0; i < 500 && ReadFile(record) != expected; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_EQ(ReadFile(record), expected);
+  // The handlers run side by side: they may write in either order.
+  auto opened = [&] {
+    std::multiset<std::string> lines;
+    std::istringstream text(ReadFile(record));
+    for (std::string line; std::getline(text, line);) lines.insert(line);
+    return lines;
+  };
+  for (int i = 0; i < 500 && opened() != expected; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(opened(), expected);
 }
 
 TEST(SharedRoutines, PublishedPropertyHelpers) {

@@ -24,6 +24,7 @@ TEST(SmallWindowsTool, WritesEveryWindow) {
     bool exact;
   } expected[] = {{"splash", 404, 286, true},  {"wait", 420, 48, true}, {"errors", 388, 366, false},
                   {"properties", 344, 380, false}, {"about", 434, 276, false},
+                  {"options", 463, 331, false}, {"reset-path", 403, 260, false},
                   {"message-question", 280, 100, false}, {"folder", 640, 400, false}, {"open", 640, 440, false},
                   {"save", 640, 440, false}};
   for (const Expected& e : expected) {
