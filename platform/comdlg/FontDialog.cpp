@@ -190,8 +190,11 @@ std::vector<std::u16string> ScreenFontFamilies(bool noVertical) {
 void SetFontFamiliesForTesting(std::vector<std::u16string> families) { TestFamilies() = std::move(families); }
 
 int PointTenthsFromHeight(LONG height) {
-  const long long pixels = height < 0 ? -static_cast<long long>(height) : height;
-  return static_cast<int>(std::min<long long>((pixels * 720 + kPixelsPerInch / 2) / kPixelsPerInch, 1 << 30));
+  const long long pixels = std::min<long long>(height < 0 ? -static_cast<long long>(height) : height, 1 << 20);
+  // A height a whole point size gives is that size (16 points are 21 pixels, not 15.8 points).
+  const long long whole = (pixels * 72 + kPixelsPerInch / 2) / kPixelsPerInch;
+  if (-HeightFromPointTenths(static_cast<int>(whole * 10)) == pixels) return static_cast<int>(whole * 10);
+  return static_cast<int>((pixels * 720 + kPixelsPerInch / 2) / kPixelsPerInch);
 }
 
 LONG HeightFromPointTenths(int tenths) {

@@ -211,7 +211,7 @@ TEST_F(FontDialogTest, TheAnsiCallSpeaksUtf8AndCutsLongNames) {
   cf.Flags = CF_INITTOLOGFONTSTRUCT;
   ASSERT_TRUE(ChooseFontA(&cf));
   EXPECT_EQ(seen.face, u"Ünïcode");
-  EXPECT_EQ(seen.pointSize, 98);  // 13 px
+  EXPECT_EQ(seen.pointSize, 100);  // 13 px
   EXPECT_EQ(cf.iPointSize, 95);
   EXPECT_EQ(cf.nFontType, SCREEN_FONTTYPE | REGULAR_FONTTYPE | ITALIC_FONTTYPE);
   // Cut to the record's 31 bytes at a whole character, terminated.
@@ -224,6 +224,20 @@ TEST_F(FontDialogTest, TheAnsiCallSpeaksUtf8AndCutsLongNames) {
   cw.lpLogFont = &wide;
   ASSERT_TRUE(ChooseFontW(&cw));
   EXPECT_EQ(std::u16string(wide.lfFaceName), longName.substr(0, 31));
+}
+
+TEST(FontDialogSizes, HeightsAndPointSizesRoundTrip) {
+  using platform::comdlg::HeightFromPointTenths;
+  using platform::comdlg::PointTenthsFromHeight;
+  // A height that a whole point size gives is that size; the others keep their tenths.
+  const struct {
+    LONG height;
+    int tenths;
+  } cases[] = {{-11, 80}, {-13, 100}, {-14, 105}, {-16, 120}, {-18, 135}, {-21, 160}, {21, 160}, {-96, 720}};
+  for (const auto& c : cases) EXPECT_EQ(PointTenthsFromHeight(c.height), c.tenths) << c.height;
+  for (int points = 1; points <= 200; ++points)
+    EXPECT_EQ(PointTenthsFromHeight(HeightFromPointTenths(points * 10)), points * 10) << points;
+  EXPECT_GT(PointTenthsFromHeight(-2147483647 - 1), 0);  // no overflow
 }
 
 TEST_F(FontDialogTest, TheDesktopListsItsFonts) {

@@ -25,7 +25,7 @@ TEST(SmallWindowsTool, WritesEveryWindow) {
   } expected[] = {{"splash", 404, 286, true},  {"wait", 420, 48, true}, {"errors", 388, 366, false},
                   {"properties", 344, 380, false}, {"about", 434, 276, false},
                   {"message-question", 280, 100, false}, {"folder", 640, 400, false}, {"open", 640, 440, false},
-                  {"save", 640, 440, false}};
+                  {"save", 640, 440, false}, {"font", 468, 386, false}};
   for (const Expected& e : expected) {
     platform::testing::Image image;
     std::string error;
