@@ -11,10 +11,9 @@
 namespace platform::comdlg {
 
 const COLORREF kFontDialogColors[16] = {
-    RGB(0, 0, 0),     RGB(128, 0, 0),   RGB(0, 128, 0),   RGB(128, 128, 0),
-    RGB(0, 0, 128),   RGB(128, 0, 128), RGB(0, 128, 128), RGB(128, 128, 128),
-    RGB(192, 192, 192), RGB(255, 0, 0), RGB(0, 255, 0),   RGB(255, 255, 0),
-    RGB(0, 0, 255),   RGB(255, 0, 255), RGB(0, 255, 255), RGB(255, 255, 255),
+    RGB(0, 0, 0),     RGB(128, 0, 0),     RGB(0, 128, 0),     RGB(128, 128, 0),   RGB(0, 0, 128), RGB(128, 0, 128),
+    RGB(0, 128, 128), RGB(128, 128, 128), RGB(192, 192, 192), RGB(255, 0, 0),     RGB(0, 255, 0), RGB(255, 255, 0),
+    RGB(0, 0, 255),   RGB(255, 0, 255),   RGB(0, 255, 255),   RGB(255, 255, 255),
 };
 
 namespace {
@@ -77,7 +76,8 @@ std::u16string FaceOf(const CHAR (&face)[LF_FACESIZE]) {
   return Utf8ToUtf16(std::string_view(face, static_cast<size_t>(std::find(face, face + LF_FACESIZE, '\0') - face)));
 }
 
-template <class CF> BOOL ChooseFontImpl(CF* cf) {
+template <class CF>
+BOOL ChooseFontImpl(CF* cf) {
   SetExtendedError(0);
   if (!cf || cf->lStructSize != sizeof(CF)) {
     SetExtendedError(CDERR_STRUCTSIZE);

@@ -111,15 +111,15 @@ extern const COLORREF kFontDialogColors[16];
 struct FontDialogRequest {
   HWND owner = nullptr;
   std::vector<std::u16string> families;  // sorted, each once
-  std::u16string face;       // the starting family ("" : the presenter's choice); the chosen one
-  int pointSize = 0;         // tenths of a point (0: the presenter's choice); the chosen one
+  std::u16string face;                   // the starting family ("" : the presenter's choice); the chosen one
+  int pointSize = 0;                     // tenths of a point (0: the presenter's choice); the chosen one
   bool bold = false;
   bool italic = false;
   bool underline = false;
   bool strikeOut = false;
   COLORREF color = 0;
-  bool effects = false;      // CF_EFFECTS: underline, strike-out and colour can be chosen
-  bool limitSize = false;    // CF_LIMITSIZE: sizes from minSize to maxSize points only
+  bool effects = false;    // CF_EFFECTS: underline, strike-out and colour can be chosen
+  bool limitSize = false;  // CF_LIMITSIZE: sizes from minSize to maxSize points only
   int minSize = 0;
   int maxSize = 0;
 };

@@ -15,7 +15,9 @@ using platform::comdlg::SetFontFamiliesForTesting;
 
 class FontDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override { SetFontFamiliesForTesting({u"Serif", u"DejaVu Sans", u"@Vertical", u"dejavu sans", u"Mono"}); }
+  void SetUp() override {
+    SetFontFamiliesForTesting({u"Serif", u"DejaVu Sans", u"@Vertical", u"dejavu sans", u"Mono"});
+  }
   void TearDown() override {
     SetFontDialogPresenter(nullptr);
     SetFontFamiliesForTesting({});

@@ -32,16 +32,16 @@ const char16_t* const kStyleKeys[4] = {u"FontDlg_Regular", u"FontDlg_Italic", u"
 
 // The names of the 16 text colours, in the platform's order.
 const char16_t* const kColorKeys[16] = {
-    u"FontDlg_Color_Black",  u"FontDlg_Color_Maroon", u"FontDlg_Color_Green",   u"FontDlg_Color_Olive",
-    u"FontDlg_Color_Navy",   u"FontDlg_Color_Purple", u"FontDlg_Color_Teal",    u"FontDlg_Color_Gray",
-    u"FontDlg_Color_Silver", u"FontDlg_Color_Red",    u"FontDlg_Color_Lime",    u"FontDlg_Color_Yellow",
-    u"FontDlg_Color_Blue",   u"FontDlg_Color_Fuchsia", u"FontDlg_Color_Aqua",   u"FontDlg_Color_White",
+    u"FontDlg_Color_Black",  u"FontDlg_Color_Maroon",  u"FontDlg_Color_Green", u"FontDlg_Color_Olive",
+    u"FontDlg_Color_Navy",   u"FontDlg_Color_Purple",  u"FontDlg_Color_Teal",  u"FontDlg_Color_Gray",
+    u"FontDlg_Color_Silver", u"FontDlg_Color_Red",     u"FontDlg_Color_Lime",  u"FontDlg_Color_Yellow",
+    u"FontDlg_Color_Blue",   u"FontDlg_Color_Fuchsia", u"FontDlg_Color_Aqua",  u"FontDlg_Color_White",
 };
 
 constexpr int kDefaultTenths = 100;
 constexpr int kLargestTenths = 16380;  // 1638 points
 
-AnsiString Text(const char16_t* key) { return WideToUTF8(LanguageText(key)); }
+AnsiString Utf8(const WideString& text) { return WideToUTF8(text); }
 
 AnsiString Lower(const AnsiString& text) {
   AnsiString lower = text;
@@ -159,7 +159,8 @@ void TFontDialogForm::BuildControls() {
   edtStyle->OnChange = [this](TObject*) { StyleTyped(); };
   edtSize->OnChange = [this](TObject*) { SizeTyped(); };
   // Up and Down in a field move in the list beneath it.
-  const std::pair<TFSEdit*, TFSCustomListView*> pairs[] = {{edtFamily, FFamilies}, {edtStyle, FStyles}, {edtSize, FSizes}};
+  const std::pair<TFSEdit*, TFSCustomListView*> pairs[] = {
+      {edtFamily, FFamilies}, {edtStyle, FStyles}, {edtSize, FSizes}};
   for (const auto& [edit, list] : pairs) {
     edit->OnKeyDown = [this, list = list](TObject*, WORD& key, TShiftState) {
       if (key != VK_UP && key != VK_DOWN && key != VK_PRIOR && key != VK_NEXT) return;
@@ -195,20 +196,20 @@ void TFontDialogForm::BuildControls() {
 }
 
 void TFontDialogForm::ApplyTexts() {
-  SetCaption(Text(u"FontDlg_Caption"));
-  if (lblFamily) lblFamily->SetCaption(Text(u"FontDlg_Font"));
-  if (lblStyle) lblStyle->SetCaption(Text(u"FontDlg_Style"));
-  if (lblSize) lblSize->SetCaption(Text(u"FontDlg_Size"));
-  if (grpEffects) grpEffects->SetCaption(Text(u"FontDlg_Effects"));
-  if (chkStrikeOut) chkStrikeOut->SetCaption(Text(u"FontDlg_StrikeOut"));
-  if (chkUnderline) chkUnderline->SetCaption(Text(u"FontDlg_Underline"));
-  if (lblColor) lblColor->SetCaption(Text(u"FontDlg_Color"));
-  if (grpSample) grpSample->SetCaption(Text(u"FontDlg_Sample"));
-  if (lblSample) lblSample->SetCaption(Text(u"FontDlg_SampleText"));
-  if (btnOK) btnOK->SetCaption(Text(u"MB_BTN_OK"));
-  if (btnCancel) btnCancel->SetCaption(Text(u"MB_BTN_Cancel"));
+  SetCaption(Utf8(LanguageText(u"FontDlg_Caption")));
+  if (lblFamily) lblFamily->SetCaption(Utf8(LanguageText(u"FontDlg_Font")));
+  if (lblStyle) lblStyle->SetCaption(Utf8(LanguageText(u"FontDlg_Style")));
+  if (lblSize) lblSize->SetCaption(Utf8(LanguageText(u"FontDlg_Size")));
+  if (grpEffects) grpEffects->SetCaption(Utf8(LanguageText(u"FontDlg_Effects")));
+  if (chkStrikeOut) chkStrikeOut->SetCaption(Utf8(LanguageText(u"FontDlg_StrikeOut")));
+  if (chkUnderline) chkUnderline->SetCaption(Utf8(LanguageText(u"FontDlg_Underline")));
+  if (lblColor) lblColor->SetCaption(Utf8(LanguageText(u"FontDlg_Color")));
+  if (grpSample) grpSample->SetCaption(Utf8(LanguageText(u"FontDlg_Sample")));
+  if (lblSample) lblSample->SetCaption(Utf8(LanguageText(u"FontDlg_SampleText")));
+  if (btnOK) btnOK->SetCaption(Utf8(LanguageText(u"MB_BTN_OK")));
+  if (btnCancel) btnCancel->SetCaption(Utf8(LanguageText(u"MB_BTN_Cancel")));
   FStyleNames.clear();
-  for (const char16_t* key : kStyleKeys) FStyleNames.push_back(Text(key));
+  for (const char16_t* key : kStyleKeys) FStyleNames.push_back(Utf8(LanguageText(key)));
 }
 
 void TFontDialogForm::Prepare(const FontDialogRequest& request) {
@@ -254,13 +255,13 @@ void TFontDialogForm::Prepare(const FontDialogRequest& request) {
   FColors.assign(platform::comdlg::kFontDialogColors, platform::comdlg::kFontDialogColors + 16);
   if (cbColor) {
     cbColor->Items()->Clear();
-    for (const char16_t* key : kColorKeys) cbColor->Items()->Add(Text(key));
+    for (const char16_t* key : kColorKeys) cbColor->Items()->Add(Utf8(LanguageText(key)));
     const COLORREF color = request.color & 0xFFFFFF;
     auto at = std::find(FColors.begin(), FColors.end(), color);
     if (at == FColors.end()) {
       // A colour of the caller's outside the 16 stays choosable.
       FColors.push_back(color);
-      cbColor->Items()->Add(Text(u"FontDlg_Color_Custom"));
+      cbColor->Items()->Add(Utf8(LanguageText(u"FontDlg_Color_Custom")));
       at = FColors.end() - 1;
     }
     cbColor->SetItemIndex(static_cast<int>(at - FColors.begin()));
@@ -370,22 +371,22 @@ void TFontDialogForm::Tell(const AnsiString& text, TWinControl* field) {
 bool TFontDialogForm::TakeChoice(FontDialogRequest& request) {
   const int family = Find(FFamilyNames, edtFamily->Text(), false);
   if (family < 0) {
-    Tell(Text(u"FontDlg_NoSuchFont"), edtFamily);
+    Tell(Utf8(LanguageText(u"FontDlg_NoSuchFont")), edtFamily);
     return false;
   }
   const int style = Find(FStyleNames, edtStyle->Text(), false);
   if (style < 0) {
-    Tell(Text(u"FontDlg_NoSuchStyle"), edtStyle);
+    Tell(Utf8(LanguageText(u"FontDlg_NoSuchStyle")), edtStyle);
     return false;
   }
   const int tenths = ParseSize(edtSize->Text());
   if (tenths <= 0) {
-    Tell(Text(u"FontDlg_SizeNumber"), edtSize);
+    Tell(Utf8(LanguageText(u"FontDlg_SizeNumber")), edtSize);
     return false;
   }
   const int low = FLimit ? FMin : 1, high = FLimit ? FMax : kLargestTenths / 10;
   if (tenths < low * 10 || tenths > high * 10) {
-    Tell(Format(Text(u"FontDlg_SizeRange"), {low, high}), edtSize);
+    Tell(Format(Utf8(LanguageText(u"FontDlg_SizeRange")), {low, high}), edtSize);
     return false;
   }
   request.face = UTF8ToWide(FFamilyNames[family]);
@@ -414,8 +415,10 @@ bool TFontDialogForm::Run(FontDialogRequest& request) {
   const RECT work = area;
   if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &area);
   const int width = form->Width(), height = form->Height();
-  form->SetLeft(std::clamp<int>((area.left + area.right - width) / 2, work.left, std::max<int>(work.left, work.right - width)));
-  form->SetTop(std::clamp<int>((area.top + area.bottom - height) / 2, work.top, std::max<int>(work.top, work.bottom - height)));
+  form->SetLeft(
+      std::clamp<int>((area.left + area.right - width) / 2, work.left, std::max<int>(work.left, work.right - width)));
+  form->SetTop(
+      std::clamp<int>((area.top + area.bottom - height) / 2, work.top, std::max<int>(work.top, work.bottom - height)));
   FontDialogRequest answer = request;
   form->FRequest = &answer;
   if (form->ShowModal() != mrOk) return false;

@@ -198,7 +198,8 @@ TEST_F(FontDialogFormTest, StartsFromTheLogFontChecksTheFieldsAndEscCancels) {
     std::string message;
   } cases[] = {
       {&TFontDialogForm::edtFamily, u"Comic", "There is no font with that name. Choose a font from the list of fonts."},
-      {&TFontDialogForm::edtStyle, u"Oblique", "There is no style with that name. Choose a style from the list of styles."},
+      {&TFontDialogForm::edtStyle, u"Oblique",
+       "There is no style with that name. Choose a style from the list of styles."},
       {&TFontDialogForm::edtSize, u"big", "Size must be a number."},
       {&TFontDialogForm::edtSize, u"36", "Size must be between 8 and 20 points."},
   };
