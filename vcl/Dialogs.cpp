@@ -7,6 +7,8 @@
 
 #include "platform/comdlg/CommDlg.h"
 #include "platform/comdlg/FileDialogs.h"
+#include "platform/comdlg/FontDialog.h"
+#include "platform/kernel/SysInfo.h"
 #include "rtl/Strings.h"
 #include "vcl/Application.h"
 #include "vcl/Form.h"
@@ -68,6 +70,59 @@ bool TColorDialog::Execute() {
     FCustomColors->Add(line);
   }
   FCustomColors->EndUpdate();
+  return true;
+}
+
+// ---- font dialog ------------------------------------------------------------------------------
+
+TFontDialog::TFontDialog(TComponent* owner) : TCommonDialog(owner), FFont(std::make_unique<TFont>()) {}
+
+TFontDialog::~TFontDialog() = default;
+
+void TFontDialog::DescribeClass(TClassBuilder<TFontDialog>& c) {
+  c.Property("Font", &TFontDialog::Font, &TFontDialog::SetFont);
+  c.Property("Options", &TFontDialog::Options, &TFontDialog::SetOptions).Default(TFontDialogOptions{fdEffects}.Bits());
+  c.Property("MinFontSize", &TFontDialog::MinFontSize, &TFontDialog::SetMinFontSize).Default(0);
+  c.Property("MaxFontSize", &TFontDialog::MaxFontSize, &TFontDialog::SetMaxFontSize).Default(0);
+}
+
+bool TFontDialog::Execute() {
+  LOGFONTA font = FFont->GetLogFont();
+  CHOOSEFONTA cf{};
+  cf.lStructSize = sizeof(cf);
+  cf.hwndOwner = OwnerWindow();
+  cf.lpLogFont = &font;
+  cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+  const struct {
+    TFontDialogOption option;
+    DWORD flag;
+  } flags[] = {
+      {fdAnsiOnly, CF_ANSIONLY},           {fdTrueTypeOnly, CF_TTONLY},       {fdEffects, CF_EFFECTS},
+      {fdFixedPitchOnly, CF_FIXEDPITCHONLY}, {fdForceFontExist, CF_FORCEFONTEXIST}, {fdNoFaceSel, CF_NOFACESEL},
+      {fdNoOEMFonts, CF_NOOEMFONTS},       {fdNoSimulations, CF_NOSIMULATIONS}, {fdNoSizeSel, CF_NOSIZESEL},
+      {fdNoStyleSel, CF_NOSTYLESEL},       {fdNoVectorFonts, CF_NOVECTORFONTS}, {fdShowHelp, CF_SHOWHELP},
+      {fdWysiwyg, CF_WYSIWYG},             {fdLimitSize, CF_LIMITSIZE},       {fdScalableOnly, CF_SCALABLEONLY},
+      {fdApplyButton, CF_APPLY},
+  };
+  for (const auto& f : flags)
+    if (FOptions.Contains(f.option)) cf.Flags |= f.flag;
+  cf.rgbColors = ColorToRGB(FFont->Color());
+  cf.nSizeMin = FMinFontSize;
+  cf.nSizeMax = FMaxFontSize;
+  if (OnShow) OnShow(this);
+  const bool ok = ChooseFontA(&cf) != FALSE;
+  if (OnClose) OnClose(this);
+  if (!ok) return false;
+  // The height keeps the font's own resolution.
+  FFont->SetName(font.lfFaceName);
+  FFont->SetHeight(-MulDiv(cf.iPointSize, FFont->PixelsPerInch(), 720));
+  TFontStyles style;
+  if (font.lfWeight >= FW_BOLD) style.Include(fsBold);
+  if (font.lfItalic) style.Include(fsItalic);
+  if (font.lfUnderline) style.Include(fsUnderline);
+  if (font.lfStrikeOut) style.Include(fsStrikeOut);
+  FFont->SetStyle(style);
+  if (FOptions.Contains(fdEffects)) FFont->SetColor(static_cast<TColor>(cf.rgbColors));
   return true;
 }
 

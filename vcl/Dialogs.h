@@ -6,6 +6,10 @@
 // the 16 custom colours as "ColorA=..." to "ColorP=..." lines whose values are the COLORREF
 // in hex ("0000FF" is red); a missing or unreadable line stands for white.
 //
+// TFontDialog asks for a font through the platform's font dialog: Font is the starting and
+// the chosen font (name, size, bold and italic; with fdEffects also underline, strike-out and
+// colour); fdLimitSize keeps the size within MinFontSize..MaxFontSize points.
+//
 // TOpenDialog and TSaveDialog ask for files through the platform's file dialogs: Filter is
 // "text|patterns|text|patterns" (patterns separated by ";"), FilterIndex 1-based, FileName
 // the name to start with and the (first) chosen path, Files every chosen path. Paths are
@@ -23,6 +27,7 @@
 #include "vcl/Colors.h"
 #include "vcl/Component.h"
 #include "vcl/Event.h"
+#include "vcl/Font.h"
 #include "vcl/StringList.h"
 
 class TCommonDialog : public TComponent {
@@ -68,6 +73,36 @@ class TColorDialog : public TCommonDialog {
   TColor FColor = clBlack;
   std::unique_ptr<TStringList> FCustomColors;
   TColorDialogOptions FOptions;
+};
+
+BRANTWELL_ENUM(TFontDialogOption, fdAnsiOnly, fdTrueTypeOnly, fdEffects, fdFixedPitchOnly, fdForceFontExist,
+               fdNoFaceSel, fdNoOEMFonts, fdNoSimulations, fdNoSizeSel, fdNoStyleSel, fdNoVectorFonts, fdShowHelp,
+               fdWysiwyg, fdLimitSize, fdScalableOnly, fdApplyButton)
+using TFontDialogOptions = TSet<TFontDialogOption>;
+
+class TFontDialog : public TCommonDialog {
+  BRANTWELL_CLASS(TFontDialog, TCommonDialog)
+
+ public:
+  explicit TFontDialog(TComponent* owner);
+  ~TFontDialog() override;
+  static void DescribeClass(TClassBuilder<TFontDialog>& c);
+
+  bool Execute() override;
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(TFont* value) { FFont->Assign(value); }
+  TFontDialogOptions Options() const { return FOptions; }
+  void SetOptions(TFontDialogOptions value) { FOptions = value; }
+  int MinFontSize() const { return FMinFontSize; }
+  void SetMinFontSize(int value) { FMinFontSize = value; }
+  int MaxFontSize() const { return FMaxFontSize; }
+  void SetMaxFontSize(int value) { FMaxFontSize = value; }
+
+ private:
+  std::unique_ptr<TFont> FFont;
+  TFontDialogOptions FOptions{fdEffects};
+  int FMinFontSize = 0;
+  int FMaxFontSize = 0;
 };
 
 BRANTWELL_ENUM(TOpenOption, ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,

@@ -2,7 +2,7 @@
 //   small-windows --out DIR
 // writes one PNG per window into DIR (made when missing): the splash, the wait overlay, the
 // error list, the properties of a file, the about box, a question in the message box, and
-// the file dialog choosing a folder, opening files and saving one. A window that shows the classic
+// the file dialog choosing a folder, opening files and saving one, and the font dialog. A window that shows the classic
 // frame's colours (the skin did not reach it) fails the run.
 //
 // A picture is one entry of kPictures: its name and how its window is shown.
@@ -175,6 +175,15 @@ const Picture kPictures[] = {
        dialog.SetDefaultExt("iso");
        dialog.SetFileName((SampleFolder() / "2024-06-01-143005.iso").string());
        dialog.SetOptions(TOpenOptions{ofOverwritePrompt, ofNoChangeDir});
+       ShootModal([&] { dialog.Execute(); }, shoot);
+     }},
+    {"font",
+     [](const Shoot& shoot) {
+       TFontDialog dialog(nullptr);
+       dialog.Font()->SetName("DejaVu Sans");
+       dialog.Font()->SetSize(16);
+       dialog.Font()->SetStyle(TFontStyles{fsBold});
+       dialog.Font()->SetColor(static_cast<TColor>(RGB(0, 0, 128)));
        ShootModal([&] { dialog.Execute(); }, shoot);
      }},
 };

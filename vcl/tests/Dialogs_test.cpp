@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "platform/comdlg/FileDialogs.h"
+#include "platform/comdlg/FontDialog.h"
 #include "platform/user/FunctionTable.h"
 #include "rtl/Strings.h"
 #include "vcl/Application.h"
@@ -98,6 +99,56 @@ TEST_F(FileDialogComponentTest, SaveWithDefaultExtension) {
   Answer(u"disc.img", root, 0);
   ASSERT_TRUE(dialog.Execute());
   EXPECT_TRUE(dialog.Options().Contains(ofExtensionDifferent));
+}
+
+TEST(FontDialogComponent, HandsOverTheFontAndReadsTheChoiceBack) {
+  platform::comdlg::SetFontFamiliesForTesting({u"Mono", u"Serif"});
+  platform::comdlg::FontDialogRequest seen;
+  bool answer = true;
+  platform::comdlg::SetFontDialogPresenter([&](platform::comdlg::FontDialogRequest& r) {
+    seen = r;
+    r.face = u"Serif";
+    r.pointSize = 140;
+    r.bold = false;
+    r.italic = true;
+    r.underline = false;
+    r.strikeOut = true;
+    r.color = RGB(0, 0, 128);
+    return answer;
+  });
+  TFontDialog dialog(nullptr);
+  dialog.Font()->SetName("Mono");
+  dialog.Font()->SetSize(12);
+  dialog.Font()->SetStyle(TFontStyles{fsBold, fsUnderline});
+  dialog.Font()->SetColor(clRed);
+  dialog.SetOptions(TFontDialogOptions{fdEffects, fdLimitSize});
+  dialog.SetMinFontSize(8);
+  dialog.SetMaxFontSize(72);
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(seen.face, u"Mono");
+  EXPECT_EQ(seen.pointSize, 120);
+  EXPECT_TRUE(seen.bold && seen.underline && seen.effects && seen.limitSize);
+  EXPECT_EQ(seen.color, static_cast<COLORREF>(RGB(255, 0, 0)));
+  EXPECT_EQ(seen.minSize, 8);
+  EXPECT_EQ(seen.maxSize, 72);
+  EXPECT_EQ(dialog.Font()->Name(), "Serif");
+  EXPECT_EQ(dialog.Font()->Size(), 14);
+  EXPECT_EQ(dialog.Font()->Style(), (TFontStyles{fsItalic, fsStrikeOut}));
+  EXPECT_EQ(dialog.Font()->Color(), static_cast<TColor>(RGB(0, 0, 128)));
+
+  // Without effects the colour stays; Cancel changes nothing.
+  dialog.SetOptions(TFontDialogOptions{});
+  dialog.Font()->SetColor(clRed);
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_FALSE(seen.effects);
+  EXPECT_EQ(dialog.Font()->Color(), clRed);
+  answer = false;
+  dialog.Font()->SetName("Mono");
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(dialog.Font()->Name(), "Mono");
+  platform::comdlg::SetFontDialogPresenter(nullptr);
+  platform::comdlg::SetFontFamiliesForTesting({});
+  DoneApplication();
 }
 
 TEST(MessageDlg, CaptionIconAndButtonsFollowTheKind) {

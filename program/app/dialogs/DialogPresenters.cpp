@@ -5,6 +5,7 @@
 #include "platform/user/FunctionTable.h"
 #include "program/app/dialogs/ColorDialogForm.h"
 #include "program/app/dialogs/FileDialogForm.h"
+#include "program/app/dialogs/FontDialogForm.h"
 #include "program/app/dialogs/MessageBoxForm.h"
 #include "program/controls/ControlsModule.h"
 #include "vcl/Label.h"
@@ -45,6 +46,7 @@ void InstallDialogPresenters() {
   platform::comdlg::SetFileDialogPresenter([](FileDialogRequest& r) { return TFileDialogForm::RunFile(r); });
   platform::shell::SetFolderBrowserPresenter([](FolderBrowserRequest& r) { return TFileDialogForm::RunFolder(r); });
   InstallColorDialogPresenter();
+  InstallFontDialogPresenter();
 }
 
 void UninstallDialogPresenters() {
@@ -52,4 +54,5 @@ void UninstallDialogPresenters() {
   platform::comdlg::SetFileDialogPresenter(nullptr);
   platform::shell::SetFolderBrowserPresenter(nullptr);
   platform::comdlg::SetColorDialogPresenter(nullptr);
+  platform::comdlg::SetFontDialogPresenter(nullptr);
 }

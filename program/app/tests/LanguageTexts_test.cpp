@@ -123,6 +123,7 @@ TEST_F(ShippedTexts, FormatsTakeTheirCallersArgumentsAndNoOtherTextIsAFormat) {
       {"FD_NoSuchFolder", "s", {AnsiString("/home/me/Videos/old")}},
       {"FD_CannotCreateFolder", "ss", {AnsiString("New Folder"), AnsiString("Permission denied")}},
       {"FD_CannotRenameFolder", "ss", {AnsiString("Holiday"), AnsiString("File exists")}},
+      {"FontDlg_SizeRange", "dd", {8, 72}},
   };
   std::map<std::string, const FormatKey*> byKey;
   for (const FormatKey& f : formats) byKey[f.key] = &f;

@@ -26,7 +26,7 @@ TEST(SmallWindowsTool, WritesEveryWindow) {
                   {"properties", 344, 380, false}, {"about", 434, 276, false},
                   {"options", 463, 331, false}, {"reset-path", 403, 260, false},
                   {"message-question", 280, 100, false}, {"folder", 640, 400, false}, {"open", 640, 440, false},
-                  {"save", 640, 440, false}};
+                  {"save", 640, 440, false}, {"font", 468, 386, false}};
   for (const Expected& e : expected) {
     platform::testing::Image image;
     std::string error;
