@@ -105,7 +105,7 @@ bool Converter::SetParam(const QEEncodeParam& param) {
   std::string error;
   QEEncodeParam normalized;
   if (!Normalize(param, normalized, error)) {
-    LogLine("encoding parameters refused: " + error);
+    SetLastError("encoding parameters refused: " + error);
     return false;
   }
   m_param = normalized;
@@ -114,16 +114,16 @@ bool Converter::SetParam(const QEEncodeParam& param) {
 
 int Converter::Start(double begin, double length, QECallback callback, void* userData) {
   if (m_running) {
-    LogLine("cannot start an encoding: the converter is already running");
+    SetLastError("cannot start an encoding: the converter is already running");
     return 1;
   }
   if (m_thread.joinable()) m_thread.join();
   if (m_outputPath.empty()) {
-    LogLine("cannot start an encoding: no output file set");
+    SetLastError("cannot start an encoding: no output file set");
     return 2;
   }
   if (begin < 0.0 || length < 0.0 || !std::isfinite(begin) || !std::isfinite(length)) {
-    LogLine("cannot start an encoding: bad time range");
+    SetLastError("cannot start an encoding: bad time range");
     return 3;
   }
   m_begin = begin;
@@ -175,16 +175,29 @@ int Converter::Start(double begin, double length, QECallback callback, void* use
   m_writer = std::make_unique<DvdWriter>();
   std::string error;
   if (!m_writer->Open(settings, error)) {
+    SetLastError("cannot start an encoding into '" + m_outputPath + "': " + error);
     m_writer.reset();
     RemovePartialOutput(m_outputPath);
     return 4;
   }
   m_progress = {};
   m_progress.size = sizeof(QEProgress);
+  SetLastError({}, false);
   m_running = true;
   m_writer->StartThread();
   m_thread = std::thread([this] { Run(); });
   return 0;
+}
+
+std::string Converter::LastError() const {
+  std::lock_guard lock(m_errorLock);
+  return m_lastError;
+}
+
+void Converter::SetLastError(std::string text, bool log) {
+  if (log) LogLine(text);
+  std::lock_guard lock(m_errorLock);
+  m_lastError = std::move(text);
 }
 
 void Converter::Pause(bool paused) {
@@ -535,7 +548,9 @@ void Converter::Job::Finish(bool ok) {
   if (!written) {
     RemovePartialOutput(m_owner.m_outputPath);
     code = aborted ? kQEEndAborted : (noSpace ? kQEEndNoSpace : kQEEndFailed);
-    if (!aborted) LogLine("encoding '" + m_owner.m_outputPath + "' failed: " + m_failure);
+    if (!aborted)
+      m_owner.SetLastError(noSpace ? "no space left to write '" + m_owner.m_outputPath + "': " + m_failure
+                                   : "encoding '" + m_owner.m_outputPath + "' failed: " + m_failure);
   } else {
     m_owner.m_progress.percent = 100;
   }

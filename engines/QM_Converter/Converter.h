@@ -9,8 +9,8 @@
 // and scales them itself. The callback is called on the reader thread, always ending with one
 // end report, after every other thread has ended.
 //
-// Thread rules: the public methods are called from one controlling thread. m_abort,
-// m_paused and m_preview are atomics read by the worker threads; m_pauseMutex with
+// Thread rules: the public methods are called from one controlling thread (LastError from
+// any). m_abort, m_paused and m_preview are atomics read by the worker threads; m_pauseMutex with
 // m_pauseWake guards the pause wait.
 
 #include <atomic>
@@ -41,6 +41,10 @@ class Converter final : public engines::EngineObject {
   void Pause(bool paused);
   void Abort();
   void EnablePreview(bool on) { m_preview = on; }
+  // Why the last refused setting, start or encoding failed (UTF-8): what an end code 2 or 3
+  // came from. Empty after a start, and so after a run that finished or was aborted. Any
+  // thread.
+  std::string LastError() const;
 
  private:
   class Job;  // one run on the reader thread (Converter.cpp)
@@ -49,6 +53,8 @@ class Converter final : public engines::EngineObject {
   void Report(int message, int code);
   bool WaitWhilePaused();
   void FillPreview(const AVFrame* frame);
+  // Logs a failure and keeps it for LastError.
+  void SetLastError(std::string text, bool log = true);
 
   std::shared_ptr<engines::media::MediaSource> m_video;
   std::shared_ptr<engines::media::MediaSource> m_audio;
@@ -74,4 +80,7 @@ class Converter final : public engines::EngineObject {
 
   QEProgress m_progress{};
   std::vector<uint8_t> m_previewBlock;  // a QEPreviewBlock followed by the planes
+
+  mutable std::mutex m_errorLock;  // guards m_lastError
+  std::string m_lastError;
 };

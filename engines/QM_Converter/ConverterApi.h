@@ -88,6 +88,10 @@ ENGINE_API int32_t QEPause(EngineHandle converter);
 ENGINE_API int32_t QEResume(EngineHandle converter);
 ENGINE_API int32_t QEAbort(EngineHandle converter, int32_t, int32_t);
 ENGINE_API int32_t QEEnablePreview(EngineHandle converter, int32_t on);
+// Why the converter's last start or encoding failed (an end code 2 or 3), copied into buffer
+// (capacity UTF-16 units, zero-terminated, cut when short); answers the text's whole length,
+// 0 when there was no failure or the handle is unknown. Any thread.
+ENGINE_API int32_t QEGetLastError(EngineHandle converter, char16_t* buffer, int32_t capacity);
 // Free bytes of the file system holding `path` (or its nearest existing folder); 0 when unknown.
 ENGINE_API int64_t QEGetDiskFreeSpace(const char16_t* path);
 

@@ -136,6 +136,13 @@ ENGINE_API int32_t QEEnablePreview(EngineHandle converter, int32_t on) {
   });
 }
 
+ENGINE_API int32_t QEGetLastError(EngineHandle converter, char16_t* buffer, int32_t capacity) {
+  return engines::Guarded("reading the last error", 0, [&] {
+    auto found = Find(converter);
+    return engines::CopyText(found ? platform::Utf8ToUtf16(found->LastError()) : std::u16string(), buffer, capacity);
+  });
+}
+
 ENGINE_API int64_t QEGetDiskFreeSpace(const char16_t* path) {
   return engines::Guarded("reading free disk space", int64_t(0), [&]() -> int64_t {
     std::filesystem::path folder = platform::Utf16ToUtf8(engines::ReadText(path));

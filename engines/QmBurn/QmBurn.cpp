@@ -17,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -256,6 +257,22 @@ std::optional<Failure> WriteToDisc(const std::string& image, const disctools::Dr
   return std::nullopt;
 }
 
+// Reads the disc just burned (a pseudo-drive's file, or the drive's device) back with
+// libdvdread: it must be the DVD the folder holds, or the burn failed, whatever the drive said.
+std::optional<Failure> CheckBurnedDisc(const disctools::DriveEntry& entry, const disctools::DvdSummary& expected) {
+  constexpr std::string_view kPseudoDrive = "stdio:";
+  const std::string path =
+      entry.device.rfind(kPseudoDrive, 0) == 0 ? entry.device.substr(kPseudoDrive.size()) : entry.device;
+  const disctools::DvdCheck burned = disctools::InspectDvd(path);
+  if (!burned.ok)
+    return Failure{QMBURN_ERR_WRITE, "the disc in " + entry.DisplayName() + " does not read back as a DVD: " + burned.error};
+  if (!(burned.summary == expected))
+    return Failure{QMBURN_ERR_WRITE, "the disc in " + entry.DisplayName() + " reads back as " +
+                                         disctools::DescribeSummary(burned.summary) + " instead of " +
+                                         disctools::DescribeSummary(expected)};
+  return std::nullopt;
+}
+
 // Burns the image of a DVD-Video folder as genisoimage makes it: genisoimage writes into a
 // pipe that the drive reads, so the image never touches the disk. Its size, which the drive
 // needs before it starts, comes from a -print-size pass first.
@@ -268,7 +285,10 @@ std::optional<Failure> StreamToDisc(const std::string& folder, const std::string
   if (auto failure = ImageSectors(folder, label, cancel, sectors)) return failure;
   const int64_t bytes = sectors * 2048;
 
-  disctools::GrabbedDrive drive(entry);
+  // Held while burning, released before the disc is read back.
+  std::optional<disctools::GrabbedDrive> grabbed;
+  grabbed.emplace(entry);
+  disctools::GrabbedDrive& drive = *grabbed;
   if (!drive.ok()) return Failure{QMBURN_ERR_NO_DRIVE, drive.error()};
   if (auto failure = CheckDisc(entry, drive.Probe(), bytes)) return failure;
 
@@ -322,7 +342,8 @@ std::optional<Failure> StreamToDisc(const std::string& folder, const std::string
   if (written && *written != sectors)
     return Failure{QMBURN_ERR_IMAGE, "genisoimage wrote " + std::to_string(*written) + " sectors where it announced " +
                                          std::to_string(sectors) + "; did the folder change during the burn?"};
-  return std::nullopt;
+  grabbed.reset();
+  return CheckBurnedDisc(entry, source.summary);
 }
 
 template <typename Body>
@@ -445,10 +466,11 @@ ENGINE_API int32_t QmBurn_FromTreeToDisc(const char* folder, const char* drive, 
     if (auto failure = FindDrive(drive, entry)) return Report(*failure);
     Operation operation(DriveKey(drive));
     if (!operation.registered()) return Report({QMBURN_ERR_ARGUMENT, std::string("the drive ") + drive + " is busy"});
-    ProgressReporter progress(callback, userData, 0, QMBURN_PROGRESS_TOTAL);
+    // The whole is reported only once the disc has read back.
+    ProgressReporter progress(callback, userData, 0, QMBURN_PROGRESS_TOTAL - 100);
     if (auto failure = StreamToDisc(folder, VolumeLabel(label), entry, operation.cancel, progress))
       return Report(*failure);
-    progress.Fraction(1);
+    ProgressReporter(callback, userData, 0, QMBURN_PROGRESS_TOTAL).Fraction(1);
     return Succeed();
   });
 }

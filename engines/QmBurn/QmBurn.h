@@ -3,7 +3,8 @@
 // QmBurn.so: disc work for the output job. Writes a DVD-Video folder into an ISO image
 // (genisoimage with the UDF bridge players need, then checked with libdvdread), burns a
 // folder to a disc (genisoimage's image streamed through a pipe into libburn as one track, so
-// no image file is written anywhere), erases and ejects discs, and reports a disc's state and
+// no image file is written anywhere; the disc is then read back with libdvdread and must be
+// the folder's DVD), erases and ejects discs, and reports a disc's state and
 // space.
 //
 // Drives are named by letter and colon ("D:"), as the burner engine QM_DVDBurner lists them;

@@ -147,6 +147,44 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
       shown.icon = p.iconPixels;
     }
     const std::string title = platform::Utf16ToUtf8(p.title);
+    // A minimised window keeps its SDL window, iconified: nothing of it is drawn or placed
+    // until it is restored (its place and size then count as changed).
+    if (p.minimized && shown.window) {
+      if (!shown.minimized) SDL_MinimizeWindow(shown.window);
+      shown.minimized = true;
+      if (shown.title != p.title) {
+        SDL_SetWindowTitle(shown.window, title.c_str());
+        shown.title = p.title;
+      }
+      if (p.iconChanged) ApplyIcon(shown);
+      next[p.hwnd] = shown;
+      continue;
+    }
+    if (!shown.window && p.minimized) {
+      // First shown minimised: made iconified at the size it will come back with.
+      const RECT& back = p.restoredRect;
+      const int backWidth = std::max<int>(1, back.right - back.left), backHeight = std::max<int>(1, back.bottom - back.top);
+      Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_MINIMIZED | (p.taskbar ? 0 : SDL_WINDOW_SKIP_TASKBAR);
+      shown.window = SDL_CreateWindow(title.c_str(), back.left, back.top, backWidth, backHeight, flags);
+      if (!shown.window) continue;
+      NotePlace(shown, back.left, back.top);
+      shown.minimized = true;
+      shown.rect = back;
+      shown.taskbar = p.taskbar;
+      shown.role = p.role;
+      shown.title = p.title;
+      ApplyIcon(shown);
+      next[p.hwnd] = shown;
+      continue;
+    }
+    bool restored = false;
+    if (shown.window && shown.minimized) {
+      SDL_RestoreWindow(shown.window);
+      shown.minimized = false;
+      restored = true;
+      // Whatever place the desktop gave it meanwhile, the window's own is put back below.
+      shown.rect = RECT{};
+    }
     if (!shown.window) {
       Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | (p.taskbar ? 0 : SDL_WINDOW_SKIP_TASKBAR);
       // X11 shows these override-redirect: the desktop leaves them alone and never focuses them.
@@ -166,7 +204,7 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
       shown.title = p.title;
       ApplyIcon(shown);
     } else {
-      if (p.moved) {
+      if (p.moved || IsRectEmpty(&shown.rect)) {
         if (p.screenRect.left != shown.rect.left || p.screenRect.top != shown.rect.top)
           NotePlace(shown, p.screenRect.left, p.screenRect.top);
         SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
@@ -188,7 +226,7 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
     if (surface && surface->format->BytesPerPixel == 4) {
       std::vector<SDL_Rect> rects;
       std::vector<RECT> areas = p.dirty;
-      if (fresh || p.moved || surface->w != p.pixels.width || surface->h != p.pixels.height)
+      if (fresh || p.moved || restored || surface->w != p.pixels.width || surface->h != p.pixels.height)
         areas = {RECT{0, 0, p.pixels.width, p.pixels.height}};
       SDL_LockSurface(surface);
       for (const RECT& r : areas) {
@@ -373,7 +411,7 @@ void SdlPresenter::HandleEvents() {
           }
         } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
           focusLost = true;
-        } else if (e.window.event == SDL_WINDOWEVENT_MOVED &&
+        } else if (e.window.event == SDL_WINDOWEVENT_MOVED && !shown.minimized &&
                    (e.window.data1 != shown.rect.left || e.window.data2 != shown.rect.top) &&
                    std::none_of(shown.placed.begin(), shown.placed.end(), [&](const POINT& at) {
                      return at.x == e.window.data1 && at.y == e.window.data2;
@@ -383,6 +421,14 @@ void SdlPresenter::HandleEvents() {
           shown.rect = RECT{e.window.data1, e.window.data2, e.window.data1 + (shown.rect.right - shown.rect.left),
                             e.window.data2 + (shown.rect.bottom - shown.rect.top)};
           SetWindowPos(hwnd, nullptr, e.window.data1, e.window.data2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        } else if (e.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+          // The desktop iconified it: the window follows. (Our own iconifying finds the window
+          // minimised already; the next presentation finds the SDL window iconified.)
+          if (!IsIconic(hwnd)) PostMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        } else if (e.window.event == SDL_WINDOWEVENT_RESTORED) {
+          // The desktop brought it back (from its task bar, say); restoring the window presents
+          // it placed and drawn whole.
+          if (IsIconic(hwnd)) PostMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
         } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
           SDL_UpdateWindowSurface(shown.window);
         } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {

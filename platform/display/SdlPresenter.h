@@ -7,7 +7,9 @@
 // change makes the SDL window again). Each display's usable area becomes its monitor's work
 // area. SDL's mouse, keyboard, text, wheel, focus and file-drop events are fed to the window
 // manager (while a window moves, as in a drag by its caption, with the pointer's place on the
-// desktop: events queued before a move give it relative to the window's old place). Runs on
+// desktop: events queued before a move give it relative to the window's old place). A
+// minimised window is iconified on the desktop and restored with it; the desktop iconifying or
+// restoring one (from its task bar, say) minimises or restores the window. Runs on
 // the GUI thread: events
 // are read whenever the message loop runs dry, and a ticker wakes the loop while it waits.
 
@@ -45,6 +47,7 @@ class SdlPresenter : public platform::detail::Presenter {
     std::vector<RECT> shape;      // the region last applied; empty: the whole window
     bool taskbar = false;         // made without SDL_WINDOW_SKIP_TASKBAR
     platform::detail::WindowRole role = platform::detail::WindowRole::Normal;
+    bool minimized = false;       // iconified by us or by the desktop
     std::u16string title;
     int iconWidth = 0, iconHeight = 0;
     std::vector<uint32_t> icon;   // 0xAARRGGBB; empty: none

@@ -32,6 +32,10 @@ struct PresentedWindow {
   bool moved = false;          // place, size, shape or alpha changed since the last hand-over
   bool taskbar = false;        // the window has a task-bar button (Taskbar.h)
   WindowRole role = WindowRole::Normal;
+  // Minimised (WS_MINIMIZE): the desktop shows it iconified, and screenRect is the window
+  // manager's parking place for it; restoredRect is where it comes back to.
+  bool minimized = false;
+  RECT restoredRect{};
   std::u16string title;        // the window text
   // The window's icon (WM_SETICON: the big one, else the small one, else the class's):
   // straight 0xAARRGGBB pixels, top-down; empty without one. `iconChanged` tells a new icon

@@ -398,6 +398,8 @@ void PresentChanges() {
       const bool menuClass = top->cls && top->cls->name == u"#32768";
       p.role = (top->exStyle & WS_EX_TOPMOST) && !menuClass ? WindowRole::Tooltip : WindowRole::PopupMenu;
     }
+    p.minimized = (top->style & WS_MINIMIZE) != 0;
+    p.restoredRect = top->normalRect;
     p.title = top->text;
     HICON icon = top->bigIcon ? top->bigIcon : top->smallIcon;
     if (!icon && top->cls) icon = top->cls->icon ? top->cls->icon : top->cls->smallIcon;

@@ -3,8 +3,11 @@
 
 #include "program/app/SharedRoutines.h"
 
+#include "platform/kernel/KernelObject.h"
+#include "platform/kernel/ProcessToken.h"
 #include "platform/kernel/SysInfo.h"
 #include "platform/kernel/TimeApi.h"
+#include "platform/user/ExitWindows.h"
 #include "platform/user/MessageBox.h"
 #include "platform/user/WinUser.h"
 #include "program/core/Config.h"
@@ -206,4 +209,19 @@ void SetOrdPropChecked(TObject* instance, const AnsiString& name, TTypeKind kind
 void SetNestedOrdProp(TObject* instance, const AnsiString& objectName, const AnsiString& name, const Variant& value,
                       TTypeKind kind) {
   if (TObject* nested = GetClassPropByName(instance, objectName)) SetOrdPropChecked(nested, name, kind, value);
+}
+
+bool ShutdownWindows() {
+  HANDLE token = nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    TOKEN_PRIVILEGES privileges{};
+    if (LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) {
+      privileges.PrivilegeCount = 1;
+      privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+      AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    }
+    CloseHandle(token);
+  }
+  // The force flag is passed as designed; the login manager still honours inhibitors.
+  return ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE | EWX_POWEROFF, 0xFFFF) != FALSE;
 }

@@ -113,6 +113,12 @@ void DeleteFolderFiles(const AnsiString& folder);
 // path of fewer than three folder names. Returns false when refused or when something stayed.
 bool EmptyFolder(const AnsiString& folder);
 
+// Powers the machine off (the process's shut-down privilege switched on first, which succeeds
+// and changes nothing here): ExitWindowsEx with shut-down, force and power-off, reason $FFFF.
+// True when the login manager accepted; false leaves its reason in the last error
+// (FormatMessage gives the D-Bus error's name and message). Blocks until answered.
+bool ShutdownWindows();
+
 // ---- disk space --------------------------------------------------------------------------
 
 // Codes of CheckDiskSpace: the high byte says the temporary folder is short, the low byte the

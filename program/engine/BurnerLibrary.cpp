@@ -17,7 +17,7 @@ TBurnerLibrary::TBurnerLibrary(AnsiString libraryName)
                       ByName("QmBurn_GetDVDVideoSize"), ByName("QmBurn_GetDeviceCapabilities"),
                       ByName("QmBurn_GetDiscSpace"), ByName("QmBurn_Erase"), ByName("QmBurn_FromTreeToImage"),
                       ByName("QmBurn_FromTreeToDisc"), ByName("QmBurn_FromImageToDisc"),
-                      ByName("QmBurn_GetLastError")}) {}
+                      ByName("QmBurn_GetLastError"), ByName("QmBurn_Cancel")}) {}
 
 int32_t TBurnerLibrary::QmBurn_Eject(const char* drive) const {
   auto entry = EntryAs<DriveFunction>(kEject);
@@ -50,6 +50,11 @@ int32_t TBurnerLibrary::QmBurn_GetDiscInformation(const char* drive, void* infor
 int32_t TBurnerLibrary::QmBurn_GetDiscSpace(const char* drive, void* space) const {
   auto entry = EntryAs<DriveBlockFunction>(kGetDiscSpace);
   return entry ? entry(drive, space) : kMissing;
+}
+
+int32_t TBurnerLibrary::QmBurn_Cancel(const char* driveOrImageFile) const {
+  auto entry = EntryAs<DriveFunction>(kCancel);
+  return entry ? entry(driveOrImageFile) : kMissing;
 }
 
 int32_t TBurnerLibrary::QmBurn_GetLastError(char* buffer, int32_t capacity) const {

@@ -24,6 +24,9 @@ class TBurnerLibrary : public TEngineLibrary {
                                  TBurnCallback callback, void* userData) const;
   int32_t QmBurn_GetDiscInformation(const char* drive, void* information) const;
   int32_t QmBurn_GetDiscSpace(const char* drive, void* space) const;
+  // Stops the operation running on a drive ("D:") or image file; it then answers the engine's
+  // cancelled code. Any thread. 1 when the entry is missing.
+  int32_t QmBurn_Cancel(const char* driveOrImageFile) const;
   // The engine's text for the calling thread's last failure, copied into buffer (capacity
   // bytes, zero-terminated, cut when short); answers the text's full length in bytes, 0 when
   // the entry is missing.
@@ -32,6 +35,6 @@ class TBurnerLibrary : public TEngineLibrary {
   enum Entry : size_t {
     kGetImageVolumeName, kEject, kLoad, kGetDeviceInformation, kGetDiscInformation, kGetDVDVideoSize,
     kGetDeviceCapabilities, kGetDiscSpace, kErase, kFromTreeToImage, kFromTreeToDisc, kFromImageToDisc,
-    kGetLastError, kEntryCount
+    kGetLastError, kCancel, kEntryCount
   };
 };

@@ -1,5 +1,7 @@
 #include "program/engine/ConverterLibrary.h"
 
+#include <algorithm>
+
 namespace {
 using HandleFunction = int32_t (*)(TEngineHandle);
 }
@@ -10,7 +12,7 @@ TConverterLibrary::TConverterLibrary(AnsiString libraryName)
                       ByName("QEGetEncodeParam"), ByName("QEStart"), ByName("QEPause"), ByName("QEResume"),
                       ByName("QEStop"), ByName("QEAbort"), ByName("QEEnablePreview"), ByName("QESetThreadPriority"),
                       ByName("QEGetEstimateDiskSpaceEx"), ByName("QESetSplitParam"), ByName("QEGetTargetCount"),
-                      ByName("QEGetTargetFileName")}) {}
+                      ByName("QEGetTargetFileName"), ByName("QEGetLastError")}) {}
 
 TEngineHandle TConverterLibrary::CreateConverter(TEngineHandle videoSource, TEngineHandle audioSource) const {
   auto entry = EntryAs<TEngineHandle (*)(TEngineHandle, TEngineHandle)>(kCreate);
@@ -54,4 +56,19 @@ void TConverterLibrary::QEAbort(TEngineHandle converter, int32_t a, int32_t b) c
 bool TConverterLibrary::QEEnablePreview(TEngineHandle converter, bool on) const {
   auto entry = EntryAs<int32_t (*)(TEngineHandle, int32_t)>(kQEEnablePreview);
   return entry && entry(converter, EngineBool(on)) != 0;
+}
+
+int32_t TConverterLibrary::QEGetLastError(TEngineHandle converter, char16_t* buffer, int32_t capacity) const {
+  auto entry = EntryAs<int32_t (*)(TEngineHandle, char16_t*, int32_t)>(kQEGetLastError);
+  return entry ? entry(converter, buffer, capacity) : 0;
+}
+
+WideString TConverterLibrary::LastErrorText(TEngineHandle converter) const {
+  // The text may grow between the two calls (another failure); the second copy is cut then.
+  const int32_t length = QEGetLastError(converter, nullptr, 0);
+  if (length <= 0) return {};
+  std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+  const int32_t copied = QEGetLastError(converter, text.data(), static_cast<int32_t>(text.size()));
+  text.resize(static_cast<size_t>(std::clamp<int32_t>(copied, 0, length)));
+  return text;
 }

@@ -27,10 +27,16 @@ class TConverterLibrary : public TEngineLibrary {
   int32_t QEResume(TEngineHandle converter) const;
   void QEAbort(TEngineHandle converter, int32_t a, int32_t b) const;
   bool QEEnablePreview(TEngineHandle converter, bool on) const;
+  // Why the converter's last start or encoding failed (what an end code 2 came from), copied
+  // into buffer (capacity UTF-16 units, zero-terminated, cut when short); answers the text's
+  // whole length, 0 when there is none or the entry is missing. Any thread.
+  int32_t QEGetLastError(TEngineHandle converter, char16_t* buffer, int32_t capacity) const;
+  // The same text whole; empty when there is none.
+  WideString LastErrorText(TEngineHandle converter) const;
 
   enum Entry : size_t {
     kCreate, kDestroy, kQESetOutputFile, kQESetEncodeParam, kQEGetEncodeParam, kQEStart, kQEPause, kQEResume,
     kQEStop, kQEAbort, kQEEnablePreview, kQESetThreadPriority, kQEGetEstimateDiskSpaceEx, kQESetSplitParam,
-    kQEGetTargetCount, kQEGetTargetFileName, kEntryCount
+    kQEGetTargetCount, kQEGetTargetFileName, kQEGetLastError, kEntryCount
   };
 };

@@ -37,6 +37,7 @@ TEncodeStartResult TMediaEncoder::Start(const WideString& outputFile, const void
     result.Status = TEncodeStart::StartRefused;
     result.Message = "cannot encode '" + file + "': the converter did not start (code " +
                      std::to_string(result.StartCode) + ")";
+    if (const WideString reason = LastError(); !reason.empty()) result.Message += ": " + platform::Utf16ToUtf8(reason);
     return result;
   }
   result.Status = TEncodeStart::Started;
@@ -47,3 +48,4 @@ int32_t TMediaEncoder::Pause() { return m_library.QEPause(m_converter); }
 int32_t TMediaEncoder::Resume() { return m_library.QEResume(m_converter); }
 void TMediaEncoder::Abort() { m_library.QEAbort(m_converter, 0, 0); }
 bool TMediaEncoder::EnablePreview(bool on) { return m_library.QEEnablePreview(m_converter, on); }
+WideString TMediaEncoder::LastError() const { return m_converter ? m_library.LastErrorText(m_converter) : WideString(); }

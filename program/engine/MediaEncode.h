@@ -50,6 +50,8 @@ class TMediaEncoder {
   // Cancels; the converter reports the end through the callback.
   void Abort();
   bool EnablePreview(bool on);
+  // Why the last start or encoding failed (an end code 2); empty when nothing failed.
+  WideString LastError() const;
 
  private:
   const TConverterLibrary& m_library;

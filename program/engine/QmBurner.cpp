@@ -48,6 +48,10 @@ int32_t TQmBurner::FromTreeToImage(const WideString& sourceFolder, const WideStr
                          platform::Utf16ToUtf8(volumeLabel));
 }
 
+int32_t TQmBurner::Cancel(const AnsiString& target) { return m_library.QmBurn_Cancel(target.c_str()); }
+
+int32_t TQmBurner::Cancel(const WideString& target) { return Cancel(platform::Utf16ToUtf8(target)); }
+
 int32_t TQmBurner::GetDiscInformation(const AnsiString& drive, TQmBurnDiscInfo& info) {
   return Finish(m_library.QmBurn_GetDiscInformation(drive.c_str(), &info), TBurnerLibrary::kGetDiscInformation,
                 "QmBurn_GetDiscInformation", drive);
@@ -95,15 +99,8 @@ std::optional<int32_t> TQmBurner::ProgressPosition(int64_t total, int64_t done) 
 int32_t TQmBurner::ProgressCallback(int32_t event, void* userData, int64_t* total, int64_t* done) {
   auto* burner = static_cast<TQmBurner*>(userData);
   if (!burner || !burner->FOnProgress) return 0;
-  if (event != kQmBurnEventProgress) {
-    burner->FOnProgress(burner, event, total, done);
-    return 0;
-  }
-  if (!total || !done) return 0;
-  const std::optional<int32_t> position = ProgressPosition(*total, *done);
-  if (!position) return 0;
-  int64_t scale = kQmBurnProgressScale;
-  int64_t clamped = *position;
-  burner->FOnProgress(burner, event, &scale, &clamped);
+  // A progress report without a total says nothing a bar could show.
+  if (event == kQmBurnEventProgress && (!total || !done || *total <= 0)) return 0;
+  burner->FOnProgress(burner, event, total, done);
   return 0;
 }

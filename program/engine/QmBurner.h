@@ -11,12 +11,14 @@
 // wide overloads convert. Drives are named as the burner engine lists them ("D:").
 //
 // The long operations block the calling thread until the engine is done: the job runs them on
-// its worker threads. OnProgress is called on the thread the engine reports on; a handler
-// that touches the user interface hands the work to the GUI thread. Event 12 reports progress
-// as Done of Total; a report with a total of 0 (or less) is dropped, and the burner hands the
-// handler Total 10000 with Done the position clamped to 0..10000. Other events pass unchanged.
+// its worker threads, and Cancel (from any thread) stops them. OnProgress is called on the
+// thread the engine reports on; a handler that touches the user interface hands the work to
+// the GUI thread. Event 12 reports progress as Done of Total, handed on as the engine gave
+// them (ProgressPosition turns them into a bar position); a report with a total of 0 or less
+// is dropped. Other events pass unchanged.
 //
-// One thread at a time per burner. The library stays loaded until program exit.
+// One thread at a time per burner, apart from Cancel. The library stays loaded until program
+// exit.
 
 #include <cstddef>
 #include <cstdint>
@@ -83,6 +85,12 @@ class TQmBurner {
   int32_t FromTreeToImage(const AnsiString& sourceFolder, const AnsiString& imagePath, const AnsiString& volumeLabel);
   int32_t FromTreeToImage(const WideString& sourceFolder, const WideString& imagePath,
                           const WideString& volumeLabel);
+  // Stops the operation running on a drive ("D:") or writing an image file (its path); that
+  // operation then answers the engine's cancelled code. Called from another thread than the
+  // operation's; touches neither LastError nor the log. The engine's status: 0 when something
+  // was running there.
+  int32_t Cancel(const AnsiString& target);
+  int32_t Cancel(const WideString& target);
   // The caller provides the zero-filled block.
   int32_t GetDiscInformation(const AnsiString& drive, TQmBurnDiscInfo& info);
   int32_t GetDiscSpace(const AnsiString& drive, TQmBurnDiscSpace& space);
@@ -92,8 +100,9 @@ class TQmBurner {
   static std::optional<int32_t> ProgressPosition(int64_t total, int64_t done);
 
   const TQmBurnProgressEvent& OnProgress() const { return FOnProgress; }
-  // Why the last operation failed, in UTF-8; empty after a success. Read it on any thread once
-  // the operation has returned.
+  // Why the last operation failed, in UTF-8; empty after a success. It is taken from the engine
+  // on the thread that made the call, as it returns (the engine keeps its text per thread), so
+  // any thread may read it once the operation has returned.
   const AnsiString& LastError() const { return m_lastError; }
 
   // The callback handed to the engine, with the burner as its user data; answers 0.

@@ -373,6 +373,15 @@ TEST(ConverterJob, PauseHoldsTheEncodingUntilResumed) {
   fs::remove(output);
 }
 
+// The converter's reason for its last failure, as the program reads it.
+std::string LastError(EngineHandle converter) {
+  const int32_t length = QEGetLastError(converter, nullptr, 0);
+  std::u16string text(size_t(std::max(length, 0)) + 1, u'\0');
+  EXPECT_EQ(QEGetLastError(converter, text.data(), int32_t(text.size())), length);
+  text.resize(size_t(std::max(length, 0)));
+  return platform::Utf16ToUtf8(text);
+}
+
 TEST(ConverterJob, RefusesWhatCannotBeEncoded) {
   struct BadBlock {
     const char* what;
@@ -420,9 +429,15 @@ TEST(ConverterJob, RefusesWhatCannotBeEncoded) {
     EXPECT_NE(QEStart(converter, 0.0, 0.0, 0, &Events::Callback, &events), 0);
     EXPECT_NE(log.Text().find(unwritable), std::string::npos) << log.Text();
     EXPECT_NE(log.Text().find("No such file"), std::string::npos) << log.Text();
+    // The program is told the same.
+    EXPECT_NE(LastError(converter).find(unwritable), std::string::npos) << LastError(converter);
+    char16_t small[8];
+    EXPECT_GT(QEGetLastError(converter, small, 8), 8);
+    EXPECT_EQ(small[7], u'\0');
   }
   EXPECT_EQ(events.endCount, 0);  // a job that did not start reports nothing
   QEDestroy(converter);
+  EXPECT_EQ(QEGetLastError(converter, nullptr, 0), 0);  // stale
 
   EXPECT_EQ(QECreate(0, 0), 0u);
   EXPECT_EQ(QECreate(sources.audio, 0), 0u);  // an audio decoder is no video source
@@ -474,8 +489,12 @@ TEST(ConverterJob, ACutOffSourceFailsNamingTheFileAndTheTimeReached) {
     Events events;
     ASSERT_EQ(QEStart(converter, 0.0, 0.0, 0, &Events::Callback, &events), 0);
     ASSERT_TRUE(events.WaitForEnd());
+    // What the end code 2 came from, for the program to show.
+    const std::string reason = LastError(converter);
     QEDestroy(converter);
     EXPECT_EQ(events.endCode, kQEEndFailed);
+    EXPECT_EQ(reason.rfind("encoding '" + output + "' failed: ", 0), 0u) << reason;
+    EXPECT_NE(reason.find("cannot read '" + input + "' past "), std::string::npos) << reason;
     EXPECT_FALSE(fs::exists(output));
     // The job stops where the data does, instead of padding to the declared 5 s.
     EXPECT_LT(events.framesDone, 90);
@@ -499,6 +518,7 @@ TEST(ConverterJob, ACutOffSourceFailsNamingTheFileAndTheTimeReached) {
   Events events;
   ASSERT_EQ(QEStart(converter, 0.0, 1.0, 0, &Events::Callback, &events), 0);
   ASSERT_TRUE(events.WaitForEnd());
+  EXPECT_EQ(LastError(converter), "");
   QEDestroy(converter);
   EXPECT_EQ(events.endCode, kQEEndDone);
   fs::remove(output);

@@ -226,6 +226,24 @@ TEST_F(QmBurnStreaming, AnImageThatEndsEarlyFailsTheBurn) {
   EXPECT_FALSE(fs::exists(drive) && fs::file_size(drive) > 0);
 }
 
+// The drive took every byte, but the disc does not read back as the folder's DVD: the burn
+// failed, and the whole is never reported.
+TEST_F(QmBurnStreaming, ADiscThatDoesNotReadBackFailsTheBurn) {
+  // The full image, with its volume descriptors and file system anchors zeroed on the way.
+  StandIn("genisoimage \"$@\" 2>/dev/null | { dd bs=2048 count=16 iflag=fullblock 2>/dev/null; "
+          "dd bs=2048 count=300 iflag=fullblock of=/dev/null 2>/dev/null; "
+          "dd if=/dev/zero bs=2048 count=300 2>/dev/null; cat; }");
+  ProgressLog log;
+  const Outcome outcome = Burn(log);
+  EXPECT_EQ(outcome.code, QMBURN_ERR_WRITE);
+  EXPECT_NE(outcome.error.find("does not read back as a DVD"), std::string::npos) << outcome.error;
+  EXPECT_NE(outcome.error.find("D:"), std::string::npos) << outcome.error;
+  for (int64_t done : log.done) EXPECT_LT(done, QMBURN_PROGRESS_TOTAL);
+  // All of it reached the drive: only reading it back told.
+  ASSERT_TRUE(fs::exists(drive));
+  EXPECT_GT(fs::file_size(drive), 300u * 2048);
+}
+
 TEST_F(QmBurnStreaming, CancelStopsGenisoimageMidStream) {
   // The stand-in streams half the image, then waits on with the pipe open.
   const fs::path pidFile = root / "standin.pid";

@@ -1,8 +1,9 @@
 // The sdl backend inside Xvfb, checked from outside with xprop: each window's title, icon and
 // task-bar flag as the desktop sees them, a changed task-bar button, and the work area the
 // desktop's panels leave; and a window dragged by its body with the X server's own pointer
-// (the XTEST extension, opened at run time), checked with xwininfo. Skipped with a message
-// where Xvfb or xprop is missing.
+// (the XTEST extension, opened at run time), checked with xwininfo; and a minimised window
+// iconified on the desktop and restored, as the requests to the desktop's window manager on
+// the root window show. Skipped with a message where Xvfb or xprop is missing.
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -279,6 +281,203 @@ TEST(SdlUnderXChild, APressOnTheBodyDragsTheWindow) {
     EXPECT_LE(g_places[i].x, 250) << "move " << i;
     EXPECT_LE(g_places[i].y, 190) << "move " << i;
   }
+  DestroyWindow(hwnd);
+  pt::RunUntilIdle();
+  platform::display::StopDisplay();
+}
+
+// The requests clients send to the desktop's window manager (client messages to the root
+// window), read on a connection of its own; libX11 is opened at run time, and the few shapes
+// of its interface used here are declared as the protocol lays them out (Xlib's header would
+// bring its macros into the program's own names).
+class RootRequests {
+ public:
+  using XWindowId = unsigned long;
+  struct ClientMessageEvent {
+    int type;
+    unsigned long serial;
+    int sendEvent;
+    void* display;
+    XWindowId window;
+    unsigned long messageType;
+    int format;
+    long data[5];
+  };
+  union Event {
+    int type;
+    ClientMessageEvent client;
+    long pad[24];
+  };
+  static constexpr int kClientMessage = 33;
+  static constexpr long kSubstructureNotifyMask = 1L << 19;
+  static constexpr long kIconicState = 3;
+
+  RootRequests() {
+    m_x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (!m_x11) return;
+    auto open = reinterpret_cast<void* (*)(const char*)>(dlsym(m_x11, "XOpenDisplay"));
+    m_close = reinterpret_cast<int (*)(void*)>(dlsym(m_x11, "XCloseDisplay"));
+    auto select = reinterpret_cast<int (*)(void*, XWindowId, long)>(dlsym(m_x11, "XSelectInput"));
+    auto root = reinterpret_cast<XWindowId (*)(void*)>(dlsym(m_x11, "XDefaultRootWindow"));
+    m_sync = reinterpret_cast<int (*)(void*, int)>(dlsym(m_x11, "XSync"));
+    m_pending = reinterpret_cast<int (*)(void*)>(dlsym(m_x11, "XPending"));
+    m_next = reinterpret_cast<int (*)(void*, Event*)>(dlsym(m_x11, "XNextEvent"));
+    m_fetchName = reinterpret_cast<int (*)(void*, XWindowId, char**)>(dlsym(m_x11, "XFetchName"));
+    m_atomName = reinterpret_cast<char* (*)(void*, unsigned long)>(dlsym(m_x11, "XGetAtomName"));
+    m_free = reinterpret_cast<int (*)(void*)>(dlsym(m_x11, "XFree"));
+    m_map = reinterpret_cast<int (*)(void*, XWindowId)>(dlsym(m_x11, "XMapWindow"));
+    m_unmap = reinterpret_cast<int (*)(void*, XWindowId)>(dlsym(m_x11, "XUnmapWindow"));
+    m_internAtom = reinterpret_cast<unsigned long (*)(void*, const char*, int)>(dlsym(m_x11, "XInternAtom"));
+    m_changeProperty = reinterpret_cast<int (*)(void*, XWindowId, unsigned long, unsigned long, int, int,
+                                                const unsigned char*, int)>(dlsym(m_x11, "XChangeProperty"));
+    if (!open || !m_close || !select || !root || !m_sync || !m_pending || !m_next || !m_fetchName || !m_atomName ||
+        !m_free || !m_map || !m_unmap || !m_internAtom || !m_changeProperty)
+      return;
+    m_display = open(nullptr);
+    if (m_display) {
+      select(m_display, root(m_display), kSubstructureNotifyMask);
+      m_sync(m_display, 0);
+    }
+  }
+  ~RootRequests() {
+    if (m_display) m_close(m_display);
+    if (m_x11) dlclose(m_x11);
+  }
+  bool Usable() const { return m_display != nullptr; }
+
+  struct Request {
+    std::string type;  // the message's atom: "WM_CHANGE_STATE", "_NET_ACTIVE_WINDOW" ...
+    long first = 0;    // its first datum
+    XWindowId window = 0;
+  };
+  // What a window manager does to iconify a window (mark it hidden, unmap it) and to bring it
+  // back (clear the mark; map it unless its client mapped it already).
+  void Iconify(XWindowId window) {
+    SetHidden(window, true);
+    m_unmap(m_display, window);
+    m_sync(m_display, 0);
+  }
+  void Deiconify(XWindowId window, bool map) {
+    SetHidden(window, false);
+    if (map) m_map(m_display, window);
+    m_sync(m_display, 0);
+  }
+  // The requests about the window named `title` that arrived since the last call.
+  std::vector<Request> Take(const std::string& title) {
+    std::vector<Request> found;
+    m_sync(m_display, 0);
+    while (m_pending(m_display) > 0) {
+      Event event{};
+      m_next(m_display, &event);
+      if (event.type != kClientMessage) continue;
+      char* name = nullptr;
+      const bool ours = m_fetchName(m_display, event.client.window, &name) && name && title == name;
+      if (name) m_free(name);
+      if (!ours) continue;
+      char* type = m_atomName(m_display, event.client.messageType);
+      found.push_back({type ? type : "", event.client.data[0], event.client.window});
+      if (type) m_free(type);
+    }
+    return found;
+  }
+
+ private:
+  void* m_x11 = nullptr;
+  void* m_display = nullptr;
+  int (*m_close)(void*) = nullptr;
+  int (*m_sync)(void*, int) = nullptr;
+  int (*m_pending)(void*) = nullptr;
+  int (*m_next)(void*, Event*) = nullptr;
+  int (*m_fetchName)(void*, XWindowId, char**) = nullptr;
+  char* (*m_atomName)(void*, unsigned long) = nullptr;
+  int (*m_free)(void*) = nullptr;
+  int (*m_map)(void*, XWindowId) = nullptr;
+  int (*m_unmap)(void*, XWindowId) = nullptr;
+  unsigned long (*m_internAtom)(void*, const char*, int) = nullptr;
+  int (*m_changeProperty)(void*, XWindowId, unsigned long, unsigned long, int, int, const unsigned char*, int) = nullptr;
+
+  void SetHidden(XWindowId window, bool hidden) {
+    constexpr unsigned long kAtomType = 4;  // XA_ATOM
+    constexpr int kReplace = 0;
+    const unsigned long state = m_internAtom(m_display, "_NET_WM_STATE", 0);
+    const long hiddenAtom = static_cast<long>(m_internAtom(m_display, "_NET_WM_STATE_HIDDEN", 0));
+    m_changeProperty(m_display, window, state, kAtomType, 32, kReplace, reinterpret_cast<const unsigned char*>(&hiddenAtom),
+                     hidden ? 1 : 0);
+  }
+};
+
+bool Asked(const std::vector<RootRequests::Request>& requests, const std::string& type, long first = -1) {
+  return std::any_of(requests.begin(), requests.end(),
+                     [&](const auto& r) { return r.type == type && (first == -1 || r.first == first); });
+}
+
+// Whether the X server shows the window named `title` ("Map State" of xwininfo).
+bool XWindowViewable(const std::string& title) {
+  std::string out;
+  RunProgram({"xwininfo", "-name", title}, {}, &out);
+  return Has(out, "Map State: IsViewable");
+}
+
+// Minimising asks the desktop to iconify the window, which keeps its place meanwhile (the
+// window manager's parking place is ours alone); restoring brings it back and activates it.
+// The desktop iconifying and restoring the window (from its task bar, say) minimises and
+// restores it. This desktop has no window manager: the test does its part, unmapping and
+// mapping the window.
+TEST(SdlUnderXChild, AMinimisedWindowIsIconifiedAndRestored) {
+  if (!getenv("BRANTWELL_SDL_X_CHILD")) GTEST_SKIP() << "the X half of SdlUnderX";
+  pt::Watchdog watchdog(std::chrono::seconds(60));
+  RootRequests requests;
+  if (!requests.Usable()) GTEST_SKIP() << "libX11 cannot be opened: the iconify checks under X are skipped";
+  std::string error;
+  ASSERT_TRUE(platform::display::StartDisplay(&error)) << error;
+  const std::string title = "Brantwell iconified";
+  HWND hwnd = PlainPopup(Proc, u"SdlIconified", RGB(200, 0, 0), u"Brantwell iconified");
+  ASSERT_TRUE(pt::RunUntilIdle());
+  pt::RunUntil([] { return false; }, 300);
+  requests.Take(title);
+  auto settle = [] {
+    pt::RunUntilIdle();
+    pt::RunUntil([] { return false; }, 300);
+  };
+
+  ShowWindow(hwnd, SW_MINIMIZE);
+  settle();
+  EXPECT_TRUE(IsIconic(hwnd));
+  const auto minimised = requests.Take(title);
+  ASSERT_TRUE(Asked(minimised, "WM_CHANGE_STATE", RootRequests::kIconicState)) << minimised.size() << " requests";
+  const RootRequests::XWindowId window = minimised.front().window;
+  const POINT parked = XWindowPlace(title);
+  EXPECT_EQ(parked.x, 100) << "the desktop's window stays where it was, not at the parking place";
+  EXPECT_EQ(parked.y, 100);
+  requests.Iconify(window);  // the window manager does as asked
+  settle();
+  EXPECT_TRUE(IsIconic(hwnd)) << "the desktop's report of our own iconifying changes nothing";
+
+  ShowWindow(hwnd, SW_RESTORE);
+  settle();
+  EXPECT_FALSE(IsIconic(hwnd));
+  EXPECT_TRUE(XWindowViewable(title));
+  requests.Deiconify(window, false);  // the window manager sees it mapped again
+  settle();
+  EXPECT_FALSE(IsIconic(hwnd));
+  const auto restored = requests.Take(title);
+  EXPECT_TRUE(Asked(restored, "_NET_ACTIVE_WINDOW")) << restored.size() << " requests";
+  EXPECT_FALSE(Asked(restored, "WM_CHANGE_STATE", RootRequests::kIconicState));
+  const POINT back = XWindowPlace(title);
+  EXPECT_EQ(back.x, 100);
+  EXPECT_EQ(back.y, 100);
+
+  // From the desktop's side.
+  requests.Iconify(window);
+  EXPECT_TRUE(pt::RunUntil([&] { return IsIconic(hwnd) != FALSE; }, 5000)) << "the desktop iconified it";
+  requests.Deiconify(window, true);
+  EXPECT_TRUE(pt::RunUntil([&] { return !IsIconic(hwnd); }, 5000)) << "the desktop restored it";
+  settle();
+  EXPECT_TRUE(XWindowViewable(title));
+  const POINT again = XWindowPlace(title);
+  EXPECT_EQ(again.x, 100);
+  EXPECT_EQ(again.y, 100);
+
   DestroyWindow(hwnd);
   pt::RunUntilIdle();
   platform::display::StopDisplay();

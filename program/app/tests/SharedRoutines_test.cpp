@@ -18,7 +18,11 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/kernel/ErrorText.h"
 #include "platform/kernel/UserInfo.h"
+#include "platform/kernel/WinError.h"
+#include "platform/testing/LoginManagerStandIn.h"
+#include "platform/testing/Processes.h"
 #include "platform/user/MessageBox.h"
 #include "program/core/Config.h"
 #include "rtl/DateTime.h"
@@ -436,6 +440,28 @@ TEST(SharedRoutines, PublishedPropertyHelpers) {
   EXPECT_EQ(label.Width(), 123);
   SetOrdPropChecked(&label, "Width", tkInteger, Variant("wide"));  // not an ordinal value
   EXPECT_EQ(label.Width(), 123);
+}
+
+// Shutting down asks the login manager once for an interactive power-off; a refusal answers
+// false with the login manager's reason in the last error.
+TEST(ShutdownWindows, PowersOffOnceOrReportsTheRefusal) {
+  platform::testing::ScratchFolder scratch(fs::path(BRANTWELL_TEST_BIN_DIR) /
+                                           ("shutdown-" + std::to_string(getpid())));
+  platform::testing::LoginManagerStandIn login(scratch.path);
+  ASSERT_TRUE(login.Ok()) << login.Error();
+  EXPECT_TRUE(ShutdownWindows());
+  ASSERT_EQ(login.Calls().size(), 1u);
+  EXPECT_EQ(login.Calls()[0].method, "PowerOff");
+  EXPECT_TRUE(login.Calls()[0].interactive);
+
+  login.Refuse("org.freedesktop.DBus.Error.AccessDenied", "Access denied by the administrator");
+  EXPECT_FALSE(ShutdownWindows());
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  char text[512] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, text,
+                 sizeof text, nullptr);
+  EXPECT_NE(std::string(text).find("Access denied by the administrator"), std::string::npos) << text;
+  EXPECT_EQ(login.Calls().size(), 2u);
 }
 
 }  // namespace

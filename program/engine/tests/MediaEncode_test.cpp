@@ -78,7 +78,8 @@ TEST_F(MediaEncodeTest, EncodesAPieceFromWhereTheDecodersSeek) {
   EXPECT_NEAR(info.Duration, 0.4, 0.1);
 }
 
-// A refused output file or parameter block is a failure to start, with no callback.
+// A refused output file or parameter block, or an output the converter cannot open, is a
+// failure to start, with no callback; the converter's reason comes with it.
 TEST_F(MediaEncodeTest, RefusedSettingsAreFailuresToStart) {
   enginetest::EncodeParamBlock good;
   enginetest::EncodeParamBlock bad;
@@ -92,6 +93,8 @@ TEST_F(MediaEncodeTest, RefusedSettingsAreFailuresToStart) {
       {"no output file", u"", good.bytes, TEncodeStart::OutputFileRefused},
       {"bad parameters", platform::Utf8ToUtf16((m_folder / "bad.mpg").string()), bad.bytes,
        TEncodeStart::EncodeParamRefused},
+      {"no such folder", platform::Utf8ToUtf16((m_folder / "missing" / "x.mpg").string()), good.bytes,
+       TEncodeStart::StartRefused},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -101,6 +104,11 @@ TEST_F(MediaEncodeTest, RefusedSettingsAreFailuresToStart) {
     EXPECT_FALSE(result.Started());
     EXPECT_EQ(result.Status, c.expected);
     EXPECT_NE(result.Message.find("cannot encode"), std::string::npos) << result.Message;
+    if (c.expected == TEncodeStart::StartRefused) {
+      const std::string reason = platform::Utf16ToUtf8(encoder.LastError());
+      EXPECT_NE(reason.find("missing/x.mpg"), std::string::npos) << reason;
+      EXPECT_NE(result.Message.find(reason), std::string::npos) << result.Message;
+    }
     std::lock_guard lock(log.mutex);
     EXPECT_EQ(log.progressCalls + log.endCalls, 0);
   }
@@ -122,6 +130,8 @@ TEST(MediaEncodeNeutralTest, AConverterWithoutItsEntriesNeverStarts) {
     encoder.Abort();  // nothing happens
   }
   EXPECT_EQ(partial.QEStart(1, 0.0, 0.0, 0, nullptr, nullptr), -1);
+  EXPECT_EQ(partial.QEGetLastError(1, nullptr, 0), 0);
+  EXPECT_EQ(partial.LastErrorText(1), u"");
   partial.Unload();
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <functional>
 #include <iterator>
 
@@ -55,27 +56,28 @@ TEST(QmBurnerTest, ProgressPositionsAreRoundedAndClamped) {
   }
 }
 
-TEST(QmBurnerTest, TheCallbackDropsEmptyTotalsAndHandsOnPositions) {
+TEST(QmBurnerTest, TheCallbackDropsEmptyTotalsAndHandsOnTheEnginesCounts) {
   TBurnerLibrary partial("QM_TestPartial.dll");
   std::vector<ProgressRecord> records;
   TQmBurner burner(partial, Recorder(records));
   int64_t total = 0, done = 10;
   TQmBurner::ProgressCallback(12, &burner, &total, &done);  // dropped
+  total = -5;
+  TQmBurner::ProgressCallback(12, &burner, &total, &done);  // dropped
   TQmBurner::ProgressCallback(12, &burner, nullptr, &done);  // dropped
-  total = 200, done = 500;
+  total = 4700000000LL, done = 2350000000LL;
   TQmBurner::ProgressCallback(12, &burner, &total, &done);
-  total = 200, done = 50;
+  total = 200, done = 500;  // beyond its total: the handler rounds and clamps
   TQmBurner::ProgressCallback(12, &burner, &total, &done);
+  total = 0;
   TQmBurner::ProgressCallback(3, &burner, &total, &done);  // another event passes unchanged
   ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(records[0].total, 10000);
-  EXPECT_EQ(records[0].done, 10000);
-  EXPECT_EQ(records[1].done, 2500);
+  EXPECT_EQ(records[0].total, 4700000000LL);
+  EXPECT_EQ(records[0].done, 2350000000LL);
+  EXPECT_EQ(records[1].total, 200);
+  EXPECT_EQ(records[1].done, 500);
   EXPECT_EQ(records[2].event, 3);
-  EXPECT_EQ(records[2].total, 200);
-  EXPECT_EQ(records[2].done, 50);
-  // The engine's counters are left as they were.
-  EXPECT_EQ(total, 200);
+  EXPECT_EQ(records[2].total, 0);
 
   TQmBurner silent(partial, nullptr);
   EXPECT_EQ(TQmBurner::ProgressCallback(12, &silent, &total, &done), 0);  // nothing to call
@@ -94,6 +96,7 @@ TEST(QmBurnerTest, MissingOperationsAnswerOne) {
   EXPECT_EQ(burner.GetDiscSpace("D:", space), 1);
   EXPECT_EQ(burner.FromTreeToImage("/tmp/DVD", "/tmp/x.iso", "X"), 1);
   EXPECT_EQ(burner.FromTreeToDisc(u"/tmp/DVD", u"D:", u"X"), 1);
+  EXPECT_EQ(burner.Cancel("D:"), 1);
   EXPECT_TRUE(records.empty());
   partial.Unload();
 
@@ -226,6 +229,32 @@ TEST(QmBurnerTest, WritesAnImageAndBurnsAFolderWithANonAsciiName) {
   // Without a progress event the engine's reports go nowhere.
   TQmBurner quiet;
   EXPECT_EQ(quiet.FromTreeToImage(dvd.string(), (holder / "quiet.iso").string(), "QUIET"), 0);
+
+  // Cancel, from another thread than the one writing, stops an image part way: genisoimage
+  // (a stand-in that never ends) is killed, the writer answers "cancelled" with the engine's
+  // reason, and nothing is left at the target.
+  const fs::path started = holder / "standin-started";
+  const fs::path standIn = holder / "genisoimage";
+  std::ofstream(standIn) << "#!/bin/sh\ntouch '" << started.string() << "'\nexec sleep 60\n";
+  fs::permissions(standIn, fs::perms::owner_all);
+  setenv("BRANTWELL_GENISOIMAGE", standIn.c_str(), 1);
+  const fs::path cancelled = holder / "cancelled.iso";
+  EXPECT_NE(burner.Cancel(cancelled.string()), 0);  // nothing runs there yet
+  auto writing = std::async(std::launch::async, [&] {
+    TQmBurner writer;
+    const int32_t code = writer.FromTreeToImage(dvd.string(), cancelled.string(), "CANCEL");
+    return std::make_pair(code, writer.LastError());
+  });
+  for (int i = 0; i < 600 && !fs::exists(started); ++i) usleep(50000);  // watchdog: 30 s
+  ASSERT_TRUE(fs::exists(started));
+  EXPECT_EQ(burner.Cancel(platform::Utf8ToUtf16(cancelled.string())), 0);
+  ASSERT_EQ(writing.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "watchdog: cancel did not end it";
+  const auto [code, reason] = writing.get();
+  EXPECT_EQ(code, QMBURN_ERR_CANCELLED);
+  EXPECT_NE(reason.find("cancelled"), std::string::npos) << reason;
+  EXPECT_FALSE(fs::exists(cancelled));
+  EXPECT_FALSE(fs::exists(cancelled.string() + ".part"));
+  unsetenv("BRANTWELL_GENISOIMAGE");
   unsetenv("BRANTWELL_TEST_DRIVES");
   unsetenv("BRANTWELL_SCAN_REAL_DRIVES");
 }
