@@ -381,7 +381,9 @@ void TMainForm::WMTimer(TMessage& message) {
       }
       return;
     case kTimerSizeLock:
-      // The window keeps the size the fit step chose: any resize snaps back.
+      // The window keeps the size the fit step chose: any resize snaps back. A minimised
+      // window is left alone, so it restores to its place.
+      if (IsIconic(Handle())) return;
       if (Width() != pnlEditView->Width() + kMainFormFrameWidth ||
           Height() != gbDVDVolume->Top() + gbDVDVolume->Height() + kMainFormFrameHeight) {
         SetBounds(Left(), Top(), pnlEditView->Width() + kMainFormFrameWidth,
