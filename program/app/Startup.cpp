@@ -25,6 +25,7 @@
 #include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "program/app/Language.h"
+#include "program/app/MainForm.h"
 #include "program/app/SharedRoutines.h"
 #include "program/app/Splash.h"
 #include "program/app/dialogs/DialogPresenters.h"
@@ -234,18 +235,17 @@ AnsiString TStartup::ProgramFileName() const {
 }
 
 void TStartup::CreateMainWindow() {
-  // The main window until its real design arrives: an empty skinned window with the full name.
-  TSkinForm* form = TCustomForm::CreateNew<TSkinForm>(Application);
+  TMainForm* form = TMainForm::CreateMainForm(Application);
   Application->SetMainForm(form);
-  form->SetCaption(WideToUTF8(g_productFullName));
-  form->SetPosition(poScreenCenter);
-  static_cast<TCustomForm*>(form)->SetClientWidth(800);
-  static_cast<TCustomForm*>(form)->SetClientHeight(560);
   form->HandleNeeded();
   m_signals.SetMainWindow(form->Handle());
-  // Once shown (a posted timer, so the first paint comes first) the main window closes the
-  // splash, and tests take over.
-  form->OnShow = [form](TObject*) { SetTimer(form->Handle(), kShownTimer, 0, &TStartup::MainWindowShown); };
+  // Once shown (a posted timer, so the first paint and the window's deferred start-up come
+  // first) tests take over; the window's own OnShow runs before.
+  const TNotifyEvent formShow = form->OnShow;
+  form->OnShow = [form, formShow](TObject* sender) {
+    if (formShow) formShow(sender);
+    SetTimer(form->Handle(), kShownTimer, 0, &TStartup::MainWindowShown);
+  };
 }
 
 void TStartup::MainWindowShown(HWND window, UINT, UINT_PTR id, DWORD) {

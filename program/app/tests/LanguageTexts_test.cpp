@@ -118,6 +118,7 @@ TEST_F(ShippedTexts, FormatsTakeTheirCallersArgumentsAndNoOtherTextIsAFormat) {
       {"INF_AllowLeaveEdit_Caption", "ds", {2, AnsiString("Titleset2,Titleset3")}},
       {"Info_LoadFiles2", "dd", {3, 12}},
       {"INF_ISOFile_Exists", "s", {AnsiString("/home/me/disc.iso")}},
+      {"INF_HelpFile_Missing", "s", {AnsiString("/opt/brantwell/User Guide.html")}},
       {"INF_BurnDVDfaild", "s", {AnsiString("/home/me/.cache/BrantwellTemp/")}},
       {"INF_Restart_Burn_DVD", "d", {2}},
       {"FD_NoSuchFolder", "s", {AnsiString("/home/me/Videos/old")}},
