@@ -7,6 +7,7 @@
 #include "platform/user/WinUser.h"
 #include "program/app/About.h"
 #include "program/app/MainForm.h"
+#include "program/app/OptionForm.h"
 #include "program/controls/FSPhotoView.h"
 #include "program/app/SharedRoutines.h"
 #include "program/core/LogFile.h"
@@ -171,6 +172,6 @@ void TMainForm::miUpdateClick(TObject*) {
 
 void TMainForm::acOptionsExecute(TObject*) {
   WriteLog("Create frmOption.");
-  // FIXME: the options dialog opens here (and the size estimate follows an accepted change)
-  // once it is part of the program.
+  // FIXME: an accepted change refreshes the size estimate once the burn page has one.
+  ShowOptions(this);
 }
