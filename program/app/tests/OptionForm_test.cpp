@@ -14,6 +14,7 @@
 #include "program/app/SharedRoutines.h"
 #include "program/app/dialogs/MessageBoxForm.h"
 #include "program/app/dialogs/tests/DialogTestSupport.h"
+#include "program/app/tests/SettingsDialogTest.h"
 #include "program/controls/FSButton.h"
 #include "program/core/Config.h"
 #include "program/engine/LanguageEngine.h"
@@ -32,49 +33,18 @@ std::string ReadAll(const fs::path& file) {
   return text.str();
 }
 
-class OptionFormTest : public dialog_test::DialogTest {
+class OptionFormTest : public SettingsDialogTest {
  protected:
   void SetUp() override {
-    DialogTest::SetUp();
+    SettingsDialogTest::SetUp();
     if (const char* cache = getenv("XDG_CACHE_HOME")) savedCache = cache;
     unsetenv("XDG_CACHE_HOME");
-    savedConfig = AppConfig;
-    settings = root / "brantwell.ini";
-    AppConfig.Create(UTF8ToWide(settings.string()), u"System");
-    AppConfig.WriteStringA("System", "name", "Brantwell");
   }
   void TearDown() override {
-    AppConfig = savedConfig;
     if (savedCache) setenv("XDG_CACHE_HOME", savedCache->c_str(), 1);
-    DialogTest::TearDown();
-  }
-  static AnsiString Setting(const char* key) { return AppConfig.ReadStringA("System", key, "<none>"); }
-  static AnsiString Text(const char16_t* key) {
-    const WideString text = LanguageText(key);
-    EXPECT_NE(text, WideString(key)) << "no text for " << WideToUTF8(key);
-    return WideToUTF8(text);
-  }
-  // Clicks the folder button at the right end of a browse edit.
-  static void ClickEditButton(TFSButtonEdit* edit) {
-    const TRect r = edit->ButtonRect(true);
-    pt::Click(POINT{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
-  }
-  // Answers the folder chooser with `folder`.
-  static void ChooseInBrowser(const fs::path& folder) {
-    TFileDialogForm* chooser = Active<TFileDialogForm>();
-    ASSERT_NE(chooser, nullptr) << "no folder chooser";
-    EXPECT_EQ(chooser->Mode(), TFileDialogForm::TMode::Folder);
-    ASSERT_TRUE(chooser->Navigate(UTF8ToWide(folder.string())));
-    ClickOn(chooser->btnOK);
-  }
-  static WideString MessageShown() {
-    TMessageBoxForm* box = Active<TMessageBoxForm>();
-    EXPECT_NE(box, nullptr) << "no message";
-    return box ? UTF8ToWide(box->lblText->Caption()) : WideString();
+    SettingsDialogTest::TearDown();
   }
 
-  fs::path settings;
-  TConfig savedConfig;
   std::optional<std::string> savedCache;
 };
 

@@ -12,6 +12,7 @@
 #include "program/app/SharedRoutines.h"
 #include "program/app/dialogs/MessageBoxForm.h"
 #include "program/app/dialogs/tests/DialogTestSupport.h"
+#include "program/app/tests/SettingsDialogTest.h"
 #include "program/controls/FSButton.h"
 #include "program/core/Config.h"
 #include "program/engine/LanguageEngine.h"
@@ -23,38 +24,14 @@ namespace {
 namespace pt = platform::testing;
 namespace fs = std::filesystem;
 
-class ResetPathFormTest : public dialog_test::DialogTest {
+class ResetPathFormTest : public SettingsDialogTest {
  protected:
   void SetUp() override {
-    DialogTest::SetUp();
-    savedConfig = AppConfig;
-    AppConfig.Create(UTF8ToWide((root / "brantwell.ini").string()), u"System");
+    SettingsDialogTest::SetUp();
     for (const char* folder : {"temp", "temp2", "iso", "iso2", "dvd", "dvd2"}) fs::create_directories(root / folder);
-    AppConfig.WriteStringA("System", "name", "Brantwell");
     AppConfig.WriteStringA("System", "TempPath", (root / "temp" / "BrantwellTemp").string() + "/");
     AppConfig.WriteStringA("System", "ISOOutPath", (root / "iso").string());
     AppConfig.WriteStringA("System", "DVDFolderOutPath", (root / "dvd").string());
-  }
-  void TearDown() override {
-    AppConfig = savedConfig;
-    DialogTest::TearDown();
-  }
-  static AnsiString Setting(const char* key) { return AppConfig.ReadStringA("System", key, "<none>"); }
-  static AnsiString Text(const char16_t* key) {
-    const WideString text = LanguageText(key);
-    EXPECT_NE(text, WideString(key)) << "no text for " << WideToUTF8(key);
-    return WideToUTF8(text);
-  }
-  static void ClickEditButton(TFSButtonEdit* edit) {
-    const TRect r = edit->ButtonRect(true);
-    pt::Click(POINT{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
-  }
-  static void ChooseInBrowser(const fs::path& folder) {
-    TFileDialogForm* chooser = Active<TFileDialogForm>();
-    ASSERT_NE(chooser, nullptr) << "no folder chooser";
-    ASSERT_EQ(chooser->Mode(), TFileDialogForm::TMode::Folder);
-    ASSERT_TRUE(chooser->Navigate(UTF8ToWide(folder.string())));
-    ClickOn(chooser->btnOK);
   }
   // Saves the ISO image as `name` in `folder` through the save dialog.
   static void SaveAs(const fs::path& folder, const std::u16string& name) {
@@ -65,8 +42,6 @@ class ResetPathFormTest : public dialog_test::DialogTest {
     dialog->edtName->SetText(WideToUTF8(name));
     ClickOn(dialog->btnOK);
   }
-
-  TConfig savedConfig;
 };
 
 TEST_F(ResetPathFormTest, EachShortageShowsItsRowsAndNote) {
