@@ -1,11 +1,33 @@
 #include "program/job/DiscThreads.h"
 
+#include <chrono>
+
+#include "platform/user/WinUser.h"
+
 
 void TDiscThreadControl::Cancel() {
   m_cancel = true;
   // Nothing may be running there yet; the thread then stops itself (see the header).
   TQmBurner burner;
   burner.Cancel(m_target);
+}
+
+bool TDiscThreadControl::WaitForReport(unsigned timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!m_reported) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    MSG msg;
+    bool busy = false;
+    // A few messages at a time, so the thread's calls are not starved by a busy queue.
+    for (int i = 0; i < 16 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+      busy = true;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    busy = CheckSynchronize(busy ? 0 : static_cast<int>(std::min<int64_t>(left.count(), 20))) || busy;
+  }
+  return true;
 }
 
 TDiscThread::TDiscThread(const AnsiString& target, bool withProgress)

@@ -17,7 +17,8 @@
 // The window and the thread meet in a TDiscThreadControl they share, so the window may go
 // before the thread: Detach (GUI thread) stops every later report; Cancel (GUI thread) asks
 // the engine to stop the running call, which then finishes with the cancelled code;
-// Reported says whether OnFinish has run (or would have, for a detached thread).
+// Reported says whether OnFinish has run (or would have, for a detached thread), and
+// WaitForReport waits for that, bounded.
 
 #include <atomic>
 #include <cstdint>
@@ -54,6 +55,11 @@ class TDiscThreadControl {
   // The thread's end has been reported to the window (or dropped, when detached): after this
   // the thread only frees itself.
   bool Reported() const { return m_reported; }
+  // Runs the GUI thread's synchronised calls and dispatches its messages until the thread has
+  // reported its end or `timeoutMs` has passed; true when it reported. For a window that must
+  // not go while the thread can still report (after Cancel, say), with a bound in case the
+  // engine never answers. GUI thread.
+  bool WaitForReport(unsigned timeoutMs);
   const AnsiString& Target() const { return m_target; }
 
  private:
