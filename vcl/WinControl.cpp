@@ -1,6 +1,7 @@
 #include "vcl/WinControl.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
@@ -551,13 +552,23 @@ void TWinControl::AlignControls(TControl* control, TRect& rect) {
     int left = c->FLeft, top = c->FTop, width = c->FWidth, height = c->FHeight;
     int rightGap = c->FOriginalParentSize.X - c->FAnchorOrigin.X;   // distance of the right edge
     int bottomGap = c->FOriginalParentSize.Y - c->FAnchorOrigin.Y;  // distance of the bottom edge
+    // Anchored on neither side of an axis, a control keeps its centre where it was in
+    // proportion to the parent's size.
+    auto centred = [](int farEdge, int size, int originalParent, int parent) {
+      if (originalParent <= 0) return farEdge - size;
+      return static_cast<int>(std::lround((farEdge - size / 2.0) * parent / originalParent - size / 2.0));
+    };
     if (c->FAnchors.Contains(akRight)) {
       if (c->FAnchors.Contains(akLeft)) width = client.Right - rightGap - left;
       else left = client.Right - rightGap - width;
+    } else if (!c->FAnchors.Contains(akLeft)) {
+      left = centred(c->FAnchorOrigin.X, width, c->FOriginalParentSize.X, client.Right);
     }
     if (c->FAnchors.Contains(akBottom)) {
       if (c->FAnchors.Contains(akTop)) height = client.Bottom - bottomGap - top;
       else top = client.Bottom - bottomGap - height;
+    } else if (!c->FAnchors.Contains(akTop)) {
+      top = centred(c->FAnchorOrigin.Y, height, c->FOriginalParentSize.Y, client.Bottom);
     }
     c->SetBounds(left, top, std::max(width, 0), std::max(height, 0));
   }

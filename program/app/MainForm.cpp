@@ -247,6 +247,7 @@ void TMainForm::DescribeClass(TClassBuilder<TMainForm>& c) {
   c.Field("lblDriverID", &TMainForm::lblDriverID);
   c.Field("cbDriver", &TMainForm::cbDriver);
   c.Field("lblBurnengine", &TMainForm::lblBurnengine);
+  c.Field("lblCopies", &TMainForm::lblCopies);
   c.Field("SEdtBurnTime", &TMainForm::SEdtBurnTime);
   c.Field("lblDirverInfo", &TMainForm::lblDirverInfo);
   c.Field("gbDVDFolder", &TMainForm::gbDVDFolder);

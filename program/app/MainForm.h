@@ -398,6 +398,7 @@ class TMainForm : public TSkinForm {
   TFSLabel* lblDriverID = nullptr;
   TFSComboBox* cbDriver = nullptr;
   TFSLabel* lblBurnengine = nullptr;
+  TFSLabel* lblCopies = nullptr;
   TFSSpinEdit* SEdtBurnTime = nullptr;
   TFSLabel* lblDirverInfo = nullptr;
   TFSGroupBox* gbDVDFolder = nullptr;

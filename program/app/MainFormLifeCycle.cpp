@@ -197,6 +197,15 @@ void TMainForm::UpdatePageButtons(uint8_t Page) {
     default:
       break;
   }
+  // A page button at rest shows no focus: the focus on the step bar follows the current page.
+  const std::pair<uint8_t, TFSButton*> steps[] = {
+      {kPageEdit, btnEdit}, {kPageEffect, btnEffect}, {kPageMenu, btnMenu}, {kPagePreview, btnPreview}, {kPageBurn, btnBurn}};
+  TFSButton* current = nullptr;
+  for (const auto& [page, button] : steps)
+    if (page == Page) current = button;
+  if (!current || !current->CanFocus()) return;
+  for (const auto& step : steps)
+    if (step.second != current && step.second->Focused()) current->SetFocus();
 }
 
 // ---- keys ----------------------------------------------------------------------------------

@@ -273,6 +273,14 @@ class Painter {
       StrokedRect(1.75, 3.75, 8, 7, 1.5, color);
       Lines({{10.5, 10.5}, {14.5, 14.5}}, color);
       Lines({{14.5, 10.5}, {10.5, 14.5}}, color);
+    } else if (shape == "pencil") {
+      Lines({{2.25, 13.75}, {2.75, 10.75}, {10.75, 2.75}, {13.25, 5.25}, {5.25, 13.25}, {2.25, 13.75}}, color);
+      Lines({{9, 4.5}, {11.5, 7}}, color);
+    } else if (shape == "timeline") {
+      Lines({{1.75, 4.25}, {14.25, 4.25}}, color);
+      for (double t : {1.75, 5.9, 10.1, 14.25}) Lines({{t, 1.75}, {t, 4.25}}, color);
+      StrokedRect(1.75, 7.75, 5.5, 6.5, 1.5, color);
+      StrokedRect(8.75, 7.75, 5.5, 6.5, 1.5, color);
     } else if (shape == "bold" || shape == "italic") {
       Letter(shape == "bold" ? "B" : "I", 8, 8, 13, shape == "italic" ? 0.25 : 0, color);
     } else if (shape == "underline") {

@@ -179,6 +179,14 @@ TEST_F(ControlsTest, AlignmentFillsEdgesInOrderAndAnchorsKeepDistances) {
   anchored->SetAnchors({akRight, akBottom});
   form->SetBounds(0, 0, 300, 150);
   EXPECT_EQ(anchored->BoundsRect(), Rect(250, 90, 270, 100));
+  // Anchored on neither side of an axis, a control keeps its centre in proportion.
+  auto* centred = new TProbe(form);
+  centred->SetParent(form);
+  centred->SetBounds(130, 40, 40, 10);  // centre x 150 of 300
+  centred->SetAnchors({akTop});
+  form->SetBounds(0, 0, 200, 150);
+  EXPECT_EQ(centred->BoundsRect(), Rect(80, 40, 120, 50));
+  form->SetBounds(0, 0, 300, 150);
   EXPECT_EQ(client->BoundsRect(), Rect(30, 20, 300, 140));
   // Hiding an aligned control gives its edge back.
   top->SetVisible(false);

@@ -200,8 +200,11 @@ TEST_F(MainWindow, PagesShowTheirPanelAndMarkTheirButton) {
                                     {kPageMenu, form->pnlMenuView, form->btnMenu},
                                     {kPageBurn, form->pnlBurnerView, form->btnBurn},
                                     {kPagePreview, form->pnlPreview, form->btnPreview}};
+              form->btnEdit->SetFocus();
               for (const Case& c : cases) {
                 form->ShowPage(c.page, true);
+                // The step bar's focus follows the current page: no resting button keeps it.
+                EXPECT_TRUE(c.button->Focused()) << int(c.page);
                 EXPECT_EQ(form->Page(), c.page);
                 for (TFSPanel* panel : {form->pnlEditView, form->pnlMenuView, form->pnlBurnerView, form->pnlPreview})
                   EXPECT_EQ(panel->Visible(), panel == c.panel) << int(c.page) << " " << panel->Name();
