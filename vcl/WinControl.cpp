@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/gdi/DcGuards.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/kernel/WinError.h"
+#include "platform/user/Monitors.h"
 #include "rtl/SysUtils.h"
 #include "vcl/Application.h"
 #include "vcl/Drag.h"
@@ -160,6 +162,39 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params) {
   if (hwnd) FHandle = hwnd;
 }
 
+void TWinControl::AdoptWindowHandle(HWND window, const TCreateParams& params) {
+  if (!window || !IsWindow(window)) return;
+  g_creationControl = nullptr;
+  FHandle = window;
+  SetPropA(window, kControlProperty, this);
+  auto former = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+  FDefWndProc = former && former != &TWinControl::InitWndProc ? former : &DefWindowProcA;
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::InitWndProc));
+  m_adopted = true;
+  SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(params.Style));
+  SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>(params.ExStyle));
+  SetClassLongPtrA(window, GCL_STYLE, static_cast<LONG_PTR>(params.WindowClass.style));
+  SetWindowTextA(window, params.Caption.c_str());
+}
+
+HWND TWinControl::ReleaseWindowHandle() {
+  HWND window = FHandle;
+  if (!window) return nullptr;
+  if (IsWindow(window)) {
+    if (m_adopted && FDefWndProc &&
+        reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) == &TWinControl::InitWndProc)
+      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefWndProc));
+    if (FindControl(window) == this) RemovePropA(window, kControlProperty);
+  }
+  FHandle = nullptr;
+  m_adopted = false;
+  return window;
+}
+
+void TWinControl::DestroyReplacedWindow(HWND oldWindow) {
+  if (IsWindow(oldWindow)) DestroyWindow(oldWindow);
+}
+
 void TWinControl::CreateHandle() {
   if (FHandle) return;
   CreateWnd();
@@ -180,6 +215,7 @@ void TWinControl::DestroyWnd() {
 }
 
 void TWinControl::DestroyWindowHandle() {
+  m_adopted = false;
   FControlState.Include(csDestroyingHandle);
   HWND handle = FHandle;
   DestroyWindow(handle);
@@ -196,6 +232,10 @@ void TWinControl::RecreateWnd() {
 
 // Destroys the window and makes it again; the focus comes back to the control that had it.
 void TWinControl::CMRecreateWnd(TMessage&) {
+  if (m_adopted && FHandle && IsShowing()) {
+    RecreateAdoptedWnd();
+    return;
+  }
   TWinControl* focused = FindControl(GetFocus());
   if (focused && focused != this && !ContainsControl(focused)) focused = nullptr;
   FControlState.Include(csRecreating);
@@ -209,6 +249,51 @@ void TWinControl::CMRecreateWnd(TMessage&) {
   }
   FControlState.Exclude(csRecreating);
   if (focused && focused->FHandle) ::SetFocus(focused->FHandle);
+}
+
+namespace {
+BOOL CollectDirectChild(HWND child, LPARAM data) {
+  auto* found = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(data);
+  if (GetParent(child) == found->first) found->second.push_back(child);
+  return TRUE;
+}
+}  // namespace
+
+// The new window is made while the old one still holds the children; they move over and
+// only then does the old window go, so no child window is destroyed on the way.
+void TWinControl::RecreateAdoptedWnd() {
+  HWND old = FHandle;
+  bool hadFocus = GetFocus() == old;
+  HWND focusedChild = hadFocus ? nullptr : GetFocus();
+  if (focusedChild && !IsChild(old, focusedChild)) focusedChild = nullptr;
+  FText = GetText();
+  WNDPROC oldDefault = FDefWndProc;
+  // The old window gets its own procedure back and is told it is gone for us.
+  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(old, GWLP_WNDPROC)) == &TWinControl::InitWndProc && oldDefault)
+    SetWindowLongPtrA(old, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldDefault));
+  RemovePropA(old, kControlProperty);
+  FHandle = nullptr;
+  m_adopted = false;
+  FControlState.Include(csRecreating);
+  try {
+    if (oldDefault) CallWindowProcA(oldDefault, old, WM_NCDESTROY, 0, 0);
+    CreateWnd();
+  } catch (...) {
+    FControlState.Exclude(csRecreating);
+    DestroyReplacedWindow(old);
+    throw;
+  }
+  std::pair<HWND, std::vector<HWND>> children{old, {}};
+  EnumChildWindows(old, &CollectDirectChild, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children.second) {
+    ::SetParent(child, FHandle);
+    SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  DestroyReplacedWindow(old);
+  FControlState.Exclude(csRecreating);
+  UpdateShowing();
+  if (hadFocus) ::SetFocus(FHandle);
+  else if (focusedChild && IsWindow(focusedChild)) ::SetFocus(focusedChild);
 }
 
 LRESULT TWinControl::InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -1198,3 +1283,69 @@ void TWinControl::CMParentCtl3DChanged(TMessage&) {
 
 void TWinControl::CMControlChange(TCMControlChange&) {}
 void TWinControl::CMControlListChange(TCMControlChange&) {}
+
+// ---- full screen ---------------------------------------------------------------------------------
+
+namespace {
+constexpr char kFullScreenClass[] = "TFullScreenHost";
+}  // namespace
+
+TFullScreenHost::~TFullScreenHost() { Release(); }
+
+void TFullScreenHost::Enter(HWND view, const AnsiString& title) {
+  if (!view || !IsWindow(view)) return;
+  if (!FWindow) {
+    WNDCLASSA cls{};
+    if (!GetClassInfoA(nullptr, kFullScreenClass, &cls)) {
+      cls = WNDCLASSA{};
+      cls.lpfnWndProc = &DefWindowProcA;
+      cls.lpszClassName = kFullScreenClass;
+      cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+      if (!RegisterClassA(&cls)) throw EInvalidOperation("Cannot register the full-screen window class");
+    }
+    // Made on the view's monitor, so that maximising picks that monitor.
+    RECT at{};
+    GetWindowRect(view, &at);
+    FWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kFullScreenClass, title.c_str(), WS_POPUP, at.left, at.top,
+                              std::max<int>(1, at.right - at.left), std::max<int>(1, at.bottom - at.top), nullptr,
+                              nullptr, nullptr, nullptr);
+    if (!FWindow) throw EInvalidOperation("Cannot create the full-screen window");
+  }
+  FSavedStyle = GetWindowLongA(FWindow, GWL_STYLE);
+  SetWindowLongA(FWindow, GWL_STYLE,
+                 static_cast<LONG>((static_cast<DWORD>(FSavedStyle) | WS_POPUP | WS_CLIPCHILDREN) & ~(WS_CHILD | WS_BORDER)));
+  SetParent(view, FWindow);
+  ShowWindow(FWindow, SW_MAXIMIZE);
+  // Without a caption the whole monitor is the window's, taskbar included.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoA(MonitorFromWindow(FWindow, MONITOR_DEFAULTTONEAREST), &monitor)) area = monitor.rcMonitor;
+  SetWindowPos(FWindow, HWND_TOPMOST, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  ShowWindow(view, SW_MAXIMIZE);
+  RECT client{};
+  GetClientRect(FWindow, &client);
+  SetWindowPos(view, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetFocus(view);
+}
+
+void TFullScreenHost::Leave(HWND view, HWND parent, const TRect& bounds) {
+  if (!FWindow) return;
+  ShowWindow(FWindow, SW_RESTORE);
+  SetWindowLongA(FWindow, GWL_STYLE, FSavedStyle);
+  SetWindowPos(FWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  if (view && IsWindow(view)) {
+    SetParent(view, parent);
+    ShowWindow(view, SW_RESTORE);
+    SetWindowPos(view, nullptr, bounds.Left, bounds.Top, bounds.Width(), bounds.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(FWindow, SW_HIDE);
+  if (view && IsWindow(view)) ::SetFocus(view);
+  Release();
+}
+
+void TFullScreenHost::Release() {
+  if (FWindow && IsWindow(FWindow)) DestroyWindow(FWindow);
+  FWindow = nullptr;
+}

@@ -168,6 +168,18 @@ class TWinControl : public TControl {
   virtual void DestroyHandle();
   virtual void DestroyWnd();
   virtual void DestroyWindowHandle();
+  // For a CreateWindowHandle that takes a window made elsewhere (a player engine's view):
+  // the control becomes that window's owner, its procedure goes on the window and the one
+  // found there becomes the default procedure; style, extended style, class style and text
+  // come from params. ReleaseWindowHandle puts the window's own procedure back and forgets
+  // the window without destroying it, for a DestroyWindowHandle that hands it back.
+  void AdoptWindowHandle(HWND window, const TCreateParams& params);
+  HWND ReleaseWindowHandle();
+  bool HasAdoptedWindow() const { return m_adopted; }
+  // Recreating an adopted window while it shows keeps its children: the old window gets its
+  // own procedure back and WM_NCDESTROY, the new one is made, the children move over and the
+  // old window goes through this (the engine destroys its view); by default DestroyWindow.
+  virtual void DestroyReplacedWindow(HWND oldWindow);
   virtual void AlignControls(TControl* control, TRect& rect);
   virtual void AdjustClientRect(TRect& rect) { (void)rect; }
   // The window's showing state follows Visible and the parent.
@@ -265,6 +277,8 @@ class TWinControl : public TControl {
   void AlignAll();
   bool IsCtl3DStored() const { return !FParentCtl3D; }
   bool m_recreatingFocus = false;
+  bool m_adopted = false;
+  void RecreateAdoptedWnd();
 
   friend class TControl;
   friend class TApplication;
@@ -272,3 +286,27 @@ class TWinControl : public TControl {
 
 // Raised when a control that needs a parent window has none.
 AnsiString ControlHasNoParentMessage(const AnsiString& name);
+
+// Full screen for a window of this program (a player's view): the window moves into a
+// borderless topmost pop-up that covers the monitor it is on, and back again. The pop-up is
+// a tool window with the default window procedure, made on Enter and destroyed on Leave.
+class TFullScreenHost {
+ public:
+  TFullScreenHost() = default;
+  TFullScreenHost(const TFullScreenHost&) = delete;
+  TFullScreenHost& operator=(const TFullScreenHost&) = delete;
+  ~TFullScreenHost();
+
+  // Moves view into the pop-up and shows both maximised; view keeps the focus.
+  void Enter(HWND view, const AnsiString& title);
+  // Moves view back under parent at bounds and destroys the pop-up.
+  void Leave(HWND view, HWND parent, const TRect& bounds);
+  // Destroys the pop-up (view, if still inside, goes with it: call Leave first).
+  void Release();
+  bool Active() const { return FWindow != nullptr; }
+  HWND Window() const { return FWindow; }
+
+ private:
+  HWND FWindow = nullptr;
+  LONG FSavedStyle = 0;
+};

@@ -216,6 +216,11 @@ void SdlPresenter::Present(const std::vector<platform::detail::PresentedWindow>&
       }
       if (p.iconChanged) ApplyIcon(shown);
     }
+    if (shown.fullScreen != p.fullScreen) {
+      SDL_SetWindowFullscreen(shown.window, p.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+      shown.fullScreen = p.fullScreen;
+      if (!p.fullScreen) SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);
+    }
     if (shown.shapeable && (fresh || p.moved)) ApplyShape(shown, p.shape, width, height);
     // Shaping may place the window itself; ours is the place that counts.
     if (shown.shapeable && fresh) SDL_SetWindowPosition(shown.window, p.screenRect.left, p.screenRect.top);

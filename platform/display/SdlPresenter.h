@@ -48,6 +48,7 @@ class SdlPresenter : public platform::detail::Presenter {
     bool taskbar = false;         // made without SDL_WINDOW_SKIP_TASKBAR
     platform::detail::WindowRole role = platform::detail::WindowRole::Normal;
     bool minimized = false;       // iconified by us or by the desktop
+    bool fullScreen = false;      // SDL full-screen (desktop mode)
     std::u16string title;
     int iconWidth = 0, iconHeight = 0;
     std::vector<uint32_t> icon;   // 0xAARRGGBB; empty: none

@@ -37,6 +37,8 @@ struct PresentedWindow {
   bool minimized = false;
   RECT restoredRect{};
   std::u16string title;        // the window text
+  // A maximised topmost pop-up without caption or border: the desktop shows it full screen.
+  bool fullScreen = false;
   // The window's icon (WM_SETICON: the big one, else the small one, else the class's):
   // straight 0xAARRGGBB pixels, top-down; empty without one. `iconChanged` tells a new icon
   // (or the first hand-over of the window).

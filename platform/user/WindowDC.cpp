@@ -400,6 +400,8 @@ void PresentChanges() {
     }
     p.minimized = (top->style & WS_MINIMIZE) != 0;
     p.restoredRect = top->normalRect;
+    p.fullScreen = (top->style & (WS_POPUP | WS_MAXIMIZE)) == (WS_POPUP | WS_MAXIMIZE) &&
+                   (top->style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) == 0 && (top->exStyle & WS_EX_TOPMOST);
     p.title = top->text;
     HICON icon = top->bigIcon ? top->bigIcon : top->smallIcon;
     if (!icon && top->cls) icon = top->cls->icon ? top->cls->icon : top->cls->smallIcon;

@@ -2,7 +2,8 @@
 // task-bar flag as the desktop sees them, a changed task-bar button, and the work area the
 // desktop's panels leave; and a window dragged by its body with the X server's own pointer
 // (the XTEST extension, opened at run time), checked with xwininfo; and a minimised window
-// iconified on the desktop and restored, as the requests to the desktop's window manager on
+// iconified on the desktop and restored, and a maximised topmost pop-up made full screen and
+// back, as the requests to the desktop's window manager on
 // the root window show. Skipped with a message where Xvfb or xprop is missing.
 
 #include <dlfcn.h>
@@ -477,6 +478,44 @@ TEST(SdlUnderXChild, AMinimisedWindowIsIconifiedAndRestored) {
   const POINT again = XWindowPlace(title);
   EXPECT_EQ(again.x, 100);
   EXPECT_EQ(again.y, 100);
+
+  DestroyWindow(hwnd);
+  pt::RunUntilIdle();
+  platform::display::StopDisplay();
+}
+
+// A maximised topmost pop-up without a frame (a player shown full screen) asks the desktop for
+// its full-screen state, and gives it up when restored.
+TEST(SdlUnderXChild, AMaximisedTopmostPopupIsFullScreen) {
+  if (!getenv("BRANTWELL_SDL_X_CHILD")) GTEST_SKIP() << "the X half of SdlUnderX";
+  pt::Watchdog watchdog(std::chrono::seconds(60));
+  RootRequests requests;
+  if (!requests.Usable()) GTEST_SKIP() << "libX11 cannot be opened: the full-screen checks under X are skipped";
+  std::string error;
+  ASSERT_TRUE(platform::display::StartDisplay(&error)) << error;
+  const std::string title = "Brantwell full screen";
+  HWND hwnd = PlainPopup(Proc, u"SdlFullScreen", RGB(0, 0, 200), u"Brantwell full screen");
+  auto settle = [] {
+    pt::RunUntilIdle();
+    pt::RunUntil([] { return false; }, 300);
+  };
+  settle();
+  requests.Take(title);
+
+  ShowWindow(hwnd, SW_MAXIMIZE);
+  SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 1280, 800, SWP_NOACTIVATE);
+  settle();
+  const auto entered = requests.Take(title);
+  EXPECT_TRUE(Asked(entered, "_NET_WM_STATE", 1)) << entered.size() << " requests";
+
+  ShowWindow(hwnd, SW_RESTORE);
+  SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  settle();
+  const auto left = requests.Take(title);
+  EXPECT_TRUE(Asked(left, "_NET_WM_STATE", 0)) << left.size() << " requests";
+  const POINT back = XWindowPlace(title);
+  EXPECT_EQ(back.x, 100);
+  EXPECT_EQ(back.y, 100);
 
   DestroyWindow(hwnd);
   pt::RunUntilIdle();
