@@ -146,7 +146,9 @@ TEST_F(OptionFormTest, FoldersComeFromTheChooserAndOKWritesThem) {
   WideString message, chooserCaption;
   Script({[&] { ClickEditButton(Active<TOptionForm>()->beTemppath); },
           [&] {
-            chooserCaption = UTF8ToWide(Active<TFileDialogForm>()->Caption());
+            TFileDialogForm* chooser = Active<TFileDialogForm>();
+            ASSERT_NE(chooser, nullptr) << "no folder chooser";
+            chooserCaption = UTF8ToWide(chooser->Caption());
             ChooseInBrowser(root / "Work");
           },
           [&] {
