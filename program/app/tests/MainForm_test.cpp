@@ -224,11 +224,19 @@ TEST_F(MainWindow, EnterIsSwallowedAndEscLeavesFullScreen) {
   ASSERT_EQ(Run([](TMainForm* form) {
               struct Case {
                 WPARAM key;
+                HWND target;
                 bool handled;
               };
-              for (const Case c : {Case{VK_RETURN, true}, Case{VK_ESCAPE, false}, Case{'A', false}}) {
+              // Enter meant for another window (a dialog's default answer) is let through.
+              const Case cases[] = {{VK_RETURN, form->Handle(), true},
+                                    {VK_RETURN, form->btnEdit->Handle(), true},
+                                    {VK_RETURN, Application->Handle(), false},
+                                    {VK_ESCAPE, form->Handle(), false},
+                                    {'A', form->Handle(), false}};
+              for (const Case c : cases) {
                 MSG msg{};
                 msg.message = WM_KEYDOWN;
+                msg.hwnd = c.target;
                 msg.wParam = c.key;
                 bool handled = false;
                 form->SetFullScreen(true);
@@ -318,9 +326,7 @@ TEST_F(MainWindow, ClosingAnEmptyDiscAsksNothingAndFreesTheEnginesInOrder) {
   EXPECT_EQ(freed, (std::vector<std::string>{"task manager", "video library", "video player", "menu", "timelines"}));
 }
 
-// FIXME: hangs on the headless display after the first answer; the answering of the skinned box
-// from a thread timer needs looking into before this runs again.
-TEST_F(MainWindow, DISABLED_ClosingWithClipsAsksAndOnlyNoCloses) {
+TEST_F(MainWindow, ClosingWithClipsAsksAndOnlyNoCloses) {
   ASSERT_EQ(Run([](TMainForm* form) {
               AddClip(form, 10.0);
               ASSERT_TRUE(form->HasTitleContent());
