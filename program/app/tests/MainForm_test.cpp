@@ -5,10 +5,12 @@
 // control outside its parent or over a visible sibling, at the design size and the smallest).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +27,7 @@
 #include "program/app/MainForm.h"
 #include "program/app/Process.h"
 #include "program/app/Splash.h"
+#include "program/app/dialogs/MessageBoxForm.h"
 #include "program/app/Startup.h"
 #include "program/controls/FSPhotoView.h"
 #include "program/core/Config.h"
@@ -307,6 +310,60 @@ TEST_F(MainWindow, QualityItemsFollowTheirRatesAndALanguageSwitchKeepsTheExplore
               EXPECT_TRUE(form->miLanguage->Items(0)->Checked());
               // Not a menu item: nothing happens.
               form->acChangeLanguageExecute(form);
+            }),
+            0);
+}
+
+TEST_F(MainWindow, HelpOpensTheUserGuideOrNamesTheMissingFile) {
+  // A stand-in desktop handler first on PATH appends each document it is given to a file.
+  const fs::path bin = m_root / "bin", opened = m_root / "opened";
+  fs::create_directories(bin);
+  {
+    std::ofstream script(bin / "xdg-open");
+    script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << opened.string() << "'\n";
+  }
+  fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+  ScopedEnv path("PATH", bin.string() + ":" + std::getenv("PATH"));
+  const fs::path guide = m_program / "User Guide.html";
+  ASSERT_TRUE(fs::exists(guide));
+  ASSERT_EQ(Run([&](TMainForm* form) {
+              const std::pair<const char*, std::function<void()>> ways[] = {
+                  {"F1", [form] {
+                     MSG msg{};
+                     msg.message = WM_KEYDOWN;
+                     msg.hwnd = form->Handle();
+                     msg.wParam = VK_F1;
+                     bool handled = false;
+                     form->AppMessage(msg, handled);
+                   }},
+                  {"help button", [form] { form->btnHelpClick(form); }},
+                  {"contents item", [form] { form->miContentClick(form->miContent); }},
+              };
+              int count = 0;
+              for (const auto& [name, open] : ways) {
+                BoxAnswer::Arm({VK_RETURN});
+                open();
+                ++count;
+                EXPECT_TRUE(RunUntil([&] {
+                  std::istringstream lines(ReadFile(opened));
+                  int n = 0;
+                  for (std::string line; std::getline(lines, line);) n += line == guide.string();
+                  return n == count;
+                }, 5000)) << name << ": " << ReadFile(opened);
+                EXPECT_EQ(BoxAnswer::shown, 0) << name;
+              }
+              // Without the guide, a message names the file and nothing is started.
+              fs::remove(guide);
+              std::string text;
+              BoxAnswer::Arm({VK_RETURN}, [&text] {
+                if (auto* box = dynamic_cast<TMessageBoxForm*>(Screen->ActiveForm())) text = box->lblText->Caption();
+              });
+              form->btnHelpClick(form);
+              EXPECT_EQ(BoxAnswer::shown, 1);
+              EXPECT_NE(text.find(guide.string()), std::string::npos) << text;
+              RunUntilIdle();
+              const std::string after = ReadFile(opened);
+              EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), count);
             }),
             0);
 }
