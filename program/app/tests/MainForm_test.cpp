@@ -368,6 +368,30 @@ TEST_F(MainWindow, HelpOpensTheUserGuideOrNamesTheMissingFile) {
             0);
 }
 
+TEST_F(MainWindow, TheUpdateItemRaisesAnOpenLiveUpdateWindow) {
+  ASSERT_EQ(Run([](TMainForm* form) {
+              // An update window already open (here a minimised stand-in of its class and title)
+              // is restored and brought forward.
+              WNDCLASSW wc{};
+              wc.lpfnWndProc = DefWindowProcW;
+              wc.lpszClassName = u"TUpdateMainForm";
+              RegisterClassW(&wc);
+              const HWND open = CreateWindowExW(0, u"TUpdateMainForm", u"Live Update", WS_OVERLAPPEDWINDOW, 10, 10,
+                                                300, 200, nullptr, nullptr, nullptr, nullptr);
+              ASSERT_NE(open, nullptr);
+              ShowWindow(open, SW_MINIMIZE);
+              RunUntilIdle();
+              ASSERT_TRUE(IsIconic(open));
+              form->miUpdateClick(form->miUpdate);
+              RunUntilIdle();
+              EXPECT_FALSE(IsIconic(open));
+              EXPECT_TRUE(IsWindowVisible(open));
+              EXPECT_EQ(GetForegroundWindow(), open);
+              DestroyWindow(open);
+            }),
+            0);
+}
+
 TEST_F(MainWindow, ClosingAnEmptyDiscAsksNothingAndFreesTheEnginesInOrder) {
   std::vector<std::string> freed;
   ASSERT_EQ(Run([&](TMainForm* form) {
