@@ -392,6 +392,29 @@ TEST_F(MainWindow, TheUpdateItemRaisesAnOpenLiveUpdateWindow) {
             0);
 }
 
+TEST_F(MainWindow, APressOnTheClientAreaMovesTheWindow) {
+  ASSERT_EQ(Run([](TMainForm* form) {
+              // The form's OnMouseDown (bound in its form file to presses on its own client area)
+              // hands the press to the platform's move loop, which follows the queued gesture.
+              const TPoint bare(form->ClientWidth() / 2, form->ClientHeight() / 2);
+              const int left = form->Left(), top = form->Top(), width = form->Width();
+              const POINT from = platform::testing::ScreenPoint(form->Handle(), bare.X, bare.Y);
+              // The press arrives first, as it does before the form's handler runs.
+              platform::testing::MouseDown(from);
+              RunUntilIdle();
+              for (int step = 1; step <= 5; ++step)
+                platform::testing::MouseMove(POINT{from.x + 8 * step, from.y + 6 * step});
+              platform::testing::MouseUp(POINT{from.x + 40, from.y + 30});
+              form->FormMouseDown(form, mbLeft, TShiftState(), bare.X, bare.Y);
+              RunUntilIdle();
+              EXPECT_EQ(form->Left(), left + 40);
+              EXPECT_EQ(form->Top(), top + 30);
+              EXPECT_EQ(form->Width(), width);
+              EXPECT_EQ(GetCapture(), nullptr);
+            }),
+            0);
+}
+
 TEST_F(MainWindow, ClosingAnEmptyDiscAsksNothingAndFreesTheEnginesInOrder) {
   std::vector<std::string> freed;
   ASSERT_EQ(Run([&](TMainForm* form) {
