@@ -415,6 +415,46 @@ TEST_F(MainWindow, APressOnTheClientAreaMovesTheWindow) {
             0);
 }
 
+TEST_F(MainWindow, InfoPanelsAndHeaderImagesShowOneAtATime) {
+  ASSERT_EQ(Run([](TMainForm* form) {
+              // The start shows the lead-in panel.
+              EXPECT_TRUE(form->pnlLeadInfo->Visible());
+              const std::vector<TControl*> panels = {form->pnlClipEditInfo, form->pnlEffectInfo, form->pnlLeadInfo,
+                                                     form->pnlSlideEditInfo, form->pnlVideoInfo};
+              for (int kind = 0; kind < 5; ++kind) {
+                form->ShowInfoPanel(kind, 0);
+                for (int i = 0; i < 5; ++i) EXPECT_EQ(panels[i]->Visible(), i == kind) << kind << " " << panels[i]->Name();
+              }
+              // The video panel's two halves: tips for 1, the video's details otherwise.
+              for (const int sub : {1, 0, 2}) {
+                form->ShowInfoPanel(4, sub);
+                EXPECT_EQ(form->pnlSubTipsInfo->Visible(), sub == 1) << sub;
+                EXPECT_EQ(form->pnlSubVideoInfo->Visible(), sub != 1) << sub;
+              }
+              const std::vector<TControl*> images = {form->imgSlide, form->imgTrans, form->imgVideo, form->imgClip};
+              for (int kind = 0; kind < 4; ++kind) {
+                form->ShowInfoImage(kind);
+                for (int i = 0; i < 4; ++i) EXPECT_EQ(images[i]->Visible(), i == kind) << kind << " " << images[i]->Name();
+              }
+            }),
+            0);
+}
+
+TEST_F(MainWindow, FixedPitchFontsKeepTheirProportionalFaces) {
+  ASSERT_EQ(Run([](TMainForm* form) {
+              // Creation asked every font for a fixed pitch; the named face still draws the text,
+              // so a narrow caption measures narrower than a wide one of the same length.
+              TFSLabel* label = form->lblStartInfo;
+              EXPECT_EQ(label->Font()->Pitch(), fpFixed);
+              TCanvas* canvas = form->Canvas();
+              canvas->Font()->Assign(label->Font());
+              const int narrow = canvas->TextWidth("iiiiiiiiii"), wide = canvas->TextWidth("MMMMMMMMMM");
+              EXPECT_GT(narrow, 0);
+              EXPECT_LT(narrow * 2, wide) << narrow << " " << wide;
+            }),
+            0);
+}
+
 TEST_F(MainWindow, ClosingAnEmptyDiscAsksNothingAndFreesTheEnginesInOrder) {
   std::vector<std::string> freed;
   ASSERT_EQ(Run([&](TMainForm* form) {
