@@ -1,5 +1,6 @@
 #include "program/app/MainForm.h"
 
+#include "platform/kernel/DebugOutput.h"
 #include "platform/user/WinUser.h"
 #include "program/app/Process.h"
 #include "program/controls/FSPhotoView.h"
@@ -360,6 +361,14 @@ void TMainForm::Dispatch(TMessage& message) {
     case WM_USER + 3003:
     case WM_USER + 3004:
       message.Result = 0;
+      return;
+    case WM_PAINT:
+      inherited::Dispatch(message);
+      // The first frame is marked in the debugger output: start-up is timed to it.
+      if (!FFirstFrameShown && IsWindowVisible(Handle())) {
+        FFirstFrameShown = true;
+        OutputDebugStringA("Brantwell: main window first frame\n");
+      }
       return;
     default:
       break;

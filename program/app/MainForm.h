@@ -478,6 +478,7 @@ class TMainForm : public TSkinForm {
   double FPlayLength = 0.0;
   bool FClosing = false;
   bool FEnginesClosed = false;
+  bool FFirstFrameShown = false;
   bool FHasProjectFile = false;
   bool FOpeningProject = false;
   WideString FProjectFileName;

@@ -221,7 +221,9 @@ void TMainForm::AppMessage(MSG& Msg, bool& Handled) {
       btnHelpClick(this);
       break;
     case VK_RETURN:
-      Handled = true;
+      // Only this window's own Enter is dropped: a modal dialog's loop passes its keys through
+      // here too, and its Enter is its default answer.
+      if (Msg.hwnd && HandleAllocated() && (Msg.hwnd == Handle() || IsChild(Handle(), Msg.hwnd))) Handled = true;
       break;
     default:
       break;

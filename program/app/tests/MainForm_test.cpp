@@ -5,10 +5,12 @@
 // control outside its parent or over a visible sibling, at the design size and the smallest).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +27,7 @@
 #include "program/app/MainForm.h"
 #include "program/app/Process.h"
 #include "program/app/Splash.h"
+#include "program/app/dialogs/MessageBoxForm.h"
 #include "program/app/Startup.h"
 #include "program/controls/FSPhotoView.h"
 #include "program/core/Config.h"
@@ -227,11 +230,19 @@ TEST_F(MainWindow, EnterIsSwallowedAndEscLeavesFullScreen) {
   ASSERT_EQ(Run([](TMainForm* form) {
               struct Case {
                 WPARAM key;
+                HWND target;
                 bool handled;
               };
-              for (const Case c : {Case{VK_RETURN, true}, Case{VK_ESCAPE, false}, Case{'A', false}}) {
+              // Enter meant for another window (a dialog's default answer) is let through.
+              const Case cases[] = {{VK_RETURN, form->Handle(), true},
+                                    {VK_RETURN, form->btnEdit->Handle(), true},
+                                    {VK_RETURN, Application->Handle(), false},
+                                    {VK_ESCAPE, form->Handle(), false},
+                                    {'A', form->Handle(), false}};
+              for (const Case c : cases) {
                 MSG msg{};
                 msg.message = WM_KEYDOWN;
+                msg.hwnd = c.target;
                 msg.wParam = c.key;
                 bool handled = false;
                 form->SetFullScreen(true);
@@ -306,6 +317,147 @@ TEST_F(MainWindow, QualityItemsFollowTheirRatesAndALanguageSwitchKeepsTheExplore
             0);
 }
 
+TEST_F(MainWindow, HelpOpensTheUserGuideOrNamesTheMissingFile) {
+  // A stand-in desktop handler first on PATH appends each document it is given to a file.
+  const fs::path bin = m_root / "bin", opened = m_root / "opened";
+  fs::create_directories(bin);
+  {
+    std::ofstream script(bin / "xdg-open");
+    script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << opened.string() << "'\n";
+  }
+  fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+  ScopedEnv path("PATH", bin.string() + ":" + std::getenv("PATH"));
+  const fs::path guide = m_program / "User Guide.html";
+  ASSERT_TRUE(fs::exists(guide));
+  ASSERT_EQ(Run([&](TMainForm* form) {
+              const std::pair<const char*, std::function<void()>> ways[] = {
+                  {"F1", [form] {
+                     MSG msg{};
+                     msg.message = WM_KEYDOWN;
+                     msg.hwnd = form->Handle();
+                     msg.wParam = VK_F1;
+                     bool handled = false;
+                     form->AppMessage(msg, handled);
+                   }},
+                  {"help button", [form] { form->btnHelpClick(form); }},
+                  {"contents item", [form] { form->miContentClick(form->miContent); }},
+              };
+              int count = 0;
+              for (const auto& [name, open] : ways) {
+                BoxAnswer::Arm({VK_RETURN});
+                open();
+                ++count;
+                EXPECT_TRUE(RunUntil([&] {
+                  std::istringstream lines(ReadFile(opened));
+                  int n = 0;
+                  for (std::string line; std::getline(lines, line);) n += line == guide.string();
+                  return n == count;
+                }, 5000)) << name << ": " << ReadFile(opened);
+                EXPECT_EQ(BoxAnswer::shown, 0) << name;
+              }
+              // Without the guide, a message names the file and nothing is started.
+              fs::remove(guide);
+              std::string text;
+              BoxAnswer::Arm({VK_RETURN}, [&text] {
+                if (auto* box = dynamic_cast<TMessageBoxForm*>(Screen->ActiveForm())) text = box->lblText->Caption();
+              });
+              form->btnHelpClick(form);
+              EXPECT_EQ(BoxAnswer::shown, 1);
+              EXPECT_NE(text.find(guide.string()), std::string::npos) << text;
+              RunUntilIdle();
+              const std::string after = ReadFile(opened);
+              EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), count);
+            }),
+            0);
+}
+
+TEST_F(MainWindow, TheUpdateItemRaisesAnOpenLiveUpdateWindow) {
+  ASSERT_EQ(Run([](TMainForm* form) {
+              // An update window already open (here a minimised stand-in of its class and title)
+              // is restored and brought forward.
+              WNDCLASSW wc{};
+              wc.lpfnWndProc = DefWindowProcW;
+              wc.lpszClassName = u"TUpdateMainForm";
+              RegisterClassW(&wc);
+              const HWND open = CreateWindowExW(0, u"TUpdateMainForm", u"Live Update", WS_OVERLAPPEDWINDOW, 10, 10,
+                                                300, 200, nullptr, nullptr, nullptr, nullptr);
+              ASSERT_NE(open, nullptr);
+              ShowWindow(open, SW_MINIMIZE);
+              RunUntilIdle();
+              ASSERT_TRUE(IsIconic(open));
+              form->miUpdateClick(form->miUpdate);
+              RunUntilIdle();
+              EXPECT_FALSE(IsIconic(open));
+              EXPECT_TRUE(IsWindowVisible(open));
+              EXPECT_EQ(GetForegroundWindow(), open);
+              DestroyWindow(open);
+            }),
+            0);
+}
+
+TEST_F(MainWindow, APressOnTheClientAreaMovesTheWindow) {
+  ASSERT_EQ(Run([](TMainForm* form) {
+              // The form's OnMouseDown (bound in its form file to presses on its own client area)
+              // hands the press to the platform's move loop, which follows the queued gesture.
+              const TPoint bare(form->ClientWidth() / 2, form->ClientHeight() / 2);
+              const int left = form->Left(), top = form->Top(), width = form->Width();
+              const POINT from = platform::testing::ScreenPoint(form->Handle(), bare.X, bare.Y);
+              // The press arrives first, as it does before the form's handler runs.
+              platform::testing::MouseDown(from);
+              RunUntilIdle();
+              for (int step = 1; step <= 5; ++step)
+                platform::testing::MouseMove(POINT{from.x + 8 * step, from.y + 6 * step});
+              platform::testing::MouseUp(POINT{from.x + 40, from.y + 30});
+              form->FormMouseDown(form, mbLeft, TShiftState(), bare.X, bare.Y);
+              RunUntilIdle();
+              EXPECT_EQ(form->Left(), left + 40);
+              EXPECT_EQ(form->Top(), top + 30);
+              EXPECT_EQ(form->Width(), width);
+              EXPECT_EQ(GetCapture(), nullptr);
+            }),
+            0);
+}
+
+TEST_F(MainWindow, InfoPanelsAndHeaderImagesShowOneAtATime) {
+  ASSERT_EQ(Run([](TMainForm* form) {
+              // The start shows the lead-in panel.
+              EXPECT_TRUE(form->pnlLeadInfo->Visible());
+              const std::vector<TControl*> panels = {form->pnlClipEditInfo, form->pnlEffectInfo, form->pnlLeadInfo,
+                                                     form->pnlSlideEditInfo, form->pnlVideoInfo};
+              for (int kind = 0; kind < 5; ++kind) {
+                form->ShowInfoPanel(kind, 0);
+                for (int i = 0; i < 5; ++i) EXPECT_EQ(panels[i]->Visible(), i == kind) << kind << " " << panels[i]->Name();
+              }
+              // The video panel's two halves: tips for 1, the video's details otherwise.
+              for (const int sub : {1, 0, 2}) {
+                form->ShowInfoPanel(4, sub);
+                EXPECT_EQ(form->pnlSubTipsInfo->Visible(), sub == 1) << sub;
+                EXPECT_EQ(form->pnlSubVideoInfo->Visible(), sub != 1) << sub;
+              }
+              const std::vector<TControl*> images = {form->imgSlide, form->imgTrans, form->imgVideo, form->imgClip};
+              for (int kind = 0; kind < 4; ++kind) {
+                form->ShowInfoImage(kind);
+                for (int i = 0; i < 4; ++i) EXPECT_EQ(images[i]->Visible(), i == kind) << kind << " " << images[i]->Name();
+              }
+            }),
+            0);
+}
+
+TEST_F(MainWindow, FixedPitchFontsKeepTheirProportionalFaces) {
+  ASSERT_EQ(Run([](TMainForm* form) {
+              // Creation asked every font for a fixed pitch; the named face still draws the text,
+              // so a narrow caption measures narrower than a wide one of the same length.
+              TFSLabel* label = form->lblStartInfo;
+              EXPECT_EQ(label->Font()->Pitch(), fpFixed);
+              TCanvas* canvas = form->Canvas();
+              canvas->Font()->Assign(label->Font());
+              const int narrow = canvas->TextWidth("iiiiiiiiii"), wide = canvas->TextWidth("MMMMMMMMMM");
+              EXPECT_GT(narrow, 0);
+              EXPECT_LT(narrow * 2, wide) << narrow << " " << wide;
+            }),
+            0);
+}
+
 TEST_F(MainWindow, ClosingAnEmptyDiscAsksNothingAndFreesTheEnginesInOrder) {
   std::vector<std::string> freed;
   ASSERT_EQ(Run([&](TMainForm* form) {
@@ -321,9 +473,7 @@ TEST_F(MainWindow, ClosingAnEmptyDiscAsksNothingAndFreesTheEnginesInOrder) {
   EXPECT_EQ(freed, (std::vector<std::string>{"task manager", "video library", "video player", "menu", "timelines"}));
 }
 
-// FIXME: hangs on the headless display after the first answer; the answering of the skinned box
-// from a thread timer needs looking into before this runs again.
-TEST_F(MainWindow, DISABLED_ClosingWithClipsAsksAndOnlyNoCloses) {
+TEST_F(MainWindow, ClosingWithClipsAsksAndOnlyNoCloses) {
   ASSERT_EQ(Run([](TMainForm* form) {
               AddClip(form, 10.0);
               ASSERT_TRUE(form->HasTitleContent());
