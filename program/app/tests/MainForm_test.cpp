@@ -23,6 +23,7 @@
 #include "engines/QM_Timeline/TimelineApi.h"
 #include "platform/testing/Synthetic.h"
 #include "platform/user/Monitors.h"
+#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "program/app/MainForm.h"
 #include "program/app/Process.h"
@@ -32,6 +33,7 @@
 #include "program/controls/FSPhotoView.h"
 #include "program/core/Config.h"
 #include "program/engine/LanguageEngine.h"
+#include "program/engine/tests/MissingTextFails.h"
 #include "rtl/Strings.h"
 #include "vcl/Application.h"
 #include "vcl/Screen.h"
@@ -99,8 +101,13 @@ class MainWindow : public ::testing::Test {
     m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (m_home / ".config").string()));
     m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_DOCUMENTS_DIR", std::nullopt));
     m_env.emplace_back(std::make_unique<ScopedEnv>("BRANTWELL_DISPLAY", "headless"));
+    m_missingTextFails = FailOnMissingText();
   }
   void TearDown() override {
+    m_missingTextFails.reset();
+    // The window registry answers from the runtime folder it was started in: the next test
+    // gets a folder of its own.
+    platform::StopPublishingWindows();
     m_env.clear();
     std::error_code ignored;
     fs::remove_all(m_root, ignored);
@@ -122,6 +129,7 @@ class MainWindow : public ::testing::Test {
     };
     return RunBrantwell(seams);
   }
+  std::unique_ptr<TScopedLanguageMissHook> m_missingTextFails;
   std::string Settings() const { return ReadFile(m_program / "brantwell.ini"); }
 
   fs::path m_root, m_program, m_home;
