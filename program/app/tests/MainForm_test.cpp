@@ -23,7 +23,6 @@
 #include "engines/QM_Timeline/TimelineApi.h"
 #include "platform/testing/Synthetic.h"
 #include "platform/user/Monitors.h"
-#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "program/app/MainForm.h"
 #include "program/app/Process.h"
@@ -33,7 +32,7 @@
 #include "program/controls/FSPhotoView.h"
 #include "program/core/Config.h"
 #include "program/engine/LanguageEngine.h"
-#include "program/engine/tests/MissingTextFails.h"
+#include "program/app/tests/ScratchProgramTest.h"
 #include "rtl/Strings.h"
 #include "vcl/Application.h"
 #include "vcl/Screen.h"
@@ -41,34 +40,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using app_test::ReadFile;
+using app_test::ScopedEnv;
 using platform::testing::RunUntil;
 using platform::testing::RunUntilIdle;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    if (value) setenv(name, value->c_str(), 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (m_old) setenv(m_name, m_old->c_str(), 1);
-    else unsetenv(m_name);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
 
 // The visible skinned message box, or null.
 HWND MessageBoxWindow() {
@@ -76,41 +51,11 @@ HWND MessageBoxWindow() {
   return box && IsWindowVisible(box) ? box : nullptr;
 }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public app_test::ScratchProgramTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/brantwell-mainform-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_root = pattern;
-    m_program = m_root / "program";
-    m_home = m_root / "home";
-    fs::create_directories(m_program);
-    fs::create_directories(m_home);
-    fs::create_directories(m_root / "run");
-    fs::permissions(m_root / "run", fs::perms::owner_all, fs::perm_options::replace);
-    for (const auto& entry : fs::directory_iterator(BRANTWELL_BIN_DIR)) {
-      const std::string name = entry.path().filename().string();
-      if (name == "brantwell.ini" || name == "Log" || name == "Thumbnail") continue;
-      fs::create_symlink(entry.path(), m_program / name);
-    }
-    fs::copy_file(fs::path(BRANTWELL_SOURCE_DIR) / "resources" / "brantwell.ini", m_program / "brantwell.ini");
-    m_env.emplace_back(std::make_unique<ScopedEnv>("BRANTWELL_PROGRAM_DIR", m_program.string()));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("HOME", m_home.string()));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", (m_root / "run").string()));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_CACHE_HOME", std::nullopt));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (m_home / ".config").string()));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_DOCUMENTS_DIR", std::nullopt));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("BRANTWELL_DISPLAY", "headless"));
-    m_missingTextFails = FailOnMissingText();
-  }
-  void TearDown() override {
-    m_missingTextFails.reset();
-    // The window registry answers from the runtime folder it was started in: the next test
-    // gets a folder of its own.
-    platform::StopPublishingWindows();
-    m_env.clear();
-    std::error_code ignored;
-    fs::remove_all(m_root, ignored);
+    ScratchProgramTest::SetUp();
+    MakeProgramFolder();
   }
 
   // The real start-up; `shown` runs once the main window has shown and finished its deferred
@@ -129,11 +74,7 @@ class MainWindow : public ::testing::Test {
     };
     return RunBrantwell(seams);
   }
-  std::unique_ptr<TScopedLanguageMissHook> m_missingTextFails;
-  std::string Settings() const { return ReadFile(m_program / "brantwell.ini"); }
-
-  fs::path m_root, m_program, m_home;
-  std::vector<std::unique_ptr<ScopedEnv>> m_env;
+  std::string Settings() const { return ReadFile(SettingsFile()); }
 };
 
 // Appends a clip of `seconds` to the first title through the timeline engine.

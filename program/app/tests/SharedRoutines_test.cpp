@@ -3,6 +3,7 @@
 // the temporary and documents folders, web pages and published properties.
 
 #include "program/app/SharedRoutines.h"
+#include "program/app/tests/ScratchProgramTest.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -41,29 +42,7 @@ std::string ReadFile(const fs::path& path) {
 
 void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
 
-// An environment variable set for one test, restored afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (m_old) {
-      setenv(m_name, m_old->c_str(), 1);
-    } else {
-      unsetenv(m_name);
-    }
-  }
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
+using app_test::ScopedEnv;
 
 // A scratch folder with its own settings file, home and XDG folders.
 class SharedRoutinesTest : public ::testing::Test {

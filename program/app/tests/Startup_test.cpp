@@ -26,10 +26,9 @@
 #include "platform/kernel/Debugger.h"
 #include "platform/kernel/Unicode.h"
 #include "platform/testing/Synthetic.h"
-#include "platform/user/ProcessRegistry.h"
 #include "platform/user/WinUser.h"
 #include "program/app/Splash.h"
-#include "program/engine/tests/MissingTextFails.h"
+#include "program/app/tests/ScratchProgramTest.h"
 #include "program/engine/EngineBinding.h"
 #include "program/engine/LanguageEngine.h"
 #include "rtl/Strings.h"
@@ -41,33 +40,7 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// An environment variable set for one test, restored afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    if (value) setenv(name, value->c_str(), 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (m_old) setenv(m_name, m_old->c_str(), 1);
-    else unsetenv(m_name);
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
+using app_test::ReadFile;
 
 // Standard error into a file for a scope.
 class CapturedStandardError {
@@ -112,53 +85,14 @@ struct MessageBoxAnswer {
   }
 };
 
-class MainBlock : public ::testing::Test {
+class MainBlock : public app_test::ScratchProgramTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/brantwell-startup-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_root = pattern;
-    m_program = m_root / "program";
-    m_home = m_root / "home";
-    fs::create_directories(m_program);
-    fs::create_directories(m_home);
-    fs::create_directories(m_root / "run");
-    fs::permissions(m_root / "run", fs::perms::owner_all, fs::perm_options::replace);
-    m_env.emplace_back(std::make_unique<ScopedEnv>("BRANTWELL_PROGRAM_DIR", m_program.string()));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("HOME", m_home.string()));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", (m_root / "run").string()));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_CACHE_HOME", std::nullopt));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (m_home / ".config").string()));
-    m_env.emplace_back(std::make_unique<ScopedEnv>("XDG_DOCUMENTS_DIR", std::nullopt));
-    // A second process of the program shows its windows in memory as this one does.
-    m_env.emplace_back(std::make_unique<ScopedEnv>("BRANTWELL_DISPLAY", "headless"));
-    // Every window of the start-up finds each text it asks for.
-    m_missHook = FailOnMissingText();
-  }
   void TearDown() override {
-    m_missHook.reset();
-    // The window registry answers from the runtime folder it was started in: the next test
-    // gets a folder of its own.
-    platform::StopPublishingWindows();
     platform::detail::SetDebuggerStatusFile("");
-    m_env.clear();
-    std::error_code ignored;
-    fs::remove_all(m_root, ignored);
+    ScratchProgramTest::TearDown();
   }
 
-  // The built program folder linked in, without its settings and what runs leave behind, and
-  // without the entries named in `leaveOut`; the shipped settings file copied unless
-  // `settings` gives other content.
-  void MakeProgramFolder(const std::set<std::string>& leaveOut = {}, const std::optional<std::string>& settings = {}) {
-    for (const auto& entry : fs::directory_iterator(BRANTWELL_BIN_DIR)) {
-      const std::string name = entry.path().filename().string();
-      if (name == "brantwell.ini" || name == "Log" || name == "Thumbnail" || leaveOut.count(name)) continue;
-      fs::create_symlink(entry.path(), m_program / name);
-    }
-    if (settings) std::ofstream(Settings()) << *settings;
-    else fs::copy_file(fs::path(BRANTWELL_SOURCE_DIR) / "resources" / "brantwell.ini", Settings());
-  }
-  fs::path Settings() const { return m_program / "brantwell.ini"; }
+  fs::path Settings() const { return SettingsFile(); }
   std::string LogText() const {
     std::string text;
     if (fs::exists(m_program / "Log"))
@@ -194,9 +128,6 @@ class MainBlock : public ::testing::Test {
     return seen;
   }
 
-  fs::path m_root, m_program, m_home;
-  std::vector<std::unique_ptr<ScopedEnv>> m_env;
-  std::unique_ptr<TScopedLanguageMissHook> m_missHook;
   std::vector<std::string> m_trace;
   bool m_mainShown = false;
   bool m_splashShowed = false;
