@@ -17,6 +17,23 @@ constexpr double kPi = 3.14159265358979323846;
 
 void SetColor(cairo_t* cr, const Rgba& c, double opacity = 1) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a * opacity); }
 
+// The disc's centre: a white label ring and the grey spindle hole.
+void DiscHub(cairo_t* cr, const Manifest& m, double cx, double cy, double r) {
+  cairo_new_path(cr);
+  cairo_arc(cr, cx, cy, r * 0.3, 0, 2 * kPi);
+  SetColor(cr, m.Color("white"));
+  cairo_fill_preserve(cr);
+  cairo_set_line_width(cr, 1.5);
+  SetColor(cr, m.Color("border"));
+  cairo_stroke(cr);
+  cairo_new_path(cr);
+  cairo_arc(cr, cx, cy, r * 0.1, 0, 2 * kPi);
+  SetColor(cr, m.Color("window"));
+  cairo_fill_preserve(cr);
+  SetColor(cr, m.Color("border-strong"));
+  cairo_stroke(cr);
+}
+
 // A disc seen from the front: a light face with a faint sheen across it, the data area's rings,
 // the clear hub and its hole.
 void Disc(cairo_t* cr, const Manifest& m, double cx, double cy, double r) {
@@ -47,19 +64,7 @@ void Disc(cairo_t* cr, const Manifest& m, double cx, double cy, double r) {
     SetColor(cr, m.Color("divider"));
     cairo_stroke(cr);
   }
-  cairo_new_path(cr);
-  cairo_arc(cr, cx, cy, r * 0.3, 0, 2 * kPi);
-  SetColor(cr, m.Color("white"));
-  cairo_fill_preserve(cr);
-  cairo_set_line_width(cr, 1.5);
-  SetColor(cr, m.Color("border"));
-  cairo_stroke(cr);
-  cairo_new_path(cr);
-  cairo_arc(cr, cx, cy, r * 0.1, 0, 2 * kPi);
-  SetColor(cr, m.Color("window"));
-  cairo_fill_preserve(cr);
-  SetColor(cr, m.Color("border-strong"));
-  cairo_stroke(cr);
+  DiscHub(cr, m, cx, cy, r);
 }
 
 // A strip of film running right, bent down towards the disc: grey edges with sprocket holes and
@@ -160,19 +165,7 @@ void Erasing(cairo_t* cr, const Manifest& m, double w, double h) {
   cairo_close_path(cr);
   SetColor(cr, m.Color("white"), 0.85);
   cairo_fill(cr);
-  cairo_new_path(cr);
-  cairo_arc(cr, cx, cy, r * 0.3, 0, 2 * kPi);
-  SetColor(cr, m.Color("white"));
-  cairo_fill_preserve(cr);
-  cairo_set_line_width(cr, 1.5);
-  SetColor(cr, m.Color("border"));
-  cairo_stroke(cr);
-  cairo_new_path(cr);
-  cairo_arc(cr, cx, cy, r * 0.1, 0, 2 * kPi);
-  SetColor(cr, m.Color("window"));
-  cairo_fill_preserve(cr);
-  SetColor(cr, m.Color("border-strong"));
-  cairo_stroke(cr);
+  DiscHub(cr, m, cx, cy, r);
 }
 
 void Burning(cairo_t* cr, const Manifest& m, double w, double h) {
